@@ -1,0 +1,123 @@
+// File helpers: case-insensitive lookup, atomic writes, usable-file test.
+#include "core/QUILL_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace quillfs {
+
+namespace {
+
+QStringList splitComponents(const QString& relative) {
+    QString normal = relative;
+    normal.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return normal.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+// The entry of `folder` named `name` ignoring case; an exact match is preferred.
+QString findEntry(const QString& folder, const QString& name) {
+    QDir dir(folder);
+    if (name == QLatin1String(".") || name == QLatin1String("..")) return dir.filePath(name);
+    if (QFileInfo::exists(dir.filePath(name))) return dir.filePath(name);
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return {};
+}
+
+} // namespace
+
+QString findFileNoCase(const QString& folder, const QString& relative) {
+    QString current = folder.isEmpty() ? QStringLiteral(".") : folder;
+    if (!QFileInfo(current).isDir()) {
+        current = findPathNoCase(current);
+        if (current.isEmpty() || !QFileInfo(current).isDir()) return {};
+    }
+    const QStringList parts = splitComponents(relative);
+    if (parts.isEmpty()) return {};
+    for (const QString& part : parts) {
+        current = findEntry(current, part);
+        if (current.isEmpty()) return {};
+    }
+    return current;
+}
+
+QString findPathNoCase(const QString& path) {
+    if (path.isEmpty()) return {};
+    QString normal = path;
+    normal.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (QFileInfo::exists(normal)) return normal;
+    // Walk up to the deepest folder that exists as written, then look the rest up ignoring case.
+    QStringList rest;
+    QString base = normal;
+    while (!base.isEmpty() && !QFileInfo::exists(base)) {
+        const qsizetype slash = base.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0) {
+            rest.prepend(base);
+            base = QStringLiteral(".");
+            break;
+        }
+        rest.prepend(base.mid(slash + 1));
+        base = slash == 0 ? QStringLiteral("/") : base.left(slash);
+    }
+    if (rest.isEmpty()) return QFileInfo::exists(base) ? base : QString();
+    return findFileNoCase(base, rest.join(QLatin1Char('/')));
+}
+
+bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (!writer(file)) {
+        file.cancelWriting();
+        if (error && error->isEmpty()) *error = file.errorString();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error) {
+    return writeFileAtomic(
+        path, [&data](QIODevice& device) { return device.write(data) == data.size(); }, error);
+}
+
+bool fileIsUsable(const QString& path) {
+    if (path.isEmpty()) return false;
+    QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
+    file.close();
+    return true;
+}
+
+bool readWholeFile(const QString& path, QByteArray& out, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    out = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString withTrailingSeparator(const QString& folder) {
+    if (folder.isEmpty()) return folder;
+    QString result = QDir::fromNativeSeparators(folder);
+    while (result.size() > 1 && result.endsWith(QLatin1Char('/'))) result.chop(1);
+    return result + QLatin1Char('/');
+}
+
+} // namespace quillfs

@@ -1,0 +1,74 @@
+// The host: everything that would stop and ask a person, or show progress, goes through this interface.
+// The GUI implements it with Qt dialogs, the command line with its options, the tests with a scripted host.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// Message dialog button set bits and results.
+enum TDialogButtons : uint8_t {
+    dbYes = 1,
+    dbNo = 2,
+    dbOk = 4,
+    dbCancel = 8,
+    dbSelfClosing = 16,
+    dbYesNo = dbYes | dbNo,
+    dbYesNoCancel = dbYes | dbNo | dbCancel,
+};
+
+enum TDialogResult : int {
+    drNone = 0,
+    drOk = 1,
+    drCancel = 2,
+    drYes = 6,
+    drNo = 7,
+};
+
+// A choice among options, as the small option dialogs offer it (overwrite filter, apply mode, id tags ...).
+// `dialog` names the dialog ("TForm6", "TForm12" ...), `choices` are the texts shown, `current` the preselected index.
+// The answer is the chosen index, or -1 when the user cancelled.
+struct rOptionRequest {
+    QString dialog;
+    QString caption;
+    QStringList choices;
+    int current = 0;
+    // Check boxes the dialog shows beside the choices, with their states; the host may change the states.
+    QStringList checkCaptions;
+    QList<bool> checks;
+};
+
+class THost {
+public:
+    virtual ~THost() = default;
+
+    // Appends one line to the log pane (standard error for the command line).
+    virtual void appendLog(const QString& line) = 0;
+    // Shows the message dialog with a button set; returns a TDialogResult. A self-closing dialog returns drOk at once.
+    virtual int showMessage(const QString& caption, const QString& text, int buttons, int intervalMs) = 0;
+    // File pickers; an empty result means cancelled.
+    virtual QString pickOpenFile(const QString& title, const QString& startDir, const QString& fileName,
+                                 const QString& filter) = 0;
+    virtual QString pickSaveFile(const QString& title, const QString& startDir, const QString& fileName,
+                                 const QString& filter) = 0;
+    // Returns the chosen folder, or an empty string when cancelled.
+    virtual QString pickFolder(const QString& caption, const QString& start) = 0;
+    // An options dialog; returns the chosen index or -1 when cancelled.
+    virtual int chooseOption(rOptionRequest& request) = 0;
+
+    // Progress bar, status bar text and busy state.
+    virtual void setProgressRange(int maximum) { (void)maximum; }
+    virtual void setProgress(int position) { (void)position; }
+    virtual void setStatusText(int panel, const QString& text) {
+        (void)panel;
+        (void)text;
+    }
+    // The operation bracket tells the host when commands must be disabled and the busy cursor shown.
+    virtual void operationStateChanged(bool busy) { (void)busy; }
+    // Lets pending window events run (the GUI keeps responding through it).
+    virtual void processEvents() {}
+    // True when the user asked to cancel the running command (Escape during a batch).
+    virtual bool cancelRequested() { return false; }
+    // The information beep before message dialogs.
+    virtual void beep() {}
+};

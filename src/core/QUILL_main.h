@@ -1,0 +1,170 @@
+// Application state and the application context every command reports through: UI text, log, message dialog,
+// the operation bracket and progress.
+#pragma once
+
+#include "core/QUILL_host.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cstdint>
+
+// What the main window holds. The numbers are stored nowhere but keep the documented order.
+enum class TWorkMode : uint8_t {
+    None = 0,
+    sstEditCustom = 1,
+    sstViewEdit = 2,
+    Strings = 3,
+    Esp = 4,
+    StringsEspLayout = 5,
+    MCMTranslate = 6,
+    ScriptPex = 7,
+};
+
+// The name shown in the window title ("None", "sstEditCustom", ... "Strings+ EspLayout" ...).
+QString workModeName(TWorkMode mode);
+
+// Window geometry: width, height, top, left and the bottom panel height.
+struct rwindowpos {
+    int width = 800;
+    int height = 600;
+    int top = 50;
+    int left = 50;
+    int Control1 = 300;
+};
+
+// Process-wide application state, read by every part. Folders end with '/'.
+struct TAppState {
+    QString programFolder;
+    TWorkMode WorkMode = TWorkMode::None;
+    QString SourceLang = QStringLiteral("en");
+    QString DestLang = QStringLiteral("fr");
+    QString UILang = QStringLiteral("English");
+    QString currentFileName; // name of the open plugin or table set, without path and language
+    QString currentFilePath; // full path of the open file
+    QString openTablesFolder; // folder the open string tables were read from
+    QString openTablesLang;   // language suffix of the open string tables
+    bool dictionaryModified = false;
+    bool idle = true;
+    uint32_t addonHash = 0;
+
+    // Folders.
+    QString cacheFolder;
+    QString userDictionaryFolder;
+    QString dictionaryBackupFolder;
+    QString resFolder;
+    QString batchFolder;
+    QString miscFolder;
+    QString EspFolder;
+    QString StringsFolder;
+    QString StringsAddonFolder;
+    QString papyrusPexFolder;
+    QString XMLFolder;
+    QString EspCompareFolder;
+    QString EspBackup;
+
+    // Preferences (prefs.ini).
+    bool isFirstLaunch = true;
+    QString SYNFONT = QStringLiteral("Courier New");
+    bool authSound = true;
+    bool useAddonHash = false;
+    bool EspBackupOptSimple = true;
+    bool EspBackupOptFolder = false;
+    bool OptAutoSelectField = true;
+    bool showNullDefault = true;
+    int sstbackupCount = 3;
+    bool quillexpertMode = false;
+    bool usesXML = true;
+    bool noReplace = false;
+    bool VTSimpleLine2 = false;
+    bool ForceFileStream2 = false;
+    bool AuthAutoTranslate2 = true;
+    bool UseStringDialog2 = false;
+    rwindowpos windowpos;
+    rwindowpos editWindowpos;
+    QStringList recentAddon;       // most recent first
+    QStringList presetlang;        // sorted, no duplicates
+    QStringList cacheDisabledList; // sorted, no duplicates
+    QStringList loadOrder;         // priority order, first is highest
+
+    // The two Utf8 switches of the Options menu (not saved).
+    bool ForceUtf8Load = false;
+    bool ForceUtf8Export = false;
+
+    // Data files read at start.
+    QStringList vocabularyList;    // vocabulary.txt
+    QStringList pexNoTransProc;    // pexNoTransProc.txt (sorted, no duplicates)
+    QStringList codepageList;      // codepage.txt, lower-cased
+    QStringList recordDefinitionLines; // the Records_def editor's lines
+    QString headerTemplate;        // header.tpl
+
+    bool fileLoaded() const;     // modes 3..7
+    bool dictionaryMode() const; // modes 1, 2
+    bool pluginLoaded() const;   // modes 4, 5
+    bool plainPlugin() const { return WorkMode == TWorkMode::Esp; }
+    bool editCustom() const { return WorkMode == TWorkMode::sstEditCustom; }
+    // 3 for ScriptPex, 2 for MCMTranslate, 1 for Esp (mode 4 only), 0 otherwise.
+    int exportKindIndex() const;
+};
+
+// The UI text table: key -> value, keys compared without regard to case; the first line of a key decides.
+class TUiTextTable {
+public:
+    // Adds a key=value line unless the key is already present with a value.
+    void addLine(const QString& line);
+    void set(const QString& key, const QString& value) { values_.insert(key.toLower(), value); }
+    // The value, or an empty string when absent.
+    QString value(const QString& key) const { return values_.value(key.toLower()); }
+    bool contains(const QString& key) const { return values_.contains(key.toLower()); }
+    qsizetype size() const { return values_.size(); }
+    void clear() { values_.clear(); }
+
+private:
+    QHash<QString, QString> values_;
+};
+
+// The application context: state, UI text and the host. One exists per running program (and per test).
+class TAppContext {
+public:
+    explicit TAppContext(THost* host = nullptr);
+
+    TAppState state;
+    TUiTextTable texts;
+
+    THost& host() const { return *host_; }
+    void setHost(THost* host);
+
+    // UI text: the value with "<br>" made a line break, or the key itself when absent or empty.
+    QString uiText(const QString& key) const;
+    // uiText formatted with the arguments; "Args_Error in: " + key when they do not fit.
+    QString uiTextFormat(const QString& key, const QVariantList& args) const;
+
+    // Appends a log line; with showDialog also shows the message dialog (its time does not count for the
+    // operation). Returns the dialog result, or drNone without a dialog.
+    int logMessage(const QString& text, bool showDialog = false, int buttons = dbOk);
+    // The message dialog alone.
+    int messageDialog(const QString& text, int buttons, int intervalMs = 1000);
+
+    // The operation bracket.
+    void beginOperation(const QString& message, bool logIt = true, bool disablePages = false);
+    void endOperation(bool reportTime = true);
+    bool isIdle() const { return state.idle; }
+    // Sets the progress maximum (beginOperation sets 100).
+    void progressMax(int maximum);
+    // When i is a multiple of every: moves the progress bar to i and lets pending events run.
+    void progressStep(int i, int every);
+    bool cancelRequested() const { return host_->cancelRequested(); }
+    // Seconds since beginOperation, less the time spent in dialogs.
+    double operationSeconds() const;
+
+    // "%s %s" of the program name and its version text.
+    static QString programCaption();
+    static QString versionText();
+
+private:
+    THost* host_;
+    QElapsedTimer operationTimer_;
+    qint64 dialogMilliseconds_ = 0;
+};

@@ -1,0 +1,39 @@
+// Text hash, hash step and the comparison form of a text (tags abbreviated and counted, word hashes).
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+constexpr uint32_t kTextHashSeed = 0x811C9DC5u;
+constexpr uint32_t kTextHashPrime = 16777619u;
+
+// 32-bit FNV-1a over the low byte of each UTF-16 code unit.
+inline uint32_t textHash(QStringView text) {
+    uint32_t h = kTextHashSeed;
+    for (const QChar c : text) h = (h ^ (c.unicode() & 0xFFu)) * kTextHashPrime;
+    return h;
+}
+
+// Combines a 32-bit value into a hash (a zero hash starts from the seed).
+inline uint32_t hashStep(uint32_t h, uint32_t v) { return ((h ? h : kTextHashSeed) ^ v) * kTextHashPrime; }
+
+// The parse of a text: comparison text with recognised tags replaced by tokens, the tags, and the one-word test.
+struct rParse {
+    QString sLD;
+    QString sTag;
+    uint32_t sTagHash = 0;
+    uint8_t sTagCount = 0;
+    bool sIsOneWord = false;
+    QString sOneWord;
+};
+
+// Parses `text`; the recognised tags are appended to `tags` when given.
+void parseString(QStringView text, rParse& result, QStringList* tags = nullptr);
+
+// Replaces every character with a code from 33 to 63, except the hyphen, with a space.
+QString punctuationToSpace(QStringView text);
+
+// Appends the hashes of the words (longer than 2 characters, lower-cased) of `text`; stops once more than 30 are held.
+void addWordHashes(QStringView text, QList<uint32_t>& hashes);

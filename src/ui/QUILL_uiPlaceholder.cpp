@@ -1,0 +1,1 @@
+// Widgets layer (the main window and dialogs live here).

@@ -1,0 +1,71 @@
+// The open work and the commands that act on it. Windows and the command line call these; nothing here draws.
+#pragma once
+
+#include "core/QUILL_main.h"
+#include "strings/QUILL_typedef.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+// The state each kind of document keeps beside the string lists (declared in the subsystem's workspace header).
+struct TPluginDocument;    // workspace/QUILL_wsPlugin.h
+struct TScriptDocument;    // workspace/QUILL_wsScript.h
+struct TMenuDocument;      // workspace/QUILL_wsScript.h
+struct TVocabularyState;   // workspace/QUILL_wsDictionary.h
+struct TTableSetDocument;  // workspace/QUILL_wsStrings.h
+
+// Pairs of an entry and the vocabulary entry whose translation it took during the heuristic batch.
+struct rHeuristicPair {
+    tSkyStr* entry = nullptr;      // not owned
+    tSkyStr* vocabulary = nullptr; // not owned
+};
+
+class TWorkspace {
+public:
+    explicit TWorkspace(THost* host = nullptr);
+    ~TWorkspace();
+    TWorkspace(const TWorkspace&) = delete;
+    TWorkspace& operator=(const TWorkspace&) = delete;
+
+    TAppContext app;
+    TAppState& state() { return app.state; }
+
+    tListSet loadedLists;
+    tListSet workLists;
+    tListSet vocabularyLists;
+    std::array<std::vector<rHeuristicPair>, 3> heuristicMatches;
+    // Further plugin fields sharing a string id with an entry of the loaded lists (owned here).
+    tSkyStrList sharedIdList;
+
+    std::unique_ptr<TPluginDocument> plugin;
+    std::unique_ptr<TScriptDocument> script;
+    std::unique_ptr<TMenuDocument> menu;
+    std::unique_ptr<TVocabularyState> vocabulary;
+    std::unique_ptr<TTableSetDocument> tables;
+
+    // Opens a file by its extension (.pex, .bsa/.txt, .esp/.esm, .strings/.dlstrings/.ilstrings); other
+    // extensions are ignored. Returns true when a document was opened.
+    bool openFileByKind(const QString& path);
+
+    // Loaders (each in the workspace file of its subsystem).
+    bool openTableSet(const QString& path, bool rememberFolder);
+    bool openPlugin(const QString& path, bool rememberFolder);
+    bool loadScript(const QString& path, bool rememberFolder);
+    bool loadMenuFile(const QString& path);
+
+    // Asks to save unsaved dictionary work; false when the user cancelled.
+    bool confirmDictionarySave();
+    // Saves the dictionary of the current work (defined with the dictionaries).
+    bool saveDocumentDictionary();
+    // Saves the custom dictionary being edited (defined with the dictionaries).
+    bool saveCustomDictionary();
+
+    // Clears the loaded lists, the shared entries, the heuristic pairs and every document's state.
+    void clearLoadedLists();
+    // "Menu_CloseAll".
+    bool closeAll();
+
+    // The key of a menu-file entry, empty for any other entry.
+    QString menuKeyOf(const tSkyStr& entry) const;
+};

@@ -1,0 +1,13 @@
+// Workspace commands for dictionaries and the vocabulary.
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
+
+bool TWorkspace::saveDocumentDictionary() {
+    app.logMessage(app.uiText(QStringLiteral("FbK_NotAvailable")), true);
+    return false;
+}
+
+bool TWorkspace::saveCustomDictionary() {
+    app.logMessage(app.uiText(QStringLiteral("FbK_NotAvailable")), true);
+    return false;
+}

@@ -1,0 +1,4 @@
+// Workspace state of an open plugin.
+#pragma once
+
+struct TPluginDocument {};

@@ -1,0 +1,4 @@
+// Workspace state of an open string table set.
+#pragma once
+
+struct TTableSetDocument {};

@@ -1,0 +1,61 @@
+// A host for tests: records what was logged and asked, answers from a script.
+#pragma once
+
+#include "core/QUILL_host.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+class TScriptedHost : public THost {
+public:
+    struct rAsked {
+        QString text;
+        int buttons;
+    };
+
+    QStringList log;
+    QList<rAsked> messages;
+    QQueue<int> answers;          // dialog results, in order; when empty: Yes for Yes/No sets, else Ok
+    QQueue<QString> pickAnswers;  // answers of the file and folder pickers, in order; empty means cancelled
+    QQueue<int> optionAnswers;    // answers of options dialogs; when empty the preselected choice
+    QList<rOptionRequest> options;
+    int progressMaximum = 0;
+    int progressPosition = 0;
+    int busyChanges = 0;
+    bool busy = false;
+    bool cancel = false;
+
+    void appendLog(const QString& line) override { log << line; }
+    int showMessage(const QString&, const QString& text, int buttons, int) override {
+        messages.append({text, buttons});
+        if (buttons & dbSelfClosing) return drOk;
+        if (!answers.isEmpty()) return answers.dequeue();
+        if (buttons & dbYes) return drYes;
+        return drOk;
+    }
+    QString pickOpenFile(const QString&, const QString&, const QString&, const QString&) override { return nextPick(); }
+    QString pickSaveFile(const QString&, const QString&, const QString&, const QString&) override { return nextPick(); }
+    QString pickFolder(const QString&, const QString&) override { return nextPick(); }
+    int chooseOption(rOptionRequest& request) override {
+        options.append(request);
+        return optionAnswers.isEmpty() ? request.current : optionAnswers.dequeue();
+    }
+    void setProgressRange(int maximum) override { progressMaximum = maximum; }
+    void setProgress(int position) override { progressPosition = position; }
+    void operationStateChanged(bool b) override {
+        busy = b;
+        ++busyChanges;
+    }
+    bool cancelRequested() override { return cancel; }
+
+    bool logContains(const QString& part) const {
+        for (const QString& line : log)
+            if (line.contains(part)) return true;
+        return false;
+    }
+
+private:
+    QString nextPick() { return pickAnswers.isEmpty() ? QString() : pickAnswers.dequeue(); }
+};
