@@ -60,6 +60,11 @@ public:
     bool saveDocumentDictionary();
     // Saves the custom dictionary being edited (defined with the dictionaries).
     bool saveCustomDictionary();
+    // Run by every document load, inside its operation: restores the document's own dictionary (by reference).
+    void applyDocumentDictionary();
+    // Run after a document load, once its operation ended: loads the vocabulary and runs the exact pass where the
+    // document kind asks for it.
+    void afterDocumentLoad();
 
     // Clears the loaded lists, the shared entries, the heuristic pairs and every document's state.
     void clearLoadedLists();

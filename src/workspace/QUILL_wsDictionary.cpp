@@ -11,3 +11,7 @@ bool TWorkspace::saveCustomDictionary() {
     app.logMessage(app.uiText(QStringLiteral("FbK_NotAvailable")), true);
     return false;
 }
+
+void TWorkspace::applyDocumentDictionary() {}
+
+void TWorkspace::afterDocumentLoad() {}
