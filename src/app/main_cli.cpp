@@ -39,6 +39,11 @@ int main(int argc, char* argv[]) {
             printUsage(err);
             return 0;
         }
+        if (option == QLatin1String("--version")) {
+            out << "quillery-cli " << TAppContext::versionText() << '\n';
+            out.flush();
+            return 0;
+        }
         if (option == QLatin1String("--yes")) yes = true;
         else if (option == QLatin1String("--no")) yes = false;
         else if ((option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
@@ -93,6 +98,10 @@ int main(int argc, char* argv[]) {
 
     if (!QFileInfo::exists(first)) {
         ws.app.logMessage(ws.app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + first);
+        return 1;
+    }
+    if (!TWorkspace::isOpenableKind(first)) {
+        ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("FbK_UnsupportedFile"), {first}));
         return 1;
     }
     if (!ws.openFileByKind(QFileInfo(first).absoluteFilePath())) return 1;

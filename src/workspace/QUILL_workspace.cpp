@@ -23,6 +23,13 @@ bool TWorkspace::openFileByKind(const QString& path) {
     return false;
 }
 
+bool TWorkspace::isOpenableKind(const QString& path) {
+    static const QStringList kinds = {QStringLiteral("pex"),     QStringLiteral("bsa"),       QStringLiteral("txt"),
+                                      QStringLiteral("esp"),     QStringLiteral("esm"),       QStringLiteral("strings"),
+                                      QStringLiteral("dlstrings"), QStringLiteral("ilstrings")};
+    return kinds.contains(QFileInfo(path).suffix().toLower());
+}
+
 bool TWorkspace::confirmDictionarySave() {
     TAppState& st = app.state;
     if (st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0 || st.WorkMode == TWorkMode::Strings)

@@ -47,6 +47,8 @@ public:
     // Opens a file by its extension (.pex, .bsa/.txt, .esp/.esm, .strings/.dlstrings/.ilstrings); other
     // extensions are ignored. Returns true when a document was opened.
     bool openFileByKind(const QString& path);
+    // True when openFileByKind has a loader for the file's extension.
+    static bool isOpenableKind(const QString& path);
 
     // Loaders (each in the workspace file of its subsystem).
     bool openTableSet(const QString& path, bool rememberFolder);
