@@ -1,0 +1,224 @@
+// Code page descriptors over Qt's converters (ICU supplies the Windows code pages).
+#include "strings/QUILL_codepage.h"
+
+#include "core/QUILL_cursor.h"
+
+#include <QIODevice>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <map>
+#include <memory>
+
+namespace {
+
+// The converter name Qt knows for each Windows code page this program writes.
+const char* converterName(uint16_t c) {
+    switch (c) {
+    case 932:
+        return "windows-932";
+    case 1250:
+        return "windows-1250";
+    case 1251:
+        return "windows-1251";
+    case 1252:
+        return "windows-1252";
+    case 1253:
+        return "windows-1253";
+    case 1254:
+        return "windows-1254";
+    case 1256:
+        return "windows-1256";
+    default:
+        return nullptr;
+    }
+}
+
+// Opening an ICU converter costs far more than converting one short text, so each code page keeps one pair.
+struct rConverterPair {
+    QStringDecoder decoder;
+    QStringEncoder encoder;
+    QByteArray substitute;  // what the encoder writes for a character it cannot represent
+    QString substituteText; // the character those bytes stand for, kept when the text really holds it
+};
+
+rConverterPair& convertersFor(uint16_t c) {
+    static thread_local std::map<uint16_t, std::unique_ptr<rConverterPair>> cache;
+    auto& slot = cache[c];
+    if (!slot) {
+        slot = std::make_unique<rConverterPair>();
+        if (c == kCodepageForceDeloc) {
+            slot->decoder = QStringDecoder(QStringConverter::System);
+            slot->encoder = QStringEncoder(QStringConverter::System);
+        } else {
+            slot->decoder = QStringDecoder(converterName(c));
+            slot->encoder = QStringEncoder(converterName(c));
+        }
+        // U+FFFF is a non-character no code page maps.
+        slot->substitute = slot->encoder.encode(QStringView(u"\uFFFF"));
+        slot->encoder.resetState();
+        slot->substituteText = slot->decoder.decode(slot->substitute);
+        slot->decoder.resetState();
+    }
+    return *slot;
+}
+
+QByteArray encodeWith(rConverterPair& pair, QStringView text) {
+    pair.encoder.resetState();
+    QByteArray out = pair.encoder.encode(text);
+    pair.encoder.resetState();
+    return out;
+}
+
+// The converter writes its own control-character substitute for an unrepresentable character; a game text gets
+// '?' instead, the substitute a translator recognises.
+QByteArray encodeCodepage(QStringView text, uint16_t c) {
+    rConverterPair& pair = convertersFor(c);
+    QByteArray encoded = encodeWith(pair, text);
+    if (pair.substitute.isEmpty() || !encoded.contains(pair.substitute)) return encoded;
+    QByteArray out;
+    out.reserve(encoded.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QStringView one = text.sliced(i, width);
+        const QByteArray bytes = encodeWith(pair, one);
+        if (bytes.isEmpty() || (bytes == pair.substitute && one != pair.substituteText))
+            out.append('?');
+        else
+            out.append(bytes);
+        i += width;
+    }
+    return out;
+}
+
+tWriteStringCodepage streamWriter(const rCodepage& descriptor) {
+    const rCodepage cp = rCodepage{{}, {}, descriptor.c, descriptor.s, descriptor.isUtf8};
+    return [cp](const QString& text, QIODevice& out, bool withLength) -> qint64 {
+        const QByteArray entry = encodeEntry(text, cp, withLength);
+        return out.write(entry) == entry.size() ? entry.size() : -1;
+    };
+}
+
+tWriteBufferCodepage bufferWriter(const rCodepage& descriptor) {
+    if (descriptor.isForceDeloc()) {
+        // No conversion: a plugin field keeps the bytes it was read with.
+        return [](const QString&, QByteArray& buffer) -> qsizetype { return buffer.size(); };
+    }
+    const rCodepage cp = rCodepage{{}, {}, descriptor.c, descriptor.s, descriptor.isUtf8};
+    return [cp](const QString& text, QByteArray& buffer) -> qsizetype {
+        buffer = encodeEntry(text, cp, false);
+        return buffer.size();
+    };
+}
+
+} // namespace
+
+rCodepage codepageFromNumber(int requested) {
+    rCodepage cp;
+    switch (requested) {
+    case 932:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1256:
+        cp.c = static_cast<uint16_t>(requested);
+        cp.s = QString::number(requested);
+        break;
+    case kCodepageForceDeloc:
+        cp.c = kCodepageForceDeloc;
+        cp.s = QStringLiteral("ForceDeloc");
+        break;
+    default:
+        cp.c = kCodepageUtf8;
+        cp.s = QStringLiteral("Utf8");
+        break;
+    }
+    cp.isUtf8 = cp.c == kCodepageUtf8;
+    cp.f = streamWriter(cp);
+    cp.fb = bufferWriter(cp);
+    return cp;
+}
+
+int requestedCodepage(const QString& name, const QStringList& table, bool forceUtf8) {
+    if (forceUtf8) return kRequestUtf8;
+    const QString lowered = name.toLower();
+    for (const QString& rawLine : table) {
+        const QString line = rawLine.toLower();
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        // A line without "=" has an empty name part (so "_" alone is searched) and an empty value.
+        const QString namePart = eq < 0 ? QString() : line.left(eq).trimmed();
+        const QString value = eq < 0 ? QString() : line.mid(eq + 1).trimmed();
+        if (!lowered.contains(QLatin1Char('_') + namePart)) continue;
+        if (value == QLatin1String("utf8")) return kRequestUtf8;
+        bool ok = false;
+        const int number = value.toInt(&ok, 10);
+        return ok ? number : kRequestUtf8;
+    }
+    return kRequestUtf8;
+}
+
+rCodepage chooseCodepage(const QString& name, const QStringList& table, bool forceUtf8) {
+    return codepageFromNumber(requestedCodepage(name, table, forceUtf8));
+}
+
+QString decodeText(QByteArrayView bytes, const rCodepage& codepage) {
+    if (bytes.isEmpty()) return {};
+    if (codepage.isUtf8) return QString::fromUtf8(bytes);
+    rConverterPair& pair = convertersFor(codepage.c);
+    // A multi-byte code page keeps a cut character between calls; every entry starts afresh.
+    pair.decoder.resetState();
+    QString text = pair.decoder.decode(bytes);
+    pair.decoder.resetState();
+    return text;
+}
+
+QByteArray encodeText(QStringView text, const rCodepage& codepage) {
+    if (text.isEmpty()) return {};
+    if (codepage.isUtf8) return text.toUtf8();
+    return encodeCodepage(text, codepage.c);
+}
+
+qsizetype characterBoundaryPrefix(QByteArrayView encoded, const rCodepage& codepage, qsizetype maxBytes) {
+    if (maxBytes <= 0) return 0;
+    if (encoded.size() <= maxBytes) return encoded.size();
+    if (codepage.isUtf8) {
+        // Step back over continuation bytes to the first byte of the character that would be cut.
+        qsizetype end = maxBytes;
+        while (end > 0 && (static_cast<uint8_t>(encoded[end]) & 0xC0) == 0x80)
+            --end;
+        return end;
+    }
+    if (codepage.c == 932) {
+        // Shift-JIS trail bytes overlap the single-byte range, so boundaries are found walking forward.
+        qsizetype at = 0;
+        while (at < encoded.size()) {
+            const uint8_t b = static_cast<uint8_t>(encoded[at]);
+            const qsizetype width = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+            if (at + width > maxBytes) break;
+            at += width;
+        }
+        return at;
+    }
+    if (codepage.isForceDeloc()) {
+        // The system's code page may be multi-byte: keep the longest prefix that converts back to itself.
+        for (qsizetype end = maxBytes; end > 0 && end > maxBytes - 4; --end) {
+            const QByteArrayView prefix = encoded.first(end);
+            if (encodeText(decodeText(prefix, codepage), codepage) == prefix) return end;
+        }
+    }
+    return maxBytes;
+}
+
+QByteArray encodeEntry(QStringView text, const rCodepage& codepage, bool withLength) {
+    QByteArray encoded = encodeText(text, codepage);
+    encoded.truncate(characterBoundaryPrefix(encoded, codepage, kMaxEntryBytes - 1));
+    encoded.append('\0');
+    if (!withLength) return encoded;
+    QByteArray out;
+    out.reserve(encoded.size() + 4);
+    binary_out::u32le(out, static_cast<uint32_t>(encoded.size()));
+    out.append(encoded);
+    return out;
+}
