@@ -26,14 +26,22 @@ TSilentHost silentHost;
 
 QString workModeName(TWorkMode mode) {
     switch (mode) {
-    case TWorkMode::None: return QStringLiteral("None");
-    case TWorkMode::sstEditCustom: return QStringLiteral("sstEditCustom");
-    case TWorkMode::sstViewEdit: return QStringLiteral("sstViewEdit");
-    case TWorkMode::Strings: return QStringLiteral("Strings");
-    case TWorkMode::Esp: return QStringLiteral("Esp");
-    case TWorkMode::StringsEspLayout: return QStringLiteral("Strings+ EspLayout");
-    case TWorkMode::MCMTranslate: return QStringLiteral("MCMTranslate");
-    case TWorkMode::ScriptPex: return QStringLiteral("ScriptPex");
+    case TWorkMode::None:
+        return QStringLiteral("None");
+    case TWorkMode::sstEditCustom:
+        return QStringLiteral("sstEditCustom");
+    case TWorkMode::sstViewEdit:
+        return QStringLiteral("sstViewEdit");
+    case TWorkMode::Strings:
+        return QStringLiteral("Strings");
+    case TWorkMode::Esp:
+        return QStringLiteral("Esp");
+    case TWorkMode::StringsEspLayout:
+        return QStringLiteral("Strings+ EspLayout");
+    case TWorkMode::MCMTranslate:
+        return QStringLiteral("MCMTranslate");
+    case TWorkMode::ScriptPex:
+        return QStringLiteral("ScriptPex");
     }
     return QStringLiteral("None");
 }
@@ -47,14 +55,20 @@ bool TAppState::dictionaryMode() const {
     return WorkMode == TWorkMode::sstEditCustom || WorkMode == TWorkMode::sstViewEdit;
 }
 
-bool TAppState::pluginLoaded() const { return WorkMode == TWorkMode::Esp || WorkMode == TWorkMode::StringsEspLayout; }
+bool TAppState::pluginLoaded() const {
+    return WorkMode == TWorkMode::Esp || WorkMode == TWorkMode::StringsEspLayout;
+}
 
 int TAppState::exportKindIndex() const {
     switch (WorkMode) {
-    case TWorkMode::ScriptPex: return 3;
-    case TWorkMode::MCMTranslate: return 2;
-    case TWorkMode::Esp: return 1;
-    default: return 0;
+    case TWorkMode::ScriptPex:
+        return 3;
+    case TWorkMode::MCMTranslate:
+        return 2;
+    case TWorkMode::Esp:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -70,7 +84,9 @@ void TUiTextTable::addLine(const QString& line) {
 
 TAppContext::TAppContext(THost* host) : host_(host ? host : &silentHost) {}
 
-void TAppContext::setHost(THost* host) { host_ = host ? host : &silentHost; }
+void TAppContext::setHost(THost* host) {
+    host_ = host ? host : &silentHost;
+}
 
 QString TAppContext::uiText(const QString& key) const {
     QString value = texts.value(key);
@@ -108,16 +124,19 @@ void TAppContext::beginOperation(const QString& message, bool logIt, bool disabl
     operationTimer_.start();
     dialogMilliseconds_ = 0;
     host_->operationStateChanged(true);
+    progressMaximum_ = 100;
     host_->setProgressRange(100);
     host_->setProgress(0);
     if (!message.isEmpty()) {
         host_->setStatusText(2, message);
         if (logIt) host_->appendLog(message);
     }
+    refreshStatusLanguage();
     host_->processEvents();
 }
 
 void TAppContext::endOperation(bool reportTime) {
+    host_->setProgress(progressMaximum_);
     if (reportTime) {
         host_->appendLog(uiText(QStringLiteral("FbK_Total")) + QString::asprintf(" %.2fs", operationSeconds()));
         host_->appendLog(QStringLiteral("-----------------------------------------"));
@@ -128,7 +147,18 @@ void TAppContext::endOperation(bool reportTime) {
     host_->processEvents();
 }
 
-void TAppContext::progressMax(int maximum) { host_->setProgressRange(maximum); }
+void TAppContext::progressMax(int maximum) {
+    progressMaximum_ = qMax(0, maximum);
+    host_->setProgressRange(progressMaximum_);
+}
+
+QString TAppContext::statusLanguageText() const {
+    return QStringLiteral("[%1]->[%2] %3").arg(state.SourceLang, state.DestLang, state.currentFileName);
+}
+
+void TAppContext::refreshStatusLanguage() {
+    host_->setStatusText(1, statusLanguageText());
+}
 
 void TAppContext::progressStep(int i, int every) {
     if (every <= 0 || i % every != 0) return;
@@ -141,6 +171,10 @@ double TAppContext::operationSeconds() const {
     return static_cast<double>(qMax<qint64>(0, operationTimer_.elapsed() - dialogMilliseconds_)) / 1000.0;
 }
 
-QString TAppContext::versionText() { return QStringLiteral(QUILL_VERSION_TEXT); }
+QString TAppContext::versionText() {
+    return QStringLiteral(QUILL_VERSION_TEXT);
+}
 
-QString TAppContext::programCaption() { return QStringLiteral("Quillery ") + versionText(); }
+QString TAppContext::programCaption() {
+    return QStringLiteral("Quillery ") + versionText();
+}

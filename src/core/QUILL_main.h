@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 // What the main window holds. The numbers are stored nowhere but keep the documented order.
 enum class TWorkMode : uint8_t {
@@ -42,8 +44,8 @@ struct TAppState {
     QString SourceLang = QStringLiteral("en");
     QString DestLang = QStringLiteral("fr");
     QString UILang = QStringLiteral("English");
-    QString currentFileName; // name of the open plugin or table set, without path and language
-    QString currentFilePath; // full path of the open file
+    QString currentFileName;  // name of the open plugin or table set, without path and language
+    QString currentFilePath;  // full path of the open file
     QString openTablesFolder; // folder the open string tables were read from
     QString openTablesLang;   // language suffix of the open string tables
     bool dictionaryModified = false;
@@ -92,13 +94,18 @@ struct TAppState {
     // The two Utf8 switches of the Options menu (not saved).
     bool ForceUtf8Load = false;
     bool ForceUtf8Export = false;
+    // The PexData page's lock button ("Hint_LockTranslateTag"): down at start; script texts beginning with "$" are
+    // then loaded as untranslatable.
+    bool pexLockTranslateTag = true;
 
     // Data files read at start.
-    QStringList vocabularyList;    // vocabulary.txt
-    QStringList pexNoTransProc;    // pexNoTransProc.txt (sorted, no duplicates)
-    QStringList codepageList;      // codepage.txt, lower-cased
-    QStringList recordDefinitionLines; // the Records_def editor's lines
-    QString headerTemplate;        // header.tpl
+    QStringList vocabularyList;        // vocabulary.txt
+    QStringList pexNoTransProc;        // pexNoTransProc.txt (sorted, no duplicates)
+    QStringList codepageList;          // codepage.txt, lower-cased
+    QStringList recordDefinitionLines; // the Records_def editor's lines (empty: the built-in default text holds)
+    QStringList fieldSizeRefList;      // fieldSizeRef.txt, for the record definitions to parse
+    QString headerTemplate;            // header.tpl
+    bool fieldSizeRefChanged = false;  // set by the record definitions when the reference must be written back
 
     bool fileLoaded() const;     // modes 3..7
     bool dictionaryMode() const; // modes 1, 2
@@ -159,6 +166,15 @@ public:
     // Seconds since beginOperation, less the time spent in dialogs.
     double operationSeconds() const;
 
+    // Status bar panel 1: "[%s]->[%s] %s" of SourceLang, DestLang and the current file name.
+    QString statusLanguageText() const;
+    // Writes statusLanguageText to the host's status panel 1.
+    void refreshStatusLanguage();
+
+    // Run by closeApplication after the preferences are saved (the record definitions write back their field
+    // sizes here, for instance). Registered at run time by whoever owns the data.
+    std::vector<std::function<void(TAppContext&)>> closeActions;
+
     // "%s %s" of the program name and its version text.
     static QString programCaption();
     static QString versionText();
@@ -166,5 +182,6 @@ public:
 private:
     THost* host_;
     QElapsedTimer operationTimer_;
+    int progressMaximum_ = 100;
     qint64 dialogMilliseconds_ = 0;
 };

@@ -9,11 +9,11 @@
 #include <vector>
 
 // The state each kind of document keeps beside the string lists (declared in the subsystem's workspace header).
-struct TPluginDocument;    // workspace/QUILL_wsPlugin.h
-struct TScriptDocument;    // workspace/QUILL_wsScript.h
-struct TMenuDocument;      // workspace/QUILL_wsScript.h
-struct TVocabularyState;   // workspace/QUILL_wsDictionary.h
-struct TTableSetDocument;  // workspace/QUILL_wsStrings.h
+struct TPluginDocument;   // workspace/QUILL_wsPlugin.h
+struct TScriptDocument;   // workspace/QUILL_wsScript.h
+struct TMenuDocument;     // workspace/QUILL_wsScript.h
+struct TVocabularyState;  // workspace/QUILL_wsDictionary.h
+struct TTableSetDocument; // workspace/QUILL_wsStrings.h
 
 // Pairs of an entry and the vocabulary entry whose translation it took during the heuristic batch.
 struct rHeuristicPair {
@@ -70,8 +70,22 @@ public:
 
     // Clears the loaded lists, the shared entries, the heuristic pairs and every document's state.
     void clearLoadedLists();
-    // "Menu_CloseAll".
+    // "Menu_CloseAll": after confirmDictionarySave, clears the loaded lists and the vocabulary and sets WorkMode None
+    // inside a "Closing" operation. False when the user kept the work.
     bool closeAll();
+
+    // True when a file is loaded or the vocabulary holds entries ("Ask_LangUnload" is asked before dropping them).
+    bool hasLoadedWork() const;
+
+    // The recent-files menu: opens entry `index` by its extension with every loader's option off. A file that no
+    // longer exists is removed from the list (every entry equal ignoring case) and "FbK_menuFail" is reported.
+    enum class TRecentResult { opened, notOpened, removed, outOfRange };
+    TRecentResult openRecentFile(int index);
+
+    // A language preset of the Options menu: nothing when `index` is out of range or the preset's languages are the
+    // current ones; else, after "Ask_LangUnload" when work is loaded, closes all work and takes its languages.
+    // True when the languages changed (the Vocabulary tree must be rebuilt).
+    bool applyPreset(int index);
 
     // The key of a menu-file entry, empty for any other entry.
     QString menuKeyOf(const tSkyStr& entry) const;

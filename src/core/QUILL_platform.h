@@ -1,0 +1,14 @@
+// What differs between platforms: where the game's data folder lives.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The game's Data folder with a trailing '/', or empty when none is found (not an error). On Windows it comes from
+// the current user's Steam entry (SteamPath); elsewhere from the usual Steam folders and their library folders.
+QString findGameDataFolder();
+
+// The "path" entries of a Steam libraryfolders.vdf text (backslash escapes undone).
+QStringList steamLibraryPaths(const QString& vdfText);
+// Looks for steamapps/common/Fallout 4/Data under each Steam root and the libraries they list, ignoring case.
+QString findGameDataFolderIn(const QStringList& steamRoots);

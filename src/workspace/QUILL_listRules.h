@@ -1,0 +1,70 @@
+// What the three string list views show, how they sort and which rows the status buttons and the search text keep.
+// Headless, so that the rules are tested without a window.
+#pragma once
+
+#include "core/QUILL_main.h"
+#include "strings/QUILL_typedef.h"
+
+#include <QString>
+#include <array>
+
+class TWorkspace;
+
+enum class TListColumn : int { id = 0, original = 1, translated = 2, ld = 3, edid = 4 };
+inline constexpr int kListColumnCount = 5;
+// The header keys of the columns ("ID", "Original", "Translated", "LD", "EDID").
+QString listColumnKey(int column);
+// "STRINGS", "DLSTRINGS", "ILSTRINGS".
+QString listName(int listIndex);
+
+// A source or translation as a cell shows it: "[NULL]" for an empty text, "[SPACECHAR CR LF]"-style names for a text
+// of blanks and control characters only, otherwise the text with each CR LF made one blank.
+QString listCellDisplayText(const QString& text);
+// The text of a cell of a top-level row.
+QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column);
+// Compares two entries by a column (negative, zero, positive), as a header click sorts.
+int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q, int column);
+// Lines a row takes: 1 with simpleLine; else 1 below 100 source characters, then one more per 100, at most 5.
+int listRowLines(const tSkyStr& entry, bool simpleLine);
+
+// The eight status buttons in their order: Trans., Not.Trans, Validated, Partial, LD, Alias, duplicates, warnings.
+enum class TStatusButton : int {
+    translated = 0,
+    notTranslated,
+    validated,
+    partial,
+    ld,
+    alias,
+    duplicate,
+    warning,
+};
+inline constexpr int kStatusButtonCount = 8;
+// True when `entry` is one of the entries the button shows.
+bool statusButtonMatches(TStatusButton button, const tSkyStr& entry);
+
+// Where the search text is looked for.
+enum class TSearchIn : int { edid = 0, source = 1, translation = 2 };
+
+struct rListFilter {
+    std::array<bool, kStatusButtonCount> buttons{true, true, true, true, true, true, true, true};
+    bool showNull = true; // the "Hint_ShowNull" button
+    TSearchIn searchIn = TSearchIn::source;
+    QString text;        // lower-cased search text
+    uint32_t formId = 0; // the text read as a hexadecimal number, 0 when it is not one
+
+    // Sets text and formId from the search field's content.
+    void setSearchText(const QString& fieldText, bool trim);
+};
+// True when the row of `entry` is shown under the filter.
+bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry);
+
+// The column layout of a work mode.
+struct rColumnLayout {
+    bool idVisible = true;
+    int idWidth = 80;
+    bool edidVisible = false;
+    bool edidIsMain = false; // the EDID column takes the spare width
+    bool edidSearchVisible = false;
+    bool extraListsVisible = true; // DLSTRINGS and ILSTRINGS pages
+};
+rColumnLayout columnLayoutFor(TWorkMode mode);
