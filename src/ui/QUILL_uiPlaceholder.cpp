@@ -1,1 +1,0 @@
-// Widgets layer (the main window and dialogs live here).

@@ -1,0 +1,228 @@
+// Archive reader: name hash, folder and file lookup, stored and compressed entries, real archives.
+#include "bsa_builder.h"
+#include "strings/QUILL_bsa.h"
+
+#include "core/QUILL_error.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFixtures = QStringLiteral(QUILL_SHARED_FIXTURES "/testing-plugins/");
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QString writeTemp(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+rBsaSpec stringsArchive(uint32_t version, uint32_t flags) {
+    rBsaSpec spec;
+    spec.version = version;
+    spec.flags = flags;
+    spec.folders.push_back({"meshes", {{"a.nif", "mesh"}}});
+    spec.folders.push_back(
+        {"strings", {{"mymod_en.strings", "stored or packed"}, {"mymod_en.dlstrings", QByteArray(5000, 'd')}}});
+    return spec;
+}
+
+} // namespace
+
+TEST(BsaNameHash, FilesWithAndWithoutExtensionsAndFolders) {
+    // Values of the real archives (license in the root folder) and worked by hand.
+    EXPECT_EQ(bsaNameHash("license", false), 0x4670b6836c077365ull);
+    EXPECT_EQ(bsaNameHash("LICENSE", false), 0x4670b6836c077365ull);
+    EXPECT_EQ(bsaNameHash(".", true), 0x2e01002eull);
+    EXPECT_EQ(bsaNameHash("mymod_en.strings", false), 0x3adf6f8a6d08656eull);
+    EXPECT_EQ(bsaNameHash("strings", true), 0x4da2984373076773ull);
+    EXPECT_EQ(bsaNameHash("interface\\translations", true), 0x7c15d56969166e73ull);
+    EXPECT_EQ(bsaNameHash("interface/translations", true), 0x7c15d56969166e73ull);
+    // Extension marks.
+    EXPECT_EQ(bsaNameHash("ab.kf", false), 0x1711e3e9610200e2ull);
+    EXPECT_EQ(bsaNameHash("meshes.nif", false), 0xc4fc80976d06e573ull);
+    EXPECT_EQ(bsaNameHash("x.dds", false), 0x8ddba9c5780180f8ull);
+    EXPECT_EQ(bsaNameHash("sound.wav", false), 0x97a2eb64f3056e64ull);
+    // A folder keeps its dots in the stem.
+    EXPECT_NE(bsaNameHash("a.kf", true), bsaNameHash("a.kf", false));
+}
+
+TEST(BsaRealArchives, Versions103And104GiveTheLicenseAnd105IsRefused) {
+    QByteArray license = readAll(kFixtures + "LICENSE");
+    ASSERT_FALSE(license.isEmpty());
+    // The archived copy has Windows line ends; the repository's checkout has Unix ones.
+    license.replace("\n", "\r\n");
+    for (const char* game : {"Oblivion", "Skyrim"}) {
+        std::unique_ptr<TwbBSAFile> handle;
+        QByteArray bytes;
+        const QString path = kFixtures + game + "/Blank.bsa";
+        EXPECT_TRUE(findArchiveFile(handle, path, true, "", "license", ".", &bytes)) << game;
+        EXPECT_EQ(bytes, license) << game;
+        EXPECT_TRUE(findArchiveFile(handle, path, false, "", "LICENSE", "", nullptr)) << game;
+        EXPECT_FALSE(findArchiveFile(handle, path, true, ".txt", "license", ".", &bytes)) << game;
+        EXPECT_TRUE(bytes.isEmpty());
+    }
+    auto oblivion = TwbBSAFile::openForFolder(kFixtures + "Oblivion/Blank.bsa", ".");
+    EXPECT_EQ(oblivion->bfVersion, 103u);
+    EXPECT_TRUE(oblivion->bfFlags & kBsaCompressedByDefault);
+    auto skyrim = TwbBSAFile::openForFolder(kFixtures + "Skyrim/Blank.bsa", ".");
+    EXPECT_EQ(skyrim->bfVersion, 104u);
+    EXPECT_FALSE(skyrim->bfFlags & kBsaCompressedByDefault);
+    ASSERT_NE(skyrim->bfHashFolder, nullptr);
+    EXPECT_EQ(skyrim->bfHashFolder->Name, ".");
+
+    const QString sse = kFixtures + "SkyrimSE/Blank.bsa";
+    try {
+        TwbBSAFile::openForFolder(sse, ".");
+        FAIL() << "version 105 was read";
+    } catch (const TQuillError& e) {
+        EXPECT_EQ(e.message(), sse + " has unknown version: 105");
+    }
+    std::unique_ptr<TwbBSAFile> handle;
+    QByteArray bytes("x");
+    EXPECT_FALSE(findArchiveFile(handle, sse, true, "", "license", ".", &bytes));
+    EXPECT_TRUE(bytes.isEmpty());
+}
+
+TEST(BsaEntries, StoredAndCompressedByDefaultWithBit30Inversion) {
+    for (uint32_t flags : {0x3u, 0x7u}) {
+        for (bool invert : {false, true}) {
+            rBsaSpec spec = stringsArchive(104, flags);
+            for (auto& file : spec.folders[1].files)
+                file.invert = invert;
+            const QByteArray bytes = buildBsa(spec);
+            auto archive = TwbBSAFile::openForFolder(bytes, "t.bsa", "Strings");
+            const TwbBSAFileRec* rec = archive->findFile("MyMod_EN.DLSTRINGS");
+            ASSERT_NE(rec, nullptr);
+            EXPECT_EQ(archive->readFileData(*rec), QByteArray(5000, 'd')) << flags << invert;
+            // Whether it was really compressed shows in the stored size.
+            const bool compressed = ((flags & 4) != 0) != invert;
+            EXPECT_EQ((rec->Size & ~kBsaInvertCompression) < 5000, compressed);
+            EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.strings")), "stored or packed");
+        }
+    }
+}
+
+TEST(BsaEntries, CompressedByDefaultWithBit30GivesStoredBytesAsTheyAre) {
+    rBsaSpec spec;
+    spec.flags = 0x7;
+    spec.folders.push_back({"strings", {{"x.strings", QByteArray("\x78\x9c raw", 6), true}}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    EXPECT_EQ(archive->readFileData(*archive->findFile("x.strings")), QByteArray("\x78\x9c raw", 6));
+}
+
+TEST(BsaEntries, StoredSizeFourGivesAZeroFilledBufferAndLyingSizesAreRefused) {
+    rBsaSpec spec;
+    spec.flags = 0x7;
+    rBsaFileSpec empty{"empty.strings", {}};
+    empty.uncompressedSizeOverride = 10;
+    rBsaFileSpec liar{"liar.strings", "some text to pack"};
+    liar.uncompressedSizeOverride = 0xFFFFFFF0u;
+    rBsaFileSpec shortSize{"short.strings", "some other text"};
+    shortSize.uncompressedSizeOverride = 5;
+    rBsaFileSpec pastEnd{"past.strings", "abc"};
+    pastEnd.sizeOverride = 1000000;
+    spec.folders.push_back({"strings", {empty, liar, shortSize, pastEnd}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    EXPECT_EQ(archive->readFileData(*archive->findFile("empty.strings")), QByteArray(10, '\0'));
+    EXPECT_THROW(archive->readFileData(*archive->findFile("liar.strings")), TQuillError);
+    EXPECT_THROW(archive->readFileData(*archive->findFile("short.strings")), TQuillError);
+    EXPECT_THROW(archive->readFileData(*archive->findFile("past.strings")), TQuillError);
+}
+
+TEST(BsaEntries, EmbeddedNamesOfVersion104AreSkipped) {
+    for (uint32_t flags : {0x103u, 0x107u}) {
+        rBsaSpec spec = stringsArchive(104, flags);
+        auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+        EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.strings")), "stored or packed") << flags;
+        EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.dlstrings")), QByteArray(5000, 'd'));
+    }
+    // Version 103 gives bit 8 another meaning (the real Oblivion archive sets it): nothing is skipped.
+    rBsaSpec old = stringsArchive(103, 0x107);
+    auto archive = TwbBSAFile::openForFolder(buildBsa(old), "t.bsa", "strings");
+    EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.strings")), "stored or packed");
+}
+
+TEST(BsaFolders, FirstOfTwoEqualFoldersIsUsedAndMissingFoldersFindNothing) {
+    rBsaSpec spec;
+    spec.folders.push_back({"strings", {{"a.strings", "first"}}});
+    spec.folders.push_back({"strings", {{"a.strings", "second"}, {"b.strings", "only second"}}});
+    const QByteArray bytes = buildBsa(spec);
+    auto archive = TwbBSAFile::openForFolder(bytes, "t.bsa", "strings");
+    EXPECT_EQ(archive->readFileData(*archive->findFile("a.strings")), "first");
+    EXPECT_EQ(archive->findFile("b.strings"), nullptr);
+
+    auto none = TwbBSAFile::openForFolder(bytes, "t.bsa", "interface\\translations");
+    EXPECT_EQ(none->bfHashFolder, nullptr);
+    EXPECT_EQ(none->findFile("a.strings"), nullptr);
+}
+
+TEST(BsaFolders, DuplicateFileHashesReturnTheLastHit) {
+    rBsaSpec spec;
+    spec.folders.push_back({"strings", {{"a.strings", "one"}, {"A.STRINGS", "two"}}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    EXPECT_EQ(archive->readFileData(*archive->findFile("a.strings")), "two");
+}
+
+TEST(BsaHeader, BadSignatureVersionOffsetAndTruncationAreClearErrors) {
+    const QByteArray good = buildBsa(stringsArchive(104, 3));
+    auto expectError = [](const QByteArray& bytes, const QString& text) {
+        try {
+            TwbBSAFile::openForFolder(bytes, "bad.bsa", "strings");
+            ADD_FAILURE() << "no error for " << text.toStdString();
+        } catch (const TQuillError& e) {
+            EXPECT_TRUE(e.message().contains(text)) << e.message().toStdString();
+        }
+    };
+    expectError(QByteArray("BTDX") + good.mid(4), "bad.bsa is not a valid BSA file");
+    expectError(QByteArray("BS"), "bad.bsa is not a valid BSA file");
+    QByteArray v105 = good;
+    v105[4] = 105;
+    expectError(v105, "bad.bsa has unknown version: 105");
+    QByteArray offset = good;
+    offset[8] = 40;
+    expectError(offset, "bad.bsa has unexpected Offset: 40");
+    // A folder count far beyond the file, and a cut archive.
+    QByteArray count = good;
+    count[19] = 0x7F;
+    expectError(count, "folder count");
+    for (qsizetype cut : {12, 36, 50, 70})
+        EXPECT_THROW(TwbBSAFile::openForFolder(good.left(cut), "cut.bsa", "strings"), TQuillError) << cut;
+    // A folder offset pointing outside the file.
+    rBsaSpec spec = stringsArchive(104, 3);
+    QByteArray wild = buildBsa(spec);
+    wild[36 + 16 + 12 + 3] = 0x7F; // the strings folder's offset
+    EXPECT_THROW(TwbBSAFile::openForFolder(wild, "wild.bsa", "strings"), TQuillError);
+}
+
+TEST(BsaLookup, HandleIsReusedAndReopenedForAnotherFolderOrMissingArchive) {
+    QTemporaryDir dir;
+    rBsaSpec spec = stringsArchive(104, 7);
+    spec.folders.push_back({"interface\\translations", {{"mymod_en.txt", "menu"}}});
+    const QString path = writeTemp(dir, "MyMod.bsa", buildBsa(spec));
+    std::unique_ptr<TwbBSAFile> handle;
+    QByteArray bytes;
+    EXPECT_TRUE(findArchiveFile(handle, path, true, ".strings", "mymod_en", "strings", &bytes));
+    EXPECT_EQ(bytes, "stored or packed");
+    TwbBSAFile* first = handle.get();
+    EXPECT_TRUE(findArchiveFile(handle, path, false, ".dlstrings", "mymod_en", "strings", nullptr));
+    EXPECT_EQ(handle.get(), first);
+    EXPECT_FALSE(findArchiveFile(handle, path, false, ".ilstrings", "mymod_en", "strings", nullptr));
+    EXPECT_TRUE(findArchiveFile(handle, path, true, ".txt", "mymod_en", "interface/translations", &bytes));
+    EXPECT_EQ(bytes, "menu");
+    // The archive's name is found whatever its letter case.
+    std::unique_ptr<TwbBSAFile> other;
+    EXPECT_TRUE(findArchiveFile(other, dir.filePath("mymod.bsa"), false, ".strings", "mymod_en", "strings", nullptr));
+    std::unique_ptr<TwbBSAFile> missing;
+    EXPECT_FALSE(findArchiveFile(missing, dir.filePath("none.bsa"), true, ".strings", "x", "strings", &bytes));
+    EXPECT_EQ(missing, nullptr);
+}
