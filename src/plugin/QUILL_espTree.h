@@ -1,13 +1,20 @@
-// The in-memory plugin: groups, records and fields as read, with what the writer needs to write them back.
+// The in-memory plugin: groups, records and fields as read, with what the writer needs to write them back, and the
+// owning plugin tree the views walk.
 #pragma once
 
 #include "strings/QUILL_typedef.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
+
+class TRecordDefinitions;
+class TBinaryCursor;
+class tPluginNode;
 
 // The 8-byte header every object starts with.
 struct rGenericHeader {
@@ -46,9 +53,22 @@ using sfieldParams = TFlagSet<sfieldParam, uint8_t>;
 enum class sRecordType : uint8_t { sRecord, sGrup };
 
 enum class TZCompressionLevel : uint8_t { zcNone, zcFastest, zcDefault, zcMax };
+// The zlib level of a compression level (zcDefault is zlib's own default, -1).
+int zlibLevel(TZCompressionLevel level);
 
 constexpr uint32_t kRecordFlagCompressed = 0x00040000u;
 constexpr uint32_t kRecordFlagLocalized = 0x80u;
+constexpr int kObjectHeaderSize = 24;
+constexpr int kFieldHeaderSize = 6;
+
+inline constexpr sHeaderSig kSigGRUP{'G', 'R', 'U', 'P'};
+inline constexpr sHeaderSig kSigTES4{'T', 'E', 'S', '4'};
+inline constexpr sHeaderSig kSigXXXX{'X', 'X', 'X', 'X'};
+inline constexpr sHeaderSig kSigEDID{'E', 'D', 'I', 'D'};
+
+// Encodes a translation for a field: the encoded text followed by one zero byte, not cut. A null function keeps
+// the stored bytes (the no-conversion code page).
+using tFieldEncoder = std::function<QByteArray(const QString& text)>;
 
 class tField {
 public:
@@ -59,7 +79,16 @@ public:
     uint8_t listIndex = 0;
     bool hasCR = false;
     rFieldIndex rIndex;
-    QByteArray buffer; // the data exactly as read; text fields include their terminating zero
+    QByteArray buffer;          // the data exactly as read; text fields include their terminating zero
+    bool changed = false;       // the data differs from what was read
+    bool inserted = false;      // an XXXX field the writer added for a text grown past 65535 bytes
+    uint16_t originalDsize = 0; // the 16-bit size as read
+    QByteArray originalBuffer;  // the data as read, kept once the data changed
+
+    // Writes the translation into the field. A one-character source with an empty translation writes a single
+    // blank. A translation equal to the source keeps the bytes as read when `keepWhenSame` (same code page both
+    // ways), so an untouched text is written back byte for byte.
+    void updateBuffer(const QString& s, const QString& strans, const tFieldEncoder& encode, bool keepWhenSame);
 };
 
 class tGenericRecord {
@@ -77,6 +106,24 @@ public:
     rGrupheader headerData;
     int64_t endPos = 0;
     bool grupString = false;
+
+    void setData(const rGrupheader& h, int64_t eP) {
+        headerData = h;
+        endPos = eP;
+    }
+    // "GRUP - WEAP", "GRUP - [0000001f]".
+    QString getname() const;
+    // The label: "[%.8x]" for group types 1 to 10, else its four characters.
+    QString GetGrupSubName() const;
+};
+
+// What the reader reports while it reads.
+struct rPluginReadContext {
+    const TRecordDefinitions* defs = nullptr;
+    // A compressed record that does not inflate (it is kept raw).
+    std::function<void(const class trecord&)> inflateFailed;
+    // Called every 50 objects with the stream position.
+    std::function<void(qsizetype position)> progress;
 };
 
 class trecord : public tGenericRecord {
@@ -86,15 +133,79 @@ public:
     QString edidNameString;
     TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
     bool rawRec = false;
+    // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer
+    // holds a recompressed record's data.
     QByteArray buffer;
     std::vector<std::unique_ptr<tField>> fList;
     rGenericHeaderData headerData;
-    void* espRec = nullptr; // the record's node in the plugin tree; not owned
+    tPluginNode* espRec = nullptr; // the record's node in the plugin tree; not owned
     uint32_t edidNameHash = 0;
     bool compressed = false;
+    // A parsed record's data exactly as read, written back as it is while no field changed.
+    QByteArray sourceData;
+    // A parsed compressed record's inflated fields (its fields' buffers point into it).
+    QByteArray inflated;
+
+    bool rawrecord() const { return rawRec; }
+    bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
+    // Reads dsize bytes of data at the cursor (just past the 24-byte header) and parses its fields.
+    void assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx);
+    void clearFields();
+    void parseFields(QByteArrayView data, const rPluginReadContext& ctx);
+    void readCompressed(QByteArrayView data, const rPluginReadContext& ctx);
+    void keepEdidName();
+    void computeFieldIndices();
+    // False when a localized plugin needs nothing of this record.
+    bool pruneForLocalized();
+    // Drops every field that is not a string; false when nothing is left.
+    bool pruneNonStrings();
+    // Some field's data differs from what was read.
+    bool dirty() const;
+    // Recomputes the record's size and, for a changed compressed record, its compressed data.
+    void rebuildData();
+    // The bytes the writer writes after the 24-byte header.
+    QByteArray dataForWrite() const;
 
     // The EDID text: the name field's data without its terminating zero, else the text kept for a raw record.
     QString EdidNameEx() const;
     // EdidNameEx, or the form id as eight hex digits ("[%.8x]" when formatted) when it is empty.
     QString EdidName(bool formatted) const;
+    // "WEAP [0001abcd] [3|0|0]".
+    QString getname() const;
+    // "WEAP MyGun[0001abcd] [3|0|0]".
+    QString getStringName() const;
+};
+
+// One node of the plugin tree; it owns its group or record and its children.
+class tPluginNode {
+public:
+    std::unique_ptr<tGenericRecord> p; // null for the root
+    tPluginNode* parent = nullptr;
+    std::vector<std::unique_ptr<tPluginNode>> children;
+    int row = 0;         // position among the parent's children
+    bool hidden = false; // a group without string records in a localized plugin
+
+    tPluginNode* append(std::unique_ptr<tGenericRecord> object);
+    tGrup* grup() const { return p && p->sType == sRecordType::sGrup ? static_cast<tGrup*>(p.get()) : nullptr; }
+    trecord* record() const { return p && p->sType == sRecordType::sRecord ? static_cast<trecord*>(p.get()) : nullptr; }
+    // The text the EspTree page shows: getStringName for a record, getname for a group.
+    QString text() const;
+    // Drawn grey and italic: a raw record, or a group without string records.
+    bool dimmed() const;
+};
+
+// The plugin as read: the file's bytes (raw records and unchanged fields point into them) and the tree of nodes.
+class tPluginTree {
+public:
+    QByteArray fileData;
+    tPluginNode root;
+    // The flat reader's records, for plugin compare.
+    std::vector<std::unique_ptr<trecord>> compareRecordList;
+
+    void clear();
+    bool empty() const { return root.children.empty(); }
+    // Every node in pre-order (file order).
+    void forEach(const std::function<void(tPluginNode&)>& visit);
+    void forEach(const std::function<void(const tPluginNode&)>& visit) const;
+    qsizetype nodeCount() const;
 };

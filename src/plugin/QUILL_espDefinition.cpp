@@ -1,0 +1,290 @@
+// Record definitions and the field size reference: parsing by position, the deciding walk and the two conditions.
+#include "plugin/QUILL_espDefinition.h"
+
+#include "core/QUILL_files.h"
+#include "plugin/QUILL_espTree.h"
+
+#include <QDir>
+
+namespace {
+
+const sHeaderSig kEdid('E', 'D', 'I', 'D');
+const sHeaderSig kEpft('E', 'P', 'F', 'T');
+
+// Characters with code 32 or below removed at both ends.
+QByteArray trimControl(const QByteArray& line) {
+    qsizetype start = 0, end = line.size();
+    while (start < end && static_cast<uint8_t>(line[start]) <= 32)
+        ++start;
+    while (end > start && static_cast<uint8_t>(line[end - 1]) <= 32)
+        --end;
+    return line.mid(start, end - start);
+}
+
+sHeaderSig sigAt(const QByteArray& line, qsizetype zeroBased) {
+    return sHeaderSig::fromBytes(line.constData() + zeroBased);
+}
+
+// The data lines of a file beside the program: blank lines and "#" lines dropped.
+QStringList readDataLines(const QString& path) {
+    QByteArray bytes;
+    if (!quillfs::fileIsUsable(path) || !quillfs::readWholeFile(path, bytes)) return {};
+    QStringList out;
+    for (QString line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        out << line;
+    }
+    return out;
+}
+
+QStringList readAllLines(const QByteArray& bytes) {
+    QStringList out = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    for (QString& line : out)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    // A final line break does not start another line.
+    if (!out.isEmpty() && out.last().isEmpty() && bytes.endsWith('\n')) out.removeLast();
+    return out;
+}
+
+} // namespace
+
+QStringList builtInRecordDefinitions() {
+    return {
+        QStringLiteral("#WARNING: do not modify this file, unless you know what you are doing."),
+        QStringLiteral("#Bad editing can  result in corrupted Esp."),
+        QStringLiteral("#FieldId=RecordID=List (0: strings, 1: dlStrings, 2: ilStrings"),
+        QStringLiteral("#CharCase must match"),
+        QStringLiteral("#(*) indicate the string can't be null (needs at least one space)."),
+        QStringLiteral(
+            "#-proc1, -proc2 refer to internal procedures that defines some conditions for reading the data"),
+        QStringLiteral("Def_:DNAM=MGEF=0"),
+        QStringLiteral("Def_:NAM1=INFO=2*"),
+        QStringLiteral("Def_:SHRT=NPC_=0"),
+        QStringLiteral("Def_:CNAM=QUST=1"),
+        QStringLiteral("Def_:CNAM=BOOK=1"),
+        QStringLiteral("Def_:TNAM=WOOP=0"),
+        QStringLiteral("Def_:NNAM=QUST=0"),
+        QStringLiteral("Def_:NNAM=MESG=0"),
+        QStringLiteral("Def_:ITXT=MESG=0"),
+        QStringLiteral("Def_:RDMP=REGN=0"),
+        QStringLiteral("Def_:EPF2=PERK=0"),
+        QStringLiteral("Def_:RNAM=ACTI=0"),
+        QStringLiteral("Def_:RNAM=FLOR=0"),
+        QStringLiteral("Def_:RNAM=INFO=0*"),
+        QStringLiteral("Def_:BPTN=BPTD=0"),
+        QStringLiteral("Def_:MNAM=FACT=0"),
+        QStringLiteral("Def_:FNAM=FACT=0"),
+        QStringLiteral("Def_:DESC=LSCR=0"),
+        QStringLiteral("#Fallout4\t"),
+        QStringLiteral("Def_:ONAM=AMMO=0"),
+        QStringLiteral("Def_:ONAM=LVLI=0"),
+        QStringLiteral("Def_:ANAM=AVIF=0"),
+        QStringLiteral("Def_:CNAM=DOOR=0"),
+        QStringLiteral("Def_:WNAM=INNR=0"),
+        QStringLiteral("Def_:FMRN=RACE=0"),
+        QStringLiteral("Def_:BTXT=TERM=0"),
+        QStringLiteral("Def_:ITXT=TERM=0"),
+        QStringLiteral("Def_:RNAM=TERM=0"),
+        QStringLiteral("Def_:UNAM=TERM=0"),
+        QStringLiteral("Def_:WNAM=TERM=0"),
+        QStringLiteral("Def_:DNAM=ALCH=0"),
+        QStringLiteral("Def_:ONAM=DOOR=0"),
+        QStringLiteral("Def_:TTGP=RACE=0"),
+        QStringLiteral("Def_:MPPN=RACE=0"),
+        QStringLiteral("Def_:NAM0=TERM=0"),
+        QStringLiteral("#"),
+        QStringLiteral("Def_:DATA=GMST=0-proc1"),
+        QStringLiteral("Def_:EPFD=PERK=0-proc2"),
+        QStringLiteral("#the two next fields must remain at the end of the section since they are fallback."),
+        QStringLiteral("Def_:FULL=****=0"),
+        QStringLiteral("Def_:DESC=****=1"),
+        QStringLiteral("Def_:ATTX=****=0"),
+        QStringLiteral("#Warning Field: known enumerated entries (field=record)"),
+        QStringLiteral("Warn:ITXT=MESG"),
+        QStringLiteral("Warn:ITXT=TERM"),
+        QStringLiteral("Warn:BTXT=TERM"),
+        QStringLiteral("Warn:UNAM=TERM"),
+        QStringLiteral("Warn:NNAM=QUST"),
+        QStringLiteral("Warn:NAM1=INFO"),
+        QStringLiteral("Warn:CNAM=QUST"),
+        QStringLiteral("Warn:FULL=WEAP"),
+        QStringLiteral("Warn:FULL=ARMO"),
+        QStringLiteral("Warn:FULL=NPC_"),
+        QStringLiteral("Warn:BPTN=BPTD"),
+        QStringLiteral("Warn:MPPN=RACE"),
+        QStringLiteral("Warn:FMRN=RACE"),
+        QStringLiteral("#--------Skipped record----"),
+        QStringLiteral("#Records with no known Lstrings"),
+        QStringLiteral("#these records will not be parsed "),
+        QString(),
+        QString(),
+    };
+}
+
+QStringList recordDefinitionText(const QString& programFolder) {
+    QStringList lines;
+    const QString path = quillfs::findFileNoCase(programFolder, QStringLiteral("_recorddefs.txt"));
+    QByteArray bytes;
+    if (!path.isEmpty() && quillfs::fileIsUsable(path) && quillfs::readWholeFile(path, bytes))
+        lines = readAllLines(bytes);
+    else
+        lines = builtInRecordDefinitions();
+    lines << QStringLiteral("Skip:NAVM") << QStringLiteral("Skip:NAVI");
+    return lines;
+}
+
+void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
+    fieldDefList.clear();
+    skipRecordList.clear();
+    warnFieldList.clear();
+    byFieldSig_.clear();
+    for (const QString& text : lines) {
+        if (text.startsWith(QLatin1Char('#'))) continue;
+        const QByteArray line = trimControl(text.toLatin1());
+        if (line.isEmpty()) continue;
+        if (line.size() >= 16 && line.startsWith("Def_:")) {
+            rFieldDef def;
+            def.fieldSig = sigAt(line, 5);
+            def.recordSig = sigAt(line, 10);
+            const char digit = line[15];
+            def.listIndex = (digit >= '0' && digit <= '9') ? digit - '0' : 0;
+            // Only three lists exist: a line naming another one would send texts nowhere, so it is not taken.
+            if (def.listIndex > 2) continue;
+            def.notNull = line.indexOf('*') == 16;
+            if (line.indexOf("proc1") == 17)
+                def.condition = tFieldCondition::proc1;
+            else if (line.indexOf("proc2") == 17)
+                def.condition = tFieldCondition::proc2;
+            byFieldSig_[def.fieldSig.asUint()].push_back(static_cast<uint32_t>(fieldDefList.size()));
+            fieldDefList.push_back(def);
+        } else if (line.size() == 9 && line.startsWith("Skip:")) {
+            skipRecordList.push_back(sigAt(line, 5));
+        } else if (line.size() == 14 && line.startsWith("Warn:")) {
+            warnFieldList.emplace_back(sigAt(line, 10), sigAt(line, 5));
+        }
+    }
+    loaded_ = true;
+}
+
+bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const {
+    switch (def.condition) {
+    case tFieldCondition::none:
+        return true;
+    case tFieldCondition::proc1:
+        for (size_t i = 0; i <= fieldPos && i < record.fList.size(); ++i) {
+            const tField& f = *record.fList[i];
+            if (f.header.name == kEdid && !f.buffer.isEmpty()) return f.buffer[0] == 's';
+        }
+        return false;
+    case tFieldCondition::proc2:
+        for (size_t i = 0; i < fieldPos && i < record.fList.size(); ++i) {
+            const tField& f = *record.fList[i];
+            if (f.header.name != kEpft || f.buffer.size() != 1 || static_cast<uint8_t>(f.buffer[0]) != 7) continue;
+            if (fieldPos == i + 1 || fieldPos == i + 2) return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const {
+    const auto it = byFieldSig_.constFind(field.header.name.asUint());
+    if (it == byFieldSig_.constEnd()) return -1;
+    const sHeaderSig recordSig = record.header.name;
+    for (const uint32_t index : *it) {
+        const rFieldDef& def = fieldDefList[index];
+        const bool decides =
+            def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos));
+        if (!decides) continue;
+        if (def.notNull) field.params.set(sfieldParam::notNull);
+        return def.listIndex;
+    }
+    return -1;
+}
+
+bool TRecordDefinitions::isSkippedRecord(sHeaderSig signature) const {
+    for (const sHeaderSig& s : skipRecordList)
+        if (s == signature) return true;
+    return false;
+}
+
+bool TRecordDefinitions::isWarnField(sHeaderSig recordSig, sHeaderSig fieldSig) const {
+    for (const auto& [r, f] : warnFieldList)
+        if (r == recordSig && f == fieldSig) return true;
+    return false;
+}
+
+namespace {
+
+// Binary search ignoring case: (found, position).
+std::pair<bool, qsizetype> findKey(const QStringList& keys, const QString& key) {
+    qsizetype lo = 0, hi = keys.size() - 1;
+    while (lo <= hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        const int c = keys[mid].compare(key, Qt::CaseInsensitive);
+        if (c < 0)
+            lo = mid + 1;
+        else if (c > 0)
+            hi = mid - 1;
+        else
+            return {true, mid};
+    }
+    return {false, lo};
+}
+
+} // namespace
+
+void TRecordDefinitions::loadFieldSizeRef(const QStringList& lines) {
+    fieldSizeKeys.clear();
+    fieldSizeMax.clear();
+    fieldSizeHasCR.clear();
+    for (const QString& line : lines) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        const QString key = line.left(9);
+        const QChar flag = line.size() > 10 ? line[10] : QChar();
+        const bool hasCR = flag.isDigit() && flag != QLatin1Char('0');
+        bool ok = false;
+        int maxSize = line.mid(12).toInt(&ok);
+        if (!ok) maxSize = 0;
+        const auto [found, at] = findKey(fieldSizeKeys, key);
+        if (found) continue;
+        fieldSizeKeys.insert(at, key);
+        fieldSizeMax.insert(at, maxSize);
+        fieldSizeHasCR.insert(at, hasCR);
+    }
+}
+
+void TRecordDefinitions::assignFieldSizeRef(sHeaderSig recordSig, tField& field) const {
+    const QString key = recordSig.toString() + QLatin1Char(':') + field.header.name.toString();
+    const auto [found, at] = findKey(fieldSizeKeys, key);
+    field.maxStrSize = found ? fieldSizeMax[at] : 0;
+    field.hasCR = found ? fieldSizeHasCR[at] : false;
+}
+
+void TRecordDefinitions::freeRecordDefs() {
+    fieldDefList.clear();
+    skipRecordList.clear();
+    warnFieldList.clear();
+    byFieldSig_.clear();
+    fieldSizeKeys.clear();
+    fieldSizeMax.clear();
+    fieldSizeHasCR.clear();
+    loaded_ = false;
+}
+
+TRecordDefinitions& recordDefs() {
+    static TRecordDefinitions defs;
+    return defs;
+}
+
+QStringList loadRecordDefinitions(const QString& programFolder) {
+    const QStringList text = recordDefinitionText(programFolder);
+    TRecordDefinitions& defs = recordDefs();
+    if (!defs.loaded()) {
+        defs.loadRecordDefs(text);
+        defs.loadFieldSizeRef(
+            readDataLines(quillfs::findFileNoCase(programFolder, QStringLiteral("fieldSizeRef.txt"))));
+    }
+    return text;
+}

@@ -1,0 +1,74 @@
+// Record definitions: which fields of which records carry translatable text and into which list, the skipped
+// record types, the warning pairs, and the field size reference.
+#pragma once
+
+#include "strings/QUILL_typedef.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+class trecord;
+class tField;
+
+enum class tFieldCondition : uint8_t { none, proc1, proc2 };
+
+// One "Def_:" line.
+struct rFieldDef {
+    sHeaderSig fieldSig;
+    sHeaderSig recordSig;
+    int listIndex = 0;
+    bool notNull = false;
+    tFieldCondition condition = tFieldCondition::none;
+};
+
+class TRecordDefinitions {
+public:
+    std::vector<rFieldDef> fieldDefList;
+    std::vector<sHeaderSig> skipRecordList;
+    std::vector<std::pair<sHeaderSig, sHeaderSig>> warnFieldList; // (recordSig, fieldSig)
+
+    // The field size reference: one sorted key list ("WEAP:FULL", compared ignoring case) and two parallel value lists.
+    QStringList fieldSizeKeys;
+    QList<int> fieldSizeMax;
+    QList<bool> fieldSizeHasCR;
+
+    // Builds the three definition lists from the definitions text (the appended Skip lines included).
+    void loadRecordDefs(const QStringList& lines);
+    // The list index 0..2 of `field` (at position `fieldPos` of the record's field list, the fields before it already
+    // read), or -1 when it is not a string field. Sets notNull in the field's flags when the deciding entry has it.
+    int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const;
+    bool isSkippedRecord(sHeaderSig signature) const;
+    bool isWarnField(sHeaderSig recordSig, sHeaderSig fieldSig) const;
+
+    // Builds the size reference from the data lines of "fieldSizeRef.txt" (comments and blank lines already gone).
+    void loadFieldSizeRef(const QStringList& lines);
+    void assignFieldSizeRef(sHeaderSig recordSig, tField& field) const;
+    void freeRecordDefs();
+
+    bool loaded() const { return loaded_; }
+
+private:
+    bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const;
+    // Definitions by field signature, in line order, so a field only walks the entries that may decide it.
+    QHash<uint32_t, std::vector<uint32_t>> byFieldSig_;
+    bool loaded_ = false;
+};
+
+// The built-in definitions text, line by line (used when no usable "_recorddefs.txt" exists).
+QStringList builtInRecordDefinitions();
+
+// The definitions text in force for a program folder: "_recorddefs.txt" when usable, else the built-in text, then
+// the two lines "Skip:NAVM" and "Skip:NAVI".
+QStringList recordDefinitionText(const QString& programFolder);
+
+// The process-wide tables, built once at start-up.
+TRecordDefinitions& recordDefs();
+
+// Builds recordDefs() from the program folder (definitions and "fieldSizeRef.txt") unless already built; returns the
+// definitions text in force (what the Records_def page shows).
+QStringList loadRecordDefinitions(const QString& programFolder);

@@ -1,0 +1,308 @@
+// Records, groups and fields: reading one record's data (plain or compressed), pruning, names, and the plugin tree.
+#include "plugin/QUILL_espTree.h"
+
+#include "core/QUILL_cursor.h"
+#include "plugin/QUILL_espDefinition.h"
+
+#include <zlib.h>
+
+namespace {
+
+const sHeaderSig kSigINFO('I', 'N', 'F', 'O');
+const sHeaderSig kSigDIAL('D', 'I', 'A', 'L');
+const sHeaderSig kSigDNAM('D', 'N', 'A', 'M');
+const sHeaderSig kSigNAM2('N', 'A', 'M', '2');
+
+QString hex8(uint32_t v) {
+    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0'));
+}
+
+QByteArray viewBytes(QByteArrayView v) {
+    return QByteArray::fromRawData(v.data(), v.size());
+}
+
+// zlib can grow data at most about 1032 times; a size beyond that cannot be this stream's output.
+bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
+    return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
+}
+
+bool inflateExactly(QByteArrayView in, QByteArray& out, uint32_t size) {
+    out.resize(static_cast<qsizetype>(size));
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return false;
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    zs.avail_in = static_cast<uInt>(in.size());
+    zs.next_out = reinterpret_cast<Bytef*>(out.data());
+    zs.avail_out = size;
+    const int rc = inflate(&zs, Z_FINISH);
+    const uLong produced = zs.total_out;
+    inflateEnd(&zs);
+    // The stream must end exactly at the announced size: shorter or longer output means the record is damaged.
+    return rc == Z_STREAM_END && produced == size;
+}
+
+} // namespace
+
+int zlibLevel(TZCompressionLevel level) {
+    switch (level) {
+    case TZCompressionLevel::zcNone:
+        return 0;
+    case TZCompressionLevel::zcFastest:
+        return 1;
+    case TZCompressionLevel::zcDefault:
+        return Z_DEFAULT_COMPRESSION;
+    case TZCompressionLevel::zcMax:
+        return 9;
+    }
+    return Z_DEFAULT_COMPRESSION;
+}
+
+QString tGrup::GetGrupSubName() const {
+    if (headerData.sType >= 1 && headerData.sType <= 10)
+        return QLatin1Char('[') + hex8(headerData.sIdent) + QLatin1Char(']');
+    char label[4];
+    for (int i = 0; i < 4; ++i)
+        label[i] = static_cast<char>((headerData.sIdent >> (8 * i)) & 0xFF);
+    return QString::fromLatin1(label, 4);
+}
+
+QString tGrup::getname() const {
+    return header.name.toString() + QStringLiteral(" - ") + GetGrupSubName();
+}
+
+void trecord::assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx) {
+    const QByteArrayView data = fStream.view(header.dsize);
+    rawRec = ctx.defs && ctx.defs->isSkippedRecord(header.name);
+    if (!rawRec) {
+        if (isCompressedFlag())
+            readCompressed(data, ctx);
+        else
+            parseFields(data, ctx);
+    }
+    if (rawRec) {
+        keepEdidName();
+        clearFields();
+        inflated.clear();
+        buffer = viewBytes(data);
+    } else {
+        buffer.clear();
+        sourceData = viewBytes(data);
+    }
+    edidNameHash = textHash(EdidNameEx());
+}
+
+void trecord::clearFields() {
+    nameField = nullptr;
+    fList.clear();
+}
+
+void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
+    rawRec = true;
+    TBinaryCursor cursor(data);
+    uint32_t pending = 0;
+    while (!cursor.atEnd()) {
+        fList.push_back(std::make_unique<tField>());
+        tField& field = *fList.back();
+        const QByteArrayView head = cursor.view(kFieldHeaderSize);
+        field.header.name = sHeaderSig::fromBytes(head.data());
+        field.header.dsize =
+            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
+        field.originalDsize = field.header.dsize;
+        if (pending == 0) pending = field.header.dsize;
+        field.buffer = viewBytes(cursor.view(pending));
+        pending = 0;
+        if (field.header.name == kSigXXXX) {
+            TBinaryCursor value(field.buffer);
+            pending = value.u32le();
+        } else if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
+            nameField = &field;
+            field.params.set(sfieldParam::isEdid);
+        }
+        const int d = ctx.defs ? ctx.defs->getFieldListIndex(*this, field, fList.size() - 1) : -1;
+        if (d >= 0) {
+            rawRec = false;
+            field.params.set(sfieldParam::isString);
+            field.listIndex = static_cast<uint8_t>(d);
+        }
+    }
+}
+
+void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx) {
+    compressed = true;
+    // Too short to hold a size and a stream: nothing to parse, and the data is written back as it is.
+    if (data.size() <= 3) return;
+    TBinaryCursor cursor(data);
+    const uint32_t size = cursor.u32le();
+    if (size == 0) return;
+    const QByteArrayView stream = data.sliced(4);
+    if (!plausibleInflatedSize(size, stream.size()) || !inflateExactly(stream, inflated, size)) {
+        inflated.clear();
+        if (ctx.inflateFailed) ctx.inflateFailed(*this);
+        rawRec = true;
+        return;
+    }
+    parseFields(inflated, ctx);
+    const uint16_t zlibHeader =
+        stream.size() >= 2
+            ? static_cast<uint16_t>(static_cast<uint8_t>(stream[0]) | (static_cast<uint8_t>(stream[1]) << 8))
+            : 0;
+    if (zlibHeader == 0x0178)
+        zcomp = TZCompressionLevel::zcFastest;
+    else if (zlibHeader == 0xDA78)
+        zcomp = TZCompressionLevel::zcMax;
+    else
+        zcomp = TZCompressionLevel::zcDefault;
+}
+
+void trecord::keepEdidName() {
+    if (!nameField) return;
+    QByteArray data = nameField->buffer;
+    data.chop(1);
+    edidNameString = QString::fromLatin1(data);
+}
+
+void trecord::computeFieldIndices() {
+    for (size_t pi = 0; pi < fList.size(); ++pi) {
+        tField& p = *fList[pi];
+        if (!p.params.has(sfieldParam::isString)) continue;
+        bool first = true;
+        uint16_t a = 0;
+        for (size_t qi = pi; qi-- > 0;) {
+            tField& q = *fList[qi];
+            if (q.header.name != p.header.name) continue;
+            if (first) {
+                p.rIndex.index = static_cast<uint16_t>(q.rIndex.index + 1);
+                a = p.rIndex.index;
+                first = false;
+            }
+            p.rIndex.indexMax = a;
+            q.rIndex.indexMax = a;
+        }
+    }
+}
+
+bool trecord::pruneForLocalized() {
+    const bool info = header.name == kSigINFO;
+    for (size_t i = fList.size(); i-- > 0;) {
+        const tField& f = *fList[i];
+        if (info && (f.header.name == kSigDNAM || f.header.name == kSigNAM2)) continue;
+        bool drop = !f.params.has(sfieldParam::isString) && !f.params.has(sfieldParam::isEdid);
+        if (!drop && f.params.has(sfieldParam::isString)) {
+            if (f.buffer.size() != 4) {
+                drop = true;
+            } else {
+                TBinaryCursor c(f.buffer);
+                drop = c.i32le() <= 0;
+            }
+        }
+        if (drop) {
+            if (nameField == fList[i].get()) nameField = nullptr;
+            fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+    if (header.name == kSigDIAL) return true;
+    if (fList.empty()) return false;
+    if (fList.size() == 1 && fList.front().get() == nameField) return false;
+    return true;
+}
+
+bool trecord::pruneNonStrings() {
+    for (size_t i = fList.size(); i-- > 0;) {
+        if (fList[i]->params.has(sfieldParam::isString)) continue;
+        if (nameField == fList[i].get()) nameField = nullptr;
+        fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    if (fList.empty()) return false;
+    computeFieldIndices();
+    return true;
+}
+
+bool trecord::dirty() const {
+    for (const auto& f : fList)
+        if (f->changed) return true;
+    return false;
+}
+
+QString trecord::EdidNameEx() const {
+    if (nameField) {
+        QByteArray data = nameField->buffer;
+        if (!data.isEmpty()) data.chop(1);
+        return QString::fromLatin1(data);
+    }
+    return edidNameString;
+}
+
+QString trecord::EdidName(bool formatted) const {
+    const QString name = EdidNameEx();
+    if (!name.isEmpty()) return name;
+    const QString hex = hex8(headerData.formID);
+    return formatted ? QLatin1Char('[') + hex + QLatin1Char(']') : hex;
+}
+
+QString trecord::getname() const {
+    return QStringLiteral("%1 [%2] [%3|%4|%5]")
+        .arg(header.name.toString(), hex8(headerData.formID))
+        .arg(fList.size())
+        .arg(compressed ? 1 : 0)
+        .arg(rawRec ? 1 : 0);
+}
+
+QString trecord::getStringName() const {
+    return QStringLiteral("%1 %2[%3] [%4|%5|%6]")
+        .arg(header.name.toString(), EdidNameEx(), hex8(headerData.formID))
+        .arg(fList.size())
+        .arg(compressed ? 1 : 0)
+        .arg(rawRec ? 1 : 0);
+}
+
+tPluginNode* tPluginNode::append(std::unique_ptr<tGenericRecord> object) {
+    auto node = std::make_unique<tPluginNode>();
+    node->p = std::move(object);
+    node->parent = this;
+    node->row = static_cast<int>(children.size());
+    children.push_back(std::move(node));
+    return children.back().get();
+}
+
+QString tPluginNode::text() const {
+    if (const trecord* r = record()) return r->getStringName();
+    if (const tGrup* g = grup()) return g->getname();
+    return {};
+}
+
+bool tPluginNode::dimmed() const {
+    if (const trecord* r = record()) return r->rawRec;
+    if (const tGrup* g = grup()) return !g->grupString;
+    return false;
+}
+
+void tPluginTree::clear() {
+    root.children.clear();
+    compareRecordList.clear();
+    fileData.clear();
+}
+
+namespace {
+
+template <typename Node, typename Visit> void walk(Node& node, const Visit& visit) {
+    for (auto& child : node.children) {
+        visit(*child);
+        walk(*child, visit);
+    }
+}
+
+} // namespace
+
+void tPluginTree::forEach(const std::function<void(tPluginNode&)>& visit) {
+    walk(root, visit);
+}
+
+void tPluginTree::forEach(const std::function<void(const tPluginNode&)>& visit) const {
+    walk(static_cast<const tPluginNode&>(root), visit);
+}
+
+qsizetype tPluginTree::nodeCount() const {
+    qsizetype n = 0;
+    forEach([&n](const tPluginNode&) { ++n; });
+    return n;
+}

@@ -1,0 +1,212 @@
+// Writing a plugin back: field updates, record rebuilds with recompression, group sizes and the file in tree order.
+#include "plugin/QUILL_espWriter.h"
+
+#include "core/QUILL_cursor.h"
+#include "core/QUILL_error.h"
+#include "core/QUILL_files.h"
+
+#include <zlib.h>
+
+#include <limits>
+
+void tField::updateBuffer(const QString& s, const QString& strans, const tFieldEncoder& encode, bool keepWhenSame) {
+    // A field that was one character long never becomes empty.
+    const QString text = (s.size() == 1 && strans.isEmpty()) ? QStringLiteral(" ") : strans;
+    if (!encode) return;
+    if (!changed) originalBuffer = buffer;
+    if (keepWhenSame && text == s) {
+        buffer = originalBuffer;
+        changed = false;
+        return;
+    }
+    const QByteArray bytes = encode(text);
+    if (bytes == originalBuffer) {
+        buffer = originalBuffer;
+        changed = false;
+        return;
+    }
+    buffer = bytes;
+    changed = true;
+}
+
+namespace {
+
+void putFieldHeader(QByteArray& out, const tField& f) {
+    out.append(f.header.name.c, 4);
+    binary_out::u16le(out, f.header.dsize);
+}
+
+QByteArray compressAtLevel(const QByteArray& data, TZCompressionLevel level) {
+    uLongf bound = compressBound(static_cast<uLong>(data.size()));
+    QByteArray out(static_cast<qsizetype>(bound), Qt::Uninitialized);
+    const int rc =
+        compress2(reinterpret_cast<Bytef*>(out.data()), &bound, reinterpret_cast<const Bytef*>(data.constData()),
+                  static_cast<uLong>(data.size()), zlibLevel(level));
+    if (rc != Z_OK) throw TQuillError(QStringLiteral("zlib compression failed (%1)").arg(rc));
+    out.resize(static_cast<qsizetype>(bound));
+    return out;
+}
+
+} // namespace
+
+void trecord::rebuildData() {
+    if (rawRec) return;
+    buffer.clear();
+    if (!dirty()) {
+        header.dsize = static_cast<uint32_t>(sourceData.size());
+        return;
+    }
+    // Sizes first: a text longer than a 16-bit size can hold is announced by an XXXX field, whose value is kept
+    // true to the field after it.
+    for (size_t i = 0; i < fList.size(); ++i) {
+        tField& f = *fList[i];
+        if (f.header.name == kSigXXXX) continue;
+        const bool afterXXXX = i > 0 && fList[i - 1]->header.name == kSigXXXX;
+        if (afterXXXX && fList[i - 1]->inserted && f.buffer.size() <= std::numeric_limits<uint16_t>::max()) {
+            // An XXXX field this writer added is no longer needed.
+            fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i - 1));
+            --i;
+            f.header.dsize = static_cast<uint16_t>(f.buffer.size());
+        } else if (afterXXXX) {
+            tField& x = *fList[i - 1];
+            if (!f.changed) {
+                // Back to the bytes as read: so are the sizes.
+                if (x.changed && !x.inserted) {
+                    x.buffer = x.originalBuffer;
+                    x.changed = false;
+                }
+                f.header.dsize = f.originalDsize;
+                if (!x.inserted) continue;
+            }
+            QByteArray value;
+            binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
+            if (x.buffer != value) {
+                if (!x.changed) x.originalBuffer = x.buffer;
+                x.buffer = value;
+                x.changed = true;
+            }
+            f.header.dsize = 0;
+        } else if (f.buffer.size() > std::numeric_limits<uint16_t>::max()) {
+            auto x = std::make_unique<tField>();
+            x->header.name = kSigXXXX;
+            x->header.dsize = 4;
+            binary_out::u32le(x->buffer, static_cast<uint32_t>(f.buffer.size()));
+            x->changed = true;
+            x->inserted = true;
+            f.header.dsize = 0;
+            fList.insert(fList.begin() + static_cast<std::ptrdiff_t>(i), std::move(x));
+            ++i;
+        } else {
+            f.header.dsize = static_cast<uint16_t>(f.buffer.size());
+        }
+    }
+    if (!dirty()) {
+        header.dsize = static_cast<uint32_t>(sourceData.size());
+        return;
+    }
+    uint64_t size = 0;
+    for (const auto& f : fList)
+        size += kFieldHeaderSize + static_cast<uint64_t>(f->buffer.size());
+    if (!compressed) {
+        if (size > std::numeric_limits<uint32_t>::max())
+            throw TQuillError(QStringLiteral("Record %1 is too large to be written").arg(getname()));
+        header.dsize = static_cast<uint32_t>(size);
+        return;
+    }
+    QByteArray plain;
+    plain.reserve(static_cast<qsizetype>(size));
+    for (const auto& f : fList) {
+        putFieldHeader(plain, *f);
+        plain.append(f->buffer);
+    }
+    binary_out::u32le(buffer, static_cast<uint32_t>(plain.size()));
+    buffer.append(compressAtLevel(plain, zcomp));
+    header.dsize = static_cast<uint32_t>(buffer.size());
+}
+
+namespace {
+
+void putRecordHeader(QByteArray& out, const trecord& r) {
+    out.append(r.header.name.c, 4);
+    binary_out::u32le(out, r.header.dsize);
+    binary_out::u32le(out, r.headerData.flags);
+    binary_out::u32le(out, r.headerData.formID);
+    binary_out::u32le(out, r.headerData.Version);
+    binary_out::u16le(out, r.headerData.fVersion);
+    binary_out::u16le(out, r.headerData.vInfo);
+}
+
+void putGroupHeader(QByteArray& out, const tGrup& g) {
+    out.append(g.header.name.c, 4);
+    binary_out::u32le(out, g.header.dsize);
+    binary_out::u32le(out, g.headerData.sIdent);
+    binary_out::u32le(out, g.headerData.sType);
+    binary_out::u16le(out, g.headerData.sTStamp);
+    binary_out::u16le(out, g.headerData.param1);
+    binary_out::u16le(out, g.headerData.param2);
+    binary_out::u16le(out, g.headerData.param3);
+}
+
+// Sets every group's size from its content and returns the node's own size on disk.
+uint64_t sizeNode(tPluginNode& node) {
+    if (trecord* r = node.record()) return kObjectHeaderSize + static_cast<uint64_t>(r->header.dsize);
+    uint64_t size = node.grup() ? kObjectHeaderSize : 0;
+    for (auto& child : node.children)
+        size += sizeNode(*child);
+    if (tGrup* g = node.grup()) {
+        if (size > std::numeric_limits<uint32_t>::max())
+            throw TQuillError(QStringLiteral("Group %1 is too large to be written").arg(g->getname()));
+        g->header.dsize = static_cast<uint32_t>(size);
+    }
+    return size;
+}
+
+} // namespace
+
+QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
+    qsizetype index = 0;
+    auto step = [&](int pass) {
+        if (progress && ++index % 100 == 0) progress(pass, index);
+    };
+    tree.forEach([&](tPluginNode& node) {
+        if (trecord* r = node.record()) r->rebuildData();
+        step(0);
+    });
+    index = 0;
+    const uint64_t total = sizeNode(tree.root);
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(total));
+    tree.forEach([&](tPluginNode& node) {
+        if (tGrup* g = node.grup()) {
+            putGroupHeader(out, *g);
+        } else if (trecord* r = node.record()) {
+            putRecordHeader(out, *r);
+            if (r->rawRec) {
+                out.append(r->buffer);
+            } else if (!r->dirty()) {
+                out.append(r->sourceData);
+            } else if (r->compressed) {
+                out.append(r->buffer);
+                r->buffer.clear();
+            } else {
+                for (const auto& f : r->fList) {
+                    putFieldHeader(out, *f);
+                    out.append(f->buffer);
+                }
+            }
+        }
+        step(2);
+    });
+    return out;
+}
+
+bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
+                    const std::function<void(int, qsizetype)>& progress) {
+    try {
+        const QByteArray bytes = buildPluginBytes(tree, progress);
+        return quillfs::writeFileAtomic(path, bytes, error);
+    } catch (const TQuillError& e) {
+        if (error) *error = e.message();
+        return false;
+    }
+}
