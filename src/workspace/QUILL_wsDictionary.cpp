@@ -1,17 +1,541 @@
-// Workspace commands for dictionaries and the vocabulary.
-#include "workspace/QUILL_workspace.h"
+// Workspace commands for dictionaries, the vocabulary, the translation passes and the XML exchange.
 #include "workspace/QUILL_wsDictionary.h"
 
-bool TWorkspace::saveDocumentDictionary() {
-    app.logMessage(app.uiText(QStringLiteral("FbK_NotAvailable")), true);
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "dictionary/QUILL_dictionary.h"
+#include "dictionary/QUILL_xml.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+const QString kDashes = QStringLiteral("-----------------------------------------");
+
+QString listExtension(int i) {
+    static const char* const names[3] = {".strings", ".dlstrings", ".ilstrings"};
+    return QLatin1String(names[i]);
+}
+
+int clampInt(qsizetype n) {
+    return static_cast<int>(std::min<qsizetype>(n, INT_MAX));
+}
+
+// The file in `folder` named `fileName` ignoring case, else the exact path (for a file about to be written).
+QString pathNoCase(const QString& folder, const QString& fileName) {
+    const QString found = quillfs::findFileNoCase(folder, fileName);
+    return found.isEmpty() ? folder + fileName : found;
+}
+
+bool gameDocumentOpen(const TAppState& st) {
+    return st.fileLoaded();
+}
+
+// Empties the work lists when a pass ends, however it ends.
+struct TWorkListsGuard {
+    TWorkspace& ws;
+    std::vector<tEspStrRef>& refs;
+    ~TWorkListsGuard() {
+        clearListSet(ws.workLists);
+        refs.clear();
+    }
+};
+
+rPassContext passContext(TWorkspace& ws, tStringPredicate filter) {
+    rPassContext c;
+    const TAppState& st = ws.app.state;
+    c.sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
+    c.mode = st.WorkMode;
+    c.filter = filter;
+    c.isSelected = vocabularyState(ws).isSelected;
+    TAppContext* app = &ws.app;
+    c.progress = [app](int n) { app->progressStep(n, 10); };
+    return c;
+}
+
+void notifyList(TWorkspace& ws, int i) {
+    if (auto& f = vocabularyState(ws).listTranslated) f(i);
+}
+
+void notifyView(TWorkspace& ws) {
+    if (auto& f = vocabularyState(ws).vocabularyViewChanged) f();
+}
+
+void storePendingEdit(TWorkspace& ws) {
+    if (auto& f = vocabularyState(ws).storePendingEdit) f();
+}
+
+// Steps 5 and 6 of applying a dictionary read into the work lists: by source text when it has no references, then
+// by reference.
+void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredicate filter, bool edidOnly) {
+    TAppContext& app = ws.app;
+    const bool withReferences = !refs.empty();
+    if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
+    app.progressMax(clampInt(2 * countListSet(ws.loadedLists)));
+    sortReferences(refs, app.state.WorkMode);
+    rPassContext context = passContext(ws, filter);
+    for (int i = 0; i < 3; ++i) {
+        if (!withReferences) {
+            const int n = exactMatch(ws.workLists[i], ws.loadedLists[i], true, context);
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {listExtension(i), n}));
+        }
+        referenceMatch(refs, ws.loadedLists[i], edidOnly, context);
+        notifyList(ws, i);
+    }
+}
+
+bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
+    TAppContext& app = ws.app;
+    const TAppState& st = app.state;
+    if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName))
+        quilldict::backupDictionary(app, fileName);
+    quilldict::pruneDictionaryBackups(st, fileName);
+    QDir().mkpath(st.userDictionaryFolder);
+    if (quilldict::writeDictionary(app, ws.loadedLists, st.userDictionaryFolder + fileName)) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fileName}), true, dbSelfClosing);
+        return true;
+    }
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {fileName}), true, dbOk);
     return false;
+}
+
+} // namespace
+
+TVocabularyState& vocabularyState(TWorkspace& ws) {
+    if (!ws.vocabulary) ws.vocabulary = std::make_unique<TVocabularyState>();
+    return *ws.vocabulary;
+}
+
+void noteTranslationsChanged(TWorkspace& ws) {
+    TAppState& st = ws.app.state;
+    st.dictionaryModified = vocabularyState(ws).vocab.loaded || st.WorkMode == TWorkMode::sstEditCustom ||
+                            st.WorkMode == TWorkMode::sstViewEdit;
+}
+
+// ----- Vocabulary
+
+void scanVocabulary(TWorkspace& ws) {
+    TVocabularyState& vs = vocabularyState(ws);
+    // The view's nodes are about to be replaced: entries pointing at them go too.
+    if (countListSet(ws.vocabularyLists) > 0) {
+        if (vs.candidatesCleared) vs.candidatesCleared();
+        for (auto& pairs : ws.heuristicMatches)
+            pairs.clear();
+        clearListSet(ws.vocabularyLists);
+    }
+    vs.focusedNode = -1;
+    vs.vocab.scan(ws.app.state);
+    ws.app.host().setStatusText(1, ws.app.statusLanguageText());
+    notifyView(ws);
+}
+
+void unloadVocabulary(TWorkspace& ws) {
+    TVocabularyState& vs = vocabularyState(ws);
+    if (vs.candidatesCleared) vs.candidatesCleared();
+    for (auto& pairs : ws.heuristicMatches)
+        pairs.clear();
+    vs.vocab.clear(ws.vocabularyLists);
+    vs.focusedNode = -1;
+    ws.app.state.dictionaryModified = false;
+    notifyView(ws);
+}
+
+void loadVocabulary(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    app.beginOperation(app.uiText(QStringLiteral("FbK_CacheLoad")), true, true);
+    unloadVocabulary(ws);
+    scanVocabulary(ws);
+    app.state.DestLang = app.state.DestLang.toLower();
+    vocabularyState(ws).vocab.loadAll(app, ws.vocabularyLists);
+    notifyView(ws);
+    app.endOperation();
+}
+
+void reloadVocabulary(TWorkspace& ws) {
+    loadVocabulary(ws);
+    if (gameDocumentOpen(ws.app.state)) exactTranslation(ws, tStringPredicate::all, false);
+}
+
+rVocabularyNode* findDictionaryNode(TWorkspace& ws, const QString& name, bool clearLocks) {
+    return vocabularyState(ws).vocab.findDictionaryNode(name, clearLocks);
+}
+
+bool focusDictionaryNode(TWorkspace& ws, const QString& name) {
+    TVocabularyState& vs = vocabularyState(ws);
+    rVocabularyNode* node = vs.vocab.findDictionaryNode(name.toLower(), false);
+    vs.focusedNode = vs.vocab.indexOf(node);
+    return node != nullptr;
+}
+
+void refreshVocabularyEntry(TWorkspace& ws, const QString& name) {
+    TVocabularyState& vs = vocabularyState(ws);
+    if (rVocabularyNode* node = vs.vocab.findDictionaryNode(name.toLower(), false)) {
+        if (vs.candidatesCleared) vs.candidatesCleared();
+        const void* folder = node->folder.get();
+        for (auto& pairs : ws.heuristicMatches)
+            std::erase_if(pairs,
+                          [folder](const rHeuristicPair& p) { return p.vocabulary && p.vocabulary->pNode == folder; });
+    }
+    vs.vocab.refreshEntry(ws.app, ws.vocabularyLists, name);
+    notifyView(ws);
+}
+
+// ----- Passes
+
+void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch) {
+    TAppContext& app = ws.app;
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_DirectTrans")), true, true);
+    app.progressMax(clampInt(countListSet(ws.loadedLists)));
+    rPassContext context = passContext(ws, filter);
+    const bool search = forceSearch || app.state.AuthAutoTranslate2;
+    qsizetype totalLeft = 0, totalSize = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int n = exactMatch(ws.vocabularyLists[i], ws.loadedLists[i], search, context);
+        const qsizetype size = static_cast<qsizetype>(ws.loadedLists[i].size());
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResult"),
+                                        {listExtension(i), n, static_cast<qlonglong>(size), ratio(n, size) * 100}));
+        totalLeft += n;
+        totalSize += size;
+        notifyList(ws, i);
+    }
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResult"),
+                                    {app.uiText(QStringLiteral("All")), static_cast<qlonglong>(totalLeft),
+                                     static_cast<qlonglong>(totalSize),
+                                     ratio(static_cast<double>(totalLeft), static_cast<double>(totalSize)) * 100}));
+    app.endOperation();
+}
+
+void TranslateExactMenu1Click(TWorkspace& ws) {
+    if (!gameDocumentOpen(ws.app.state)) return;
+    exactTranslation(ws, tStringPredicate::all, true);
+    noteTranslationsChanged(ws);
+}
+
+void TWorkspace::applyDocumentDictionary() {
+    TAppState& st = app.state;
+    TVocabularyState& vs = vocabularyState(*this);
+    if (st.useAddonHash) {
+        st.addonHash = quilldict::computeAddonHash(loadedLists);
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_AddonHash"), {addonHashSuffix(st)}));
+    } else {
+        st.addonHash = 0;
+    }
+    for (rVocabularyNode& node : vs.vocab.nodes)
+        node.folder->fparams.clear(sFdrParam::fdrLocked);
+
+    const QString folder = st.userDictionaryFolder;
+    const QString name = dictionaryBaseName(st, true);
+    QStringList& inUse = vs.vocab.dictionariesInUse;
+    inUse = QStringList{name + addonHashSuffix(st)};
+    QString path = quillfs::findFileNoCase(folder, dictionaryFileName(st, inUse[0], QStringLiteral("sst")));
+    if (path.isEmpty()) {
+        path = quillfs::findFileNoCase(folder, dictionaryFileName(st, name, QStringLiteral("sst")));
+        inUse[0] = name;
+    }
+    if (path.isEmpty()) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_NOSSTfound"), {st.currentFileName}));
+        return;
+    }
+    if (rVocabularyNode* node = vs.vocab.findDictionaryNode(inUse[0], true)) {
+        bool apply = true;
+        if (node->checked || node->folder->fparams.has(sFdrParam::fdrLoaded)) {
+            node->checked = true;
+        } else if (app.messageDialog(app.uiTextFormat(QStringLiteral("Ask_SSTResExists"), {inUse[0]}), dbYesNo) ==
+                   drYes) {
+            node->checked = true;
+            vs.vocab.updateDisabledList(st);
+            vs.vocab.loaded = false; // the caller reloads the vocabulary with it
+        } else {
+            apply = false;
+        }
+        node->folder->fparams.set(sFdrParam::fdrLocked);
+        notifyView(*this);
+        if (!apply) return;
+    }
+    app.logMessage(app.uiText(QStringLiteral("Fbk_applySST")));
+    std::vector<tEspStrRef> refs;
+    TWorkListsGuard guard{*this, refs};
+    clearListSet(workLists);
+    quilldict::rDictionaryLoad options;
+    options.withReferences = true;
+    int counter = 0;
+    quilldict::loadDictionary(app, workLists, path, options, counter, &refs);
+    applyWorkLists(*this, refs, tStringPredicate::all, false);
+}
+
+void TWorkspace::afterDocumentLoad() {
+    TVocabularyState& vs = vocabularyState(*this);
+    if (!vs.vocab.loaded) loadVocabulary(*this);
+    const TWorkMode mode = app.state.WorkMode;
+    if (mode == TWorkMode::Strings || mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout ||
+        mode == TWorkMode::MCMTranslate)
+        exactTranslation(*this, tStringPredicate::all, false);
+}
+
+bool applySelectedDictionary(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    TVocabularyState& vs = vocabularyState(ws);
+    if (!gameDocumentOpen(st)) return false;
+    vs.vocab.dictionariesInUse.clear();
+    for (rVocabularyNode& node : vs.vocab.nodes)
+        node.folder->fparams.clear(sFdrParam::fdrLocked);
+    if (vs.focusedNode < 0 || vs.focusedNode >= static_cast<int>(vs.vocab.nodes.size())) return false;
+    rVocabularyNode& node = vs.vocab.nodes[vs.focusedNode];
+    if (!node.checked || !node.isDictionary() || !node.folder->fparams.has(sFdrParam::fdrLoaded)) return false;
+    node.folder->fparams.set(sFdrParam::fdrLocked);
+    const QString name = node.folder->s;
+    vs.vocab.dictionariesInUse << name;
+
+    storePendingEdit(ws);
+    rOptionRequest request;
+    request.dialog = QStringLiteral("TForm12");
+    request.caption = app.uiText(QStringLiteral("menu_applySST"));
+    for (const QString& key : overwriteChoiceKeys())
+        request.choices << app.uiText(key);
+    request.current = vs.overwriteChoice;
+    // The apply mode is the dialog's second group: checked means "Apply_EDIDStringControl".
+    request.checkCaptions << app.uiText(QStringLiteral("Apply_EDIDStringControl"));
+    request.checks << (vs.applyMode == 1);
+    const int choice = app.host().chooseOption(request);
+    if (choice < 0 || choice > 4) {
+        notifyView(ws);
+        return false;
+    }
+    vs.overwriteChoice = choice;
+    vs.applyMode = request.checks.value(0) ? 1 : 0;
+    const tStringPredicate filter = overwriteFilter(choice);
+
+    std::vector<tEspStrRef> refs;
+    {
+        TWorkListsGuard guard{ws, refs};
+        clearListSet(ws.workLists);
+        app.beginOperation(app.uiText(QStringLiteral("Fbk_applySST")), true, true);
+        const QString path = pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, name, QStringLiteral("sst")));
+        if (QFileInfo::exists(path)) {
+            quilldict::rDictionaryLoad options;
+            options.withReferences = true;
+            options.addFlags = 1u << static_cast<int>(sStrParam::translated);
+            options.unlessFlags = 1u << static_cast<int>(sStrParam::incompleteTrans);
+            int counter = 0;
+            quilldict::loadDictionary(app, ws.workLists, path, options, counter, &refs);
+        }
+        applyWorkLists(ws, refs, filter, vs.applyMode == 0);
+        app.logMessage(kDashes);
+    }
+    exactTranslation(ws, filter, false);
+    noteTranslationsChanged(ws);
+    notifyView(ws);
+    app.endOperation();
+    return true;
+}
+
+// ----- Saving, the custom dictionary, deleting
+
+QString documentDictionaryFileName(const TAppState& st) {
+    return dictionaryFileName(st, dictionaryBaseName(st, true) + addonHashSuffix(st), QStringLiteral("sst"));
+}
+
+bool TWorkspace::saveDocumentDictionary() {
+    TAppState& st = app.state;
+    const TWorkMode mode = st.WorkMode;
+    const bool savable = mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout ||
+                         mode == TWorkMode::MCMTranslate || mode == TWorkMode::ScriptPex ||
+                         mode == TWorkMode::sstViewEdit;
+    if (!savable || st.currentFileName.isEmpty() || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
+        return false;
+    storePendingEdit(*this);
+    TVocabularyState& vs = vocabularyState(*this);
+    const QString name = dictionaryBaseName(st, true) + addonHashSuffix(st);
+    vs.vocab.dictionariesInUse = QStringList{name};
+    const QString fileName = dictionaryFileName(st, name, QStringLiteral("sst"));
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveSST")), true);
+    const bool ok = saveDictionaryFile(*this, fileName);
+    app.logMessage(app.uiText(QStringLiteral("Fbk_UpdateCache")));
+    refreshVocabularyEntry(*this, name);
+    app.endOperation();
+    return ok;
 }
 
 bool TWorkspace::saveCustomDictionary() {
-    app.logMessage(app.uiText(QStringLiteral("FbK_NotAvailable")), true);
-    return false;
+    if (app.state.WorkMode != TWorkMode::sstEditCustom) return false;
+    storePendingEdit(*this);
+    const QString fileName = dictionaryFileName(app.state, quilldict::customDictionaryName(), QStringLiteral("sst"));
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
+    const bool ok = saveDictionaryFile(*this, fileName);
+    refreshVocabularyEntry(*this, quilldict::customDictionaryName());
+    app.endOperation();
+    return ok;
 }
 
-void TWorkspace::applyDocumentDictionary() {}
+bool OpenSSTcustomClick(TWorkspace& ws) {
+    if (!ws.confirmDictionarySave()) return false;
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    st.currentFileName = quilldict::customDictionaryName();
+    ws.clearLoadedLists();
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_LoadCustom")), true);
+    st.WorkMode = TWorkMode::sstEditCustom;
+    const QString path =
+        pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, st.currentFileName, QStringLiteral("sst")));
+    st.currentFilePath = path;
+    if (QFileInfo::exists(path)) {
+        int counter = 0;
+        quilldict::loadDictionaryForEdit(app, ws.loadedLists, path, true, 1u << static_cast<int>(sStrParam::translated),
+                                         1u << static_cast<int>(sStrParam::incompleteTrans), counter);
+    }
+    for (int i = 0; i < 3; ++i)
+        notifyList(ws, i);
+    app.endOperation();
+    return true;
+}
 
-void TWorkspace::afterDocumentLoad() {}
+tSkyStr* AddFieldCustom1Click(TWorkspace& ws, int listIndex) {
+    if (ws.app.state.WorkMode != TWorkMode::sstEditCustom || listIndex < 0 || listIndex > 2) return nullptr;
+    storePendingEdit(ws);
+    auto entry =
+        std::make_unique<tSkyStr>(QString(), QString(), listIndex, 0u, 0, sStrParams{sStrParam::incompleteTrans});
+    tSkyStr* added = entry.get();
+    ws.loadedLists[listIndex].push_back(std::move(entry));
+    noteTranslationsChanged(ws);
+    notifyList(ws, listIndex);
+    return added;
+}
+
+bool menuDelete1Click(TWorkspace& ws) {
+    TVocabularyState& vs = vocabularyState(ws);
+    if (vs.focusedNode < 0 || vs.focusedNode >= static_cast<int>(vs.vocab.nodes.size())) return false;
+    const rVocabularyNode& node = vs.vocab.nodes[vs.focusedNode];
+    if (!node.isDictionary()) return false;
+    if (!ws.confirmDictionarySave()) return false;
+    const QString path = vs.vocab.filePath(ws.app.state, node);
+    if (!QFile::moveToTrash(path)) {
+        ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_DeleteSSTError"), {QFileInfo(path).fileName()}), true,
+                          dbOk);
+        return false;
+    }
+    reloadVocabulary(ws);
+    return true;
+}
+
+void devWorkInProgress(TWorkspace& ws) {
+    ws.app.logMessage(ws.app.uiText(QStringLiteral("Dev WIP")), true, dbOk);
+}
+
+// ----- XML exchange
+
+QString defaultXmlBaseName(const TAppState& st) {
+    return QStringLiteral("%1_%2_%3").arg(dictionaryBaseName(st, false), st.SourceLang, st.DestLang);
+}
+
+bool writeXmlExport(TWorkspace& ws, const QString& path) {
+    TAppContext& app = ws.app;
+    const TAppState& st = app.state;
+    try {
+        qsizetype n = 0;
+        for (const auto& list : ws.loadedLists)
+            n += std::count_if(list.begin(), list.end(), [](const auto& e) { return isExportedToXml(*e); });
+        app.progressMax(clampInt(n));
+        const QByteArray bytes = buildXmlExport({st.currentFileName, st.SourceLang, st.DestLang}, ws.loadedLists,
+                                                st.pluginLoaded(), [&app](int i) { app.progressStep(i, 1000); });
+        QString error;
+        if (!quillfs::writeFileAtomic(path, bytes, &error)) throw TQuillError(error);
+        return true;
+    } catch (const std::exception&) {
+        app.logMessage(app.uiText(QStringLiteral("XML_ERROR")), true, dbOk);
+        return false;
+    }
+}
+
+bool readXmlImport(TWorkspace& ws, const QString& path) {
+    TAppContext& app = ws.app;
+    std::vector<tEspStrRef> refs;
+    TWorkListsGuard guard{ws, refs};
+    clearListSet(ws.workLists);
+    try {
+        QByteArray data;
+        QString error;
+        if (!quillfs::readWholeFile(path, data, &error)) throw TQuillError(error);
+        quilldict::TSortedBatch batch;
+        std::vector<rXmlPendingRef> pending;
+        parseXmlImport(data, batch, pending, [&app](int i, int total) {
+            if (i == 1000) app.progressMax(total);
+            app.progressStep(i, 1000);
+        });
+        batch.mergeInto(ws.workLists);
+        refs.reserve(pending.size());
+        for (const rXmlPendingRef& p : pending)
+            refs.emplace_back(batch.standsFor(p.seq), 0u, 0u, p.formHash, p.fName, uint16_t(0), uint16_t(0),
+                              p.sourceHash);
+        const bool withReferences = !refs.empty();
+        if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
+        sortXmlReferences(refs, app.state.WorkMode);
+        app.progressMax(clampInt(countListSet(ws.loadedLists)));
+        rPassContext context = passContext(ws, tStringPredicate::all);
+        for (int i = 0; i < 3; ++i) {
+            if (!withReferences) {
+                const int n = exactMatch(ws.workLists[i], ws.loadedLists[i], true, context);
+                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {listExtension(i), n}));
+            }
+            xmlReferenceMatch(refs, ws.loadedLists[i], context);
+            notifyList(ws, i);
+        }
+        noteTranslationsChanged(ws);
+        return true;
+    } catch (const std::exception&) {
+        app.logMessage(app.uiText(QStringLiteral("XML_ERROR")), true, dbOk);
+        return false;
+    }
+}
+
+bool exportXmlFile(TWorkspace& ws, const QString& chosenPath) {
+    TAppContext& app = ws.app;
+    const QFileInfo chosen(chosenPath);
+    app.state.XMLFolder = quillfs::withTrailingSeparator(chosen.absolutePath());
+    const QString path = chosen.absolutePath() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".xml");
+    app.beginOperation(app.uiTextFormat(QStringLiteral("ExportXMLRes"), {dictionaryBaseName(app.state, false)}), true,
+                       true);
+    const bool ok = writeXmlExport(ws, path);
+    app.endOperation();
+    if (ok) app.logMessage(app.uiText(QStringLiteral("XMLExported")), true, dbOk);
+    return ok;
+}
+
+bool importXmlFile(TWorkspace& ws, const QString& path) {
+    TAppContext& app = ws.app;
+    if (!QFileInfo::exists(path)) {
+        app.logMessage(app.uiText(QStringLiteral("FileNotFound")), true, dbOk);
+        return false;
+    }
+    app.state.XMLFolder = quillfs::withTrailingSeparator(QFileInfo(path).absolutePath());
+    app.beginOperation(app.uiTextFormat(QStringLiteral("ImportXMLRes"), {dictionaryBaseName(app.state, false)}), true,
+                       true);
+    const bool ok = readXmlImport(ws, path);
+    app.endOperation();
+    return ok;
+}
+
+bool xmlSave1Click(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    if (!gameDocumentOpen(app.state)) return false;
+    const QString path =
+        app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
+                                defaultXmlBaseName(app.state), app.uiText(QStringLiteral("FilterXML")));
+    if (path.isEmpty()) return false;
+    return exportXmlFile(ws, path);
+}
+
+bool LoadCurrentXML1Click(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    if (!gameDocumentOpen(app.state)) return false;
+    const QString path = app.host().pickOpenFile(app.uiText(QStringLiteral("LoadCurrentXML")), app.state.XMLFolder,
+                                                 defaultXmlBaseName(app.state) + QStringLiteral(".xml"),
+                                                 app.uiText(QStringLiteral("FilterXML")));
+    if (path.isEmpty()) return false;
+    return importXmlFile(ws, path);
+}

@@ -1,4 +1,75 @@
-// Workspace state of the vocabulary and the dictionaries in use.
+// Workspace state and commands of the dictionaries, the vocabulary, the translation passes and the XML exchange.
 #pragma once
 
-struct TVocabularyState {};
+#include "dictionary/QUILL_passes.h"
+#include "dictionary/QUILL_vocabulary.h"
+
+#include <QString>
+#include <functional>
+
+class TWorkspace;
+
+struct TVocabularyState {
+    TVocabulary vocab;
+    // The vocabulary view's focused node (index into vocab.nodes), -1 for none.
+    int focusedNode = -1;
+    // Remembered for the run: the overwrite choice (0 to 4) shared by every pass that offers it, and the apply mode.
+    int overwriteChoice = 1;
+    int applyMode = 0;
+
+    // Set by the windows: the list views' selection (for "overwrite_Selection"), the edit dialog's store of its
+    // pending edit, and the notices of what to repaint. Each may be left empty (the command line).
+    std::function<bool(const tSkyStr&)> isSelected;
+    std::function<void()> storePendingEdit;
+    std::function<void()> vocabularyViewChanged;
+    std::function<void(int listIndex)> listTranslated; // re-sort the list's view on its LD column
+    std::function<void()> candidatesCleared;
+};
+
+// The vocabulary state, created on first use.
+TVocabularyState& vocabularyState(TWorkspace& ws);
+
+// Sets the dictionary-modified flag as translation changes do: true when the vocabulary is loaded or a dictionary
+// is being edited, false otherwise.
+void noteTranslationsChanged(TWorkspace& ws);
+
+// The vocabulary.
+void scanVocabulary(TWorkspace& ws);
+void loadVocabulary(TWorkspace& ws);
+void unloadVocabulary(TWorkspace& ws);
+void refreshVocabularyEntry(TWorkspace& ws, const QString& name);
+rVocabularyNode* findDictionaryNode(TWorkspace& ws, const QString& name, bool clearLocks);
+// "Hint_VocabReload": loads the vocabulary, then the exact pass when a game document is open.
+void reloadVocabulary(TWorkspace& ws);
+// Focuses the dictionary node of that name (for the command line and tests); false when there is none.
+bool focusDictionaryNode(TWorkspace& ws, const QString& name);
+
+// The passes.
+void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch);
+// "Trans_Exact".
+void TranslateExactMenu1Click(TWorkspace& ws);
+// "menu_Applysst": applies the focused dictionary after the options dialog TForm12; false when nothing applied.
+bool applySelectedDictionary(TWorkspace& ws);
+// "LoadStringAsDest" on a chosen table file (the picker variant asks for the file first).
+bool loadStringsAsDest(TWorkspace& ws, const QString& path);
+bool LoadStringAsDest1Click(TWorkspace& ws);
+
+// The XML exchange: the file variants run the whole command around a known path.
+bool writeXmlExport(TWorkspace& ws, const QString& path);
+bool readXmlImport(TWorkspace& ws, const QString& path);
+QString defaultXmlBaseName(const TAppState& state);
+bool exportXmlFile(TWorkspace& ws, const QString& chosenPath);
+bool importXmlFile(TWorkspace& ws, const QString& path);
+bool xmlSave1Click(TWorkspace& ws);
+bool LoadCurrentXML1Click(TWorkspace& ws);
+
+// The custom dictionary and the vocabulary view's file commands.
+bool OpenSSTcustomClick(TWorkspace& ws);
+// Appends an empty incompleteTrans entry to list `listIndex` of the custom dictionary; null outside it.
+tSkyStr* AddFieldCustom1Click(TWorkspace& ws, int listIndex);
+// "menu_deletesst": sends the focused dictionary's file to the trash and reloads the vocabulary.
+bool menuDelete1Click(TWorkspace& ws);
+// The merge and edit commands of the vocabulary view, not built yet.
+void devWorkInProgress(TWorkspace& ws);
+// The file name "Save_SST" writes for the open document.
+QString documentDictionaryFileName(const TAppState& state);
