@@ -1,0 +1,397 @@
+// String table parser, readers with sink modes, set lookup (loose or archived) and the writer.
+#include "strings/QUILL_stringTable.h"
+
+#include "core/QUILL_cursor.h"
+#include "core/QUILL_error.h"
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_main.h"
+#include "strings/QUILL_bsa.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char* const kLowerExtensions[3] = {".strings", ".dlstrings", ".ilstrings"};
+const char* const kUpperExtensions[3] = {".STRINGS", ".DLSTRINGS", ".ILSTRINGS"};
+
+bool isLengthPrefixed(int listIndex) {
+    return listIndex == 1 || listIndex == 2;
+}
+
+QString idText(uint32_t id) {
+    return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
+}
+
+bool sortedById(const tSkyStrList& list) {
+    return std::is_sorted(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+}
+
+void sortById(tSkyStrList& list) {
+    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+}
+
+// Hands each new entry to its sink. Sink mode 2 keeps its orphans aside and merges them in id order at the end, so a
+// table of many unknown ids does not shift the list once per entry.
+class TTableSinkRunner {
+public:
+    TTableSinkRunner(TAppContext& app, tSkyStrList& list, const rTableSink& sink)
+        : app_(app), list_(list), sink_(sink) {
+        if (sink_.mode != tSinkMode::append && sink_.mode != tSinkMode::openTables && !sortedById(list_))
+            sortById(list_);
+    }
+
+    void take(std::unique_ptr<tSkyStr> entry) {
+        switch (sink_.mode) {
+        case tSinkMode::append:
+            list_.push_back(std::move(entry));
+            break;
+        case tSinkMode::openTables:
+            entry->initStrings();
+            list_.push_back(std::move(entry));
+            break;
+        case tSinkMode::localizedPlugin:
+            takeLocalized(std::move(entry));
+            break;
+        case tSinkMode::cacheDestination: {
+            const rFindResult hit = findSorted(list_, skycompare::byId, *entry, false);
+            if (hit.found) {
+                tSkyStr& target = *list_[hit.index];
+                target.sInternalparams.set(sStrInternalParam::matchedIDfound);
+                target.setTransLite(entry->gS);
+            }
+            break;
+        }
+        case tSinkMode::destinationTables: {
+            const rFindResult hit = findSorted(list_, skycompare::byId, *entry, false);
+            if (hit.found) {
+                tSkyStr& target = *list_[hit.index];
+                if (matchesPredicate(target, sink_.predicate, sink_.isSelected)) {
+                    app_.state.dictionaryModified = sink_.dictionaryWorkExists;
+                    target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+                    target.setTransLite(entry->gS);
+                }
+            }
+            break;
+        }
+        }
+    }
+
+    // Merges the orphans of sink mode 2 into the list; returns how many there were.
+    qsizetype finish() {
+        const qsizetype count = static_cast<qsizetype>(orphans_.size());
+        if (orphans_.empty()) return 0;
+        sortById(orphans_);
+        tSkyStrList merged;
+        merged.reserve(list_.size() + orphans_.size());
+        std::merge(std::make_move_iterator(list_.begin()), std::make_move_iterator(list_.end()),
+                   std::make_move_iterator(orphans_.begin()), std::make_move_iterator(orphans_.end()),
+                   std::back_inserter(merged), [](const auto& a, const auto& b) { return a->id < b->id; });
+        list_ = std::move(merged);
+        orphans_.clear();
+        orphanById_.clear();
+        return count;
+    }
+
+private:
+    void takeLocalized(std::unique_ptr<tSkyStr> entry) {
+        const rFindResult hit = findSorted(list_, skycompare::byId, *entry, true);
+        tSkyStr* owner = hit.found ? list_[hit.index].get() : orphanById_.value(entry->id, nullptr);
+        if (!owner) {
+            entry->sInternalparams.set(sStrInternalParam::isOrphean);
+            entry->initStrings();
+            orphanById_.insert(entry->id, entry.get());
+            orphans_.push_back(std::move(entry));
+            return;
+        }
+        owner->setSourceLite(entry->gS);
+        owner->initStrings();
+        owner->sInternalparams.set(sStrInternalParam::toLocalizedEsp);
+        if (!hit.found) return;
+        for (qsizetype k = hit.index + 1; k < static_cast<qsizetype>(list_.size()) && list_[k]->id == owner->id; ++k) {
+            tSkyStr& further = *list_[k];
+            if (&further == owner) continue;
+            further.sInternalparams.set(sStrInternalParam::isDeleted);
+            if (sink_.relinkShared) sink_.relinkShared(further, *owner);
+            owner->sInternalparams.set(sStrInternalParam::toLocalizedSharedID);
+        }
+    }
+
+    TAppContext& app_;
+    tSkyStrList& list_;
+    const rTableSink& sink_;
+    tSkyStrList orphans_;
+    QHash<uint32_t, tSkyStr*> orphanById_;
+};
+
+void logSeparator(TAppContext& app) {
+    app.logMessage(QString::fromLatin1(kLogSeparator));
+}
+
+} // namespace
+
+QString tableExtension(int listIndex, bool upperCase) {
+    if (listIndex < 0 || listIndex > 2) return {};
+    return QString::fromLatin1(upperCase ? kUpperExtensions[listIndex] : kLowerExtensions[listIndex]);
+}
+
+int tableKindOfFile(const QString& fileName) {
+    const QString suffix = QLatin1Char('.') + QFileInfo(fileName).suffix().toLower();
+    for (int i = 0; i < 3; ++i)
+        if (suffix == QLatin1String(kLowerExtensions[i])) return i;
+    return -1;
+}
+
+rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
+                                 const std::function<void(qsizetype, uint32_t, QString&&)>& onEntry) {
+    rTableParseInfo info;
+    if (bytes.isEmpty()) return info;
+    TBinaryCursor cursor(bytes);
+    if (bytes.size() < 8)
+        throw TQuillError(QStringLiteral("String table header cut short (%1 bytes)").arg(bytes.size()));
+    info.count = cursor.u32le();
+    info.dataSize = cursor.u32le();
+    // The directory must fit before anything is taken for it: a count field can claim four billion entries.
+    if (static_cast<qint64>(info.count) * 8 > cursor.remaining())
+        throw TQuillError(
+            QStringLiteral("String table directory of %1 entries runs past the end of the file (%2 bytes)")
+                .arg(info.count)
+                .arg(bytes.size()));
+    const qsizetype directoryStart = cursor.pos();
+    const qsizetype dataStart = directoryStart + static_cast<qsizetype>(info.count) * 8;
+    const char* base = bytes.data();
+    const qsizetype end = bytes.size();
+    const bool prefixed = isLengthPrefixed(listIndex);
+    for (qsizetype i = 0; i < static_cast<qsizetype>(info.count); ++i) {
+        const char* dir = base + directoryStart + i * 8;
+        uint32_t id, offset;
+        std::memcpy(&id, dir, 4);
+        std::memcpy(&offset, dir + 4, 4);
+        id = qFromLittleEndian(id);
+        offset = qFromLittleEndian(offset);
+        qsizetype at = dataStart + static_cast<qsizetype>(offset);
+        QByteArrayView text;
+        bool damaged = false;
+        if (at > end || (prefixed && at + 4 > end)) {
+            damaged = true; // nothing of the entry lies inside the input: it holds an empty text
+        } else if (prefixed) {
+            uint32_t length;
+            std::memcpy(&length, base + at, 4);
+            length = qFromLittleEndian(length);
+            at += 4;
+            qsizetype wanted = length > 1 ? static_cast<qsizetype>(length) - 1 : 0;
+            if (wanted > end - at) {
+                wanted = end - at;
+                damaged = true;
+            }
+            text = QByteArrayView(base + at, wanted);
+        } else {
+            const void* zero = std::memchr(base + at, 0, static_cast<size_t>(end - at));
+            const qsizetype length = zero ? static_cast<const char*>(zero) - (base + at) : end - at;
+            text = QByteArrayView(base + at, length);
+        }
+        if (damaged && info.damagedEntries++ == 0) info.firstDamagedId = id;
+        onEntry(i, id, decodeText(text, codepage));
+    }
+    return info;
+}
+
+QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& entries, int listIndex,
+                            const rCodepage& codepage) {
+    const bool prefixed = isLengthPrefixed(listIndex);
+    QByteArray directory;
+    directory.reserve(static_cast<qsizetype>(entries.size()) * 8 + 8);
+    binary_out::u32le(directory, static_cast<uint32_t>(entries.size()));
+    binary_out::u32le(directory, 0); // data size, patched below
+    QByteArray data;
+    // Identical translations share one data entry; texts differing in letter case are different texts.
+    QHash<QString, uint32_t> written;
+    written.reserve(static_cast<qsizetype>(entries.size()));
+    for (const auto& [id, text] : entries) {
+        auto it = written.constFind(text);
+        uint32_t offset;
+        if (it != written.constEnd()) {
+            offset = *it;
+        } else {
+            const QByteArray encoded = encodeText(text, codepage);
+            if (encoded.size() + 1 > kMaxEntryBytes)
+                throw TQuillError(QStringLiteral("%1: string %2 is %3 bytes long once encoded; one entry holds at most "
+                                                 "%4 bytes with its final zero")
+                                      .arg(tableExtension(listIndex, true), idText(id))
+                                      .arg(encoded.size() + 1)
+                                      .arg(kMaxEntryBytes));
+            if (static_cast<quint64>(data.size()) + encoded.size() + 5 > 0xFFFFFFFFull)
+                throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
+            offset = static_cast<uint32_t>(data.size());
+            if (prefixed) binary_out::u32le(data, static_cast<uint32_t>(encoded.size() + 1));
+            data.append(encoded);
+            data.append('\0');
+            written.insert(text, offset);
+        }
+        binary_out::u32le(directory, id);
+        binary_out::u32le(directory, offset);
+    }
+    binary_out::patchU32le(directory, 4, static_cast<uint32_t>(data.size()));
+    directory.append(data);
+    return directory;
+}
+
+qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QString& name, int score, int listIndex,
+                         uint32_t idOffset, const rTableSink& sink, tSkyStrList& list) {
+    const TAppState& st = app.state;
+    const rCodepage codepage = chooseCodepage(QFileInfo(name).fileName(), st.codepageList, st.ForceUtf8Load);
+    app.host().setStatusText(2, name);
+    app.logMessage(name);
+    if (bytes.isEmpty()) return 0;
+    TTableSinkRunner runner(app, list, sink);
+    qsizetype unmatched = 0;
+    try {
+        TBinaryCursor header(bytes);
+        const uint32_t count = bytes.size() >= 8 ? header.u32le() : 0;
+        const uint32_t dataSize = bytes.size() >= 8 ? header.u32le() : 0;
+        app.logMessage(app.uiTextFormat(QStringLiteral("Log_Count"), {count}));
+        app.logMessage(app.uiTextFormat(QStringLiteral("Log_Size"), {dataSize}));
+        app.logMessage(app.uiTextFormat(QStringLiteral("Log_codepage"), {codepage.s}));
+        app.progressMax(static_cast<int>(std::min<uint32_t>(count, INT32_MAX)));
+        if (sink.mode == tSinkMode::append || sink.mode == tSinkMode::openTables)
+            list.reserve(list.size() + std::min<qsizetype>(count, bytes.size() / 8));
+        const rTableParseInfo info =
+            parseStringTable(bytes, listIndex, codepage, [&](qsizetype i, uint32_t id, QString&& text) {
+                app.progressStep(static_cast<int>(i), 10);
+                runner.take(std::make_unique<tSkyStr>(text, QString(), listIndex, id + idOffset, score));
+            });
+        unmatched = runner.finish();
+        if (info.damagedEntries > 0)
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TableDamaged"),
+                                            {info.damagedEntries, idText(info.firstDamagedId)}));
+        logSeparator(app);
+        return unmatched;
+    } catch (const TQuillError& e) {
+        runner.finish();
+        logSeparator(app);
+        app.logMessage(name + QStringLiteral(": ") + e.message(), true);
+        return -1;
+    }
+}
+
+qsizetype readTableFile(TAppContext& app, const QString& path, tSkyStrList& list, const rTableSink& sink, int score,
+                        int listIndex, uint32_t idOffset) {
+    QByteArray bytes;
+    QString error;
+    if (!quillfs::readWholeFile(path, bytes, &error)) {
+        app.logMessage(path + QStringLiteral(": ") + error, true);
+        return -1;
+    }
+    return readTableBytes(app, bytes, path, score, listIndex, idOffset, sink, list);
+}
+
+QString findLooseTable(const QString& folder, const QString& pluginName, const QString& language, int listIndex) {
+    return quillfs::findFileNoCase(folder, pluginName + QLatin1Char('_') + language + tableExtension(listIndex));
+}
+
+QString tableSetArchivePath(const QString& folder, const QString& pluginName) {
+    return parentFolder(folder) + pluginName + QStringLiteral(".bsa");
+}
+
+bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, const QString& pluginName,
+                  const rTableSink& sink, bool allowArchive, const QString& language, qsizetype* unmatched) {
+    if (unmatched) *unmatched = 0;
+    const QString archivePath = quillfs::findPathNoCase(tableSetArchivePath(folder, pluginName));
+    const bool useArchive = allowArchive && quillfs::fileIsUsable(archivePath);
+    const QString entryName = pluginName.toLower() + QLatin1Char('_') + language.toLower();
+    std::unique_ptr<TwbBSAFile> archive;
+    QString loose[3];
+    bool complete = true;
+    for (int i = 0; i < 3; ++i) {
+        loose[i] = findLooseTable(folder, pluginName, language, i);
+        if (!loose[i].isEmpty() && !quillfs::fileIsUsable(loose[i])) loose[i].clear();
+        if (loose[i].isEmpty() && !(useArchive && findArchiveFile(archive, archivePath, false, tableExtension(i),
+                                                                  entryName, QStringLiteral("strings"), nullptr)))
+            complete = false;
+    }
+    if (!complete) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"),
+                                        {QDir::toNativeSeparators(folder + pluginName + QLatin1Char('_') + language)}),
+                       true);
+        return false;
+    }
+    qsizetype total = 0;
+    for (int i = 0; i < 3; ++i) {
+        qsizetype result;
+        if (!loose[i].isEmpty()) {
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(loose[i])}));
+            result = readTableFile(app, loose[i], lists[i], sink, 99, i, 0);
+        } else {
+            const QString inside = QStringLiteral("strings\\") + entryName + tableExtension(i);
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadBsa"),
+                                            {QDir::toNativeSeparators(archivePath) + QStringLiteral(": ") + inside}));
+            QByteArray bytes;
+            if (!findArchiveFile(archive, archivePath, true, tableExtension(i), entryName, QStringLiteral("strings"),
+                                 &bytes)) {
+                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}), true);
+                return false;
+            }
+            result = readTableBytes(app, bytes, inside, 99, i, 0, sink, lists[i]);
+        }
+        if (result < 0) return false;
+        total += result;
+    }
+    if (unmatched) *unmatched = total;
+    if (total > 0) app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_StrOrphean2"), {total, QString()}));
+    return true;
+}
+
+bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, int listIndex) {
+    const TAppState& st = app.state;
+    const rCodepage codepage = chooseCodepage(QFileInfo(basePath).fileName(), st.codepageList, st.ForceUtf8Export);
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saving"),
+                                    {QDir::toNativeSeparators(basePath + tableExtension(listIndex))}));
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Codepage"), {codepage.s}));
+    try {
+        sortById(list);
+        std::vector<std::pair<uint32_t, QString>> entries;
+        entries.reserve(list.size());
+        for (auto& entry : list) {
+            // A one-character text never becomes empty in the game's tables.
+            if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
+            entries.emplace_back(entry->id, entry->gTrans);
+        }
+        const QByteArray bytes = buildStringTable(entries, listIndex, codepage);
+        // Replace the file that is there in whatever letter case, rather than creating a twin beside it.
+        QString target = quillfs::findPathNoCase(basePath + tableExtension(listIndex, true));
+        if (target.isEmpty()) target = basePath + tableExtension(listIndex, true);
+        QString error;
+        if (!quillfs::writeFileAtomic(target, bytes, &error)) throw TQuillError(target + QStringLiteral(": ") + error);
+        logSeparator(app);
+        return true;
+    } catch (const TQuillError& e) {
+        app.logMessage(e.message(), true);
+        return false;
+    }
+}
+
+bool tableSetExists(const QString& folder, const QString& pluginName, const QString& language) {
+    for (int i = 0; i < 3; ++i)
+        if (!findLooseTable(folder, pluginName, language, i).isEmpty()) return true;
+    return false;
+}
+
+bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, const QString& pluginName,
+                   const QString& language) {
+    const QString base = quillfs::withTrailingSeparator(folder) + pluginName + QLatin1Char('_') + language;
+    QDir().mkpath(folder);
+    bool allWritten = true;
+    for (int i = 0; i < 3; ++i) {
+        if (!writeTable(app, base, lists[i], i)) {
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {QDir::toNativeSeparators(base)}), true);
+            allWritten = false;
+        }
+        app.progressStep(i, 1);
+    }
+    return allWritten;
+}

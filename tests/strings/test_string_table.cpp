@@ -1,0 +1,390 @@
+// String table files: parsing both forms, damaged input, sink modes, set lookup, the writer and backups.
+#include "bsa_builder.h"
+#include "scripted_host.h"
+#include "string_table_builder.h"
+#include "strings/QUILL_backup.h"
+#include "strings/QUILL_stringTable.h"
+
+#include "core/QUILL_error.h"
+#include "core/QUILL_main.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+std::vector<rTableEntry> parse(const QByteArray& bytes, int listIndex, rTableParseInfo* info = nullptr,
+                               const rCodepage& cp = codepageFromNumber(65001)) {
+    std::vector<rTableEntry> out;
+    const rTableParseInfo i = parseStringTable(bytes, listIndex, cp, [&](qsizetype, uint32_t id, QString&& t) {
+        out.push_back({id, t});
+    });
+    if (info) *info = i;
+    return out;
+}
+
+std::unique_ptr<tSkyStr> entry(uint32_t id, const QString& source, const QString& trans = {}, int list = 0) {
+    return std::make_unique<tSkyStr>(source, trans, list, id, 99);
+}
+
+struct Fixture : ::testing::Test {
+    TScriptedHost host;
+    TAppContext app{&host};
+    QTemporaryDir dir;
+    QString folder() const { return dir.path() + QLatin1Char('/'); }
+};
+
+} // namespace
+
+TEST(StringTableParse, BothEntryFormsAndSharedOffsets) {
+    const QByteArray strings =
+        buildRawStringTable(0, {{7, "Iron"}, {3, QString::fromUtf8("Épée").toUtf8()}, {9, {}, 0u}});
+    const auto s = parse(strings, 0);
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[0].id, 7u);
+    EXPECT_EQ(s[0].text, "Iron");
+    EXPECT_EQ(s[1].text, QString::fromUtf8("Épée"));
+    EXPECT_EQ(s[2].text, "Iron"); // points at the first entry's offset
+    const QByteArray dl = buildRawStringTable(1, {{1, "Line one\r\nLine two"}, {2, ""}});
+    const auto d = parse(dl, 1);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].text, "Line one\r\nLine two");
+    EXPECT_EQ(d[1].text, "");
+}
+
+TEST(StringTableParse, LengthZeroOrOneAndMissingFinalZero) {
+    rRawTableEntry zero{1, "", std::nullopt, 0u, false};
+    rRawTableEntry one{2, "", std::nullopt, 1u, true};
+    const auto d = parse(buildRawStringTable(2, {zero, one, {3, "ok"}}), 2);
+    ASSERT_EQ(d.size(), 3u);
+    EXPECT_EQ(d[0].text, "");
+    EXPECT_EQ(d[1].text, "");
+    EXPECT_EQ(d[2].text, "ok");
+    // The last STRINGS entry has no 0 byte: it reads up to the end of the input.
+    rRawTableEntry last{5, "tail", std::nullopt, std::nullopt, false};
+    const auto s = parse(buildRawStringTable(0, {{4, "a"}, last}), 0);
+    EXPECT_EQ(s[1].text, "tail");
+}
+
+TEST(StringTableParse, EmptyInputAndCountZero) {
+    rTableParseInfo info;
+    EXPECT_TRUE(parse(QByteArray(), 0, &info).empty());
+    EXPECT_EQ(info.count, 0u);
+    EXPECT_TRUE(parse(QByteArray(8, '\0'), 1).empty());
+}
+
+TEST(StringTableParse, OffsetsAndLengthsPastTheEndStayInsideTheInput) {
+    // An offset past the end gives an empty text; a length past the end gives what the input holds.
+    rRawTableEntry far{2, {}, 1000000u};
+    rRawTableEntry liar{3, "short", std::nullopt, 0xFFFFFFFFu};
+    rTableParseInfo info;
+    const auto d = parse(buildRawStringTable(1, {{1, "good"}, far, liar}), 1, &info);
+    ASSERT_EQ(d.size(), 3u);
+    EXPECT_EQ(d[0].text, "good");
+    EXPECT_EQ(d[1].text, "");
+    EXPECT_EQ(d[2].text, QString("short") + QChar(0)); // the stored 0 byte is inside what was left
+    EXPECT_EQ(info.damagedEntries, 2u);
+    EXPECT_EQ(info.firstDamagedId, 2u);
+    // A length field itself cut by the end of the input.
+    QByteArray cut = buildRawStringTable(1, {{1, "x"}, {2, {}, 7u}});
+    EXPECT_EQ(parse(cut, 1, &info)[1].text, "");
+    EXPECT_EQ(info.damagedEntries, 1u);
+    // STRINGS: an offset exactly at the end reads an empty text and is not damage.
+    rRawTableEntry atEnd{9, {}, 2u};
+    EXPECT_EQ(parse(buildRawStringTable(0, {{8, "a"}, atEnd}), 0, &info)[1].text, "");
+    EXPECT_EQ(info.damagedEntries, 0u);
+}
+
+TEST(StringTableParse, TruncatedAndLyingHeadersAreErrors) {
+    EXPECT_THROW(parse(QByteArray("\1\0\0", 3), 0), TQuillError);
+    const QByteArray good = buildUtf8Table(0, {{1, "a"}, {2, "b"}});
+    EXPECT_THROW(parse(good.left(12), 0), TQuillError);
+    EXPECT_THROW(parse(buildRawStringTable(0, {{1, "a"}}, 0xFFFFFFFFu), 0), TQuillError);
+    // A lying data size is not needed to read: entries are found by their offsets.
+    EXPECT_EQ(parse(buildRawStringTable(0, {{1, "a"}}, std::nullopt, 0xFFFFFFu), 0).size(), 1u);
+}
+
+TEST_F(Fixture, ReadErrorsAreReportedAndGiveMinusOne) {
+    tSkyStrList list;
+    const qsizetype r = readTableBytes(app, QByteArray("\5\0\0\0\0\0\0\0", 8), "bad_en.strings", 99, 0, 0,
+                                       rTableSink{tSinkMode::openTables}, list);
+    EXPECT_EQ(r, -1);
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].text.contains("bad_en.strings"));
+    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(host.logContains(kLogSeparator));
+    EXPECT_EQ(readTableFile(app, folder() + "none.strings", list, {}, 99, 0, 0), -1);
+}
+
+TEST_F(Fixture, SinkModesZeroAndOneKeepDirectoryOrderWithIdOffset) {
+    tSkyStrList list;
+    const QByteArray bytes = buildUtf8Table(1, {{5, "Five <Alias=Player>"}, {2, "Two"}});
+    EXPECT_EQ(readTableBytes(app, bytes, "x_en.dlstrings", 99, 1, 400000, rTableSink{tSinkMode::append}, list), 0);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->id, 400005u);
+    EXPECT_EQ(list[0]->listIndex, 1);
+    EXPECT_EQ(list[0]->LDResult, 99.0f);
+    EXPECT_FALSE(list[0]->hasFlag(sStrInternalParam::isSourceInitialized));
+    tSkyStrList opened;
+    readTableBytes(app, bytes, "x_en.dlstrings", 99, 1, 0, rTableSink{tSinkMode::openTables}, opened);
+    EXPECT_TRUE(opened[0]->hasFlag(sStrInternalParam::isSourceInitialized));
+    EXPECT_EQ(opened[0]->sTagCount, 1);
+    EXPECT_TRUE(host.logContains("Log_Count"));
+}
+
+TEST_F(Fixture, SinkModeTwoMatchesPluginIdsSharesAndKeepsOrphansInIdOrder) {
+    tSkyStrList list;
+    list.push_back(entry(10, ""));
+    list.push_back(entry(20, ""));
+    list.push_back(entry(20, "")); // a second field sharing id 20
+    list.push_back(entry(30, ""));
+    std::vector<std::pair<tSkyStr*, tSkyStr*>> relinked;
+    rTableSink sink{tSinkMode::localizedPlugin};
+    sink.relinkShared = [&](tSkyStr& further, tSkyStr& owner) { relinked.push_back({&further, &owner}); };
+    const QByteArray bytes = buildUtf8Table(0, {{30, "Thirty"}, {20, "Twenty"}, {25, "Orphan"}, {5, "Early"}});
+    EXPECT_EQ(readTableBytes(app, bytes, "p_en.strings", 99, 0, 0, sink, list), 2);
+    ASSERT_EQ(list.size(), 6u);
+    std::vector<uint32_t> ids;
+    for (const auto& e : list)
+        ids.push_back(e->id);
+    EXPECT_EQ(ids, (std::vector<uint32_t>{5, 10, 20, 20, 25, 30}));
+    EXPECT_TRUE(list[0]->hasFlag(sStrInternalParam::isOrphean));
+    EXPECT_EQ(list[0]->gS, "Early");
+    EXPECT_EQ(list[1]->gS, "");
+    EXPECT_FALSE(list[1]->hasFlag(sStrInternalParam::toLocalizedEsp));
+    EXPECT_EQ(list[2]->gS, "Twenty");
+    EXPECT_TRUE(list[2]->hasFlag(sStrInternalParam::toLocalizedEsp));
+    EXPECT_TRUE(list[2]->hasFlag(sStrInternalParam::toLocalizedSharedID));
+    EXPECT_TRUE(list[3]->hasFlag(sStrInternalParam::isDeleted));
+    ASSERT_EQ(relinked.size(), 1u);
+    EXPECT_EQ(relinked[0].first, list[3].get());
+    EXPECT_EQ(relinked[0].second, list[2].get());
+    EXPECT_TRUE(list[4]->hasFlag(sStrInternalParam::isOrphean));
+    EXPECT_TRUE(list[4]->hasFlag(sStrInternalParam::isSourceInitialized));
+    EXPECT_EQ(list[5]->gS, "Thirty");
+}
+
+TEST_F(Fixture, SinkModeThreeSetsTranslationsOfMatchingIds) {
+    tSkyStrList list;
+    list.push_back(entry(2, "Sword"));
+    list.push_back(entry(1, "Shield"));
+    readTableBytes(app, buildUtf8Table(0, {{1, "Bouclier"}, {7, "Rien"}}), "v_fr.strings", 99, 0, 0,
+                   rTableSink{tSinkMode::cacheDestination}, list);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->id, 1u); // sorted by id for the lookup
+    EXPECT_EQ(list[0]->gTrans, "Bouclier");
+    EXPECT_EQ(list[0]->hashTrans, textHash(u"Bouclier"));
+    EXPECT_TRUE(list[0]->hasFlag(sStrInternalParam::matchedIDfound));
+    EXPECT_FALSE(list[1]->hasFlag(sStrInternalParam::matchedIDfound));
+    EXPECT_EQ(list[1]->gTrans, "");
+}
+
+TEST_F(Fixture, SinkModeFourAppliesThroughThePredicateAndValidates) {
+    tSkyStrList list;
+    list.push_back(entry(1, "Sword", "Sword"));
+    list.push_back(entry(2, "Shield", "Ecu"));
+    list[0]->sparams = {sStrParam::incompleteTrans};
+    list[1]->sparams = {sStrParam::translated};
+    rTableSink sink{tSinkMode::destinationTables};
+    sink.predicate = tStringPredicate::notTranslated;
+    sink.dictionaryWorkExists = true;
+    app.state.dictionaryModified = false;
+    readTableBytes(app, buildUtf8Table(0, {{1, QString::fromUtf8("Épée")}, {2, "Bouclier"}}), "d_fr.strings", 99, 0, 0,
+                   sink, list);
+    EXPECT_EQ(list[0]->gTrans, QString::fromUtf8("Épée"));
+    EXPECT_EQ(list[0]->sparams, sStrParams{sStrParam::validated});
+    EXPECT_EQ(list[1]->gTrans, "Ecu"); // translated: refused by the predicate
+    EXPECT_TRUE(app.state.dictionaryModified);
+}
+
+TEST_F(Fixture, ReadTableSetNeedsAllThreeTablesAndFindsNamesInAnyCase) {
+    const QString strings = folder() + "Data/Strings/";
+    writeUtf8TableSet(strings, "MyMod", "EN", {{{{1, "Name"}}, {{2, "Desc"}}, {}}});
+    QFile::remove(strings + "MyMod_EN.ilstrings");
+    tListSet lists;
+    app.texts.set("Fbk_MissingStr", "Missing: %s");
+    EXPECT_FALSE(readTableSet(app, lists, strings, "mymod", rTableSink{tSinkMode::openTables}, false, "en"));
+    EXPECT_TRUE(host.logContains("Missing: "));
+    EXPECT_EQ(countListSet(lists), 0);
+    writeAll(strings + "MYMOD_en.ILSTRINGS", buildUtf8Table(2, {{3, "Line"}}));
+    EXPECT_TRUE(readTableSet(app, lists, strings, "mymod", rTableSink{tSinkMode::openTables}, false, "en"));
+    EXPECT_EQ(lists[0][0]->gS, "Name");
+    EXPECT_EQ(lists[2][0]->gS, "Line");
+}
+
+TEST_F(Fixture, ReadTableSetTakesArchivedTablesAndALooseCopyWins) {
+    const QString data = folder() + "Data/";
+    rBsaSpec spec;
+    spec.flags = 0x7;
+    spec.folders.push_back({"strings",
+                            {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
+                             {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
+                             {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
+    writeAll(data + "MyMod.bsa", buildBsa(spec));
+    writeAll(data + "Strings/mymod_en.strings", buildUtf8Table(0, {{1, "Loose"}}));
+    tListSet lists;
+    EXPECT_FALSE(readTableSet(app, lists, data + "Strings/", "mymod", rTableSink{tSinkMode::openTables}, false, "en"));
+    EXPECT_TRUE(readTableSet(app, lists, data + "Strings/", "mymod", rTableSink{tSinkMode::openTables}, true, "en"));
+    EXPECT_EQ(lists[0][0]->gS, "Loose");
+    EXPECT_EQ(lists[1][0]->gS, "Archived desc");
+    EXPECT_EQ(lists[2][0]->gS, "Archived line");
+    EXPECT_TRUE(host.logContains("Fbk_ReadBsa"));
+}
+
+TEST_F(Fixture, CodePageIsChosenFromTheFileName) {
+    app.state.codepageList = {"en=1252"};
+    tSkyStrList list;
+    readTableBytes(app, buildRawStringTable(0, {{1, "caf\xE9"}}), "x_en.strings", 99, 0, 0, {}, list);
+    EXPECT_EQ(list[0]->gS, QString::fromUtf8("café"));
+    app.state.ForceUtf8Load = true;
+    readTableBytes(app, buildRawStringTable(0, {{1, "caf\xE9"}}), "x_en.strings", 99, 0, 0, {}, list);
+    EXPECT_EQ(list[1]->gS, QString::fromUtf8("caf\uFFFD"));
+}
+
+TEST_F(Fixture, WriterSharesEqualTextsOnlyAndSortsTheDirectory) {
+    tSkyStrList list;
+    list.push_back(entry(9, "b", "Same"));
+    list.push_back(entry(2, "a", "Same"));
+    list.push_back(entry(5, "c", "same"));
+    list.push_back(entry(7, "d", "")); // one character, empty translation: a single space
+    ASSERT_TRUE(writeTable(app, folder() + "w_fr", list, 0));
+    const QByteArray bytes = readAll(folder() + "w_fr.STRINGS");
+    const QByteArray expected = buildRawStringTable(0, {{2, "Same"}, {5, "same"}, {7, " "}, {9, {}, 0u}});
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(list[2]->gTrans, " ");
+    // Length-prefixed kinds share in the same way.
+    tSkyStrList dl;
+    dl.push_back(entry(1, "x", "Text", 1));
+    dl.push_back(entry(2, "y", "Text", 1));
+    ASSERT_TRUE(writeTable(app, folder() + "w_fr", dl, 1));
+    EXPECT_EQ(readAll(folder() + "w_fr.DLSTRINGS"), buildRawStringTable(1, {{1, "Text"}, {2, {}, 0u}}));
+    tSkyStrList none;
+    ASSERT_TRUE(writeTable(app, folder() + "w_fr", none, 2));
+    EXPECT_EQ(readAll(folder() + "w_fr.ILSTRINGS"), QByteArray(8, '\0'));
+}
+
+TEST_F(Fixture, ASetRoundTripsByteForByteWhenNoTextChanged) {
+    const QString in = folder() + "in/";
+    const QByteArray s = buildRawStringTable(0, {{1, "Iron Sword"}, {4, "Shield"}, {6, {}, 0u}});
+    const QByteArray d =
+        buildRawStringTable(1, {{3, QString::fromUtf8("Une épée\r\nforgée").toUtf8()}, {8, ""}, {9, "z"}});
+    const QByteArray il = buildRawStringTable(2, {{2, "Hello."}, {5, "Bye."}});
+    writeAll(in + "mod_en.strings", s);
+    writeAll(in + "mod_en.dlstrings", d);
+    writeAll(in + "mod_en.ilstrings", il);
+    tListSet lists;
+    ASSERT_TRUE(readTableSet(app, lists, in, "mod", rTableSink{tSinkMode::openTables}, false, "en"));
+    for (auto& list : lists)
+        for (auto& e : list)
+            e->setSTrans(e->gS);
+    ASSERT_TRUE(writeTableSet(app, lists, folder() + "out", "mod", "en"));
+    EXPECT_EQ(readAll(folder() + "out/mod_en.STRINGS"), s);
+    EXPECT_EQ(readAll(folder() + "out/mod_en.DLSTRINGS"), d);
+    EXPECT_EQ(readAll(folder() + "out/mod_en.ILSTRINGS"), il);
+}
+
+TEST_F(Fixture, WriterReplacesAnExistingFileOfAnyCaseWhole) {
+    writeAll(folder() + "w_fr.strings", "old");
+    tSkyStrList list;
+    list.push_back(entry(1, "a", "b"));
+    ASSERT_TRUE(writeTable(app, folder() + "w_fr", list, 0));
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"w_fr.strings"});
+    EXPECT_EQ(readAll(folder() + "w_fr.strings"), buildRawStringTable(0, {{1, "b"}}));
+}
+
+TEST_F(Fixture, OverLongTextIsRefusedNamingItsIdAndLeavesTheOldTable) {
+    writeAll(folder() + "w_fr.DLSTRINGS", "previous");
+    tSkyStrList list;
+    list.push_back(entry(1, "ok", "fine", 1));
+    list.push_back(entry(0xABCD, "long", QString(65535, 'x'), 1));
+    EXPECT_FALSE(writeTable(app, folder() + "w_fr", list, 1));
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].text.contains("0x0000abcd"));
+    EXPECT_EQ(readAll(folder() + "w_fr.DLSTRINGS"), "previous");
+    // 65534 bytes and the 0 byte fit exactly.
+    list[1]->setSTrans(QString(65534, 'x'));
+    EXPECT_TRUE(writeTable(app, folder() + "w_fr", list, 1));
+    tSkyStrList back;
+    readTableFile(app, folder() + "w_fr.DLSTRINGS", back, {}, 99, 1, 0);
+    EXPECT_EQ(back[1]->gS.size(), 65534);
+}
+
+TEST_F(Fixture, ForceDelocTablesHaveEveryOffsetInsideTheirData) {
+    app.state.codepageList = {"fr=65535"};
+    tSkyStrList list;
+    list.push_back(entry(1, "a", "Alpha"));
+    list.push_back(entry(2, "b", "Beta"));
+    ASSERT_TRUE(writeTable(app, folder() + "d_fr", list, 0));
+    const QByteArray bytes = readAll(folder() + "d_fr.STRINGS");
+    rTableParseInfo info;
+    const auto back = parse(bytes, 0, &info, codepageFromNumber(kCodepageForceDeloc));
+    EXPECT_EQ(info.damagedEntries, 0u);
+    EXPECT_EQ(qsizetype(8 + 16 + info.dataSize), bytes.size());
+    EXPECT_EQ(back[1].text, "Beta");
+}
+
+TEST_F(Fixture, WriteTableSetReportsAFailedTableAndWritesTheOthers) {
+    tListSet lists;
+    lists[0].push_back(entry(1, "a", "b"));
+    lists[1].push_back(entry(1, "a", QString(70000, 'x'), 1));
+    app.texts.set("Fbk_SavedError", "Not saved: %s");
+    EXPECT_FALSE(writeTableSet(app, lists, folder(), "m", "fr"));
+    EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.STRINGS"));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "m_fr.DLSTRINGS"));
+    EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.ILSTRINGS"));
+    EXPECT_TRUE(host.logContains("Not saved: "));
+}
+
+TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
+    const QDateTime when(QDate(2016, 3, 5), QTime(14, 7, 9));
+    writeAll(folder() + "X.esp", "one");
+    ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "X.esp"));
+    EXPECT_EQ(readAll(folder() + "X.esp.2016_03_05_14_07_09"), "one");
+    writeAll(folder() + "X.esp", "two");
+    ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
+    EXPECT_EQ(readAll(folder() + "X.esp.2016_03_05_14_07_09 (2)"), "two");
+    // Into the backup folder.
+    app.state.EspBackupOptFolder = true;
+    app.state.EspBackup = folder() + "EspBackup/";
+    writeAll(folder() + "X.esp", "three");
+    ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
+    EXPECT_EQ(readAll(folder() + "EspBackup/X.esp.2016_03_05_14_07_09"), "three");
+    // Off, or nothing to back up: success without touching anything.
+    writeAll(folder() + "Y.esp", "y");
+    app.state.EspBackupOptSimple = false;
+    EXPECT_TRUE(backupWrittenFile(app, folder() + "Y.esp", when));
+    EXPECT_TRUE(QFileInfo::exists(folder() + "Y.esp"));
+    app.state.EspBackupOptSimple = true;
+    EXPECT_TRUE(backupWrittenFile(app, folder() + "None.esp", when));
+    EXPECT_TRUE(host.messages.isEmpty());
+}
+
+TEST_F(Fixture, BackupOfDictionariesMovesIntoTheBackupFolder) {
+    app.state.userDictionaryFolder = folder() + "UserDictionary/";
+    app.state.dictionaryBackupFolder = folder() + "UserDictionary/Backup/";
+    const QDateTime when(QDate(2020, 1, 2), QTime(3, 4, 5));
+    writeAll(folder() + "UserDictionary/mymod_en_fr.sst", "sst");
+    ASSERT_TRUE(backupDictionary(app, "mymod_en_fr.sst", when));
+    EXPECT_EQ(readAll(folder() + "UserDictionary/Backup/mymod_en_fr.sst.2020_01_02_03_04_05"), "sst");
+    EXPECT_FALSE(QFileInfo::exists(folder() + "UserDictionary/mymod_en_fr.sst"));
+    app.texts.set("Fbk_RenameError", "Cannot move %s");
+    EXPECT_FALSE(backupDictionary(app, "missing.sst", when));
+    EXPECT_TRUE(host.logContains("Cannot move "));
+}
