@@ -1,10 +1,8 @@
 // Record definitions and the field size reference: parsing by position, the deciding walk and the two conditions.
 #include "plugin/QUILL_espDefinition.h"
 
-#include "core/QUILL_files.h"
+#include "core/QUILL_main.h"
 #include "plugin/QUILL_espTree.h"
-
-#include <QDir>
 
 namespace {
 
@@ -23,28 +21,6 @@ QByteArray trimControl(const QByteArray& line) {
 
 sHeaderSig sigAt(const QByteArray& line, qsizetype zeroBased) {
     return sHeaderSig::fromBytes(line.constData() + zeroBased);
-}
-
-// The data lines of a file beside the program: blank lines and "#" lines dropped.
-QStringList readDataLines(const QString& path) {
-    QByteArray bytes;
-    if (!quillfs::fileIsUsable(path) || !quillfs::readWholeFile(path, bytes)) return {};
-    QStringList out;
-    for (QString line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-        out << line;
-    }
-    return out;
-}
-
-QStringList readAllLines(const QByteArray& bytes) {
-    QStringList out = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
-    for (QString& line : out)
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    // A final line break does not start another line.
-    if (!out.isEmpty() && out.last().isEmpty() && bytes.endsWith('\n')) out.removeLast();
-    return out;
 }
 
 } // namespace
@@ -122,14 +98,8 @@ QStringList builtInRecordDefinitions() {
     };
 }
 
-QStringList recordDefinitionText(const QString& programFolder) {
-    QStringList lines;
-    const QString path = quillfs::findFileNoCase(programFolder, QStringLiteral("_recorddefs.txt"));
-    QByteArray bytes;
-    if (!path.isEmpty() && quillfs::fileIsUsable(path) && quillfs::readWholeFile(path, bytes))
-        lines = readAllLines(bytes);
-    else
-        lines = builtInRecordDefinitions();
+QStringList recordDefinitionText(const QStringList& fileLines) {
+    QStringList lines = fileLines.isEmpty() ? builtInRecordDefinitions() : fileLines;
     lines << QStringLiteral("Skip:NAVM") << QStringLiteral("Skip:NAVI");
     return lines;
 }
@@ -278,13 +248,10 @@ TRecordDefinitions& recordDefs() {
     return defs;
 }
 
-QStringList loadRecordDefinitions(const QString& programFolder) {
-    const QStringList text = recordDefinitionText(programFolder);
+void loadRecordDefinitions(TAppState& state) {
     TRecordDefinitions& defs = recordDefs();
-    if (!defs.loaded()) {
-        defs.loadRecordDefs(text);
-        defs.loadFieldSizeRef(
-            readDataLines(quillfs::findFileNoCase(programFolder, QStringLiteral("fieldSizeRef.txt"))));
-    }
-    return text;
+    if (defs.loaded()) return;
+    state.recordDefinitionLines = recordDefinitionText(state.recordDefinitionLines);
+    defs.loadRecordDefs(state.recordDefinitionLines);
+    defs.loadFieldSizeRef(state.fieldSizeRefList);
 }

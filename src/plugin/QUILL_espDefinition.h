@@ -62,13 +62,14 @@ private:
 // The built-in definitions text, line by line (used when no usable "_recorddefs.txt" exists).
 QStringList builtInRecordDefinitions();
 
-// The definitions text in force for a program folder: "_recorddefs.txt" when usable, else the built-in text, then
-// the two lines "Skip:NAVM" and "Skip:NAVI".
-QStringList recordDefinitionText(const QString& programFolder);
+// The definitions text in force: the lines of a usable "_recorddefs.txt" (empty when there is none) or else the
+// built-in text, followed by the two lines "Skip:NAVM" and "Skip:NAVI".
+QStringList recordDefinitionText(const QStringList& fileLines);
 
 // The process-wide tables, built once at start-up.
 TRecordDefinitions& recordDefs();
 
-// Builds recordDefs() from the program folder (definitions and "fieldSizeRef.txt") unless already built; returns the
-// definitions text in force (what the Records_def page shows).
-QStringList loadRecordDefinitions(const QString& programFolder);
+struct TAppState;
+// Builds recordDefs() from what start-up read (recordDefinitionLines, fieldSizeRefList) unless already built, and
+// leaves in recordDefinitionLines the text in force, as the Records_def page shows it.
+void loadRecordDefinitions(TAppState& state);

@@ -1,9 +1,278 @@
-// Workspace commands for plugins.
-#include "workspace/QUILL_workspace.h"
+// Workspace commands for plugins: opening plain and localized plugins into the loaded lists, and saving them.
 #include "workspace/QUILL_wsPlugin.h"
 
-bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
-    (void)rememberFolder;
-    app.logMessage(app.uiTextFormat(QStringLiteral("FbK_UnsupportedFile"), {path}), true);
+#include "core/QUILL_cursor.h"
+#include "core/QUILL_error.h"
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_recent.h"
+#include "plugin/QUILL_espDefinition.h"
+#include "plugin/QUILL_espReader.h"
+#include "plugin/QUILL_espWriter.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QString kSeparator = QStringLiteral("-----------------------------------------");
+
+QString folderOf(const QString& path) {
+    return quillfs::withTrailingSeparator(QFileInfo(path).absolutePath());
+}
+
+rPluginReadContext readContext(TAppContext& app, qsizetype total) {
+    rPluginReadContext ctx;
+    ctx.defs = &recordDefs();
+    ctx.inflateFailed = [&app](const trecord& r) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_DecompressError"), {r.getname()}), true);
+    };
+    app.progressMax(static_cast<int>(std::min<qsizetype>(total, std::numeric_limits<int>::max())));
+    ctx.progress = [&app](qsizetype position) {
+        app.progressStep(static_cast<int>(std::min<qsizetype>(position, std::numeric_limits<int>::max())), 1);
+    };
+    return ctx;
+}
+
+// The common start of both loads: the current file, the cleared lists and the operation.
+void beginPluginLoad(TWorkspace& ws, const QString& fullPath, bool rememberFolder) {
+    TAppState& st = ws.app.state;
+    st.currentFilePath = fullPath;
+    st.currentFileName = QFileInfo(fullPath).fileName();
+    if (rememberFolder) st.EspFolder = folderOf(fullPath);
+    ws.clearLoadedLists();
+    ws.app.beginOperation(ws.app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
+    ws.plugin = std::make_unique<TPluginDocument>();
+    ws.plugin->path = fullPath;
+    ws.plugin->folder = folderOf(fullPath);
+    ws.plugin->fileName = st.currentFileName;
+}
+
+bool readPluginBytes(TAppContext& app, const QString& path, QByteArray& bytes) {
+    QString error;
+    if (quillfs::readWholeFile(path, bytes, &error)) return true;
+    app.logMessage(error.isEmpty() ? path : error, true);
     return false;
+}
+
+void sortById(tListSet& lists) {
+    for (tSkyStrList& list : lists)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+}
+
+// Reads the plugin's three string tables of SourceLang (sink mode 2), loose or from its archive.
+bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base) {
+    (void)folder;
+    (void)base;
+    ws.app.logMessage(ws.app.uiText(QStringLiteral("Fbk_MissingStr")), true);
+    return false;
+}
+
+bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    beginPluginLoad(ws, fullPath, rememberFolder);
+    TPluginDocument& doc = *ws.plugin;
+    const bool ok = loadPluginFile(app, bytes, doc.tree, true, true, 0);
+    if (ok) {
+        markStringGroups(doc.tree, false);
+        addRecentFile(st.recentAddon, fullPath);
+        const rCodepage codepage = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
+        doc.stringCounts = collectInlineStrings(doc.tree, ws.loadedLists, codepage, recordDefs());
+        app.logMessage(
+            app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
+        st.WorkMode = TWorkMode::Esp;
+        ws.applyDocumentDictionary();
+    }
+    app.endOperation();
+    if (ok) {
+        ws.afterDocumentLoad();
+        return true;
+    }
+    ws.clearLoadedLists();
+    st.WorkMode = TWorkMode::None;
+    app.logMessage(app.uiText(QStringLiteral("Fbk_Failesp")), true);
+    return false;
+}
+
+bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    app.logMessage(app.uiText(QStringLiteral("Fbk_TESLocalized2")), true, dbSelfClosing);
+    beginPluginLoad(ws, fullPath, rememberFolder);
+    TPluginDocument& doc = *ws.plugin;
+    doc.localized = true;
+    bool ok = loadPluginFile(app, bytes, doc.tree, false, false, 1);
+    if (ok) {
+        doc.stringCounts = collectStringRefs(doc.tree, ws.loadedLists, recordDefs());
+        markStringGroups(doc.tree, true);
+        app.logMessage(
+            app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
+        app.logMessage(kSeparator);
+        sortById(ws.loadedLists);
+        QString folder = QDir(doc.folder).filePath(QStringLiteral("strings")) + QLatin1Char('/');
+        const QString base = doc.baseName();
+        app.host().setStatusText(1, st.SourceLang + QStringLiteral(" -> ") + st.DestLang + QStringLiteral(" ") + base);
+        if (st.UseStringDialog2) {
+            const QString chosen =
+                app.host().pickOpenFile(app.uiTextFormat(QStringLiteral("OpenLocString"), {base}),
+                                        st.StringsAddonFolder, QString(), app.uiText(QStringLiteral("FilterStr")));
+            if (chosen.isEmpty()) {
+                ok = false;
+            } else if (!QFileInfo::exists(chosen)) {
+                app.logMessage(app.uiText(QStringLiteral("FileNotFound")), true);
+                ok = false;
+            } else {
+                const rStringLang parts = splitNameLang(QFileInfo(chosen).completeBaseName());
+                folder = folderOf(chosen);
+                if (parts.s1.compare(st.SourceLang, Qt::CaseInsensitive) != 0) {
+                    app.logMessage(app.uiText(QStringLiteral("Fbk_StringMatchError")), true);
+                    ok = false;
+                }
+            }
+        }
+        if (ok) {
+            doc.tablesFolder = folder;
+            ok = readPluginTables(ws, folder, base.toLower());
+        }
+        if (ok) {
+            app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
+            doc.orphanShared = resolveOrphansAndShared(app, ws.loadedLists, ws.sharedIdList);
+            addRecentFile(st.recentAddon, fullPath);
+            st.WorkMode = TWorkMode::StringsEspLayout;
+            st.openTablesFolder = folder;
+            st.openTablesLang = st.SourceLang;
+            ws.applyDocumentDictionary();
+        }
+    }
+    app.endOperation();
+    if (!ok) {
+        ws.clearLoadedLists();
+        st.WorkMode = TWorkMode::None;
+        app.logMessage(app.uiText(QStringLiteral("Fbk_FailespString")), true);
+        return false;
+    }
+    const rOrphanSharedCounts counts = ws.plugin->orphanShared;
+    if (counts.orphanFields > 0)
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_LoadEspOrpheanFix"), {counts.orphanFields}), true);
+    if (counts.sharedEntries > 0)
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_LoadEspShareID"),
+                                        {counts.sharedEntries, static_cast<int>(ws.sharedIdList.size())}));
+    ws.afterDocumentLoad();
+    return true;
+}
+
+} // namespace
+
+QString TPluginDocument::baseName() const {
+    return QFileInfo(fileName).completeBaseName();
+}
+
+bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree, bool addHeader, bool keepAll,
+                    int expected) {
+    tree.clear();
+    tree.fileData = bytes;
+    TBinaryCursor stream(tree.fileData);
+    const rPluginReadContext ctx = readContext(app, stream.size());
+    try {
+        const int localized = readPluginHeader(stream, addHeader ? &tree : nullptr, ctx);
+        if (localized != expected) {
+            tree.clear();
+            app.logMessage(app.uiText(QStringLiteral("Fbk_TES4Error")), true);
+            return false;
+        }
+        readPluginTree(stream, tree, keepAll, ctx);
+        return true;
+    } catch (const TQuillError& e) {
+        tree.clear();
+        app.logMessage(e.message());
+        app.logMessage(app.uiText(QStringLiteral("Fbk_ReadError")), true);
+        return false;
+    }
+}
+
+int getPluginLocalization(TAppContext& app, const QString& path) {
+    QByteArray bytes;
+    if (!readPluginBytes(app, path, bytes)) return -1;
+    TBinaryCursor stream(bytes);
+    return readPluginHeader(stream, nullptr, rPluginReadContext{});
+}
+
+bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
+    if (!confirmDictionarySave()) return false;
+    loadRecordDefinitions(app.state);
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    // The file is read once; the probe and the reader share the bytes.
+    QByteArray bytes;
+    if (!readPluginBytes(app, fullPath, bytes)) return false;
+    TBinaryCursor probe(bytes);
+    const int localized = readPluginHeader(probe, nullptr, rPluginReadContext{});
+    if (localized < 0) {
+        app.logMessage(app.uiText(QStringLiteral("Fbk_TES4Error")), true);
+        return false;
+    }
+    return localized == 0 ? loadPlainPlugin(*this, fullPath, bytes, rememberFolder)
+                          : loadLocalizedPlugin(*this, fullPath, bytes, rememberFolder);
+}
+
+namespace {
+
+// Moves the file about to be replaced to "<name>.yyyy_MM_dd_hh_mm_ss" beside it, or into the EspBackup folder
+// (renamed on collision) when that option is on. Nothing to do when backups are off or the file does not exist.
+bool backupPluginFile(TAppContext& app, const QString& path) {
+    const TAppState& st = app.state;
+    if (!st.EspBackupOptSimple || !QFileInfo::exists(path)) return true;
+    const QString backupName = QFileInfo(path).fileName() + QLatin1Char('.') +
+                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    bool ok = false;
+    if (st.EspBackupOptFolder && !st.EspBackup.isEmpty()) {
+        QDir().mkpath(st.EspBackup);
+        QString target = QDir(st.EspBackup).filePath(backupName);
+        for (int n = 2; QFileInfo::exists(target); ++n)
+            target = QDir(st.EspBackup).filePath(backupName + QStringLiteral(" (%1)").arg(n));
+        ok = QFile::rename(path, target);
+    } else {
+        const QString target = QDir(QFileInfo(path).absolutePath()).filePath(backupName);
+        ok = !QFileInfo::exists(target) && QFile::rename(path, target);
+    }
+    if (!ok) app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {path}), true);
+    return ok;
+}
+
+} // namespace
+
+bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs) {
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    if (!ws.plugin) return false;
+    const QString target = QDir(folder).filePath(fileName);
+    const QString note =
+        (saveAs || !st.EspBackupOptSimple) ? QString() : app.uiText(QStringLiteral("Fbk_FinalizeBackup"));
+    if (QFileInfo::exists(target) &&
+        app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
+        return false;
+    if (!saveAs && !backupPluginFile(app, target)) return false;
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_Saveesp")));
+    const rCodepage source = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
+    const rCodepage dest = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
+    encodeTranslations(ws.loadedLists, dest, source.c == dest.c);
+    const qsizetype nodes = ws.plugin->tree.nodeCount();
+    app.progressMax(static_cast<int>(std::min<qsizetype>(nodes, std::numeric_limits<int>::max())));
+    QString error;
+    const bool ok = savePluginTree(ws.plugin->tree, target, &error,
+                                   [&app](int, qsizetype node) { app.progressStep(static_cast<int>(node), 100); });
+    const QString fullTarget = QFileInfo(target).absoluteFilePath();
+    if (ok) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fullTarget}), true, dbSelfClosing);
+    } else {
+        app.logMessage(error, true);
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {fullTarget}), true);
+    }
+    app.endOperation();
+    return ok;
 }

@@ -1,4 +1,43 @@
-// Workspace state of an open plugin.
+// Workspace state of an open plugin, and the plugin commands (open plain or localized, save).
 #pragma once
 
-struct TPluginDocument {};
+#include "plugin/QUILL_espStrings.h"
+#include "plugin/QUILL_espTree.h"
+
+#include <QString>
+#include <functional>
+
+class TWorkspace;
+class TAppContext;
+
+struct TPluginDocument {
+    tPluginTree tree;
+    QString path;     // full path of the plugin
+    QString folder;   // its folder, with a trailing '/'
+    QString fileName; // its file name with the extension
+    bool localized = false;
+    // Localized plugin: the folder its string tables were read from (the strings folder beside the plugin when
+    // they came from its archive), with a trailing '/'.
+    QString tablesFolder;
+    rPluginStringCounts stringCounts;
+    rOrphanSharedCounts orphanShared;
+
+    // The plugin's name without its extension: what its string tables are named after.
+    QString baseName() const;
+};
+
+// Reads a plugin file into the tree: the header (the TES4 record added with addHeader), then, when its localization
+// flag is `expected`, the tree. Reports a read error (log and Ok dialog) and leaves the tree empty; false then.
+bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree, bool addHeader, bool keepAll,
+                    int expected);
+
+// -1 (unreadable or not a plugin), 0 or 1: the localization flag of the file. A file error is reported.
+int getPluginLocalization(TAppContext& app, const QString& path);
+
+// The plugin branch of the save commands: "Fbk_FinalizeConfirm" when the target exists, the backup unless saving
+// as, then the translations encoded and the tree written. False when refused or failed (each reported).
+bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs);
+
+// Saving the open plugin: a plain plugin is written back (writePlugin), a localized one saves its three string
+// tables under DestLang beside the tables it was read from. `target` is the save-as path (empty for Save).
+bool savePluginDocument(TWorkspace& ws, bool saveAs, const QString& target);

@@ -1,0 +1,264 @@
+// The plugin reader: groups closing at their exact end, XXXX, compressed records, pruning, names and bad input.
+#include "plugin_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using B = TPluginBuilder;
+
+trecord* recordAt(tPluginTree& tree, std::initializer_list<int> path) {
+    tPluginNode* node = &tree.root;
+    for (int i : path)
+        node = node->children.at(static_cast<size_t>(i)).get();
+    return node->record();
+}
+
+} // namespace
+
+TEST(PluginReader, HeaderProbe) {
+    rPluginReadContext ctx;
+    QByteArray plain = B(false).bytes(), localized = B(true).bytes();
+    TBinaryCursor a(plain), b(localized);
+    EXPECT_EQ(readPluginHeader(a, nullptr, ctx), 0);
+    EXPECT_EQ(a.pos(), plain.size());
+    EXPECT_EQ(readPluginHeader(b, nullptr, ctx), 1);
+    QByteArray empty, other = plain;
+    other.replace(0, 4, "TES3");
+    TBinaryCursor c(empty), d(other), e(plain.left(20));
+    EXPECT_EQ(readPluginHeader(c, nullptr, ctx), -1);
+    EXPECT_EQ(readPluginHeader(d, nullptr, ctx), -1);
+    EXPECT_EQ(readPluginHeader(e, nullptr, ctx), -1);
+    // A truncated TES4 record added to a tree leaves the tree empty.
+    tPluginTree tree;
+    QByteArray cut = plain.left(30);
+    TBinaryCursor f(cut);
+    EXPECT_EQ(readPluginHeader(f, &tree, ctx), -1);
+    EXPECT_TRUE(tree.empty());
+}
+
+TEST(PluginReader, NestedGroupsCloseTogetherAndEmptyGroups) {
+    B b;
+    b.beginGroup("CELL").beginGroup(7, 2).record("CELL", 0x10, {B::text("FULL", "Inner")}).endGroup().endGroup();
+    b.beginGroup("WEAP").endGroup(); // empty group
+    b.record("WEAP", 0x20, {B::text("FULL", "Top")});
+    tPluginTree tree;
+    readInto(tree, b.bytes());
+    ASSERT_EQ(tree.root.children.size(), 4u); // TES4, CELL group, WEAP group, record
+    tPluginNode& cell = *tree.root.children[1];
+    ASSERT_EQ(cell.children.size(), 1u);
+    EXPECT_EQ(cell.children[0]->children.size(), 1u);
+    EXPECT_TRUE(tree.root.children[2]->children.empty());
+    EXPECT_EQ(tree.root.children[2]->text(), QStringLiteral("GRUP - WEAP"));
+    EXPECT_EQ(cell.children[0]->text(), QStringLiteral("GRUP - [00000007]"));
+    EXPECT_NE(tree.root.children[3]->record(), nullptr);
+    EXPECT_EQ(tree.root.children[3]->row, 3);
+}
+
+TEST(PluginReader, NamesOfRecordsAndGroups) {
+    B b;
+    b.beginGroup(0x41424344, 11).record("WEAP", 0x1abcd, {B::text("EDID", "MyGun"), B::text("FULL", "Gun")}).endGroup();
+    b.record("MISC", 0x2, {B::u32("DATA", 1)});
+    tPluginTree tree;
+    readInto(tree, b.bytes());
+    EXPECT_EQ(tree.root.children[1]->text(), QStringLiteral("GRUP - DCBA"));
+    trecord* gun = recordAt(tree, {1, 0});
+    EXPECT_EQ(gun->getStringName(), QStringLiteral("WEAP MyGun[0001abcd] [2|0|0]"));
+    EXPECT_EQ(gun->getname(), QStringLiteral("WEAP [0001abcd] [2|0|0]"));
+    trecord* misc = recordAt(tree, {2});
+    EXPECT_TRUE(misc->rawRec);
+    EXPECT_EQ(misc->getStringName(), QStringLiteral("MISC [00000002] [0|0|1]"));
+    EXPECT_EQ(misc->EdidName(true), QStringLiteral("[00000002]"));
+    EXPECT_EQ(misc->EdidName(false), QStringLiteral("00000002"));
+    EXPECT_EQ(gun->edidNameHash, textHash(QStringLiteral("MyGun")));
+    EXPECT_EQ(misc->edidNameHash, kTextHashSeed);
+}
+
+TEST(PluginReader, RawRecordsKeepTheirEdidAndBytes) {
+    B b;
+    b.record("MISC", 0x3, {B::text("EDID", "Thing"), B::u32("DATA", 9)});
+    b.record("NAVM", 0x4, {B::text("FULL", "Skipped")});
+    tPluginTree tree;
+    const QByteArray bytes = b.bytes();
+    readInto(tree, bytes);
+    trecord* misc = recordAt(tree, {1});
+    EXPECT_TRUE(misc->rawRec);
+    EXPECT_TRUE(misc->fList.empty());
+    EXPECT_EQ(misc->EdidNameEx(), QStringLiteral("Thing"));
+    EXPECT_EQ(misc->buffer.size(), static_cast<qsizetype>(misc->header.dsize));
+    trecord* navm = recordAt(tree, {2});
+    EXPECT_TRUE(navm->rawRec); // skipped types are never parsed, whatever they hold
+    EXPECT_EQ(buildPluginBytes(tree), bytes);
+}
+
+TEST(PluginReader, XxxxGivesTheNextFieldItsSize) {
+    const QString big(70000, QLatin1Char('a'));
+    B b;
+    b.record("BOOK", 0x5, {B::text("EDID", "Big"), B::text("DESC", big), B::text("FULL", "After")});
+    tPluginTree tree;
+    const QByteArray bytes = b.bytes();
+    readInto(tree, bytes);
+    trecord* book = recordAt(tree, {1});
+    ASSERT_EQ(book->fList.size(), 4u);
+    EXPECT_EQ(book->fList[1]->header.name, kSigXXXX);
+    EXPECT_EQ(book->fList[2]->header.dsize, 0);
+    EXPECT_EQ(book->fList[2]->buffer.size(), 70001);
+    EXPECT_TRUE(book->fList[2]->params.has(sfieldParam::isString));
+    EXPECT_EQ(book->fList[3]->buffer, QByteArray("After", 6));
+    EXPECT_EQ(buildPluginBytes(tree), bytes);
+}
+
+TEST(PluginReader, CompressedRecordsLevelsZeroSizeAndFailure) {
+    B b;
+    b.record("WEAP", 0x6, {B::text("FULL", "Fast")}, 1);
+    b.record("WEAP", 0x7, {B::text("FULL", "Max")}, 9);
+    b.record("WEAP", 0x8, {B::text("FULL", "Default")}, -1);
+    b.record("WEAP", 0x9, {B::text("FULL", "Five")}, 5);
+    QByteArray zero;
+    binary_out::u32le(zero, 0);
+    zero.append("junk");
+    b.rawRecord("WEAP", 0xA, zero, kRecordFlagCompressed);
+    QByteArray broken;
+    binary_out::u32le(broken, 50);
+    broken.append("\x78\x9c not a stream at all");
+    b.rawRecord("WEAP", 0xB, broken, kRecordFlagCompressed);
+    QByteArray liar; // announces more than the stream holds
+    binary_out::u32le(liar, 4000000000u);
+    liar.append(QByteArray(20, 'x'));
+    b.rawRecord("WEAP", 0xC, liar, kRecordFlagCompressed);
+    b.rawRecord("WEAP", 0xD, QByteArray("ab", 2), kRecordFlagCompressed);
+    tPluginTree tree;
+    int failures = 0;
+    const QByteArray bytes = b.bytes();
+    readInto(tree, bytes, true, &failures);
+    EXPECT_EQ(recordAt(tree, {1})->zcomp, TZCompressionLevel::zcFastest);
+    EXPECT_EQ(recordAt(tree, {2})->zcomp, TZCompressionLevel::zcMax);
+    EXPECT_EQ(recordAt(tree, {3})->zcomp, TZCompressionLevel::zcDefault);
+    EXPECT_EQ(recordAt(tree, {4})->zcomp, TZCompressionLevel::zcDefault);
+    EXPECT_EQ(recordAt(tree, {1})->fList[0]->buffer, QByteArray("Fast", 5));
+    trecord* empty = recordAt(tree, {5});
+    EXPECT_TRUE(empty->compressed);
+    EXPECT_FALSE(empty->rawRec);
+    EXPECT_TRUE(empty->fList.empty());
+    EXPECT_TRUE(recordAt(tree, {6})->rawRec);
+    EXPECT_TRUE(recordAt(tree, {7})->rawRec);
+    EXPECT_EQ(failures, 2);
+    EXPECT_FALSE(recordAt(tree, {8})->rawRec);
+    EXPECT_EQ(buildPluginBytes(tree), bytes);
+}
+
+TEST(PluginReader, RepeatedFieldIndices) {
+    B b;
+    b.record("MESG", 0x10,
+             {B::text("FULL", "Title"), B::text("ITXT", "Yes"), B::u32("CTDA", 0), B::text("ITXT", "No"),
+              B::text("ITXT", "Maybe")});
+    tPluginTree tree;
+    readInto(tree, b.bytes());
+    trecord* m = recordAt(tree, {1});
+    EXPECT_EQ(m->fList[0]->rIndex.index, 0);
+    EXPECT_EQ(m->fList[0]->rIndex.indexMax, 0);
+    for (int i : {1, 3, 4})
+        EXPECT_EQ(m->fList[i]->rIndex.indexMax, 2) << i;
+    EXPECT_EQ(m->fList[1]->rIndex.index, 0);
+    EXPECT_EQ(m->fList[3]->rIndex.index, 1);
+    EXPECT_EQ(m->fList[4]->rIndex.index, 2);
+}
+
+TEST(PluginReader, PruningForLocalizedPlugins) {
+    B b(true);
+    b.beginGroup("WEAP");
+    b.record("WEAP", 0x1, {B::text("EDID", "Zero"), B::u32("FULL", 0), B::u32("DATA", 5)});
+    b.record("WEAP", 0x2, {B::text("EDID", "Kept"), B::u32("FULL", 42), B::u32("DATA", 5)});
+    b.record("WEAP", 0x3, {B::u32("FULL", 0xFFFFFFFF)});
+    b.endGroup();
+    b.beginGroup("DIAL").record("DIAL", 0x4, {B::text("EDID", "Topic")}).endGroup();
+    b.beginGroup("INFO").record("INFO", 0x5, {B::u32("DNAM", 0), B::u32("NAM2", 7), B::u32("NAM1", 9)}).endGroup();
+    b.beginGroup("MISC").record("MISC", 0x6, {B::u32("DATA", 1)}).endGroup();
+    tPluginTree tree;
+    readInto(tree, b.bytes(), false);
+    markStringGroups(tree, true);
+    ASSERT_EQ(tree.root.children.size(), 4u); // no TES4 node
+    tPluginNode& weapons = *tree.root.children[0];
+    ASSERT_EQ(weapons.children.size(), 1u);
+    trecord* kept = weapons.children[0]->record();
+    ASSERT_EQ(kept->fList.size(), 2u); // EDID and FULL
+    EXPECT_EQ(kept->EdidNameEx(), QStringLiteral("Kept"));
+    EXPECT_EQ(tree.root.children[1]->children.size(), 1u); // a DIAL is kept
+    trecord* info = tree.root.children[2]->children[0]->record();
+    EXPECT_EQ(info->fList.size(), 3u); // DNAM and NAM2 whatever they hold
+    EXPECT_TRUE(tree.root.children[3]->children.empty());
+    EXPECT_TRUE(tree.root.children[3]->hidden);
+    EXPECT_FALSE(weapons.hidden);
+}
+
+TEST(PluginReader, MarkStringGroupsAndDimming) {
+    B b;
+    b.beginGroup("MISC").record("MISC", 0x1, {B::u32("DATA", 1)}).endGroup();
+    b.beginGroup("CELL").beginGroup(1, 2).record("CELL", 0x2, {B::text("FULL", "Room")}).endGroup().endGroup();
+    tPluginTree tree;
+    readInto(tree, b.bytes());
+    markStringGroups(tree, false);
+    EXPECT_FALSE(tree.root.children[1]->grup()->grupString);
+    EXPECT_TRUE(tree.root.children[1]->dimmed());
+    EXPECT_FALSE(tree.root.children[1]->hidden);
+    EXPECT_TRUE(tree.root.children[2]->grup()->grupString);
+    EXPECT_TRUE(tree.root.children[2]->children[0]->grup()->grupString);
+    EXPECT_FALSE(tree.root.children[2]->dimmed());
+}
+
+TEST(PluginReader, FlatReaderKeepsOnlyStringFields) {
+    B b;
+    b.beginGroup("WEAP").record("WEAP", 0x1, {B::text("EDID", "A"), B::text("FULL", "Gun"), B::u32("DATA", 1)});
+    b.record("WEAP", 0x2, {B::text("EDID", "B"), B::u32("DATA", 1)}).endGroup();
+    tPluginTree tree;
+    tree.fileData = b.bytes();
+    TBinaryCursor stream(tree.fileData);
+    rPluginReadContext ctx;
+    ctx.defs = &builtInDefs();
+    ASSERT_EQ(readPluginHeader(stream, nullptr, ctx), 0);
+    readPluginRecords(stream, tree, ctx);
+    ASSERT_EQ(tree.compareRecordList.size(), 1u);
+    trecord& r = *tree.compareRecordList[0];
+    EXPECT_EQ(r.fList.size(), 1u);
+    EXPECT_EQ(r.nameField, nullptr);
+    EXPECT_EQ(r.edidNameHash, textHash(QStringLiteral("A")));
+}
+
+TEST(PluginReader, BadInputIsAnErrorNotACrash) {
+    const QByteArray good = [] {
+        B b;
+        b.beginGroup("WEAP").record("WEAP", 0x1, {B::text("FULL", "Gun")}).endGroup();
+        return b.bytes();
+    }();
+    const qsizetype tes4 = 24 + static_cast<uint8_t>(good[4]);
+    tPluginTree tree;
+    // Truncated anywhere after the header.
+    for (qsizetype cut = tes4 + 1; cut < good.size(); ++cut)
+        EXPECT_THROW(readInto(tree, good.left(cut)), TQuillError);
+    // A group whose size is smaller than its header, or passes the file's end.
+    QByteArray small = good;
+    binary_out::patchU32le(small, tes4 + 4, 10);
+    EXPECT_THROW(readInto(tree, small), TQuillError);
+    QByteArray large = good;
+    binary_out::patchU32le(large, tes4 + 4, 0x7FFFFFFF);
+    EXPECT_THROW(readInto(tree, large), TQuillError);
+    // A record that passes its group's end.
+    B b;
+    b.beginGroup("WEAP").record("WEAP", 0x1, {B::text("FULL", "Gun")}).endGroup();
+    b.record("WEAP", 0x2, {B::text("FULL", "Two")});
+    QByteArray crossing = b.bytes();
+    binary_out::patchU32le(crossing, tes4 + 4, static_cast<uint32_t>(24 + 24 + 5));
+    EXPECT_THROW(readInto(tree, crossing), TQuillError);
+    // A field size passing the record's data.
+    QByteArray field = good;
+    const qsizetype fieldSize = tes4 + 24 + 24 + 4;
+    field[fieldSize] = static_cast<char>(0xFF);
+    EXPECT_THROW(readInto(tree, field), TQuillError);
+    // An XXXX value passing the data.
+    B x;
+    x.record("BOOK", 0x1, {B::raw("XXXX", QByteArray("\xff\xff\x00\x00", 4)), B::text("DESC", "short")});
+    EXPECT_THROW(readInto(tree, x.bytes()), TQuillError);
+    B y;
+    y.record("BOOK", 0x1, {B::raw("XXXX", QByteArray("\x01", 1)), B::text("DESC", "short")});
+    EXPECT_THROW(readInto(tree, y.bytes()), TQuillError);
+}
