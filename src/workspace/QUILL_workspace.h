@@ -56,6 +56,18 @@ public:
     bool loadScript(const QString& path, bool rememberFolder);
     bool loadMenuFile(const QString& path);
 
+    // "Save" and "Save as" of the open document (menus and the command line's --save/--save-as): unless expert mode,
+    // asks "Fbk_FinalizeWarn", then dispatches on WorkMode. With saveAs, `target` is the chosen path ("FOLDER/NAME");
+    // empty asks the host's save dialog. Each document kind defines its own save in its workspace file.
+    bool saveDocument(bool saveAs, const QString& target = QString());
+    bool saveTableSetDocument(bool saveAs, const QString& target);
+    bool savePluginDocument(bool saveAs, const QString& target);
+    bool saveScriptDocument(bool saveAs, const QString& target);
+    bool saveMenuDocument(bool saveAs, const QString& target);
+    // Writes the three loaded lists as "<folder><pluginName>_<DestLang>" after "Fbk_FinalizeConfirm" when that set
+    // exists, inside a "Fbk_SaveStr" operation.
+    bool saveTableSet(const QString& folder, const QString& pluginName);
+
     // Asks to save unsaved dictionary work; false when the user cancelled.
     bool confirmDictionarySave();
     // Saves the dictionary of the current work (defined with the dictionaries).

@@ -1,9 +1,145 @@
-// Workspace commands for string table sets.
-#include "workspace/QUILL_workspace.h"
+// Workspace commands for string table sets, and the save dispatch shared by every document kind.
 #include "workspace/QUILL_wsStrings.h"
 
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_recent.h"
+#include "strings/QUILL_stringTable.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 bool TWorkspace::openTableSet(const QString& path, bool rememberFolder) {
-    (void)rememberFolder;
-    app.logMessage(app.uiTextFormat(QStringLiteral("FbK_UnsupportedFile"), {path}), true);
-    return false;
+    if (!confirmDictionarySave()) return false;
+    TAppState& st = app.state;
+    const QFileInfo info(path);
+    const rStringLang parts = splitNameLang(info.completeBaseName());
+    const QString folder = quillfs::withTrailingSeparator(info.absolutePath());
+    if (rememberFolder) st.StringsAddonFolder = folder;
+    st.openTablesFolder = folder;
+    st.openTablesLang = parts.s1;
+    st.currentFileName = parts.name;
+    st.currentFilePath = path;
+
+    clearLoadedLists();
+    app.beginOperation(app.uiTextFormat(QStringLiteral("FbK_LoadindAddonStr"), {QDir::toNativeSeparators(path)}), true,
+                       true);
+    const bool ok = readTableSet(app, loadedLists, folder, parts.name.toLower(), rTableSink{tSinkMode::openTables},
+                                 false, parts.s1);
+    if (ok) {
+        app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
+        addRecentFile(st.recentAddon, path);
+        st.WorkMode = TWorkMode::Strings;
+        tables = std::make_unique<TTableSetDocument>(TTableSetDocument{folder, parts.name, parts.s1});
+        applyDocumentDictionary();
+    }
+    app.endOperation();
+    if (ok) {
+        afterDocumentLoad();
+    } else {
+        // Nothing half-read stays: the previous document was already closed.
+        clearLoadedLists();
+        st.WorkMode = TWorkMode::None;
+        st.currentFileName.clear();
+        st.currentFilePath.clear();
+    }
+    return ok;
+}
+
+bool loadStringsCommand(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    if (!ws.confirmDictionarySave()) return false;
+    const QString path = app.host().pickOpenFile(QString(), app.state.StringsAddonFolder, QString(),
+                                                 app.uiText(QStringLiteral("FilterStr")));
+    if (path.isEmpty()) return false;
+    if (!QFileInfo::exists(path)) {
+        app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path, true);
+        return false;
+    }
+    return ws.openTableSet(path, true);
+}
+
+QString tableSaveFolder(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    if (!st.openTablesFolder.isEmpty()) return st.openTablesFolder;
+    // A localized plugin whose loader did not note its tables' folder: the strings folder beside it.
+    return quillfs::withTrailingSeparator(QFileInfo(st.currentFilePath).absolutePath()) + QStringLiteral("strings/");
+}
+
+QString tableSaveName(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    if (st.WorkMode == TWorkMode::StringsEspLayout) return stripExtension(st.currentFileName);
+    return st.currentFileName;
+}
+
+void splitSaveAsTarget(const QString& target, const QString& destLang, QString& folder, QString& name) {
+    const QFileInfo info(QDir::fromNativeSeparators(target));
+    folder = quillfs::withTrailingSeparator(info.absolutePath());
+    name = info.fileName();
+    if (tableKindOfFile(name) >= 0) name = info.completeBaseName();
+    const QString suffix = QLatin1Char('_') + destLang;
+    if (name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive)) name.chop(suffix.size());
+}
+
+bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) {
+    TAppState& st = app.state;
+    if (tableSetExists(folder, pluginName, st.DestLang)) {
+        const int answer = app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"),
+                                                              {pluginName + QLatin1Char('_') + st.DestLang, QString()}),
+                                             dbYesNo);
+        if (answer != drYes) return false;
+    }
+    QDir().mkpath(folder);
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
+    app.progressMax(2);
+    const bool ok = writeTableSet(app, loadedLists, folder, pluginName, st.DestLang);
+    if (ok) {
+        const QString base = QDir::toNativeSeparators(quillfs::withTrailingSeparator(folder) + pluginName +
+                                                      QLatin1Char('_') + st.DestLang);
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {base}), true, dbSelfClosing);
+    }
+    app.endOperation();
+    return ok;
+}
+
+bool TWorkspace::saveTableSetDocument(bool saveAs, const QString& target) {
+    if (!saveAs) return saveTableSet(tableSaveFolder(*this), tableSaveName(*this));
+    QString chosen = target;
+    if (chosen.isEmpty())
+        chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveStrAs")), tableSaveFolder(*this),
+                                         stripExtension(tableSaveName(*this)), app.uiText(QStringLiteral("FilterStr")));
+    if (chosen.isEmpty()) return false;
+    QString folder, name;
+    splitSaveAsTarget(chosen, app.state.DestLang, folder, name);
+    if (name.isEmpty()) return false;
+    return saveTableSet(folder, name);
+}
+
+bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
+    TAppState& st = app.state;
+    if (!st.fileLoaded()) {
+        app.logMessage(app.uiText(QStringLiteral("FbK_NothingToSave")), true);
+        return false;
+    }
+    // Common start of every save: the translator confirms unless expert mode is on.
+    if (!st.quillexpertMode) {
+        const int answer = app.messageDialog(
+            app.uiTextFormat(QStringLiteral("Fbk_FinalizeWarn"), {st.currentFileName, st.SourceLang, st.DestLang}),
+            dbYesNo);
+        if (answer != drYes) return false;
+    }
+    switch (st.WorkMode) {
+    case TWorkMode::Strings:
+    case TWorkMode::StringsEspLayout:
+        return saveTableSetDocument(saveAs, target);
+    case TWorkMode::Esp:
+        return savePluginDocument(saveAs, target);
+    case TWorkMode::ScriptPex:
+        return saveScriptDocument(saveAs, target);
+    case TWorkMode::MCMTranslate:
+        return saveMenuDocument(saveAs, target);
+    default:
+        return false;
+    }
 }

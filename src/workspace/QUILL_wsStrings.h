@@ -1,4 +1,25 @@
-// Workspace state of an open string table set.
+// Workspace state and commands of string table sets: open ("Load_Strings"), save and save-as.
 #pragma once
 
-struct TTableSetDocument {};
+#include <QString>
+
+class TWorkspace;
+
+// The set the open tables were read from.
+struct TTableSetDocument {
+    QString folder;     // with a trailing '/'
+    QString pluginName; // as written in the file name, without language
+    QString language;   // the suffix of the opened files
+};
+
+// "Load_Strings": after confirmDictionarySave, picks a table file starting in StringsAddonFolder and opens its set.
+bool loadStringsCommand(TWorkspace& ws);
+
+// The folder and base name a table-set document saves to: the open tables' set for WorkMode Strings; for a localized
+// plugin its strings folder and its file name without extension.
+QString tableSaveFolder(const TWorkspace& ws);
+QString tableSaveName(const TWorkspace& ws);
+
+// The save-as target "FOLDER/NAME" split into folder and base name: a table extension and a "_<DestLang>" suffix
+// the user typed are dropped, so that the set is always NAME_<DestLang>.
+void splitSaveAsTarget(const QString& target, const QString& destLang, QString& folder, QString& name);
