@@ -9,6 +9,8 @@
 #include "plugin/QUILL_espDefinition.h"
 #include "plugin/QUILL_espReader.h"
 #include "plugin/QUILL_espWriter.h"
+#include "strings/QUILL_backup.h"
+#include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QDateTime>
@@ -67,10 +69,12 @@ void sortById(tListSet& lists) {
 
 // Reads the plugin's three string tables of SourceLang (sink mode 2), loose or from its archive.
 bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base) {
-    (void)folder;
-    (void)base;
-    ws.app.logMessage(ws.app.uiText(QStringLiteral("Fbk_MissingStr")), true);
-    return false;
+    rTableSink sink;
+    sink.mode = tSinkMode::localizedPlugin;
+    sink.relinkShared = [](tSkyStr& further, tSkyStr& owner) {
+        if (further.isEspAssigned()) further.esp.field->sk = &owner;
+    };
+    return readTableSet(ws.app, ws.loadedLists, folder, base, sink, true, ws.app.state.SourceLang);
 }
 
 bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
@@ -220,32 +224,6 @@ bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
                           : loadLocalizedPlugin(*this, fullPath, bytes, rememberFolder);
 }
 
-namespace {
-
-// Moves the file about to be replaced to "<name>.yyyy_MM_dd_hh_mm_ss" beside it, or into the EspBackup folder
-// (renamed on collision) when that option is on. Nothing to do when backups are off or the file does not exist.
-bool backupPluginFile(TAppContext& app, const QString& path) {
-    const TAppState& st = app.state;
-    if (!st.EspBackupOptSimple || !QFileInfo::exists(path)) return true;
-    const QString backupName = QFileInfo(path).fileName() + QLatin1Char('.') +
-                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    bool ok = false;
-    if (st.EspBackupOptFolder && !st.EspBackup.isEmpty()) {
-        QDir().mkpath(st.EspBackup);
-        QString target = QDir(st.EspBackup).filePath(backupName);
-        for (int n = 2; QFileInfo::exists(target); ++n)
-            target = QDir(st.EspBackup).filePath(backupName + QStringLiteral(" (%1)").arg(n));
-        ok = QFile::rename(path, target);
-    } else {
-        const QString target = QDir(QFileInfo(path).absolutePath()).filePath(backupName);
-        ok = !QFileInfo::exists(target) && QFile::rename(path, target);
-    }
-    if (!ok) app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {path}), true);
-    return ok;
-}
-
-} // namespace
-
 bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
@@ -256,7 +234,7 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
     if (QFileInfo::exists(target) &&
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
-    if (!saveAs && !backupPluginFile(app, target)) return false;
+    if (!saveAs && !backupWrittenFile(app, target)) return false;
     app.beginOperation(app.uiText(QStringLiteral("Fbk_Saveesp")));
     const rCodepage source = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
     const rCodepage dest = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
@@ -275,4 +253,54 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
     }
     app.endOperation();
     return ok;
+}
+
+namespace {
+
+// A localized plugin is never written: its three tables are saved under DestLang, named after the plugin without its
+// extension, beside the tables it was read from.
+bool saveLocalizedTables(TWorkspace& ws, const QString& folder) {
+    TAppContext& app = ws.app;
+    const TAppState& st = app.state;
+    const QString base = ws.plugin->baseName();
+    if (tableSetExists(folder, base, st.DestLang) &&
+        app.messageDialog(
+            app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {base + QLatin1Char('_') + st.DestLang, QString()}),
+            dbYesNo) != drYes)
+        return false;
+    QDir().mkpath(folder);
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
+    app.progressMax(2);
+    const bool ok = writeTableSet(app, ws.loadedLists, folder, base, st.DestLang);
+    if (ok)
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"),
+                                        {QDir(folder).filePath(base + QLatin1Char('_') + st.DestLang)}),
+                       true, dbSelfClosing);
+    app.endOperation();
+    return ok;
+}
+
+} // namespace
+
+bool savePluginDocument(TWorkspace& ws, bool saveAs, const QString& target) {
+    if (!ws.plugin) return false;
+    TPluginDocument& doc = *ws.plugin;
+    TAppContext& app = ws.app;
+    if (doc.localized) {
+        if (!saveAs) return saveLocalizedTables(ws, doc.tablesFolder);
+        QString chosen = target;
+        if (chosen.isEmpty())
+            chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveStrAs")), doc.tablesFolder,
+                                             doc.baseName(), app.uiText(QStringLiteral("FilterStr")));
+        if (chosen.isEmpty()) return false;
+        return saveLocalizedTables(ws, folderOf(chosen));
+    }
+    if (!saveAs) return writePlugin(ws, doc.folder, doc.fileName, false);
+    QString chosen = target;
+    if (chosen.isEmpty())
+        chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveEspAs")), doc.folder, doc.fileName,
+                                         app.uiText(QStringLiteral("FilterEsp")));
+    if (chosen.isEmpty()) return false;
+    QDir().mkpath(QFileInfo(chosen).absolutePath());
+    return writePlugin(ws, folderOf(chosen), QFileInfo(chosen).fileName(), true);
 }
