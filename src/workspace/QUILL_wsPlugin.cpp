@@ -255,52 +255,17 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
     return ok;
 }
 
-namespace {
-
-// A localized plugin is never written: its three tables are saved under DestLang, named after the plugin without its
-// extension, beside the tables it was read from.
-bool saveLocalizedTables(TWorkspace& ws, const QString& folder) {
-    TAppContext& app = ws.app;
-    const TAppState& st = app.state;
-    const QString base = ws.plugin->baseName();
-    if (tableSetExists(folder, base, st.DestLang) &&
-        app.messageDialog(
-            app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {base + QLatin1Char('_') + st.DestLang, QString()}),
-            dbYesNo) != drYes)
-        return false;
-    QDir().mkpath(folder);
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
-    app.progressMax(2);
-    const bool ok = writeTableSet(app, ws.loadedLists, folder, base, st.DestLang);
-    if (ok)
-        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"),
-                                        {QDir(folder).filePath(base + QLatin1Char('_') + st.DestLang)}),
-                       true, dbSelfClosing);
-    app.endOperation();
-    return ok;
-}
-
-} // namespace
-
-bool savePluginDocument(TWorkspace& ws, bool saveAs, const QString& target) {
-    if (!ws.plugin) return false;
-    TPluginDocument& doc = *ws.plugin;
-    TAppContext& app = ws.app;
-    if (doc.localized) {
-        if (!saveAs) return saveLocalizedTables(ws, doc.tablesFolder);
-        QString chosen = target;
-        if (chosen.isEmpty())
-            chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveStrAs")), doc.tablesFolder,
-                                             doc.baseName(), app.uiText(QStringLiteral("FilterStr")));
-        if (chosen.isEmpty()) return false;
-        return saveLocalizedTables(ws, folderOf(chosen));
-    }
-    if (!saveAs) return writePlugin(ws, doc.folder, doc.fileName, false);
+bool TWorkspace::savePluginDocument(bool saveAs, const QString& target) {
+    if (!plugin) return false;
+    TPluginDocument& doc = *plugin;
+    // A localized plugin is never written: its string tables are saved instead.
+    if (doc.localized) return saveTableSetDocument(saveAs, target);
+    if (!saveAs) return writePlugin(*this, doc.folder, doc.fileName, false);
     QString chosen = target;
     if (chosen.isEmpty())
         chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveEspAs")), doc.folder, doc.fileName,
                                          app.uiText(QStringLiteral("FilterEsp")));
     if (chosen.isEmpty()) return false;
     QDir().mkpath(QFileInfo(chosen).absolutePath());
-    return writePlugin(ws, folderOf(chosen), QFileInfo(chosen).fileName(), true);
+    return writePlugin(*this, folderOf(chosen), QFileInfo(chosen).fileName(), true);
 }

@@ -37,7 +37,3 @@ int getPluginLocalization(TAppContext& app, const QString& path);
 // The plugin branch of the save commands: "Fbk_FinalizeConfirm" when the target exists, the backup unless saving
 // as, then the translations encoded and the tree written. False when refused or failed (each reported).
 bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs);
-
-// Saving the open plugin: a plain plugin is written back (writePlugin), a localized one saves its three string
-// tables under DestLang beside the tables it was read from. `target` is the save-as path (empty for Save).
-bool savePluginDocument(TWorkspace& ws, bool saveAs, const QString& target);

@@ -10,10 +10,6 @@ bool notAvailable(TAppContext& app) {
 
 } // namespace
 
-bool TWorkspace::savePluginDocument(bool, const QString&) {
-    return notAvailable(app);
-}
-
 bool TWorkspace::saveScriptDocument(bool, const QString&) {
     return notAvailable(app);
 }
