@@ -119,7 +119,10 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
             app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
         app.logMessage(kSeparator);
         sortById(ws.loadedLists);
-        QString folder = QDir(doc.folder).filePath(QStringLiteral("strings")) + QLatin1Char('/');
+        // The strings folder as it exists, in whatever letter case, so that saves go beside the tables read.
+        const QString existing = quillfs::findFileNoCase(doc.folder, QStringLiteral("strings"));
+        QString folder = quillfs::withTrailingSeparator(
+            existing.isEmpty() ? QDir(doc.folder).filePath(QStringLiteral("strings")) : existing);
         const QString base = doc.baseName();
         app.host().setStatusText(1, st.SourceLang + QStringLiteral(" -> ") + st.DestLang + QStringLiteral(" ") + base);
         if (st.UseStringDialog2) {
