@@ -1,5 +1,36 @@
-// Workspace state of an open compiled script or menu translation file.
+// Workspace state of an open compiled script or menu translation file, and the commands that save them.
 #pragma once
 
-struct TScriptDocument {};
-struct TMenuDocument {};
+#include "script/QUILL_scriptPex.h"
+
+#include <QString>
+#include <QStringList>
+
+class TWorkspace;
+class TAppContext;
+
+struct TScriptDocument {
+    TPexScript pex;
+    QString folder;   // where the script was read from, with a trailing '/'
+    QString fileName; // the script's file name with its extension
+};
+
+struct TMenuDocument {
+    QStringList menuKeys; // the keys of the file, in file order, duplicates kept
+    QString folder;       // where saves go, with a trailing '/'
+    QString modName;
+    bool fromArchive = false;
+};
+
+// The menus' "Menu_ExportPex" / "Menu_ExportPexAs" reach these through TWorkspace::saveDocument, which asks
+// "Fbk_FinalizeWarn" first.
+// "Menu_ExportPex" / "Menu_ExportPexAs" after their questions: writes the script into folder + file name, after
+// the backup unless saving as. False when refused, cancelled or failed (each reported).
+bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs);
+// "Menu_ExportMCM" / "Menu_ExportMCMAs": writes folder + mod name + "_" + DEST + ".txt".
+bool saveMenuFile(TWorkspace& ws, const QString& folder, const QString& modName);
+
+// Keeps a copy of a file about to be overwritten: "<name>.yyyy_MM_dd_hh_mm_ss" beside it, or in the EspBackup
+// folder when that option is on. Copies rather than moves so that a failed write leaves the original in place.
+// Nothing to do (true) when backups are off or the file does not exist.
+bool backupScriptFile(TAppContext& app, const QString& path);

@@ -1,0 +1,80 @@
+// The script listing: the object model of a compiled script written as pseudo-code lines, with section markers that
+// collapse and expand, and the jump targets the gutter follows. Headless; the page view shows `lines`.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TPexScript;
+class TpexFunc;
+class TpexOp;
+class TpexVarType;
+
+// Line kinds.
+enum : uint8_t {
+    pexLineText = 0,
+    pexLineVariable = 1,
+    pexLineProperty = 2,
+    pexLineState = 3,
+    pexLineFunction = 4,
+    pexLineStructOrLocal = 5,
+    pexLineInstruction = 10,
+    pexLineVarsSection = 20,
+    pexLinePropsSection = 21,
+    pexLineStructSection = 22,
+};
+
+class tpexObjLine {
+public:
+    tpexObjLine(uint8_t type, const void* data) : datatype(type), pdata(data) {}
+    uint8_t datatype;
+    const void* pdata; // the object-model element of the line, not owned
+};
+
+class tpexFeedbackData {
+public:
+    QStringList header;
+    std::vector<tpexObjLine> LineList; // element i belongs to line i + 1
+    QStringList lines;                 // the text of each line, parallel to LineList
+    bool varOpen = true;
+    bool propOpen = false;
+    bool structOpen = true;
+
+    // Before each load: the struct section keeps its state so that a collapsed one stays collapsed.
+    void reset() {
+        header.clear();
+        clearLineList();
+        varOpen = true;
+        propOpen = true;
+    }
+    void clearLineList() {
+        LineList.clear();
+        lines.clear();
+    }
+    int lineCount() const { return static_cast<int>(lines.size()); }
+};
+
+// Rebuilds the whole listing of `script` (every section as its open flags say).
+void buildListing(TPexScript& script);
+void clearListing(TPexScript& script);
+
+// True when the line (1-based) carries a marker that collapses or expands something.
+bool isMarkerLine(const tpexFeedbackData& listing, int line);
+// Flips the open flag the marker line stands for and rebuilds the listing; false when the line has no marker.
+bool toggleMarker(TPexScript& script, int line);
+// The line a gutter click on `line` goes to: the line plus the number after the first "jump"; 0 when the line
+// has no "jump" or the target lies outside the listing.
+int gutterJumpTarget(const QStringList& lines, int line);
+
+// The small texts of the listing.
+QString docText(const QString& text);
+QString operandText(const TpexOp& instruction, int index);
+QString argumentList(const TpexOp& instruction, int first);
+QString resultPrefix(const QString& text);
+QString localType(const QString& name, const std::vector<std::unique_ptr<TpexVarType>>& locals);
+QString arrayTypeWithSize(const QString& type, const QString& size);
+// The text of one instruction line without its prefix.
+QString instructionText(const TpexOp& instruction, const std::vector<std::unique_ptr<TpexVarType>>& locals);

@@ -1,0 +1,336 @@
+// The compiled script reader and writer: byte orders, head and tail kept, string table limits, failures.
+#include "script_test_support.h"
+#include "support/pex_builder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// A script body with nothing in it: no debug section, no user flags, no objects.
+QByteArray emptyBody(TPexBuilder& b) {
+    b.noDebug();
+    b.u16(0);
+    b.u16(0);
+    return b.build();
+}
+
+// One function of one state holding the given instructions, in a script of the given version.
+QByteArray oneFunction(uint8_t major, uint8_t minor, const std::vector<TPexBuilder::rInstruction>& body) {
+    TPexBuilder b(major, minor);
+    b.noDebug();
+    b.userFlags({});
+    b.u16(1);
+    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
+    if (b.littleEndian()) b.u16(0);
+    b.u16(0);
+    b.u16(0);
+    b.u16(1);
+    b.idx(QString());
+    b.u16(1);
+    b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {},
+               {{QStringLiteral("a"), QStringLiteral("Int")}}, body);
+    return b.build();
+}
+
+const TpexFunc& firstFunction(const TPexScript& pex) {
+    return *pex.pexObjects.at(0)->states.at(0)->func.at(0);
+}
+
+} // namespace
+
+TEST(PexFormat, ByteOrderFollowsTheVersionOfEachFile) {
+    TParsedScript le(buildSampleScript(3, 9));
+    ASSERT_TRUE(le.ok);
+    EXPECT_TRUE(le.pex.bodyError.isEmpty()) << le.pex.bodyError.toStdString();
+    EXPECT_EQ(le.pex.pexByteOrder, TPexScript::pexLittleEndian);
+    ASSERT_EQ(le.pex.pexObjects.size(), 1u);
+    EXPECT_EQ(le.pex.pexObjects[0]->structs.size(), 1u);
+    EXPECT_EQ(le.pex.pexObjects[0]->structs[0]->vList[0]->sDoc, QStringLiteral("The label shown"));
+    EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugpropGroupCount: 1")));
+    EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugStructCount: 1")));
+
+    // The same reader object, reset, reads a 3.2 file big-endian without the little-endian-only parts.
+    le.pex.resetPex();
+    ASSERT_TRUE(le.pex.parsePex(buildSampleScript(3, 2), &le.app));
+    EXPECT_TRUE(le.pex.bodyError.isEmpty()) << le.pex.bodyError.toStdString();
+    EXPECT_EQ(le.pex.pexByteOrder, TPexScript::pexBigEndian);
+    EXPECT_TRUE(le.pex.pexObjects[0]->structs.empty());
+    EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugFuncCount: 1")));
+    EXPECT_FALSE(le.pex.feedback.header.contains(QStringLiteral("debugpropGroupCount: 1")));
+
+    // 4.0: the minor version is below 9, so big-endian.
+    TParsedScript v40(buildSampleScript(4, 0));
+    ASSERT_TRUE(v40.ok);
+    EXPECT_EQ(v40.pex.pexByteOrder, TPexScript::pexBigEndian);
+    EXPECT_TRUE(v40.pex.bodyError.isEmpty()) << v40.pex.bodyError.toStdString();
+    EXPECT_EQ(v40.pex.feedback.header.value(0),
+              QStringLiteral("PapyrusVersion: 4.0 - 0002 - (TimeData: 0000000005f5e100)"));
+    EXPECT_EQ(v40.pex.feedback.header.value(1), QStringLiteral("Script: QuillerySample.psc"));
+}
+
+TEST(PexFormat, EitherMagicWithEitherVersionAndAnythingElseIsNotAScript) {
+    for (bool leMagic : {true, false}) {
+        for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}}) {
+            TPexBuilder b(major, minor, leMagic);
+            b.str(QStringLiteral("Hello"));
+            TParsedScript p(emptyBody(b));
+            EXPECT_TRUE(p.ok);
+            EXPECT_TRUE(p.pex.bodyError.isEmpty());
+            EXPECT_EQ(p.texts(), QStringList{QStringLiteral("Hello")});
+        }
+    }
+    for (const QByteArray& bad : {QByteArray(), QByteArray("\xDE\xC0\x57", 3), QByteArray("TES4\x03\x09", 6),
+                                  QByteArray("\xFA\x57\xC0\xDF\x03\x02", 6)}) {
+        TParsedScript p(bad);
+        EXPECT_FALSE(p.ok);
+        EXPECT_TRUE(p.pex.feedback.header.isEmpty());
+        EXPECT_TRUE(p.pex.pexStringTable.empty());
+        EXPECT_TRUE(p.host.messages.isEmpty()); // not a script: nothing is reported here
+    }
+}
+
+TEST(PexFormat, UnchangedTableWritesTheSameBytesAndChangesTouchOnlyTheTable) {
+    for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}, std::pair{4, 0}}) {
+        const QByteArray original = buildSampleScript(major, minor);
+        TParsedScript p(original);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.pex.buildPexBytes(p.texts()), original) << int(major) << "." << int(minor);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out.pex"));
+        ASSERT_TRUE(p.pex.writePexFile(p.texts(), path, &p.app));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), original);
+
+        QStringList changed = p.texts();
+        const int at = p.indexOf(QStringLiteral("Quest started"));
+        changed[at] = QStringLiteral("Quête démarrée, et bien plus longue");
+        const QByteArray written = p.pex.buildPexBytes(changed);
+        EXPECT_TRUE(written.startsWith(p.pex.pexHead));
+        EXPECT_TRUE(written.endsWith(p.pex.pexTail));
+        TParsedScript again(written);
+        ASSERT_TRUE(again.ok);
+        EXPECT_TRUE(again.pex.bodyError.isEmpty());
+        EXPECT_EQ(again.texts(), changed);
+        // The body still resolves every index to the same names.
+        EXPECT_EQ(again.pex.pexObjects[0]->name, QStringLiteral("QuillerySample"));
+    }
+}
+
+TEST(PexFormat, BytesThatAreNotUtf8AreWrittenBackUnchanged) {
+    TPexBuilder b(3, 9);
+    b.str(QStringLiteral("caf#"));
+    QByteArray bytes = emptyBody(b);
+    bytes.replace(QByteArray("caf#"), QByteArray("caf\xE9"));
+    TParsedScript p(bytes);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.pex.buildPexBytes(p.texts()), bytes);
+    // A changed text is written as UTF-8.
+    QStringList changed{QStringLiteral("café")};
+    EXPECT_TRUE(p.pex.buildPexBytes(changed).contains(QByteArray("caf\xC3\xA9")));
+}
+
+TEST(PexFormat, StringCountLargerThanTheStringsPresent) {
+    TPexBuilder b(3, 2);
+    b.str(QStringLiteral("one"));
+    b.str(QStringLiteral("two"));
+    const QByteArray bytes = b.build(5); // no body at all
+    TParsedScript p(bytes);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.texts(), (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+    EXPECT_TRUE(p.pex.pexTail.isEmpty());
+    EXPECT_EQ(p.pex.pexHead, b.head(5));
+    EXPECT_EQ(p.pex.feedback.header.value(2), QStringLiteral("StringTableCount: 5"));
+    // The body is missing: reported as a body error, and the strings stay usable.
+    EXPECT_FALSE(p.pex.bodyError.isEmpty());
+    EXPECT_EQ(p.pex.buildPexBytes({QStringLiteral("uno"), QStringLiteral("dos")}),
+              b.head(5) + QByteArray("\x00\x03uno\x00\x03"
+                                     "dos",
+                                     10));
+}
+
+TEST(PexFormat, AStringCutShortInTheTableFailsTheLoad) {
+    TPexBuilder b(3, 9);
+    b.str(QStringLiteral("a fairly long string"));
+    const QByteArray bytes = emptyBody(b);
+    const qsizetype tableStart = b.head().size();
+    TParsedScript p(bytes.left(tableStart + 6));
+    EXPECT_FALSE(p.ok);
+    ASSERT_EQ(p.host.messages.size(), 1);
+    EXPECT_TRUE(p.host.messages[0].text.contains(QStringLiteral("fbk_pexErrorDetail3")));
+}
+
+TEST(PexFormat, LongStringsAreCutToSixtyFiveThousandBytesAtACharacterBoundary) {
+    TPexScript pex;
+    pex.pexByteOrder = TPexScript::pexBigEndian;
+    QByteArray out;
+    pex.writePexString(QString(70000, QLatin1Char('x')), out);
+    ASSERT_EQ(out.size(), 2 + 65535);
+    EXPECT_EQ(uint8_t(out[0]), 0xFF);
+    EXPECT_EQ(uint8_t(out[1]), 0xFF);
+    out.clear();
+    pex.writePexString(QString(35000, QChar(0xE9)), out); // two bytes each
+    EXPECT_EQ(out.size(), 2 + 65534);
+    EXPECT_EQ(QString::fromUtf8(out.mid(2)), QString(32767, QChar(0xE9)));
+    out.clear();
+    pex.pexByteOrder = TPexScript::pexLittleEndian;
+    pex.writePexString(QStringLiteral("ab"), out);
+    EXPECT_EQ(out, QByteArray("\x02\x00"
+                              "ab",
+                              4));
+}
+
+TEST(PexFormat, IndexOneBelowTheCountIsValidAndTheCountItselfIsAnError) {
+    for (int offset : {1, 0}) {
+        TPexBuilder b(3, 2);
+        b.str(QStringLiteral("flagname"));
+        b.str(QStringLiteral("Some text"));
+        b.noDebug();
+        b.u16(1);
+        b.rawIndex(static_cast<uint16_t>(b.strings().size() - offset));
+        b.u8(3);
+        b.u16(0);
+        TParsedScript p(b.build());
+        ASSERT_TRUE(p.ok);
+        if (offset == 1) {
+            EXPECT_TRUE(p.pex.bodyError.isEmpty());
+            EXPECT_FALSE(p.entry(QStringLiteral("Some text")).auth); // read in a name position
+            EXPECT_TRUE(p.entry(QStringLiteral("flagname")).auth);
+        } else {
+            EXPECT_TRUE(p.pex.bodyError.contains(QStringLiteral("fbk_pexErrorDetail2")));
+            EXPECT_TRUE(p.host.logContains(QStringLiteral("fbk_pexErrorPos")));
+        }
+    }
+}
+
+TEST(PexFormat, EveryOpcodeReadsItsFixedOperandCount) {
+    for (int op = 0; op <= 46; ++op) {
+        const int fixed = expectedFixedOperands(static_cast<uint8_t>(op));
+        EXPECT_EQ(pexFixedOperandCount(static_cast<uint8_t>(op)), fixed) << op;
+        std::vector<rPexVal> args(fixed, rPexVal::integer(0));
+        // A following "return" shows that exactly that many operands were consumed.
+        const QByteArray bytes = oneFunction(3, 9, {{static_cast<uint8_t>(op), args}, {26, {rPexVal::integer(7)}}});
+        TParsedScript p(bytes);
+        ASSERT_TRUE(p.ok);
+        ASSERT_TRUE(p.pex.bodyError.isEmpty()) << op << " " << p.pex.bodyError.toStdString();
+        const TpexFunc& f = firstFunction(p.pex);
+        ASSERT_EQ(f.instructions.size(), 2u) << op;
+        EXPECT_EQ(f.instructions[0]->args.size(), size_t(fixed)) << op;
+        EXPECT_EQ(f.instructions[1]->opCode, 26);
+        EXPECT_EQ(f.instructions[1]->args[0].integer(), 7);
+    }
+}
+
+TEST(PexFormat, CallsReadTheirVariableArgumentsOnlyFromAnIntegerCount) {
+    using V = rPexVal;
+    const V a = V::id(QStringLiteral("a"));
+    const QByteArray bytes = oneFunction(
+        3, 2,
+        {{23, {V::id(QStringLiteral("F")), a, a, V::integer(2), V::integer(1), V::str(QStringLiteral("x"))}},
+         {24, {V::id(QStringLiteral("F")), a, V::integer(1), V::real(2.5f)}},
+         {25, {a, V::id(QStringLiteral("F")), a, V::integer(0)}},
+         {25, {a, V::id(QStringLiteral("F")), a, V::integer(-3)}},
+         {23, {V::id(QStringLiteral("F")), a, a, V::id(QStringLiteral("a"))}},
+         {26, {V::integer(9)}}});
+    TParsedScript p(bytes);
+    ASSERT_TRUE(p.ok);
+    ASSERT_TRUE(p.pex.bodyError.isEmpty()) << p.pex.bodyError.toStdString();
+    const TpexFunc& f = firstFunction(p.pex);
+    ASSERT_EQ(f.instructions.size(), 6u);
+    EXPECT_EQ(f.instructions[0]->args.size(), 6u);
+    EXPECT_EQ(f.instructions[1]->args.size(), 4u);
+    EXPECT_EQ(f.instructions[2]->args.size(), 4u);
+    EXPECT_EQ(f.instructions[3]->args.size(), 4u); // a negative count reads nothing
+    EXPECT_EQ(f.instructions[4]->args.size(), 4u); // not an integer: no variable arguments
+    EXPECT_EQ(f.instructions[5]->args[0].integer(), 9);
+}
+
+TEST(PexFormat, BodyErrorsKeepWhatWasReadAndTheLoadUsable) {
+    using V = rPexVal;
+    // An opcode above 46 in the middle of a function.
+    TPexBuilder b(3, 9);
+    b.str(QStringLiteral("Later text"));
+    b.noDebug();
+    b.userFlags({});
+    b.u16(1);
+    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
+    b.u16(0);
+    b.u16(0);
+    b.u16(0);
+    b.u16(1);
+    b.idx(QString());
+    b.u16(1);
+    b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {}, {},
+               {{0, {}}, {47, {}}, {13, {V::id(QStringLiteral("Later text")), V::integer(1)}}});
+    TParsedScript p(b.build());
+    ASSERT_TRUE(p.ok);
+    EXPECT_TRUE(p.pex.bodyError.contains(QStringLiteral("fbk_pexErrorDetail1")));
+    EXPECT_EQ(p.pex.pexObjects.size(), 1u);
+    EXPECT_TRUE(p.entry(QStringLiteral("Later text")).auth); // never reached
+    EXPECT_TRUE(p.pex.feedback.LineList.empty());            // no listing after a body error
+    ASSERT_GE(p.host.messages.size(), 1);
+    EXPECT_EQ(p.host.messages[0].buttons, dbOk);
+    EXPECT_TRUE(p.host.logContains(QStringLiteral("fbk_pexErrorPos")));
+}
+
+TEST(PexFormat, EveryTruncationOfARealScriptIsReadSafely) {
+    for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}}) {
+        const QByteArray full = buildSampleScript(major, minor);
+        TParsedScript whole(full);
+        const qsizetype tableEnd = full.size() - whole.pex.pexTail.size();
+        for (qsizetype cut = 0; cut < full.size(); ++cut) {
+            TParsedScript p(full.left(cut));
+            if (cut >= tableEnd) {
+                // Once the head and table are read the load stands; the body ends early and says so.
+                ASSERT_TRUE(p.ok) << cut;
+                EXPECT_FALSE(p.pex.bodyError.isEmpty()) << cut;
+            }
+            if (p.ok) EXPECT_EQ(p.pex.buildPexBytes(p.texts()), full.left(cut)) << cut;
+        }
+    }
+}
+
+TEST(PexFormat, DebugByteOtherThanOneMeansNoDebugSection) {
+    TPexBuilder b(3, 9);
+    b.u8(2);
+    b.userFlags({{QStringLiteral("hidden"), 0}});
+    b.u16(0);
+    TParsedScript p(b.build());
+    ASSERT_TRUE(p.ok);
+    EXPECT_TRUE(p.pex.bodyError.isEmpty());
+    EXPECT_FALSE(p.pex.debugPresent);
+    EXPECT_TRUE(p.pex.feedback.header.contains(QStringLiteral("\thidden 0")));
+    EXPECT_FALSE(p.pex.feedback.header.join(QLatin1Char('\n')).contains(QStringLiteral("debugFuncCount")));
+}
+
+TEST(PexFormat, ValuesKeepTheirTypesAndRenderAsTheListingShowsThem) {
+    QLocale::setDefault(QLocale::c());
+    TpexVarData none;
+    EXPECT_EQ(none.getStrValue(true), QString());
+    EXPECT_EQ(none.getStrValue(false), QStringLiteral("none"));
+    TpexVarData s;
+    s.ident = pexValueString;
+    s.value = QStringLiteral("Hi");
+    EXPECT_EQ(s.getStrValue(true), QStringLiteral("= \"Hi\""));
+    TpexVarData f;
+    f.ident = pexValueFloat;
+    f.value = 1234.5f;
+    EXPECT_EQ(f.getStrValue(false), QStringLiteral("1234.5000"));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(f.getStrValue(false), QStringLiteral("1234,5000"));
+    QLocale::setDefault(QLocale::c());
+    TpexVarData b;
+    b.ident = pexValueBool;
+    b.value = false;
+    EXPECT_EQ(b.getStrValue(true), QStringLiteral("= False"));
+    TpexVarData odd;
+    odd.ident = 9;
+    EXPECT_EQ(odd.getStrValue(false), QString());
+    TpexFunc fn;
+    fn.rtype = QStringLiteral("None");
+    EXPECT_EQ(fn.getReturnType(), QString());
+    fn.rtype = QStringLiteral("none");
+    EXPECT_EQ(fn.getReturnType(), QStringLiteral("none "));
+}
