@@ -69,6 +69,8 @@ public:
     virtual void processEvents() {}
     // True when the user asked to cancel the running command (Escape during a batch).
     virtual bool cancelRequested() { return false; }
+    // Clears a cancel request (every operation starts without one).
+    virtual void clearCancelRequest() {}
     // The information beep before message dialogs.
     virtual void beep() {}
 };

@@ -119,8 +119,9 @@ int TAppContext::messageDialog(const QString& text, int buttons, int intervalMs)
 }
 
 void TAppContext::beginOperation(const QString& message, bool logIt, bool disablePages) {
-    (void)disablePages;
+    disablePages_ = disablePages;
     state.idle = false;
+    host_->clearCancelRequest();
     operationTimer_.start();
     dialogMilliseconds_ = 0;
     host_->operationStateChanged(true);
@@ -143,6 +144,7 @@ void TAppContext::endOperation(bool reportTime) {
     }
     host_->setStatusText(2, QString());
     state.idle = true;
+    disablePages_ = false;
     host_->operationStateChanged(false);
     host_->processEvents();
 }

@@ -158,6 +158,8 @@ public:
     void beginOperation(const QString& message, bool logIt = true, bool disablePages = false);
     void endOperation(bool reportTime = true);
     bool isIdle() const { return state.idle; }
+    // Whether the running operation asked for the page controls to be disabled.
+    bool operationDisablesPages() const { return disablePages_; }
     // Sets the progress maximum (beginOperation sets 100).
     void progressMax(int maximum);
     // When i is a multiple of every: moves the progress bar to i and lets pending events run.
@@ -183,5 +185,6 @@ private:
     THost* host_;
     QElapsedTimer operationTimer_;
     int progressMaximum_ = 100;
+    bool disablePages_ = false;
     qint64 dialogMilliseconds_ = 0;
 };

@@ -24,6 +24,13 @@ TRecentKind recentFileKind(const QString& path) {
     return TRecentKind::stringTables;
 }
 
+bool isDocumentFile(const QString& path) {
+    static const QStringList known = {
+        QStringLiteral("pex"), QStringLiteral("bsa"),     QStringLiteral("txt"),       QStringLiteral("esp"),
+        QStringLiteral("esm"), QStringLiteral("strings"), QStringLiteral("dlstrings"), QStringLiteral("ilstrings")};
+    return known.contains(QFileInfo(path).suffix().toLower());
+}
+
 bool addPreset(TAppState& state) {
     return insertSortedNoCase(state.presetlang, presetName(state.SourceLang, state.DestLang));
 }

@@ -14,6 +14,10 @@ qsizetype removeRecentFile(QStringList& recent, const QString& path);
 enum class TRecentKind { menuFile, plugin, script, stringTables };
 TRecentKind recentFileKind(const QString& path);
 
+// True for the extensions a file given at start or dropped on the window is opened by (.pex, .bsa, .txt, .esp, .esm,
+// .strings, .dlstrings, .ilstrings).
+bool isDocumentFile(const QString& path);
+
 // "addPreset": adds preset_<SourceLang>_<DestLang> (sorted, no duplicates). False when it was there already.
 bool addPreset(TAppState& state);
 // "clearPreset".

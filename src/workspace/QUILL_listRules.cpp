@@ -144,7 +144,7 @@ void rListFilter::setSearchText(const QString& fieldText, bool trim) {
 
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
     bool shown = false;
-    if (entry.gS.trimmed().isEmpty()) {
+    if (isBlankOnly(entry.gS)) {
         shown = filter.showNull;
     } else {
         for (int b = 0; b < kStatusButtonCount && !shown; ++b)

@@ -1,0 +1,161 @@
+// The message dialog and window caption translation.
+#include "ui/QUILL_Dialog.h"
+
+#include "core/QUILL_main.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+QSize TFormDialog::clientSizeFor(const QString& text, const QFont& font) {
+    const QFontMetrics metrics(font);
+    const QRect measured =
+        metrics.boundingRect(QRect(20, 10, 410, 100000), Qt::TextWordWrap | Qt::AlignHCenter | Qt::AlignTop, text);
+    return {qMax(measured.width() + 40, 450), qMax(measured.height() + 70, 85)};
+}
+
+TFormDialog::TFormDialog(const TAppContext& app, const QString& caption, const QString& text, int buttons,
+                         QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), sContent(text), buttons_(buttons) {
+    setObjectName(QStringLiteral("TFormDialog"));
+    setWindowTitle(caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 10, 20, 10);
+    text_ = new QLabel(sContent, this);
+    text_->setObjectName(QStringLiteral("sContent"));
+    text_->setWordWrap(true);
+    text_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text_->setTextFormat(Qt::PlainText);
+    layout->addWidget(text_, 1);
+
+    auto* row = new QHBoxLayout();
+    row->addStretch(1);
+    auto addButton = [&](const char* name, const char* key, int result, int bit) {
+        auto* b = new QPushButton(app.uiText(QLatin1String(key)), this);
+        b->setObjectName(QLatin1String(name));
+        b->setVisible((buttons & bit) != 0 && !(buttons & dbSelfClosing));
+        b->setMinimumWidth(90);
+        connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
+        row->addWidget(b);
+        return b;
+    };
+    ButtonYes = addButton("ButtonYes", "Yes", drYes, dbYes);
+    ButtonNo = addButton("ButtonNo", "No", drNo, dbNo);
+    ButtonOk = addButton("ButtonOk", "Ok", drOk, dbOk);
+    ButtonCancel = addButton("ButtonCancel", "Cancel", drCancel, dbCancel);
+    row->addStretch(1);
+    layout->addLayout(row);
+
+    // Yes is the default; with no Yes the first shown button.
+    for (QPushButton* b : {ButtonYes, ButtonOk, ButtonNo, ButtonCancel})
+        if (!b->isHidden()) {
+            b->setDefault(true);
+            b->setFocus();
+            break;
+        }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] { done(drOk); });
+
+    // The sizing rule gives the least size; a larger font or a long word may ask for more.
+    const QSize rule = clientSizeFor(sContent, text_->font());
+    resize(rule.expandedTo(sizeHint()));
+}
+
+void TFormDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormDialog::reject() {
+    // Escape answers Cancel where Cancel is offered, and closes a plain message; a Yes/No question needs an answer.
+    if (buttons_ & dbCancel)
+        done(drCancel);
+    else if ((buttons_ & (dbYes | dbNo)) == 0)
+        done(drOk);
+}
+
+int showMessageDialog(const TAppContext& app, const QString& caption, const QString& text, int buttons, int intervalMs,
+                      QWidget* parent) {
+    auto* dialog = new TFormDialog(app, caption, text, buttons, parent);
+    if (buttons & dbSelfClosing) {
+        dialog->setModal(false);
+        dialog->Timer1->start(qMax(1, intervalMs));
+        dialog->show();
+        QCoreApplication::processEvents();
+        return drOk;
+    }
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    const int result = dialog->exec();
+    delete dialog;
+    return result == QDialog::Rejected ? drCancel : result;
+}
+
+void setUiKey(QObject* object, const QString& key, const TAppContext& app) {
+    object->setProperty("uiKey", key);
+    if (auto* action = qobject_cast<QAction*>(object))
+        action->setText(app.uiText(key).remove(QLatin1Char('&')));
+    else if (auto* button = qobject_cast<QAbstractButton*>(object))
+        button->setText(app.uiText(key));
+    else if (auto* label = qobject_cast<QLabel*>(object))
+        label->setText(app.uiText(key));
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        group->setTitle(app.uiText(key));
+    else if (auto* menu = qobject_cast<QMenu*>(object))
+        menu->setTitle(app.uiText(key).remove(QLatin1Char('&')));
+    else if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isWindow())
+        widget->setWindowTitle(app.uiText(key));
+}
+
+void setUiHintKey(QObject* object, const QString& key, const TAppContext& app) {
+    object->setProperty("uiHintKey", key);
+    if (auto* action = qobject_cast<QAction*>(object))
+        action->setToolTip(app.uiText(key));
+    else if (auto* widget = qobject_cast<QWidget*>(object))
+        widget->setToolTip(app.uiText(key));
+}
+
+namespace {
+
+void translateObject(QObject* object, const TAppContext& app) {
+    const QString key = object->property("uiKey").toString();
+    if (!key.isEmpty()) setUiKey(object, key, app);
+    const QString hint = object->property("uiHintKey").toString();
+    if (!hint.isEmpty()) setUiHintKey(object, hint, app);
+    if (auto* tabs = qobject_cast<QTabWidget*>(object)) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QString pageKey = tabs->widget(i)->property("uiKey").toString();
+            if (!pageKey.isEmpty()) tabs->setTabText(i, app.uiText(pageKey));
+        }
+    }
+}
+
+} // namespace
+
+void translateWindow(QWidget* window, const TAppContext& app) {
+    const QString key = window->property("uiKey").toString();
+    if (!key.isEmpty()) window->setWindowTitle(app.uiText(key));
+    // Tab pages carry their key too; plain widgets ignore it and the tab widget captions them.
+    for (QObject* child : window->findChildren<QObject*>()) {
+        translateObject(child, app);
+    }
+}

@@ -1,0 +1,968 @@
+// The main window: start-up, menus and tool bars, the string lists with their filter, the bottom pages, the log,
+// the status bar, recent files, presets, drag and drop, and close.
+#include "ui/QUILL_mainWindow.h"
+
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_recent.h"
+#include "core/QUILL_startup.h"
+#include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_guiHost.h"
+#include "ui/QUILL_stringListModel.h"
+#include "ui/QUILL_uiExtensions.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTopPanelMinimum = 120;
+
+// A small icon drawn from a glyph, for the filter buttons that have no caption.
+QIcon glyphIcon(const QString& glyph, const QColor& colour) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(24);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+QWidget* emptyPage(const char* name, QWidget* parent) {
+    auto* page = new QWidget(parent);
+    page->setObjectName(QLatin1String(name));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return page;
+}
+
+const char* kExportKeys[4] = {"Menu_ExportStr", "Menu_ExportEsp", "Menu_ExportMCM", "Menu_ExportPex"};
+
+} // namespace
+
+TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const std::optional<QString>& gameDataFolder,
+               QWidget* parent)
+    : QMainWindow(parent), host_(std::make_unique<TGuiHost>(this)), ws_(std::make_unique<TWorkspace>(host_.get())),
+      firstArgument_(firstArgument) {
+    setObjectName(QStringLiteral("TForm1"));
+    host_->setContext(&ws_->app);
+    setWindowTitle(QStringLiteral("Quillery"));
+    setAcceptDrops(true);
+    setMinimumSize(600, 480);
+
+    // Widgets first, so that the log pane receives what the start-up reports.
+    buildStatusBar();
+    buildActions();
+    buildMenus();
+    buildToolBar();
+    buildPages();
+
+    startApplication(ws_->app, programFolder, gameDataFolder);
+    if (!ws_->state().recordDefinitionLines.isEmpty())
+        recordsDefEditor_->setPlainText(ws_->state().recordDefinitionLines.join(QLatin1Char('\n')));
+
+    restoreGeometryFromPrefs();
+    translateWindow(this, ws_->app);
+    showHtmlPage(QStringLiteral("../common/sstreadme.htm"));
+
+    nullButton_->setChecked(ws_->state().showNullDefault);
+    installBuiltInCommands();
+    ws_->app.refreshStatusLanguage();
+    rebuildRecentMenu();
+    rebuildPresetMenu();
+    arrangeViews();
+    updatePageCaptions();
+    installUiExtensions(*this);
+    updateCommands();
+    emit vocabularyChanged();
+}
+
+TForm1::~TForm1() {
+    // The views must let go of the models before the lists they show are freed.
+    for (QTreeView* view : views_)
+        view->setModel(nullptr);
+    host_->setContext(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Building
+
+QAction* TForm1::makeAction(const QString& key, const QString& hintKey) {
+    auto* action = new QAction(this);
+    action->setObjectName(key);
+    setUiKey(action, key, ws_->app);
+    if (!hintKey.isEmpty()) setUiHintKey(action, hintKey, ws_->app);
+    action->setEnabled(false);
+    connect(action, &QAction::triggered, this, [this, key] { runCommand(key); });
+    actions_.insert(key, action);
+    return action;
+}
+
+void TForm1::buildActions() {
+    QStyle* s = style();
+    makeAction(QStringLiteral("Load_Esp"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actions_[QStringLiteral("Load_Esp")]->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+    makeAction(QStringLiteral("Load_Strings"))->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    makeAction(QStringLiteral("Load_ScriptPex"))->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    makeAction(QStringLiteral("Menu_ExportEsp"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    actions_[QStringLiteral("Menu_ExportEsp")]->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    makeAction(QStringLiteral("Menu_ExportEspAs"));
+    makeAction(QStringLiteral("Save_SST"));
+    makeAction(QStringLiteral("Menu_CloseAll"))->setIcon(s->standardIcon(QStyle::SP_DialogCloseButton));
+    makeAction(QStringLiteral("Menu_Quit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    makeAction(QStringLiteral("Trans_Exact"))->setIcon(glyphIcon(QStringLiteral("="), QColor(0x2a, 0x6f, 0xb0)));
+    makeAction(QStringLiteral("Heuristic"))->setIcon(glyphIcon(QStringLiteral("≈"), QColor(0x2a, 0x6f, 0xb0)));
+    makeAction(QStringLiteral("HeuristicFull"));
+    makeAction(QStringLiteral("LoadStringAsDest"));
+    makeAction(QStringLiteral("LoadEspCompare"));
+    makeAction(QStringLiteral("Menu_Validate"))->setShortcut(QKeySequence(Qt::Key_F1));
+    makeAction(QStringLiteral("Menu_Partial"))->setShortcut(QKeySequence(Qt::Key_F2));
+    makeAction(QStringLiteral("Menu_Cancel"))->setShortcut(QKeySequence(Qt::Key_F4));
+    makeAction(QStringLiteral("Menu_Edit"));
+    makeAction(QStringLiteral("Menu_Validate_All"));
+    makeAction(QStringLiteral("Menu_ResetAll"));
+    for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel"})
+        actions_[QLatin1String(key)]->setShortcutContext(Qt::WindowShortcut);
+
+    makeAction(QStringLiteral("SearchandReplace"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    actions_[QStringLiteral("SearchandReplace")]->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    makeAction(QStringLiteral("BatchSearchAndReplace"))->setIcon(s->standardIcon(QStyle::SP_BrowserReload));
+    makeAction(QStringLiteral("AddIdToStrings"))->setIcon(glyphIcon(QStringLiteral("#"), QColor(0x55, 0x55, 0x55)));
+    makeAction(QStringLiteral("OldDialogStyle"));
+    makeAction(QStringLiteral("ConvertTCSC"));
+    makeAction(QStringLiteral("ConvertSCTC"));
+    makeAction(QStringLiteral("Menu_TagDiff"));
+    makeAction(QStringLiteral("Menu_TagSame"));
+
+    makeAction(QStringLiteral("Open"), QStringLiteral("Hint_VocabOCustom"));
+    makeAction(QStringLiteral("Save"), QStringLiteral("Hint_VocabSCustom"));
+    makeAction(QStringLiteral("Menu_AddField"));
+
+    makeAction(QStringLiteral("Set_Options"));
+    makeAction(QStringLiteral("addPreset"));
+    makeAction(QStringLiteral("clearPreset"));
+    for (const char* key : {"ForceUtf8Load", "ForceUtf8Export"}) {
+        QAction* a = makeAction(QLatin1String(key));
+        a->setCheckable(true);
+    }
+    makeAction(QStringLiteral("SaveCurrentXml"));
+    makeAction(QStringLiteral("LoadCurrentXML"));
+}
+
+void TForm1::buildMenus() {
+    auto menu = [this](QMenu* parent, const char* key) {
+        QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+        m->setObjectName(QLatin1String(key));
+        setUiKey(m, QLatin1String(key), ws_->app);
+        return m;
+    };
+    auto add = [this](QMenu* m, const char* key) { m->addAction(actions_.value(QLatin1String(key))); };
+
+    fileMenu_ = menu(nullptr, "File");
+    add(fileMenu_, "Load_Esp");
+    add(fileMenu_, "Load_Strings");
+    add(fileMenu_, "Load_ScriptPex");
+    recentMenu_ = menu(fileMenu_, "Recent_files");
+    fileMenu_->addSeparator();
+    add(fileMenu_, "Menu_ExportEsp");
+    add(fileMenu_, "Menu_ExportEspAs");
+    add(fileMenu_, "Save_SST");
+    fileMenu_->addSeparator();
+    add(fileMenu_, "Menu_CloseAll");
+    fileMenu_->addSeparator();
+    add(fileMenu_, "Menu_Quit");
+
+    translationMenu_ = menu(nullptr, "Translation");
+    add(translationMenu_, "Trans_Exact");
+    add(translationMenu_, "Heuristic");
+    add(translationMenu_, "HeuristicFull");
+    translationMenu_->addSeparator();
+    add(translationMenu_, "LoadStringAsDest");
+    add(translationMenu_, "LoadEspCompare");
+    translationMenu_->addSeparator();
+    add(translationMenu_, "Menu_Validate");
+    add(translationMenu_, "Menu_Partial");
+    add(translationMenu_, "Menu_Cancel");
+    add(translationMenu_, "Menu_Edit");
+    translationMenu_->addSeparator();
+    add(translationMenu_, "Menu_Validate_All");
+    add(translationMenu_, "Menu_ResetAll");
+
+    toolsMenu_ = menu(nullptr, "Tools");
+    add(toolsMenu_, "SearchandReplace");
+    add(toolsMenu_, "BatchSearchAndReplace");
+    add(toolsMenu_, "AddIdToStrings");
+    toolsMenu_->addSeparator();
+    add(toolsMenu_, "OldDialogStyle");
+    QMenu* langSpecific = menu(toolsMenu_, "LangSpecific");
+    add(langSpecific, "ConvertTCSC");
+    add(langSpecific, "ConvertSCTC");
+    QMenu* compare = menu(toolsMenu_, "Menu_CompareSourceDest");
+    add(compare, "Menu_TagDiff");
+    add(compare, "Menu_TagSame");
+
+    customMenu_ = menu(nullptr, "Custom_Dic");
+    add(customMenu_, "Open");
+    add(customMenu_, "Save");
+    add(customMenu_, "Menu_AddField");
+
+    optionsMenu_ = menu(nullptr, "Options");
+    add(optionsMenu_, "Set_Options");
+    presetMenu_ = menu(optionsMenu_, "lang_presets");
+    presetSeparator_ = presetMenu_->addSeparator();
+    add(presetMenu_, "addPreset");
+    add(presetMenu_, "clearPreset");
+    QMenu* utf8 = menu(optionsMenu_, "Utf8");
+    add(utf8, "ForceUtf8Load");
+    add(utf8, "ForceUtf8Export");
+
+    xmlMenu_ = menu(nullptr, "XML");
+    add(xmlMenu_, "SaveCurrentXml");
+    add(xmlMenu_, "LoadCurrentXML");
+
+    listMenu_ = new QMenu(this);
+    for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit"})
+        add(listMenu_, key);
+    listMenu_->addSeparator();
+    add(listMenu_, "Menu_Validate_All");
+    add(listMenu_, "Menu_ResetAll");
+}
+
+void TForm1::buildToolBar() {
+    toolBar_ = addToolBar(QString());
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(20, 20));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const char* key : {"Load_Esp", "Load_Strings", "Load_ScriptPex", "Menu_ExportEsp"})
+        toolBar_->addAction(actions_.value(QLatin1String(key)));
+    toolBar_->addSeparator();
+    for (const char* key : {"Trans_Exact", "Heuristic", "SearchandReplace", "BatchSearchAndReplace", "AddIdToStrings"})
+        toolBar_->addAction(actions_.value(QLatin1String(key)));
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_.value(QStringLiteral("Menu_CloseAll")));
+
+    // The search group sits at the right end of the tool bar.
+    auto* spacer = new QWidget(toolBar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar_->addWidget(spacer);
+    // Where the search text is looked for: editor id, source (down at start) or translation.
+    const char* names[3] = {"ToolButton26", "ToolButton1", "ToolButton2"};
+    const char* captions[3] = {"EDID", "Original", "Translated"};
+    const char* hints[3] = {"Hint_SearchEdid", "Hint_SearchSource", "Hint_SearchDest"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QToolButton(toolBar_);
+        b->setObjectName(QLatin1String(names[i]));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        setUiKey(b, QLatin1String(captions[i]), ws_->app);
+        setUiHintKey(b, QLatin1String(hints[i]), ws_->app);
+        QAction* placed = toolBar_->addWidget(b);
+        if (i == 0) edidSearchAction_ = placed;
+        searchModeButtons_[i] = b;
+    }
+    for (int i = 0; i < 3; ++i) {
+        searchModeButtons_[i]->setChecked(i == 1);
+        searchModeButtons_[i]->setAutoExclusive(true);
+        connect(searchModeButtons_[i], &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+    }
+
+    searchField_ = new QLineEdit(toolBar_);
+    searchField_->setObjectName(QStringLiteral("ButtonedEdit1"));
+    searchField_->setClearButtonEnabled(true);
+    searchField_->setMinimumWidth(120);
+    searchField_->setMaximumWidth(320);
+    searchField_->setPlaceholderText(ws_->app.uiText(QStringLiteral("Search")));
+    searchField_->setProperty("uiPlaceholderKey", QStringLiteral("Search"));
+    toolBar_->addWidget(searchField_);
+    searchTimer_ = new QTimer(this);
+    searchTimer_->setObjectName(QStringLiteral("TimerSearch"));
+    searchTimer_->setSingleShot(true);
+    searchTimer_->setInterval(250);
+    connect(searchField_, &QLineEdit::textChanged, this, [this] { searchTimer_->start(); });
+    connect(searchTimer_, &QTimer::timeout, this, [this] { applyFilter(searchField_->text()); });
+}
+
+QWidget* TForm1::buildFilterBar() {
+    filterBar_ = new QToolBar(this);
+    filterBar_->setObjectName(QStringLiteral("FilterBar"));
+    filterBar_->setIconSize(QSize(16, 16));
+    filterBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto button = [this](const char* name, const QString& captionKey, const char* hintKey) {
+        auto* b = new QToolButton(filterBar_);
+        b->setObjectName(QLatin1String(name));
+        b->setCheckable(true);
+        b->setChecked(true);
+        b->setAutoRaise(true);
+        if (!captionKey.isEmpty()) setUiKey(b, captionKey, ws_->app);
+        setUiHintKey(b, QLatin1String(hintKey), ws_->app);
+        filterBar_->addWidget(b);
+        return b;
+    };
+    // The order of statusButtons_ is the order of TStatusButton.
+    statusButtons_[0] = button("ToolButton4", QStringLiteral("Trans."), "Hint_SearchTrans");
+    statusButtons_[1] = button("ToolButton5", QStringLiteral("Not.Trans"), "Hint_SearchNoTrans");
+    statusButtons_[2] = button("ToolButton7", QStringLiteral("Validated"), "Hint_SearchVal");
+    statusButtons_[3] = button("ToolButton6", QStringLiteral("Partial"), "Hint_SearchPart");
+    statusButtons_[4] = button("ToolButton8", QStringLiteral("LD"), "Hint_SearchLD");
+    statusButtons_[5] = button("ToolButton9", QStringLiteral("Alias"), "Hint_SearchAlias");
+    statusButtons_[6] = button("ToolButton15", {}, "Hint_SearchDupli");
+    statusButtons_[6]->setIcon(glyphIcon(QStringLiteral("≡"), QColor(0x6a, 0x3d, 0x9a)));
+    statusButtons_[6]->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    statusButtons_[7] = button("ToolButton12", {}, "Hint_SearchWarn");
+    statusButtons_[7]->setIcon(glyphIcon(QStringLiteral("!"), QColor(0xd0, 0x70, 0x10)));
+    statusButtons_[7]->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    nullButton_ = button("ToolButton27", {}, "Hint_ShowNull");
+    nullButton_->setIcon(glyphIcon(QStringLiteral("∅"), QColor(0x70, 0x70, 0x70)));
+    nullButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (QToolButton* b : statusButtons_)
+        connect(b, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+    connect(nullButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+
+    filterBar_->addSeparator();
+    QToolButton* all = button("ToolButton23", {}, "Hint_SearchCheck");
+    all->setCheckable(false);
+    all->setIcon(glyphIcon(QStringLiteral("✓"), QColor(0x2e, 0x7d, 0x32)));
+    all->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(all, &QToolButton::clicked, this, [this] { setStatusButtons(true); });
+    QToolButton* none = button("ToolButton24", {}, "Hint_SearchunCheck");
+    none->setCheckable(false);
+    none->setIcon(glyphIcon(QStringLiteral("✗"), QColor(0xb7, 0x1c, 0x1c)));
+    none->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(none, &QToolButton::clicked, this, [this] { setStatusButtons(false); });
+    return filterBar_;
+}
+
+void TForm1::buildPages() {
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setChildrenCollapsible(false);
+
+    topPanel_ = new QWidget(splitter_);
+    topPanel_->setObjectName(QStringLiteral("TopPanel"));
+    topPanel_->setMinimumHeight(kTopPanelMinimum);
+    auto* topLayout = new QVBoxLayout(topPanel_);
+    topLayout->setContentsMargins(4, 2, 4, 0);
+    topLayout->setSpacing(2);
+    topLayout->addWidget(buildFilterBar());
+
+    listPages_ = new QTabWidget(topPanel_);
+    listPages_->setObjectName(QStringLiteral("PageControl1"));
+    listPages_->setDocumentMode(true);
+    const char* viewNames[3] = {"SkyTree", "dlSkyTree", "ilSkyTree"};
+    for (int i = 0; i < 3; ++i) {
+        auto* page = new QWidget(listPages_);
+        page->setObjectName(listName(i));
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* view = new QTreeView(page);
+        view->setObjectName(QLatin1String(viewNames[i]));
+        models_[i] = new TStringListModel(*ws_, i, view);
+        proxies_[i] = new TStringListProxy(*ws_, models_[i], view);
+        view->setModel(proxies_[i]);
+        view->setRootIsDecorated(false);
+        view->setUniformRowHeights(false);
+        view->setAlternatingRowColors(true);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setWordWrap(true);
+        view->setTextElideMode(Qt::ElideRight);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        view->setAllColumnsShowFocus(true);
+        models_[i]->setLineHeight(view->fontMetrics().lineSpacing());
+        QHeaderView* header = view->header();
+        header->setSectionsClickable(true);
+        header->setSortIndicatorShown(false);
+        header->setStretchLastSection(false);
+        header->setMinimumSectionSize(30);
+        connect(header, &QHeaderView::sectionClicked, this, [this, i, header](int column) {
+            // A new column sorts ascending; the sort column again flips the order.
+            sortOrder_[i] = sortColumn_[i] == column && sortOrder_[i] == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                            : Qt::AscendingOrder;
+            sortColumn_[i] = column;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            proxies_[i]->sort(column, sortOrder_[i]);
+            QApplication::restoreOverrideCursor();
+            header->setSortIndicatorShown(true);
+            header->setSortIndicator(column, sortOrder_[i]);
+        });
+        connect(view, &QTreeView::customContextMenuRequested, this,
+                [this, view](const QPoint& at) { listMenu_->popup(view->viewport()->mapToGlobal(at)); });
+        connect(view, &QTreeView::doubleClicked, this, [this] { runCommand(QStringLiteral("Menu_Edit")); });
+        layout->addWidget(view);
+        views_[i] = view;
+        listPageWidgets_[i] = page;
+        listPages_->addTab(page, listName(i));
+    }
+    connect(listPages_, &QTabWidget::currentChanged, this, [this] { applyFilter(searchField_->text(), true); });
+    topLayout->addWidget(listPages_, 1);
+
+    bottomPages_ = new QTabWidget(splitter_);
+    bottomPages_->setObjectName(QStringLiteral("PageControl2"));
+    bottomPages_->setDocumentMode(true);
+    auto addPage = [this](QWidget* page, const char* key) {
+        page->setProperty("uiKey", QLatin1String(key));
+        bottomPages_->addTab(page, ws_->app.uiText(QLatin1String(key)));
+    };
+    homeBrowser_ = new QTextBrowser(bottomPages_);
+    homeBrowser_->setObjectName(QStringLiteral("Home"));
+    homeBrowser_->setOpenExternalLinks(true);
+    addPage(homeBrowser_, "Home");
+    autoTranslationPage_ = emptyPage("AutoTranslation", bottomPages_);
+    addPage(autoTranslationPage_, "AutoTranslation");
+    vocabularyPage_ = emptyPage("Vocabulary", bottomPages_);
+    addPage(vocabularyPage_, "Vocabulary");
+    espTreePage_ = emptyPage("EspTree", bottomPages_);
+    addPage(espTreePage_, "EspTree");
+    pexDataPage_ = emptyPage("PexData", bottomPages_);
+    addPage(pexDataPage_, "PexData");
+    recordsDefEditor_ = new QPlainTextEdit(bottomPages_);
+    recordsDefEditor_->setObjectName(QStringLiteral("Records_def"));
+    recordsDefEditor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    recordsDefEditor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    addPage(recordsDefEditor_, "Records_def");
+    logPane_ = new QPlainTextEdit(bottomPages_);
+    logPane_->setObjectName(QStringLiteral("Log"));
+    logPane_->setReadOnly(true);
+    logPane_->setMaximumBlockCount(50000);
+    logPane_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    addPage(logPane_, "Log");
+
+    splitter_->addWidget(topPanel_);
+    splitter_->addWidget(bottomPages_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    setCentralWidget(splitter_);
+}
+
+void TForm1::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    progress_ = new QProgressBar(bar);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setFixedWidth(149);
+    progress_->setMaximumHeight(16);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    bar->addWidget(progress_);
+    for (int i = 0; i < 2; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        label->setMinimumWidth(i == 0 ? 160 : 80);
+        if (i == 0) label->setMaximumWidth(400);
+        label->setTextFormat(Qt::PlainText);
+        bar->addWidget(label, i == 0 ? 0 : 1);
+        statusPanels_[i] = label;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Geometry
+
+void TForm1::restoreGeometryFromPrefs() {
+    QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const rwindowpos pos = fitWindowPos(ws_->state().windowpos, available.size());
+    const int width = qMax(pos.width, minimumWidth());
+    const int height = qMax(pos.height, minimumHeight());
+    resize(width, height);
+    // Keep the window reachable: a position saved on a screen that is gone is brought back onto this one.
+    int left = pos.left, top = pos.top;
+    if (left + 100 > available.right() || left + width < available.left() + 100) left = available.left();
+    if (top < available.top() || top + 50 > available.bottom()) top = available.top();
+    move(left, top);
+    ws_->state().windowpos.Control1 = pos.Control1;
+    const int bottom = qMax(80, pos.Control1);
+    splitter_->setSizes({qMax(kTopPanelMinimum, height - bottom), bottom});
+}
+
+void TForm1::saveGeometryToPrefs() {
+    rwindowpos& pos = ws_->state().windowpos;
+    const QRect normal = isMaximized() || isMinimized() || isFullScreen() ? normalGeometry() : geometry();
+    if (normal.isValid()) {
+        pos.width = normal.width();
+        pos.height = normal.height();
+        pos.top = normal.top();
+        pos.left = normal.left();
+    }
+    pos.Control1 = bottomPages_->height();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!splitter_) return;
+    const QList<int> sizes = splitter_->sizes();
+    if (sizes.size() != 2) return;
+    const int client = splitter_->height();
+    const int bottom = fitBottomPanel(client, sizes[1], kTopPanelMinimum);
+    if (bottom != sizes[1]) splitter_->setSizes({client - bottom, bottom});
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Commands
+
+QAction* TForm1::commandAction(const QString& key) const {
+    return actions_.value(key, nullptr);
+}
+
+void TForm1::setCommand(const QString& key, std::function<void()> handler) {
+    handlers_.insert(key, std::move(handler));
+    updateCommands();
+}
+
+void TForm1::runCommand(const QString& key) {
+    if (!ws_->app.isIdle()) return;
+    auto it = handlers_.constFind(key);
+    if (it == handlers_.constEnd()) return;
+    const auto handler = *it; // a handler may replace itself
+    handler();
+}
+
+void TForm1::afterCommand() {
+    refreshLists();
+}
+
+void TForm1::openWithPicker(const QString& filterKey, const QString& startFolder,
+                            const std::function<bool(const QString&)>& open, const QString& titleKey) {
+    if (!ws_->confirmDictionarySave()) return;
+    const QString path = host_->pickOpenFile(titleKey.isEmpty() ? QString() : ws_->app.uiText(titleKey), startFolder,
+                                             QString(), ws_->app.uiText(filterKey));
+    if (path.isEmpty()) return;
+    if (!QFileInfo::exists(path)) {
+        ws_->app.logMessage(ws_->app.uiText(QStringLiteral("FileNotFound")), true, dbOk);
+        return;
+    }
+    open(path);
+    afterCommand();
+}
+
+void TForm1::installBuiltInCommands() {
+    TWorkspace& ws = *ws_;
+    handlers_.insert(QStringLiteral("Load_Esp"), [this, &ws] {
+        openWithPicker(QStringLiteral("FilterEsp"), ws.state().EspFolder,
+                       [&ws](const QString& path) { return ws.openPlugin(path, true); });
+    });
+    handlers_.insert(QStringLiteral("Load_Strings"), [this, &ws] {
+        openWithPicker(QStringLiteral("FilterStr"), ws.state().StringsAddonFolder,
+                       [&ws](const QString& path) { return ws.openTableSet(path, true); });
+    });
+    handlers_.insert(QStringLiteral("Load_ScriptPex"), [this, &ws] {
+        openWithPicker(QStringLiteral("Filterpex"), ws.state().papyrusPexFolder,
+                       [&ws](const QString& path) { return ws.loadScript(path, true); });
+    });
+    handlers_.insert(QStringLiteral("Menu_CloseAll"), [this, &ws] {
+        if (ws.closeAll()) {
+            refreshLists();
+            emit vocabularyChanged();
+        }
+    });
+    handlers_.insert(QStringLiteral("Menu_Quit"), [this] { close(); });
+    handlers_.insert(QStringLiteral("addPreset"), [this, &ws] {
+        addPreset(ws.state());
+        rebuildPresetMenu();
+    });
+    handlers_.insert(QStringLiteral("clearPreset"), [this, &ws] {
+        clearPresets(ws.state());
+        rebuildPresetMenu();
+    });
+    handlers_.insert(QStringLiteral("ForceUtf8Load"), [this, &ws] {
+        ws.state().ForceUtf8Load = actions_.value(QStringLiteral("ForceUtf8Load"))->isChecked();
+    });
+    handlers_.insert(QStringLiteral("ForceUtf8Export"), [this, &ws] {
+        ws.state().ForceUtf8Export = actions_.value(QStringLiteral("ForceUtf8Export"))->isChecked();
+    });
+    handlers_.insert(QStringLiteral("Menu_Validate"),
+                     [this] { markSelected({sStrParam::validated}, {sStrParam::incompleteTrans}); });
+    handlers_.insert(QStringLiteral("Menu_Partial"),
+                     [this] { markSelected({sStrParam::incompleteTrans}, {sStrParam::validated}); });
+    handlers_.insert(QStringLiteral("Menu_Cancel"), [this] { cancelSelected(); });
+    handlers_.insert(QStringLiteral("Menu_Validate_All"), [this] { setWholeList(true); });
+    handlers_.insert(QStringLiteral("Menu_ResetAll"), [this] { setWholeList(false); });
+}
+
+tSkyStr* TForm1::focusedEntry() const {
+    const int page = listPages_->currentIndex();
+    if (page < 0 || page > 2) return nullptr;
+    return proxies_[page]->entryAt(views_[page]->currentIndex());
+}
+
+QList<tSkyStr*> TForm1::selectedEntries() const {
+    QList<tSkyStr*> out;
+    const int page = listPages_->currentIndex();
+    if (page < 0 || page > 2) return out;
+    for (const QModelIndex& index : views_[page]->selectionModel()->selectedRows())
+        if (tSkyStr* e = proxies_[page]->entryAt(index)) out.append(e);
+    return out;
+}
+
+void TForm1::markSelected(sStrParams added, sStrParams removed) {
+    const TAppState& st = ws_->state();
+    const QList<tSkyStr*> entries = selectedEntries();
+    for (tSkyStr* e : entries) {
+        e->resetStatus(added, removed);
+        ws_->state().dictionaryModified = countListSet(ws_->vocabularyLists) > 0 || st.dictionaryMode();
+    }
+    if (!entries.isEmpty()) repaintLists();
+}
+
+void TForm1::cancelSelected() {
+    const QList<tSkyStr*> entries = selectedEntries();
+    for (tSkyStr* e : entries) {
+        e->resetTrans();
+        ws_->state().dictionaryModified = countListSet(ws_->vocabularyLists) > 0 || ws_->state().dictionaryMode();
+    }
+    if (!entries.isEmpty()) repaintLists();
+}
+
+void TForm1::setWholeList(bool validate) {
+    const QString question = ws_->app.uiText(validate ? QStringLiteral("ValidateALL") : QStringLiteral("ResetALL"));
+    if (ws_->app.messageDialog(question, dbYesNo) != drYes) return;
+    for (auto& list : ws_->loadedLists)
+        for (auto& e : list) {
+            if (validate)
+                e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+            else
+                e->resetTrans();
+        }
+    ws_->state().dictionaryModified = true;
+    repaintLists();
+}
+
+void TForm1::updateCommands() {
+    const TAppState& st = ws_->state();
+    const bool fileLoaded = st.fileLoaded();
+    const bool dictionaryMode = st.dictionaryMode();
+    const bool pluginLoaded = st.pluginLoaded();
+    const bool sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
+    const bool idle = ws_->app.isIdle();
+
+    auto allowed = [&](const QString& key) -> bool {
+        if (key == QLatin1String("Menu_ExportEsp") || key == QLatin1String("Menu_ExportEspAs")) return fileLoaded;
+        if (key == QLatin1String("Save_SST"))
+            return st.WorkMode != TWorkMode::Strings && !sameLanguage &&
+                   (fileLoaded || st.WorkMode == TWorkMode::sstViewEdit);
+        if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame"))
+            return fileLoaded && sameLanguage && !dictionaryMode;
+        if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare")) return pluginLoaded;
+        if (key == QLatin1String("LoadStringAsDest"))
+            return st.WorkMode == TWorkMode::Strings || st.WorkMode == TWorkMode::StringsEspLayout;
+        if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField")) return st.editCustom();
+        if (key == QLatin1String("SearchandReplace") || key == QLatin1String("BatchSearchAndReplace") ||
+            key == QLatin1String("AddIdToStrings"))
+            return fileLoaded && !dictionaryMode;
+        const QAction* action = actions_.value(key);
+        if (translationMenu_->actions().contains(action)) return fileLoaded && !dictionaryMode;
+        if (toolsMenu_->actions().contains(action) || key == QLatin1String("ConvertTCSC") ||
+            key == QLatin1String("ConvertSCTC"))
+            return !dictionaryMode;
+        if (xmlMenu_->actions().contains(action)) return fileLoaded;
+        return true; // File, Custom_Dic and Options items
+    };
+    for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it)
+        it.value()->setEnabled(idle && handlers_.contains(it.key()) && allowed(it.key()));
+    // The list commands also work in a dictionary being edited.
+    for (const char* key :
+         {"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit", "Menu_Validate_All", "Menu_ResetAll"}) {
+        QAction* a = actions_.value(QLatin1String(key));
+        a->setEnabled(idle && handlers_.contains(QLatin1String(key)) && (fileLoaded || dictionaryMode));
+    }
+
+    // Save captions by export kind.
+    const int kind = st.exportKindIndex();
+    setUiKey(actions_.value(QStringLiteral("Menu_ExportEsp")), QLatin1String(kExportKeys[kind]), ws_->app);
+    setUiKey(actions_.value(QStringLiteral("Menu_ExportEspAs")),
+             QLatin1String(kExportKeys[kind]) + QStringLiteral("As"), ws_->app);
+
+    xmlMenu_->menuAction()->setVisible(st.usesXML);
+    recentMenu_->setEnabled(idle && !recentMenu_->actions().isEmpty());
+    for (QMenu* m : {fileMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
+        m->menuAction()->setEnabled(idle);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Lists
+
+void TForm1::arrangeViews() {
+    const rColumnLayout layout = columnLayoutFor(ws_->state().WorkMode);
+    for (int i = 0; i < 3; ++i) {
+        QTreeView* view = views_[i];
+        QHeaderView* header = view->header();
+        view->setColumnHidden(0, !layout.idVisible);
+        view->setColumnHidden(4, !layout.edidVisible);
+        header->setSectionResizeMode(QHeaderView::Interactive);
+        header->resizeSection(0, layout.idWidth);
+        header->resizeSection(3, 60);
+        header->resizeSection(4, 150);
+        // Source and translation share what the other columns leave.
+        header->setSectionResizeMode(1, QHeaderView::Stretch);
+        header->setSectionResizeMode(2, QHeaderView::Stretch);
+    }
+    edidSearchAction_->setVisible(layout.edidSearchVisible);
+    if (!layout.edidSearchVisible && searchModeButtons_[0]->isChecked()) searchModeButtons_[1]->setChecked(true);
+    for (int i = 1; i < 3; ++i)
+        listPages_->setTabVisible(i, layout.extraListsVisible);
+    listPages_->setCurrentIndex(0);
+    updateTitle();
+}
+
+void TForm1::setStatusButtons(bool down) {
+    for (QToolButton* b : statusButtons_)
+        b->setChecked(down);
+    applyFilter(searchField_->text(), true);
+}
+
+void TForm1::applyFilter(const QString& text, bool trim) {
+    searchTimer_->stop();
+    rListFilter filter;
+    for (int b = 0; b < kStatusButtonCount; ++b)
+        filter.buttons[b] = statusButtons_[b]->isChecked();
+    filter.showNull = nullButton_->isChecked();
+    filter.searchIn = searchModeButtons_[0]->isChecked()   ? TSearchIn::edid
+                      : searchModeButtons_[2]->isChecked() ? TSearchIn::translation
+                                                           : TSearchIn::source;
+    filter.setSearchText(text, trim);
+    // The active page first, then the others in page order.
+    const int first = qMax(0, listPages_->currentIndex());
+    for (int n = 0; n < 3; ++n) {
+        const int i = (first + n) % 3;
+        proxies_[i]->setFilter(filter);
+        host_->processEvents();
+    }
+    updatePageCaptions();
+}
+
+void TForm1::updatePageCaptions() {
+    for (int i = 0; i < 3; ++i)
+        listPages_->setTabText(
+            i,
+            QStringLiteral("%1 [%2/%3]").arg(listName(i)).arg(proxies_[i]->rowCount()).arg(ws_->loadedLists[i].size()));
+}
+
+void TForm1::refreshLists() {
+    for (int i = 0; i < 3; ++i) {
+        models_[i]->reload();
+        // A refilled list shows in its own order until a header is clicked.
+        sortColumn_[i] = -1;
+        proxies_[i]->sort(-1);
+        views_[i]->header()->setSortIndicatorShown(false);
+    }
+    arrangeViews();
+    setStatusButtons(true);
+    ws_->app.refreshStatusLanguage();
+    rebuildRecentMenu();
+    updateCommands();
+    emit documentChanged();
+}
+
+void TForm1::repaintLists() {
+    for (int i = 0; i < 3; ++i)
+        models_[i]->refreshAll();
+    applyFilter(searchField_->text());
+}
+
+void TForm1::updateTitle() {
+    setWindowTitle(
+        QStringLiteral("%1 - %2 - [mode: %3]")
+            .arg(QStringLiteral("Quillery"), TAppContext::versionText(), workModeName(ws_->state().WorkMode)));
+}
+
+void TForm1::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList& recent = ws_->state().recentAddon;
+    for (int i = 0; i < recent.size(); ++i) {
+        QAction* item = recentMenu_->addAction(QFileInfo(recent[i]).fileName());
+        item->setObjectName(QStringLiteral("RecentMenu%1").arg(i));
+        item->setData(i);
+        item->setToolTip(QDir::toNativeSeparators(recent[i]));
+        connect(item, &QAction::triggered, this, [this, i] {
+            if (!ws_->app.isIdle()) return;
+            const auto result = ws_->openRecentFile(i);
+            if (result == TWorkspace::TRecentResult::removed)
+                rebuildRecentMenu();
+            else if (result != TWorkspace::TRecentResult::outOfRange)
+                afterCommand();
+            updateCommands();
+        });
+    }
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void TForm1::rebuildPresetMenu() {
+    for (QAction* a : presetMenu_->actions())
+        if (a->data().isValid() && a->data().toInt() >= 0) {
+            presetMenu_->removeAction(a);
+            a->deleteLater();
+        }
+    const QStringList& presets = ws_->state().presetlang;
+    QAction* before = presetMenu_->actions().isEmpty() ? nullptr : presetMenu_->actions().first();
+    for (int i = static_cast<int>(presets.size()) - 1; i >= 0; --i) {
+        const rPresetName preset = splitPresetName(presets[i]);
+        auto* item =
+            new QAction(ws_->app.uiTextFormat(QStringLiteral("Menu_preset"), {preset.src, preset.dst}), presetMenu_);
+        item->setObjectName(QStringLiteral("mPreset%1").arg(i));
+        item->setData(i);
+        connect(item, &QAction::triggered, this, [this, i] {
+            if (!ws_->app.isIdle()) return;
+            if (ws_->applyPreset(i)) {
+                refreshLists();
+                emit vocabularyChanged();
+            }
+        });
+        presetMenu_->insertAction(before, item);
+        before = item;
+    }
+    presetSeparator_->setVisible(!presets.isEmpty());
+}
+
+void TForm1::showHtmlPage(const QString& file) {
+    homeBrowser_->setSearchPaths({ws_->state().resFolder, ws_->state().programFolder + QStringLiteral("res/common")});
+    const QString page = buildHtmlPage(ws_->app, file);
+    if (page.contains(QLatin1Char('<')))
+        homeBrowser_->setHtml(page);
+    else
+        homeBrowser_->setPlainText(page);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Host plumbing
+
+void TForm1::appendLog(const QString& line) {
+    logPane_->appendPlainText(line);
+}
+
+void TForm1::setProgressRange(int maximum) {
+    progress_->setRange(0, qMax(1, maximum));
+}
+
+void TForm1::setProgress(int position) {
+    progress_->setValue(qBound(progress_->minimum(), position, progress_->maximum()));
+}
+
+void TForm1::setStatusText(int panel, const QString& text) {
+    if (panel == 1 || panel == 2) statusPanels_[panel - 1]->setText(text);
+}
+
+void TForm1::setBusy(bool busy) {
+    if (busy == busy_) {
+        if (!busy) updateCommands();
+        return;
+    }
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (QAction* a : actions_)
+            a->setEnabled(false);
+        for (QMenu* m : {fileMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
+            m->menuAction()->setEnabled(false);
+        toolBar_->setEnabled(false);
+        filterBar_->setEnabled(false);
+        if (ws_->app.operationDisablesPages()) {
+            listPages_->setEnabled(false);
+            bottomPages_->setEnabled(false);
+        }
+    } else {
+        QApplication::restoreOverrideCursor();
+        toolBar_->setEnabled(true);
+        filterBar_->setEnabled(true);
+        listPages_->setEnabled(true);
+        bottomPages_->setEnabled(true);
+        updateCommands();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Window events
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (activated_) return;
+    activated_ = true;
+    QTimer::singleShot(0, this, [this] { firstActivation(); });
+}
+
+void TForm1::firstActivation() {
+    // The options dialog opens here on a first launch once it exists (it registers "Set_Options").
+    if (ws_->state().isFirstLaunch && hasCommand(QStringLiteral("Set_Options")))
+        runCommand(QStringLiteral("Set_Options"));
+    if (!firstArgument_.isEmpty()) {
+        ws_->openFileByKind(QFileInfo(firstArgument_).absoluteFilePath());
+        afterCommand();
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    // Only the first dropped file is taken, and only a kind the program opens.
+    const QString path = urls.first().toLocalFile();
+    if (!isDocumentFile(path) || !ws_->app.isIdle()) return;
+    if (!ws_->confirmDictionarySave()) return;
+    ws_->openFileByKind(path);
+    afterCommand();
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !ws_->app.isIdle()) {
+        host_->requestCancel();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier &&
+        views_[qBound(0, listPages_->currentIndex(), 2)]->hasFocus()) {
+        runCommand(QStringLiteral("Menu_Edit"));
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!ws_->app.isIdle() || !ws_->confirmDictionarySave()) {
+        event->ignore();
+        return;
+    }
+    saveGeometryToPrefs();
+    ws_->state().showNullDefault = nullButton_->isChecked();
+    closeApplication(ws_->app);
+    event->accept();
+}

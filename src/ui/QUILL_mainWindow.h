@@ -1,0 +1,182 @@
+// The main window TForm1: menus, tool bars, the three string lists, the bottom pages, the log and the status bar.
+// Other areas install their pages and commands through the accessors and setCommand (see QUILL_uiExtensions.cpp).
+#pragma once
+
+#include "workspace/QUILL_listRules.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QSplitter;
+class QTabWidget;
+class QTextBrowser;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class TGuiHost;
+class TStringListModel;
+class TStringListProxy;
+class TWorkspace;
+struct tSkyStr;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the whole start-up: widgets, then the core start-up in `programFolder`, geometry, UI text and the Home
+    // page. `firstArgument` is opened on the first activation. `gameDataFolder` replaces the Steam lookup (tests).
+    explicit TForm1(const QString& programFolder, const QString& firstArgument = {},
+                    const std::optional<QString>& gameDataFolder = std::nullopt, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TWorkspace& workspace() { return *ws_; }
+    TGuiHost& host() { return *host_; }
+
+    // Bottom pages, for the areas that fill them.
+    QTabWidget* bottomPages() const { return bottomPages_; }
+    QTextBrowser* homeBrowser() const { return homeBrowser_; }
+    QWidget* autoTranslationPage() const { return autoTranslationPage_; }
+    QWidget* vocabularyPage() const { return vocabularyPage_; }
+    QWidget* espTreePage() const { return espTreePage_; }
+    QWidget* pexDataPage() const { return pexDataPage_; }
+    QPlainTextEdit* recordsDefEditor() const { return recordsDefEditor_; }
+    QPlainTextEdit* logPane() const { return logPane_; }
+    // The string lists.
+    QTabWidget* listPages() const { return listPages_; }
+    QTreeView* listView(int listIndex) const { return views_[listIndex]; }
+    TStringListProxy* listProxy(int listIndex) const { return proxies_[listIndex]; }
+    TStringListModel* listModel(int listIndex) const { return models_[listIndex]; }
+    // The entry of the focused row of the active list page, or nullptr.
+    tSkyStr* focusedEntry() const;
+    // The entries of the selected rows of the active list page.
+    QList<tSkyStr*> selectedEntries() const;
+
+    // Commands: every menu item and tool button is an action named by its UI text key. An action is enabled only
+    // once a handler is set (and the enabling rules allow it). A handler set again replaces the previous one.
+    QAction* commandAction(const QString& key) const;
+    void setCommand(const QString& key, std::function<void()> handler);
+    bool hasCommand(const QString& key) const { return handlers_.contains(key); }
+    // Runs a command's handler as a click would (tests, the command line of the window).
+    void runCommand(const QString& key);
+
+    // After a command that replaced the lists (open, close): refills the views, arranges them for the mode,
+    // presses the status buttons, refreshes the title, status bar, recent menu and commands.
+    void refreshLists();
+    // After a command that changed entries in place: repaints the views and re-applies the filter.
+    void repaintLists();
+    // The enabling rules; run at the end of every operation.
+    void updateCommands();
+    void arrangeViews();
+    void applyFilter(const QString& text, bool trim = false);
+    void setStatusButtons(bool down);
+    void rebuildRecentMenu();
+    void rebuildPresetMenu();
+    void updateTitle();
+    void showHtmlPage(const QString& file);
+
+    // Host plumbing.
+    void appendLog(const QString& line);
+    void setProgressRange(int maximum);
+    void setProgress(int position);
+    void setStatusText(int panel, const QString& text);
+    void setBusy(bool busy);
+
+    // Status bar panels.
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* statusPanel(int panel) const { return statusPanels_[qBound(1, panel, 2) - 1]; }
+
+signals:
+    // The document changed (opened or closed): pages that show document data refresh.
+    void documentChanged();
+    // The languages or the vocabulary set changed: the Vocabulary tree is rebuilt.
+    void vocabularyChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    QWidget* buildFilterBar();
+    void buildPages();
+    void buildStatusBar();
+    void restoreGeometryFromPrefs();
+    void saveGeometryToPrefs();
+    void firstActivation();
+    void installBuiltInCommands();
+    QAction* makeAction(const QString& key, const QString& hintKey = {});
+    void openWithPicker(const QString& filterKey, const QString& startFolder,
+                        const std::function<bool(const QString&)>& open, const QString& titleKey = {});
+    void markSelected(sStrParams added, sStrParams removed);
+    void cancelSelected();
+    void setWholeList(bool validate);
+    void updatePageCaptions();
+    void afterCommand();
+
+    std::unique_ptr<TGuiHost> host_;
+    std::unique_ptr<TWorkspace> ws_;
+    QString firstArgument_;
+    bool activated_ = false;
+    bool busy_ = false;
+
+    QHash<QString, QAction*> actions_;
+    QHash<QString, std::function<void()>> handlers_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* translationMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QMenu* customMenu_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QMenu* xmlMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QMenu* presetMenu_ = nullptr;
+    QAction* presetSeparator_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* filterBar_ = nullptr;
+    QMenu* listMenu_ = nullptr;
+
+    QSplitter* splitter_ = nullptr;
+    QWidget* topPanel_ = nullptr;
+    QTabWidget* listPages_ = nullptr;
+    std::array<QWidget*, 3> listPageWidgets_{};
+    std::array<QTreeView*, 3> views_{};
+    std::array<TStringListModel*, 3> models_{};
+    std::array<TStringListProxy*, 3> proxies_{};
+    std::array<int, 3> sortColumn_{-1, -1, -1};
+    std::array<Qt::SortOrder, 3> sortOrder_{Qt::AscendingOrder, Qt::AscendingOrder, Qt::AscendingOrder};
+
+    QTabWidget* bottomPages_ = nullptr;
+    QTextBrowser* homeBrowser_ = nullptr;
+    QWidget* autoTranslationPage_ = nullptr;
+    QWidget* vocabularyPage_ = nullptr;
+    QWidget* espTreePage_ = nullptr;
+    QWidget* pexDataPage_ = nullptr;
+    QPlainTextEdit* recordsDefEditor_ = nullptr;
+    QPlainTextEdit* logPane_ = nullptr;
+
+    std::array<QToolButton*, kStatusButtonCount> statusButtons_{};
+    QToolButton* nullButton_ = nullptr;
+    std::array<QToolButton*, 3> searchModeButtons_{}; // EDID, source, translation
+    QAction* edidSearchAction_ = nullptr;
+    QLineEdit* searchField_ = nullptr;
+    QTimer* searchTimer_ = nullptr;
+
+    QProgressBar* progress_ = nullptr;
+    std::array<QLabel*, 2> statusPanels_{};
+};

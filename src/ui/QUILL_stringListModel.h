@@ -1,0 +1,56 @@
+// The model of one string list view over TWorkspace::loadedLists[i], and its filter-and-sort proxy.
+#pragma once
+
+#include "workspace/QUILL_listRules.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QSortFilterProxyModel>
+
+class TWorkspace;
+
+class TStringListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TStringListModel(TWorkspace& ws, int listIndex, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int listIndex() const { return listIndex_; }
+    // The entry of a source row, or nullptr.
+    tSkyStr* entryAt(int row) const;
+    // Call after the list was replaced or reordered.
+    void reload();
+    // Call after entries changed in place (statuses, translations).
+    void refreshAll();
+    // Row height in pixels for a number of lines (the view tells the model its font).
+    void setLineHeight(int pixels) { lineHeight_ = pixels; }
+
+private:
+    TWorkspace& ws_;
+    int listIndex_;
+    int lineHeight_ = 18;
+    QFont fixedFont_;
+};
+
+class TStringListProxy : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    TStringListProxy(TWorkspace& ws, TStringListModel* source, QObject* parent = nullptr);
+    void setFilter(const rListFilter& filter);
+    const rListFilter& filter() const { return filter_; }
+    TStringListModel* listModel() const { return source_; }
+    tSkyStr* entryAt(const QModelIndex& proxyIndex) const;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    TWorkspace& ws_;
+    TStringListModel* source_;
+    rListFilter filter_;
+};

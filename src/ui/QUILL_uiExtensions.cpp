@@ -1,0 +1,10 @@
+// The list of areas that install pages and commands into the main window. An area adds its own installer here:
+// a function in its own file (say installVocabularyPage(TForm1&)) that fills form.vocabularyPage() and calls
+// form.setCommand("Key", handler) for its menu items, then one call below.
+#include "ui/QUILL_uiExtensions.h"
+
+#include "ui/QUILL_mainWindow.h"
+
+void installUiExtensions(TForm1& form) {
+    (void)form;
+}
