@@ -220,11 +220,11 @@ QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& ent
         } else {
             const QByteArray encoded = encodeText(text, codepage);
             if (encoded.size() + 1 > kMaxEntryBytes)
-                throw TQuillError(QStringLiteral("%1: string %2 is %3 bytes long once encoded; one entry holds at most "
-                                                 "%4 bytes with its final zero")
-                                      .arg(tableExtension(listIndex, true), idText(id))
-                                      .arg(encoded.size() + 1)
-                                      .arg(kMaxEntryBytes));
+                throw TEntryTooLong(id, encoded.size() + 1,
+                                    QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
+                                        .arg(idText(id))
+                                        .arg(encoded.size() + 1)
+                                        .arg(kMaxEntryBytes));
             if (static_cast<quint64>(data.size()) + encoded.size() + 5 > 0xFFFFFFFFull)
                 throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
             offset = static_cast<uint32_t>(data.size());
@@ -369,6 +369,12 @@ bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, in
         if (!quillfs::writeFileAtomic(target, bytes, &error)) throw TQuillError(target + QStringLiteral(": ") + error);
         logSeparator(app);
         return true;
+    } catch (const TEntryTooLong& e) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_StringTooLong"),
+                                        {QDir::toNativeSeparators(basePath + tableExtension(listIndex, true)),
+                                         idText(e.id), static_cast<qlonglong>(e.bytes)}),
+                       true);
+        return false;
     } catch (const TQuillError& e) {
         app.logMessage(e.message(), true);
         return false;

@@ -2,6 +2,7 @@
 // set of three from loose files or the plugin's archive, and the writer with shared data entries.
 #pragma once
 
+#include "core/QUILL_error.h"
 #include "strings/QUILL_codepage.h"
 #include "strings/QUILL_typedef.h"
 
@@ -59,6 +60,14 @@ struct rTableParseInfo {
 // entry's index.
 rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
                                  const std::function<void(qsizetype index, uint32_t id, QString&& text)>& onEntry);
+
+// A text whose encoding does not fit one table entry.
+class TEntryTooLong : public TQuillError {
+public:
+    TEntryTooLong(uint32_t id, qsizetype bytes, const QString& message) : TQuillError(message), id(id), bytes(bytes) {}
+    uint32_t id;
+    qsizetype bytes; // encoded length with the final 0 byte
+};
 
 // Builds the bytes of a table from (id, text) pairs in the order given; equal texts share one data entry.
 // Throws TQuillError naming the id of a text whose encoding does not fit one entry (kMaxEntryBytes).

@@ -4,8 +4,10 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
+#include "dictionary/QUILL_cache.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -142,4 +144,20 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
     default:
         return false;
     }
+}
+
+int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
+    TAppContext& app = ws.app;
+    if (!ws.closeAll()) return -1;
+    const QString folder =
+        stringsFolder.isEmpty() ? app.state.StringsFolder : quillfs::withTrailingSeparator(stringsFolder);
+    app.beginOperation(app.uiText(QStringLiteral("Build_Cache")), true, true);
+    unloadVocabulary(ws);
+    app.progressMax(static_cast<int>(app.state.vocabularyList.size()));
+    const int written = buildCaches(app, ws.vocabularyLists, folder);
+    clearListSet(ws.vocabularyLists);
+    vocabularyState(ws).vocab.loaded = false;
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_CacheBuilt"), {written}));
+    app.endOperation();
+    return written;
 }

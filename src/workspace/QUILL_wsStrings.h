@@ -15,6 +15,11 @@ struct TTableSetDocument {
 // "Load_Strings": after confirmDictionarySave, picks a table file starting in StringsAddonFolder and opens its set.
 bool loadStringsCommand(TWorkspace& ws);
 
+// "Build_Cache": closes the current work (false when the user keeps it), empties the vocabulary, builds one cache
+// per line of vocabulary.txt from `stringsFolder` (StringsFolder when empty) and leaves the vocabulary unloaded.
+// Returns the number of caches written, or -1 when the work was kept.
+int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString());
+
 // The folder and base name a table-set document saves to: the open tables' set for WorkMode Strings; for a localized
 // plugin its strings folder and its file name without extension.
 QString tableSaveFolder(const TWorkspace& ws);

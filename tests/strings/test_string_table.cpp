@@ -310,12 +310,14 @@ TEST_F(Fixture, WriterReplacesAnExistingFileOfAnyCaseWhole) {
 
 TEST_F(Fixture, OverLongTextIsRefusedNamingItsIdAndLeavesTheOldTable) {
     writeAll(folder() + "w_fr.DLSTRINGS", "previous");
+    app.texts.set("Fbk_StringTooLong", "%s: string %s is %d bytes long");
     tSkyStrList list;
     list.push_back(entry(1, "ok", "fine", 1));
     list.push_back(entry(0xABCD, "long", QString(65535, 'x'), 1));
     EXPECT_FALSE(writeTable(app, folder() + "w_fr", list, 1));
     ASSERT_EQ(host.messages.size(), 1);
-    EXPECT_TRUE(host.messages[0].text.contains("0x0000abcd"));
+    EXPECT_TRUE(host.messages[0].text.contains("string 0x0000abcd is 65536 bytes long"))
+        << host.messages[0].text.toStdString();
     EXPECT_EQ(readAll(folder() + "w_fr.DLSTRINGS"), "previous");
     // 65534 bytes and the 0 byte fit exactly.
     list[1]->setSTrans(QString(65534, 'x'));

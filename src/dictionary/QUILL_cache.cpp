@@ -1,0 +1,192 @@
+// Vocabulary cache: finding and pairing official table sets, writing and loading ".cache" files.
+#include "dictionary/QUILL_cache.h"
+
+#include "core/QUILL_cursor.h"
+#include "core/QUILL_error.h"
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_main.h"
+#include "dictionary/QUILL_vocabulary.h"
+#include "strings/QUILL_bsa.h"
+#include "strings/QUILL_stringTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr uint32_t kIdOffsetStep = 200000;
+
+void appendUtf16(QByteArray& out, const QString& text) {
+    binary_out::u32le(out, static_cast<uint32_t>(text.size() * 2));
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    } else {
+        for (const QChar c : text)
+            binary_out::u16le(out, c.unicode());
+    }
+}
+
+QString archiveEntryName(const QString& setName, const QString& lang) {
+    return QFileInfo(setName).fileName() + QLatin1Char('_') + lang.toLower();
+}
+
+} // namespace
+
+bool rVocabularySources::complete() const {
+    for (int i = 0; i < 3; ++i)
+        if (source[i] == tTableSource::missing || destination[i] == tTableSource::missing) return false;
+    return true;
+}
+
+QString vocabularySetName(const QString& line) {
+    return line.trimmed().toLower().mid(8);
+}
+
+bool vocabularyLineIsTableSet(const QString& line) {
+    return line.trimmed().toLower().startsWith(QLatin1String("strings"));
+}
+
+QString cacheFilePath(const TAppState& state, const QString& setName) {
+    QString normal = setName;
+    normal.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString filePart = normal.mid(normal.lastIndexOf(QLatin1Char('/')) + 1);
+    return quillfs::withTrailingSeparator(state.cacheFolder) + filePart + QLatin1Char('_') + state.SourceLang +
+           QLatin1Char('_') + state.DestLang + QStringLiteral(".cache");
+}
+
+rVocabularySources findVocabularySources(const QString& stringsFolder, const QString& setName,
+                                         const QString& sourceLang, const QString& destLang) {
+    rVocabularySources found;
+    const QString archive = quillfs::findPathNoCase(tableSetArchivePath(stringsFolder, setName));
+    if (quillfs::fileIsUsable(archive)) found.archivePath = archive;
+    std::unique_ptr<TwbBSAFile> handle;
+    auto locate = [&](const QString& lang, int i, QString& path) {
+        path = findLooseTable(stringsFolder, setName, lang, i);
+        if (!path.isEmpty() && quillfs::fileIsUsable(path)) return tTableSource::loose;
+        path.clear();
+        if (!found.archivePath.isEmpty() &&
+            findArchiveFile(handle, found.archivePath, false, tableExtension(i), archiveEntryName(setName, lang),
+                            QStringLiteral("strings"), nullptr))
+            return tTableSource::archive;
+        return tTableSource::missing;
+    };
+    for (int i = 0; i < 3; ++i) {
+        found.source[i] = locate(sourceLang, i, found.sourcePath[i]);
+        found.destination[i] = locate(destLang, i, found.destinationPath[i]);
+    }
+    return found;
+}
+
+bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const QString& stringsFolder,
+                       const QString& setName) {
+    const TAppState& st = app.state;
+    const rVocabularySources where = findVocabularySources(stringsFolder, setName, st.SourceLang, st.DestLang);
+    if (!where.complete()) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingVocabStr"), {setName}));
+        app.logMessage(QString::fromLatin1(kLogSeparator));
+        return false;
+    }
+    const uint32_t idOffset = static_cast<uint32_t>(lineIndex + 1) * kIdOffsetStep;
+    std::unique_ptr<TwbBSAFile> handle;
+    auto readOne = [&](tTableSource source, const QString& loosePath, const QString& lang, int i, tSinkMode mode) {
+        const rTableSink sink{mode};
+        if (source == tTableSource::loose) {
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(loosePath)}));
+            readTableFile(app, loosePath, lists[i], sink, 99, i, idOffset);
+            return;
+        }
+        const QString entry = archiveEntryName(setName, lang);
+        const QString inside = QStringLiteral("strings\\") + entry + tableExtension(i);
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadBsa"),
+                                        {QDir::toNativeSeparators(where.archivePath) + QStringLiteral(": ") + inside}));
+        QByteArray bytes;
+        if (findArchiveFile(handle, where.archivePath, true, tableExtension(i), entry, QStringLiteral("strings"),
+                            &bytes))
+            readTableBytes(app, bytes, inside, 99, i, idOffset, sink, lists[i]);
+        else
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}));
+    };
+    for (int i = 0; i < 3; ++i) {
+        readOne(where.source[i], where.sourcePath[i], st.SourceLang, i, tSinkMode::append);
+        std::stable_sort(lists[i].begin(), lists[i].end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+        readOne(where.destination[i], where.destinationPath[i], st.DestLang, i, tSinkMode::cacheDestination);
+        tSkyStrList& list = lists[i];
+        const auto kept = std::stable_partition(
+            list.begin(), list.end(), [](const auto& e) { return e->hasFlag(sStrInternalParam::matchedIDfound); });
+        if (kept != list.end()) {
+            list.erase(kept, list.end());
+            app.logMessage(app.uiText(QStringLiteral("Fbk_CacheStrNoMatch")));
+            app.logMessage(QString::fromLatin1(kLogSeparator));
+        }
+    }
+    return true;
+}
+
+QByteArray buildCacheBytes(const tListSet& lists) {
+    QByteArray out("SST2", 4);
+    for (int i = 0; i < 3; ++i) {
+        const tSkyStrList& list = lists[i];
+        // A pair equal to an earlier one of the same list is left out: find the first of each equal run in
+        // list order through a stable sort of the positions.
+        std::vector<size_t> order(list.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return skycompare::byDictionaryKey(*list[a], *list[b]) < 0; });
+        std::vector<bool> skip(list.size(), false);
+        for (size_t k = 1; k < order.size(); ++k)
+            if (skycompare::byDictionaryKey(*list[order[k - 1]], *list[order[k]]) == 0) skip[order[k]] = true;
+        for (size_t k = 0; k < list.size(); ++k) {
+            if (skip[k]) continue;
+            binary_out::u8(out, static_cast<uint8_t>(i));
+            appendUtf16(out, list[k]->gS);
+            appendUtf16(out, list[k]->gTrans);
+        }
+    }
+    return out;
+}
+
+bool writeCache(TAppContext& app, const tListSet& lists, const QString& path) {
+    QString error;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (quillfs::writeFileAtomic(path, buildCacheBytes(lists), &error)) return true;
+    app.logMessage(QDir::toNativeSeparators(path) + QStringLiteral(": ") + error, true);
+    return false;
+}
+
+bool loadCache(TAppContext& app, const QString& path, tListSet& lists, void* node, int& counter, int32_t folderId) {
+    const QString existing = quillfs::findPathNoCase(path);
+    QByteArray data;
+    if (existing.isEmpty() || !quillfs::readWholeFile(existing, data)) return false;
+    if (data.size() < 4 || !data.startsWith("SST2")) return false;
+    app.progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
+    quilldict::TSortedBatch batch;
+    bool ok = true;
+    try {
+        ok = quilldict::readCacheFile(data, batch, node, folderId, counter, [&app](qsizetype at) {
+            app.host().setProgress(static_cast<int>(std::min<qsizetype>(at, INT32_MAX)));
+        });
+    } catch (const std::exception&) {
+        ok = false;
+        app.logMessage(app.uiTextFormat(QStringLiteral("FbK_CacheLoadError"), {QFileInfo(existing).fileName()}), true);
+    }
+    batch.mergeInto(lists);
+    if (ok) app.host().setProgress(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
+    return ok;
+}
+
+int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder) {
+    app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_BuildingCache")));
+    const QStringList lines = app.state.vocabularyList;
+    int written = 0;
+    for (int k = 0; k < lines.size(); ++k) {
+        const QString setName = vocabularySetName(lines[k]);
+        if (vocabularyLineIsTableSet(lines[k])) pairVocabularySet(app, lists, k, stringsFolder, setName);
+        if (writeCache(app, lists, cacheFilePath(app.state, setName))) ++written;
+        clearListSet(lists);
+        app.progressStep(k, 1);
+    }
+    return written;
+}
