@@ -131,7 +131,9 @@ bool TWorkspace::loadMenuFile(const QString& path) {
         for (rMenuEntry& entry : parseMenuText(decodeMenuBytes(bytes))) {
             const uint32_t id = static_cast<uint32_t>(document->menuKeys.size());
             document->menuKeys << entry.key;
-            loadedLists[0].push_back(std::make_unique<tSkyStr>(entry.value, QString(), 0, id, 0));
+            auto sk = std::make_unique<tSkyStr>(entry.value, QString(), 0, id, 0);
+            sk->initStrings();
+            loadedLists[0].push_back(std::move(sk));
         }
         menu = std::move(document);
         addRecentFile(st.recentAddon, fullPath);

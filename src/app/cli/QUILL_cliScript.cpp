@@ -1,0 +1,61 @@
+// Command line for compiled scripts: "pex-listing FILE.pex" prints the listing as the PexData page shows it, with
+// every section, state and function open.
+#include "QUILL_cli.h"
+
+#include "core/QUILL_files.h"
+#include "script/QUILL_scriptPex.h"
+
+#include <QFileInfo>
+
+namespace {
+
+void openEverything(TPexScript& pex) {
+    pex.feedback.varOpen = pex.feedback.propOpen = pex.feedback.structOpen = true;
+    for (const auto& object : pex.pexObjects) {
+        for (const auto& property : object->properties) {
+            if (property->readHandler) property->readHandler->open = true;
+            if (property->writeHandler) property->writeHandler->open = true;
+        }
+        for (const auto& state : object->states) {
+            state->open = true;
+            for (const auto& function : state->func)
+                function->open = true;
+        }
+    }
+}
+
+int pexListing(TCliContext& cli, const QStringList& args) {
+    TAppContext& app = cli.ws.app;
+    const QStringList files = cliPositional(args);
+    if (files.size() != 1) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("pex-listing")}));
+        return 2;
+    }
+    TPexScript pex;
+    pex.noTransProcList = app.state.pexNoTransProc;
+    pex.resetPex();
+    const QString path = QFileInfo(files[0]).absoluteFilePath();
+    if (!pex.loadPexFile(path, &app)) {
+        app.logMessage(app.uiText(QStringLiteral("Fbk_FailPex")));
+        return 1;
+    }
+    // After a body error there is no listing: the header lines are all the page would have had.
+    if (!pex.bodyError.isEmpty()) {
+        for (const QString& line : pex.feedback.header)
+            cli.out << line << '\n';
+        cli.out.flush();
+        return 1;
+    }
+    openEverything(pex);
+    buildListing(pex);
+    for (const QString& line : pex.feedback.lines)
+        cli.out << line << '\n';
+    cli.out.flush();
+    return 0;
+}
+
+const TCliCommandRegistrar
+    pexListingCommand({QStringLiteral("pex-listing"),
+                       QStringLiteral("FILE.pex: print the script listing with every section open"), pexListing});
+
+} // namespace
