@@ -43,6 +43,8 @@ public:
     // read), or -1 when it is not a string field. Sets notNull in the field's flags when the deciding entry has it.
     int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const;
     bool isSkippedRecord(sHeaderSig signature) const;
+    // Some definition names this field signature (else no field of that signature is ever a string field).
+    bool namesField(sHeaderSig fieldSig) const { return byFieldSig_.contains(fieldSig.asUint()); }
     bool isWarnField(sHeaderSig recordSig, sHeaderSig fieldSig) const;
 
     // Builds the size reference from the data lines of "fieldSizeRef.txt" (comments and blank lines already gone).

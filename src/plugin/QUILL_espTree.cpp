@@ -21,6 +21,44 @@ QByteArray viewBytes(QByteArrayView v) {
     return QByteArray::fromRawData(v.data(), v.size());
 }
 
+// The text hash of Latin-1 bytes, equal to textHash of their text (each byte is its own code unit).
+uint32_t latin1Hash(QByteArrayView bytes) {
+    uint32_t h = kTextHashSeed;
+    for (const char c : bytes)
+        h = (h ^ static_cast<uint8_t>(c)) * kTextHashPrime;
+    return h;
+}
+
+QByteArrayView withoutLastByte(QByteArrayView data) {
+    return data.isEmpty() ? data : data.first(data.size() - 1);
+}
+
+// Walks the fields' headers as parseFields does (same bounds, same XXXX rule) and tells whether any field's
+// signature is named by a definition; records with none are raw whatever they hold and need no field objects.
+// The last non-empty EDID is noted on the way, as parseFields would keep it.
+bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArrayView& edid) {
+    TBinaryCursor cursor(data);
+    uint32_t pending = 0;
+    bool named = false;
+    while (!cursor.atEnd()) {
+        const QByteArrayView head = cursor.view(kFieldHeaderSize);
+        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
+        const uint16_t dsize =
+            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
+        if (pending == 0) pending = dsize;
+        const QByteArrayView fieldData = cursor.view(pending);
+        pending = 0;
+        if (sig == kSigXXXX) {
+            TBinaryCursor value(fieldData);
+            pending = value.u32le();
+        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
+            edid = fieldData;
+        }
+        named = named || defs.namesField(sig);
+    }
+    return named;
+}
+
 // zlib can grow data at most about 1032 times; a size beyond that cannot be this stream's output.
 bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
     return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
@@ -82,13 +120,15 @@ void trecord::assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx) 
     if (rawRec) {
         keepEdidName();
         clearFields();
+        // The fields of a compressed record pointed into its inflated data, which goes now.
+        if (!inflated.isEmpty()) edidNameString = QByteArray(edidNameString.constData(), edidNameString.size());
         inflated.clear();
         buffer = viewBytes(data);
     } else {
         buffer.clear();
         sourceData = viewBytes(data);
     }
-    edidNameHash = textHash(EdidNameEx());
+    edidNameHash = latin1Hash(nameField ? withoutLastByte(nameField->buffer) : QByteArrayView(edidNameString));
 }
 
 void trecord::clearFields() {
@@ -98,6 +138,11 @@ void trecord::clearFields() {
 
 void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
     rawRec = true;
+    QByteArrayView edid;
+    if (ctx.defs && !anyFieldNamed(data, *ctx.defs, edid)) {
+        edidNameString = viewBytes(withoutLastByte(edid));
+        return;
+    }
     TBinaryCursor cursor(data);
     uint32_t pending = 0;
     while (!cursor.atEnd()) {
@@ -155,10 +200,7 @@ void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx)
 }
 
 void trecord::keepEdidName() {
-    if (!nameField) return;
-    QByteArray data = nameField->buffer;
-    data.chop(1);
-    edidNameString = QString::fromLatin1(data);
+    if (nameField) edidNameString = viewBytes(withoutLastByte(nameField->buffer));
 }
 
 void trecord::computeFieldIndices() {
@@ -225,11 +267,9 @@ bool trecord::dirty() const {
 
 QString trecord::EdidNameEx() const {
     if (nameField) {
-        QByteArray data = nameField->buffer;
-        if (!data.isEmpty()) data.chop(1);
-        return QString::fromLatin1(data);
+        return QString::fromLatin1(withoutLastByte(nameField->buffer));
     }
-    return edidNameString;
+    return QString::fromLatin1(edidNameString);
 }
 
 QString trecord::EdidName(bool formatted) const {

@@ -130,7 +130,7 @@ class trecord : public tGenericRecord {
 public:
     explicit trecord(const rGenericHeader& gh) : tGenericRecord(gh, sRecordType::sRecord) {}
     tField* nameField = nullptr; // one of fList
-    QString edidNameString;
+    QByteArray edidNameString;   // the EDID bytes (without the terminating zero) kept for a raw record
     TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
     bool rawRec = false;
     // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer

@@ -1,0 +1,325 @@
+// Benchmarks of plugins: a synthetic plain plugin (about 300 MB at scale 1: a million records in nested groups, one
+// in ten compressed, a text field in one record of five) loaded to its listed strings and saved back with every
+// text translated, against a baseline that reads the file and inflates its compressed records; the same plugin as a
+// localized one with its string tables, against the plain load. Medians and ratios are printed at the end, with the
+// peak memory of a load. Usage: bench_plugin [--scale=0.1] [benchmark options].
+#include "core/QUILL_cursor.h"
+#include "core/QUILL_files.h"
+#include "core/QUILL_main.h"
+#include "plugin/QUILL_espDefinition.h"
+#include "plugin/QUILL_espReader.h"
+#include "plugin/QUILL_espStrings.h"
+#include "plugin/QUILL_espWriter.h"
+#include "plugin_builder.h"
+#include "scripted_host.h"
+#include "strings/QUILL_stringTable.h"
+#include "temp_program_dir.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace {
+
+double gScale = 0.1;
+std::map<std::string, std::vector<double>> gTimes;
+
+class TQuietHost : public TScriptedHost {
+public:
+    void appendLog(const QString&) override {}
+};
+
+const TRecordDefinitions& defs() {
+    static TRecordDefinitions d = [] {
+        TRecordDefinitions t;
+        t.loadRecordDefs(recordDefinitionText({}));
+        return t;
+    }();
+    return d;
+}
+
+QByteArray filler(uint32_t n, int size) {
+    QByteArray b(size, Qt::Uninitialized);
+    uint32_t x = n * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        // Loosely repetitive data, so that compressed records shrink about as real ones do.
+        b[i] = static_cast<char>("abcdefgh01234567"[(x >> 13) & 15]);
+        if (i % 8 == 7) x = x * 1103515245u + 12345u;
+    }
+    return b;
+}
+
+struct TSyntheticPlugin {
+    TTempProgramDir dir{false};
+    QString plainPath, localizedPath, stringsFolder;
+    qint64 plainSize = 0;
+
+    TSyntheticPlugin() {
+        const int records = std::max(1000, static_cast<int>(1000000 * gScale));
+        plainPath = dir.file(QStringLiteral("Data/Synthetic.esp"));
+        localizedPath = dir.file(QStringLiteral("Data/SyntheticLoc.esp"));
+        stringsFolder = dir.file(QStringLiteral("Data/strings/"));
+        QDir().mkpath(stringsFolder);
+        tListSet tables;
+        for (int localized = 0; localized < 2; ++localized) {
+            TPluginBuilder b(localized == 1);
+            static const char* const types[] = {"WEAP", "ARMO", "MISC", "BOOK", "ALCH",
+                                                "KEYM", "AMMO", "NPC_", "CONT", "FURN"};
+            const int perType = records / 10;
+            uint32_t formId = 0x01000000;
+            for (const char* type : types) {
+                b.beginGroup(type);
+                for (int i = 0; i < perType; ++i) {
+                    if (i % 1000 == 0) {
+                        if (i) b.endGroup().endGroup();
+                        b.beginGroup(static_cast<uint32_t>(i / 1000), 2).beginGroup(static_cast<uint32_t>(i), 3);
+                    }
+                    ++formId;
+                    std::vector<rBuiltField> fields{
+                        TPluginBuilder::text("EDID", QStringLiteral("Synthetic%1").arg(formId, 0, 16)),
+                        TPluginBuilder::raw("DATA", filler(formId, 220))};
+                    if (formId % 5 == 0) {
+                        const QString text = QStringLiteral("Synthetic item number %1 of the benchmark").arg(formId);
+                        if (localized) {
+                            fields.push_back(TPluginBuilder::u32("FULL", formId));
+                            tables[0].push_back(std::make_unique<tSkyStr>(text, text, 0, formId, 99));
+                        } else {
+                            fields.push_back(TPluginBuilder::text("FULL", text));
+                        }
+                    }
+                    b.record(type, formId, fields, formId % 10 == 3 ? -1 : TPluginBuilder::kNotCompressed);
+                }
+                b.endGroup().endGroup().endGroup();
+            }
+            const QByteArray bytes = b.bytes();
+            quillfs::writeFileAtomic(localized ? localizedPath : plainPath, bytes);
+            if (!localized) plainSize = bytes.size();
+        }
+        TQuietHost host;
+        TAppContext app(&host);
+        writeTableSet(app, tables, stringsFolder, QStringLiteral("syntheticloc"), QStringLiteral("en"));
+    }
+};
+
+TSyntheticPlugin& synthetic() {
+    static TSyntheticPlugin p;
+    return p;
+}
+
+// Baseline: the file read whole and every compressed record inflated, records walked by their headers.
+qsizetype readAndInflate(const QString& path) {
+    QByteArray bytes;
+    quillfs::readWholeFile(path, bytes);
+    TBinaryCursor c(bytes);
+    qsizetype inflated = 0;
+    QByteArray out;
+    while (!c.atEnd()) {
+        const QByteArrayView head = c.view(24);
+        uint32_t size, flags;
+        std::memcpy(&size, head.data() + 4, 4);
+        std::memcpy(&flags, head.data() + 8, 4);
+        if (std::memcmp(head.data(), "GRUP", 4) == 0) continue;
+        const QByteArrayView data = c.view(size);
+        if (flags & 0x00040000u) {
+            uint32_t plain;
+            std::memcpy(&plain, data.data(), 4);
+            out.resize(plain);
+            uLongf len = plain;
+            uncompress(reinterpret_cast<Bytef*>(out.data()), &len, reinterpret_cast<const Bytef*>(data.data() + 4),
+                       static_cast<uLong>(data.size() - 4));
+            inflated += static_cast<qsizetype>(len);
+        }
+    }
+    return inflated;
+}
+
+struct TLoadedPlain {
+    tPluginTree tree;
+    tListSet lists;
+};
+
+void loadPlain(TLoadedPlain& doc, const QString& path) {
+    QByteArray bytes;
+    quillfs::readWholeFile(path, bytes);
+    doc.tree.fileData = bytes;
+    TBinaryCursor stream(doc.tree.fileData);
+    rPluginReadContext ctx;
+    ctx.defs = &defs();
+    readPluginHeader(stream, &doc.tree, ctx);
+    readPluginTree(stream, doc.tree, true, ctx);
+    markStringGroups(doc.tree, false);
+    collectInlineStrings(doc.tree, doc.lists, codepageFromNumber(65001), defs());
+}
+
+void record(benchmark::State& state, const char* name, double seconds) {
+    gTimes[name].push_back(seconds);
+    state.SetIterationTime(seconds);
+}
+
+template <typename F> double timed(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_Baseline_ReadAndInflate(benchmark::State& state) {
+    const QString path = synthetic().plainPath;
+    for (auto _ : state) {
+        qsizetype n = 0;
+        record(state, "baseline", timed([&] { n = readAndInflate(path); }));
+        benchmark::DoNotOptimize(n);
+    }
+}
+
+void BM_PlainLoad(benchmark::State& state) {
+    const QString path = synthetic().plainPath;
+    for (auto _ : state) {
+        auto doc = std::make_unique<TLoadedPlain>();
+        record(state, "plain load", timed([&] { loadPlain(*doc, path); }));
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_PlainSaveTranslated(benchmark::State& state) {
+    TLoadedPlain doc;
+    loadPlain(doc, synthetic().plainPath);
+    for (auto& list : doc.lists)
+        for (auto& e : list)
+            e->setTransLite(e->gS + QStringLiteral(" (traduit)"));
+    const QString target = synthetic().dir.file(QStringLiteral("Out/Synthetic.esp"));
+    QDir().mkpath(QFileInfo(target).path());
+    for (auto _ : state) {
+        bool ok = false;
+        record(state, "plain save", timed([&] {
+                   encodeTranslations(doc.lists, codepageFromNumber(65001), true);
+                   QString error;
+                   ok = savePluginTree(doc.tree, target, &error);
+               }));
+        if (!ok) state.SkipWithError("save failed");
+    }
+}
+
+void BM_LocalizedLoad(benchmark::State& state) {
+    TQuietHost host;
+    TAppContext app(&host);
+    for (auto _ : state) {
+        auto doc = std::make_unique<TLoadedPlain>();
+        record(state, "localized load", timed([&] {
+                   QByteArray bytes;
+                   quillfs::readWholeFile(synthetic().localizedPath, bytes);
+                   doc->tree.fileData = bytes;
+                   TBinaryCursor stream(doc->tree.fileData);
+                   rPluginReadContext ctx;
+                   ctx.defs = &defs();
+                   readPluginHeader(stream, nullptr, ctx);
+                   readPluginTree(stream, doc->tree, false, ctx);
+                   collectStringRefs(doc->tree, doc->lists, defs());
+                   markStringGroups(doc->tree, true);
+                   for (auto& list : doc->lists)
+                       std::stable_sort(list.begin(), list.end(),
+                                        [](const auto& a, const auto& b) { return a->id < b->id; });
+                   rTableSink sink;
+                   sink.mode = tSinkMode::localizedPlugin;
+                   sink.relinkShared = [](tSkyStr& further, tSkyStr& owner) { further.esp.field->sk = &owner; };
+                   readTableSet(app, doc->lists, synthetic().stringsFolder, QStringLiteral("syntheticloc"), sink, false,
+                                QStringLiteral("en"));
+                   tSkyStrList shared;
+                   resolveOrphansAndShared(app, doc->lists, shared);
+               }));
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
+// Peak resident memory, where the platform reports it (Linux: VmHWM, reset through clear_refs).
+qint64 peakKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+void resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+qint64 currentKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+BENCHMARK(BM_Baseline_ReadAndInflate)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_PlainLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_PlainSaveTranslated)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_LocalizedLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
+
+int main(int argc, char** argv) {
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--scale=", 8) == 0)
+            gScale = std::atof(argv[i] + 8);
+        else
+            args.push_back(argv[i]);
+    }
+    int count = static_cast<int>(args.size());
+    QCoreApplication application(count, args.data());
+    benchmark::Initialize(&count, args.data());
+    std::printf("scale %.3f: generating the synthetic plugins...\n", gScale);
+    const qint64 fileSize = synthetic().plainSize;
+    std::printf("plain plugin: %.1f MB\n", static_cast<double>(fileSize) / 1e6);
+
+    // Peak memory of one plain load (and its save), measured before the timed runs.
+    {
+        const qint64 before = currentKiB();
+        resetPeak();
+        {
+            TLoadedPlain doc;
+            loadPlain(doc, synthetic().plainPath);
+            for (auto& list : doc.lists)
+                for (auto& e : list)
+                    e->setTransLite(e->gS + QStringLiteral(" (traduit)"));
+            encodeTranslations(doc.lists, codepageFromNumber(65001), true);
+            QString error;
+            savePluginTree(doc.tree, synthetic().dir.file(QStringLiteral("peak.esp")), &error);
+        }
+        const qint64 peak = peakKiB();
+        if (peak > 0)
+            std::printf("peak memory of a load and save: %.1f MB above the %.1f MB held before, %.2f x the file\n",
+                        static_cast<double>(peak - before) / 1024.0, static_cast<double>(before) / 1024.0,
+                        static_cast<double>(peak - before) * 1024.0 / static_cast<double>(fileSize));
+    }
+
+    benchmark::RunSpecifiedBenchmarks();
+    const double base = median(gTimes["baseline"]);
+    const double load = median(gTimes["plain load"]);
+    const double save = median(gTimes["plain save"]);
+    const double loc = median(gTimes["localized load"]);
+    std::printf("\nmedians: baseline %.1f ms, plain load %.1f ms, plain save %.1f ms, localized load %.1f ms\n",
+                base * 1e3, load * 1e3, save * 1e3, loc * 1e3);
+    std::printf("ratios: plain load / baseline %.2f (target <= 2), plain save / baseline %.2f (target <= 2), "
+                "localized load / plain load %.2f (target <= 1.5)\n",
+                base > 0 ? load / base : 0, base > 0 ? save / base : 0, load > 0 ? loc / load : 0);
+    benchmark::Shutdown();
+    return 0;
+}
