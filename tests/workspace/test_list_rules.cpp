@@ -1,0 +1,177 @@
+// What the string list views show, how they sort and what the status buttons and the search keep; recent files,
+// presets and Close all as workspace commands.
+#include "core/QUILL_recent.h"
+#include "scripted_host.h"
+#include "temp_program_dir.h"
+#include "workspace/QUILL_listRules.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+tSkyStr entry(const QString& source, const QString& translation, sStrParams params = {},
+              sStrInternalParams internal = {}) {
+    tSkyStr e(source, translation, 0, 0x1a2b, 0, params, internal);
+    return e;
+}
+
+} // namespace
+
+TEST(ListRules, CellTextsOfSpecialSources) {
+    EXPECT_EQ(listCellDisplayText(QString()), QStringLiteral("[NULL]"));
+    EXPECT_EQ(listCellDisplayText(QStringLiteral(" ")), QStringLiteral("[SPACECHAR]"));
+    EXPECT_EQ(listCellDisplayText(QStringLiteral("\r\n")), QStringLiteral("[CR LF]"));
+    EXPECT_EQ(listCellDisplayText(QStringLiteral(" \t\x1f")), QStringLiteral("[SPACECHAR HT US]"));
+    EXPECT_EQ(listCellDisplayText(QStringLiteral("Line one\r\nLine two")), QStringLiteral("Line one Line two"));
+
+    TWorkspace ws;
+    tSkyStr e = entry(QStringLiteral("Laser"), QStringLiteral("Laser"));
+    e.id = 0x1a;
+    EXPECT_EQ(listCellText(ws, e, 0), QStringLiteral("0001a"));
+    e.LDResult = 95.0f;
+    EXPECT_EQ(listCellText(ws, e, 3), QStringLiteral("-"));
+    e.LDResult = 12.7f;
+    e.LDFound = 1;
+    EXPECT_EQ(listCellText(ws, e, 3), QStringLiteral("12"));
+    e.LDFound = 2;
+    EXPECT_EQ(listCellText(ws, e, 3), QStringLiteral("12+"));
+    e.LDResult = 0.0f;
+    EXPECT_EQ(listCellText(ws, e, 3), QString());
+    e.sInternalparams.set(sStrInternalParam::isOrphean);
+    EXPECT_EQ(listCellText(ws, e, 4), QStringLiteral("ORPHAN"));
+    EXPECT_EQ(listColumnKey(2), QStringLiteral("Translated"));
+    EXPECT_EQ(listName(1), QStringLiteral("DLSTRINGS"));
+}
+
+TEST(ListRules, StatusButtonsAndTheNullButton) {
+    rListFilter filter;
+    const tSkyStr translated = entry(QStringLiteral("a"), QStringLiteral("b"), {sStrParam::translated});
+    const tSkyStr untranslated = entry(QStringLiteral("a"), QStringLiteral("a"));
+    const tSkyStr partialWarned =
+        entry(QStringLiteral("a"), QStringLiteral("b"), {sStrParam::incompleteTrans}, {sStrInternalParam::Warning});
+    const tSkyStr blank = entry(QStringLiteral(" \r\n"), QString());
+    EXPECT_TRUE(entryPassesFilter(filter, translated));
+    filter.buttons.fill(false);
+    EXPECT_FALSE(entryPassesFilter(filter, translated));
+    EXPECT_TRUE(entryPassesFilter(filter, blank)); // only the null button decides for a blank source
+    filter.showNull = false;
+    EXPECT_FALSE(entryPassesFilter(filter, blank));
+    filter.buttons[static_cast<int>(TStatusButton::notTranslated)] = true;
+    EXPECT_TRUE(entryPassesFilter(filter, untranslated));
+    EXPECT_FALSE(entryPassesFilter(filter, translated));
+    filter.buttons.fill(false);
+    filter.buttons[static_cast<int>(TStatusButton::partial)] = true;
+    EXPECT_FALSE(entryPassesFilter(filter, partialWarned)); // a warned partial string shows under warnings
+    filter.buttons[static_cast<int>(TStatusButton::warning)] = true;
+    EXPECT_TRUE(entryPassesFilter(filter, partialWarned));
+    tSkyStr ld = untranslated;
+    ld.LDFound = 1;
+    EXPECT_TRUE(statusButtonMatches(TStatusButton::ld, ld));
+    EXPECT_FALSE(statusButtonMatches(TStatusButton::notTranslated, ld));
+}
+
+TEST(ListRules, SearchTextBySourceTranslationAndFormId) {
+    rListFilter filter;
+    const tSkyStr e = entry(QStringLiteral("Laser Rifle"), QStringLiteral("Fusil laser"), {sStrParam::translated});
+    filter.setSearchText(QStringLiteral(" RIFLE "), true);
+    EXPECT_EQ(filter.text, QStringLiteral("rifle"));
+    EXPECT_TRUE(entryPassesFilter(filter, e));
+    filter.searchIn = TSearchIn::translation;
+    EXPECT_FALSE(entryPassesFilter(filter, e));
+    filter.setSearchText(QStringLiteral("FUSIL"), false);
+    EXPECT_TRUE(entryPassesFilter(filter, e));
+    filter.setSearchText(QStringLiteral("1a2b"), false);
+    EXPECT_EQ(filter.formId, 0x1a2bu);
+    filter.setSearchText(QStringLiteral("rifle"), false);
+    EXPECT_EQ(filter.formId, 0u);
+    // Without a plugin link the editor id search finds nothing.
+    filter.searchIn = TSearchIn::edid;
+    filter.setSearchText(QStringLiteral("1a2b"), false);
+    EXPECT_FALSE(entryPassesFilter(filter, e));
+}
+
+TEST(ListRules, SortingComparers) {
+    TWorkspace ws;
+    tSkyStr a = entry(QStringLiteral("apple"), QStringLiteral("Zeta"));
+    tSkyStr b = entry(QStringLiteral("Banana"), QStringLiteral("alpha"));
+    a.id = 2;
+    b.id = 10;
+    EXPECT_LT(compareListEntries(ws, a, b, 0), 0);
+    EXPECT_LT(compareListEntries(ws, a, b, 1), 0);
+    EXPECT_GT(compareListEntries(ws, a, b, 2), 0);
+    // Score column: higher scores first, then warnings, duplicates and partial strings.
+    a.LDResult = 10.9f;
+    b.LDResult = 10.1f;
+    EXPECT_EQ(compareListEntries(ws, a, b, 3), 0);
+    b.sInternalparams.set(sStrInternalParam::Warning);
+    EXPECT_GT(compareListEntries(ws, a, b, 3), 0);
+    a.LDResult = 11.0f;
+    EXPECT_LT(compareListEntries(ws, a, b, 3), 0);
+    EXPECT_EQ(compareListEntries(ws, a, b, 4), 0); // no editor ids
+}
+
+TEST(ListRules, ColumnLayoutByMode) {
+    EXPECT_FALSE(columnLayoutFor(TWorkMode::sstViewEdit).idVisible);
+    EXPECT_EQ(columnLayoutFor(TWorkMode::Strings).idWidth, 60);
+    EXPECT_TRUE(columnLayoutFor(TWorkMode::StringsEspLayout).edidVisible);
+    EXPECT_TRUE(columnLayoutFor(TWorkMode::Esp).edidSearchVisible);
+    EXPECT_FALSE(columnLayoutFor(TWorkMode::MCMTranslate).extraListsVisible);
+    EXPECT_EQ(columnLayoutFor(TWorkMode::ScriptPex).idWidth, 200);
+    tSkyStr e = entry(QString(500, QLatin1Char('x')), QString());
+    EXPECT_EQ(listRowLines(e, false), 5);
+    EXPECT_EQ(listRowLines(e, true), 1);
+    e.setSourceLite(QString(199, QLatin1Char('x')));
+    EXPECT_EQ(listRowLines(e, false), 2);
+}
+
+TEST(WorkspaceCommands, RecentFileThatVanishedIsRemovedWithAMessage) {
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    ws.state().recentAddon = {QStringLiteral("/nowhere/Gone.esp"), QStringLiteral("/NOWHERE/gone.ESP"),
+                              QStringLiteral("/other.esp")};
+    EXPECT_EQ(ws.openRecentFile(5), TWorkspace::TRecentResult::outOfRange);
+    EXPECT_EQ(ws.openRecentFile(1), TWorkspace::TRecentResult::removed);
+    EXPECT_EQ(ws.state().recentAddon, QStringList{QStringLiteral("/other.esp")});
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("FbK_menuFail"));
+    EXPECT_EQ(host.messages[0].buttons, int(dbOk));
+}
+
+TEST(WorkspaceCommands, PresetsAskOnlyWhenWorkIsLoaded) {
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    ws.state().presetlang = {QStringLiteral("preset_en_de"), QStringLiteral("preset_en_fr")};
+    EXPECT_FALSE(ws.applyPreset(1)); // the current languages
+    EXPECT_FALSE(ws.applyPreset(7));
+    EXPECT_TRUE(host.messages.isEmpty());
+    ws.state().WorkMode = TWorkMode::Strings;
+    ws.loadedLists[0].push_back(std::make_unique<tSkyStr>(QStringLiteral("a"), QStringLiteral("b"), 0, 1, 0));
+    host.answers.enqueue(drNo);
+    EXPECT_FALSE(ws.applyPreset(0));
+    EXPECT_EQ(ws.state().DestLang, QStringLiteral("fr"));
+    EXPECT_EQ(host.messages.value(0).text, QStringLiteral("Ask_LangUnload"));
+    EXPECT_EQ(ws.loadedLists[0].size(), 1u);
+    EXPECT_TRUE(ws.applyPreset(0)); // Yes by default
+    EXPECT_EQ(ws.state().DestLang, QStringLiteral("de"));
+    EXPECT_EQ(ws.state().WorkMode, TWorkMode::None);
+    EXPECT_TRUE(ws.loadedLists[0].empty());
+}
+
+TEST(WorkspaceCommands, CloseAllAsksToSaveAndCanBeRefused) {
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    ws.state().WorkMode = TWorkMode::Esp;
+    ws.state().currentFileName = QStringLiteral("MyMod.esp");
+    ws.state().dictionaryModified = true;
+    ws.loadedLists[2].push_back(std::make_unique<tSkyStr>(QStringLiteral("a"), QStringLiteral("b"), 2, 1, 0));
+    host.answers.enqueue(drCancel);
+    EXPECT_FALSE(ws.closeAll());
+    EXPECT_EQ(ws.state().WorkMode, TWorkMode::Esp);
+    host.answers.enqueue(drNo);
+    EXPECT_TRUE(ws.closeAll());
+    EXPECT_EQ(ws.state().WorkMode, TWorkMode::None);
+    EXPECT_TRUE(ws.state().currentFileName.isEmpty());
+    EXPECT_TRUE(ws.loadedLists[2].empty());
+    EXPECT_TRUE(host.logContains(QStringLiteral("Closing")));
+}
