@@ -197,9 +197,12 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
         return ok;
     } catch (const std::exception& e) {
         folder.count = counter;
-        const QString key =
-            node.isDictionary() ? QStringLiteral("FbK_SSTLoadError") : QStringLiteral("FbK_CacheLoadError");
-        app.logMessage(app.uiTextFormat(key, {QFileInfo(path).fileName(), QString::fromUtf8(e.what())}), true, dbOk);
+        const QString file = QFileInfo(path).fileName();
+        if (node.isDictionary())
+            app.logMessage(app.uiTextFormat(QStringLiteral("FbK_SSTLoadError"), {file, QString::fromUtf8(e.what())}),
+                           true, dbOk);
+        else
+            app.logMessage(app.uiTextFormat(QStringLiteral("FbK_CacheLoadError"), {file}), true, dbOk);
         return false;
     }
 }

@@ -5,6 +5,7 @@
 #include "core/QUILL_helpers.h"
 #include "dictionary/QUILL_dictionary.h"
 #include "dictionary/QUILL_xml.h"
+#include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QDir>
@@ -333,6 +334,57 @@ bool applySelectedDictionary(TWorkspace& ws) {
     notifyView(ws);
     app.endOperation();
     return true;
+}
+
+bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
+    TAppContext& app = ws.app;
+    TAppState& st = app.state;
+    TVocabularyState& vs = vocabularyState(ws);
+    if (st.WorkMode != TWorkMode::Strings && st.WorkMode != TWorkMode::StringsEspLayout) return false;
+    storePendingEdit(ws);
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        app.logMessage(app.uiText(QStringLiteral("FileNotFound")), true, dbOk);
+        return false;
+    }
+    const rStringLang parts = splitNameLang(file.completeBaseName());
+    rOptionRequest request;
+    request.dialog = QStringLiteral("TForm6");
+    request.caption = app.uiText(QStringLiteral("LoadStringAsDest"));
+    for (const QString& key : overwriteChoiceKeys())
+        request.choices << app.uiText(key);
+    request.current = vs.overwriteChoice;
+    const int choice = app.host().chooseOption(request);
+    if (choice < 0 || choice > 4) return false;
+    vs.overwriteChoice = choice;
+
+    app.beginOperation(app.uiText(QStringLiteral("Fbk_LoadStringAsDest")), true, true);
+    rTableSink sink;
+    sink.mode = tSinkMode::destinationTables;
+    sink.predicate = overwriteFilter(choice);
+    sink.isSelected = vs.isSelected;
+    sink.dictionaryWorkExists =
+        vs.vocab.loaded || st.WorkMode == TWorkMode::sstEditCustom || st.WorkMode == TWorkMode::sstViewEdit;
+    const bool ok = readTableSet(app, ws.loadedLists, quillfs::withTrailingSeparator(file.absolutePath()),
+                                 parts.name.toLower(), sink, false, parts.s1);
+    if (ok) {
+        app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
+        for (int i = 0; i < 3; ++i)
+            notifyList(ws, i);
+    }
+    app.endOperation();
+    if (!ok) app.logMessage(app.uiText(QStringLiteral("Fbk_LoadStringAsDestFailed")), true, dbOk);
+    return ok;
+}
+
+bool LoadStringAsDest1Click(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    if (app.state.WorkMode != TWorkMode::Strings && app.state.WorkMode != TWorkMode::StringsEspLayout) return false;
+    storePendingEdit(ws);
+    const QString path = app.host().pickOpenFile(QString(), app.state.StringsAddonFolder, QString(),
+                                                 app.uiText(QStringLiteral("FilterStr")));
+    if (path.isEmpty()) return false;
+    return loadStringsAsDest(ws, path);
 }
 
 // ----- Saving, the custom dictionary, deleting

@@ -10,7 +10,9 @@ using namespace quilldict;
 
 namespace {
 
-QString readerPath(TDictionaryFixture& f, const QByteArray& bytes) { return f.writeUser("t_en_fr.sst", bytes); }
+QString readerPath(TDictionaryFixture& f, const QByteArray& bytes) {
+    return f.writeUser("t_en_fr.sst", bytes);
+}
 
 } // namespace
 
@@ -167,8 +169,10 @@ TEST(DictionaryFormat, FlagRulesOfBothReaders) {
     ASSERT_EQ(work[0].size(), 3u);
     EXPECT_EQ(refs.size(), 3u);
     for (const auto& e : work[0]) {
-        if (e->gS == QStringLiteral("partial")) EXPECT_EQ(e->sparams.bits(), partial);
-        else EXPECT_TRUE(e->hasParam(sStrParam::translated));
+        if (e->gS == QStringLiteral("partial"))
+            EXPECT_EQ(e->sparams.bits(), partial);
+        else
+            EXPECT_TRUE(e->hasParam(sStrParam::translated));
     }
 
     // The editing reader takes everything in file order with the same rule.
@@ -292,9 +296,7 @@ TEST(DictionaryFormat, SortedBatchEqualsOneByOneSortedInsert) {
         tListSet naive, batched;
         // Some entries already there, as when a dictionary is refreshed into a loaded vocabulary.
         for (int i = 0; i < 5; ++i) {
-            auto make = [&](uint32_t id) {
-                return std::make_unique<tSkyStr>(words[i], words[(i + 1) % 6], 0, id, 0);
-            };
+            auto make = [&](uint32_t id) { return std::make_unique<tSkyStr>(words[i], words[(i + 1) % 6], 0, id, 0); };
             insertSorted(naive[0], skycompare::byDictionaryKey, make(1000 + i));
             insertSorted(batched[0], skycompare::byDictionaryKey, make(1000 + i));
         }
@@ -316,9 +318,11 @@ TEST(DictionaryFormat, SortedBatchEqualsOneByOneSortedInsert) {
         batch.mergeInto(batched);
         for (int l = 0; l < 3; ++l) {
             ASSERT_EQ(naive[l].size(), batched[l].size());
-            for (size_t i = 0; i < naive[l].size(); ++i) EXPECT_EQ(naive[l][i]->id, batched[l][i]->id);
+            for (size_t i = 0; i < naive[l].size(); ++i)
+                EXPECT_EQ(naive[l][i]->id, batched[l][i]->id);
         }
-        for (size_t seq = 0; seq < naiveStands.size(); ++seq) EXPECT_EQ(batch.standsFor(seq)->id, naiveStands[seq]->id);
+        for (size_t seq = 0; seq < naiveStands.size(); ++seq)
+            EXPECT_EQ(batch.standsFor(seq)->id, naiveStands[seq]->id);
     }
 }
 

@@ -16,11 +16,12 @@
 #include <vector>
 
 struct TDictionaryFixture {
-    TTempProgramDir dir{false};
+    TTempProgramDir dir;
     TScriptedHost host;
     TWorkspace ws{&host};
 
-    TDictionaryFixture() {
+    // With withUiText the bundled data (UI texts included) is copied in; else every text shows as its key.
+    explicit TDictionaryFixture(bool withUiText = false) : dir(withUiText) {
         startApplication(ws.app, dir.path());
         ws.app.state.SourceLang = QStringLiteral("en");
         ws.app.state.DestLang = QStringLiteral("fr");
@@ -109,4 +110,6 @@ struct TRawDictionary {
     }
 };
 
-inline constexpr uint8_t bitOf(sStrParam p) { return static_cast<uint8_t>(1u << static_cast<int>(p)); }
+inline constexpr uint8_t bitOf(sStrParam p) {
+    return static_cast<uint8_t>(1u << static_cast<int>(p));
+}

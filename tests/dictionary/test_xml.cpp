@@ -1,0 +1,152 @@
+// XML exchange: the document tree, round trips with Partial, line breaks and form-id editor ids, skipped
+// elements, and which documents an import can reach.
+#include "dictionary/QUILL_xml.h"
+#include "test_dictionary_support.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct TPluginDoc {
+    TFakePlugin plugin;
+    tSkyStr* gun = nullptr;
+    tSkyStr* note = nullptr;
+    tSkyStr* book = nullptr;
+    tSkyStr* untouched = nullptr;
+
+    void open(TDictionaryFixture& f) {
+        f.ws.clearLoadedLists();
+        f.st().WorkMode = TWorkMode::Esp;
+        f.st().currentFileName = QStringLiteral("Xml.esp");
+        trecord* weap = plugin.record("WEAP", 0x10, QStringLiteral("Gun"));
+        trecord* noteRec = plugin.record("NOTE", 0x30, QString());
+        trecord* bookRec = plugin.record("BOOK", 0x40, QStringLiteral("Book"));
+        gun = f.add(0, QStringLiteral("Gun"));
+        plugin.link(gun, weap, "FULL");
+        note = f.add(0, QStringLiteral("Note"));
+        plugin.link(note, noteRec, "FULL");
+        book = f.add(1, QStringLiteral("Line one\r\nLine two"));
+        plugin.link(book, bookRec, "DESC");
+        untouched = f.add(0, QStringLiteral("Gun"));
+        plugin.link(untouched, bookRec, "FULL");
+    }
+};
+
+} // namespace
+
+TEST(XmlExchange, PluginRoundTripWithPartialLineBreaksAndFormIdEditorIds) {
+    TDictionaryFixture f;
+    TPluginDoc doc;
+    doc.open(f);
+    doc.gun->setSTrans(QStringLiteral("Fusil & <co>"));
+    doc.gun->sparams = {sStrParam::translated};
+    doc.note->setSTrans(QStringLiteral("Nota"));
+    doc.note->sparams = {sStrParam::incompleteTrans};
+    doc.book->setSTrans(QStringLiteral("Ligne un\nLigne deux"));
+    doc.book->sparams = {sStrParam::validated};
+    const QString path = f.dir.file(QStringLiteral("out.txt"));
+    ASSERT_TRUE(exportXmlFile(f.ws, path));
+    const QString xmlPath = f.dir.file(QStringLiteral("out.xml"));
+    const QByteArray xml = readAll(xmlPath);
+    ASSERT_FALSE(xml.isEmpty());
+    EXPECT_FALSE(xml.startsWith("<?xml"));
+    EXPECT_TRUE(xml.startsWith("<SSTXMLRessources>"));
+    EXPECT_TRUE(xml.contains("<Addon>Xml.esp</Addon>"));
+    EXPECT_TRUE(xml.contains("<String List=\"0\" Partial=\"1\">"));
+    EXPECT_TRUE(xml.contains("<EDID>[00000030]</EDID>"));
+    EXPECT_TRUE(xml.contains("<REC>NOTE:FULL</REC>"));
+    EXPECT_TRUE(xml.contains("Fusil &amp; &lt;co&gt;"));
+    EXPECT_EQ(xml.count("<String "), 3);
+    EXPECT_LT(xml.indexOf("<Params>"), xml.indexOf("<Content>"));
+    EXPECT_LT(xml.indexOf("<EDID>"), xml.indexOf("<REC>"));
+    EXPECT_LT(xml.indexOf("<REC>"), xml.indexOf("<Source>Gun"));
+
+    TDictionaryFixture g;
+    TPluginDoc again;
+    again.open(g);
+    ASSERT_TRUE(importXmlFile(g.ws, xmlPath));
+    EXPECT_EQ(again.gun->gTrans, QStringLiteral("Fusil & <co>"));
+    EXPECT_EQ(again.gun->sparams.bits(), bitOf(sStrParam::translated));
+    EXPECT_EQ(again.note->gTrans, QStringLiteral("Nota"));
+    EXPECT_EQ(again.note->sparams.bits(), bitOf(sStrParam::incompleteTrans));
+    EXPECT_EQ(again.book->gTrans, QStringLiteral("Ligne un\r\nLigne deux"));
+    EXPECT_TRUE(again.book->hasParam(sStrParam::translated));
+    // Same source, other record: references match by editor id and field, so it stays.
+    EXPECT_EQ(again.untouched->gTrans, QStringLiteral("Gun"));
+    EXPECT_EQ(countListSet(g.ws.workLists), 0);
+}
+
+TEST(XmlExchange, ElementsWithoutUsableListAreSkippedAndDuplicatesMerge) {
+    const QByteArray xml = "<SSTXMLRessources><Params/><Content>"
+                           "<String List=\"3\"><Source>a</Source><Dest>b</Dest></String>"
+                           "<String List=\"x\"><Source>a</Source><Dest>b</Dest></String>"
+                           "<String><Source>a</Source><Dest>b</Dest></String>"
+                           "<String List=\"1\"><Source>Same</Source><Dest>Pareil</Dest></String>"
+                           "<String List=\"1\"><Source>Same</Source><Dest>Pareil</Dest></String>"
+                           "<String List=\"2\"><Source> </Source></String>"
+                           "<String List=\"0\"><EDID>Gun</EDID><REC>WEAP:FULL</REC><Source>Gun</Source>"
+                           "<Dest>Fusil</Dest></String>"
+                           "<String List=\"0\"><EDID>Gun</EDID><REC>WEAPFULL</REC><Source>Gun</Source>"
+                           "<Dest>Fusil</Dest></String>"
+                           "</Content></SSTXMLRessources>";
+    quilldict::TSortedBatch batch;
+    std::vector<rXmlPendingRef> refs;
+    parseXmlImport(xml, batch, refs);
+    tListSet work;
+    batch.mergeInto(work);
+    EXPECT_EQ(work[1].size(), 1u);
+    ASSERT_EQ(work[2].size(), 1u);
+    EXPECT_EQ(work[2][0]->gS, QStringLiteral(" "));
+    EXPECT_EQ(work[2][0]->gTrans, QString());
+    EXPECT_EQ(work[0].size(), 1u);
+    ASSERT_EQ(refs.size(), 1u); // a REC that is not 9 characters long gives no reference
+    EXPECT_EQ(refs[0].fName, sHeaderSig('F', 'U', 'L', 'L'));
+    EXPECT_EQ(refs[0].formHash, textHash(QStringLiteral("Gun")));
+    EXPECT_EQ(refs[0].sourceHash, textHash(QStringLiteral("Gun")));
+}
+
+TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) {
+    TDictionaryFixture tables;
+    tables.st().WorkMode = TWorkMode::Strings;
+    tables.st().currentFileName = QStringLiteral("mymod");
+    tables.add(0, QStringLiteral("Gun"), QStringLiteral("Fusil"), {sStrParam::translated}, 1);
+    const QString fromTables = tables.dir.file(QStringLiteral("tables.xml"));
+    ASSERT_TRUE(writeXmlExport(tables.ws, fromTables));
+    EXPECT_FALSE(readAll(fromTables).contains("<EDID>"));
+
+    TDictionaryFixture f;
+    TPluginDoc doc;
+    doc.open(f);
+    ASSERT_TRUE(readXmlImport(f.ws, fromTables));
+    EXPECT_EQ(doc.gun->gTrans, QStringLiteral("Fusil"));
+    EXPECT_EQ(doc.untouched->gTrans, QStringLiteral("Fusil"));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_TransResultSST")));
+
+    // A plugin export holds references: string tables take nothing from it.
+    const QString fromPlugin = f.dir.file(QStringLiteral("plugin.xml"));
+    ASSERT_TRUE(writeXmlExport(f.ws, fromPlugin));
+    TDictionaryFixture g;
+    g.st().WorkMode = TWorkMode::Strings;
+    tSkyStr* e = g.add(0, QStringLiteral("Gun"), QString(), {}, 1);
+    ASSERT_TRUE(readXmlImport(g.ws, fromPlugin));
+    EXPECT_EQ(e->gTrans, QStringLiteral("Gun"));
+    EXPECT_TRUE(e->sparams.empty());
+}
+
+TEST(XmlExchange, BrokenFilesReportXmlError) {
+    TDictionaryFixture f;
+    f.st().WorkMode = TWorkMode::Strings;
+    f.add(0, QStringLiteral("Gun"));
+    const QString path = f.dir.write(QStringLiteral("bad.xml"), "<SSTXMLRessources><Content><String List=\"0\">");
+    EXPECT_FALSE(readXmlImport(f.ws, path));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("XML_ERROR")));
+    EXPECT_EQ(countListSet(f.ws.workLists), 0);
+    EXPECT_FALSE(importXmlFile(f.ws, f.dir.file(QStringLiteral("missing.xml"))));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("FileNotFound")));
+}
