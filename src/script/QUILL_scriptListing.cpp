@@ -202,6 +202,10 @@ void clearListing(TPexScript& script) {
     script.feedback.clearLineList();
 }
 
+void ensureListing(TPexScript& script) {
+    if (script.listingReady && script.feedback.lines.isEmpty()) buildListing(script);
+}
+
 void buildListing(TPexScript& script) {
     tpexFeedbackData& listing = script.feedback;
     listing.clearLineList();

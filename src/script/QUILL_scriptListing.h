@@ -60,6 +60,9 @@ public:
 // Rebuilds the whole listing of `script` (every section as its open flags say).
 void buildListing(TPexScript& script);
 void clearListing(TPexScript& script);
+// Builds the listing when the script's body was read whole and no listing exists yet. The load leaves the listing
+// to its first display, so that opening a large script does not pay for text nobody looks at.
+void ensureListing(TPexScript& script);
 
 // True when the line (1-based) carries a marker that collapses or expands something.
 bool isMarkerLine(const tpexFeedbackData& listing, int line);

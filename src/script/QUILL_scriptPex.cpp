@@ -101,7 +101,9 @@ void TPexScript::resetPex() {
     pexObjects.clear();
     feedback.reset();
     clearListing(*this);
-    callIdentifiers.clear();
+    noTransName_.clear();
+    callMatches_ = false;
+    listingReady = false;
     noTransVariables.clear();
     assignPairs.clear();
     bodyError.clear();
@@ -118,14 +120,11 @@ void TPexScript::markName(uint32_t index) {
     pexStringTable[index].auth = false;
 }
 
-bool TPexScript::isNoTransCall() const {
-    for (const QString& name : callIdentifiers) {
-        const auto it =
-            std::lower_bound(noTransProcList.cbegin(), noTransProcList.cend(), name,
-                             [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-        if (it != noTransProcList.cend() && it->compare(name, Qt::CaseInsensitive) == 0) return true;
-    }
-    return false;
+bool TPexScript::isNoTransName(const QString& name) const {
+    const auto it =
+        std::lower_bound(noTransProcList.cbegin(), noTransProcList.cend(), name,
+                         [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return it != noTransProcList.cend() && it->compare(name, Qt::CaseInsensitive) == 0;
 }
 
 void TPexScript::applyNoTransVariables() {
@@ -220,6 +219,10 @@ bool TPexScript::parsePex(QByteArrayView data, TAppContext* app) {
         return false;
     }
     pexTail = data.sliced(cursor.pos()).toByteArray();
+    noTransName_.assign(pexStringTable.size(), 0);
+    if (!noTransProcList.isEmpty())
+        for (size_t i = 0; i < pexStringTable.size(); ++i)
+            noTransName_[i] = isNoTransName(pexStringTable[i].s);
     parseTail(cursor, app);
     if (app_) app_->progressStep(static_cast<int>(std::min<qsizetype>(cursor.pos(), INT32_MAX)), 1);
     app_ = nullptr;
@@ -235,7 +238,7 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
         parseUserFlags(cursor);
         parseObjects(cursor);
         applyNoTransVariables();
-        buildListing(*this);
+        listingReady = true;
     } catch (const TQuillError& error) {
         bodyErrorPos = cursor.pos();
         if (dynamic_cast<const TPexFormatError*>(&error))
@@ -245,7 +248,7 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
                 app->uiTextFormat(QStringLiteral("fbk_pexError"), {app->uiText(QStringLiteral("fbk_pexErrorDetail3"))});
         else
             bodyError = QStringLiteral("fbk_pexError: fbk_pexErrorDetail3");
-        callIdentifiers.clear();
+        callMatches_ = false;
         if (app) {
             app->logMessage(bodyError, true);
             app->logMessage(app->uiTextFormat(QStringLiteral("fbk_pexErrorPos"), {static_cast<qint64>(bodyErrorPos)}));
@@ -446,7 +449,7 @@ std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
         last = readVarData(cursor, value, &index);
         if (!rulesApply) continue;
         if (value.ident == pexValueIdentifier) {
-            if (collecting) callIdentifiers << value.text().toLower();
+            if (collecting && noTransName_[index]) callMatches_ = true;
             if (opcode == 13) pendingName = static_cast<int32_t>(index);
         } else if (value.ident == pexValueString) {
             if (pendingName >= 0)
@@ -460,6 +463,7 @@ std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
         const bool matches = isNoTransCall();
         // A negative count reads nothing; a huge one stops at the end of the data.
         const int32_t count = (fixed > 0 && op->args[fixed - 1].ident == pexValueInteger) ? std::max(last, 0) : 0;
+        op->args.reserve(fixed + std::min<qsizetype>(count, cursor.remaining()));
         for (int32_t i = 0; i < count; ++i) {
             TpexVarData value;
             uint32_t index = 0;
@@ -473,7 +477,7 @@ std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
             op->args.push_back(std::move(value));
         }
     }
-    callIdentifiers.clear();
+    callMatches_ = false;
     reportProgress(cursor);
     return op;
 }

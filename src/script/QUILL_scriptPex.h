@@ -160,10 +160,11 @@ public:
     // Untranslatable calls: function, object, class or result names, compared without regard to case.
     QStringList noTransProcList;
     // Rule state of one load.
-    QStringList callIdentifiers;                            // lower case, the instruction being read
     QSet<QString> noTransVariables;                         // lower case
     std::vector<std::pair<uint16_t, uint16_t>> assignPairs; // (name index, string index)
 
+    // True once the whole body was read: the listing can be built (ensureListing builds it when first shown).
+    bool listingReady = false;
     // The body error of the last load (empty when the whole body was read) and where it stopped.
     QString bodyError;
     qsizetype bodyErrorPos = -1;
@@ -187,7 +188,9 @@ public:
     // Validates a name index and makes its entry untranslatable.
     void markName(uint32_t index);
     // True when one of the identifiers of the call being read is an untranslatable call name.
-    bool isNoTransCall() const;
+    bool isNoTransCall() const { return callMatches_; }
+    // True when `name` is in noTransProcList, ignoring case.
+    bool isNoTransName(const QString& name) const;
     // Makes untranslatable every string stored in a variable whose name was passed to a matching call.
     void applyNoTransVariables();
 
@@ -217,6 +220,11 @@ private:
     void reportProgress(const TBinaryCursor& cursor);
     [[noreturn]] void fail(const QString& detailKey) const;
 
+    // Per string index: the text is an untranslatable call name (computed once per load, so reading a call does
+    // not fold the case of each of its identifiers).
+    std::vector<uint8_t> noTransName_;
+    // An identifier of the instruction being read is an untranslatable call name.
+    bool callMatches_ = false;
     TAppContext* app_ = nullptr;
     qsizetype lastProgress_ = 0;
 };

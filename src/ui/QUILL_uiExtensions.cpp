@@ -3,8 +3,13 @@
 // form.setCommand("Key", handler) for its menu items, then one call below.
 #include "ui/QUILL_uiExtensions.h"
 
+#include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
+#include "ui/QUILL_pexListingView.h"
+#include "ui/QUILL_vocabularyPage.h"
 
 void installUiExtensions(TForm1& form) {
-    (void)form;
+    installEspTreeView(form);
+    installPexListingView(form);
+    installVocabularyPage(form);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/QUILL_main.h"
+#include "script/QUILL_scriptListing.h"
 #include "script/QUILL_scriptPex.h"
 #include "support/scripted_host.h"
 
@@ -24,6 +25,7 @@ struct TParsedScript {
         pex.noTransProcList.sort(Qt::CaseInsensitive);
         pex.resetPex();
         ok = pex.parsePex(bytes, &app);
+        ensureListing(pex);
     }
     int indexOf(const QString& text) const {
         for (size_t i = 0; i < pex.pexStringTable.size(); ++i)

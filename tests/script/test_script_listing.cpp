@@ -208,6 +208,8 @@ TEST(ScriptListing, MarkersCollapseAndExpand) {
     pex.resetPex();
     EXPECT_TRUE(pex.feedback.lines.isEmpty());
     ASSERT_TRUE(pex.parsePex(buildSampleScript(3, 9), &p.app));
+    EXPECT_TRUE(pex.feedback.lines.isEmpty()); // built when first shown
+    ensureListing(pex);
     EXPECT_GT(lineOf(pex, QStringLiteral("[+]Struct [count: 1]")), 0);
     EXPECT_GT(lineOf(pex, QStringLiteral("[-]vars [count: 6]")), 0);
     EXPECT_GT(lineOf(pex, QStringLiteral("[-]properties [count: 2]")), 0);

@@ -39,7 +39,7 @@ TEST(ScriptStrings, NamesCollectingInstructionsComparisonsAndMatchingCalls) {
         EXPECT_FALSE(p.entry(QStringLiteral("IdleWave2")).auth);
         EXPECT_FALSE(p.entry(QStringLiteral("IdleWave")).auth);
         EXPECT_TRUE(p.pex.noTransVariables.contains(QStringLiteral("anim")));
-        EXPECT_TRUE(p.pex.callIdentifiers.isEmpty());
+        EXPECT_FALSE(p.pex.isNoTransCall());
     }
 }
 

@@ -60,7 +60,7 @@ TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
     EXPECT_TRUE(t.entry(QStringLiteral("$QS_MenuTitle"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_FALSE(t.entry(QStringLiteral("Quest started"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_TRUE(t.entry(QStringLiteral("yes"))->hasFlag(sStrInternalParam::pexWarn));
-    EXPECT_FALSE(t.ws.script->pex.feedback.lines.isEmpty());
+    EXPECT_TRUE(t.ws.script->pex.listingReady);
 
     // With the lock button up the "$" text is translatable at the next load; expert mode asks nothing.
     t.ws.state().pexLockTranslateTag = false;
@@ -123,5 +123,5 @@ TEST(ScriptWorkspace, NotAScriptFailsAndABodyErrorStillLoads) {
     ASSERT_TRUE(t.ws.loadScript(truncated, false));
     EXPECT_FALSE(t.ws.loadedLists[0].empty());
     EXPECT_FALSE(t.ws.script->pex.bodyError.isEmpty());
-    EXPECT_TRUE(t.ws.script->pex.feedback.lines.isEmpty());
+    EXPECT_FALSE(t.ws.script->pex.listingReady);
 }

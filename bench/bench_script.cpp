@@ -1,0 +1,133 @@
+// Benchmarks of compiled scripts: reading a 5 MB script (file, head, table, the whole object model and the string
+// rules; the listing is built when first shown) and writing
+// it back (new table, file), each against reading the file and copying its bytes. Ratios are printed.
+#include "pex_builder.h"
+#include "temp_program_dir.h"
+
+#include "core/QUILL_files.h"
+#include "script/QUILL_scriptPex.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+struct TBenchFiles {
+    TTempProgramDir dir{false};
+    QString path;
+    qsizetype bytes = 0;
+    TBenchFiles() {
+        const QByteArray data = buildLargeScript(5 * 1000 * 1000);
+        bytes = data.size();
+        path = dir.write(QStringLiteral("Large.pex"), data);
+    }
+};
+
+TBenchFiles& files() {
+    static TBenchFiles f;
+    return f;
+}
+
+std::map<std::string, std::vector<double>> timings;
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double median(const char* name) {
+    std::vector<double> v = timings[name];
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+void BM_ReadCopyBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    for (auto _ : state) {
+        const double t0 = now();
+        QByteArray bytes;
+        quillfs::readWholeFile(f.path, bytes);
+        QByteArray copy(bytes.constData(), bytes.size());
+        benchmark::DoNotOptimize(copy.data());
+        const double t = now() - t0;
+        timings["read-copy"].push_back(t);
+        state.SetIterationTime(t);
+    }
+    state.counters["MB"] = static_cast<double>(f.bytes) / 1e6;
+}
+
+void BM_CopyWriteBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    QByteArray bytes;
+    quillfs::readWholeFile(f.path, bytes);
+    const QString out = f.dir.path() + QStringLiteral("baseline.pex");
+    for (auto _ : state) {
+        const double t0 = now();
+        QByteArray copy(bytes.constData(), bytes.size());
+        quillfs::writeFileAtomic(out, copy);
+        const double t = now() - t0;
+        timings["copy-write"].push_back(t);
+        state.SetIterationTime(t);
+    }
+}
+
+void BM_ReadScript(benchmark::State& state) {
+    TBenchFiles& f = files();
+    for (auto _ : state) {
+        TPexScript pex;
+        pex.noTransProcList = {QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
+        const double t0 = now();
+        pex.resetPex();
+        if (!pex.loadPexFile(f.path, nullptr) || !pex.bodyError.isEmpty()) state.SkipWithError("script not read");
+        const double t = now() - t0;
+        timings["read-script"].push_back(t);
+        state.SetIterationTime(t);
+        state.counters["strings"] = static_cast<double>(pex.pexStringTable.size());
+    }
+}
+
+void BM_WriteScript(benchmark::State& state) {
+    TBenchFiles& f = files();
+    TPexScript pex;
+    pex.resetPex();
+    pex.loadPexFile(f.path, nullptr);
+    QStringList texts;
+    for (const rPex& e : pex.pexStringTable)
+        texts << e.s + QStringLiteral(" (fr)");
+    const QString out = f.dir.path() + QStringLiteral("out.pex");
+    for (auto _ : state) {
+        const double t0 = now();
+        if (!pex.writePexFile(texts, out, nullptr)) state.SkipWithError("script not written");
+        const double t = now() - t0;
+        timings["write-script"].push_back(t);
+        state.SetIterationTime(t);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadCopyBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_ReadScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_CopyWriteBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_WriteScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto ratio = [](const char* a, const char* b) {
+        if (!timings.count(a) || !timings.count(b)) return;
+        const double ta = median(a), tb = median(b);
+        std::printf("median %-12s %8.4f s   %-12s %8.4f s   ratio %.2f (target at most 3)\n", a, ta, b, tb,
+                    tb > 0 ? ta / tb : 0.0);
+    };
+    ratio("read-script", "read-copy");
+    ratio("write-script", "copy-write");
+    ratio("write-script", "read-copy");
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Fuzz target for the compiled script reader: any bytes must parse or fail cleanly, and what parses must write back
+// byte for byte and list without trouble.
+#include "script/QUILL_scriptListing.h"
+#include "script/QUILL_scriptPex.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    TPexScript pex;
+    pex.noTransProcList = {QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
+    pex.resetPex();
+    if (!pex.parsePex(bytes, nullptr)) return 0;
+    QStringList texts;
+    for (const rPex& entry : pex.pexStringTable)
+        texts << entry.s;
+    if (pex.buildPexBytes(texts) != bytes) std::abort();
+    ensureListing(pex);
+    // Open every marker once: the rebuilt listings must stay consistent.
+    for (int line = 1; line <= pex.feedback.lineCount() && line < 200; ++line)
+        if (isMarkerLine(pex.feedback, line)) toggleMarker(pex, line);
+    for (int line = 1; line <= pex.feedback.lineCount() && line < 200; ++line)
+        (void)gutterJumpTarget(pex.feedback.lines, line);
+    if (pex.feedback.lines.size() != static_cast<qsizetype>(pex.feedback.LineList.size())) std::abort();
+    return 0;
+}
