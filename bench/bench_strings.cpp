@@ -1,0 +1,222 @@
+// Benchmarks of the string tables and the vocabulary cache: reading a 1,000,000-entry set (about 60 MB of UTF-8)
+// into the lists and writing it back, against reading the same bytes and decoding them from UTF-8; pairing two
+// languages of 300,000 entries into a cache, against reading and decoding their tables. Ratios are printed.
+#include "string_table_builder.h"
+#include "temp_program_dir.h"
+
+#include "core/QUILL_files.h"
+#include "core/QUILL_main.h"
+#include "dictionary/QUILL_cache.h"
+#include "strings/QUILL_stringTable.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+constexpr int kSetEntries = 1000000;
+constexpr int kCacheEntries = 300000;
+
+// About 60 bytes of text a line, a little of it outside ASCII.
+QString sentence(uint32_t n, bool french) {
+    static const char* const words[] = {"iron", "sword", "of",         "the",   "north",  "water", "purified",
+                                        "old",  "radio", "power",      "armor", "molé",   "rat",   "gun",
+                                        "with", "and",   "settlement", "vault", "raider", "café"};
+    QString s;
+    uint32_t x = n * 2654435761u + 12345u;
+    const int count = 6 + static_cast<int>(n % 9);
+    for (int i = 0; i < count; ++i) {
+        if (i) s += QLatin1Char(' ');
+        s += QString::fromUtf8(words[x % 20]);
+        x = x * 1103515245u + 12345u;
+    }
+    if (french) s += QStringLiteral(" (fr)");
+    return s + QString::number(n % 70000);
+}
+
+// Splits n entries over the three kinds: 60 % names, 25 % descriptions, 15 % dialogue lines.
+rTableSetTexts setTexts(int n, bool french) {
+    rTableSetTexts texts;
+    for (int i = 0; i < n; ++i) {
+        const int kind = i % 20 < 12 ? 0 : (i % 20 < 17 ? 1 : 2);
+        texts[kind].emplace_back(static_cast<uint32_t>(i + 1), sentence(static_cast<uint32_t>(i), french));
+    }
+    return texts;
+}
+
+struct TBenchFiles {
+    TTempProgramDir dir{false};
+    QString setFolder;
+    QString stringsFolder;
+    qint64 setBytes = 0;
+    TBenchFiles() {
+        setFolder = dir.path() + QStringLiteral("set/");
+        for (const QString& p : writeUtf8TableSet(setFolder, "bench", "en", setTexts(kSetEntries, false)))
+            setBytes += QFileInfo(p).size();
+        stringsFolder = dir.path() + QStringLiteral("Data/Strings/");
+        writeUtf8TableSet(stringsFolder, "fallout4", "en", setTexts(kCacheEntries, false));
+        // The destination misses every 50th string, so the pairing drops some.
+        rTableSetTexts fr = setTexts(kCacheEntries, true);
+        for (auto& list : fr) {
+            decltype(list.size()) kept = 0;
+            for (decltype(list.size()) k = 0; k < list.size(); ++k)
+                if (list[k].first % 50 != 0) list[kept++] = list[k];
+            list.resize(kept);
+        }
+        writeUtf8TableSet(stringsFolder, "fallout4", "fr", fr);
+    }
+};
+
+TBenchFiles& files() {
+    static TBenchFiles f;
+    return f;
+}
+
+// Every timing of a scenario; the median is reported.
+std::map<std::string, std::vector<double>> timings;
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void record(const char* name, double s) {
+    timings[name].push_back(s);
+}
+
+double median(const char* name) {
+    std::vector<double> v = timings[name];
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+TAppContext& appContext() {
+    static TAppContext app;
+    app.state.SourceLang = QStringLiteral("en");
+    app.state.DestLang = QStringLiteral("fr");
+    return app;
+}
+
+// The baseline: the same files' bytes read and decoded from UTF-8 in one piece each.
+double readAndDecode(const QString& folder, const QStringList& names) {
+    const double t0 = now();
+    qsizetype chars = 0;
+    for (const QString& name : names) {
+        QByteArray bytes;
+        quillfs::readWholeFile(folder + name, bytes);
+        chars += QString::fromUtf8(bytes).size();
+    }
+    benchmark::DoNotOptimize(chars);
+    return now() - t0;
+}
+
+const QStringList kSetNames = {"bench_en.strings", "bench_en.dlstrings", "bench_en.ilstrings"};
+
+void BM_ReadDecodeBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    for (auto _ : state) {
+        const double t = readAndDecode(f.setFolder, kSetNames);
+        record("read-decode", t);
+        state.SetIterationTime(t);
+    }
+    state.counters["MB"] = static_cast<double>(f.setBytes) / 1e6;
+}
+
+void readSet(benchmark::State& state, tSinkMode mode, const char* name) {
+    TBenchFiles& f = files();
+    for (auto _ : state) {
+        tListSet lists;
+        const double t0 = now();
+        readTableSet(appContext(), lists, f.setFolder, "bench", rTableSink{mode}, false, "en");
+        const double t = now() - t0;
+        record(name, t);
+        state.SetIterationTime(t);
+        state.counters["entries"] = static_cast<double>(countListSet(lists));
+    }
+}
+
+void BM_ReadSetIntoLists(benchmark::State& state) {
+    readSet(state, tSinkMode::append, "read-set");
+}
+void BM_OpenSetWithParse(benchmark::State& state) {
+    readSet(state, tSinkMode::openTables, "open-set");
+}
+
+void BM_WriteSet(benchmark::State& state) {
+    TBenchFiles& f = files();
+    tListSet lists;
+    readTableSet(appContext(), lists, f.setFolder, "bench", rTableSink{tSinkMode::append}, false, "en");
+    for (auto& list : lists)
+        for (auto& e : list)
+            e->setTransLite(e->gS);
+    for (auto _ : state) {
+        const double t0 = now();
+        writeTableSet(appContext(), lists, f.dir.path() + QStringLiteral("out/"), "bench", "fr");
+        const double t = now() - t0;
+        record("write-set", t);
+        state.SetIterationTime(t);
+    }
+}
+
+void BM_CacheReadDecodeBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    QStringList names;
+    for (const char* lang : {"en", "fr"})
+        for (int i = 0; i < 3; ++i)
+            names << QStringLiteral("fallout4_%1%2").arg(lang, tableExtension(i));
+    for (auto _ : state) {
+        const double t = readAndDecode(f.stringsFolder, names);
+        record("cache-read-decode", t);
+        state.SetIterationTime(t);
+    }
+}
+
+void BM_CacheBuild(benchmark::State& state) {
+    TBenchFiles& f = files();
+    TAppContext& app = appContext();
+    app.state.cacheFolder = f.dir.path() + QStringLiteral("Cache/");
+    for (auto _ : state) {
+        tListSet lists;
+        const double t0 = now();
+        pairVocabularySet(app, lists, 0, f.stringsFolder, "fallout4");
+        writeCache(app, lists, cacheFilePath(app.state, "fallout4"));
+        const double t = now() - t0;
+        record("cache-build", t);
+        state.SetIterationTime(t);
+        state.counters["pairs"] = static_cast<double>(countListSet(lists));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadDecodeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadSetIntoLists)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenSetWithParse)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_WriteSet)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CacheReadDecodeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CacheBuild)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto ratio = [](const char* a, const char* b) {
+        if (!timings.count(a) || !timings.count(b)) return;
+        const double ta = median(a), tb = median(b);
+        std::printf("median %-12s %8.3f s   %-18s %8.3f s   ratio %.3f\n", a, ta, b, tb, tb > 0 ? ta / tb : 0.0);
+    };
+    ratio("read-set", "read-decode");
+    ratio("open-set", "read-decode");
+    ratio("write-set", "read-decode");
+    ratio("cache-build", "cache-read-decode");
+    if (timings.count("cache-build"))
+        std::printf("median cache-build of two languages of %d entries: %.3f s (target at most 1.5 s)\n", kCacheEntries,
+                    median("cache-build"));
+    return 0;
+}
