@@ -6,6 +6,7 @@
 #include "core/QUILL_recent.h"
 #include "core/QUILL_startup.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_LangPref.h"
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
@@ -20,6 +21,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -416,7 +418,7 @@ void TForm1::buildPages() {
                                                                                             : Qt::AscendingOrder;
             sortColumn_[i] = column;
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            proxies_[i]->sort(column, sortOrder_[i]);
+            models_[i]->sortBy(column, sortOrder_[i]);
             QApplication::restoreOverrideCursor();
             header->setSortIndicatorShown(true);
             header->setSortIndicator(column, sortOrder_[i]);
@@ -594,6 +596,13 @@ void TForm1::installBuiltInCommands() {
         }
     });
     handlers_.insert(QStringLiteral("Menu_Quit"), [this] { close(); });
+    handlers_.insert(QStringLiteral("Set_Options"), [this, &ws] {
+        if (TForm3::runOptions(ws, this)) {
+            refreshLists();
+            emit vocabularyChanged();
+        }
+        updateCommands();
+    });
     handlers_.insert(QStringLiteral("addPreset"), [this, &ws] {
         addPreset(ws.state());
         rebuildPresetMenu();
@@ -780,7 +789,6 @@ void TForm1::refreshLists() {
         models_[i]->reload();
         // A refilled list shows in its own order until a header is clicked.
         sortColumn_[i] = -1;
-        proxies_[i]->sort(-1);
         views_[i]->header()->setSortIndicatorShown(false);
     }
     arrangeViews();
@@ -918,9 +926,11 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::firstActivation() {
-    // The options dialog opens here on a first launch once it exists (it registers "Set_Options").
-    if (ws_->state().isFirstLaunch && hasCommand(QStringLiteral("Set_Options")))
-        runCommand(QStringLiteral("Set_Options"));
+    // On a first launch the options dialog opens, except on a platform without a screen, where no one could
+    // answer it (tests and scripted runs).
+    const QString platform = QGuiApplication::platformName();
+    const bool headless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    if (ws_->state().isFirstLaunch && !headless) runCommand(QStringLiteral("Set_Options"));
     if (!firstArgument_.isEmpty()) {
         ws_->openFileByKind(QFileInfo(firstArgument_).absoluteFilePath());
         afterCommand();

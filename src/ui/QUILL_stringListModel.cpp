@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSize>
+#include <algorithm>
 
 namespace {
 
@@ -71,7 +72,52 @@ int TStringListModel::columnCount(const QModelIndex& parent) const {
 tSkyStr* TStringListModel::entryAt(int row) const {
     const auto& list = ws_.loadedLists[listIndex_];
     if (row < 0 || static_cast<size_t>(row) >= list.size()) return nullptr;
+    if (order_.size() == list.size()) row = order_[static_cast<size_t>(row)];
     return list[static_cast<size_t>(row)].get();
+}
+
+void TStringListModel::sortBy(int column, Qt::SortOrder order) {
+    const auto& list = ws_.loadedLists[listIndex_];
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<const tSkyStr*> previous;
+    previous.reserve(static_cast<size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        previous.push_back(entryAt(index.row()));
+
+    std::vector<int> indices(list.size());
+    for (size_t i = 0; i < indices.size(); ++i)
+        indices[i] = static_cast<int>(i);
+    if (column == 1 || column == 2) {
+        std::vector<QString> keys(list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            keys[i] = (column == 1 ? list[i]->gS : list[i]->gTrans).toCaseFolded();
+        std::stable_sort(indices.begin(), indices.end(),
+                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+    } else {
+        std::stable_sort(indices.begin(), indices.end(), [&](int a, int b) {
+            return compareListEntries(ws_, *list[static_cast<size_t>(a)], *list[static_cast<size_t>(b)], column) < 0;
+        });
+    }
+    if (order == Qt::DescendingOrder) std::reverse(indices.begin(), indices.end());
+    order_ = std::move(indices);
+    sortColumn_ = column;
+
+    // Keep selections and the current row on their entries.
+    std::vector<int> rowOf(list.size());
+    for (size_t r = 0; r < order_.size(); ++r)
+        rowOf[static_cast<size_t>(order_[r])] = static_cast<int>(r);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const tSkyStr* e = previous[static_cast<size_t>(i)];
+        int listRow = -1;
+        for (size_t k = 0; e && k < list.size() && listRow < 0; ++k)
+            if (list[k].get() == e) listRow = static_cast<int>(k);
+        after.append(listRow < 0 ? QModelIndex() : index(rowOf[static_cast<size_t>(listRow)], before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QVariant TStringListModel::data(const QModelIndex& index, int role) const {
@@ -129,6 +175,8 @@ QVariant TStringListModel::headerData(int section, Qt::Orientation orientation, 
 
 void TStringListModel::reload() {
     beginResetModel();
+    order_.clear();
+    sortColumn_ = -1;
     endResetModel();
 }
 

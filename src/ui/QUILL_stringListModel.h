@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QSortFilterProxyModel>
+#include <vector>
 
 class TWorkspace;
 
@@ -26,6 +27,10 @@ public:
     void reload();
     // Call after entries changed in place (statuses, translations).
     void refreshAll();
+    // Reorders the rows by a column (the list itself keeps its order). Text columns are compared through a
+    // case-folded key computed once per sort, so that half a million rows sort in a blink.
+    void sortBy(int column, Qt::SortOrder order);
+    int sortColumn() const { return sortColumn_; }
     // Row height in pixels for a number of lines (the view tells the model its font).
     void setLineHeight(int pixels) { lineHeight_ = pixels; }
 
@@ -33,6 +38,8 @@ private:
     TWorkspace& ws_;
     int listIndex_;
     int lineHeight_ = 18;
+    int sortColumn_ = -1;
+    std::vector<int> order_; // row -> list index; empty while unsorted
     QFont fixedFont_;
 };
 

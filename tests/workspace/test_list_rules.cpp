@@ -4,8 +4,10 @@
 #include "scripted_host.h"
 #include "temp_program_dir.h"
 #include "workspace/QUILL_listRules.h"
+#include "workspace/QUILL_options.h"
 #include "workspace/QUILL_workspace.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,4 +176,57 @@ TEST(WorkspaceCommands, CloseAllAsksToSaveAndCanBeRefused) {
     EXPECT_TRUE(ws.state().currentFileName.isEmpty());
     EXPECT_TRUE(ws.loadedLists[2].empty());
     EXPECT_TRUE(host.logContains(QStringLiteral("Closing")));
+}
+
+TEST(OptionsRules, LanguageFoldersCacheInformationAndApplying) {
+    TTempProgramDir dir(false);
+    QDir().mkpath(dir.file(QStringLiteral("res/English")));
+    QDir().mkpath(dir.file(QStringLiteral("res/french")));
+    QDir().mkpath(dir.file(QStringLiteral("res/COMMON")));
+    const QStringList folders = listLanguageFolders(dir.path());
+    EXPECT_EQ(folders, (QStringList{"English", "french"}));
+    EXPECT_EQ(languageFolderIndex(folders, QStringLiteral("FRENCH")), 1);
+    EXPECT_EQ(languageFolderIndex(folders, QStringLiteral("klingon")), 0);
+    EXPECT_EQ(codepageLanguageNames({QStringLiteral("fr=utf8"), QStringLiteral("en=1252")}), (QStringList{"fr", "en"}));
+
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    ws.state().vocabularyList = {QStringLiteral("strings\\fallout4")};
+    const QString strings = dir.file(QStringLiteral("Data/Strings/"));
+    for (const char* ext : {".strings", ".dlstrings", ".ilstrings"}) {
+        dir.write(QStringLiteral("Data/Strings/fallout4_en") + QLatin1String(ext), "x");
+        dir.write(QStringLiteral("Data/Strings/fallout4_fr") + QLatin1String(ext), "x");
+    }
+    ws.app.texts.set(QStringLiteral("fbk_FileGen"), QStringLiteral("%s: ready"));
+    const auto info = cacheInformation(ws.app, strings, QStringLiteral("en"), QStringLiteral("fr"));
+    ASSERT_EQ(info.size(), 7u);
+    EXPECT_EQ(info[1].text, QStringLiteral("fallout4: ready"));
+    EXPECT_EQ(info[1].colour, rCacheInfoLine::green);
+    EXPECT_EQ(info[3].text, QStringLiteral("  fallout4.strings: en [FOUND] fr [FOUND] : GenYES"));
+    const auto missing = cacheInformation(ws.app, strings, QStringLiteral("en"), QStringLiteral("de"));
+    EXPECT_EQ(missing[1].colour, rCacheInfoLine::red);
+    EXPECT_EQ(missing[4].text, QStringLiteral("  fallout4.dlstrings: en [FOUND] de [notFOUND] : GenNO"));
+
+    // Applying: without loaded work the languages are taken without a question.
+    rOptionsChoice choice;
+    choice.sourceLang = QStringLiteral("en");
+    choice.destLang = QStringLiteral("de");
+    choice.sstbackupCount = 40;
+    choice.backupSimple = false;
+    choice.backupFolder = true;
+    EXPECT_TRUE(optionsNeedReload(ws.app, choice));
+    EXPECT_TRUE(applyOptions(ws, choice));
+    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_EQ(ws.state().DestLang, QStringLiteral("de"));
+    EXPECT_EQ(ws.state().UILang, QStringLiteral("English"));
+    EXPECT_EQ(ws.state().sstbackupCount, 25);
+    EXPECT_FALSE(ws.state().EspBackupOptFolder);
+    EXPECT_FALSE(ws.state().isFirstLaunch);
+    // With a document open the question comes first, and No keeps the languages.
+    ws.state().WorkMode = TWorkMode::Strings;
+    choice.destLang = QStringLiteral("it");
+    host.answers.enqueue(drNo);
+    EXPECT_FALSE(applyOptions(ws, choice));
+    EXPECT_EQ(host.messages.value(0).text, QStringLiteral("Ask_LangUnload"));
+    EXPECT_EQ(ws.state().DestLang, QStringLiteral("de"));
 }

@@ -1,0 +1,123 @@
+// Options dialog rules.
+#include "workspace/QUILL_options.h"
+
+#include "dictionary/QUILL_cache.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
+
+#include <QDir>
+
+QStringList listLanguageFolders(const QString& programFolder) {
+    QStringList out;
+    const QDir res(programFolder + QStringLiteral("res"));
+    for (const QString& name : res.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (name.toLower() != QLatin1String("common")) out.append(name);
+    return out;
+}
+
+int languageFolderIndex(const QStringList& folders, const QString& current) {
+    if (folders.isEmpty()) return -1;
+    for (int i = 0; i < folders.size(); ++i)
+        if (folders[i].compare(current, Qt::CaseInsensitive) == 0) return i;
+    return 0;
+}
+
+QStringList codepageLanguageNames(const QStringList& codepageList) {
+    QStringList names;
+    for (const QString& line : codepageList)
+        names.append(line.section(QLatin1Char('='), 0, 0).trimmed());
+    return names;
+}
+
+std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QString& stringsFolder,
+                                             const QString& sourceLang, const QString& destLang) {
+    static const char* extensions[3] = {".strings", ".dlstrings", ".ilstrings"};
+    std::vector<rCacheInfoLine> lines;
+    lines.push_back({app.uiText(QStringLiteral("fbk_Cacheinfo")), rCacheInfoLine::none});
+    auto status = [&app](tTableSource source) {
+        switch (source) {
+        case tTableSource::loose:
+            return app.uiText(QStringLiteral("FOUND"));
+        case tTableSource::archive:
+            return app.uiText(QStringLiteral("inBSA"));
+        case tTableSource::missing:
+            break;
+        }
+        return app.uiText(QStringLiteral("notFOUND"));
+    };
+    for (const QString& line : app.state.vocabularyList) {
+        const QString name = vocabularySetName(line);
+        if (name.isEmpty()) continue;
+        const rVocabularySources found =
+            findVocabularySources(stringsFolder, name, sourceLang.toLower(), destLang.toLower());
+        const bool complete = found.complete();
+        const auto colour = complete ? rCacheInfoLine::green : rCacheInfoLine::red;
+        lines.push_back(
+            {app.uiTextFormat(complete ? QStringLiteral("fbk_FileGen") : QStringLiteral("fbk_NoFileGen"), {name}),
+             colour});
+        lines.push_back({app.uiText(QStringLiteral("fbk_Details")), rCacheInfoLine::none});
+        for (int kind = 0; kind < 3; ++kind)
+            lines.push_back({QStringLiteral("  %1: %2 [%3] %4 [%5] : %6")
+                                 .arg(name + QLatin1String(extensions[kind]), sourceLang, status(found.source[kind]),
+                                      destLang, status(found.destination[kind]),
+                                      app.uiText(complete ? QStringLiteral("GenYES") : QStringLiteral("GenNO"))),
+                             colour});
+        lines.push_back({QString(), rCacheInfoLine::none});
+    }
+    return lines;
+}
+
+bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
+    return choice.rebuildCache || choice.sourceLang.toLower() != app.state.SourceLang.toLower() ||
+           choice.destLang.toLower() != app.state.DestLang.toLower();
+}
+
+void rebuildVocabularyCache(TWorkspace& ws) {
+    TAppContext& app = ws.app;
+    ws.clearLoadedLists();
+    app.beginOperation(app.uiText(QStringLiteral("Build_Cache")), true, true);
+    unloadVocabulary(ws);
+    clearListSet(ws.vocabularyLists);
+    buildCaches(app, ws.vocabularyLists, app.state.StringsFolder);
+    clearListSet(ws.vocabularyLists);
+    unloadVocabulary(ws);
+    app.endOperation();
+}
+
+bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
+    TAppState& st = ws.app.state;
+    const bool reload = optionsNeedReload(ws.app, c);
+    st.isFirstLaunch = false;
+    st.UILang = c.uiLang.isEmpty() ? QStringLiteral("English") : c.uiLang;
+    if (!c.stringsFolder.isEmpty()) st.StringsFolder = c.stringsFolder;
+    if (!c.espBackup.isEmpty()) st.EspBackup = c.espBackup;
+    st.sstbackupCount = qBound(0, c.sstbackupCount, 25);
+    st.authSound = c.authSound;
+    st.EspBackupOptSimple = c.backupSimple;
+    st.EspBackupOptFolder = c.backupSimple && c.backupFolder;
+    st.OptAutoSelectField = c.autoSelectField;
+    st.useAddonHash = c.useAddonHash;
+    st.quillexpertMode = c.expertMode;
+    st.VTSimpleLine2 = c.simpleLine;
+    st.ForceFileStream2 = c.fileStream;
+    st.AuthAutoTranslate2 = c.autoTranslate;
+    st.UseStringDialog2 = c.useStringDialog;
+    bool taken = false;
+    if (reload) {
+        bool go = true;
+        if (ws.hasLoadedWork())
+            go = ws.app.messageDialog(ws.app.uiText(QStringLiteral("Ask_LangUnload")), dbYesNo) == drYes;
+        if (go && ws.closeAll()) {
+            st.SourceLang = c.sourceLang;
+            st.DestLang = c.destLang;
+            if (c.rebuildCache) {
+                st.SourceLang = st.SourceLang.toLower();
+                st.DestLang = st.DestLang.toLower();
+                rebuildVocabularyCache(ws);
+            }
+            taken = true;
+        }
+    }
+    ws.app.refreshStatusLanguage();
+    return taken;
+}

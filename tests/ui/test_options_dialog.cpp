@@ -1,0 +1,88 @@
+// The options dialog: its values from the preferences, the language rules of the rebuild box, Cancel and Ok.
+#include "temp_program_dir.h"
+#include "ui/QUILL_LangPref.h"
+#include "ui/QUILL_mainWindow.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+void screenshot(QWidget* widget, const QString& name) {
+    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
+
+} // namespace
+
+TEST(OptionsDialog, ShowsThePreferencesAndTheCacheInformation) {
+    TTempProgramDir dir;
+    dir.write(QStringLiteral("res/Common/readme.txt"), "x");
+    dir.write(QStringLiteral("prefs.ini"), "isFirstLaunch=0\r\nSourceLang=EN\r\nDestLang=de\r\nsstbackupCount=7\r\n");
+    TForm1 form(dir.path(), {}, QString());
+    TForm3 dialog(form.workspace(), &form);
+    dialog.show();
+    EXPECT_EQ(dialog.ComboBox1->currentText(), QStringLiteral("en"));
+    EXPECT_EQ(dialog.ComboBox2->currentText(), QStringLiteral("de"));
+    EXPECT_TRUE(dialog.Label4->text().startsWith(QLatin1Char('[')) && dialog.Label4->text().endsWith(QLatin1Char(']')));
+    for (int i = 0; i < dialog.ComboBox3->count(); ++i)
+        EXPECT_NE(dialog.ComboBox3->itemText(i).toLower(), QStringLiteral("common"));
+    EXPECT_EQ(dialog.ComboBox3->currentText().toLower(), QStringLiteral("english"));
+    EXPECT_EQ(dialog.Edit3->value(), 7);
+    EXPECT_TRUE(dialog.CheckBox4->isEnabled());
+    EXPECT_FALSE(dialog.CheckBox6->isEnabled());
+    EXPECT_GT(dialog.memo1->count(), 1);
+    EXPECT_FALSE(dialog.CheckBox1->isChecked()); // same languages as now, not a first launch
+    screenshot(&dialog, QStringLiteral("options-dialog-languages"));
+    dialog.pages->setCurrentIndex(1);
+    screenshot(&dialog, QStringLiteral("options-dialog-switches"));
+
+    // The same language on both sides disables and clears the rebuild box.
+    dialog.ComboBox2->setCurrentText(QStringLiteral("fr"));
+    EXPECT_TRUE(dialog.CheckBox1->isEnabled());
+    EXPECT_TRUE(dialog.CheckBox1->isChecked());
+    dialog.ComboBox2->setCurrentText(QStringLiteral("en"));
+    EXPECT_FALSE(dialog.CheckBox1->isEnabled());
+    EXPECT_FALSE(dialog.CheckBox1->isChecked());
+    // The backup folder needs both backup switches.
+    dialog.CheckBoxOptBackup->setChecked(false);
+    EXPECT_FALSE(dialog.CheckBoxOptFolder->isEnabled());
+    EXPECT_FALSE(dialog.CheckBoxOptFolder->isChecked());
+    dialog.reject();
+    EXPECT_TRUE(dialog.doReload);
+    EXPECT_EQ(form.workspace().state().DestLang, QStringLiteral("de")); // Cancel changes nothing
+}
+
+TEST(OptionsDialog, OkTakesTheChoicesAndClearsTheFirstLaunch) {
+    TTempProgramDir dir;
+    TForm1 form(dir.path(), {}, QString());
+    ASSERT_TRUE(form.workspace().state().isFirstLaunch);
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TForm3*>(w); d && d->isVisible()) {
+                EXPECT_FALSE(d->CheckBox4->isEnabled()); // expert mode waits for a second start
+                d->ComboBox2->setCurrentText(QStringLiteral("it"));
+                d->CheckBox1->setChecked(false);
+                d->Edit3->setValue(9);
+                d->accept();
+            }
+    });
+    form.runCommand(QStringLiteral("Set_Options"));
+    const TAppState& st = form.workspace().state();
+    EXPECT_FALSE(st.isFirstLaunch);
+    EXPECT_EQ(st.DestLang, QStringLiteral("it"));
+    EXPECT_EQ(st.sstbackupCount, 9);
+    EXPECT_EQ(form.statusPanel(1)->text(), QStringLiteral("[en]->[it] "));
+}
