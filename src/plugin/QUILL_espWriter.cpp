@@ -5,6 +5,7 @@
 #include "core/QUILL_error.h"
 #include "core/QUILL_files.h"
 
+#include <QIODevice>
 #include <zlib.h>
 
 #include <limits>
@@ -163,7 +164,8 @@ uint64_t sizeNode(tPluginNode& node) {
 
 } // namespace
 
-QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
+void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray&)>& sink,
+                     const std::function<void(int, qsizetype)>& progress) {
     qsizetype index = 0;
     auto step = [&](int pass) {
         if (progress && ++index % 100 == 0) progress(pass, index);
@@ -173,9 +175,16 @@ QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsi
         step(0);
     });
     index = 0;
-    const uint64_t total = sizeNode(tree.root);
+    sizeNode(tree.root);
+    // Written in chunks: the file is never held twice in memory.
+    constexpr qsizetype kChunk = 4 * 1024 * 1024;
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(total));
+    out.reserve(kChunk + 1024);
+    auto flush = [&](bool force) {
+        if (out.isEmpty() || (!force && out.size() < kChunk)) return;
+        sink(out);
+        out.clear();
+    };
     tree.forEach([&](tPluginNode& node) {
         if (tGrup* g = node.grup()) {
             putGroupHeader(out, *g);
@@ -195,16 +204,35 @@ QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsi
                 }
             }
         }
+        flush(false);
         step(2);
     });
-    return out;
+    flush(true);
+}
+
+QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
+    QByteArray all;
+    writePluginTree(
+        tree, [&all](const QByteArray& chunk) { all.append(chunk); }, progress);
+    return all;
 }
 
 bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
                     const std::function<void(int, qsizetype)>& progress) {
     try {
-        const QByteArray bytes = buildPluginBytes(tree, progress);
-        return quillfs::writeFileAtomic(path, bytes, error);
+        return quillfs::writeFileAtomic(
+            path,
+            [&](QIODevice& device) {
+                bool ok = true;
+                writePluginTree(
+                    tree,
+                    [&](const QByteArray& chunk) {
+                        if (ok && device.write(chunk) != chunk.size()) ok = false;
+                    },
+                    progress);
+                return ok;
+            },
+            error);
     } catch (const TQuillError& e) {
         if (error) *error = e.message();
         return false;

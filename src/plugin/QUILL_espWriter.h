@@ -5,10 +5,15 @@
 
 #include <QString>
 
-// Rebuilds every record, recomputes every group's size and returns the whole file. Throws TQuillError when a size
-// no longer fits its field. `progress` gets (pass, node index) every 100 nodes.
+// Rebuilds every record, recomputes every group's size and hands the file to `sink` in order, in chunks. Throws
+// TQuillError when a size no longer fits its field. `progress` gets (pass, node index) every 100 nodes.
+void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray& chunk)>& sink,
+                     const std::function<void(int pass, qsizetype node)>& progress = {});
+
+// writePluginTree into one byte array: the whole file.
 QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int pass, qsizetype node)>& progress = {});
 
-// buildPluginBytes, then the file written whole or not at all. False with the reason in `error` on failure.
+// writePluginTree into the file, written whole or not at all (beside the target, then renamed). False with the
+// reason in `error` on failure.
 bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
                     const std::function<void(int pass, qsizetype node)>& progress = {});

@@ -1,0 +1,74 @@
+// The command line on plugins: the sample generator, plugin-tree, --dump and --save-as of a plain plugin, and the
+// localized copy saving its tables under the destination language.
+#include "temp_program_dir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct rRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+rRun runCli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CliPlugin, SamplesTreeDumpAndSave) {
+    TTempProgramDir dir;
+    const QString samples = dir.file(QStringLiteral("Samples"));
+    const rRun made = runCli({"--program-dir", dir.path(), "make-samples", samples});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_EQ(made.out.split('\n', Qt::SkipEmptyParts).size(), 5);
+    const QString plain = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
+
+    const rRun tree = runCli({"--program-dir", dir.path(), "plugin-tree", plain});
+    ASSERT_EQ(tree.status, 0) << tree.err.toStdString();
+    const QStringList lines = tree.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 20);
+    EXPECT_EQ(lines[0], QStringLiteral("TES4 [00000000] [0|0|1]"));
+    EXPECT_EQ(lines[1], QStringLiteral("GRUP - GMST"));
+    EXPECT_EQ(lines[2], QStringLiteral("  GMST sQuillGreeting[01000800] [2|0|0]"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("    INFO [01000891] [3|0|0]")));
+    EXPECT_EQ(runCli({"--program-dir", dir.path(), "plugin-tree"}).status, 2);
+    EXPECT_EQ(runCli({"--program-dir", dir.path(), "plugin-tree", dir.file("none.esp")}).status, 1);
+
+    const rRun dump = runCli({"--program-dir", dir.path(), plain, "--dump"});
+    ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
+    const QStringList objects = dump.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(objects.size(), 36);
+    const QJsonObject first = QJsonDocument::fromJson(objects[0].toUtf8()).object();
+    EXPECT_EQ(first.value("source").toString(), QStringLiteral("Welcome to the Quillery workshop."));
+    EXPECT_EQ(first.value("rec").toString(), QStringLiteral("GMST [01000800] [2|0|0]"));
+    EXPECT_EQ(first.value("edid").toString(), QStringLiteral("sQuillGreeting"));
+
+    const QString copy = dir.file(QStringLiteral("Out/new/QuillerySample.esp"));
+    const rRun saved = runCli({"--program-dir", dir.path(), "--yes", plain, "--save-as", copy});
+    ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
+    EXPECT_EQ(readFile(copy), readFile(plain));
+
+    const QString localized = QDir(samples).filePath(QStringLiteral("QuillerySampleLocalized.esp"));
+    const rRun loc = runCli({"--program-dir", dir.path(), "--dest", "de", "--yes", localized, "--save"});
+    ASSERT_EQ(loc.status, 0) << loc.err.toStdString();
+    for (const char* ext : {"STRINGS", "DLSTRINGS", "ILSTRINGS"})
+        EXPECT_TRUE(QFile::exists(
+            QDir(samples).filePath(QStringLiteral("strings/QuillerySampleLocalized_de.") + QLatin1String(ext))))
+            << ext;
+}
