@@ -9,6 +9,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -442,9 +443,10 @@ std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
     const bool rulesApply = collecting || comparison;
     int32_t pendingName = -1;
     int32_t last = 0;
-    op->args.resize(fixed);
+    // Fixed operands go to a local buffer first, so the operand list is allocated once at its final size.
+    std::array<TpexVarData, 5> fixedValues;
     for (uint8_t i = 0; i < fixed; ++i) {
-        TpexVarData& value = op->args[i];
+        TpexVarData& value = fixedValues[i];
         uint32_t index = 0;
         last = readVarData(cursor, value, &index);
         if (!rulesApply) continue;
@@ -459,11 +461,14 @@ std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
             if (comparison) pexStringTable[index].warn = true;
         }
     }
+    // A negative count reads nothing; a huge one stops at the end of the data.
+    const int32_t count =
+        (isCall && fixed > 0 && fixedValues[fixed - 1].ident == pexValueInteger) ? std::max(last, 0) : 0;
+    op->args.reserve(fixed + std::min<qsizetype>(count, cursor.remaining()));
+    for (uint8_t i = 0; i < fixed; ++i)
+        op->args.push_back(std::move(fixedValues[i]));
     if (isCall) {
         const bool matches = isNoTransCall();
-        // A negative count reads nothing; a huge one stops at the end of the data.
-        const int32_t count = (fixed > 0 && op->args[fixed - 1].ident == pexValueInteger) ? std::max(last, 0) : 0;
-        op->args.reserve(fixed + std::min<qsizetype>(count, cursor.remaining()));
         for (int32_t i = 0; i < count; ++i) {
             TpexVarData value;
             uint32_t index = 0;

@@ -7,12 +7,11 @@
 #include "core/QUILL_recent.h"
 #include "script/QUILL_menuFile.h"
 #include "script/QUILL_scriptStrings.h"
+#include "strings/QUILL_backup.h"
 #include "strings/QUILL_bsa.h"
 #include "workspace/QUILL_workspace.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -33,24 +32,6 @@ bool readArchiveMenu(const QString& archive, const QString& name, QByteArray& by
 }
 
 } // namespace
-
-bool backupScriptFile(TAppContext& app, const QString& path) {
-    const TAppState& st = app.state;
-    if (!st.EspBackupOptSimple || !QFileInfo::exists(path)) return true;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    const QString backupName = QFileInfo(path).fileName() + QLatin1Char('.') + stamp;
-    QString folder = QFileInfo(path).absolutePath();
-    if (st.EspBackupOptFolder && !st.EspBackup.isEmpty()) {
-        folder = st.EspBackup;
-        QDir().mkpath(folder);
-    }
-    QString target = joinPath(folder, backupName);
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = joinPath(folder, backupName + QStringLiteral(" (%1)").arg(n));
-    if (QFile::copy(path, target)) return true;
-    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {path}), true);
-    return false;
-}
 
 bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
     TAppState& st = app.state;
@@ -168,7 +149,7 @@ bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, 
     if (QFileInfo::exists(target) &&
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
-    if (!saveAs && !backupScriptFile(app, target)) return false;
+    if (!saveAs && !backupWrittenFile(app, target)) return false;
     app.beginOperation(app.uiText(QStringLiteral("Fbk_SavePex")));
     QDir().mkpath(folder);
     const bool ok = ws.script->pex.writePexFile(scriptTextsToWrite(ws.script->pex, ws.loadedLists[0]), target, &app);

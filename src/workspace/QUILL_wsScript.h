@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class TWorkspace;
-class TAppContext;
 
 struct TScriptDocument {
     TPexScript pex;
@@ -29,8 +28,3 @@ struct TMenuDocument {
 bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs);
 // "Menu_ExportMCM" / "Menu_ExportMCMAs": writes folder + mod name + "_" + DEST + ".txt".
 bool saveMenuFile(TWorkspace& ws, const QString& folder, const QString& modName);
-
-// Keeps a copy of a file about to be overwritten: "<name>.yyyy_MM_dd_hh_mm_ss" beside it, or in the EspBackup
-// folder when that option is on. Copies rather than moves so that a failed write leaves the original in place.
-// Nothing to do (true) when backups are off or the file does not exist.
-bool backupScriptFile(TAppContext& app, const QString& path);

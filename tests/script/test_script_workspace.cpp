@@ -100,7 +100,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     EXPECT_TRUE(QDir(t.dir.file(QStringLiteral("Out"))).entryList(QDir::Files).size() == 1);
 }
 
-TEST(ScriptWorkspace, AWriteThatFailsKeepsTheOriginalAndSaysSo) {
+TEST(ScriptWorkspace, AWriteThatFailsSaysSo) {
     TScriptWorkspace t;
     ASSERT_TRUE(t.ws.loadScript(t.path, false));
     // A folder where the file should go: the write cannot replace it.
