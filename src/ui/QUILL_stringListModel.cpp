@@ -154,7 +154,7 @@ QVariant TStringListModel::data(const QModelIndex& index, int role) const {
         if (e->hasParam(sStrParam::validated)) return QBrush(QColor(0xDD, 0xF5, 0xDD));
         return {};
     case Qt::TextAlignmentRole:
-        if (column == 3) return int(Qt::AlignCenter);
+        if (column == 3) return int(Qt::AlignHCenter | Qt::AlignTop);
         return int(Qt::AlignLeft | Qt::AlignTop);
     case Qt::DecorationRole:
         if (column == 1 && (e->hasFlag(I::pexWarn) || e->hasFlag(I::pexNoTrans))) return warningIcon();

@@ -156,6 +156,10 @@ TEST(MainWindow, ListsShowFilterAndSort) {
     EXPECT_EQ(model->index(3, 3).data().toString(), QStringLiteral("12+"));
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), form.workspace().app.uiText(QStringLiteral("Original")));
     saveScreenshot(&form, QStringLiteral("main-window-strings-loaded"));
+    form.listPages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    saveScreenshot(&form, QStringLiteral("main-window-dlstrings-long-text"));
+    form.listPages()->setCurrentIndex(0);
 
     // Every status button up: only the empty and blank sources stay (the null button is down).
     form.setStatusButtons(false);
