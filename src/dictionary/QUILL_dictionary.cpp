@@ -151,20 +151,26 @@ QByteArray buildDictionaryFile(const tListSet& lists, const std::function<void(i
 size_t TSortedBatch::add(std::unique_ptr<tSkyStr> entry) {
     const size_t seq = count_++;
     const int list = std::min<int>(entry->listIndex, 2);
-    pending_[list].push_back({std::move(entry), seq});
+    const uint32_t hash = entry->hash, hashTrans = entry->hashTrans;
+    pending_[list].push_back({hash, hashTrans, seq, std::move(entry)});
     return seq;
 }
 
 void TSortedBatch::mergeInto(tListSet& target) {
     survivors_.assign(count_, nullptr);
+    // byDictionaryKey with the hashes read from the pending array (the entries are only reached on equal hashes),
+    // then the order of adding: the first of equal entries comes first and is the one kept.
     const auto less = [](const rPending& a, const rPending& b) {
-        return skycompare::byDictionaryKey(*a.entry, *b.entry) < 0;
+        if (a.hash != b.hash) return a.hash < b.hash;
+        if (int c = skycompare::compareText(a.entry->gS, b.entry->gS)) return c < 0;
+        if (a.hashTrans != b.hashTrans) return a.hashTrans < b.hashTrans;
+        if (int c = skycompare::compareText(a.entry->gTrans, b.entry->gTrans)) return c < 0;
+        return a.seq < b.seq;
     };
     for (int li = 0; li < 3; ++li) {
         auto& incoming = pending_[li];
         if (incoming.empty()) continue;
-        // Stable: among equal new entries the first one added comes first and is the one kept.
-        std::stable_sort(incoming.begin(), incoming.end(), less);
+        std::sort(incoming.begin(), incoming.end(), less);
         tSkyStrList& existing = target[li];
         tSkyStrList merged;
         merged.reserve(existing.size() + incoming.size());
@@ -178,7 +184,9 @@ void TSortedBatch::mergeInto(tListSet& target) {
                 continue;
             }
             rPending& p = incoming[j++];
-            if (!merged.empty() && skycompare::byDictionaryKey(*merged.back(), *p.entry) == 0) {
+            // Equal entries have equal hashes: the last kept entry is reached only when both hashes match.
+            if (!merged.empty() && merged.back()->hash == p.hash && merged.back()->hashTrans == p.hashTrans &&
+                skycompare::byDictionaryKey(*merged.back(), *p.entry) == 0) {
                 survivors_[p.seq] = merged.back().get();
                 continue; // p.entry is freed with `incoming`
             }
@@ -374,6 +382,25 @@ void pruneDictionaryBackups(const TAppState& state, const QString& fileName) {
     const int keep = std::max(0, state.sstbackupCount);
     while (names.size() > keep) {
         QFile::remove(dir.filePath(names.takeFirst()));
+    }
+}
+
+} // namespace quilldict
+
+namespace quilldict {
+
+void sortByHashSourceIdFromKeyOrder(tListSet& lists) {
+    for (auto& list : lists) {
+        size_t i = 0;
+        while (i < list.size()) {
+            size_t j = i + 1;
+            while (j < list.size() && skycompare::byHashAndSource(*list[i], *list[j]) == 0)
+                ++j;
+            if (j - i > 1)
+                std::stable_sort(list.begin() + static_cast<qsizetype>(i), list.begin() + static_cast<qsizetype>(j),
+                                 [](const auto& a, const auto& b) { return a->id < b->id; });
+            i = j;
+        }
     }
 }
 

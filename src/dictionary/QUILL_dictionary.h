@@ -74,13 +74,19 @@ public:
 
 private:
     struct rPending {
-        std::unique_ptr<tSkyStr> entry;
+        uint32_t hash;
+        uint32_t hashTrans;
         size_t seq;
+        std::unique_ptr<tSkyStr> entry;
     };
     std::array<std::vector<rPending>, 3> pending_;
     std::vector<tSkyStr*> survivors_;
     size_t count_ = 0;
 };
+
+// Sorts lists that are in byDictionaryKey order into byHashSourceId order, exactly as a stable sort would, by
+// ordering only the runs of equal source (hash and text) by id.
+void sortByHashSourceIdFromKeyOrder(tListSet& lists);
 
 // Options of loadDictionary.
 struct rDictionaryLoad {

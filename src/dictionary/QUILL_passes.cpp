@@ -38,8 +38,39 @@ void rPassContext::step() {
     if (progress && counter % 10 == 0) progress(counter);
 }
 
+namespace {
+
+// The source hashes in one array, so that the binary search touches entries only on a hash match. Finds what
+// findSorted with byHashAndSource finds: the first entry of the run with the same hash and text (ignoring case).
+class TSourceIndex {
+public:
+    TSourceIndex(const tSkyStrList& source, bool build) : source_(source) {
+        if (!build) return;
+        hashes_.reserve(source.size());
+        for (const auto& e : source)
+            hashes_.push_back(e->hash);
+    }
+    const tSkyStr* find(const tSkyStr& probe) const {
+        auto it = std::lower_bound(hashes_.begin(), hashes_.end(), probe.hash);
+        for (; it != hashes_.end() && *it == probe.hash; ++it) {
+            const tSkyStr& candidate = *source_[static_cast<size_t>(it - hashes_.begin())];
+            const int c = skycompare::compareText(candidate.gS, probe.gS);
+            if (c == 0) return &candidate;
+            if (c > 0) break;
+        }
+        return nullptr;
+    }
+
+private:
+    const tSkyStrList& source_;
+    std::vector<uint32_t> hashes_;
+};
+
+} // namespace
+
 int exactMatch(const tSkyStrList& source, tSkyStrList& target, bool search, rPassContext& context) {
     int untranslated = 0;
+    const TSourceIndex index(source, search);
     for (auto& entryPtr : target) {
         tSkyStr& entry = *entryPtr;
         context.step();
@@ -64,9 +95,9 @@ int exactMatch(const tSkyStrList& source, tSkyStrList& target, bool search, rPas
             continue;
         }
         entry.LDResult = 99.0f;
-        const rFindResult found = search ? findSorted(source, skycompare::byHashAndSource, entry, true) : rFindResult{};
-        if (found.found) {
-            const tSkyStr& match = *source[found.index];
+        const tSkyStr* found = search ? index.find(entry) : nullptr;
+        if (found) {
+            const tSkyStr& match = *found;
             if (match.hasFlag(sStrInternalParam::nTrans)) {
                 entry.sInternalparams.set(sStrInternalParam::nTrans);
                 entry.sparams.set(sStrParam::incompleteTrans);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <climits>
+#include <thread>
 
 namespace quilldict {
 
@@ -207,13 +208,40 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
     }
 }
 
-void TVocabulary::finishLists(TAppContext& app, tListSet& lists, bool prepare) {
-    sortListSet(lists, skycompare::byHashSourceId);
-    if (prepare) {
-        const qsizetype total = countListSet(lists);
-        app.progressMax(static_cast<int>(std::min<qsizetype>(total, INT_MAX)));
-        initListSet(lists, [&app](qsizetype n) { app.progressStep(static_cast<int>(n), 1000); });
+void TVocabulary::prepareEntries(TAppContext& app, tListSet& lists) {
+    // Preparing is pure work on each entry alone, so it is spread over the processor's cores; the result is that
+    // of initListSet.
+    std::vector<tSkyStr*> entries;
+    entries.reserve(static_cast<size_t>(countListSet(lists)));
+    for (auto& list : lists)
+        for (auto& e : list)
+            if (e->gS.size() < 150) entries.push_back(e.get());
+    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
+    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+    if (workers <= 1 || entries.size() < 20000) {
+        for (tSkyStr* e : entries)
+            e->initStrings();
+    } else {
+        std::vector<std::thread> threads;
+        const size_t chunk = (entries.size() + workers - 1) / workers;
+        for (size_t w = 0; w < workers; ++w) {
+            const size_t begin = w * chunk, end = std::min(entries.size(), begin + chunk);
+            if (begin >= end) break;
+            threads.emplace_back([&entries, begin, end] {
+                for (size_t i = begin; i < end; ++i)
+                    entries[i]->initStrings();
+            });
+        }
+        for (std::thread& t : threads)
+            t.join();
     }
+    app.progressStep(0, 1);
+}
+
+void TVocabulary::finishLists(TAppContext& app, tListSet& lists, bool prepare) {
+    // The lists come out of the merge in byDictionaryKey order.
+    quilldict::sortByHashSourceIdFromKeyOrder(lists);
+    if (prepare) prepareEntries(app, lists);
     markDuplicateSources(lists, sStrInternalParam::nTrans);
     rebuildOneWordList(lists);
 }

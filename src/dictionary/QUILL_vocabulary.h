@@ -75,4 +75,6 @@ public:
 private:
     bool loadNode(TAppContext& app, rVocabularyNode& node, quilldict::TSortedBatch& batch);
     void finishLists(TAppContext& app, tListSet& lists, bool prepare);
+    // initListSet on the vocabulary: every entry whose source is shorter than 150 characters.
+    static void prepareEntries(TAppContext& app, tListSet& lists);
 };

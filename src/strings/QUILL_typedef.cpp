@@ -237,7 +237,10 @@ void initListSet(tListSet& set, const std::function<void(qsizetype)>& progress) 
 
 void markDuplicateSources(tListSet& set, sStrInternalParam bit) {
     for (auto& list : set) {
-        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->hash < b->hash; });
+        const auto byHashOnly = [](const auto& a, const auto& b) { return a->hash < b->hash; };
+        // A list already in hash order (the vocabulary's) is left as it is.
+        if (!std::is_sorted(list.begin(), list.end(), byHashOnly))
+            std::stable_sort(list.begin(), list.end(), byHashOnly);
         uint32_t previousHash = 0;
         tSkyStr* previous = nullptr;
         for (auto& entry : list) {
