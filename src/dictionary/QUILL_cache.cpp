@@ -129,15 +129,29 @@ QByteArray buildCacheBytes(const tListSet& lists) {
     QByteArray out("SST2", 4);
     for (int i = 0; i < 3; ++i) {
         const tSkyStrList& list = lists[i];
-        // A pair equal to an earlier one of the same list is left out: find the first of each equal run in
-        // list order through a stable sort of the positions.
+        // A pair equal to an earlier one of the same list (byDictionaryKey) is left out. Equal pairs share both
+        // hashes, so positions are grouped by the two hashes and only a group's texts are compared.
         std::vector<size_t> order(list.size());
         std::iota(order.begin(), order.end(), size_t{0});
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return skycompare::byDictionaryKey(*list[a], *list[b]) < 0; });
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const tSkyStr& x = *list[a];
+            const tSkyStr& y = *list[b];
+            return x.hash != y.hash ? x.hash < y.hash : x.hashTrans < y.hashTrans;
+        });
         std::vector<bool> skip(list.size(), false);
-        for (size_t k = 1; k < order.size(); ++k)
-            if (skycompare::byDictionaryKey(*list[order[k - 1]], *list[order[k]]) == 0) skip[order[k]] = true;
+        for (size_t first = 0; first < order.size();) {
+            size_t last = first + 1;
+            while (last < order.size() && list[order[last]]->hash == list[order[first]]->hash &&
+                   list[order[last]]->hashTrans == list[order[first]]->hashTrans)
+                ++last;
+            for (size_t a = first; a < last; ++a) {
+                if (skip[order[a]]) continue;
+                for (size_t b = a + 1; b < last; ++b)
+                    if (!skip[order[b]] && skycompare::byDictionaryKey(*list[order[a]], *list[order[b]]) == 0)
+                        skip[order[b]] = true; // positions within a group stay in list order: b came later
+            }
+            first = last;
+        }
         for (size_t k = 0; k < list.size(); ++k) {
             if (skip[k]) continue;
             binary_out::u8(out, static_cast<uint8_t>(i));

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringEncoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -33,6 +34,7 @@ bool sortedById(const tSkyStrList& list) {
 }
 
 void sortById(tSkyStrList& list) {
+    if (sortedById(list)) return;
     std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
 }
 
@@ -203,37 +205,77 @@ rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCod
 
 QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& entries, int listIndex,
                             const rCodepage& codepage) {
+    std::vector<rTableText> hashed;
+    hashed.reserve(entries.size());
+    for (const auto& [id, text] : entries)
+        hashed.push_back({id, text, textHash(text)});
+    return buildStringTable(hashed, listIndex, codepage);
+}
+
+QByteArray buildStringTable(const std::vector<rTableText>& entries, int listIndex, const rCodepage& codepage) {
     const bool prefixed = isLengthPrefixed(listIndex);
     QByteArray directory;
     directory.reserve(static_cast<qsizetype>(entries.size()) * 8 + 8);
     binary_out::u32le(directory, static_cast<uint32_t>(entries.size()));
     binary_out::u32le(directory, 0); // data size, patched below
     QByteArray data;
-    // Identical translations share one data entry; texts differing in letter case are different texts.
-    QHash<QString, uint32_t> written;
-    written.reserve(static_cast<qsizetype>(entries.size()));
-    for (const auto& [id, text] : entries) {
-        auto it = written.constFind(text);
-        uint32_t offset;
-        if (it != written.constEnd()) {
-            offset = *it;
-        } else {
-            const QByteArray encoded = encodeText(text, codepage);
-            if (encoded.size() + 1 > kMaxEntryBytes)
-                throw TEntryTooLong(id, encoded.size() + 1,
-                                    QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
-                                        .arg(idText(id))
-                                        .arg(encoded.size() + 1)
-                                        .arg(kMaxEntryBytes));
-            if (static_cast<quint64>(data.size()) + encoded.size() + 5 > 0xFFFFFFFFull)
-                throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
-            offset = static_cast<uint32_t>(data.size());
-            if (prefixed) binary_out::u32le(data, static_cast<uint32_t>(encoded.size() + 1));
-            data.append(encoded);
-            data.append('\0');
-            written.insert(text, offset);
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+
+    // Identical translations share one data entry; texts differing in letter case are different texts. The
+    // lookup is an open-addressing table over the texts' own hashes: (hash, text) as the key, as the entries
+    // already carry the hash.
+    size_t capacity = 16;
+    while (capacity < entries.size() * 2)
+        capacity *= 2;
+    const size_t mask = capacity - 1;
+    std::vector<int64_t> lookup(capacity, -1); // index into entries of the first entry written with a text
+    std::vector<uint32_t> offsets(entries.size(), 0);
+
+    for (size_t k = 0; k < entries.size(); ++k) {
+        const rTableText& e = entries[k];
+        size_t slot = e.hash & mask;
+        int64_t same = -1;
+        while (lookup[slot] >= 0) {
+            const rTableText& other = entries[static_cast<size_t>(lookup[slot])];
+            if (other.hash == e.hash && other.text == e.text) {
+                same = lookup[slot];
+                break;
+            }
+            slot = (slot + 1) & mask;
         }
-        binary_out::u32le(directory, id);
+        uint32_t offset;
+        if (same >= 0) {
+            offset = offsets[static_cast<size_t>(same)];
+        } else {
+            const qsizetype entryStart = data.size();
+            if (prefixed) binary_out::u32le(data, 0); // patched once the length is known
+            const qsizetype textStart = data.size();
+            if (codepage.isUtf8) {
+                const qsizetype room = utf8.requiredSpace(e.text.size());
+                if (data.capacity() < textStart + room + 1)
+                    data.reserve(std::max(textStart + room + 1, data.capacity() * 2));
+                data.resize(textStart + room);
+                char* end = utf8.appendToBuffer(data.data() + textStart, e.text);
+                data.resize(end - data.constData());
+            } else {
+                data.append(encodeText(e.text, codepage));
+            }
+            const qsizetype encodedSize = data.size() - textStart;
+            if (encodedSize + 1 > kMaxEntryBytes)
+                throw TEntryTooLong(e.id, encodedSize + 1,
+                                    QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
+                                        .arg(idText(e.id))
+                                        .arg(encodedSize + 1)
+                                        .arg(kMaxEntryBytes));
+            if (static_cast<quint64>(data.size()) + 1 > 0xFFFFFFFFull)
+                throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
+            data.append('\0');
+            if (prefixed) binary_out::patchU32le(data, entryStart, static_cast<uint32_t>(encodedSize + 1));
+            offset = static_cast<uint32_t>(entryStart);
+            lookup[slot] = static_cast<int64_t>(k);
+        }
+        offsets[k] = offset;
+        binary_out::u32le(directory, e.id);
         binary_out::u32le(directory, offset);
     }
     binary_out::patchU32le(directory, 4, static_cast<uint32_t>(data.size()));
@@ -354,12 +396,12 @@ bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, in
     app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Codepage"), {codepage.s}));
     try {
         sortById(list);
-        std::vector<std::pair<uint32_t, QString>> entries;
+        std::vector<rTableText> entries;
         entries.reserve(list.size());
         for (auto& entry : list) {
             // A one-character text never becomes empty in the game's tables.
             if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
-            entries.emplace_back(entry->id, entry->gTrans);
+            entries.push_back({entry->id, entry->gTrans, entry->hashTrans});
         }
         const QByteArray bytes = buildStringTable(entries, listIndex, codepage);
         // Replace the file that is there in whatever letter case, rather than creating a twin beside it.

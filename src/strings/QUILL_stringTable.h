@@ -69,10 +69,18 @@ public:
     qsizetype bytes; // encoded length with the final 0 byte
 };
 
+// One text to write, with its text hash (textHash), which the shared-entry lookup uses.
+struct rTableText {
+    uint32_t id = 0;
+    QString text;
+    uint32_t hash = 0;
+};
+
 // Builds the bytes of a table from (id, text) pairs in the order given; equal texts share one data entry.
 // Throws TQuillError naming the id of a text whose encoding does not fit one entry (kMaxEntryBytes).
 QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& entries, int listIndex,
                             const rCodepage& codepage);
+QByteArray buildStringTable(const std::vector<rTableText>& entries, int listIndex, const rCodepage& codepage);
 
 // Reads one table into `list` through the sink. Returns the number of entries sink mode 2 did not match, or -1
 // after a read error (logged and shown). The code page comes from the file name (or `name`).
