@@ -224,21 +224,28 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
     // Identical translations share one data entry; texts differing in letter case are different texts. The
     // lookup is an open-addressing table over the texts' own hashes: (hash, text) as the key, as the entries
     // already carry the hash.
+    if (entries.size() > static_cast<size_t>(INT32_MAX))
+        throw TQuillError(QStringLiteral("Too many strings for one table"));
     size_t capacity = 16;
     while (capacity < entries.size() * 2)
         capacity *= 2;
     const size_t mask = capacity - 1;
-    std::vector<int64_t> lookup(capacity, -1); // index into entries of the first entry written with a text
+    // Each slot holds a text's hash beside the index of the first entry written with it, so a probe touches the
+    // entries only when the hashes agree.
+    struct rSlot {
+        uint32_t hash = 0;
+        int32_t index = -1;
+    };
+    std::vector<rSlot> lookup(capacity);
     std::vector<uint32_t> offsets(entries.size(), 0);
 
     for (size_t k = 0; k < entries.size(); ++k) {
         const rTableText& e = entries[k];
         size_t slot = e.hash & mask;
         int64_t same = -1;
-        while (lookup[slot] >= 0) {
-            const rTableText& other = entries[static_cast<size_t>(lookup[slot])];
-            if (other.hash == e.hash && other.text == e.text) {
-                same = lookup[slot];
+        while (lookup[slot].index >= 0) {
+            if (lookup[slot].hash == e.hash && entries[static_cast<size_t>(lookup[slot].index)].text == e.text) {
+                same = lookup[slot].index;
                 break;
             }
             slot = (slot + 1) & mask;
@@ -272,7 +279,7 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
             data.append('\0');
             if (prefixed) binary_out::patchU32le(data, entryStart, static_cast<uint32_t>(encodedSize + 1));
             offset = static_cast<uint32_t>(entryStart);
-            lookup[slot] = static_cast<int64_t>(k);
+            lookup[slot] = {e.hash, static_cast<int32_t>(k)};
         }
         offsets[k] = offset;
         binary_out::u32le(directory, e.id);
