@@ -1,0 +1,144 @@
+// The string list views' filter and sort over 500,000 entries, against a plain walk over the same entries and a
+// plain sort of their ids measured in the same run.
+#include "workspace/QUILL_listRules.h"
+#include "workspace/QUILL_workspace.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int kEntries = 500000;
+std::map<std::string, std::vector<double>> timings;
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double median(const std::string& name) {
+    std::vector<double> v = timings[name];
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+TWorkspace& workspace() {
+    static TWorkspace ws;
+    if (ws.loadedLists[0].empty()) {
+        ws.loadedLists[0].reserve(kEntries);
+        for (int i = 0; i < kEntries; ++i) {
+            // Reversed numbers so that the source order is far from sorted.
+            auto e = std::make_unique<tSkyStr>(QStringLiteral("Source Text Number %1").arg(kEntries - i),
+                                               QStringLiteral("texte %1").arg(i), 0, static_cast<uint32_t>(i), 0,
+                                               i % 3 ? sStrParams{} : sStrParams{sStrParam::validated});
+            ws.loadedLists[0].push_back(std::move(e));
+        }
+    }
+    return ws;
+}
+
+template <typename F> void timed(benchmark::State& state, const char* name, F&& body) {
+    for (auto _ : state) {
+        const double t0 = now();
+        body();
+        const double t = now() - t0;
+        timings[name].push_back(t);
+        state.SetIterationTime(t);
+    }
+}
+
+// Baseline: touch every entry's source once.
+void BM_WalkBaseline(benchmark::State& state) {
+    const auto& list = workspace().loadedLists[0];
+    timed(state, "walk", [&] {
+        qsizetype total = 0;
+        for (const auto& e : list)
+            total += e->gS.size();
+        benchmark::DoNotOptimize(total);
+    });
+}
+
+void BM_FilterWithSearch(benchmark::State& state) {
+    const auto& list = workspace().loadedLists[0];
+    rListFilter filter;
+    filter.buttons[static_cast<int>(TStatusButton::validated)] = false;
+    filter.setSearchText(QStringLiteral("number 4999"), true);
+    timed(state, "filter", [&] {
+        int shown = 0;
+        for (const auto& e : list)
+            shown += entryPassesFilter(filter, *e) ? 1 : 0;
+        benchmark::DoNotOptimize(shown);
+    });
+}
+
+// Baseline: sort the entries' ids.
+void BM_SortIdsBaseline(benchmark::State& state) {
+    const auto& list = workspace().loadedLists[0];
+    timed(state, "sort-ids", [&] {
+        std::vector<uint32_t> ids;
+        ids.reserve(list.size());
+        for (const auto& e : list)
+            ids.push_back(e->id ^ 0x5bd1e995u);
+        std::sort(ids.begin(), ids.end());
+        benchmark::DoNotOptimize(ids.data());
+    });
+}
+
+// What the view does on a header click of a text column: case-folded keys, then a stable sort of row numbers.
+void BM_SortSourceFoldedKeys(benchmark::State& state) {
+    const auto& list = workspace().loadedLists[0];
+    timed(state, "sort-folded", [&] {
+        std::vector<QString> keys(list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            keys[i] = list[i]->gS.toCaseFolded();
+        std::vector<int> rows(list.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = static_cast<int>(i);
+        std::stable_sort(rows.begin(), rows.end(),
+                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+        benchmark::DoNotOptimize(rows.data());
+    });
+}
+
+// The comparer the score and editor-id columns use, on the source column for comparison.
+void BM_SortSourceComparer(benchmark::State& state) {
+    TWorkspace& ws = workspace();
+    const auto& list = ws.loadedLists[0];
+    timed(state, "sort-comparer", [&] {
+        std::vector<int> rows(list.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = static_cast<int>(i);
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            return compareListEntries(ws, *list[static_cast<size_t>(a)], *list[static_cast<size_t>(b)], 1) < 0;
+        });
+        benchmark::DoNotOptimize(rows.data());
+    });
+}
+
+} // namespace
+
+BENCHMARK(BM_WalkBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FilterWithSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortIdsBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SortSourceFoldedKeys)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SortSourceComparer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto ratio = [](const char* a, const char* b) {
+        if (!timings.count(a) || !timings.count(b)) return;
+        const double ta = median(a), tb = median(b);
+        std::printf("median %-14s %8.3f s   %-10s %8.3f s   ratio %.2f\n", a, ta, b, tb, tb > 0 ? ta / tb : 0.0);
+    };
+    ratio("filter", "walk");
+    ratio("sort-folded", "sort-ids");
+    ratio("sort-comparer", "sort-ids");
+    return 0;
+}
