@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QSize>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -88,16 +89,39 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     std::vector<int> indices(list.size());
     for (size_t i = 0; i < indices.size(); ++i)
         indices[i] = static_cast<int>(i);
-    if (column == 1 || column == 2) {
-        std::vector<QString> keys(list.size());
-        for (size_t i = 0; i < list.size(); ++i)
-            keys[i] = (column == 1 ? list[i]->gS : list[i]->gTrans).toCaseFolded();
+    // One key per row, computed once: text columns case-folded, the score column as the weight the comparer
+    // gives it, ids as numbers. Rows without an editor id sort before the others.
+    const TWorkMode mode = ws_.app.state.WorkMode;
+    const bool textIds =
+        mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout || mode == TWorkMode::MCMTranslate;
+    if (column == 3 || (column == 0 && !textIds)) {
+        std::vector<long long> keys(list.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            const tSkyStr& e = *list[i];
+            if (column == 0) {
+                keys[i] = e.id;
+                continue;
+            }
+            const long long weight = static_cast<long long>(std::trunc(e.LDResult)) * 65535 +
+                                     (e.hasFlag(sStrInternalParam::Warning) ? 4095 : 0) +
+                                     (e.hasFlag(sStrInternalParam::nTrans) ? 255 : 0) +
+                                     (e.hasParam(sStrParam::incompleteTrans) ? 15 : 0);
+            keys[i] = -weight; // the comparer puts the higher weight first
+        }
         std::stable_sort(indices.begin(), indices.end(),
                          [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
     } else {
-        std::stable_sort(indices.begin(), indices.end(), [&](int a, int b) {
-            return compareListEntries(ws_, *list[static_cast<size_t>(a)], *list[static_cast<size_t>(b)], column) < 0;
-        });
+        std::vector<QString> keys(list.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            const tSkyStr& e = *list[i];
+            const QString text = column == 1   ? e.gS
+                                 : column == 2 ? e.gTrans
+                                 : column == 4 ? e.getEdidName()
+                                               : listCellText(ws_, e, 0);
+            keys[i] = text.toCaseFolded();
+        }
+        std::stable_sort(indices.begin(), indices.end(),
+                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
     }
     if (order == Qt::DescendingOrder) std::reverse(indices.begin(), indices.end());
     order_ = std::move(indices);

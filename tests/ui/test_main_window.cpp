@@ -402,3 +402,25 @@ TEST(MainWindow, HalfAMillionStringsOpenFilterAndSort) {
                 static_cast<long long>(openMs), static_cast<long long>(filterMs), static_cast<long long>(sortMs));
     form.workspace().state().WorkMode = TWorkMode::None;
 }
+
+TEST(MainWindow, ScoreAndIdSortsMatchTheComparer) {
+    TTempProgramDir dir;
+    TForm1 form(dir.path(), {}, QString());
+    fillSampleLists(form.workspace());
+    form.refreshLists();
+    TWorkspace& ws = form.workspace();
+    for (int column : {0, 1, 2, 3}) {
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            form.listModel(0)->sortBy(column, order);
+            for (int r = 1; r < form.listModel(0)->rowCount(); ++r) {
+                const int c =
+                    compareListEntries(ws, *form.listModel(0)->entryAt(r - 1), *form.listModel(0)->entryAt(r), column);
+                if (order == Qt::AscendingOrder)
+                    EXPECT_LE(c, 0) << column << " row " << r;
+                else
+                    EXPECT_GE(c, 0) << column << " row " << r;
+            }
+        }
+    }
+    form.workspace().state().WorkMode = TWorkMode::None;
+}
