@@ -207,7 +207,7 @@ TVocabularyPage::TVocabularyPage(TForm1& form, QWidget* parent) : QWidget(parent
     connect(filter_, &QLineEdit::textChanged, model_, &TVocabularyModel::setFilterText);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateActions(); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { focusCurrent(); });
-    vs.vocabularyViewChanged = [this] { model_->reload(); };
+    (void)vs;
     updateActions();
 }
 
@@ -219,6 +219,7 @@ QAction* TVocabularyPage::addAction(const QString& key, const QString& hintKey, 
     a->setStatusTip(app.uiText(hintKey));
     connect(a, &QAction::triggered, this, [this, run] {
         if (!form_.workspace().app.isIdle()) return;
+        if (beforeCommand) beforeCommand();
         run();
         updateActions();
     });
@@ -254,7 +255,6 @@ void installVocabularyPage(TForm1& form) {
     if (!host->layout()) new QVBoxLayout(host);
     host->layout()->addWidget(page);
 
-    TVocabularyState& vs = vocabularyState(ws);
     // The list views' selection, for the "overwrite_Selection" filter; gathered once per selection change.
     auto selection = std::make_shared<QSet<const tSkyStr*>>();
     auto dirty = std::make_shared<bool>(true);
@@ -263,54 +263,71 @@ void installVocabularyPage(TForm1& form) {
             QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, page,
                              [dirty] { *dirty = true; });
     }
-    vs.isSelected = [&form, selection, dirty](const tSkyStr& entry) {
-        if (*dirty) {
-            selection->clear();
-            for (int i = 0; i < 3; ++i) {
-                QTreeView* view = form.listView(i);
-                TStringListProxy* proxy = form.listProxy(i);
-                if (!view || !proxy || !view->selectionModel()) continue;
-                for (const QModelIndex& index : view->selectionModel()->selectedRows())
-                    if (tSkyStr* e = proxy->entryAt(index)) selection->insert(e);
+    // The vocabulary state may be replaced (closing all work drops it): the window's hooks are attached again
+    // before every command and on every document or vocabulary change.
+    const auto attachHooks = [&form, &ws, page, selection, dirty] {
+        TVocabularyState& vs = vocabularyState(ws);
+        if (vs.vocabularyViewChanged) return;
+        vs.vocabularyViewChanged = [page] { page->model()->reload(); };
+        vs.listTranslated = [&form](int) { form.repaintLists(); };
+        vs.isSelected = [&form, selection, dirty](const tSkyStr& entry) {
+            if (*dirty) {
+                selection->clear();
+                for (int i = 0; i < 3; ++i) {
+                    QTreeView* view = form.listView(i);
+                    TStringListProxy* proxy = form.listProxy(i);
+                    if (!view || !proxy || !view->selectionModel()) continue;
+                    for (const QModelIndex& index : view->selectionModel()->selectedRows())
+                        if (tSkyStr* e = proxy->entryAt(index)) selection->insert(e);
+                }
+                *dirty = false;
             }
-            *dirty = false;
-        }
-        return selection->contains(&entry);
+            return selection->contains(&entry);
+        };
     };
-    vs.listTranslated = [&form](int) { form.repaintLists(); };
+    attachHooks();
+    page->beforeCommand = attachHooks;
+    const auto command = [&form, attachHooks](const char* key, std::function<void()> run) {
+        form.setCommand(QLatin1String(key), [attachHooks, run] {
+            attachHooks();
+            run();
+        });
+    };
 
-    QObject::connect(&form, &TForm1::vocabularyChanged, page, [page, &ws] {
+    QObject::connect(&form, &TForm1::vocabularyChanged, page, [page, &ws, attachHooks] {
+        attachHooks();
         if (!vocabularyState(ws).vocab.loaded) scanVocabulary(ws);
         page->model()->reload();
         page->updateActions();
     });
-    QObject::connect(&form, &TForm1::documentChanged, page, [page] {
+    QObject::connect(&form, &TForm1::documentChanged, page, [page, attachHooks] {
+        attachHooks();
         page->model()->reload();
         page->updateActions();
     });
     scanVocabulary(ws);
 
-    form.setCommand(QStringLiteral("Save_SST"), [&ws, page] {
+    command("Save_SST", [&ws, page] {
         ws.saveDocumentDictionary();
         page->model()->reload();
     });
-    form.setCommand(QStringLiteral("Trans_Exact"), [&form, &ws] {
+    command("Trans_Exact", [&form, &ws] {
         TranslateExactMenu1Click(ws);
         form.repaintLists();
     });
-    form.setCommand(QStringLiteral("LoadStringAsDest"), [&form, &ws] {
+    command("LoadStringAsDest", [&form, &ws] {
         LoadStringAsDest1Click(ws);
         form.repaintLists();
     });
-    form.setCommand(QStringLiteral("Open"), [&form, &ws] {
+    command("Open", [&form, &ws] {
         OpenSSTcustomClick(ws);
         form.refreshLists();
     });
-    form.setCommand(QStringLiteral("Save"), [&ws, page] {
+    command("Save", [&ws, page] {
         ws.saveCustomDictionary();
         page->model()->reload();
     });
-    form.setCommand(QStringLiteral("Menu_AddField"), [&form, &ws] {
+    command("Menu_AddField", [&form, &ws] {
         const int list = form.listPages() ? qBound(0, form.listPages()->currentIndex(), 2) : 0;
         tSkyStr* added = AddFieldCustom1Click(ws, list);
         form.refreshLists();
@@ -330,8 +347,8 @@ void installVocabularyPage(TForm1& form) {
             form.runCommand(QStringLiteral("Menu_Edit"));
         }
     });
-    form.setCommand(QStringLiteral("SaveCurrentXml"), [&ws] { xmlSave1Click(ws); });
-    form.setCommand(QStringLiteral("LoadCurrentXML"), [&form, &ws] {
+    command("SaveCurrentXml", [&ws] { xmlSave1Click(ws); });
+    command("LoadCurrentXML", [&form, &ws] {
         LoadCurrentXML1Click(ws);
         form.repaintLists();
     });
