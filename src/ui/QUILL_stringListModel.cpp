@@ -48,6 +48,12 @@ const QIcon& orphanIcon() {
     return icon;
 }
 
+// The tag, length and line-break errors of a translation.
+const QIcon& translationErrorIcon() {
+    static const QIcon icon = markIcon(QStringLiteral("\u00B6"), QColor(0xC6, 0x28, 0x28));
+    return icon;
+}
+
 const QIcon& duplicateIcon() {
     static const QIcon icon = markIcon(QStringLiteral("="), QColor(0x6a, 0x3d, 0x9a));
     return icon;
@@ -183,6 +189,9 @@ QVariant TStringListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
         if (column == 1 && (e->hasFlag(I::pexWarn) || e->hasFlag(I::pexNoTrans))) return warningIcon();
         if (column == 1 && e->hasFlag(I::nTrans)) return duplicateIcon();
+        if (column == 2 &&
+            (e->hasFlag(I::aliasError) || e->hasFlag(I::stringSizeError) || e->hasFlag(I::stringCRError)))
+            return translationErrorIcon();
         if (column == 3 && e->hasFlag(I::bigWarning)) return bigWarningIcon();
         if (column == 3 && e->hasFlag(I::Warning)) return warningIcon();
         if (column == 4 && e->hasFlag(I::isOrphean)) return orphanIcon();
