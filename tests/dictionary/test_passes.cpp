@@ -358,3 +358,47 @@ TEST(TranslatorRound, MessagesFitTheirUiTexts) {
     for (const QString& line : f.host.log)
         EXPECT_FALSE(line.contains(QLatin1String("Args_Error"))) << line.toStdString();
 }
+
+// "LoadStringAsDest": a second set of tables, in the destination language, gives the translations by string id.
+TEST(LoadStringsAsDest, TablesOfTheDestinationLanguageFillAcceptedEntries) {
+    TDictionaryFixture f;
+    const QString samples = QStringLiteral(QUILL_DATA_DIR "/samples/strings/");
+    for (const char* ext : {"STRINGS", "DLSTRINGS", "ILSTRINGS"}) {
+        QFile source(samples + QStringLiteral("QuillerySampleLocalized_en.%1").arg(QLatin1String(ext)));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        f.dir.write(QStringLiteral("en/QuillerySampleLocalized_en.%1").arg(QLatin1String(ext)), bytes);
+        f.dir.write(QStringLiteral("fr/QuillerySampleLocalized_fr.%1").arg(QLatin1String(ext)), bytes);
+    }
+    ASSERT_TRUE(f.ws.openTableSet(f.dir.file(QStringLiteral("en/QuillerySampleLocalized_en.STRINGS")), false));
+    ASSERT_EQ(f.st().WorkMode, TWorkMode::Strings);
+    ASSERT_FALSE(f.ws.loadedLists[0].empty());
+    tSkyStr* first = f.ws.loadedLists[0][0].get();
+    first->setSTrans(QStringLiteral("Mine"));
+    first->sparams = {sStrParam::translated};
+    const QString fr = f.dir.file(QStringLiteral("fr/QuillerySampleLocalized_fr.STRINGS"));
+
+    f.host.optionAnswers.enqueue(1); // "overwrite_NoTrans"
+    ASSERT_TRUE(loadStringsAsDest(f.ws, fr));
+    EXPECT_EQ(f.host.options.last().dialog, QStringLiteral("TForm6"));
+    EXPECT_EQ(first->gTrans, QStringLiteral("Mine"));
+    const tSkyStr* other = f.ws.loadedLists[0][1].get();
+    EXPECT_EQ(other->gTrans, other->gS);
+    EXPECT_EQ(other->sparams.bits(), bitOf(sStrParam::validated));
+    EXPECT_EQ(vocabularyState(f.ws).overwriteChoice, 1);
+
+    f.host.optionAnswers.enqueue(0); // "overwrite_All"
+    ASSERT_TRUE(loadStringsAsDest(f.ws, fr));
+    EXPECT_EQ(first->gTrans, first->gS);
+    EXPECT_EQ(first->sparams.bits(), bitOf(sStrParam::validated));
+
+    // Cancel, a missing set and the wrong work mode change nothing.
+    f.host.optionAnswers.enqueue(-1);
+    EXPECT_FALSE(loadStringsAsDest(f.ws, fr));
+    EXPECT_FALSE(loadStringsAsDest(f.ws, f.dir.file(QStringLiteral("fr/none_fr.STRINGS"))));
+    QFile::remove(f.dir.file(QStringLiteral("fr/QuillerySampleLocalized_fr.ILSTRINGS")));
+    EXPECT_FALSE(loadStringsAsDest(f.ws, fr));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_LoadStringAsDestFailed")));
+    f.st().WorkMode = TWorkMode::Esp;
+    EXPECT_FALSE(loadStringsAsDest(f.ws, fr));
+}

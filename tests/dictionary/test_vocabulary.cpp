@@ -216,3 +216,22 @@ TEST(Vocabulary, OneWordListHoldsSingleWordsOfTheFirstList) {
     EXPECT_EQ(countListSet(f.ws.vocabularyLists), 0);
     EXPECT_FALSE(f.st().dictionaryModified);
 }
+
+TEST(Vocabulary, DeletingSendsOnlyDictionariesToTheTrashAndReloads) {
+    TDictionaryFixture f;
+    f.writeUser(QStringLiteral("gone_en_fr.sst"), dictBytes({{0, "Hello", "Bonjour"}}));
+    f.writeCache(QStringLiteral("base_en_fr.cache"), cacheBytes({{0, "Door", "Porte"}}));
+    loadVocabulary(f.ws);
+    TVocabularyState& vs = vocabularyState(f.ws);
+    vs.focusedNode = vs.vocab.indexOf(node(f, "base"));
+    EXPECT_FALSE(menuDelete1Click(f.ws)); // caches are not deleted
+    EXPECT_TRUE(QFileInfo::exists(f.dir.file(QStringLiteral("Cache/base_en_fr.cache"))));
+    vs.focusedNode = vs.vocab.indexOf(node(f, "sst_gone"));
+    ASSERT_TRUE(menuDelete1Click(f.ws));
+    EXPECT_FALSE(QFileInfo::exists(f.userFile(QStringLiteral("gone_en_fr.sst"))));
+    EXPECT_EQ(node(f, "sst_gone"), nullptr);
+    EXPECT_EQ(f.ws.vocabularyLists[0].size(), 1u);
+
+    devWorkInProgress(f.ws);
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("Dev WIP")));
+}
