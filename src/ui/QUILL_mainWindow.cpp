@@ -894,6 +894,7 @@ void TForm1::setBusy(bool busy) {
     }
     busy_ = busy;
     if (busy) {
+        emit operationStarted();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         for (QAction* a : actions_)
             a->setEnabled(false);
@@ -912,6 +913,7 @@ void TForm1::setBusy(bool busy) {
         listPages_->setEnabled(true);
         bottomPages_->setEnabled(true);
         updateCommands();
+        emit operationEnded();
     }
 }
 

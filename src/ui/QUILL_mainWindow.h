@@ -101,6 +101,10 @@ signals:
     void documentChanged();
     // The languages or the vocabulary set changed: the Vocabulary tree is rebuilt.
     void vocabularyChanged();
+    // An operation begins (before any pending event runs) or ends. A command may free the document's data while it
+    // runs, so a page that points into that data lets go of it on operationStarted and rebuilds on documentChanged.
+    void operationStarted();
+    void operationEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
