@@ -18,11 +18,20 @@
 TEspTreeModel::TEspTreeModel(TWorkspace& ws, QObject* parent) : QAbstractItemModel(parent), ws_(ws) {}
 
 const tPluginNode* TEspTreeModel::rootNode() const {
-    return ws_.plugin ? &ws_.plugin->tree.root : nullptr;
+    return !detached_ && ws_.plugin ? &ws_.plugin->tree.root : nullptr;
+}
+
+void TEspTreeModel::detach() {
+    if (detached_) return;
+    beginResetModel();
+    detached_ = true;
+    shown_.clear();
+    endResetModel();
 }
 
 void TEspTreeModel::reload() {
     beginResetModel();
+    detached_ = false;
     shown_.clear();
     if (const tPluginNode* root = rootNode()) {
         // Only nodes with hidden children need a list of their own; a plain plugin has none.
@@ -156,6 +165,8 @@ void installEspTreeView(TForm1& form) {
     view->setModel(model);
     if (page->layout()) page->layout()->addWidget(view);
     pageState(form).model = model;
+    QObject::connect(&form, &TForm1::operationStarted, model, &TEspTreeModel::detach);
+    QObject::connect(&form, &TForm1::operationEnded, model, &TEspTreeModel::reload);
     QObject::connect(&form, &TForm1::documentChanged, model, &TEspTreeModel::reload);
     QObject::connect(view, &QTreeView::doubleClicked, view, [&form, model](const QModelIndex& index) {
         const tPluginNode* node = model->nodeAt(index);

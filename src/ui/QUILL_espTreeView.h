@@ -21,6 +21,8 @@ public:
 
     // Rebuilds the model after a document was opened or closed.
     void reload();
+    // Lets go of the tree while a command runs (it may free it); reload() takes it again.
+    void detach();
     tPluginNode* nodeAt(const QModelIndex& index) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -37,6 +39,7 @@ private:
     tPluginNode* visibleChild(const tPluginNode* node, int row) const;
 
     TWorkspace& ws_;
+    bool detached_ = false;
     QHash<const tPluginNode*, std::vector<tPluginNode*>> shown_;
 };
 
