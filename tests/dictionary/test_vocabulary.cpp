@@ -219,6 +219,9 @@ TEST(Vocabulary, OneWordListHoldsSingleWordsOfTheFirstList) {
 
 TEST(Vocabulary, DeletingSendsOnlyDictionariesToTheTrashAndReloads) {
     TDictionaryFixture f;
+    // Some sandboxes make Qt put the trash in the working folder: keep it inside the fixture.
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(f.dir.path());
     f.writeUser(QStringLiteral("gone_en_fr.sst"), dictBytes({{0, "Hello", "Bonjour"}}));
     f.writeCache(QStringLiteral("base_en_fr.cache"), cacheBytes({{0, "Door", "Porte"}}));
     loadVocabulary(f.ws);
@@ -234,4 +237,5 @@ TEST(Vocabulary, DeletingSendsOnlyDictionariesToTheTrashAndReloads) {
 
     devWorkInProgress(f.ws);
     EXPECT_TRUE(f.host.logContains(QStringLiteral("Dev WIP")));
+    QDir::setCurrent(oldCurrent);
 }
