@@ -92,7 +92,8 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
     const uint32_t idOffset = static_cast<uint32_t>(lineIndex + 1) * kIdOffsetStep;
     std::unique_ptr<TwbBSAFile> handle;
     auto readOne = [&](tTableSource source, const QString& loosePath, const QString& lang, int i, tSinkMode mode) {
-        const rTableSink sink{mode};
+        rTableSink sink;
+        sink.mode = mode;
         if (source == tTableSource::loose) {
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(loosePath)}));
             readTableFile(app, loosePath, lists[i], sink, 99, i, idOffset);

@@ -1,6 +1,8 @@
 // The desktop host: Qt dialogs and the main window's log, progress and status.
 #include "ui/QUILL_guiHost.h"
 
+#include "ui/QUILL_dictionaryDialogs.h"
+
 #include "core/QUILL_main.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
@@ -71,6 +73,9 @@ QString TGuiHost::pickFolder(const QString& caption, const QString& start) {
 }
 
 int TGuiHost::chooseOption(rOptionRequest& request) {
+    // The dictionary dialogs have windows of their own; every other request gets the generic choice dialog.
+    int answer = -1;
+    if (app_ && showDictionaryOptionDialog(form_, *app_, request, answer)) return answer;
     QDialog dialog(form_);
     dialog.setWindowTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption);
     auto* layout = new QVBoxLayout(&dialog);

@@ -70,8 +70,8 @@ bool TWorkspace::closeAll() {
     if (!confirmDictionarySave()) return false;
     app.beginOperation(app.uiText(QStringLiteral("Closing")));
     clearLoadedLists();
-    clearListSet(vocabularyLists);
-    vocabulary.reset();
+    // Unloading keeps the remembered apply and overwrite choices, which live with the vocabulary state.
+    unloadVocabulary(*this);
     app.state.WorkMode = TWorkMode::None;
     app.state.currentFileName.clear();
     app.state.currentFilePath.clear();
@@ -79,6 +79,7 @@ bool TWorkspace::closeAll() {
     app.state.openTablesLang.clear();
     app.state.addonHash = 0;
     app.endOperation();
+    scanVocabulary(*this);
     return true;
 }
 

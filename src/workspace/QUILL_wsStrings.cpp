@@ -25,10 +25,11 @@ bool TWorkspace::openTableSet(const QString& path, bool rememberFolder) {
     st.currentFilePath = path;
 
     clearLoadedLists();
+    rTableSink openSink;
+    openSink.mode = tSinkMode::openTables;
     app.beginOperation(app.uiTextFormat(QStringLiteral("FbK_LoadindAddonStr"), {QDir::toNativeSeparators(path)}), true,
                        true);
-    const bool ok = readTableSet(app, loadedLists, folder, parts.name.toLower(), rTableSink{tSinkMode::openTables},
-                                 false, parts.s1);
+    const bool ok = readTableSet(app, loadedLists, folder, parts.name.toLower(), openSink, false, parts.s1);
     if (ok) {
         app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
         addRecentFile(st.recentAddon, path);

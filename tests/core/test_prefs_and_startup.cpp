@@ -218,7 +218,9 @@ TEST(DataList, DropsCommentsBlanksAndOptionallyKeepsKeyValues) {
     EXPECT_TRUE(loadDataList(app, dir.file(QStringLiteral("absent.txt"))).isEmpty());
     // A file that cannot be opened for writing counts as absent.
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    if (!QFileInfo(path).isWritable()) EXPECT_TRUE(loadDataList(app, path).isEmpty());
+    if (!QFileInfo(path).isWritable()) {
+        EXPECT_TRUE(loadDataList(app, path).isEmpty());
+    }
 }
 
 TEST(DataList, DecodesByteOrderMarksAndLineEnds) {

@@ -287,7 +287,9 @@ TEST(PexFormat, EveryTruncationOfARealScriptIsReadSafely) {
                 ASSERT_TRUE(p.ok) << cut;
                 EXPECT_FALSE(p.pex.bodyError.isEmpty()) << cut;
             }
-            if (p.ok) EXPECT_EQ(p.pex.buildPexBytes(p.texts()), full.left(cut)) << cut;
+            if (p.ok) {
+                EXPECT_EQ(p.pex.buildPexBytes(p.texts()), full.left(cut)) << cut;
+            }
         }
     }
 }
