@@ -51,7 +51,7 @@ TEST(EspTreeView, ShowsThePluginTreeWithDimmedRawNodes) {
     EXPECT_TRUE(defs->toPlainText().endsWith(QStringLiteral("Skip:NAVM\nSkip:NAVI")));
 
     ASSERT_TRUE(ws.openPlugin(files[0], false));
-    emit form.documentChanged();
+    form.refreshLists(); // as the window does after a command
     auto* view = form.espTreePage()->findChild<QTreeView*>(QStringLiteral("EspTreeView"));
     ASSERT_NE(view, nullptr);
     QAbstractItemModel* model = view->model();
