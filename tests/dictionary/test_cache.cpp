@@ -110,8 +110,8 @@ TEST_F(CacheFixture, MissingDestinationTableMeansNothingIsRead) {
 }
 
 TEST_F(CacheFixture, ArchivedTablesAreReadAndALooseCopyWins) {
-    rBsaSpec spec;
-    spec.flags = 0x7;
+    rBsaSpec archiveLayout;
+    archiveLayout.flags = 0x7;
     std::vector<rBsaFileSpec> files;
     for (const char* lang : {"en", "fr"})
         for (int i = 0; i < 3; ++i) {
@@ -119,8 +119,8 @@ TEST_F(CacheFixture, ArchivedTablesAreReadAndALooseCopyWins) {
             files.push_back({QString("dlcrobot_%1%2").arg(lang, ext[i]),
                              buildUtf8Table(i, {{uint32_t(i + 1), QString("%1 archived %2").arg(lang).arg(i)}})});
         }
-    spec.folders.push_back({"strings", files});
-    writeAll(data() + "DLCRobot.bsa", buildBsa(spec));
+    archiveLayout.folders.push_back({"strings", files});
+    writeAll(data() + "DLCRobot.bsa", buildBsa(archiveLayout));
     writeAll(strings() + "DLCRobot_FR.STRINGS", buildUtf8Table(0, {{1, "fr loose"}}));
     const rVocabularySources where = findVocabularySources(strings(), "dlcrobot", "en", "fr");
     ASSERT_TRUE(where.complete());

@@ -142,12 +142,12 @@ TEST(MenuFile, NamesSplitAtTheLastUnderscoreAndANameWithoutOneStillOpens) {
 
 TEST(MenuFile, ArchiveLookupUsesTheArchiveNameAndSourceLanguage) {
     TMenuWorkspace t;
-    rBsaSpec spec;
-    spec.folders.push_back(
+    rBsaSpec archiveLayout;
+    archiveLayout.folders.push_back(
         {QStringLiteral("interface\\translations"),
          {{QStringLiteral("mods_en.txt"), utf16(kText, false, true)},
           {QStringLiteral("mods_de.txt"), utf16(QStringLiteral("$Title\tDeutsch\r\n"), false, true)}}});
-    const QString archive = t.dir.write(QStringLiteral("Data/Mods.bsa"), buildBsa(spec));
+    const QString archive = t.dir.write(QStringLiteral("Data/Mods.bsa"), buildBsa(archiveLayout));
     ASSERT_TRUE(t.ws.loadMenuFile(archive));
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("Mods"));
     EXPECT_EQ(t.sources(), (QStringList{QStringLiteral("Caf\u00e9 \u2013 menu"), QStringLiteral("Second line")}));

@@ -27,13 +27,13 @@ QString writeTemp(const QTemporaryDir& dir, const QString& name, const QByteArra
 }
 
 rBsaSpec stringsArchive(uint32_t version, uint32_t flags) {
-    rBsaSpec spec;
-    spec.version = version;
-    spec.flags = flags;
-    spec.folders.push_back({"meshes", {{"a.nif", "mesh"}}});
-    spec.folders.push_back(
+    rBsaSpec archiveLayout;
+    archiveLayout.version = version;
+    archiveLayout.flags = flags;
+    archiveLayout.folders.push_back({"meshes", {{"a.nif", "mesh"}}});
+    archiveLayout.folders.push_back(
         {"strings", {{"mymod_en.strings", "stored or packed"}, {"mymod_en.dlstrings", QByteArray(5000, 'd')}}});
-    return spec;
+    return archiveLayout;
 }
 
 } // namespace
@@ -96,10 +96,10 @@ TEST(BsaRealArchives, Versions103And104GiveTheLicenseAnd105IsRefused) {
 TEST(BsaEntries, StoredAndCompressedByDefaultWithBit30Inversion) {
     for (uint32_t flags : {0x3u, 0x7u}) {
         for (bool invert : {false, true}) {
-            rBsaSpec spec = stringsArchive(104, flags);
-            for (auto& file : spec.folders[1].files)
+            rBsaSpec archiveLayout = stringsArchive(104, flags);
+            for (auto& file : archiveLayout.folders[1].files)
                 file.invert = invert;
-            const QByteArray bytes = buildBsa(spec);
+            const QByteArray bytes = buildBsa(archiveLayout);
             auto archive = TwbBSAFile::openForFolder(bytes, "t.bsa", "Strings");
             const TwbBSAFileRec* rec = archive->findFile("MyMod_EN.DLSTRINGS");
             ASSERT_NE(rec, nullptr);
@@ -113,16 +113,16 @@ TEST(BsaEntries, StoredAndCompressedByDefaultWithBit30Inversion) {
 }
 
 TEST(BsaEntries, CompressedByDefaultWithBit30GivesStoredBytesAsTheyAre) {
-    rBsaSpec spec;
-    spec.flags = 0x7;
-    spec.folders.push_back({"strings", {{"x.strings", QByteArray("\x78\x9c raw", 6), true}}});
-    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    rBsaSpec archiveLayout;
+    archiveLayout.flags = 0x7;
+    archiveLayout.folders.push_back({"strings", {{"x.strings", QByteArray("\x78\x9c raw", 6), true}}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(archiveLayout), "t.bsa", "strings");
     EXPECT_EQ(archive->readFileData(*archive->findFile("x.strings")), QByteArray("\x78\x9c raw", 6));
 }
 
 TEST(BsaEntries, StoredSizeFourGivesAZeroFilledBufferAndLyingSizesAreRefused) {
-    rBsaSpec spec;
-    spec.flags = 0x7;
+    rBsaSpec archiveLayout;
+    archiveLayout.flags = 0x7;
     rBsaFileSpec empty{"empty.strings", {}};
     empty.uncompressedSizeOverride = 10;
     rBsaFileSpec liar{"liar.strings", "some text to pack"};
@@ -131,8 +131,8 @@ TEST(BsaEntries, StoredSizeFourGivesAZeroFilledBufferAndLyingSizesAreRefused) {
     shortSize.uncompressedSizeOverride = 5;
     rBsaFileSpec pastEnd{"past.strings", "abc"};
     pastEnd.sizeOverride = 1000000;
-    spec.folders.push_back({"strings", {empty, liar, shortSize, pastEnd}});
-    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    archiveLayout.folders.push_back({"strings", {empty, liar, shortSize, pastEnd}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(archiveLayout), "t.bsa", "strings");
     EXPECT_EQ(archive->readFileData(*archive->findFile("empty.strings")), QByteArray(10, '\0'));
     EXPECT_THROW(archive->readFileData(*archive->findFile("liar.strings")), TQuillError);
     EXPECT_THROW(archive->readFileData(*archive->findFile("short.strings")), TQuillError);
@@ -141,8 +141,8 @@ TEST(BsaEntries, StoredSizeFourGivesAZeroFilledBufferAndLyingSizesAreRefused) {
 
 TEST(BsaEntries, EmbeddedNamesOfVersion104AreSkipped) {
     for (uint32_t flags : {0x103u, 0x107u}) {
-        rBsaSpec spec = stringsArchive(104, flags);
-        auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+        rBsaSpec archiveLayout = stringsArchive(104, flags);
+        auto archive = TwbBSAFile::openForFolder(buildBsa(archiveLayout), "t.bsa", "strings");
         EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.strings")), "stored or packed") << flags;
         EXPECT_EQ(archive->readFileData(*archive->findFile("mymod_en.dlstrings")), QByteArray(5000, 'd'));
     }
@@ -153,10 +153,10 @@ TEST(BsaEntries, EmbeddedNamesOfVersion104AreSkipped) {
 }
 
 TEST(BsaFolders, FirstOfTwoEqualFoldersIsUsedAndMissingFoldersFindNothing) {
-    rBsaSpec spec;
-    spec.folders.push_back({"strings", {{"a.strings", "first"}}});
-    spec.folders.push_back({"strings", {{"a.strings", "second"}, {"b.strings", "only second"}}});
-    const QByteArray bytes = buildBsa(spec);
+    rBsaSpec archiveLayout;
+    archiveLayout.folders.push_back({"strings", {{"a.strings", "first"}}});
+    archiveLayout.folders.push_back({"strings", {{"a.strings", "second"}, {"b.strings", "only second"}}});
+    const QByteArray bytes = buildBsa(archiveLayout);
     auto archive = TwbBSAFile::openForFolder(bytes, "t.bsa", "strings");
     EXPECT_EQ(archive->readFileData(*archive->findFile("a.strings")), "first");
     EXPECT_EQ(archive->findFile("b.strings"), nullptr);
@@ -167,9 +167,9 @@ TEST(BsaFolders, FirstOfTwoEqualFoldersIsUsedAndMissingFoldersFindNothing) {
 }
 
 TEST(BsaFolders, DuplicateFileHashesReturnTheLastHit) {
-    rBsaSpec spec;
-    spec.folders.push_back({"strings", {{"a.strings", "one"}, {"A.STRINGS", "two"}}});
-    auto archive = TwbBSAFile::openForFolder(buildBsa(spec), "t.bsa", "strings");
+    rBsaSpec archiveLayout;
+    archiveLayout.folders.push_back({"strings", {{"a.strings", "one"}, {"A.STRINGS", "two"}}});
+    auto archive = TwbBSAFile::openForFolder(buildBsa(archiveLayout), "t.bsa", "strings");
     EXPECT_EQ(archive->readFileData(*archive->findFile("a.strings")), "two");
 }
 
@@ -198,17 +198,17 @@ TEST(BsaHeader, BadSignatureVersionOffsetAndTruncationAreClearErrors) {
     for (qsizetype cut : {12, 36, 50, 70})
         EXPECT_THROW(TwbBSAFile::openForFolder(good.left(cut), "cut.bsa", "strings"), TQuillError) << cut;
     // A folder offset pointing outside the file.
-    rBsaSpec spec = stringsArchive(104, 3);
-    QByteArray wild = buildBsa(spec);
+    rBsaSpec archiveLayout = stringsArchive(104, 3);
+    QByteArray wild = buildBsa(archiveLayout);
     wild[36 + 16 + 12 + 3] = 0x7F; // the strings folder's offset
     EXPECT_THROW(TwbBSAFile::openForFolder(wild, "wild.bsa", "strings"), TQuillError);
 }
 
 TEST(BsaLookup, HandleIsReusedAndReopenedForAnotherFolderOrMissingArchive) {
     QTemporaryDir dir;
-    rBsaSpec spec = stringsArchive(104, 7);
-    spec.folders.push_back({"interface\\translations", {{"mymod_en.txt", "menu"}}});
-    const QString path = writeTemp(dir, "MyMod.bsa", buildBsa(spec));
+    rBsaSpec archiveLayout = stringsArchive(104, 7);
+    archiveLayout.folders.push_back({"interface\\translations", {{"mymod_en.txt", "menu"}}});
+    const QString path = writeTemp(dir, "MyMod.bsa", buildBsa(archiveLayout));
     std::unique_ptr<TwbBSAFile> handle;
     QByteArray bytes;
     EXPECT_TRUE(findArchiveFile(handle, path, true, ".strings", "mymod_en", "strings", &bytes));

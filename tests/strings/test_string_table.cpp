@@ -230,13 +230,13 @@ TEST_F(Fixture, ReadTableSetNeedsAllThreeTablesAndFindsNamesInAnyCase) {
 
 TEST_F(Fixture, ReadTableSetTakesArchivedTablesAndALooseCopyWins) {
     const QString data = folder() + "Data/";
-    rBsaSpec spec;
-    spec.flags = 0x7;
-    spec.folders.push_back({"strings",
+    rBsaSpec archiveLayout;
+    archiveLayout.flags = 0x7;
+    archiveLayout.folders.push_back({"strings",
                             {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
                              {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
                              {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
-    writeAll(data + "MyMod.bsa", buildBsa(spec));
+    writeAll(data + "MyMod.bsa", buildBsa(archiveLayout));
     writeAll(data + "Strings/mymod_en.strings", buildUtf8Table(0, {{1, "Loose"}}));
     tListSet lists;
     EXPECT_FALSE(readTableSet(app, lists, data + "Strings/", "mymod", rTableSink{tSinkMode::openTables}, false, "en"));

@@ -19,19 +19,19 @@ QByteArray zlibCompress(const QByteArray& data) {
 
 } // namespace
 
-QByteArray buildBsa(const rBsaSpec& spec) {
+QByteArray buildBsa(const rBsaSpec& archiveLayout) {
     uint32_t totalFolderNames = 0, totalFileNames = 0, fileCount = 0;
-    for (const auto& folder : spec.folders) {
+    for (const auto& folder : archiveLayout.folders) {
         totalFolderNames += static_cast<uint32_t>(folder.name.toLatin1().size() + 1);
         for (const auto& file : folder.files)
             totalFileNames += static_cast<uint32_t>(file.name.toLatin1().size() + 1);
         fileCount += static_cast<uint32_t>(folder.files.size());
     }
     QByteArray out("BSA\0", 4);
-    binary_out::u32le(out, spec.version);
-    binary_out::u32le(out, spec.headerSize);
-    binary_out::u32le(out, spec.flags);
-    binary_out::u32le(out, static_cast<uint32_t>(spec.folders.size()));
+    binary_out::u32le(out, archiveLayout.version);
+    binary_out::u32le(out, archiveLayout.headerSize);
+    binary_out::u32le(out, archiveLayout.flags);
+    binary_out::u32le(out, static_cast<uint32_t>(archiveLayout.folders.size()));
     binary_out::u32le(out, fileCount);
     binary_out::u32le(out, totalFolderNames);
     binary_out::u32le(out, totalFileNames);
@@ -39,15 +39,15 @@ QByteArray buildBsa(const rBsaSpec& spec) {
 
     // Folder records, patched once the blocks' positions are known.
     const qsizetype folderRecords = out.size();
-    for (const auto& folder : spec.folders) {
+    for (const auto& folder : archiveLayout.folders) {
         const uint64_t hash = folder.name.isEmpty() ? 0 : bsaNameHash(folder.name, true);
         binary_out::u64(out, hash, false);
         binary_out::u32le(out, static_cast<uint32_t>(folder.files.size()));
         binary_out::u32le(out, 0);
     }
     std::vector<qsizetype> fileRecordAt;
-    for (size_t f = 0; f < spec.folders.size(); ++f) {
-        const auto& folder = spec.folders[f];
+    for (size_t f = 0; f < archiveLayout.folders.size(); ++f) {
+        const auto& folder = archiveLayout.folders[f];
         binary_out::patchU32le(out, folderRecords + static_cast<qsizetype>(f) * 16 + 12,
                                static_cast<uint32_t>(out.size()) + totalFileNames);
         const QByteArray name = folder.name.toLatin1();
@@ -61,17 +61,17 @@ QByteArray buildBsa(const rBsaSpec& spec) {
             binary_out::u32le(out, 0);
         }
     }
-    for (const auto& folder : spec.folders)
+    for (const auto& folder : archiveLayout.folders)
         for (const auto& file : folder.files) {
             out.append(file.name.toLatin1());
             out.append('\0');
         }
     size_t index = 0;
-    const bool byDefault = (spec.flags & 0x4) != 0;
-    for (const auto& folder : spec.folders)
+    const bool byDefault = (archiveLayout.flags & 0x4) != 0;
+    for (const auto& folder : archiveLayout.folders)
         for (const auto& file : folder.files) {
             const qsizetype start = out.size();
-            if (spec.version == 104 && (spec.flags & 0x100)) {
+            if (archiveLayout.version == 104 && (archiveLayout.flags & 0x100)) {
                 const QByteArray path = (folder.name + QLatin1Char('\\') + file.name).toLatin1();
                 binary_out::u8(out, static_cast<uint8_t>(path.size()));
                 out.append(path);

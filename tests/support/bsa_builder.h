@@ -27,4 +27,4 @@ struct rBsaSpec {
     std::vector<rBsaFolderSpec> folders;
 };
 
-QByteArray buildBsa(const rBsaSpec& spec);
+QByteArray buildBsa(const rBsaSpec& archiveLayout);
