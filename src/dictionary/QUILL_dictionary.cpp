@@ -355,25 +355,6 @@ uint32_t computeAddonHash(const tListSet& lists) {
     return h;
 }
 
-bool backupDictionary(TAppContext& app, const QString& fileName) {
-    const TAppState& st = app.state;
-    const QString from = st.userDictionaryFolder + fileName;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    QDir().mkpath(st.dictionaryBackupFolder);
-    const QString base = st.dictionaryBackupFolder + fileName + QLatin1Char('.') + stamp;
-    // Like the shell's move, a name already taken gets a number rather than being replaced.
-    QString to = base;
-    for (int n = 2; QFileInfo::exists(to); ++n)
-        to = base + QStringLiteral(" (%1)").arg(n);
-    bool ok = QFile::rename(from, to);
-    if (!ok && QFile::copy(from, to)) {
-        ok = QFile::remove(from);
-        if (!ok) QFile::remove(to);
-    }
-    if (!ok) app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {fileName}), true, dbOk);
-    return ok;
-}
-
 void pruneDictionaryBackups(const TAppState& state, const QString& fileName) {
     QDir dir(state.dictionaryBackupFolder);
     QStringList names = dir.entryList({fileName + QStringLiteral(".*")}, QDir::Files);

@@ -126,8 +126,7 @@ inline QString customDictionaryName() {
     return QStringLiteral("_userCustomDictionary");
 }
 
-// Backups: moves UserDictionary/f to UserDictionary/Backup/f.yyyy_mm_dd_hh_nn_ss (renamed when taken).
-bool backupDictionary(TAppContext& app, const QString& fileName);
+// Backups: `backupDictionary` (strings/QUILL_backup.h) moves UserDictionary/f to the backup folder.
 // Keeps at most sstbackupCount backups of `fileName`, deleting the oldest.
 void pruneDictionaryBackups(const TAppState& state, const QString& fileName);
 

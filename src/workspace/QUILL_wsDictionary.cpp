@@ -1,6 +1,8 @@
 // Workspace commands for dictionaries, the vocabulary, the translation passes and the XML exchange.
 #include "workspace/QUILL_wsDictionary.h"
 
+#include "strings/QUILL_backup.h"
+
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "dictionary/QUILL_dictionary.h"
@@ -94,7 +96,7 @@ bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
     TAppContext& app = ws.app;
     const TAppState& st = app.state;
     if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName))
-        quilldict::backupDictionary(app, fileName);
+        backupDictionary(app, fileName);
     quilldict::pruneDictionaryBackups(st, fileName);
     QDir().mkpath(st.userDictionaryFolder);
     if (quilldict::writeDictionary(app, ws.loadedLists, st.userDictionaryFolder + fileName)) {

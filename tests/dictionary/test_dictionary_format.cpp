@@ -2,6 +2,8 @@
 // files, the sorted batch and the backups.
 #include "test_dictionary_support.h"
 
+#include "strings/QUILL_backup.h"
+
 #include <QDir>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
