@@ -4,12 +4,39 @@
 #include "core/QUILL_main.h"
 #include "plugin/QUILL_espDefinition.h"
 
+#include <QHash>
 #include <QVariant>
 #include <algorithm>
+
+namespace {
+
+// The size reference of each (record, field) pair, looked up once per pair: the lookup builds and compares texts.
+class TFieldSizeCache {
+public:
+    explicit TFieldSizeCache(const TRecordDefinitions& defs) : defs_(defs) {}
+    void assign(sHeaderSig recordSig, tField& field) {
+        const uint64_t key = (static_cast<uint64_t>(recordSig.asUint()) << 32) | field.header.name.asUint();
+        const auto it = known_.constFind(key);
+        if (it != known_.constEnd()) {
+            field.maxStrSize = it->first;
+            field.hasCR = it->second;
+            return;
+        }
+        defs_.assignFieldSizeRef(recordSig, field);
+        known_.insert(key, {field.maxStrSize, field.hasCR});
+    }
+
+private:
+    const TRecordDefinitions& defs_;
+    QHash<uint64_t, std::pair<int, bool>> known_;
+};
+
+} // namespace
 
 rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, const rCodepage& codepage,
                                          const TRecordDefinitions& defs) {
     rPluginStringCounts counts;
+    TFieldSizeCache sizes(defs);
     tree.forEach([&](tPluginNode& node) {
         trecord* r = node.record();
         if (!r) return;
@@ -28,7 +55,7 @@ rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, con
                                                    sStrInternalParams{}, nullptr, true);
             entry->AssignEspdata(r, &field);
             field.sk = entry.get();
-            defs.assignFieldSizeRef(r->header.name, field);
+            sizes.assign(r->header.name, field);
             lists[list].push_back(std::move(entry));
         }
     });
@@ -37,6 +64,7 @@ rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, con
 
 rPluginStringCounts collectStringRefs(tPluginTree& tree, tListSet& lists, const TRecordDefinitions& defs) {
     rPluginStringCounts counts;
+    TFieldSizeCache sizes(defs);
     tree.forEach([&](tPluginNode& node) {
         trecord* r = node.record();
         if (!r) return;
@@ -52,7 +80,7 @@ rPluginStringCounts collectStringRefs(tPluginTree& tree, tListSet& lists, const 
             field.sk = entry.get();
             ++counts.records;
             ++counts.fields;
-            defs.assignFieldSizeRef(r->header.name, field);
+            sizes.assign(r->header.name, field);
             lists[list].push_back(std::move(entry));
         }
     });

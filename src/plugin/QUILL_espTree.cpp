@@ -64,17 +64,34 @@ bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
     return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
 }
 
+// One inflate state per thread, reset for each record: setting one up allocates, and a plugin holds many
+// compressed records.
+class TInflater {
+public:
+    TInflater() { ready_ = inflateInit(&zs_) == Z_OK; }
+    ~TInflater() {
+        if (ready_) inflateEnd(&zs_);
+    }
+    TInflater(const TInflater&) = delete;
+    TInflater& operator=(const TInflater&) = delete;
+    z_stream* reset() { return ready_ && inflateReset(&zs_) == Z_OK ? &zs_ : nullptr; }
+
+private:
+    z_stream zs_{};
+    bool ready_ = false;
+};
+
 bool inflateExactly(QByteArrayView in, QByteArray& out, uint32_t size) {
     out.resize(static_cast<qsizetype>(size));
-    z_stream zs{};
-    if (inflateInit(&zs) != Z_OK) return false;
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    zs.avail_in = static_cast<uInt>(in.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = size;
-    const int rc = inflate(&zs, Z_FINISH);
-    const uLong produced = zs.total_out;
-    inflateEnd(&zs);
+    thread_local TInflater inflater;
+    z_stream* zs = inflater.reset();
+    if (!zs) return false;
+    zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    zs->avail_in = static_cast<uInt>(in.size());
+    zs->next_out = reinterpret_cast<Bytef*>(out.data());
+    zs->avail_out = size;
+    const int rc = inflate(zs, Z_FINISH);
+    const uLong produced = zs->total_out;
     // The stream must end exactly at the announced size: shorter or longer output means the record is damaged.
     return rc == Z_STREAM_END && produced == size;
 }
