@@ -197,13 +197,24 @@ void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx)
     const uint32_t size = cursor.u32le();
     if (size == 0) return;
     const QByteArrayView stream = data.sliced(4);
-    if (!plausibleInflatedSize(size, stream.size()) || !inflateExactly(stream, inflated, size)) {
+    // Most compressed records hold no text: they are inflated into a reused buffer and only their name is kept.
+    thread_local QByteArray scratch;
+    if (!plausibleInflatedSize(size, stream.size()) || !inflateExactly(stream, scratch, size)) {
         inflated.clear();
         if (ctx.inflateFailed) ctx.inflateFailed(*this);
         rawRec = true;
         return;
     }
-    parseFields(inflated, ctx);
+    QByteArrayView edid;
+    if (ctx.defs && !anyFieldNamed(scratch, *ctx.defs, edid)) {
+        rawRec = true;
+        edidNameString = viewBytes(withoutLastByte(edid));
+        edidNameString = QByteArray(edidNameString.constData(), edidNameString.size());
+    } else {
+        inflated = std::move(scratch);
+        scratch = QByteArray();
+        parseFields(inflated, ctx);
+    }
     const uint16_t zlibHeader =
         stream.size() >= 2
             ? static_cast<uint16_t>(static_cast<uint8_t>(stream[0]) | (static_cast<uint8_t>(stream[1]) << 8))
