@@ -31,13 +31,21 @@ private:
     QHash<uint64_t, std::pair<int, bool>> known_;
 };
 
+// Every node below `node` in pre-order, as tPluginTree::forEach walks them, without a call through std::function.
+template <typename Visit> void walkNodes(tPluginNode& node, const Visit& visit) {
+    for (auto& child : node.children) {
+        visit(*child);
+        walkNodes(*child, visit);
+    }
+}
+
 } // namespace
 
 rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, const rCodepage& codepage,
                                          const TRecordDefinitions& defs) {
     rPluginStringCounts counts;
     TFieldSizeCache sizes(defs);
-    tree.forEach([&](tPluginNode& node) {
+    walkNodes(tree.root, [&](tPluginNode& node) {
         trecord* r = node.record();
         if (!r) return;
         bool counted = false;

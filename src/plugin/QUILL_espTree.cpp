@@ -35,9 +35,10 @@ QByteArrayView withoutLastByte(QByteArrayView data) {
 
 // Walks the fields' headers as parseFields does (same bounds, same XXXX rule) and tells whether any field's
 // signature is named by a definition; records with none are raw whatever they hold and need no field objects.
-// The last non-empty EDID is noted on the way, as parseFields would keep it.
-bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArrayView& edid) {
+// The last non-empty EDID is noted on the way, as parseFields would keep it, and the fields are counted.
+bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArrayView& edid, size_t* count = nullptr) {
     TBinaryCursor cursor(data);
+    size_t fields = 0;
     uint32_t pending = 0;
     bool named = false;
     while (!cursor.atEnd()) {
@@ -55,7 +56,9 @@ bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArr
             edid = fieldData;
         }
         named = named || defs.namesField(sig);
+        ++fields;
     }
+    if (count) *count = fields;
     return named;
 }
 
@@ -156,10 +159,12 @@ void trecord::clearFields() {
 void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
     rawRec = true;
     QByteArrayView edid;
-    if (ctx.defs && !anyFieldNamed(data, *ctx.defs, edid)) {
+    size_t count = 0;
+    if (ctx.defs && !anyFieldNamed(data, *ctx.defs, edid, &count)) {
         edidNameString = viewBytes(withoutLastByte(edid));
         return;
     }
+    fList.reserve(count);
     TBinaryCursor cursor(data);
     uint32_t pending = 0;
     while (!cursor.atEnd()) {
