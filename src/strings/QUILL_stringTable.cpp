@@ -214,11 +214,6 @@ QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& ent
 
 QByteArray buildStringTable(const std::vector<rTableText>& entries, int listIndex, const rCodepage& codepage) {
     const bool prefixed = isLengthPrefixed(listIndex);
-    QByteArray directory;
-    directory.reserve(static_cast<qsizetype>(entries.size()) * 8 + 8);
-    binary_out::u32le(directory, static_cast<uint32_t>(entries.size()));
-    binary_out::u32le(directory, 0); // data size, patched below
-    QByteArray data;
     QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
 
     // Identical translations share one data entry; texts differing in letter case are different texts. The
@@ -239,7 +234,31 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
     std::vector<rSlot> lookup(capacity);
     std::vector<uint32_t> offsets(entries.size(), 0);
 
+    // One buffer holds the header, the directory (filled in as the entries go) and then the data, so the data is
+    // never copied behind the directory. Offsets count from the start of the data.
+    const qsizetype dataStart = 8 + static_cast<qsizetype>(entries.size()) * 8;
+    // Room for mostly one-byte text with a quarter to spare, and for the encoder's worst case on the longest text,
+    // so a typical table is never moved while it grows.
+    qsizetype textUnits = 0, longest = 0;
+    for (const rTableText& e : entries) {
+        textUnits += e.text.size();
+        longest = std::max(longest, e.text.size());
+    }
+    QByteArray out;
+    out.reserve(dataStart + textUnits + textUnits / 4 + 3 * longest +
+                static_cast<qsizetype>(entries.size()) * (prefixed ? 5 : 1) + 16);
+    out.resize(dataStart);
+    const auto putU32 = [&out](qsizetype at, uint32_t v) {
+        v = qToLittleEndian(v);
+        std::memcpy(out.data() + at, &v, 4);
+    };
+    putU32(0, static_cast<uint32_t>(entries.size()));
+
     for (size_t k = 0; k < entries.size(); ++k) {
+#if defined(__GNUC__) || defined(__clang__)
+        // The slots are reached in no order: ask for a later entry's slot while this one is placed.
+        if (k + 16 < entries.size()) __builtin_prefetch(&lookup[entries[k + 16].hash & mask]);
+#endif
         const rTableText& e = entries[k];
         size_t slot = e.hash & mask;
         int64_t same = -1;
@@ -254,40 +273,39 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
         if (same >= 0) {
             offset = offsets[static_cast<size_t>(same)];
         } else {
-            const qsizetype entryStart = data.size();
-            if (prefixed) binary_out::u32le(data, 0); // patched once the length is known
-            const qsizetype textStart = data.size();
+            const qsizetype entryStart = out.size();
+            if (prefixed) binary_out::u32le(out, 0); // patched once the length is known
+            const qsizetype textStart = out.size();
             if (codepage.isUtf8) {
                 const qsizetype room = utf8.requiredSpace(e.text.size());
-                if (data.capacity() < textStart + room + 1)
-                    data.reserve(std::max(textStart + room + 1, data.capacity() * 2));
-                data.resize(textStart + room);
-                char* end = utf8.appendToBuffer(data.data() + textStart, e.text);
-                data.resize(end - data.constData());
+                if (out.capacity() < textStart + room + 1)
+                    out.reserve(std::max(textStart + room + 1, out.capacity() * 2));
+                out.resize(textStart + room);
+                char* end = utf8.appendToBuffer(out.data() + textStart, e.text);
+                out.resize(end - out.constData());
             } else {
-                data.append(encodeText(e.text, codepage));
+                out.append(encodeText(e.text, codepage));
             }
-            const qsizetype encodedSize = data.size() - textStart;
+            const qsizetype encodedSize = out.size() - textStart;
             if (encodedSize + 1 > kMaxEntryBytes)
                 throw TEntryTooLong(e.id, encodedSize + 1,
                                     QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
                                         .arg(idText(e.id))
                                         .arg(encodedSize + 1)
                                         .arg(kMaxEntryBytes));
-            if (static_cast<quint64>(data.size()) + 1 > 0xFFFFFFFFull)
+            if (static_cast<quint64>(out.size() - dataStart) + 1 > 0xFFFFFFFFull)
                 throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
-            data.append('\0');
-            if (prefixed) binary_out::patchU32le(data, entryStart, static_cast<uint32_t>(encodedSize + 1));
-            offset = static_cast<uint32_t>(entryStart);
+            out.append('\0');
+            if (prefixed) putU32(entryStart, static_cast<uint32_t>(encodedSize + 1));
+            offset = static_cast<uint32_t>(entryStart - dataStart);
             lookup[slot] = {e.hash, static_cast<int32_t>(k)};
         }
         offsets[k] = offset;
-        binary_out::u32le(directory, e.id);
-        binary_out::u32le(directory, offset);
+        putU32(8 + static_cast<qsizetype>(k) * 8, e.id);
+        putU32(12 + static_cast<qsizetype>(k) * 8, offset);
     }
-    binary_out::patchU32le(directory, 4, static_cast<uint32_t>(data.size()));
-    directory.append(data);
-    return directory;
+    putU32(4, static_cast<uint32_t>(out.size() - dataStart));
+    return out;
 }
 
 qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QString& name, int score, int listIndex,
