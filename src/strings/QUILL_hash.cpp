@@ -71,20 +71,42 @@ QString punctuationToSpace(QStringView text) {
 }
 
 void addWordHashes(QStringView text, QList<uint32_t>& hashes) {
-    const QString clean = punctuationToSpace(text);
-    QString word;
-    auto flush = [&]() -> bool {
-        if (word.size() > 2) hashes.append(textHash(word.toLower()));
-        word.clear();
+    // Words are split at spaces, line feeds and punctuation; carriage returns are dropped. An ASCII word is hashed
+    // as it is lower-cased, without building it; any other word goes through the full lower-casing.
+    qsizetype wordStart = 0;
+    uint32_t asciiHash = kTextHashSeed;
+    qsizetype length = 0;
+    bool ascii = true;
+    auto flush = [&](qsizetype end) -> bool {
+        if (length > 2) {
+            if (ascii) {
+                hashes.append(asciiHash);
+            } else {
+                QString word = text.mid(wordStart, end - wordStart).toString();
+                word.remove(QLatin1Char('\r'));
+                hashes.append(textHash(word.toLower()));
+            }
+        }
+        asciiHash = kTextHashSeed;
+        length = 0;
+        ascii = true;
+        wordStart = end + 1;
         return hashes.size() > 30;
     };
-    for (const QChar c : clean) {
-        if (c == QLatin1Char('\r')) continue;
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\n')) {
-            if (flush()) return;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r') continue;
+        if (c == u' ' || c == u'\n' || isPunctuation(c)) {
+            if (flush(i)) return;
+            continue;
+        }
+        ++length;
+        if (c < 128) {
+            const char16_t lower = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+            asciiHash = (asciiHash ^ (lower & 0xFFu)) * kTextHashPrime;
         } else {
-            word.append(c);
+            ascii = false;
         }
     }
-    flush();
+    flush(text.size());
 }

@@ -74,3 +74,14 @@ TEST(WordHashes, ShortWordsSkippedAndCappedAt31) {
     addWordHashes(many, hashes);
     EXPECT_EQ(hashes.size(), 31);
 }
+
+TEST(WordHashes, AsciiAndNonAsciiWordsHashTheirLowerCase) {
+    QList<uint32_t> hashes;
+    addWordHashes(u"ÉCOLE Straße\r\nCAFÉ déjà-vu Ab\rCD", hashes);
+    ASSERT_EQ(hashes.size(), 5);
+    EXPECT_EQ(hashes[0], textHash(QStringLiteral("ÉCOLE").toLower()));
+    EXPECT_EQ(hashes[1], textHash(QStringLiteral("straße")));
+    EXPECT_EQ(hashes[2], textHash(QStringLiteral("café")));
+    EXPECT_EQ(hashes[3], textHash(QStringLiteral("déjà-vu")));
+    EXPECT_EQ(hashes[4], textHash(u"abcd")); // a carriage return inside a word is dropped
+}
