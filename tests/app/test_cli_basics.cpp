@@ -1,29 +1,20 @@
 // The command line's contract: usage, version, exit statuses.
+#include "cli_runner.h"
 #include "temp_program_dir.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct rRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-rRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+rCliRun runCli(const QStringList& args) {
+    return runQuilleryCli(args, 60000);
 }
 
 } // namespace
 
 TEST(CliBasics, UsageVersionAndWrongUsage) {
     EXPECT_EQ(runCli({"--help"}).status, 0);
-    const rRun version = runCli({"--version"});
+    const rCliRun version = runCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.startsWith("quillery-cli "));
     EXPECT_EQ(runCli({}).status, 2);
@@ -34,7 +25,7 @@ TEST(CliBasics, MissingOrUnknownFilesFailWithStatusOne) {
     TTempProgramDir dir;
     EXPECT_EQ(runCli({"--program-dir", dir.path(), dir.file("missing.esp")}).status, 1);
     const QString other = dir.write("archive.ba2", "BTDX");
-    const rRun r = runCli({"--program-dir", dir.path(), other});
+    const rCliRun r = runCli({"--program-dir", dir.path(), other});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.isEmpty());
     // A step name that does not exist is wrong usage.

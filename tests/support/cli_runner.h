@@ -1,0 +1,20 @@
+// Runs the built quillery-cli for command-line tests.
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+struct rCliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+inline rCliRun runQuilleryCli(const QStringList& args, int timeoutMs = 120000) {
+    QProcess p;
+    p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
+    p.waitForFinished(timeoutMs);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
