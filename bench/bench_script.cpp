@@ -96,8 +96,8 @@ void BM_WriteScript(benchmark::State& state) {
     pex.resetPex();
     pex.loadPexFile(f.path, nullptr);
     QStringList texts;
-    for (const rPex& e : pex.pexStringTable)
-        texts << e.s + QStringLiteral(" (fr)");
+    for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
+        texts << pex.pexText(static_cast<uint32_t>(i)) + QStringLiteral(" (fr)");
     const QString out = f.dir.path() + QStringLiteral("out.pex");
     for (auto _ : state) {
         const double t0 = now();

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pex.resetPex();
     if (!pex.parsePex(bytes, nullptr)) return 0;
     QStringList texts;
-    for (const rPex& entry : pex.pexStringTable)
-        texts << entry.s;
+    for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
+        texts << pex.pexText(static_cast<uint32_t>(i));
     if (pex.buildPexBytes(texts) != bytes) std::abort();
     ensureListing(pex);
     // Open every marker once: the rebuilt listings must stay consistent.

@@ -4,6 +4,8 @@
 
 #include "script/QUILL_scriptPex.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kSeparator = QString(41, QLatin1Char('-'));
@@ -36,35 +38,42 @@ QString fill(const QString& format, const QStringList& values) {
 
 class TListingBuilder {
 public:
-    explicit TListingBuilder(tpexFeedbackData& listing) : listing_(listing) {}
+    TListingBuilder(const TPexScript& script, tpexFeedbackData& listing) : script_(script), listing_(listing) {}
 
-    void add(uint8_t type, const void* data, const QString& text) {
-        listing_.LineList.emplace_back(type, data);
+    void add(uint8_t type, uint32_t element, const QString& text) {
+        listing_.LineList.emplace_back(type, element);
         listing_.lines << text;
     }
 
-    void listFunction(const TpexFunc* function, const QString& indent) {
-        if (!function) return;
+    void listFunction(int32_t at, const QString& indent) {
+        if (at < 0 || static_cast<size_t>(at) >= script_.pexFuncs.size()) return;
+        const TpexFunc& function = script_.pexFuncs[static_cast<size_t>(at)];
         QStringList params;
-        for (const auto& p : function->params)
-            params << p->vType + QLatin1Char(' ') + p->name;
-        add(pexLineFunction, function,
-            marker(function->open) + indent + QStringLiteral(" function ") + function->getReturnType() +
-                function->name + QLatin1Char('(') + params.join(QStringLiteral(", ")) + QStringLiteral(")  ") +
-                docText(function->docString));
-        if (function->open) {
+        for (const TpexVarType& p : script_.params(function))
+            params << script_.pexText(p.vType) + QLatin1Char(' ') + script_.pexText(p.name);
+        add(pexLineFunction, static_cast<uint32_t>(at),
+            marker(function.open) + indent + QStringLiteral(" function ") + script_.getReturnType(function) +
+                script_.pexText(function.name) + QLatin1Char('(') + params.join(QStringLiteral(", ")) +
+                QStringLiteral(")  ") + docText(script_.pexText(function.docString)));
+        if (function.open) {
             const QString inner = indent + kTab;
-            for (const auto& local : function->locals)
-                add(pexLineStructOrLocal, local.get(),
-                    inner + QStringLiteral("local.") + local->vType + QLatin1Char(' ') + local->name);
-            for (const auto& op : function->instructions)
-                add(pexLineInstruction, op.get(), inner + instructionText(*op, function->locals));
-            add(pexLineText, nullptr, indent + QStringLiteral(" endFunction"));
+            for (uint32_t i = 0; i < function.locals.count; ++i) {
+                const TpexVarType& local = script_.pexVarTypes[function.locals.first + i];
+                add(pexLineStructOrLocal, function.locals.first + i,
+                    inner + QStringLiteral("local.") + script_.pexText(local.vType) + QLatin1Char(' ') +
+                        script_.pexText(local.name));
+            }
+            const std::span<const TpexOp> ops = script_.instructions(function);
+            for (size_t i = 0; i < ops.size(); ++i)
+                add(pexLineInstruction, static_cast<uint32_t>(function.instructions.first + i),
+                    inner + instructionText(script_, ops[i], function));
+            add(pexLineText, 0, indent + QStringLiteral(" endFunction"));
         }
-        add(pexLineText, nullptr, QString());
+        add(pexLineText, 0, QString());
     }
 
 private:
+    const TPexScript& script_;
     tpexFeedbackData& listing_;
 };
 
@@ -74,15 +83,17 @@ QString docText(const QString& text) {
     return text.isEmpty() ? QString() : QLatin1Char('{') + text + QLatin1Char('}');
 }
 
-QString operandText(const TpexOp& instruction, int index) {
-    if (index < 0 || index >= static_cast<int>(instruction.args.size())) return {};
-    return instruction.args[index].getStrValue(false);
+QString operandText(const TPexScript& script, const TpexOp& instruction, int index) {
+    const std::span<const TpexVarData> args = script.args(instruction);
+    if (index < 0 || static_cast<size_t>(index) >= args.size()) return {};
+    return script.getStrValue(args[static_cast<size_t>(index)], false);
 }
 
-QString argumentList(const TpexOp& instruction, int first) {
+QString argumentList(const TPexScript& script, const TpexOp& instruction, int first) {
     QStringList parts;
-    for (int i = first; i < static_cast<int>(instruction.args.size()); ++i)
-        parts << operandText(instruction, i);
+    const std::span<const TpexVarData> args = script.args(instruction);
+    for (size_t i = static_cast<size_t>(std::max(first, 0)); i < args.size(); ++i)
+        parts << script.getStrValue(args[i], false);
     return parts.join(QStringLiteral(", "));
 }
 
@@ -90,9 +101,9 @@ QString resultPrefix(const QString& text) {
     return text == QLatin1String("::NoneVar") ? QString() : text + QStringLiteral(" = ");
 }
 
-QString localType(const QString& name, const std::vector<std::unique_ptr<TpexVarType>>& locals) {
-    for (const auto& local : locals)
-        if (local->name == name) return local->vType;
+QString localType(const TPexScript& script, const QString& name, const TpexFunc& function) {
+    for (const TpexVarType& local : script.locals(function))
+        if (script.pexText(local.name) == name) return script.pexText(local.vType);
     return {};
 }
 
@@ -102,8 +113,8 @@ QString arrayTypeWithSize(const QString& type, const QString& size) {
     return type.left(at) + size + type.mid(at);
 }
 
-QString instructionText(const TpexOp& op, const std::vector<std::unique_ptr<TpexVarType>>& locals) {
-    auto a = [&op](int i) { return operandText(op, i); };
+QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFunc& function) {
+    auto a = [&script, &op](int i) { return operandText(script, op, i); };
     switch (op.opCode) {
     case 0:
         return QStringLiteral("none");
@@ -130,7 +141,7 @@ QString instructionText(const TpexOp& op, const std::vector<std::unique_ptr<Tpex
     case 13:
         return fill(QStringLiteral("%s = %s"), {a(0), a(1)});
     case 14:
-        return fill(QStringLiteral("%s = %s as %s"), {a(0), a(1), localType(a(0), locals)});
+        return fill(QStringLiteral("%s = %s as %s"), {a(0), a(1), localType(script, a(0), function)});
     case 15:
         return fill(QStringLiteral("%s = %s == %s"), {a(0), a(1), a(2)});
     case 16:
@@ -148,11 +159,11 @@ QString instructionText(const TpexOp& op, const std::vector<std::unique_ptr<Tpex
     case 22:
         return fill(QStringLiteral("if not %s then jump %s"), {a(0), a(1)});
     case 23:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(1), a(0), argumentList(op, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(1), a(0), argumentList(script, op, 4)});
     case 24:
-        return fill(QStringLiteral("%sparent.%s(%s)"), {resultPrefix(a(1)), a(0), argumentList(op, 3)});
+        return fill(QStringLiteral("%sparent.%s(%s)"), {resultPrefix(a(1)), a(0), argumentList(script, op, 3)});
     case 25:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(0), a(1), argumentList(op, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(0), a(1), argumentList(script, op, 4)});
     case 26:
         return fill(QStringLiteral("return %s"), {a(0)});
     case 28:
@@ -160,7 +171,7 @@ QString instructionText(const TpexOp& op, const std::vector<std::unique_ptr<Tpex
     case 29:
         return fill(QStringLiteral("%s.%s = %s"), {a(1), a(0), a(2)});
     case 30:
-        return fill(QStringLiteral("%s = new %s"), {a(0), arrayTypeWithSize(localType(a(0), locals), a(1))});
+        return fill(QStringLiteral("%s = new %s"), {a(0), arrayTypeWithSize(localType(script, a(0), function), a(1))});
     case 31:
         return fill(QStringLiteral("%s = %s.length"), {a(0), a(1)});
     case 32:
@@ -209,71 +220,82 @@ void ensureListing(TPexScript& script) {
 void buildListing(TPexScript& script) {
     tpexFeedbackData& listing = script.feedback;
     listing.clearLineList();
-    TListingBuilder b(listing);
+    TListingBuilder b(script, listing);
+    const auto text = [&script](uint16_t index) { return script.pexText(index); };
     for (const QString& line : listing.header)
-        b.add(pexLineText, nullptr, line);
-    b.add(pexLineText, nullptr, kSeparator);
+        b.add(pexLineText, 0, line);
+    b.add(pexLineText, 0, kSeparator);
     const QString quote = QStringLiteral("\"");
-    for (const auto& object : script.pexObjects) {
-        b.add(pexLineText, nullptr,
-              fill(QStringLiteral("objectName %s extends %s"), {object->name, object->parentClassName}));
-        b.add(pexLineText, nullptr, QStringLiteral("autoStateName: ") + quote + object->autoStateName + quote);
-        b.add(pexLineText, nullptr, QStringLiteral("flags: 0x%1").arg(object->userFlags, 8, 16, QLatin1Char('0')));
-        if (!object->docString.isEmpty()) b.add(pexLineText, nullptr, docText(object->docString));
+    for (const TpexObject& object : script.pexObjects) {
+        b.add(pexLineText, 0,
+              fill(QStringLiteral("objectName %s extends %s"), {text(object.name), text(object.parentClassName)}));
+        b.add(pexLineText, 0, QStringLiteral("autoStateName: ") + quote + text(object.autoStateName) + quote);
+        b.add(pexLineText, 0, QStringLiteral("flags: 0x%1").arg(object.userFlags, 8, 16, QLatin1Char('0')));
+        const QString doc = text(object.docString);
+        if (!doc.isEmpty()) b.add(pexLineText, 0, docText(doc));
 
         if (!script.bigEndian()) {
-            b.add(pexLineText, nullptr, kSeparator);
-            b.add(pexLineStructSection, nullptr,
-                  marker(listing.structOpen) + QStringLiteral("Struct [count: %1]").arg(object->structs.size()));
+            b.add(pexLineText, 0, kSeparator);
+            b.add(pexLineStructSection, 0,
+                  marker(listing.structOpen) + QStringLiteral("Struct [count: %1]").arg(object.structs.count));
             if (listing.structOpen) {
-                for (size_t i = 0; i < object->structs.size(); ++i) {
-                    const TpexStruct& s = *object->structs[i];
-                    b.add(pexLineStructOrLocal, &s, kTab + hex2(i) + QLatin1Char(' ') + s.name);
-                    for (size_t j = 0; j < s.vList.size(); ++j) {
-                        const TpexVar& m = *s.vList[j];
-                        b.add(pexLineVariable, &m,
+                const std::span<const TpexStruct> structs = script.structs(object);
+                for (size_t i = 0; i < structs.size(); ++i) {
+                    const TpexStruct& s = structs[i];
+                    b.add(pexLineStructOrLocal, static_cast<uint32_t>(object.structs.first + i),
+                          kTab + hex2(static_cast<qsizetype>(i)) + QLatin1Char(' ') + text(s.name));
+                    const std::span<const TpexVar> members = script.members(s);
+                    for (size_t j = 0; j < members.size(); ++j) {
+                        const TpexVar& m = members[j];
+                        b.add(pexLineVariable, static_cast<uint32_t>(s.vList.first + j),
                               fill(QStringLiteral("%s%s %s %s %s"),
-                                   {kTab + kTab, hex2(j), m.vType, m.name, m.data.getStrValue(true)}));
+                                   {kTab + kTab, hex2(static_cast<qsizetype>(j)), text(m.vType), text(m.name),
+                                    script.getStrValue(m.data, true)}));
                     }
                 }
             }
         }
 
-        b.add(pexLineText, nullptr, kSeparator);
-        b.add(pexLineVarsSection, nullptr,
-              marker(listing.varOpen) + QStringLiteral("vars [count: %1]").arg(object->variables.size()));
+        b.add(pexLineText, 0, kSeparator);
+        b.add(pexLineVarsSection, 0,
+              marker(listing.varOpen) + QStringLiteral("vars [count: %1]").arg(object.variables.count));
         if (listing.varOpen) {
-            for (size_t i = 0; i < object->variables.size(); ++i) {
-                const TpexVar& v = *object->variables[i];
-                b.add(
-                    pexLineVariable, &v,
-                    fill(QStringLiteral("%s%s %s %s %s"), {kTab, hex2(i), v.vType, v.name, v.data.getStrValue(true)}));
+            const std::span<const TpexVar> variables = script.variables(object);
+            for (size_t i = 0; i < variables.size(); ++i) {
+                const TpexVar& v = variables[i];
+                b.add(pexLineVariable, static_cast<uint32_t>(object.variables.first + i),
+                      fill(QStringLiteral("%s%s %s %s %s"), {kTab, hex2(static_cast<qsizetype>(i)), text(v.vType),
+                                                             text(v.name), script.getStrValue(v.data, true)}));
             }
         }
 
-        b.add(pexLineText, nullptr, kSeparator);
-        b.add(pexLinePropsSection, nullptr,
-              marker(listing.propOpen) + QStringLiteral("properties [count: %1]").arg(object->properties.size()));
+        b.add(pexLineText, 0, kSeparator);
+        b.add(pexLinePropsSection, 0,
+              marker(listing.propOpen) + QStringLiteral("properties [count: %1]").arg(object.properties.count));
         if (listing.propOpen) {
-            for (size_t i = 0; i < object->properties.size(); ++i) {
-                const TpexProp& p = *object->properties[i];
-                b.add(pexLineProperty, &p,
-                      fill(QStringLiteral("%s%s %s %s %s"), {kTab, hex2(i), p.pType, p.name, docText(p.docString)}));
-                if (!p.autoVarName.isEmpty())
-                    b.add(pexLineText, nullptr, kTab + QStringLiteral("   autoVarName ") + p.autoVarName);
-                b.listFunction(p.readHandler.get(), kTab + kTab);
-                b.listFunction(p.writeHandler.get(), kTab + kTab);
+            const std::span<const TpexProp> properties = script.properties(object);
+            for (size_t i = 0; i < properties.size(); ++i) {
+                const TpexProp& p = properties[i];
+                b.add(pexLineProperty, static_cast<uint32_t>(object.properties.first + i),
+                      fill(QStringLiteral("%s%s %s %s %s"), {kTab, hex2(static_cast<qsizetype>(i)), text(p.pType),
+                                                             text(p.name), docText(text(p.docString))}));
+                const QString autoVar = text(p.autoVarName);
+                if (!autoVar.isEmpty()) b.add(pexLineText, 0, kTab + QStringLiteral("   autoVarName ") + autoVar);
+                b.listFunction(p.readHandler, kTab + kTab);
+                b.listFunction(p.writeHandler, kTab + kTab);
             }
         }
 
-        b.add(pexLineText, nullptr, kSeparator);
-        for (const auto& state : object->states) {
-            b.add(pexLineState, state.get(),
-                  marker(state->open) + QStringLiteral("state: ") + quote + state->name + quote);
-            if (state->open) {
-                for (const auto& function : state->func)
-                    b.listFunction(function.get(), kTab);
-                b.add(pexLineText, nullptr, QStringLiteral("   endState"));
+        b.add(pexLineText, 0, kSeparator);
+        const std::span<const TPexState> states = script.states(object);
+        for (size_t i = 0; i < states.size(); ++i) {
+            const TPexState& state = states[i];
+            b.add(pexLineState, static_cast<uint32_t>(object.states.first + i),
+                  marker(state.open) + QStringLiteral("state: ") + quote + text(state.name) + quote);
+            if (state.open) {
+                for (uint32_t f = 0; f < state.func.count; ++f)
+                    b.listFunction(static_cast<int32_t>(state.func.first + f), kTab);
+                b.add(pexLineText, 0, QStringLiteral("   endState"));
             }
         }
     }
@@ -298,16 +320,14 @@ bool toggleMarker(TPexScript& script, int line) {
     if (!isMarkerLine(listing, line)) return false;
     const tpexObjLine& entry = listing.LineList[line - 1];
     switch (entry.datatype) {
-    case pexLineState: {
-        auto* state = static_cast<TPexState*>(const_cast<void*>(entry.pdata));
-        state->open = !state->open;
+    case pexLineState:
+        if (entry.index < script.pexStates.size())
+            script.pexStates[entry.index].open = !script.pexStates[entry.index].open;
         break;
-    }
-    case pexLineFunction: {
-        auto* function = static_cast<TpexFunc*>(const_cast<void*>(entry.pdata));
-        function->open = !function->open;
+    case pexLineFunction:
+        if (entry.index < script.pexFuncs.size())
+            script.pexFuncs[entry.index].open = !script.pexFuncs[entry.index].open;
         break;
-    }
     case pexLineVarsSection:
         listing.varOpen = !listing.varOpen;
         break;

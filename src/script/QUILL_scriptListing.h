@@ -5,13 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class TPexScript;
-class TpexFunc;
-class TpexOp;
-class TpexVarType;
+struct TpexFunc;
+struct TpexOp;
 
 // Line kinds.
 enum : uint8_t {
@@ -29,9 +27,11 @@ enum : uint8_t {
 
 class tpexObjLine {
 public:
-    tpexObjLine(uint8_t type, const void* data) : datatype(type), pdata(data) {}
+    tpexObjLine(uint8_t type, uint32_t element) : datatype(type), index(element) {}
     uint8_t datatype;
-    const void* pdata; // the object-model element of the line, not owned
+    // The model element of the line: its position in the script-wide vector of its kind (pexStates for a state,
+    // pexFuncs for a function, pexVars, pexProps, pexStructs, pexVarTypes, pexOps), 0 for other lines.
+    uint32_t index;
 };
 
 class tpexFeedbackData {
@@ -74,10 +74,11 @@ int gutterJumpTarget(const QStringList& lines, int line);
 
 // The small texts of the listing.
 QString docText(const QString& text);
-QString operandText(const TpexOp& instruction, int index);
-QString argumentList(const TpexOp& instruction, int first);
+QString operandText(const TPexScript& script, const TpexOp& instruction, int index);
+QString argumentList(const TPexScript& script, const TpexOp& instruction, int first);
 QString resultPrefix(const QString& text);
-QString localType(const QString& name, const std::vector<std::unique_ptr<TpexVarType>>& locals);
+// The type of the local of `function` named `name`, empty when it has none of that name.
+QString localType(const TPexScript& script, const QString& name, const TpexFunc& function);
 QString arrayTypeWithSize(const QString& type, const QString& size);
-// The text of one instruction line without its prefix.
-QString instructionText(const TpexOp& instruction, const std::vector<std::unique_ptr<TpexVarType>>& locals);
+// The text of one instruction of `function` without its prefix.
+QString instructionText(const TPexScript& script, const TpexOp& instruction, const TpexFunc& function);

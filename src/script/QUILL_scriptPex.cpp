@@ -8,8 +8,8 @@
 #include "core/QUILL_main.h"
 
 #include <QLocale>
+#include <QtEndian>
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
@@ -40,10 +40,76 @@ constexpr uint8_t kFixedOperands[pexMaxOpcode + 1] = {
     3, 3, 1, 3, 1, // 42-46 add, insert, remove last, remove, clear
 };
 
+// The longest a value can be (type byte and a 32-bit payload) and the longest opcode with its fixed operands.
+constexpr qsizetype kLongestValue = 5;
+constexpr qsizetype kLongestFixedPart = 1 + 5 * kLongestValue;
+
 const QString kSeparator = QString(41, QLatin1Char('-'));
 
 // Keeps the progress bar moving without letting events run for every instruction.
 constexpr qsizetype kProgressEvery = 64 * 1024;
+
+// Reads straight from memory for the instruction loop; whoever makes one has checked that the bytes it will read
+// are there. `commit` moves the cursor past what was read (also before an error, so the reported position is the
+// one a field-by-field read would give).
+template <bool Big> class TRawReader {
+public:
+    TRawReader(TBinaryCursor& cursor)
+        : cursor_(cursor), start_(reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.pos()), p_(start_) {}
+    uint8_t u8() { return *p_++; }
+    uint16_t u16() {
+        const uint16_t v = Big ? qFromBigEndian<uint16_t>(p_) : qFromLittleEndian<uint16_t>(p_);
+        p_ += 2;
+        return v;
+    }
+    uint32_t u32() {
+        const uint32_t v = Big ? qFromBigEndian<uint32_t>(p_) : qFromLittleEndian<uint32_t>(p_);
+        p_ += 4;
+        return v;
+    }
+    void commit() {
+        cursor_.skip(p_ - start_);
+        start_ = p_;
+    }
+
+private:
+    TBinaryCursor& cursor_;
+    const uchar* start_;
+    const uchar* p_;
+};
+
+// The same reads, each checked by the cursor: for the last bytes of the data.
+template <bool Big> class TCheckedReader {
+public:
+    explicit TCheckedReader(TBinaryCursor& cursor) : cursor_(cursor) {}
+    uint8_t u8() { return cursor_.u8(); }
+    uint16_t u16() { return cursor_.u16(Big); }
+    uint32_t u32() { return cursor_.u32(Big); }
+    void commit() {}
+
+private:
+    TBinaryCursor& cursor_;
+};
+
+bool isAscii(QByteArrayView bytes) {
+    for (const char c : bytes)
+        if (static_cast<uchar>(c) >= 0x80) return false;
+    return true;
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+// Compares ASCII bytes with an ASCII lower-case name, ignoring case.
+int compareAsciiNoCase(QByteArrayView bytes, QByteArrayView lowerName) {
+    const qsizetype n = std::min(bytes.size(), lowerName.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char a = asciiLower(bytes[i]);
+        if (a != lowerName[i]) return static_cast<uchar>(a) < static_cast<uchar>(lowerName[i]) ? -1 : 1;
+    }
+    return bytes.size() == lowerName.size() ? 0 : (bytes.size() < lowerName.size() ? -1 : 1);
+}
 
 } // namespace
 
@@ -51,58 +117,84 @@ uint8_t pexFixedOperandCount(uint8_t opcode) {
     return opcode <= pexMaxOpcode ? kFixedOperands[opcode] : 0;
 }
 
-QString TpexVarData::text() const {
-    if (const QString* s = std::get_if<QString>(&value)) return *s;
-    return {};
+float TpexVarData::real() const {
+    if (ident != pexValueFloat) return 0.0f;
+    float f;
+    std::memcpy(&f, &value, sizeof f);
+    return f;
 }
 
-int32_t TpexVarData::integer() const {
-    if (const int32_t* i = std::get_if<int32_t>(&value)) return *i;
-    return 0;
+TpexVarData TpexVarData::ofReal(float v) {
+    TpexVarData d;
+    d.ident = pexValueFloat;
+    std::memcpy(&d.value, &v, sizeof v);
+    return d;
 }
 
-QString TpexVarData::getStrValue(bool addEqual) const {
+QString TPexScript::pexText(uint32_t index) const {
+    if (!isStringIndex(index)) return {};
+    if (textCache_.size() != pexStringTable.size()) {
+        textCache_.assign(pexStringTable.size(), QString());
+        textCached_.assign(pexStringTable.size(), 0);
+    }
+    if (!textCached_[index]) {
+        textCache_[index] = QString::fromUtf8(pexBytes(index));
+        textCached_[index] = 1;
+    }
+    return textCache_[index];
+}
+
+QString TPexScript::getStrValue(const TpexVarData& data, bool addEqual) const {
     const QString prefix = addEqual ? QStringLiteral("= ") : QString();
-    switch (ident) {
+    switch (data.ident) {
     case pexValueNone:
         return addEqual ? QString() : QStringLiteral("none");
     case pexValueIdentifier:
-        return prefix + text();
+        return prefix + pexText(data.index());
     case pexValueString:
-        return prefix + QLatin1Char('"') + text() + QLatin1Char('"');
+        return prefix + QLatin1Char('"') + pexText(data.index()) + QLatin1Char('"');
     case pexValueInteger:
-        return prefix + QString::number(integer());
+        return prefix + QString::number(data.integer());
     case pexValueFloat: {
         QLocale locale;
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        const float* f = std::get_if<float>(&value);
-        return prefix + locale.toString(f ? static_cast<double>(*f) : 0.0, 'f', 4);
+        return prefix + locale.toString(static_cast<double>(data.real()), 'f', 4);
     }
-    case pexValueBool: {
-        const bool* b = std::get_if<bool>(&value);
-        return prefix + ((b && *b) ? QStringLiteral("True") : QStringLiteral("False"));
-    }
+    case pexValueBool:
+        return prefix + (data.boolean() ? QStringLiteral("True") : QStringLiteral("False"));
     default:
         return {};
     }
 }
 
-QString TpexFunc::getReturnType() const {
-    if (rtype == QLatin1String("None")) return {};
-    return rtype + QLatin1Char(' ');
+QString TPexScript::getReturnType(const TpexFunc& function) const {
+    const QString type = pexText(function.rtype);
+    if (type == QLatin1String("None")) return {};
+    return type + QLatin1Char(' ');
 }
 
 void TPexScript::resetPex() {
     pexByteOrder = pexBigEndian;
     majorVersion = minorVersion = 0;
     debugPresent = false;
-    pexHead.clear();
-    pexTail.clear();
+    pexData.clear();
+    headSize_ = tailStart_ = 0;
     pexStringTable.clear();
     pexObjects.clear();
+    pexStructs.clear();
+    pexVars.clear();
+    pexProps.clear();
+    pexStates.clear();
+    pexFuncs.clear();
+    pexVarTypes.clear();
+    pexOps.clear();
+    pexArgs.clear();
+    textCache_.clear();
+    textCached_.clear();
     feedback.reset();
     clearListing(*this);
     noTransName_.clear();
+    noTransVarMark_.clear();
     callMatches_ = false;
     listingReady = false;
     noTransVariables.clear();
@@ -128,11 +220,47 @@ bool TPexScript::isNoTransName(const QString& name) const {
     return it != noTransProcList.cend() && it->compare(name, Qt::CaseInsensitive) == 0;
 }
 
+bool TPexScript::isNoTransIndex(uint16_t index) {
+    uint8_t& known = noTransName_[index];
+    if (known == 0) {
+        bool listed = false;
+        const QByteArrayView bytes = pexBytes(index);
+        if (isAscii(bytes)) {
+            const auto it = std::lower_bound(
+                noTransAscii_.cbegin(), noTransAscii_.cend(), bytes,
+                [](const QByteArray& name, QByteArrayView b) { return compareAsciiNoCase(b, name) > 0; });
+            listed = it != noTransAscii_.cend() && compareAsciiNoCase(bytes, *it) == 0;
+            // A name outside ASCII can still fold to ASCII letters; those few are compared as text.
+            if (!listed && !noTransOther_.isEmpty()) {
+                const QString text = pexText(index);
+                for (const QString& name : noTransOther_)
+                    if (name.compare(text, Qt::CaseInsensitive) == 0) listed = true;
+            }
+        } else {
+            listed = isNoTransName(pexText(index));
+        }
+        known = listed ? 1 : 2;
+    }
+    return known == 1;
+}
+
+void TPexScript::markNoTransVariable(uint16_t index) {
+    if (noTransVarMark_[index]) return;
+    noTransVarMark_[index] = 1;
+    noTransVariables.insert(pexText(index).toLower());
+}
+
 void TPexScript::applyNoTransVariables() {
+    if (noTransVariables.isEmpty()) return;
+    // Per name index: 0 not decided, 1 a variable passed to a matching call, 2 not one.
+    std::vector<uint8_t> matched(pexStringTable.size(), 0);
     for (const auto& [nameIndex, stringIndex] : assignPairs) {
         if (!isStringIndex(nameIndex) || !isStringIndex(stringIndex)) continue;
         rPex& entry = pexStringTable[stringIndex];
-        if (entry.auth && noTransVariables.contains(pexStringTable[nameIndex].s.toLower())) entry.auth = false;
+        if (!entry.auth) continue;
+        uint8_t& m = matched[nameIndex];
+        if (m == 0) m = noTransVariables.contains(pexText(nameIndex).toLower()) ? 1 : 2;
+        if (m == 1) entry.auth = false;
     }
 }
 
@@ -146,16 +274,14 @@ float TPexScript::readPexFloat(TBinaryCursor& cursor) {
     return cursor.f32(bigEndian());
 }
 
-QString TPexScript::readPexString(TBinaryCursor& cursor, QByteArray* raw) {
-    const QByteArrayView bytes = cursor.lengthPrefixed16(bigEndian());
-    if (raw) *raw = bytes.toByteArray();
-    return QString::fromUtf8(bytes);
+QByteArrayView TPexScript::readPexString(TBinaryCursor& cursor) {
+    return cursor.lengthPrefixed16(bigEndian());
 }
 
-QString TPexScript::readName(TBinaryCursor& cursor) {
+uint16_t TPexScript::readName(TBinaryCursor& cursor) {
     const uint16_t index = readPexU16(cursor);
     markName(index);
-    return pexStringTable[index].s;
+    return index;
 }
 
 void TPexScript::reportProgress(const TBinaryCursor& cursor) {
@@ -174,16 +300,17 @@ bool TPexScript::loadPexFile(const QString& fileName, TAppContext* app) {
     return parsePex(bytes, app);
 }
 
-bool TPexScript::parsePex(QByteArrayView data, TAppContext* app) {
+bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
     app_ = app;
     lastProgress_ = 0;
     if (app_) app_->progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
     if (data.size() < 4) return false;
     static const char magicLe[4] = {'\xDE', '\xC0', '\x57', '\xFA'};
     static const char magicBe[4] = {'\xFA', '\x57', '\xC0', '\xDE'};
-    if (std::memcmp(data.data(), magicLe, 4) != 0 && std::memcmp(data.data(), magicBe, 4) != 0) return false;
+    if (std::memcmp(data.constData(), magicLe, 4) != 0 && std::memcmp(data.constData(), magicBe, 4) != 0) return false;
 
-    TBinaryCursor cursor(data);
+    pexData = data;
+    TBinaryCursor cursor(pexData);
     try {
         cursor.skip(4);
         majorVersion = cursor.u8();
@@ -196,18 +323,21 @@ bool TPexScript::parsePex(QByteArrayView data, TAppContext* app) {
                                .arg(gameId, 4, 16, QLatin1Char('0'))
                                .arg(compiled, 16, 16, QLatin1Char('0'));
         pexByteOrder = (majorVersion >= 3 && minorVersion >= 9) ? pexLittleEndian : pexBigEndian;
-        const QString source = readPexString(cursor);
-        feedback.header << QStringLiteral("Script: %1").arg(source);
+        const QByteArrayView source = readPexString(cursor);
+        feedback.header << QStringLiteral("Script: %1").arg(QString::fromUtf8(source));
         readPexString(cursor); // user name
         readPexString(cursor); // machine name
         const uint16_t count = readPexU16(cursor);
         feedback.header << QStringLiteral("StringTableCount: %1").arg(count);
-        pexHead = data.first(cursor.pos()).toByteArray();
+        headSize_ = cursor.pos();
+        // Every entry takes at least its two length bytes: a count larger than the data cannot reserve more.
         pexStringTable.reserve(std::min<qsizetype>(count, cursor.remaining() / 2 + 1));
         while (!cursor.atEnd() && pexStringTable.size() < count) {
+            const QByteArrayView bytes = readPexString(cursor);
             rPex entry;
-            entry.s = readPexString(cursor, &entry.raw);
-            pexStringTable.push_back(std::move(entry));
+            entry.offset = static_cast<uint32_t>(bytes.data() - pexData.constData());
+            entry.size = static_cast<uint16_t>(bytes.size());
+            pexStringTable.push_back(entry);
         }
     } catch (const TQuillError& error) {
         if (app_) {
@@ -217,13 +347,28 @@ bool TPexScript::parsePex(QByteArrayView data, TAppContext* app) {
                                                           {app_->uiText(QStringLiteral("fbk_pexErrorDetail3"))});
             app_->logMessage(text, true);
         }
+        pexStringTable.clear();
+        pexData.clear();
+        headSize_ = 0;
         return false;
     }
-    pexTail = data.sliced(cursor.pos()).toByteArray();
+    tailStart_ = cursor.pos();
     noTransName_.assign(pexStringTable.size(), 0);
-    if (!noTransProcList.isEmpty())
-        for (size_t i = 0; i < pexStringTable.size(); ++i)
-            noTransName_[i] = isNoTransName(pexStringTable[i].s);
+    noTransVarMark_.assign(pexStringTable.size(), 0);
+    noTransAscii_.clear();
+    noTransOther_.clear();
+    for (const QString& name : noTransProcList) {
+        const QByteArray latin = name.toLatin1();
+        if (name.size() == latin.size() && isAscii(latin) && QString::fromLatin1(latin) == name) {
+            QByteArray lower = latin;
+            for (char& c : lower)
+                c = asciiLower(c);
+            noTransAscii_.push_back(lower);
+        } else {
+            noTransOther_ << name;
+        }
+    }
+    std::sort(noTransAscii_.begin(), noTransAscii_.end());
     parseTail(cursor, app);
     if (app_) app_->progressStep(static_cast<int>(std::min<qsizetype>(cursor.pos(), INT32_MAX)), 1);
     app_ = nullptr;
@@ -231,6 +376,11 @@ bool TPexScript::parsePex(QByteArrayView data, TAppContext* app) {
 }
 
 void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
+    // Room for the model from the size of the body, never from a count field: a typical instruction takes about
+    // a dozen bytes and a value three. A larger body only grows the vectors.
+    const qsizetype body = cursor.remaining();
+    pexOps.reserve(static_cast<size_t>(body / 16));
+    pexArgs.reserve(static_cast<size_t>(body / 3));
     try {
         if (cursor.u8() == 1) {
             debugPresent = true;
@@ -294,197 +444,257 @@ void TPexScript::parseUserFlags(TBinaryCursor& cursor) {
     const uint16_t count = readPexU16(cursor);
     feedback.header << kSeparator << QStringLiteral("userFlagsCount: %1").arg(count);
     for (uint16_t i = 0; i < count; ++i) {
-        const QString name = readName(cursor);
+        const uint16_t name = readName(cursor);
         const uint8_t bit = cursor.u8();
-        feedback.header << QStringLiteral("\t%1 %2").arg(name).arg(bit);
+        feedback.header << QStringLiteral("\t%1 %2").arg(pexText(name)).arg(bit);
     }
 }
 
 void TPexScript::parseObjects(TBinaryCursor& cursor) {
     const uint16_t count = readPexU16(cursor);
     for (uint16_t i = 0; i < count; ++i) {
-        pexObjects.push_back(std::make_unique<TpexObject>(readName(cursor)));
+        TpexObject object;
+        object.name = readName(cursor);
+        pexObjects.push_back(object);
         readPexU32(cursor); // object size, not used
-        parseObject(cursor, *pexObjects.back());
+        parseObject(cursor, static_cast<uint32_t>(pexObjects.size() - 1));
     }
 }
 
-void TPexScript::parseObject(TBinaryCursor& cursor, TpexObject& object) {
+// Each section's range is set before its elements are read and counted as each is complete, so that after a body
+// error the object keeps what was read whole.
+void TPexScript::parseObject(TBinaryCursor& cursor, uint32_t at) {
+    TpexObject& object = pexObjects[at]; // no object is added while this one is read
     object.parentClassName = readName(cursor);
     object.docString = readName(cursor);
     if (!bigEndian()) cursor.skip(1); // const flag
     object.userFlags = readPexU32(cursor);
     object.autoStateName = readName(cursor);
-    if (!bigEndian()) parseStruct(cursor, object);
+    object.structs.first = static_cast<uint32_t>(pexStructs.size());
+    if (!bigEndian()) parseStruct(cursor, at);
     const uint16_t variables = readPexU16(cursor);
-    for (uint16_t i = 0; i < variables; ++i)
-        object.variables.push_back(parseVariable(cursor, false));
+    object.variables.first = static_cast<uint32_t>(pexVars.size());
+    for (uint16_t i = 0; i < variables; ++i) {
+        pexVars.push_back(parseVariable(cursor, false));
+        ++object.variables.count;
+    }
     reportProgress(cursor);
     const uint16_t properties = readPexU16(cursor);
+    object.properties.first = static_cast<uint32_t>(pexProps.size());
     for (uint16_t i = 0; i < properties; ++i) {
-        const QString name = readName(cursor);
-        const QString type = readName(cursor);
-        const QString doc = readName(cursor);
-        const uint32_t userFlags = readPexU32(cursor);
-        const uint8_t flags = cursor.u8();
-        object.properties.push_back(std::make_unique<TpexProp>(name, flags, userFlags, doc, type));
-        TpexProp& property = *object.properties.back();
-        if (flags & 4) property.autoVarName = readName(cursor);
-        if ((flags & 5) == 1) property.readHandler = parseFunction(cursor, false);
-        if ((flags & 6) == 2) property.writeHandler = parseFunction(cursor, false);
+        TpexProp property;
+        property.name = readName(cursor);
+        property.pType = readName(cursor);
+        property.docString = readName(cursor);
+        property.uflags = readPexU32(cursor);
+        property.flags = cursor.u8();
+        pexProps.push_back(property);
+        ++object.properties.count;
+        const size_t p = pexProps.size() - 1;
+        if (property.flags & 4) pexProps[p].autoVarName = readName(cursor);
+        if ((property.flags & 5) == 1) pexProps[p].readHandler = static_cast<int32_t>(parseFunction(cursor, false));
+        if ((property.flags & 6) == 2) pexProps[p].writeHandler = static_cast<int32_t>(parseFunction(cursor, false));
         reportProgress(cursor);
     }
     const uint16_t states = readPexU16(cursor);
+    object.states.first = static_cast<uint32_t>(pexStates.size());
     for (uint16_t i = 0; i < states; ++i) {
-        object.states.push_back(std::make_unique<TPexState>(readName(cursor)));
-        TPexState& state = *object.states.back();
+        TPexState state;
+        state.name = readName(cursor);
+        state.func.first = static_cast<uint32_t>(pexFuncs.size());
+        pexStates.push_back(state);
+        ++object.states.count;
         const uint16_t functions = readPexU16(cursor);
-        for (uint16_t f = 0; f < functions; ++f)
-            state.func.push_back(parseFunction(cursor, true));
+        for (uint16_t f = 0; f < functions; ++f) {
+            parseFunction(cursor, true);
+            ++pexStates.back().func.count;
+        }
         reportProgress(cursor);
     }
 }
 
-void TPexScript::parseStruct(TBinaryCursor& cursor, TpexObject& object) {
+void TPexScript::parseStruct(TBinaryCursor& cursor, uint32_t at) {
     const uint16_t count = readPexU16(cursor);
     for (uint16_t i = 0; i < count; ++i) {
-        object.structs.push_back(std::make_unique<TpexStruct>(readName(cursor)));
-        TpexStruct& s = *object.structs.back();
+        TpexStruct s;
+        s.name = readName(cursor);
+        s.vList.first = static_cast<uint32_t>(pexVars.size());
+        pexStructs.push_back(s);
+        ++pexObjects[at].structs.count;
         const uint16_t members = readPexU16(cursor);
-        for (uint16_t m = 0; m < members; ++m)
-            s.vList.push_back(parseVariable(cursor, true));
+        for (uint16_t m = 0; m < members; ++m) {
+            pexVars.push_back(parseVariable(cursor, true));
+            ++pexStructs.back().vList.count;
+        }
     }
 }
 
-std::unique_ptr<TpexVar> TPexScript::parseVariable(TBinaryCursor& cursor, bool structMember) {
-    const uint16_t nameIndex = readPexU16(cursor);
-    markName(nameIndex);
-    const QString type = readName(cursor);
-    const uint32_t userFlags = readPexU32(cursor);
-    auto variable = std::make_unique<TpexVar>(pexStringTable[nameIndex].s, userFlags, QString(), type);
-    uint32_t valueIndex = 0;
-    readVarData(cursor, variable->data, &valueIndex);
+TpexVar TPexScript::parseVariable(TBinaryCursor& cursor, bool structMember) {
+    TpexVar variable;
+    variable.name = readName(cursor);
+    variable.vType = readName(cursor);
+    variable.flag = readPexU32(cursor);
+    readVarData(cursor, variable.data);
     // An initial string value is stored in the variable: the untranslatable-variable pass follows it by name.
-    if (variable->data.ident == pexValueString) assignPairs.emplace_back(nameIndex, static_cast<uint16_t>(valueIndex));
+    if (variable.data.ident == pexValueString) assignPairs.emplace_back(variable.name, variable.data.index());
     if (!bigEndian()) {
         cursor.skip(1); // const flag
-        if (structMember) variable->sDoc = readName(cursor);
+        if (structMember) variable.sDoc = readName(cursor);
     }
     return variable;
 }
 
-std::unique_ptr<TpexVarType> TPexScript::parseVarType(TBinaryCursor& cursor) {
-    const QString name = readName(cursor);
-    const QString type = readName(cursor);
-    return std::make_unique<TpexVarType>(name, type);
+TpexVarType TPexScript::parseVarType(TBinaryCursor& cursor) {
+    TpexVarType v;
+    v.name = readName(cursor);
+    v.vType = readName(cursor);
+    return v;
 }
 
-std::unique_ptr<TpexFunc> TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
-    auto function = std::make_unique<TpexFunc>();
-    if (named) function->name = readName(cursor);
-    function->rtype = readName(cursor);
-    function->docString = readName(cursor);
-    function->uflags = readPexU32(cursor);
-    function->flags = cursor.u8();
+uint32_t TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
+    TpexFunc function;
+    if (named) function.name = readName(cursor);
+    function.rtype = readName(cursor);
+    function.docString = readName(cursor);
+    function.uflags = readPexU32(cursor);
+    function.flags = cursor.u8();
     const uint16_t params = readPexU16(cursor);
+    function.params.first = static_cast<uint32_t>(pexVarTypes.size());
     for (uint16_t i = 0; i < params; ++i)
-        function->params.push_back(parseVarType(cursor));
+        pexVarTypes.push_back(parseVarType(cursor));
+    function.params.count = params;
     const uint16_t locals = readPexU16(cursor);
+    function.locals.first = static_cast<uint32_t>(pexVarTypes.size());
     for (uint16_t i = 0; i < locals; ++i)
-        function->locals.push_back(parseVarType(cursor));
+        pexVarTypes.push_back(parseVarType(cursor));
+    function.locals.count = locals;
     const uint16_t instructions = readPexU16(cursor);
-    function->instructions.reserve(std::min<qsizetype>(instructions, cursor.remaining()));
-    for (uint16_t i = 0; i < instructions; ++i)
-        function->instructions.push_back(parseInstruction(cursor));
-    return function;
+    function.instructions.first = static_cast<uint32_t>(pexOps.size());
+    for (uint16_t i = 0; i < instructions; ++i) {
+        if (bigEndian())
+            parseInstruction<true>(cursor);
+        else
+            parseInstruction<false>(cursor);
+        reportProgress(cursor);
+    }
+    function.instructions.count = instructions;
+    // Appended only when read whole, as a failed function was never part of its state.
+    pexFuncs.push_back(function);
+    return static_cast<uint32_t>(pexFuncs.size() - 1);
 }
 
-int32_t TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data, uint32_t* index) {
-    data.ident = cursor.u8();
+void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
+    if (bigEndian()) {
+        TCheckedReader<true> reader(cursor);
+        readVarData(reader, data);
+    } else {
+        TCheckedReader<false> reader(cursor);
+        readVarData(reader, data);
+    }
+}
+
+template <class TReader> void TPexScript::readVarData(TReader& reader, TpexVarData& data) {
+    data.ident = reader.u8();
     switch (data.ident) {
-    case pexValueIdentifier: {
-        const uint16_t i = readPexU16(cursor);
-        markName(i);
-        data.value = pexStringTable[i].s;
-        if (index) *index = i;
-        return 0;
-    }
+    case pexValueIdentifier:
     case pexValueString: {
-        const uint16_t i = readPexU16(cursor);
-        if (!isStringIndex(i)) fail(QStringLiteral("fbk_pexErrorDetail2"));
-        data.value = pexStringTable[i].s;
-        if (index) *index = i;
-        return 0;
+        const uint16_t i = reader.u16();
+        if (!isStringIndex(i)) {
+            reader.commit();
+            fail(QStringLiteral("fbk_pexErrorDetail2"));
+        }
+        if (data.ident == pexValueIdentifier) pexStringTable[i].auth = false; // an identifier is a name
+        data.value = i;
+        return;
     }
-    case pexValueInteger: {
-        const int32_t v = static_cast<int32_t>(readPexU32(cursor));
-        data.value = v;
-        return v;
-    }
+    case pexValueInteger:
     case pexValueFloat:
-        data.value = readPexFloat(cursor);
-        return 0;
+        data.value = reader.u32();
+        return;
     case pexValueBool:
-        data.value = cursor.u8() != 0;
-        return 0;
+        data.value = reader.u8() != 0;
+        return;
     default:
-        return 0;
+        data.value = 0;
+        return;
     }
 }
 
-std::unique_ptr<TpexOp> TPexScript::parseInstruction(TBinaryCursor& cursor) {
-    const uint8_t opcode = cursor.u8();
-    if (opcode > pexMaxOpcode) fail(QStringLiteral("fbk_pexErrorDetail1"));
-    auto op = std::make_unique<TpexOp>(opcode);
+template <bool Big> void TPexScript::parseInstruction(TBinaryCursor& cursor) {
+    // One bounds check for the opcode and all its fixed operands when the data is long enough for the longest.
+    if (cursor.remaining() >= kLongestFixedPart) {
+        TRawReader<Big> reader(cursor);
+        readInstruction(reader, cursor);
+    } else {
+        TCheckedReader<Big> reader(cursor);
+        readInstruction(reader, cursor);
+    }
+}
+
+template <class TReader> void TPexScript::readInstruction(TReader& reader, TBinaryCursor& cursor) {
+    const uint8_t opcode = reader.u8();
+    if (opcode > pexMaxOpcode) {
+        reader.commit();
+        fail(QStringLiteral("fbk_pexErrorDetail1"));
+    }
+    TpexOp op;
+    op.opCode = opcode;
+    op.args.first = static_cast<uint32_t>(pexArgs.size());
     const uint8_t fixed = kFixedOperands[opcode];
     const bool isCall = pexHasVariableArguments(opcode);
     const bool collecting = opcode == 13 || isCall;
     const bool comparison = opcode >= 15 && opcode <= 19;
     const bool rulesApply = collecting || comparison;
     int32_t pendingName = -1;
-    int32_t last = 0;
-    // Fixed operands go to a local buffer first, so the operand list is allocated once at its final size.
-    std::array<TpexVarData, 5> fixedValues;
+    TpexVarData value;
     for (uint8_t i = 0; i < fixed; ++i) {
-        TpexVarData& value = fixedValues[i];
-        uint32_t index = 0;
-        last = readVarData(cursor, value, &index);
+        readVarData(reader, value);
+        pexArgs.push_back(value);
         if (!rulesApply) continue;
         if (value.ident == pexValueIdentifier) {
-            if (collecting && noTransName_[index]) callMatches_ = true;
-            if (opcode == 13) pendingName = static_cast<int32_t>(index);
+            if (collecting && isNoTransIndex(value.index())) callMatches_ = true;
+            if (opcode == 13) pendingName = value.index();
         } else if (value.ident == pexValueString) {
             if (pendingName >= 0)
-                assignPairs.emplace_back(static_cast<uint16_t>(pendingName), uint16_t(index));
+                assignPairs.emplace_back(static_cast<uint16_t>(pendingName), value.index());
             else if (collecting)
-                pexStringTable[index].auth = false;
-            if (comparison) pexStringTable[index].warn = true;
+                pexStringTable[value.index()].auth = false;
+            if (comparison) pexStringTable[value.index()].warn = true;
         }
     }
-    // A negative count reads nothing; a huge one stops at the end of the data.
-    const int32_t count =
-        (isCall && fixed > 0 && fixedValues[fixed - 1].ident == pexValueInteger) ? std::max(last, 0) : 0;
-    op->args.reserve(fixed + std::min<qsizetype>(count, cursor.remaining()));
-    for (uint8_t i = 0; i < fixed; ++i)
-        op->args.push_back(std::move(fixedValues[i]));
+    reader.commit();
     if (isCall) {
+        // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
+        // stops at the end of the data (values are appended as read, nothing is sized from the count).
+        const int32_t count = value.ident == pexValueInteger ? std::max(value.integer(), 0) : 0;
         const bool matches = isNoTransCall();
+        const bool big = bigEndian();
         for (int32_t i = 0; i < count; ++i) {
-            TpexVarData value;
-            uint32_t index = 0;
-            readVarData(cursor, value, &index);
+            if (cursor.remaining() >= kLongestValue) {
+                if (big) {
+                    TRawReader<true> raw(cursor);
+                    readVarData(raw, value);
+                    raw.commit();
+                } else {
+                    TRawReader<false> raw(cursor);
+                    readVarData(raw, value);
+                    raw.commit();
+                }
+            } else {
+                readVarData(cursor, value);
+            }
+            pexArgs.push_back(value);
             if (matches) {
                 if (value.ident == pexValueIdentifier)
-                    noTransVariables.insert(value.text().toLower());
+                    markNoTransVariable(value.index());
                 else if (value.ident == pexValueString)
-                    pexStringTable[index].auth = false;
+                    pexStringTable[value.index()].auth = false;
             }
-            op->args.push_back(std::move(value));
         }
     }
     callMatches_ = false;
-    reportProgress(cursor);
-    return op;
+    op.args.count = static_cast<uint32_t>(pexArgs.size() - op.args.first);
+    pexOps.push_back(op);
 }
 
 void TPexScript::writePexString(const QString& text, QByteArray& out) const {
@@ -501,22 +711,28 @@ void TPexScript::writePexString(const QString& text, QByteArray& out) const {
 
 QByteArray TPexScript::buildPexBytes(const QStringList& strings) const {
     QByteArray out;
-    qsizetype expected = pexHead.size() + pexTail.size();
-    for (const rPex& entry : pexStringTable)
-        expected += entry.raw.size() + 2;
+    qsizetype expected = pexData.size();
+    for (const QString& text : strings)
+        expected += 2 + text.size();
     out.reserve(expected + 64);
-    out.append(pexHead);
+    out.append(pexHead());
     for (qsizetype i = 0; i < strings.size(); ++i) {
         const QString& text = strings[i];
-        if (i < qsizetype(pexStringTable.size()) && text == pexStringTable[i].s) {
-            const QByteArray& raw = pexStringTable[i].raw;
-            binary_out::u16(out, static_cast<uint16_t>(raw.size()), bigEndian());
-            out.append(raw);
-        } else {
-            writePexString(text, out);
+        if (i < qsizetype(pexStringTable.size())) {
+            // An unchanged text keeps its bytes as read (also bytes that are not valid UTF-8, which decoding
+            // would replace while the game compares them by name).
+            const QByteArrayView raw = pexBytes(static_cast<uint32_t>(i));
+            const bool same = isAscii(raw) ? (text.size() == raw.size() && text == QLatin1StringView(raw))
+                                           : text == pexText(static_cast<uint32_t>(i));
+            if (same) {
+                binary_out::u16(out, static_cast<uint16_t>(raw.size()), bigEndian());
+                out.append(raw);
+                continue;
+            }
         }
+        writePexString(text, out);
     }
-    out.append(pexTail);
+    out.append(pexTail());
     return out;
 }
 

@@ -1,4 +1,4 @@
-// Compiled game scripts (.pex): reading into an object model, the string-use rules applied while reading, and
+// Compiled game scripts (.pex): reading into a flat object model, the string-use rules applied while reading, and
 // writing back with a new string table while every other byte stays as read.
 #pragma once
 
@@ -10,23 +10,26 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <memory>
+#include <span>
 #include <utility>
-#include <variant>
 #include <vector>
 
 class TAppContext;
 class TBinaryCursor;
 
-// One string table entry: `auth` true means translatable, `warn` true means the translation needs a warning.
+// One string table entry: where its bytes lie in the script's data, and its flags. `auth` true means translatable,
+// `warn` true means the translation needs a warning. The text is decoded on demand (TPexScript::pexText), so a
+// load does not build a string per entry; unchanged texts are written back from these bytes.
 struct rPex {
-    QString s;
+    uint32_t offset = 0;
+    uint16_t size = 0;
     bool auth = true;
     bool warn = false;
-    // The bytes as read, written back as they were while the text is unchanged (keeps strings that are not valid
-    // UTF-8 intact; decoding them would replace bytes the game compares by name).
-    QByteArray raw;
 };
+
+// A string index that names no entry: the name of a property handler, the documentation of a variable that has none.
+// A table holds at most 65,535 entries, so no valid index has this value.
+inline constexpr uint16_t pexNoString = 0xFFFF;
 
 // Value type codes.
 enum : uint8_t {
@@ -38,101 +41,90 @@ enum : uint8_t {
     pexValueBool = 5,
 };
 
-class TpexVarData {
-public:
+// A run of elements of one of the script-wide vectors.
+struct rPexRange {
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+
+// A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1).
+struct TpexVarData {
     uint8_t ident = pexValueNone;
-    std::variant<std::monostate, QString, int32_t, float, bool> value = int32_t(0);
+    uint32_t value = 0;
 
-    QString text() const;
-    int32_t integer() const;
-    // The value as the listing shows it; with addEqual the prefix "= " (and empty text for type 0).
-    QString getStrValue(bool addEqual) const;
+    bool hasText() const { return ident == pexValueIdentifier || ident == pexValueString; }
+    uint16_t index() const { return hasText() ? static_cast<uint16_t>(value) : pexNoString; }
+    int32_t integer() const { return ident == pexValueInteger ? static_cast<int32_t>(value) : 0; }
+    float real() const;
+    bool boolean() const { return ident == pexValueBool && value != 0; }
+    static TpexVarData ofInteger(int32_t v) { return {pexValueInteger, static_cast<uint32_t>(v)}; }
+    static TpexVarData ofReal(float v);
+    static TpexVarData ofText(uint8_t type, uint16_t index) { return {type, index}; }
 };
 
-class TpexVarType {
-public:
-    TpexVarType() = default;
-    TpexVarType(QString n, QString t) : name(std::move(n)), vType(std::move(t)) {}
-    QString name;
-    QString vType;
+struct TpexVarType {
+    uint16_t name = pexNoString;
+    uint16_t vType = pexNoString;
 };
 
-class TpexVar {
-public:
-    TpexVar(QString n, uint32_t f, QString doc, QString t)
-        : name(std::move(n)), vType(std::move(t)), sDoc(std::move(doc)), flag(f) {}
-    QString name;
-    QString vType;
-    QString sDoc;
+// An object variable or a struct member.
+struct TpexVar {
+    uint16_t name = pexNoString;
+    uint16_t vType = pexNoString;
+    uint16_t sDoc = pexNoString; // struct members of little-endian files only
     uint32_t flag = 0;
     TpexVarData data;
 };
 
-class TpexStruct {
-public:
-    explicit TpexStruct(QString n) : name(std::move(n)) {}
-    QString name;
-    std::vector<std::unique_ptr<TpexVar>> vList;
+struct TpexStruct {
+    uint16_t name = pexNoString;
+    rPexRange vList; // into pexVars
 };
 
-class TpexOp {
-public:
-    explicit TpexOp(uint8_t op) : opCode(op) {}
-    uint8_t opCode;
-    std::vector<TpexVarData> args; // fixed operands first, then the variable arguments
+struct TpexOp {
+    uint8_t opCode = 0;
+    rPexRange args; // into pexArgs: fixed operands first, then the variable arguments
 };
 
-class TpexFunc {
-public:
-    QString rtype;
-    QString name; // empty for property handlers
-    QString docString;
+struct TpexFunc {
+    uint16_t rtype = pexNoString;
+    uint16_t name = pexNoString; // none for property handlers
+    uint16_t docString = pexNoString;
     uint32_t uflags = 0;
     uint8_t flags = 0;
-    std::vector<std::unique_ptr<TpexVarType>> params;
-    std::vector<std::unique_ptr<TpexVarType>> locals;
-    std::vector<std::unique_ptr<TpexOp>> instructions;
     bool open = true;
-
-    // The return type followed by a blank, or empty text when it is exactly "None".
-    QString getReturnType() const;
-    QString returnType() const { return getReturnType(); }
+    rPexRange params;       // into pexVarTypes
+    rPexRange locals;       // into pexVarTypes
+    rPexRange instructions; // into pexOps
 };
 
-class TpexProp {
-public:
-    TpexProp(QString n, uint8_t f, uint32_t uf, QString doc, QString t)
-        : name(std::move(n)), pType(std::move(t)), docString(std::move(doc)), uflags(uf), flags(f) {}
-    QString name;
-    QString pType;
-    QString docString;
+struct TpexProp {
+    uint16_t name = pexNoString;
+    uint16_t pType = pexNoString;
+    uint16_t docString = pexNoString;
+    uint16_t autoVarName = pexNoString; // only with flag 4
     uint32_t uflags = 0;
     uint8_t flags = 0;
-    QString autoVarName;
-    std::unique_ptr<TpexFunc> readHandler;
-    std::unique_ptr<TpexFunc> writeHandler;
+    int32_t readHandler = -1; // into pexFuncs, -1 when absent
+    int32_t writeHandler = -1;
 };
 
-class TPexState {
-public:
-    explicit TPexState(QString n) : name(std::move(n)) {}
-    QString name;
-    std::vector<std::unique_ptr<TpexFunc>> func;
+struct TPexState {
+    uint16_t name = pexNoString;
     bool open = true;
+    rPexRange func; // into pexFuncs
 };
 
-class TpexObject {
-public:
-    explicit TpexObject(QString n) : name(std::move(n)) {}
-    QString name;
-    QString parentClassName;
-    QString docString;
+struct TpexObject {
+    uint16_t name = pexNoString;
+    uint16_t parentClassName = pexNoString;
+    uint16_t docString = pexNoString;
+    uint16_t autoStateName = pexNoString;
     uint32_t userFlags = 0;
-    QString autoStateName;
-    std::vector<std::unique_ptr<TpexStruct>> structs; // empty in big-endian files
-    std::vector<std::unique_ptr<TpexVar>> variables;
-    std::vector<std::unique_ptr<TpexProp>> properties;
-    std::vector<std::unique_ptr<TPexState>> states;
+    rPexRange structs;    // into pexStructs; empty in big-endian files
+    rPexRange variables;  // into pexVars
+    rPexRange properties; // into pexProps
+    rPexRange states;     // into pexStates
 };
 
 // Highest opcode; the number of fixed operands of each opcode (the three calls carry variable arguments after them).
@@ -142,7 +134,9 @@ inline bool pexHasVariableArguments(uint8_t opcode) {
     return opcode >= 23 && opcode <= 25;
 }
 
-// One loaded script: head, string table, tail, object model, listing and the bookkeeping of the string-use rules.
+// One loaded script: its bytes, the string table, the object model, the listing and the bookkeeping of the
+// string-use rules. The model holds string indices and index ranges into script-wide vectors, so a load is a few
+// linear passes with almost no allocation.
 class TPexScript {
 public:
     enum : uint8_t { pexBigEndian = 1, pexLittleEndian = 2 };
@@ -151,13 +145,22 @@ public:
     uint8_t majorVersion = 0;
     uint8_t minorVersion = 0;
     bool debugPresent = false;
-    QByteArray pexHead;
-    QByteArray pexTail;
+    // The whole file as read (shared with the caller's buffer, not copied); head, table texts and tail are views.
+    QByteArray pexData;
     std::vector<rPex> pexStringTable;
-    std::vector<std::unique_ptr<TpexObject>> pexObjects;
+    std::vector<TpexObject> pexObjects;
+    std::vector<TpexStruct> pexStructs;
+    std::vector<TpexVar> pexVars;
+    std::vector<TpexProp> pexProps;
+    std::vector<TPexState> pexStates;
+    std::vector<TpexFunc> pexFuncs;
+    std::vector<TpexVarType> pexVarTypes;
+    std::vector<TpexOp> pexOps;
+    std::vector<TpexVarData> pexArgs;
     tpexFeedbackData feedback;
 
-    // Untranslatable calls: function, object, class or result names, compared without regard to case.
+    // Untranslatable calls: function, object, class or result names, compared without regard to case. Sorted
+    // ignoring case by whoever fills it.
     QStringList noTransProcList;
     // Rule state of one load.
     QSet<QString> noTransVariables;                         // lower case
@@ -171,14 +174,43 @@ public:
 
     bool bigEndian() const { return pexByteOrder == pexBigEndian; }
 
+    // Everything from the start up to and including the string count, and everything after the last string read.
+    QByteArrayView pexHead() const { return QByteArrayView(pexData).first(headSize_); }
+    QByteArrayView pexTail() const { return QByteArrayView(pexData).sliced(tailStart_); }
+
+    // The text of a table entry (decoded once, then kept); empty for pexNoString or an index outside the table.
+    QString pexText(uint32_t index) const;
+    // The bytes of a table entry as read.
+    QByteArrayView pexBytes(uint32_t index) const {
+        const rPex& e = pexStringTable[index];
+        return QByteArrayView(pexData.constData() + e.offset, e.size);
+    }
+
+    // The elements a record's range covers.
+    std::span<const TpexVarData> args(const TpexOp& op) const { return slice(pexArgs, op.args); }
+    std::span<const TpexOp> instructions(const TpexFunc& f) const { return slice(pexOps, f.instructions); }
+    std::span<const TpexVarType> params(const TpexFunc& f) const { return slice(pexVarTypes, f.params); }
+    std::span<const TpexVarType> locals(const TpexFunc& f) const { return slice(pexVarTypes, f.locals); }
+    std::span<const TpexVar> members(const TpexStruct& s) const { return slice(pexVars, s.vList); }
+    std::span<const TpexStruct> structs(const TpexObject& o) const { return slice(pexStructs, o.structs); }
+    std::span<const TpexVar> variables(const TpexObject& o) const { return slice(pexVars, o.variables); }
+    std::span<const TpexProp> properties(const TpexObject& o) const { return slice(pexProps, o.properties); }
+    std::span<const TPexState> states(const TpexObject& o) const { return slice(pexStates, o.states); }
+    std::span<const TpexFunc> functions(const TPexState& s) const { return slice(pexFuncs, s.func); }
+
+    // A value as the listing shows it; with addEqual the prefix "= " (and empty text for type 0).
+    QString getStrValue(const TpexVarData& data, bool addEqual) const;
+    // The return type followed by a blank, or empty text when it is exactly "None".
+    QString getReturnType(const TpexFunc& function) const;
+
     // Empties everything a load fills, the listing and the rule state (keeps noTransProcList and the section
     // flags of the listing).
     void resetPex();
     // Reads the whole file and parses it; failures are reported through `app` (when given) and give false.
     bool loadPexFile(const QString& fileName, TAppContext* app);
     // True when the magic matched and the head and string table were read. A body error is reported and leaves
-    // the load usable.
-    bool parsePex(QByteArrayView data, TAppContext* app);
+    // the load usable. The script keeps `data` (shared): a buffer made with QByteArray::fromRawData must outlive it.
+    bool parsePex(const QByteArray& data, TAppContext* app);
     // The file's bytes with `strings` as its string table (one text per entry, in table order).
     QByteArray buildPexBytes(const QStringList& strings) const;
     // Writes those bytes to `fileName` whole or not at all; failures are reported and give false.
@@ -199,30 +231,51 @@ public:
     void writePexString(const QString& text, QByteArray& out) const;
 
 private:
+    template <class T> static std::span<const T> slice(const std::vector<T>& v, rPexRange r) {
+        // Ranges are made by the reader; the bound keeps a hand-made record from reading outside the vector.
+        if (r.first > v.size() || r.count > v.size() - r.first) return {};
+        return std::span<const T>(v.data() + r.first, r.count);
+    }
+
     void parseTail(TBinaryCursor& cursor, TAppContext* app);
     void parseDebugInfo(TBinaryCursor& cursor);
     void parseUserFlags(TBinaryCursor& cursor);
     void parseObjects(TBinaryCursor& cursor);
-    void parseObject(TBinaryCursor& cursor, TpexObject& object);
-    void parseStruct(TBinaryCursor& cursor, TpexObject& object);
-    std::unique_ptr<TpexVar> parseVariable(TBinaryCursor& cursor, bool structMember);
-    std::unique_ptr<TpexVarType> parseVarType(TBinaryCursor& cursor);
-    std::unique_ptr<TpexFunc> parseFunction(TBinaryCursor& cursor, bool named);
-    std::unique_ptr<TpexOp> parseInstruction(TBinaryCursor& cursor);
-    // Reads a value; the result is its integer value (0 for every other type). `index` receives the string index
-    // of types 1 and 2.
-    int32_t readVarData(TBinaryCursor& cursor, TpexVarData& data, uint32_t* index = nullptr);
+    void parseObject(TBinaryCursor& cursor, uint32_t object);
+    void parseStruct(TBinaryCursor& cursor, uint32_t object);
+    TpexVar parseVariable(TBinaryCursor& cursor, bool structMember);
+    TpexVarType parseVarType(TBinaryCursor& cursor);
+    // Reads a function and appends it to pexFuncs; the result is its position there.
+    uint32_t parseFunction(TBinaryCursor& cursor, bool named);
+    template <bool Big> void parseInstruction(TBinaryCursor& cursor);
+    template <class TReader> void readInstruction(TReader& reader, TBinaryCursor& cursor);
+    template <class TReader> void readVarData(TReader& reader, TpexVarData& data);
+    // A value read with a bounds check per field, for the variables and the last bytes of the data.
+    void readVarData(TBinaryCursor& cursor, TpexVarData& data);
     uint16_t readPexU16(TBinaryCursor& cursor);
     uint32_t readPexU32(TBinaryCursor& cursor);
     float readPexFloat(TBinaryCursor& cursor);
-    QString readPexString(TBinaryCursor& cursor, QByteArray* raw = nullptr);
-    QString readName(TBinaryCursor& cursor);
+    QByteArrayView readPexString(TBinaryCursor& cursor);
+    uint16_t readName(TBinaryCursor& cursor);
     void reportProgress(const TBinaryCursor& cursor);
+    // True when the entry is an untranslatable call name (decided once per entry, from its bytes when ASCII).
+    bool isNoTransIndex(uint16_t index);
+    // Records an identifier passed to a matching call.
+    void markNoTransVariable(uint16_t index);
     [[noreturn]] void fail(const QString& detailKey) const;
 
-    // Per string index: the text is an untranslatable call name (computed once per load, so reading a call does
-    // not fold the case of each of its identifiers).
+    qsizetype headSize_ = 0;
+    qsizetype tailStart_ = 0;
+    // Decoded texts, filled entry by entry as they are asked for.
+    mutable std::vector<QString> textCache_;
+    mutable std::vector<uint8_t> textCached_;
+    // Per string index: 0 not decided, 1 an untranslatable call name, 2 not one.
     std::vector<uint8_t> noTransName_;
+    // Per string index: passed as a variable argument to a matching call.
+    std::vector<uint8_t> noTransVarMark_;
+    // noTransProcList in ASCII lower case (the names that are ASCII) and the other names, for the byte compare.
+    std::vector<QByteArray> noTransAscii_;
+    QStringList noTransOther_;
     // An identifier of the instruction being read is an untranslatable call name.
     bool callMatches_ = false;
     TAppContext* app_ = nullptr;

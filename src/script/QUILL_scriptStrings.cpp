@@ -11,8 +11,9 @@ void buildScriptStrings(const TPexScript& script, bool lockDown, tSkyStrList& li
     list.reserve(list.size() + script.pexStringTable.size());
     for (size_t i = 0; i < script.pexStringTable.size(); ++i) {
         const rPex& entry = script.pexStringTable[i];
-        auto sk = std::make_unique<tSkyStr>(entry.s, entry.s, 0, static_cast<uint32_t>(i), 99);
-        if (!entry.auth || isLockedTag(entry.s, lockDown)) {
+        const QString text = script.pexText(static_cast<uint32_t>(i));
+        auto sk = std::make_unique<tSkyStr>(text, text, 0, static_cast<uint32_t>(i), 99);
+        if (!entry.auth || isLockedTag(text, lockDown)) {
             sk->sInternalparams.set(sStrInternalParam::pexNoTrans);
             sk->resetStatus({sStrParam::incompleteTrans}, {sStrParam::translated, sStrParam::validated});
         } else if (entry.warn) {
@@ -26,8 +27,8 @@ void buildScriptStrings(const TPexScript& script, bool lockDown, tSkyStrList& li
 QStringList scriptTextsToWrite(const TPexScript& script, const tSkyStrList& list) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(script.pexStringTable.size()));
-    for (const rPex& entry : script.pexStringTable)
-        texts << entry.s;
+    for (size_t i = 0; i < script.pexStringTable.size(); ++i)
+        texts << script.pexText(static_cast<uint32_t>(i));
     for (const auto& sk : list) {
         if (sk->id >= static_cast<uint32_t>(texts.size())) continue;
         if (sk->hasFlag(sStrInternalParam::pexNoTrans)) {

@@ -29,7 +29,7 @@ struct TParsedScript {
     }
     int indexOf(const QString& text) const {
         for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
-            if (pex.pexStringTable[i].s == text) return static_cast<int>(i);
+            if (pex.pexText(static_cast<uint32_t>(i)) == text) return static_cast<int>(i);
         return -1;
     }
     const rPex& entry(const QString& text) const {
@@ -40,8 +40,8 @@ struct TParsedScript {
     }
     QStringList texts() const {
         QStringList out;
-        for (const rPex& e : pex.pexStringTable)
-            out << e.s;
+        for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
+            out << pex.pexText(static_cast<uint32_t>(i));
         return out;
     }
 };

@@ -34,7 +34,7 @@ QByteArray oneFunction(uint8_t major, uint8_t minor, const std::vector<TPexBuild
 }
 
 const TpexFunc& firstFunction(const TPexScript& pex) {
-    return *pex.pexObjects.at(0)->states.at(0)->func.at(0);
+    return pex.functions(pex.states(pex.pexObjects.at(0))[0])[0];
 }
 
 } // namespace
@@ -45,8 +45,9 @@ TEST(PexFormat, ByteOrderFollowsTheVersionOfEachFile) {
     EXPECT_TRUE(le.pex.bodyError.isEmpty()) << le.pex.bodyError.toStdString();
     EXPECT_EQ(le.pex.pexByteOrder, TPexScript::pexLittleEndian);
     ASSERT_EQ(le.pex.pexObjects.size(), 1u);
-    EXPECT_EQ(le.pex.pexObjects[0]->structs.size(), 1u);
-    EXPECT_EQ(le.pex.pexObjects[0]->structs[0]->vList[0]->sDoc, QStringLiteral("The label shown"));
+    const TpexObject& object = le.pex.pexObjects[0];
+    ASSERT_EQ(le.pex.structs(object).size(), 1u);
+    EXPECT_EQ(le.pex.pexText(le.pex.members(le.pex.structs(object)[0])[0].sDoc), QStringLiteral("The label shown"));
     EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugpropGroupCount: 1")));
     EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugStructCount: 1")));
 
@@ -55,7 +56,7 @@ TEST(PexFormat, ByteOrderFollowsTheVersionOfEachFile) {
     ASSERT_TRUE(le.pex.parsePex(buildSampleScript(3, 2), &le.app));
     EXPECT_TRUE(le.pex.bodyError.isEmpty()) << le.pex.bodyError.toStdString();
     EXPECT_EQ(le.pex.pexByteOrder, TPexScript::pexBigEndian);
-    EXPECT_TRUE(le.pex.pexObjects[0]->structs.empty());
+    EXPECT_EQ(le.pex.pexObjects[0].structs.count, 0u);
     EXPECT_TRUE(le.pex.feedback.header.contains(QStringLiteral("debugFuncCount: 1")));
     EXPECT_FALSE(le.pex.feedback.header.contains(QStringLiteral("debugpropGroupCount: 1")));
 
@@ -108,14 +109,14 @@ TEST(PexFormat, UnchangedTableWritesTheSameBytesAndChangesTouchOnlyTheTable) {
         const int at = p.indexOf(QStringLiteral("Quest started"));
         changed[at] = QStringLiteral("Quête démarrée, et bien plus longue");
         const QByteArray written = p.pex.buildPexBytes(changed);
-        EXPECT_TRUE(written.startsWith(p.pex.pexHead));
-        EXPECT_TRUE(written.endsWith(p.pex.pexTail));
+        EXPECT_TRUE(written.startsWith(p.pex.pexHead()));
+        EXPECT_TRUE(written.endsWith(p.pex.pexTail()));
         TParsedScript again(written);
         ASSERT_TRUE(again.ok);
         EXPECT_TRUE(again.pex.bodyError.isEmpty());
         EXPECT_EQ(again.texts(), changed);
         // The body still resolves every index to the same names.
-        EXPECT_EQ(again.pex.pexObjects[0]->name, QStringLiteral("QuillerySample"));
+        EXPECT_EQ(again.pex.pexText(again.pex.pexObjects[0].name), QStringLiteral("QuillerySample"));
     }
 }
 
@@ -140,8 +141,8 @@ TEST(PexFormat, StringCountLargerThanTheStringsPresent) {
     TParsedScript p(bytes);
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.texts(), (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
-    EXPECT_TRUE(p.pex.pexTail.isEmpty());
-    EXPECT_EQ(p.pex.pexHead, b.head(5));
+    EXPECT_TRUE(p.pex.pexTail().isEmpty());
+    EXPECT_EQ(p.pex.pexHead().toByteArray(), b.head(5));
     EXPECT_EQ(p.pex.feedback.header.value(2), QStringLiteral("StringTableCount: 5"));
     // The body is missing: reported as a body error, and the strings stay usable.
     EXPECT_FALSE(p.pex.bodyError.isEmpty());
@@ -216,10 +217,12 @@ TEST(PexFormat, EveryOpcodeReadsItsFixedOperandCount) {
         ASSERT_TRUE(p.ok);
         ASSERT_TRUE(p.pex.bodyError.isEmpty()) << op << " " << p.pex.bodyError.toStdString();
         const TpexFunc& f = firstFunction(p.pex);
-        ASSERT_EQ(f.instructions.size(), 2u) << op;
-        EXPECT_EQ(f.instructions[0]->args.size(), size_t(fixed)) << op;
-        EXPECT_EQ(f.instructions[1]->opCode, 26);
-        EXPECT_EQ(f.instructions[1]->args[0].integer(), 7);
+        const auto ops = p.pex.instructions(f);
+        ASSERT_EQ(ops.size(), 2u) << op;
+        EXPECT_EQ(ops[0].opCode, op);
+        EXPECT_EQ(p.pex.args(ops[0]).size(), size_t(fixed)) << op;
+        EXPECT_EQ(ops[1].opCode, 26);
+        EXPECT_EQ(p.pex.args(ops[1])[0].integer(), 7);
     }
 }
 
@@ -238,13 +241,18 @@ TEST(PexFormat, CallsReadTheirVariableArgumentsOnlyFromAnIntegerCount) {
     ASSERT_TRUE(p.ok);
     ASSERT_TRUE(p.pex.bodyError.isEmpty()) << p.pex.bodyError.toStdString();
     const TpexFunc& f = firstFunction(p.pex);
-    ASSERT_EQ(f.instructions.size(), 6u);
-    EXPECT_EQ(f.instructions[0]->args.size(), 6u);
-    EXPECT_EQ(f.instructions[1]->args.size(), 4u);
-    EXPECT_EQ(f.instructions[2]->args.size(), 4u);
-    EXPECT_EQ(f.instructions[3]->args.size(), 4u); // a negative count reads nothing
-    EXPECT_EQ(f.instructions[4]->args.size(), 4u); // not an integer: no variable arguments
-    EXPECT_EQ(f.instructions[5]->args[0].integer(), 9);
+    const auto ops = p.pex.instructions(f);
+    ASSERT_EQ(ops.size(), 6u);
+    EXPECT_EQ(p.pex.args(ops[0]).size(), 6u);
+    EXPECT_EQ(p.pex.args(ops[1]).size(), 4u);
+    EXPECT_EQ(p.pex.args(ops[2]).size(), 4u);
+    EXPECT_EQ(p.pex.args(ops[3]).size(), 4u); // a negative count reads nothing
+    EXPECT_EQ(p.pex.args(ops[4]).size(), 4u); // not an integer: no variable arguments
+    EXPECT_EQ(p.pex.args(ops[5])[0].integer(), 9);
+    // The variable arguments follow the fixed operands in order, with their types and payloads.
+    EXPECT_EQ(p.pex.args(ops[0])[4].integer(), 1);
+    EXPECT_EQ(p.pex.pexText(p.pex.args(ops[0])[5].index()), QStringLiteral("x"));
+    EXPECT_EQ(p.pex.args(ops[1])[3].real(), 2.5f);
 }
 
 TEST(PexFormat, BodyErrorsKeepWhatWasReadAndTheLoadUsable) {
@@ -279,7 +287,7 @@ TEST(PexFormat, EveryTruncationOfARealScriptIsReadSafely) {
     for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}}) {
         const QByteArray full = buildSampleScript(major, minor);
         TParsedScript whole(full);
-        const qsizetype tableEnd = full.size() - whole.pex.pexTail.size();
+        const qsizetype tableEnd = full.size() - whole.pex.pexTail().size();
         for (qsizetype cut = 0; cut < full.size(); ++cut) {
             TParsedScript p(full.left(cut));
             if (cut >= tableEnd) {
@@ -308,31 +316,39 @@ TEST(PexFormat, DebugByteOtherThanOneMeansNoDebugSection) {
 }
 
 TEST(PexFormat, ValuesKeepTheirTypesAndRenderAsTheListingShowsThem) {
+    TPexBuilder b(3, 9);
+    b.str(QStringLiteral("Hi"));
+    b.str(QStringLiteral("None"));
+    b.str(QStringLiteral("none"));
+    TParsedScript p(emptyBody(b));
+    ASSERT_TRUE(p.ok);
+    const TPexScript& pex = p.pex;
     QLocale::setDefault(QLocale::c());
-    TpexVarData none;
-    EXPECT_EQ(none.getStrValue(true), QString());
-    EXPECT_EQ(none.getStrValue(false), QStringLiteral("none"));
-    TpexVarData s;
-    s.ident = pexValueString;
-    s.value = QStringLiteral("Hi");
-    EXPECT_EQ(s.getStrValue(true), QStringLiteral("= \"Hi\""));
-    TpexVarData f;
-    f.ident = pexValueFloat;
-    f.value = 1234.5f;
-    EXPECT_EQ(f.getStrValue(false), QStringLiteral("1234.5000"));
+    const TpexVarData none;
+    EXPECT_EQ(pex.getStrValue(none, true), QString());
+    EXPECT_EQ(pex.getStrValue(none, false), QStringLiteral("none"));
+    const TpexVarData s = TpexVarData::ofText(pexValueString, uint16_t(p.indexOf(QStringLiteral("Hi"))));
+    EXPECT_EQ(pex.getStrValue(s, true), QStringLiteral("= \"Hi\""));
+    const TpexVarData id = TpexVarData::ofText(pexValueIdentifier, uint16_t(p.indexOf(QStringLiteral("Hi"))));
+    EXPECT_EQ(pex.getStrValue(id, true), QStringLiteral("= Hi"));
+    EXPECT_EQ(pex.getStrValue(TpexVarData::ofInteger(-12), false), QStringLiteral("-12"));
+    const TpexVarData f = TpexVarData::ofReal(1234.5f);
+    EXPECT_EQ(pex.getStrValue(f, false), QStringLiteral("1234.5000"));
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    EXPECT_EQ(f.getStrValue(false), QStringLiteral("1234,5000"));
+    EXPECT_EQ(pex.getStrValue(f, false), QStringLiteral("1234,5000"));
     QLocale::setDefault(QLocale::c());
-    TpexVarData b;
-    b.ident = pexValueBool;
-    b.value = false;
-    EXPECT_EQ(b.getStrValue(true), QStringLiteral("= False"));
-    TpexVarData odd;
-    odd.ident = 9;
-    EXPECT_EQ(odd.getStrValue(false), QString());
+    EXPECT_EQ(pex.getStrValue({pexValueBool, 0}, true), QStringLiteral("= False"));
+    EXPECT_EQ(pex.getStrValue({pexValueBool, 1}, true), QStringLiteral("= True"));
+    EXPECT_EQ(pex.getStrValue({9, 0}, false), QString());
+    // A payload read as one type is not taken for another.
+    EXPECT_EQ(f.integer(), 0);
+    EXPECT_EQ(TpexVarData::ofInteger(7).index(), pexNoString);
     TpexFunc fn;
-    fn.rtype = QStringLiteral("None");
-    EXPECT_EQ(fn.getReturnType(), QString());
-    fn.rtype = QStringLiteral("none");
-    EXPECT_EQ(fn.getReturnType(), QStringLiteral("none "));
+    fn.rtype = uint16_t(p.indexOf(QStringLiteral("None")));
+    EXPECT_EQ(pex.getReturnType(fn), QString());
+    fn.rtype = uint16_t(p.indexOf(QStringLiteral("none")));
+    EXPECT_EQ(pex.getReturnType(fn), QStringLiteral("none "));
+    // Indices that name no entry give empty text.
+    EXPECT_EQ(pex.pexText(pexNoString), QString());
+    EXPECT_EQ(pex.pexText(uint32_t(pex.pexStringTable.size())), QString());
 }

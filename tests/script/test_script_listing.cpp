@@ -89,10 +89,10 @@ TEST(ScriptListing, ABigEndianScriptHasNoStructSection) {
 TEST(ScriptListing, OneLineForEachOpcode) {
     TParsedScript p(buildSampleScript(3, 9));
     ASSERT_TRUE(p.ok);
-    const TpexFunc& f = *p.pex.pexObjects[0]->states[0]->func[0];
+    const TpexFunc& f = p.pex.functions(p.pex.states(p.pex.pexObjects[0])[0])[0];
     QStringList got;
-    for (const auto& op : f.instructions)
-        got << instructionText(*op, f.locals);
+    for (const TpexOp& op : p.pex.instructions(f))
+        got << instructionText(p.pex, op, f);
     const QStringList expected{
         QStringLiteral("none"),
         QStringLiteral("::temp1 = ::temp1 + 1"),
@@ -157,8 +157,9 @@ TEST(ScriptListing, OneLineForEachOpcode) {
         EXPECT_EQ(p.pex.feedback.lines[first - 1 + i], QStringLiteral("\t\t") + expected[i]);
         EXPECT_EQ(typeOf(p.pex, int(first + i)), pexLineInstruction);
     }
-    TpexOp unknown(0x50);
-    EXPECT_EQ(instructionText(unknown, f.locals), QStringLiteral("unknown OpCode: 50)"));
+    TpexOp unknown;
+    unknown.opCode = 0x50;
+    EXPECT_EQ(instructionText(p.pex, unknown, f), QStringLiteral("unknown OpCode: 50)"));
 }
 
 TEST(ScriptListing, SmallTexts) {
@@ -168,9 +169,14 @@ TEST(ScriptListing, SmallTexts) {
     EXPECT_EQ(resultPrefix(QStringLiteral("::nonevar")), QStringLiteral("::nonevar = "));
     EXPECT_EQ(arrayTypeWithSize(QStringLiteral("Int[]"), QStringLiteral("5")), QStringLiteral("Int[5]"));
     EXPECT_EQ(arrayTypeWithSize(QStringLiteral("Int"), QStringLiteral("5")), QStringLiteral("Int"));
-    TpexOp op(23);
-    EXPECT_EQ(operandText(op, 0), QString());
-    EXPECT_EQ(argumentList(op, 4), QString());
+    const TPexScript empty;
+    TpexOp op;
+    op.opCode = 23;
+    EXPECT_EQ(operandText(empty, op, 0), QString());
+    EXPECT_EQ(argumentList(empty, op, 4), QString());
+    // A range outside the operands reads nothing.
+    op.args = {5, 3};
+    EXPECT_EQ(operandText(empty, op, 0), QString());
 }
 
 TEST(ScriptListing, MarkersCollapseAndExpand) {

@@ -11,17 +11,10 @@ namespace {
 
 void openEverything(TPexScript& pex) {
     pex.feedback.varOpen = pex.feedback.propOpen = pex.feedback.structOpen = true;
-    for (const auto& object : pex.pexObjects) {
-        for (const auto& property : object->properties) {
-            if (property->readHandler) property->readHandler->open = true;
-            if (property->writeHandler) property->writeHandler->open = true;
-        }
-        for (const auto& state : object->states) {
-            state->open = true;
-            for (const auto& function : state->func)
-                function->open = true;
-        }
-    }
+    for (TPexState& state : pex.pexStates)
+        state.open = true;
+    for (TpexFunc& function : pex.pexFuncs)
+        function.open = true;
 }
 
 int pexListing(TCliContext& cli, const QStringList& args) {
