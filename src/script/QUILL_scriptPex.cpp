@@ -42,54 +42,53 @@ constexpr uint8_t kFixedOperands[pexMaxOpcode + 1] = {
 
 // The longest a value can be (type byte and a 32-bit payload) and the longest opcode with its fixed operands.
 constexpr qsizetype kLongestValue = 5;
-constexpr qsizetype kLongestFixedPart = 1 + 5 * kLongestValue;
+constexpr qsizetype kMostFixedOperands = 5;
+constexpr qsizetype kLongestFixedPart = 1 + kMostFixedOperands * kLongestValue;
 
 const QString kSeparator = QString(41, QLatin1Char('-'));
 
 // Keeps the progress bar moving without letting events run for every instruction.
 constexpr qsizetype kProgressEvery = 64 * 1024;
 
-// Reads straight from memory for the instruction loop; whoever makes one has checked that the bytes it will read
-// are there. `commit` moves the cursor past what was read (also before an error, so the reported position is the
-// one a field-by-field read would give).
-template <bool Big> class TRawReader {
-public:
-    TRawReader(TBinaryCursor& cursor)
-        : cursor_(cursor), start_(reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.pos()), p_(start_) {}
-    uint8_t u8() { return *p_++; }
-    uint16_t u16() {
-        const uint16_t v = Big ? qFromBigEndian<uint16_t>(p_) : qFromLittleEndian<uint16_t>(p_);
-        p_ += 2;
-        return v;
-    }
-    uint32_t u32() {
-        const uint32_t v = Big ? qFromBigEndian<uint32_t>(p_) : qFromLittleEndian<uint32_t>(p_);
-        p_ += 4;
-        return v;
-    }
-    void commit() {
-        cursor_.skip(p_ - start_);
-        start_ = p_;
-    }
+template <bool Big> Q_ALWAYS_INLINE uint16_t load16(const uchar* p) {
+    return Big ? qFromBigEndian<uint16_t>(p) : qFromLittleEndian<uint16_t>(p);
+}
+template <bool Big> Q_ALWAYS_INLINE uint32_t load32(const uchar* p) {
+    return Big ? qFromBigEndian<uint32_t>(p) : qFromLittleEndian<uint32_t>(p);
+}
 
-private:
-    TBinaryCursor& cursor_;
-    const uchar* start_;
-    const uchar* p_;
-};
-
-// The same reads, each checked by the cursor: for the last bytes of the data.
-template <bool Big> class TCheckedReader {
-public:
-    explicit TCheckedReader(TBinaryCursor& cursor) : cursor_(cursor) {}
-    uint8_t u8() { return cursor_.u8(); }
-    uint16_t u16() { return cursor_.u16(Big); }
-    uint32_t u32() { return cursor_.u32(Big); }
-    void commit() {}
-
-private:
-    TBinaryCursor& cursor_;
-};
+// Decodes the value at `p` and moves past it. Unless Checked, the caller has made sure that the longest value fits
+// before `end`; when Checked and a field does not fit, the result is false and `p` is at that field.
+template <bool Big, bool Checked> Q_ALWAYS_INLINE bool decodeValue(const uchar*& p, const uchar* end, TpexVarData& v) {
+    if constexpr (Checked)
+        if (p >= end) return false;
+    const uint8_t type = *p;
+    qsizetype payload = 0;
+    switch (type) {
+    case pexValueIdentifier:
+    case pexValueString:
+        payload = 2;
+        break;
+    case pexValueInteger:
+    case pexValueFloat:
+        payload = 4;
+        break;
+    case pexValueBool:
+        payload = 1;
+        break;
+    default:
+        break;
+    }
+    if constexpr (Checked)
+        if (end - p - 1 < payload) {
+            ++p;
+            return false;
+        }
+    v.ident = type;
+    v.value = payload == 2 ? load16<Big>(p + 1) : payload == 4 ? load32<Big>(p + 1) : payload == 1 ? (p[1] != 0) : 0;
+    p += 1 + payload;
+    return true;
+}
 
 bool isAscii(QByteArrayView bytes) {
     for (const char c : bytes)
@@ -189,6 +188,7 @@ void TPexScript::resetPex() {
     pexVarTypes.clear();
     pexOps.clear();
     pexArgs.clear();
+    argsUsed_ = 0;
     textCache_.clear();
     textCached_.clear();
     feedback.reset();
@@ -220,9 +220,9 @@ bool TPexScript::isNoTransName(const QString& name) const {
     return it != noTransProcList.cend() && it->compare(name, Qt::CaseInsensitive) == 0;
 }
 
-bool TPexScript::isNoTransIndex(uint16_t index) {
+bool TPexScript::decideNoTransIndex(uint16_t index) {
     uint8_t& known = noTransName_[index];
-    if (known == 0) {
+    {
         bool listed = false;
         const QByteArrayView bytes = pexBytes(index);
         if (isAscii(bytes)) {
@@ -381,6 +381,7 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
     const qsizetype body = cursor.remaining();
     pexOps.reserve(static_cast<size_t>(body / 16));
     pexArgs.reserve(static_cast<size_t>(body / 3));
+    argsUsed_ = 0;
     try {
         if (cursor.u8() == 1) {
             debugPresent = true;
@@ -405,6 +406,8 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
             app->logMessage(app->uiTextFormat(QStringLiteral("fbk_pexErrorPos"), {static_cast<qint64>(bodyErrorPos)}));
         }
     }
+    // Cut the room taken ahead back to the operands read.
+    pexArgs.resize(argsUsed_);
 }
 
 void TPexScript::parseDebugInfo(TBinaryCursor& cursor) {
@@ -570,130 +573,145 @@ uint32_t TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
     function.locals.count = locals;
     const uint16_t instructions = readPexU16(cursor);
     function.instructions.first = static_cast<uint32_t>(pexOps.size());
-    for (uint16_t i = 0; i < instructions; ++i) {
-        if (bigEndian())
-            parseInstruction<true>(cursor);
-        else
-            parseInstruction<false>(cursor);
-        reportProgress(cursor);
-    }
+    if (bigEndian())
+        readInstructions<true>(cursor, instructions);
+    else
+        readInstructions<false>(cursor, instructions);
     function.instructions.count = instructions;
     // Appended only when read whole, as a failed function was never part of its state.
     pexFuncs.push_back(function);
     return static_cast<uint32_t>(pexFuncs.size() - 1);
 }
 
+void TPexScript::pastEnd(TBinaryCursor& cursor, qsizetype pos) {
+    cursor.seek(pos);
+    cursor.require(cursor.remaining() + 1); // throws the cursor's own error at that position
+    Q_UNREACHABLE();
+}
+
+void TPexScript::failAt(TBinaryCursor& cursor, qsizetype pos, const QString& detailKey) const {
+    cursor.seek(pos);
+    fail(detailKey);
+}
+
+TpexVarData* TPexScript::growArgs(TpexVarData* out, size_t room) {
+    const size_t used = static_cast<size_t>(out - pexArgs.data());
+    // Within the reserved room the vector only moves its end; beyond it, it doubles.
+    pexArgs.resize(used + room <= pexArgs.capacity() ? pexArgs.capacity() : std::max(used + room, used * 2));
+    return pexArgs.data() + used;
+}
+
 void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
-    if (bigEndian()) {
-        TCheckedReader<true> reader(cursor);
-        readVarData(reader, data);
-    } else {
-        TCheckedReader<false> reader(cursor);
-        readVarData(reader, data);
+    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
+    const uchar* p = base + cursor.pos();
+    const uchar* const end = base + cursor.size();
+    const bool ok = bigEndian() ? decodeValue<true, true>(p, end, data) : decodeValue<false, true>(p, end, data);
+    if (!ok) pastEnd(cursor, p - base);
+    cursor.seek(p - base);
+    if (data.hasText()) {
+        if (!isStringIndex(data.value)) fail(QStringLiteral("fbk_pexErrorDetail2"));
+        if (data.ident == pexValueIdentifier) pexStringTable[data.value].auth = false; // an identifier is a name
     }
 }
 
-template <class TReader> void TPexScript::readVarData(TReader& reader, TpexVarData& data) {
-    data.ident = reader.u8();
-    switch (data.ident) {
-    case pexValueIdentifier:
-    case pexValueString: {
-        const uint16_t i = reader.u16();
-        if (!isStringIndex(i)) {
-            reader.commit();
-            fail(QStringLiteral("fbk_pexErrorDetail2"));
+// The instruction loop: one pass with the position, the operand output and the table in locals. An instruction is
+// decoded without per-field checks when the data is long enough for its longest form, and with them otherwise
+// (the same code, so both read alike); any failure moves the cursor to where a field-by-field read would stop.
+template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
+    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
+    const uchar* const end = base + cursor.size();
+    rDecode d{base + cursor.pos(), pexArgs.data() + argsUsed_, pexArgs.data() + pexArgs.size()};
+    try {
+        for (uint32_t n = 0; n < count; ++n) {
+            if (Q_LIKELY(end - d.p >= kLongestFixedPart))
+                decodeInstruction<Big, false>(cursor, d);
+            else
+                decodeInstruction<Big, true>(cursor, d);
+            if (app_ && (d.p - base) - lastProgress_ >= kProgressEvery) {
+                cursor.seek(d.p - base);
+                reportProgress(cursor);
+            }
         }
-        if (data.ident == pexValueIdentifier) pexStringTable[i].auth = false; // an identifier is a name
-        data.value = i;
-        return;
+    } catch (...) {
+        argsUsed_ = static_cast<size_t>(d.out - pexArgs.data());
+        throw;
     }
-    case pexValueInteger:
-    case pexValueFloat:
-        data.value = reader.u32();
-        return;
-    case pexValueBool:
-        data.value = reader.u8() != 0;
-        return;
-    default:
-        data.value = 0;
-        return;
-    }
+    argsUsed_ = static_cast<size_t>(d.out - pexArgs.data());
+    cursor.seek(d.p - base);
 }
 
-template <bool Big> void TPexScript::parseInstruction(TBinaryCursor& cursor) {
-    // One bounds check for the opcode and all its fixed operands when the data is long enough for the longest.
-    if (cursor.remaining() >= kLongestFixedPart) {
-        TRawReader<Big> reader(cursor);
-        readInstruction(reader, cursor);
-    } else {
-        TCheckedReader<Big> reader(cursor);
-        readInstruction(reader, cursor);
-    }
-}
-
-template <class TReader> void TPexScript::readInstruction(TReader& reader, TBinaryCursor& cursor) {
-    const uint8_t opcode = reader.u8();
-    if (opcode > pexMaxOpcode) {
-        reader.commit();
-        fail(QStringLiteral("fbk_pexErrorDetail1"));
+template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCursor& cursor, rDecode& d) {
+    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
+    const uchar* const end = base + cursor.size();
+    rPex* const table = pexStringTable.data();
+    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    if constexpr (Checked)
+        if (d.p >= end) pastEnd(cursor, d.p - base);
+    const uint8_t opcode = *d.p++;
+    if (opcode > pexMaxOpcode) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail1"));
+    const uint8_t fixed = kFixedOperands[opcode];
+    if (Q_UNLIKELY(d.limit - d.out < kMostFixedOperands)) {
+        d.out = growArgs(d.out, kMostFixedOperands);
+        d.limit = pexArgs.data() + pexArgs.size();
     }
     TpexOp op;
     op.opCode = opcode;
-    op.args.first = static_cast<uint32_t>(pexArgs.size());
-    const uint8_t fixed = kFixedOperands[opcode];
+    op.args.first = static_cast<uint32_t>(d.out - pexArgs.data());
     const bool isCall = pexHasVariableArguments(opcode);
     const bool collecting = opcode == 13 || isCall;
     const bool comparison = opcode >= 15 && opcode <= 19;
     const bool rulesApply = collecting || comparison;
+    bool matches = false;
     int32_t pendingName = -1;
-    TpexVarData value;
+    TpexVarData value{};
     for (uint8_t i = 0; i < fixed; ++i) {
-        readVarData(reader, value);
-        pexArgs.push_back(value);
+        if (!decodeValue<Big, Checked>(d.p, end, value)) pastEnd(cursor, d.p - base);
+        if (value.hasText()) {
+            if (value.value >= tableSize) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail2"));
+            if (value.ident == pexValueIdentifier) table[value.value].auth = false; // an identifier is a name
+        }
+        *d.out++ = value;
         if (!rulesApply) continue;
+        const uint16_t index = static_cast<uint16_t>(value.value);
         if (value.ident == pexValueIdentifier) {
-            if (collecting && isNoTransIndex(value.index())) callMatches_ = true;
-            if (opcode == 13) pendingName = value.index();
+            if (collecting && isNoTransIndex(index)) matches = true;
+            if (opcode == 13) pendingName = index;
         } else if (value.ident == pexValueString) {
             if (pendingName >= 0)
-                assignPairs.emplace_back(static_cast<uint16_t>(pendingName), value.index());
+                assignPairs.emplace_back(static_cast<uint16_t>(pendingName), index);
             else if (collecting)
-                pexStringTable[value.index()].auth = false;
-            if (comparison) pexStringTable[value.index()].warn = true;
+                table[index].auth = false;
+            if (comparison) table[index].warn = true;
         }
     }
-    reader.commit();
     if (isCall) {
         // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
         // stops at the end of the data (values are appended as read, nothing is sized from the count).
-        const int32_t count = value.ident == pexValueInteger ? std::max(value.integer(), 0) : 0;
-        const bool matches = isNoTransCall();
-        const bool big = bigEndian();
-        for (int32_t i = 0; i < count; ++i) {
-            if (cursor.remaining() >= kLongestValue) {
-                if (big) {
-                    TRawReader<true> raw(cursor);
-                    readVarData(raw, value);
-                    raw.commit();
-                } else {
-                    TRawReader<false> raw(cursor);
-                    readVarData(raw, value);
-                    raw.commit();
-                }
-            } else {
-                readVarData(cursor, value);
+        const int32_t arguments = value.ident == pexValueInteger ? std::max(value.integer(), 0) : 0;
+        callMatches_ = matches;
+        for (int32_t i = 0; i < arguments; ++i) {
+            if (Q_UNLIKELY(d.out == d.limit)) {
+                d.out = growArgs(d.out, 1);
+                d.limit = pexArgs.data() + pexArgs.size();
             }
-            pexArgs.push_back(value);
+            const bool ok = end - d.p >= kLongestValue ? decodeValue<Big, false>(d.p, end, value)
+                                                       : decodeValue<Big, true>(d.p, end, value);
+            if (!ok) pastEnd(cursor, d.p - base);
+            if (value.hasText()) {
+                if (value.value >= tableSize) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail2"));
+                if (value.ident == pexValueIdentifier) table[value.value].auth = false;
+            }
+            *d.out++ = value;
             if (matches) {
                 if (value.ident == pexValueIdentifier)
-                    markNoTransVariable(value.index());
+                    markNoTransVariable(static_cast<uint16_t>(value.value));
                 else if (value.ident == pexValueString)
-                    pexStringTable[value.index()].auth = false;
+                    table[value.value].auth = false;
             }
         }
+        callMatches_ = false;
     }
-    callMatches_ = false;
-    op.args.count = static_cast<uint32_t>(pexArgs.size() - op.args.first);
+    op.args.count = static_cast<uint32_t>(d.out - pexArgs.data()) - op.args.first;
     pexOps.push_back(op);
 }
 

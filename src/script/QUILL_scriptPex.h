@@ -10,7 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -41,16 +43,31 @@ enum : uint8_t {
     pexValueBool = 5,
 };
 
+// Leaves plain records uninitialised when a vector grows by resize (their contents are written right after).
+template <class T> struct TPexNoInitAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = TPexNoInitAllocator<U>; };
+    TPexNoInitAllocator() = default;
+    template <class U> TPexNoInitAllocator(const TPexNoInitAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A> void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+
 // A run of elements of one of the script-wide vectors.
 struct rPexRange {
     uint32_t first = 0;
     uint32_t count = 0;
 };
 
-// A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1).
+// A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record without
+// default values, so that the operand vector can be sized ahead of the read without being filled: write
+// `TpexVarData{}` for a none value.
 struct TpexVarData {
-    uint8_t ident = pexValueNone;
-    uint32_t value = 0;
+    uint8_t ident;
+    uint32_t value;
 
     bool hasText() const { return ident == pexValueIdentifier || ident == pexValueString; }
     uint16_t index() const { return hasText() ? static_cast<uint16_t>(value) : pexNoString; }
@@ -73,7 +90,7 @@ struct TpexVar {
     uint16_t vType = pexNoString;
     uint16_t sDoc = pexNoString; // struct members of little-endian files only
     uint32_t flag = 0;
-    TpexVarData data;
+    TpexVarData data{};
 };
 
 struct TpexStruct {
@@ -156,7 +173,7 @@ public:
     std::vector<TpexFunc> pexFuncs;
     std::vector<TpexVarType> pexVarTypes;
     std::vector<TpexOp> pexOps;
-    std::vector<TpexVarData> pexArgs;
+    std::vector<TpexVarData, TPexNoInitAllocator<TpexVarData>> pexArgs;
     tpexFeedbackData feedback;
 
     // Untranslatable calls: function, object, class or result names, compared without regard to case. Sorted
@@ -231,7 +248,7 @@ public:
     void writePexString(const QString& text, QByteArray& out) const;
 
 private:
-    template <class T> static std::span<const T> slice(const std::vector<T>& v, rPexRange r) {
+    template <class T, class A> static std::span<const T> slice(const std::vector<T, A>& v, rPexRange r) {
         // Ranges are made by the reader; the bound keeps a hand-made record from reading outside the vector.
         if (r.first > v.size() || r.count > v.size() - r.first) return {};
         return std::span<const T>(v.data() + r.first, r.count);
@@ -247,10 +264,19 @@ private:
     TpexVarType parseVarType(TBinaryCursor& cursor);
     // Reads a function and appends it to pexFuncs; the result is its position there.
     uint32_t parseFunction(TBinaryCursor& cursor, bool named);
-    template <bool Big> void parseInstruction(TBinaryCursor& cursor);
-    template <class TReader> void readInstruction(TReader& reader, TBinaryCursor& cursor);
-    template <class TReader> void readVarData(TReader& reader, TpexVarData& data);
-    // A value read with a bounds check per field, for the variables and the last bytes of the data.
+    // The read position and the free room of pexArgs while instructions are read.
+    struct rDecode {
+        const uchar* p;
+        TpexVarData* out;
+        TpexVarData* limit;
+    };
+    template <bool Big> void readInstructions(TBinaryCursor& cursor, uint32_t count);
+    template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
+    // Makes room for `room` more operands after `out` (pexArgs is sized ahead and cut back to what was read).
+    TpexVarData* growArgs(TpexVarData* out, size_t room);
+    [[noreturn]] static void pastEnd(TBinaryCursor& cursor, qsizetype pos);
+    [[noreturn]] void failAt(TBinaryCursor& cursor, qsizetype pos, const QString& detailKey) const;
+    // A value read with a bounds check per field (variables' values).
     void readVarData(TBinaryCursor& cursor, TpexVarData& data);
     uint16_t readPexU16(TBinaryCursor& cursor);
     uint32_t readPexU32(TBinaryCursor& cursor);
@@ -259,12 +285,18 @@ private:
     uint16_t readName(TBinaryCursor& cursor);
     void reportProgress(const TBinaryCursor& cursor);
     // True when the entry is an untranslatable call name (decided once per entry, from its bytes when ASCII).
-    bool isNoTransIndex(uint16_t index);
+    bool isNoTransIndex(uint16_t index) {
+        const uint8_t known = noTransName_[index];
+        return known ? known == 1 : decideNoTransIndex(index);
+    }
+    bool decideNoTransIndex(uint16_t index);
     // Records an identifier passed to a matching call.
     void markNoTransVariable(uint16_t index);
     [[noreturn]] void fail(const QString& detailKey) const;
 
     qsizetype headSize_ = 0;
+    // While the body is read, pexArgs is sized ahead: the operands read are the first argsUsed_.
+    size_t argsUsed_ = 0;
     qsizetype tailStart_ = 0;
     // Decoded texts, filled entry by entry as they are asked for.
     mutable std::vector<QString> textCache_;

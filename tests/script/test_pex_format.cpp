@@ -324,7 +324,7 @@ TEST(PexFormat, ValuesKeepTheirTypesAndRenderAsTheListingShowsThem) {
     ASSERT_TRUE(p.ok);
     const TPexScript& pex = p.pex;
     QLocale::setDefault(QLocale::c());
-    const TpexVarData none;
+    const TpexVarData none{};
     EXPECT_EQ(pex.getStrValue(none, true), QString());
     EXPECT_EQ(pex.getStrValue(none, false), QStringLiteral("none"));
     const TpexVarData s = TpexVarData::ofText(pexValueString, uint16_t(p.indexOf(QStringLiteral("Hi"))));
