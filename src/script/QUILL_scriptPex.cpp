@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -57,38 +58,25 @@ template <bool Big> Q_ALWAYS_INLINE uint32_t load32(const uchar* p) {
     return Big ? qFromBigEndian<uint32_t>(p) : qFromLittleEndian<uint32_t>(p);
 }
 
-// Decodes the value at `p` and moves past it. Unless Checked, the caller has made sure that the longest value fits
-// before `end`; when Checked and a field does not fit, the result is false and `p` is at that field.
-template <bool Big, bool Checked> Q_ALWAYS_INLINE bool decodeValue(const uchar*& p, const uchar* end, TpexVarData& v) {
-    if constexpr (Checked)
-        if (p >= end) return false;
-    const uint8_t type = *p;
-    qsizetype payload = 0;
-    switch (type) {
-    case pexValueIdentifier:
-    case pexValueString:
-        payload = 2;
-        break;
-    case pexValueInteger:
-    case pexValueFloat:
-        payload = 4;
-        break;
-    case pexValueBool:
-        payload = 1;
-        break;
-    default:
-        break;
-    }
-    if constexpr (Checked)
-        if (end - p - 1 < payload) {
-            ++p;
-            return false;
-        }
-    v.ident = type;
-    v.value = payload == 2 ? load16<Big>(p + 1) : payload == 4 ? load32<Big>(p + 1) : payload == 1 ? (p[1] != 0) : 0;
-    p += 1 + payload;
-    return true;
+// What the string-use rules look at in an instruction, by opcode.
+enum : uint8_t {
+    kRuleCollect = 1,  // assignment and calls: identifiers gathered, string operands locked
+    kRuleAssign = 2,   // assignment: a string after the destination is followed through assignPairs
+    kRuleCompare = 4,  // comparisons: string operands get the warning
+    kRuleArguments = 8 // calls: variable arguments follow
+};
+constexpr uint8_t ruleOf(uint8_t opcode) {
+    return opcode == 13                   ? kRuleCollect | kRuleAssign
+           : opcode >= 15 && opcode <= 19 ? kRuleCompare
+           : opcode >= 23 && opcode <= 25 ? kRuleCollect | kRuleArguments
+                                          : 0;
 }
+constexpr auto kRules = [] {
+    std::array<uint8_t, pexMaxOpcode + 1> rules{};
+    for (uint8_t op = 0; op <= pexMaxOpcode; ++op)
+        rules[op] = ruleOf(op);
+    return rules;
+}();
 
 bool isAscii(QByteArrayView bytes) {
     for (const char c : bytes)
@@ -583,14 +571,14 @@ uint32_t TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
     return static_cast<uint32_t>(pexFuncs.size() - 1);
 }
 
-void TPexScript::pastEnd(TBinaryCursor& cursor, qsizetype pos) {
-    cursor.seek(pos);
+void TPexScript::pastEnd(TBinaryCursor& cursor, const uchar* at) {
+    cursor.seek(at - reinterpret_cast<const uchar*>(cursor.data().data()));
     cursor.require(cursor.remaining() + 1); // throws the cursor's own error at that position
     Q_UNREACHABLE();
 }
 
-void TPexScript::failAt(TBinaryCursor& cursor, qsizetype pos, const QString& detailKey) const {
-    cursor.seek(pos);
+void TPexScript::failAt(TBinaryCursor& cursor, const uchar* at, const QString& detailKey) const {
+    cursor.seek(at - reinterpret_cast<const uchar*>(cursor.data().data()));
     fail(detailKey);
 }
 
@@ -601,106 +589,130 @@ TpexVarData* TPexScript::growArgs(TpexVarData* out, size_t room) {
     return pexArgs.data() + used;
 }
 
-void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
-    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
-    const uchar* p = base + cursor.pos();
-    const uchar* const end = base + cursor.size();
-    const bool ok = bigEndian() ? decodeValue<true, true>(p, end, data) : decodeValue<false, true>(p, end, data);
-    if (!ok) pastEnd(cursor, p - base);
-    cursor.seek(p - base);
-    if (data.hasText()) {
-        if (!isStringIndex(data.value)) fail(QStringLiteral("fbk_pexErrorDetail2"));
-        if (data.ident == pexValueIdentifier) pexStringTable[data.value].auth = false; // an identifier is a name
+// Reads one value at `p` and moves past it: validates a string index and makes an identifier's entry
+// untranslatable (an identifier is a name). Unless Checked, the caller has made sure that the longest value fits.
+template <bool Big, bool Checked>
+TpexVarData TPexScript::readOperand(TBinaryCursor& cursor, const uchar*& p, rPex* table, uint32_t tableSize) {
+    const auto left = [&cursor, &p] {
+        return reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size() - p;
+    };
+    if constexpr (Checked)
+        if (left() < 1) pastEnd(cursor, p);
+    const uint8_t type = *p;
+    if (type == pexValueIdentifier || type == pexValueString) {
+        if constexpr (Checked)
+            if (left() < 3) pastEnd(cursor, p + 1);
+        const uint32_t index = load16<Big>(p + 1);
+        p += 3;
+        if (Q_UNLIKELY(index >= tableSize)) failAt(cursor, p, QStringLiteral("fbk_pexErrorDetail2"));
+        if (type == pexValueIdentifier) table[index].auth = false;
+        return {type, index};
     }
+    if (type == pexValueInteger || type == pexValueFloat) {
+        if constexpr (Checked)
+            if (left() < 5) pastEnd(cursor, p + 1);
+        const uint32_t v = load32<Big>(p + 1);
+        p += 5;
+        return {type, v};
+    }
+    if (type == pexValueBool) {
+        if constexpr (Checked)
+            if (left() < 2) pastEnd(cursor, p + 1);
+        const uint32_t v = p[1] != 0;
+        p += 2;
+        return {type, v};
+    }
+    ++p;
+    return {type, 0};
 }
 
-// The instruction loop: one pass with the position, the operand output and the table in locals. An instruction is
-// decoded without per-field checks when the data is long enough for its longest form, and with them otherwise
-// (the same code, so both read alike); any failure moves the cursor to where a field-by-field read would stop.
+void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
+    const uchar* const start = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.pos();
+    const uchar* p = start;
+    rPex* const table = pexStringTable.data();
+    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    data = bigEndian() ? readOperand<true, true>(cursor, p, table, tableSize)
+                       : readOperand<false, true>(cursor, p, table, tableSize);
+    cursor.skip(p - start);
+}
+
+// The instruction loop: one pass with the position and the operand output in locals. An instruction is read
+// without per-field checks when the data is long enough for its longest form, and otherwise with them by the same
+// code (out of line, it is rare); a failure moves the cursor to where a field-by-field read would stop.
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
     const uchar* const end = base + cursor.size();
     rDecode d{base + cursor.pos(), pexArgs.data() + argsUsed_, pexArgs.data() + pexArgs.size()};
-    try {
-        for (uint32_t n = 0; n < count; ++n) {
-            if (Q_LIKELY(end - d.p >= kLongestFixedPart))
-                decodeInstruction<Big, false>(cursor, d);
-            else
-                decodeInstruction<Big, true>(cursor, d);
-            if (app_ && (d.p - base) - lastProgress_ >= kProgressEvery) {
-                cursor.seek(d.p - base);
-                reportProgress(cursor);
-            }
+    // On a failure argsUsed_ stays at the end of the functions read whole: the operands of a function read in part
+    // belong to no instruction that is kept.
+    for (uint32_t n = 0; n < count; ++n) {
+        if (Q_LIKELY(end - d.p >= kLongestFixedPart))
+            decodeInstruction<Big, false>(cursor, d);
+        else
+            d = decodeCheckedInstruction<Big>(cursor, d);
+        if (Q_UNLIKELY(app_ != nullptr) && (d.p - base) - lastProgress_ >= kProgressEvery) {
+            cursor.seek(d.p - base);
+            reportProgress(cursor);
         }
-    } catch (...) {
-        argsUsed_ = static_cast<size_t>(d.out - pexArgs.data());
-        throw;
     }
     argsUsed_ = static_cast<size_t>(d.out - pexArgs.data());
     cursor.seek(d.p - base);
 }
 
-template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCursor& cursor, rDecode& d) {
-    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
-    const uchar* const end = base + cursor.size();
+template <bool Big> TPexScript::rDecode TPexScript::decodeCheckedInstruction(TBinaryCursor& cursor, rDecode d) {
+    decodeInstruction<Big, true>(cursor, d);
+    return d;
+}
+
+// The fixed operands of one instruction and, for a call, its variable arguments, with the string-use rules of
+// `Rules`: identifiers of assignments and calls are checked against the untranslatable calls, a string after an
+// assignment's destination is followed through assignPairs, other strings of assignments and calls are locked,
+// compared strings get the warning, and the arguments of a matching call are locked.
+template <bool Big, bool Checked, uint8_t Rules>
+void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed) {
     rPex* const table = pexStringTable.data();
     const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
-    if constexpr (Checked)
-        if (d.p >= end) pastEnd(cursor, d.p - base);
-    const uint8_t opcode = *d.p++;
-    if (opcode > pexMaxOpcode) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail1"));
-    const uint8_t fixed = kFixedOperands[opcode];
-    if (Q_UNLIKELY(d.limit - d.out < kMostFixedOperands)) {
-        d.out = growArgs(d.out, kMostFixedOperands);
-        d.limit = pexArgs.data() + pexArgs.size();
+    if constexpr (Rules == 0) {
+        for (uint8_t i = 0; i < fixed; ++i)
+            *d.out++ = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
+        return;
     }
-    TpexOp op;
-    op.opCode = opcode;
-    op.args.first = static_cast<uint32_t>(d.out - pexArgs.data());
-    const bool isCall = pexHasVariableArguments(opcode);
-    const bool collecting = opcode == 13 || isCall;
-    const bool comparison = opcode >= 15 && opcode <= 19;
-    const bool rulesApply = collecting || comparison;
     bool matches = false;
     int32_t pendingName = -1;
     TpexVarData value{};
     for (uint8_t i = 0; i < fixed; ++i) {
-        if (!decodeValue<Big, Checked>(d.p, end, value)) pastEnd(cursor, d.p - base);
-        if (value.hasText()) {
-            if (value.value >= tableSize) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail2"));
-            if (value.ident == pexValueIdentifier) table[value.value].auth = false; // an identifier is a name
-        }
+        value = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
         *d.out++ = value;
-        if (!rulesApply) continue;
         const uint16_t index = static_cast<uint16_t>(value.value);
         if (value.ident == pexValueIdentifier) {
-            if (collecting && isNoTransIndex(index)) matches = true;
-            if (opcode == 13) pendingName = index;
+            if constexpr ((Rules & kRuleCollect) != 0)
+                if (isNoTransIndex(index)) matches = true;
+            if constexpr ((Rules & kRuleAssign) != 0) pendingName = index;
         } else if (value.ident == pexValueString) {
-            if (pendingName >= 0)
-                assignPairs.emplace_back(static_cast<uint16_t>(pendingName), index);
-            else if (collecting)
+            if constexpr ((Rules & kRuleAssign) != 0) {
+                if (pendingName >= 0)
+                    assignPairs.emplace_back(static_cast<uint16_t>(pendingName), index);
+                else
+                    table[index].auth = false;
+            } else if constexpr ((Rules & kRuleCollect) != 0) {
                 table[index].auth = false;
-            if (comparison) table[index].warn = true;
+            }
+            if constexpr ((Rules & kRuleCompare) != 0) table[index].warn = true;
         }
     }
-    if (isCall) {
+    if constexpr ((Rules & kRuleArguments) != 0) {
         // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
         // stops at the end of the data (values are appended as read, nothing is sized from the count).
         const int32_t arguments = value.ident == pexValueInteger ? std::max(value.integer(), 0) : 0;
         callMatches_ = matches;
+        const uchar* const end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
         for (int32_t i = 0; i < arguments; ++i) {
             if (Q_UNLIKELY(d.out == d.limit)) {
                 d.out = growArgs(d.out, 1);
                 d.limit = pexArgs.data() + pexArgs.size();
             }
-            const bool ok = end - d.p >= kLongestValue ? decodeValue<Big, false>(d.p, end, value)
-                                                       : decodeValue<Big, true>(d.p, end, value);
-            if (!ok) pastEnd(cursor, d.p - base);
-            if (value.hasText()) {
-                if (value.value >= tableSize) failAt(cursor, d.p - base, QStringLiteral("fbk_pexErrorDetail2"));
-                if (value.ident == pexValueIdentifier) table[value.value].auth = false;
-            }
+            value = end - d.p >= kLongestValue ? readOperand<Big, false>(cursor, d.p, table, tableSize)
+                                               : readOperand<Big, true>(cursor, d.p, table, tableSize);
             *d.out++ = value;
             if (matches) {
                 if (value.ident == pexValueIdentifier)
@@ -711,7 +723,38 @@ template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCurs
         }
         callMatches_ = false;
     }
-    op.args.count = static_cast<uint32_t>(d.out - pexArgs.data()) - op.args.first;
+}
+
+template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCursor& cursor, rDecode& d) {
+    if constexpr (Checked)
+        if (d.p >= reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size()) pastEnd(cursor, d.p);
+    const uint8_t opcode = *d.p++;
+    if (Q_UNLIKELY(opcode > pexMaxOpcode)) failAt(cursor, d.p, QStringLiteral("fbk_pexErrorDetail1"));
+    const uint8_t fixed = kFixedOperands[opcode];
+    if (Q_UNLIKELY(d.limit - d.out < kMostFixedOperands)) {
+        d.out = growArgs(d.out, kMostFixedOperands);
+        d.limit = pexArgs.data() + pexArgs.size();
+    }
+    const uint32_t first = static_cast<uint32_t>(d.out - pexArgs.data());
+    // Each rule set gets its own copy of the operand loop, so the loop does not test the rules per operand.
+    switch (kRules[opcode]) {
+    case kRuleCollect | kRuleAssign:
+        readRuledOperands<Big, Checked, kRuleCollect | kRuleAssign>(cursor, d, fixed);
+        break;
+    case kRuleCompare:
+        readRuledOperands<Big, Checked, kRuleCompare>(cursor, d, fixed);
+        break;
+    case kRuleCollect | kRuleArguments:
+        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments>(cursor, d, fixed);
+        break;
+    default:
+        readRuledOperands<Big, Checked, 0>(cursor, d, fixed);
+        break;
+    }
+    TpexOp op;
+    op.opCode = opcode;
+    op.args.first = first;
+    op.args.count = static_cast<uint32_t>(d.out - pexArgs.data()) - first;
     pexOps.push_back(op);
 }
 

@@ -274,8 +274,14 @@ private:
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
     // Makes room for `room` more operands after `out` (pexArgs is sized ahead and cut back to what was read).
     TpexVarData* growArgs(TpexVarData* out, size_t room);
-    [[noreturn]] static void pastEnd(TBinaryCursor& cursor, qsizetype pos);
-    [[noreturn]] void failAt(TBinaryCursor& cursor, qsizetype pos, const QString& detailKey) const;
+    template <bool Big, bool Checked, uint8_t Rules>
+    Q_ALWAYS_INLINE void readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed);
+    template <bool Big, bool Checked>
+    Q_ALWAYS_INLINE TpexVarData readOperand(TBinaryCursor& cursor, const uchar*& p, rPex* table, uint32_t tableSize);
+    template <bool Big> Q_NEVER_INLINE rDecode decodeCheckedInstruction(TBinaryCursor& cursor, rDecode d);
+    // Move the cursor to `at` and fail there: past the end of the data, or with a format error.
+    [[noreturn]] Q_NEVER_INLINE static void pastEnd(TBinaryCursor& cursor, const uchar* at);
+    [[noreturn]] Q_NEVER_INLINE void failAt(TBinaryCursor& cursor, const uchar* at, const QString& detailKey) const;
     // A value read with a bounds check per field (variables' values).
     void readVarData(TBinaryCursor& cursor, TpexVarData& data);
     uint16_t readPexU16(TBinaryCursor& cursor);
