@@ -14,7 +14,10 @@
 #include <QStringEncoder>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 namespace {
 
@@ -149,56 +152,64 @@ int tableKindOfFile(const QString& fileName) {
     return -1;
 }
 
-rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
-                                 const std::function<void(qsizetype, uint32_t, QString&&)>& onEntry) {
-    rTableParseInfo info;
-    if (bytes.isEmpty()) return info;
-    TBinaryCursor cursor(bytes);
+TTableDirectory::TTableDirectory(QByteArrayView bytes, int listIndex)
+    : bytes_(bytes), prefixed_(isLengthPrefixed(listIndex)) {
+    if (bytes.isEmpty()) return;
     if (bytes.size() < 8)
         throw TQuillError(QStringLiteral("String table header cut short (%1 bytes)").arg(bytes.size()));
-    info.count = cursor.u32le();
-    info.dataSize = cursor.u32le();
+    TBinaryCursor cursor(bytes);
+    count_ = cursor.u32le();
+    dataSize_ = cursor.u32le();
     // The directory must fit before anything is taken for it: a count field can claim four billion entries.
-    if (static_cast<qint64>(info.count) * 8 > cursor.remaining())
+    if (static_cast<qint64>(count_) * 8 > cursor.remaining())
         throw TQuillError(
             QStringLiteral("String table directory of %1 entries runs past the end of the file (%2 bytes)")
-                .arg(info.count)
+                .arg(count_)
                 .arg(bytes.size()));
-    const qsizetype directoryStart = cursor.pos();
-    const qsizetype dataStart = directoryStart + static_cast<qsizetype>(info.count) * 8;
-    const char* base = bytes.data();
-    const qsizetype end = bytes.size();
-    const bool prefixed = isLengthPrefixed(listIndex);
-    for (qsizetype i = 0; i < static_cast<qsizetype>(info.count); ++i) {
-        const char* dir = base + directoryStart + i * 8;
-        uint32_t id, offset;
-        std::memcpy(&id, dir, 4);
-        std::memcpy(&offset, dir + 4, 4);
-        id = qFromLittleEndian(id);
-        offset = qFromLittleEndian(offset);
-        qsizetype at = dataStart + static_cast<qsizetype>(offset);
-        QByteArrayView text;
-        bool damaged = false;
-        if (at > end || (prefixed && at + 4 > end)) {
-            damaged = true; // nothing of the entry lies inside the input: it holds an empty text
-        } else if (prefixed) {
-            uint32_t length;
-            std::memcpy(&length, base + at, 4);
-            length = qFromLittleEndian(length);
-            at += 4;
-            qsizetype wanted = length > 1 ? static_cast<qsizetype>(length) - 1 : 0;
-            if (wanted > end - at) {
-                wanted = end - at;
-                damaged = true;
-            }
-            text = QByteArrayView(base + at, wanted);
-        } else {
-            const void* zero = std::memchr(base + at, 0, static_cast<size_t>(end - at));
-            const qsizetype length = zero ? static_cast<const char*>(zero) - (base + at) : end - at;
-            text = QByteArrayView(base + at, length);
+    dataStart_ = 8 + static_cast<qsizetype>(count_) * 8;
+}
+
+TTableDirectory::rLocated TTableDirectory::entry(qsizetype index) const {
+    const char* base = bytes_.data();
+    const qsizetype end = bytes_.size();
+    const char* dir = base + 8 + index * 8;
+    uint32_t id, offset;
+    std::memcpy(&id, dir, 4);
+    std::memcpy(&offset, dir + 4, 4);
+    rLocated located;
+    located.id = qFromLittleEndian(id);
+    qsizetype at = dataStart_ + static_cast<qsizetype>(qFromLittleEndian(offset));
+    if (at > end || (prefixed_ && at + 4 > end)) {
+        located.damaged = true; // nothing of the entry lies inside the input: it holds an empty text
+    } else if (prefixed_) {
+        uint32_t length;
+        std::memcpy(&length, base + at, 4);
+        length = qFromLittleEndian(length);
+        at += 4;
+        qsizetype wanted = length > 1 ? static_cast<qsizetype>(length) - 1 : 0;
+        if (wanted > end - at) {
+            wanted = end - at;
+            located.damaged = true;
         }
-        if (damaged && info.damagedEntries++ == 0) info.firstDamagedId = id;
-        onEntry(i, id, decodeText(text, codepage));
+        located.text = QByteArrayView(base + at, wanted);
+    } else {
+        const void* zero = std::memchr(base + at, 0, static_cast<size_t>(end - at));
+        const qsizetype length = zero ? static_cast<const char*>(zero) - (base + at) : end - at;
+        located.text = QByteArrayView(base + at, length);
+    }
+    return located;
+}
+
+rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
+                                 const std::function<void(qsizetype, uint32_t, QString&&)>& onEntry) {
+    const TTableDirectory directory(bytes, listIndex);
+    rTableParseInfo info;
+    info.count = directory.count();
+    info.dataSize = directory.dataSize();
+    for (qsizetype i = 0; i < static_cast<qsizetype>(info.count); ++i) {
+        const TTableDirectory::rLocated e = directory.entry(i);
+        if (e.damaged && info.damagedEntries++ == 0) info.firstDamagedId = e.id;
+        onEntry(i, e.id, decodeText(e.text, codepage));
     }
     return info;
 }
@@ -308,6 +319,57 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
     return out;
 }
 
+namespace {
+
+// What making a range of entries found: damaged entries and the first of them.
+struct rMadeRange {
+    uint32_t damagedEntries = 0;
+    uint32_t firstDamagedId = 0;
+};
+
+// Makes list entries for directory entries [from, to), in order, into `out`; with `prepare` each entry gets its
+// source parse as well. Texts are decoded and hashed in small batches, four hashes side by side. `progress`, when
+// given, hears the index of every 64th entry.
+rMadeRange makeTableEntries(const TTableDirectory& directory, qsizetype from, qsizetype to, const rCodepage& codepage,
+                            int listIndex, uint32_t idOffset, int score, bool prepare, tSkyStrList& out,
+                            const std::function<void(qsizetype)>& progress) {
+    rMadeRange made;
+    constexpr int kBatch = 64;
+    std::array<QString, kBatch> texts;
+    std::array<uint32_t, kBatch> ids;
+    std::array<uint32_t, kBatch> hashes;
+    out.reserve(out.size() + static_cast<size_t>(to - from));
+    for (qsizetype first = from; first < to; first += kBatch) {
+        const int n = static_cast<int>(std::min<qsizetype>(kBatch, to - first));
+        if (progress) progress(first);
+        for (int k = 0; k < n; ++k) {
+            const TTableDirectory::rLocated e = directory.entry(first + k);
+            if (e.damaged && made.damagedEntries++ == 0) made.firstDamagedId = e.id;
+            QString text = decodeText(e.text, codepage);
+            // A text ends at its first trailing NUL (a length-prefixed entry may carry more than one).
+            qsizetype length = text.size();
+            while (length > 0 && text.at(length - 1).isNull())
+                --length;
+            if (length < text.size()) text.truncate(length);
+            texts[k] = std::move(text);
+            ids[k] = e.id + idOffset;
+        }
+        textHashes(texts.data(), n, hashes.data());
+        for (int k = 0; k < n; ++k) {
+            auto entry = std::make_unique<tSkyStr>(QString(), QString(), listIndex, ids[k], score);
+            entry->setSourceHashed(std::move(texts[k]), hashes[k]);
+            if (prepare) entry->initStrings();
+            out.push_back(std::move(entry));
+        }
+    }
+    return made;
+}
+
+// Below this many entries a second thread costs more than it saves.
+constexpr qsizetype kParallelTableEntries = 20000;
+
+} // namespace
+
 qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QString& name, int score, int listIndex,
                          uint32_t idOffset, const rTableSink& sink, tSkyStrList& list) {
     const TAppState& st = app.state;
@@ -325,17 +387,60 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_Size"), {dataSize}));
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_codepage"), {codepage.s}));
         app.progressMax(static_cast<int>(std::min<uint32_t>(count, INT32_MAX)));
-        if (sink.mode == tSinkMode::append || sink.mode == tSinkMode::openTables)
-            list.reserve(list.size() + std::min<qsizetype>(count, bytes.size() / 8));
-        const rTableParseInfo info =
-            parseStringTable(bytes, listIndex, codepage, [&](qsizetype i, uint32_t id, QString&& text) {
-                app.progressStep(static_cast<int>(i), 10);
-                runner.take(std::make_unique<tSkyStr>(text, QString(), listIndex, id + idOffset, score));
-            });
+        const TTableDirectory directory(bytes, listIndex);
+        const qsizetype total = directory.count();
+        const auto progress = [&app](qsizetype i) { app.progressStep(static_cast<int>(i), 1); };
+        rMadeRange made;
+        if (sink.mode == tSinkMode::append || sink.mode == tSinkMode::openTables) {
+            // These sinks only append, so the entries can be made in two halves at once, the second on a worker
+            // thread, and appended in directory order.
+            const bool prepare = sink.mode == tSinkMode::openTables;
+            const bool split = total >= kParallelTableEntries && std::thread::hardware_concurrency() > 1;
+            const qsizetype half = split ? total / 2 : total;
+            tSkyStrList second;
+            rMadeRange secondMade;
+            std::exception_ptr workerError;
+            std::thread worker;
+            if (split)
+                worker = std::thread([&] {
+                    try {
+                        secondMade = makeTableEntries(directory, half, total, codepage, listIndex, idOffset, score,
+                                                      prepare, second, {});
+                    } catch (...) {
+                        workerError = std::current_exception();
+                    }
+                });
+            try {
+                made = makeTableEntries(directory, 0, half, codepage, listIndex, idOffset, score, prepare, list,
+                                        [&](qsizetype i) { progress(split ? 2 * i : i); });
+            } catch (...) {
+                if (worker.joinable()) worker.join();
+                throw;
+            }
+            if (worker.joinable()) worker.join();
+            if (workerError) std::rethrow_exception(workerError);
+            list.insert(list.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
+            if (made.damagedEntries == 0) made.firstDamagedId = secondMade.firstDamagedId;
+            made.damagedEntries += secondMade.damagedEntries;
+        } else {
+            // The other sinks look entries up as they come: made in batches, handed over one by one.
+            tSkyStrList batch;
+            constexpr qsizetype kRun = 4096;
+            for (qsizetype first = 0; first < total; first += kRun) {
+                batch.clear();
+                progress(first);
+                const rMadeRange part = makeTableEntries(directory, first, std::min(total, first + kRun), codepage,
+                                                         listIndex, idOffset, score, false, batch, {});
+                if (made.damagedEntries == 0) made.firstDamagedId = part.firstDamagedId;
+                made.damagedEntries += part.damagedEntries;
+                for (auto& entry : batch)
+                    runner.take(std::move(entry));
+            }
+        }
         unmatched = runner.finish();
-        if (info.damagedEntries > 0)
+        if (made.damagedEntries > 0)
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TableDamaged"),
-                                            {info.damagedEntries, idText(info.firstDamagedId)}));
+                                            {made.damagedEntries, idText(made.firstDamagedId)}));
         logSeparator(app);
         return unmatched;
     } catch (const TQuillError& e) {

@@ -148,6 +148,39 @@ TEST_F(Fixture, SinkModesZeroAndOneKeepDirectoryOrderWithIdOffset) {
     EXPECT_TRUE(host.logContains("Log_Count"));
 }
 
+// A big table is made in two halves at once: the list must come out as a one-thread read would make it, in
+// directory order, with damage in the second half still counted and named by its first id.
+TEST_F(Fixture, BigTablesReadInTwoHalvesKeepOrderHashesAndDamageReport) {
+    std::vector<rRawTableEntry> raw;
+    const int n = 30001;
+    for (int i = 0; i < n; ++i) {
+        const QString text = QStringLiteral("Entry %1 <Alias=Player> caf\u00e9").arg(i);
+        raw.push_back({static_cast<uint32_t>(n - i), text.toUtf8()});
+    }
+    raw[20000].offset = 0x7FFFFFF0u; // past the end: an empty text
+    raw[25000].offset = 0x7FFFFFF0u;
+    const QByteArray bytes = buildRawStringTable(1, raw);
+    app.texts.set("Fbk_TableDamaged", "%d damaged, first %s");
+    for (const tSinkMode mode : {tSinkMode::append, tSinkMode::openTables}) {
+        tSkyStrList list;
+        host.log.clear();
+        EXPECT_EQ(readTableBytes(app, bytes, "big_en.dlstrings", 99, 1, 7, rTableSink{mode}, list), 0);
+        ASSERT_EQ(list.size(), static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const tSkyStr& e = *list[static_cast<size_t>(i)];
+            ASSERT_EQ(e.id, static_cast<uint32_t>(n - i + 7)) << i;
+            const QString expected =
+                (i == 20000 || i == 25000) ? QString() : QStringLiteral("Entry %1 <Alias=Player> caf\u00e9").arg(i);
+            ASSERT_EQ(e.gS, expected) << i;
+            ASSERT_EQ(e.hash, textHash(expected)) << i;
+            ASSERT_EQ(e.hasFlag(sStrInternalParam::isSourceInitialized), mode == tSinkMode::openTables) << i;
+        }
+        EXPECT_EQ(list[5]->sTagCount, mode == tSinkMode::openTables ? 1 : 0);
+        EXPECT_TRUE(host.logContains(QStringLiteral("2 damaged, first 0x%1").arg(n - 20000, 8, 16, QLatin1Char('0'))))
+            << host.log.join('\n').toStdString();
+    }
+}
+
 TEST_F(Fixture, SinkModeTwoMatchesPluginIdsSharesAndKeepsOrphansInIdOrder) {
     tSkyStrList list;
     list.push_back(entry(10, ""));
@@ -233,9 +266,9 @@ TEST_F(Fixture, ReadTableSetTakesArchivedTablesAndALooseCopyWins) {
     rBsaSpec archiveLayout;
     archiveLayout.flags = 0x7;
     archiveLayout.folders.push_back({"strings",
-                            {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
-                             {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
-                             {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
+                                     {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
+                                      {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
+                                      {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
     writeAll(data + "MyMod.bsa", buildBsa(archiveLayout));
     writeAll(data + "Strings/mymod_en.strings", buildUtf8Table(0, {{1, "Loose"}}));
     tListSet lists;
