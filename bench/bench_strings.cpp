@@ -10,6 +10,7 @@
 #include "strings/QUILL_stringTable.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 
@@ -204,6 +205,24 @@ void BM_WriteSet(benchmark::State& state) {
     }
 }
 
+// The floor of any save: the same table bytes written whole and flushed to disk, as every save writes them.
+void BM_DurableWriteBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    std::array<QByteArray, 3> bytes;
+    for (int i = 0; i < 3; ++i)
+        quillfs::readWholeFile(f.setFolder + kSetNames[i], bytes[i]);
+    const QString folder = f.dir.path() + QStringLiteral("durable/");
+    QDir().mkpath(folder);
+    for (auto _ : state) {
+        const double t0 = now();
+        for (int i = 0; i < 3; ++i)
+            quillfs::writeFileAtomic(folder + kSetNames[i], bytes[i]);
+        const double t = now() - t0;
+        record("durable-write", t);
+        state.SetIterationTime(t);
+    }
+}
+
 void BM_CacheReadDecodeBaseline(benchmark::State& state) {
     TBenchFiles& f = files();
     QStringList names;
@@ -240,6 +259,7 @@ BENCHMARK(BM_ReadSetIntoLists)->UseManualTime()->Unit(benchmark::kMillisecond)->
 BENCHMARK(BM_OpenSetWithParse)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ParseDecodeOnly)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BuildTables)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DurableWriteBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_WriteSet)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CacheReadDecodeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CacheBuild)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -259,6 +279,8 @@ int main(int argc, char** argv) {
     ratio("parse-decode", "read-decode");
     ratio("write-set", "read-decode");
     ratio("build-tables", "read-decode");
+    ratio("durable-write", "read-decode");
+    ratio("write-set", "durable-write");
     ratio("cache-build", "cache-read-decode");
     if (timings.count("cache-build"))
         std::printf("median cache-build of two languages of %d entries: %.3f s (target at most 1.5 s)\n", kCacheEntries,

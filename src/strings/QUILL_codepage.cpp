@@ -238,6 +238,57 @@ QString decodeUtf8(QByteArrayView bytes) {
     return out;
 }
 
+qsizetype encodeUtf8(QStringView text, char* out) {
+    const qsizetype n = text.size();
+    const auto* s = reinterpret_cast<const char16_t*>(text.data());
+    auto* d = reinterpret_cast<uint8_t*>(out);
+    qsizetype i = 0, o = 0;
+    while (i < n) {
+#if defined(__SSE2__) || defined(_M_X64)
+        while (i + 16 <= n) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+            // Any unit above 0x7F has a bit set outside the low seven.
+            const __m128i high = _mm_or_si128(a, b);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                                                  _mm_setzero_si128())) != 0xFFFF)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm_packus_epi16(a, b));
+            i += 16;
+            o += 16;
+        }
+#endif
+        if (i >= n) break;
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            d[o++] = static_cast<uint8_t>(c);
+            ++i;
+        } else if (c < 0x800) {
+            d[o++] = static_cast<uint8_t>(0xC0 | (c >> 6));
+            d[o++] = static_cast<uint8_t>(0x80 | (c & 0x3F));
+            ++i;
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            d[o++] = static_cast<uint8_t>(0xE0 | (c >> 12));
+            d[o++] = static_cast<uint8_t>(0x80 | ((c >> 6) & 0x3F));
+            d[o++] = static_cast<uint8_t>(0x80 | (c & 0x3F));
+            ++i;
+        } else if (c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            const uint32_t u = QChar::surrogateToUcs4(c, s[i + 1]);
+            d[o++] = static_cast<uint8_t>(0xF0 | (u >> 18));
+            d[o++] = static_cast<uint8_t>(0x80 | ((u >> 12) & 0x3F));
+            d[o++] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+            d[o++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+            i += 2;
+        } else {
+            // An unpaired surrogate: Qt's replacement rules decide.
+            const QByteArray bytes = text.toUtf8();
+            std::memcpy(out, bytes.constData(), static_cast<size_t>(bytes.size()));
+            return bytes.size();
+        }
+    }
+    return o;
+}
+
 QString decodeText(QByteArrayView bytes, const rCodepage& codepage) {
     if (bytes.isEmpty()) return {};
     if (codepage.isUtf8) return decodeUtf8(bytes);

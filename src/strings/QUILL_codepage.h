@@ -52,6 +52,11 @@ QString decodeText(QByteArrayView bytes, const rCodepage& codepage);
 // sequence, a leading byte-order mark) goes to Qt's decoder.
 QString decodeUtf8(QByteArrayView bytes);
 
+// Writes `text` as UTF-8 to `out`, which has room for 3 bytes per UTF-16 unit, and returns the bytes written. The
+// bytes are exactly those of QString::toUtf8: ASCII runs are narrowed sixteen at a time, and a text with an unpaired
+// surrogate goes to Qt's encoder.
+qsizetype encodeUtf8(QStringView text, char* out);
+
 // Text to bytes, without the terminating 0. A character the code page cannot represent becomes '?'.
 // Under "ForceDeloc" the system's 8-bit code page is used, the counterpart of its decoding.
 QByteArray encodeText(QStringView text, const rCodepage& codepage);

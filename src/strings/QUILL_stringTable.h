@@ -98,7 +98,7 @@ public:
 // One text to write, with its text hash (textHash), which the shared-entry lookup uses.
 struct rTableText {
     uint32_t id = 0;
-    QString text;
+    QStringView text; // the text itself stays with its owner, which must keep it until the table is built
     uint32_t hash = 0;
 };
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -384,6 +385,43 @@ TEST_F(Fixture, WriteTableSetReportsAFailedTableAndWritesTheOthers) {
     EXPECT_FALSE(QFileInfo::exists(folder() + "m_fr.DLSTRINGS"));
     EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.ILSTRINGS"));
     EXPECT_TRUE(host.logContains("Not saved: "));
+}
+
+// A big set is written on two threads (the largest table on a worker): the files must be those a one-thread
+// write gives, and a refused table on the worker must be reported in table order with the others written.
+TEST_F(Fixture, BigSetsWrittenOnTwoThreadsMatchOneTableWritesAndReportInOrder) {
+    tListSet lists;
+    for (int i = 0; i < 25000; ++i) {
+        lists[0].push_back(entry(static_cast<uint32_t>(i + 1), "s", QStringLiteral("Name %1").arg(i % 9000)));
+        if (i % 5 == 0)
+            lists[1].push_back(entry(static_cast<uint32_t>(i + 1), "d", QStringLiteral("Text %1").arg(i), 1));
+    }
+    lists[2].push_back(entry(3, "i", QString::fromUtf8("Réplique"), 2));
+    ASSERT_TRUE(writeTableSet(app, lists, folder() + "set", "big", "fr"));
+    QDir().mkpath(folder() + "one");
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QStringLiteral("big_fr") + tableExtension(i, true);
+        ASSERT_TRUE(writeTable(app, folder() + "one/big_fr", lists[i], i));
+        EXPECT_EQ(readAll(folder() + "set/" + name), readAll(folder() + "one/" + name)) << i;
+    }
+    // Shared entries: 25,000 names over 9,000 texts.
+    rTableParseInfo info;
+    parse(readAll(folder() + "set/big_fr.STRINGS"), 0, &info);
+    EXPECT_EQ(info.count, 25000u);
+    EXPECT_LT(info.dataSize, 9000u * 12);
+
+    lists[0][7]->setSTrans(QString(70000, 'x')); // the worker's table is refused
+    app.texts.set("Fbk_SavedError", "Not saved: %s");
+    app.texts.set("Fbk_StringTooLong", "too long: %s %s %d");
+    app.texts.set("Fbk_Saving", "Saving %s");
+    host.log.clear();
+    EXPECT_FALSE(writeTableSet(app, lists, folder() + "set2", "big", "fr"));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "set2/big_fr.STRINGS"));
+    EXPECT_TRUE(QFileInfo::exists(folder() + "set2/big_fr.DLSTRINGS"));
+    const qsizetype refused = host.log.indexOf(QRegularExpression("too long: .*STRINGS 0x00000008 .*"));
+    const qsizetype secondTable = host.log.indexOf(QRegularExpression("Saving .*big_fr\\.dlstrings"));
+    ASSERT_GE(refused, 0) << host.log.join('\n').toStdString();
+    EXPECT_LT(refused, secondTable);
 }
 
 TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
