@@ -10,6 +10,7 @@
 #include "strings/QUILL_stringTable.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 
@@ -147,6 +148,47 @@ void BM_OpenSetWithParse(benchmark::State& state) {
     readSet(state, tSinkMode::openTables, "open-set");
 }
 
+// Where a read's time goes: the tables parsed and every entry decoded, without making list entries.
+void BM_ParseDecodeOnly(benchmark::State& state) {
+    TBenchFiles& f = files();
+    const rCodepage utf8 = chooseCodepage(QStringLiteral("bench_en.strings"), {}, true);
+    for (auto _ : state) {
+        const double t0 = now();
+        qsizetype chars = 0;
+        for (int i = 0; i < 3; ++i) {
+            QByteArray bytes;
+            quillfs::readWholeFile(f.setFolder + kSetNames[i], bytes);
+            parseStringTable(bytes, i, utf8, [&](qsizetype, uint32_t, QString&& text) { chars += text.size(); });
+        }
+        benchmark::DoNotOptimize(chars);
+        const double t = now() - t0;
+        record("parse-decode", t);
+        state.SetIterationTime(t);
+    }
+}
+
+// Where a write's time goes: the three tables built in memory, without the files.
+void BM_BuildTables(benchmark::State& state) {
+    TBenchFiles& f = files();
+    tListSet lists;
+    readTableSet(appContext(), lists, f.setFolder, "bench", rTableSink{tSinkMode::append}, false, "en");
+    const rCodepage utf8 = chooseCodepage(QStringLiteral("bench_fr.strings"), {}, true);
+    std::array<std::vector<rTableText>, 3> entries;
+    for (int i = 0; i < 3; ++i)
+        for (auto& e : lists[i])
+            entries[i].push_back({e->id, e->gS, e->hash});
+    for (auto _ : state) {
+        const double t0 = now();
+        qsizetype bytes = 0;
+        for (int i = 0; i < 3; ++i)
+            bytes += buildStringTable(entries[i], i, utf8).size();
+        benchmark::DoNotOptimize(bytes);
+        const double t = now() - t0;
+        record("build-tables", t);
+        state.SetIterationTime(t);
+    }
+}
+
 void BM_WriteSet(benchmark::State& state) {
     TBenchFiles& f = files();
     tListSet lists;
@@ -159,6 +201,24 @@ void BM_WriteSet(benchmark::State& state) {
         writeTableSet(appContext(), lists, f.dir.path() + QStringLiteral("out/"), "bench", "fr");
         const double t = now() - t0;
         record("write-set", t);
+        state.SetIterationTime(t);
+    }
+}
+
+// The floor of any save: the same table bytes written whole and flushed to disk, as every save writes them.
+void BM_DurableWriteBaseline(benchmark::State& state) {
+    TBenchFiles& f = files();
+    std::array<QByteArray, 3> bytes;
+    for (int i = 0; i < 3; ++i)
+        quillfs::readWholeFile(f.setFolder + kSetNames[i], bytes[i]);
+    const QString folder = f.dir.path() + QStringLiteral("durable/");
+    QDir().mkpath(folder);
+    for (auto _ : state) {
+        const double t0 = now();
+        for (int i = 0; i < 3; ++i)
+            quillfs::writeFileAtomic(folder + kSetNames[i], bytes[i]);
+        const double t = now() - t0;
+        record("durable-write", t);
         state.SetIterationTime(t);
     }
 }
@@ -197,6 +257,9 @@ void BM_CacheBuild(benchmark::State& state) {
 BENCHMARK(BM_ReadDecodeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ReadSetIntoLists)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_OpenSetWithParse)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ParseDecodeOnly)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_BuildTables)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DurableWriteBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_WriteSet)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CacheReadDecodeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CacheBuild)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -213,7 +276,11 @@ int main(int argc, char** argv) {
     };
     ratio("read-set", "read-decode");
     ratio("open-set", "read-decode");
+    ratio("parse-decode", "read-decode");
     ratio("write-set", "read-decode");
+    ratio("build-tables", "read-decode");
+    ratio("durable-write", "read-decode");
+    ratio("write-set", "durable-write");
     ratio("cache-build", "cache-read-decode");
     if (timings.count("cache-build"))
         std::printf("median cache-build of two languages of %d entries: %.3f s (target at most 1.5 s)\n", kCacheEntries,

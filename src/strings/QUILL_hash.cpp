@@ -1,6 +1,8 @@
 // Text hash and comparison form.
 #include "strings/QUILL_hash.h"
 
+#include <algorithm>
+
 namespace {
 
 struct rTagPrefix {
@@ -15,7 +17,9 @@ constexpr rTagPrefix kTagPrefixes[] = {
     {"<basen", "<b>"},
 };
 
-inline bool isPunctuation(char16_t c) { return c >= 33 && c <= 63 && c != 45; }
+inline bool isPunctuation(char16_t c) {
+    return c >= 33 && c <= 63 && c != 45;
+}
 
 } // namespace
 
@@ -31,8 +35,10 @@ void parseString(QStringView text, rParse& result, QStringList* tags) {
             }
             inTag = true;
         }
-        if (inTag) tag.append(c);
-        else result.sLD.append(c);
+        if (inTag)
+            tag.append(c);
+        else
+            result.sLD.append(c);
         if (c == QLatin1Char('>') && inTag) {
             const QString head = tag.left(6).toLower();
             bool matched = false;
@@ -58,6 +64,63 @@ void parseString(QStringView text, rParse& result, QStringList* tags) {
         result.sIsOneWord = !result.sOneWord.contains(QLatin1Char(' '));
     }
     result.sTagHash = result.sTagCount > 0 ? textHash(result.sTag.toLower()) : 0;
+}
+
+void textHashes(const QString* texts, qsizetype count, uint32_t* hashes) {
+    const auto step = [](uint32_t h, char16_t c) { return (h ^ (c & 0xFFu)) * kTextHashPrime; };
+    // Four lanes each hash one text; a lane that finishes takes the next text, so the four chains stay busy
+    // whatever the mix of lengths.
+    struct rLane {
+        const char16_t* p = nullptr;
+        qsizetype left = 0;
+        qsizetype index = -1;
+        uint32_t h = kTextHashSeed;
+    };
+    qsizetype next = 0;
+    const auto refill = [&](rLane& lane) {
+        while (next < count) {
+            const QString& text = texts[next];
+            if (text.isEmpty()) {
+                hashes[next++] = kTextHashSeed;
+                continue;
+            }
+            lane = {reinterpret_cast<const char16_t*>(text.constData()), text.size(), next++, kTextHashSeed};
+            return true;
+        }
+        lane.index = -1;
+        return false;
+    };
+    rLane lane[4];
+    bool full = refill(lane[0]) && refill(lane[1]) && refill(lane[2]) && refill(lane[3]);
+    while (full) {
+        const qsizetype steps = std::min(std::min(lane[0].left, lane[1].left), std::min(lane[2].left, lane[3].left));
+        uint32_t h0 = lane[0].h, h1 = lane[1].h, h2 = lane[2].h, h3 = lane[3].h;
+        const char16_t *p0 = lane[0].p, *p1 = lane[1].p, *p2 = lane[2].p, *p3 = lane[3].p;
+        for (qsizetype i = 0; i < steps; ++i) {
+            h0 = step(h0, p0[i]);
+            h1 = step(h1, p1[i]);
+            h2 = step(h2, p2[i]);
+            h3 = step(h3, p3[i]);
+        }
+        const uint32_t h[4] = {h0, h1, h2, h3};
+        for (int j = 0; j < 4; ++j) {
+            lane[j].h = h[j];
+            lane[j].p += steps;
+            lane[j].left -= steps;
+            if (lane[j].left == 0) {
+                hashes[lane[j].index] = lane[j].h;
+                if (!refill(lane[j])) full = false;
+            }
+        }
+    }
+    // Fewer than four texts are left in flight: finish them one at a time.
+    for (rLane& l : lane) {
+        if (l.index < 0) continue;
+        uint32_t h = l.h;
+        for (qsizetype i = 0; i < l.left; ++i)
+            h = step(h, l.p[i]);
+        hashes[l.index] = h;
+    }
 }
 
 QString punctuationToSpace(QStringView text) {

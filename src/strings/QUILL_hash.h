@@ -12,12 +12,19 @@ constexpr uint32_t kTextHashPrime = 16777619u;
 // 32-bit FNV-1a over the low byte of each UTF-16 code unit.
 inline uint32_t textHash(QStringView text) {
     uint32_t h = kTextHashSeed;
-    for (const QChar c : text) h = (h ^ (c.unicode() & 0xFFu)) * kTextHashPrime;
+    for (const QChar c : text)
+        h = (h ^ (c.unicode() & 0xFFu)) * kTextHashPrime;
     return h;
 }
 
+// textHash of each of `count` texts into `hashes`. Four texts are hashed side by side: each hash is a chain of
+// dependent multiplies, so running four chains at once keeps the multiplier busy instead of waiting on one.
+void textHashes(const QString* texts, qsizetype count, uint32_t* hashes);
+
 // Combines a 32-bit value into a hash (a zero hash starts from the seed).
-inline uint32_t hashStep(uint32_t h, uint32_t v) { return ((h ? h : kTextHashSeed) ^ v) * kTextHashPrime; }
+inline uint32_t hashStep(uint32_t h, uint32_t v) {
+    return ((h ? h : kTextHashSeed) ^ v) * kTextHashPrime;
+}
 
 // The parse of a text: comparison text with recognised tags replaced by tokens, the tags, and the one-word test.
 struct rParse {

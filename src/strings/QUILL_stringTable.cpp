@@ -14,9 +14,15 @@
 #include <QStringEncoder>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 namespace {
+
+// Below this many entries a second thread costs more than it saves.
+constexpr qsizetype kParallelTableEntries = 20000;
 
 const char* const kLowerExtensions[3] = {".strings", ".dlstrings", ".ilstrings"};
 const char* const kUpperExtensions[3] = {".STRINGS", ".DLSTRINGS", ".ILSTRINGS"};
@@ -149,56 +155,64 @@ int tableKindOfFile(const QString& fileName) {
     return -1;
 }
 
-rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
-                                 const std::function<void(qsizetype, uint32_t, QString&&)>& onEntry) {
-    rTableParseInfo info;
-    if (bytes.isEmpty()) return info;
-    TBinaryCursor cursor(bytes);
+TTableDirectory::TTableDirectory(QByteArrayView bytes, int listIndex)
+    : bytes_(bytes), prefixed_(isLengthPrefixed(listIndex)) {
+    if (bytes.isEmpty()) return;
     if (bytes.size() < 8)
         throw TQuillError(QStringLiteral("String table header cut short (%1 bytes)").arg(bytes.size()));
-    info.count = cursor.u32le();
-    info.dataSize = cursor.u32le();
+    TBinaryCursor cursor(bytes);
+    count_ = cursor.u32le();
+    dataSize_ = cursor.u32le();
     // The directory must fit before anything is taken for it: a count field can claim four billion entries.
-    if (static_cast<qint64>(info.count) * 8 > cursor.remaining())
+    if (static_cast<qint64>(count_) * 8 > cursor.remaining())
         throw TQuillError(
             QStringLiteral("String table directory of %1 entries runs past the end of the file (%2 bytes)")
-                .arg(info.count)
+                .arg(count_)
                 .arg(bytes.size()));
-    const qsizetype directoryStart = cursor.pos();
-    const qsizetype dataStart = directoryStart + static_cast<qsizetype>(info.count) * 8;
-    const char* base = bytes.data();
-    const qsizetype end = bytes.size();
-    const bool prefixed = isLengthPrefixed(listIndex);
-    for (qsizetype i = 0; i < static_cast<qsizetype>(info.count); ++i) {
-        const char* dir = base + directoryStart + i * 8;
-        uint32_t id, offset;
-        std::memcpy(&id, dir, 4);
-        std::memcpy(&offset, dir + 4, 4);
-        id = qFromLittleEndian(id);
-        offset = qFromLittleEndian(offset);
-        qsizetype at = dataStart + static_cast<qsizetype>(offset);
-        QByteArrayView text;
-        bool damaged = false;
-        if (at > end || (prefixed && at + 4 > end)) {
-            damaged = true; // nothing of the entry lies inside the input: it holds an empty text
-        } else if (prefixed) {
-            uint32_t length;
-            std::memcpy(&length, base + at, 4);
-            length = qFromLittleEndian(length);
-            at += 4;
-            qsizetype wanted = length > 1 ? static_cast<qsizetype>(length) - 1 : 0;
-            if (wanted > end - at) {
-                wanted = end - at;
-                damaged = true;
-            }
-            text = QByteArrayView(base + at, wanted);
-        } else {
-            const void* zero = std::memchr(base + at, 0, static_cast<size_t>(end - at));
-            const qsizetype length = zero ? static_cast<const char*>(zero) - (base + at) : end - at;
-            text = QByteArrayView(base + at, length);
+    dataStart_ = 8 + static_cast<qsizetype>(count_) * 8;
+}
+
+TTableDirectory::rLocated TTableDirectory::entry(qsizetype index) const {
+    const char* base = bytes_.data();
+    const qsizetype end = bytes_.size();
+    const char* dir = base + 8 + index * 8;
+    uint32_t id, offset;
+    std::memcpy(&id, dir, 4);
+    std::memcpy(&offset, dir + 4, 4);
+    rLocated located;
+    located.id = qFromLittleEndian(id);
+    qsizetype at = dataStart_ + static_cast<qsizetype>(qFromLittleEndian(offset));
+    if (at > end || (prefixed_ && at + 4 > end)) {
+        located.damaged = true; // nothing of the entry lies inside the input: it holds an empty text
+    } else if (prefixed_) {
+        uint32_t length;
+        std::memcpy(&length, base + at, 4);
+        length = qFromLittleEndian(length);
+        at += 4;
+        qsizetype wanted = length > 1 ? static_cast<qsizetype>(length) - 1 : 0;
+        if (wanted > end - at) {
+            wanted = end - at;
+            located.damaged = true;
         }
-        if (damaged && info.damagedEntries++ == 0) info.firstDamagedId = id;
-        onEntry(i, id, decodeText(text, codepage));
+        located.text = QByteArrayView(base + at, wanted);
+    } else {
+        const void* zero = std::memchr(base + at, 0, static_cast<size_t>(end - at));
+        const qsizetype length = zero ? static_cast<const char*>(zero) - (base + at) : end - at;
+        located.text = QByteArrayView(base + at, length);
+    }
+    return located;
+}
+
+rTableParseInfo parseStringTable(QByteArrayView bytes, int listIndex, const rCodepage& codepage,
+                                 const std::function<void(qsizetype, uint32_t, QString&&)>& onEntry) {
+    const TTableDirectory directory(bytes, listIndex);
+    rTableParseInfo info;
+    info.count = directory.count();
+    info.dataSize = directory.dataSize();
+    for (qsizetype i = 0; i < static_cast<qsizetype>(info.count); ++i) {
+        const TTableDirectory::rLocated e = directory.entry(i);
+        if (e.damaged && info.damagedEntries++ == 0) info.firstDamagedId = e.id;
+        onEntry(i, e.id, decodeText(e.text, codepage));
     }
     return info;
 }
@@ -212,101 +226,217 @@ QByteArray buildStringTable(const std::vector<std::pair<uint32_t, QString>>& ent
     return buildStringTable(hashed, listIndex, codepage);
 }
 
-QByteArray buildStringTable(const std::vector<rTableText>& entries, int listIndex, const rCodepage& codepage) {
-    const bool prefixed = isLengthPrefixed(listIndex);
-    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+namespace {
 
-    // Identical translations share one data entry; texts differing in letter case are different texts. The
-    // lookup is an open-addressing table over the texts' own hashes: (hash, text) as the key, as the entries
-    // already carry the hash.
-    if (entries.size() > static_cast<size_t>(INT32_MAX))
-        throw TQuillError(QStringLiteral("Too many strings for one table"));
-    size_t capacity = 16;
-    while (capacity < entries.size() * 2)
-        capacity *= 2;
-    const size_t mask = capacity - 1;
-    // Each slot holds a text's hash beside the index of the first entry written with it, so a probe touches the
-    // entries only when the hashes agree.
+// For each entry, the index of the first entry with exactly the same text (itself when it is the first). Entries
+// are first spread by the top bits of their hash into partitions small enough for their own lookup table to stay
+// in cache; one big table probed in no order would miss the cache and the address translation on every probe.
+std::vector<uint32_t> firstEqualTexts(const std::vector<rTableText>& entries) {
+    const size_t n = entries.size();
+    std::vector<uint32_t> first(n);
+    for (size_t k = 0; k < n; ++k)
+        first[k] = static_cast<uint32_t>(k);
+    if (n < 2) return first;
+    int bits = 0;
+    while (bits < 16 && (n >> bits) > 4096)
+        ++bits;
+    const size_t partitions = size_t(1) << bits;
+    const auto partitionOf = [bits](uint32_t hash) { return bits == 0 ? 0u : hash >> (32 - bits); };
+    // Counting pass, then a stable scatter of the indices, so each partition lists its entries in order.
+    std::vector<uint32_t> start(partitions + 1, 0);
+    for (const rTableText& e : entries)
+        ++start[partitionOf(e.hash) + 1];
+    for (size_t p = 0; p < partitions; ++p)
+        start[p + 1] += start[p];
+    // Each partition lists (hash, index) pairs in index order, so a probe reads an entry's text only when two
+    // hashes agree.
+    struct rKey {
+        uint32_t hash;
+        uint32_t index;
+    };
+    std::vector<rKey> order(n);
+    {
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (size_t k = 0; k < n; ++k)
+            order[fill[partitionOf(entries[k].hash)]++] = {entries[k].hash, static_cast<uint32_t>(k)};
+    }
     struct rSlot {
         uint32_t hash = 0;
         int32_t index = -1;
     };
-    std::vector<rSlot> lookup(capacity);
-    std::vector<uint32_t> offsets(entries.size(), 0);
-
-    // One buffer holds the header, the directory (filled in as the entries go) and then the data, so the data is
-    // never copied behind the directory. Offsets count from the start of the data.
-    const qsizetype dataStart = 8 + static_cast<qsizetype>(entries.size()) * 8;
-    // Room for mostly one-byte text with a quarter to spare, and for the encoder's worst case on the longest text,
-    // so a typical table is never moved while it grows.
-    qsizetype textUnits = 0, longest = 0;
-    for (const rTableText& e : entries) {
-        textUnits += e.text.size();
-        longest = std::max(longest, e.text.size());
+    std::vector<rSlot> lookup;
+    for (size_t p = 0; p < partitions; ++p) {
+        const uint32_t from = start[p], to = start[p + 1];
+        if (to - from < 2) continue;
+        size_t capacity = 16;
+        while (capacity < size_t(to - from) * 2)
+            capacity *= 2;
+        const size_t mask = capacity - 1;
+        lookup.assign(capacity, rSlot{});
+        for (uint32_t at = from; at < to; ++at) {
+            const auto [hash, k] = order[at];
+            size_t slot = hash & mask;
+            while (lookup[slot].index >= 0) {
+                if (lookup[slot].hash == hash &&
+                    entries[static_cast<size_t>(lookup[slot].index)].text == entries[k].text) {
+                    first[k] = static_cast<uint32_t>(lookup[slot].index);
+                    break;
+                }
+                slot = (slot + 1) & mask;
+            }
+            if (first[k] == k) lookup[slot] = {hash, static_cast<int32_t>(k)};
+        }
     }
-    QByteArray out;
-    out.reserve(dataStart + textUnits + textUnits / 4 + 3 * longest +
-                static_cast<qsizetype>(entries.size()) * (prefixed ? 5 : 1) + 16);
-    out.resize(dataStart);
-    const auto putU32 = [&out](qsizetype at, uint32_t v) {
-        v = qToLittleEndian(v);
-        std::memcpy(out.data() + at, &v, 4);
-    };
-    putU32(0, static_cast<uint32_t>(entries.size()));
+    return first;
+}
 
-    for (size_t k = 0; k < entries.size(); ++k) {
+} // namespace
+
+namespace {
+
+// Encodes the data entries of entries [from, to) that are the first of their text into `buffer` from `origin` on,
+// growing it when a text needs more room than was reserved; offsets[k] receives each one's position relative to
+// `origin`. Returns the position after the last entry.
+qsizetype encodeTableRange(const std::vector<rTableText>& entries, const std::vector<uint32_t>& firstEqual, size_t from,
+                           size_t to, bool prefixed, const rCodepage& codepage, QByteArray& buffer, qsizetype origin,
+                           std::vector<uint32_t>& offsets) {
+    char* base = buffer.data();
+    qsizetype pos = origin;
+    for (size_t k = from; k < to; ++k) {
 #if defined(__GNUC__) || defined(__clang__)
-        // The slots are reached in no order: ask for a later entry's slot while this one is placed.
-        if (k + 16 < entries.size()) __builtin_prefetch(&lookup[entries[k + 16].hash & mask]);
+        // Each text lives in its own block: ask for a later one while this one is encoded.
+        if (k + 8 < to) {
+            const char* ahead = reinterpret_cast<const char*>(entries[k + 8].text.constData());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
 #endif
+        if (firstEqual[k] != k) continue;
         const rTableText& e = entries[k];
-        size_t slot = e.hash & mask;
-        int64_t same = -1;
-        while (lookup[slot].index >= 0) {
-            if (lookup[slot].hash == e.hash && entries[static_cast<size_t>(lookup[slot].index)].text == e.text) {
-                same = lookup[slot].index;
-                break;
-            }
-            slot = (slot + 1) & mask;
+        const qsizetype entryStart = pos;
+        // The length field, the most any encoding takes (three bytes a UTF-16 unit) and the final 0.
+        const qsizetype room = 4 + 3 * e.text.size() + 1;
+        if (pos + room > buffer.size()) {
+            buffer.resize(std::max(pos + room, buffer.size() * 3 / 2));
+            base = buffer.data();
         }
-        uint32_t offset;
-        if (same >= 0) {
-            offset = offsets[static_cast<size_t>(same)];
+        if (prefixed) pos += 4; // the length is written once known
+        const qsizetype textStart = pos;
+        if (codepage.isUtf8) {
+            pos += encodeUtf8(e.text, base + pos);
         } else {
-            const qsizetype entryStart = out.size();
-            if (prefixed) binary_out::u32le(out, 0); // patched once the length is known
-            const qsizetype textStart = out.size();
-            if (codepage.isUtf8) {
-                const qsizetype room = utf8.requiredSpace(e.text.size());
-                if (out.capacity() < textStart + room + 1)
-                    out.reserve(std::max(textStart + room + 1, out.capacity() * 2));
-                out.resize(textStart + room);
-                char* end = utf8.appendToBuffer(out.data() + textStart, e.text);
-                out.resize(end - out.constData());
-            } else {
-                out.append(encodeText(e.text, codepage));
-            }
-            const qsizetype encodedSize = out.size() - textStart;
-            if (encodedSize + 1 > kMaxEntryBytes)
-                throw TEntryTooLong(e.id, encodedSize + 1,
-                                    QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
-                                        .arg(idText(e.id))
-                                        .arg(encodedSize + 1)
-                                        .arg(kMaxEntryBytes));
-            if (static_cast<quint64>(out.size() - dataStart) + 1 > 0xFFFFFFFFull)
-                throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
-            out.append('\0');
-            if (prefixed) putU32(entryStart, static_cast<uint32_t>(encodedSize + 1));
-            offset = static_cast<uint32_t>(entryStart - dataStart);
-            lookup[slot] = {e.hash, static_cast<int32_t>(k)};
+            const QByteArray encoded = encodeText(e.text, codepage);
+            std::memcpy(base + pos, encoded.constData(), static_cast<size_t>(encoded.size()));
+            pos += encoded.size();
         }
-        offsets[k] = offset;
-        putU32(8 + static_cast<qsizetype>(k) * 8, e.id);
-        putU32(12 + static_cast<qsizetype>(k) * 8, offset);
+        const qsizetype encodedSize = pos - textStart;
+        if (encodedSize + 1 > kMaxEntryBytes)
+            throw TEntryTooLong(e.id, encodedSize + 1,
+                                QStringLiteral("String %1 is %2 bytes long once encoded; an entry holds at most %3")
+                                    .arg(idText(e.id))
+                                    .arg(encodedSize + 1)
+                                    .arg(kMaxEntryBytes));
+        if (static_cast<quint64>(pos - origin) + 1 > 0xFFFFFFFFull)
+            throw TQuillError(QStringLiteral("String table data exceeds 4 GB"));
+        base[pos++] = '\0';
+        if (prefixed) {
+            const uint32_t length = qToLittleEndian(static_cast<uint32_t>(encodedSize + 1));
+            std::memcpy(base + entryStart, &length, 4);
+        }
+        offsets[k] = static_cast<uint32_t>(entryStart - origin);
     }
-    putU32(4, static_cast<uint32_t>(out.size() - dataStart));
+    return pos;
+}
+
+// Room for mostly one-byte text with a quarter to spare, so a typical table is never moved while it grows (pages
+// of a buffer are only touched as they are written).
+qsizetype expectedDataBytes(const std::vector<rTableText>& entries, size_t from, size_t to, bool prefixed) {
+    qsizetype units = 0;
+    for (size_t k = from; k < to; ++k)
+        units += entries[k].text.size();
+    return units + units / 4 + static_cast<qsizetype>(to - from) * (prefixed ? 5 : 1) + 16;
+}
+
+} // namespace
+
+QByteArray buildStringTable(const std::vector<rTableText>& entries, int listIndex, const rCodepage& codepage) {
+    const bool prefixed = isLengthPrefixed(listIndex);
+    if (entries.size() > static_cast<size_t>(INT32_MAX))
+        throw TQuillError(QStringLiteral("Too many strings for one table"));
+    const size_t n = entries.size();
+    // Identical translations share one data entry; texts differing in letter case are different texts.
+    const std::vector<uint32_t> firstEqual = firstEqualTexts(entries);
+    std::vector<uint32_t> offsets(n, 0);
+
+    // One buffer holds the header, the directory and then the data, so the data is never copied behind the
+    // directory. Offsets count from the start of the data.
+    const qsizetype dataStart = 8 + static_cast<qsizetype>(n) * 8;
+    QByteArray out;
+    out.resize(dataStart + expectedDataBytes(entries, 0, n, prefixed));
+    const qsizetype pos = encodeTableRange(entries, firstEqual, 0, n, prefixed, codepage, out, dataStart, offsets);
+    out.truncate(pos);
+
+    char* base = out.data();
+    const auto putU32 = [base](qsizetype at, uint32_t v) {
+        v = qToLittleEndian(v);
+        std::memcpy(base + at, &v, 4);
+    };
+    putU32(0, static_cast<uint32_t>(n));
+    putU32(4, static_cast<uint32_t>(pos - dataStart));
+    for (size_t k = 0; k < n; ++k) {
+        putU32(8 + static_cast<qsizetype>(k) * 8, entries[k].id);
+        putU32(12 + static_cast<qsizetype>(k) * 8, offsets[firstEqual[k]]);
+    }
     return out;
 }
+
+namespace {
+
+// What making a range of entries found: damaged entries and the first of them.
+struct rMadeRange {
+    uint32_t damagedEntries = 0;
+    uint32_t firstDamagedId = 0;
+};
+
+// Makes list entries for directory entries [from, to), in order, into `out`; with `prepare` each entry gets its
+// source parse as well. Texts are decoded and hashed in small batches, four hashes side by side. `progress`, when
+// given, hears the index of every 64th entry.
+rMadeRange makeTableEntries(const TTableDirectory& directory, qsizetype from, qsizetype to, const rCodepage& codepage,
+                            int listIndex, uint32_t idOffset, int score, bool prepare, tSkyStrList& out,
+                            const std::function<void(qsizetype)>& progress) {
+    rMadeRange made;
+    constexpr int kBatch = 64;
+    std::array<QString, kBatch> texts;
+    std::array<uint32_t, kBatch> ids;
+    std::array<uint32_t, kBatch> hashes;
+    out.reserve(out.size() + static_cast<size_t>(to - from));
+    for (qsizetype first = from; first < to; first += kBatch) {
+        const int n = static_cast<int>(std::min<qsizetype>(kBatch, to - first));
+        if (progress) progress(first);
+        for (int k = 0; k < n; ++k) {
+            const TTableDirectory::rLocated e = directory.entry(first + k);
+            if (e.damaged && made.damagedEntries++ == 0) made.firstDamagedId = e.id;
+            QString text = decodeText(e.text, codepage);
+            // A text ends at its first trailing NUL (a length-prefixed entry may carry more than one).
+            qsizetype length = text.size();
+            while (length > 0 && text.at(length - 1).isNull())
+                --length;
+            if (length < text.size()) text.truncate(length);
+            texts[k] = std::move(text);
+            ids[k] = e.id + idOffset;
+        }
+        textHashes(texts.data(), n, hashes.data());
+        for (int k = 0; k < n; ++k) {
+            auto entry = std::make_unique<tSkyStr>(QString(), QString(), listIndex, ids[k], score);
+            entry->setSourceHashed(std::move(texts[k]), hashes[k]);
+            if (prepare) entry->initStrings();
+            out.push_back(std::move(entry));
+        }
+    }
+    return made;
+}
+
+} // namespace
 
 qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QString& name, int score, int listIndex,
                          uint32_t idOffset, const rTableSink& sink, tSkyStrList& list) {
@@ -325,17 +455,60 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_Size"), {dataSize}));
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_codepage"), {codepage.s}));
         app.progressMax(static_cast<int>(std::min<uint32_t>(count, INT32_MAX)));
-        if (sink.mode == tSinkMode::append || sink.mode == tSinkMode::openTables)
-            list.reserve(list.size() + std::min<qsizetype>(count, bytes.size() / 8));
-        const rTableParseInfo info =
-            parseStringTable(bytes, listIndex, codepage, [&](qsizetype i, uint32_t id, QString&& text) {
-                app.progressStep(static_cast<int>(i), 10);
-                runner.take(std::make_unique<tSkyStr>(text, QString(), listIndex, id + idOffset, score));
-            });
+        const TTableDirectory directory(bytes, listIndex);
+        const qsizetype total = directory.count();
+        const auto progress = [&app](qsizetype i) { app.progressStep(static_cast<int>(i), 1); };
+        rMadeRange made;
+        if (sink.mode == tSinkMode::append || sink.mode == tSinkMode::openTables) {
+            // These sinks only append, so the entries can be made in two halves at once, the second on a worker
+            // thread, and appended in directory order.
+            const bool prepare = sink.mode == tSinkMode::openTables;
+            const bool split = total >= kParallelTableEntries && std::thread::hardware_concurrency() > 1;
+            const qsizetype half = split ? total / 2 : total;
+            tSkyStrList second;
+            rMadeRange secondMade;
+            std::exception_ptr workerError;
+            std::thread worker;
+            if (split)
+                worker = std::thread([&] {
+                    try {
+                        secondMade = makeTableEntries(directory, half, total, codepage, listIndex, idOffset, score,
+                                                      prepare, second, {});
+                    } catch (...) {
+                        workerError = std::current_exception();
+                    }
+                });
+            try {
+                made = makeTableEntries(directory, 0, half, codepage, listIndex, idOffset, score, prepare, list,
+                                        [&](qsizetype i) { progress(split ? 2 * i : i); });
+            } catch (...) {
+                if (worker.joinable()) worker.join();
+                throw;
+            }
+            if (worker.joinable()) worker.join();
+            if (workerError) std::rethrow_exception(workerError);
+            list.insert(list.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
+            if (made.damagedEntries == 0) made.firstDamagedId = secondMade.firstDamagedId;
+            made.damagedEntries += secondMade.damagedEntries;
+        } else {
+            // The other sinks look entries up as they come: made in batches, handed over one by one.
+            tSkyStrList batch;
+            constexpr qsizetype kRun = 4096;
+            for (qsizetype first = 0; first < total; first += kRun) {
+                batch.clear();
+                progress(first);
+                const rMadeRange part = makeTableEntries(directory, first, std::min(total, first + kRun), codepage,
+                                                         listIndex, idOffset, score, false, batch, {});
+                if (made.damagedEntries == 0) made.firstDamagedId = part.firstDamagedId;
+                made.damagedEntries += part.damagedEntries;
+                for (auto& entry : batch)
+                    runner.take(std::move(entry));
+            }
+        }
         unmatched = runner.finish();
-        if (info.damagedEntries > 0)
+        if (made.damagedEntries > 0)
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TableDamaged"),
-                                            {info.damagedEntries, idText(info.firstDamagedId)}));
+                                            {made.damagedEntries, idText(made.firstDamagedId)}));
         logSeparator(app);
         return unmatched;
     } catch (const TQuillError& e) {
@@ -413,20 +586,38 @@ bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, cons
     return true;
 }
 
-bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, int listIndex) {
-    const TAppState& st = app.state;
-    const rCodepage codepage = chooseCodepage(QFileInfo(basePath).fileName(), st.codepageList, st.ForceUtf8Export);
-    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saving"),
-                                    {QDir::toNativeSeparators(basePath + tableExtension(listIndex))}));
-    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Codepage"), {codepage.s}));
+namespace {
+
+// The outcome of writing one table; the caller reports it from the thread that owns the log.
+struct rTableWritten {
+    bool ok = true;
+    bool tooLong = false;
+    uint32_t id = 0;
+    qsizetype bytes = 0;
+    QString error;
+};
+
+// Builds and writes one table without touching the log, so it may run on a worker thread.
+rTableWritten buildAndWriteTable(const QString& basePath, tSkyStrList& list, int listIndex, const rCodepage& codepage) {
+    rTableWritten result;
     try {
-        sortById(list);
+        // One pass over the entries gathers the texts and checks the id order; an unsorted list is sorted and
+        // gathered again.
         std::vector<rTableText> entries;
-        entries.reserve(list.size());
-        for (auto& entry : list) {
-            // A one-character text never becomes empty in the game's tables.
-            if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
-            entries.push_back({entry->id, entry->gTrans, entry->hashTrans});
+        for (int pass = 0; pass < 2; ++pass) {
+            entries.clear();
+            entries.reserve(list.size());
+            bool sorted = true;
+            uint32_t previous = 0;
+            for (auto& entry : list) {
+                // A one-character text never becomes empty in the game's tables.
+                if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
+                if (entry->id < previous) sorted = false;
+                previous = entry->id;
+                entries.push_back({entry->id, entry->gTrans, entry->hashTrans});
+            }
+            if (sorted) break;
+            sortById(list);
         }
         const QByteArray bytes = buildStringTable(entries, listIndex, codepage);
         // Replace the file that is there in whatever letter case, rather than creating a twin beside it.
@@ -434,18 +625,46 @@ bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, in
         if (target.isEmpty()) target = basePath + tableExtension(listIndex, true);
         QString error;
         if (!quillfs::writeFileAtomic(target, bytes, &error)) throw TQuillError(target + QStringLiteral(": ") + error);
-        logSeparator(app);
-        return true;
     } catch (const TEntryTooLong& e) {
+        result = {false, true, e.id, e.bytes, {}};
+    } catch (const TQuillError& e) {
+        result = {false, false, 0, 0, e.message()};
+    } catch (const std::exception& e) {
+        result = {false, false, 0, 0, QString::fromLocal8Bit(e.what())};
+    }
+    return result;
+}
+
+rCodepage exportCodepage(const TAppState& st, const QString& basePath) {
+    return chooseCodepage(QFileInfo(basePath).fileName(), st.codepageList, st.ForceUtf8Export);
+}
+
+void logTableStart(TAppContext& app, const QString& basePath, int listIndex, const rCodepage& codepage) {
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saving"),
+                                    {QDir::toNativeSeparators(basePath + tableExtension(listIndex))}));
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Codepage"), {codepage.s}));
+}
+
+bool reportTableWritten(TAppContext& app, const QString& basePath, int listIndex, const rTableWritten& result) {
+    if (result.ok) {
+        logSeparator(app);
+    } else if (result.tooLong) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_StringTooLong"),
                                         {QDir::toNativeSeparators(basePath + tableExtension(listIndex, true)),
-                                         idText(e.id), static_cast<qlonglong>(e.bytes)}),
+                                         idText(result.id), static_cast<qlonglong>(result.bytes)}),
                        true);
-        return false;
-    } catch (const TQuillError& e) {
-        app.logMessage(e.message(), true);
-        return false;
+    } else {
+        app.logMessage(result.error, true);
     }
+    return result.ok;
+}
+
+} // namespace
+
+bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, int listIndex) {
+    const rCodepage codepage = exportCodepage(app.state, basePath);
+    logTableStart(app, basePath, listIndex, codepage);
+    return reportTableWritten(app, basePath, listIndex, buildAndWriteTable(basePath, list, listIndex, codepage));
 }
 
 bool tableSetExists(const QString& folder, const QString& pluginName, const QString& language) {
@@ -458,9 +677,25 @@ bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, con
                    const QString& language) {
     const QString base = quillfs::withTrailingSeparator(folder) + pluginName + QLatin1Char('_') + language;
     QDir().mkpath(folder);
+    // A big set is written by two threads: the table with the most entries on a worker, the other two here. Each
+    // table's work touches only its own list and file; the log hears every table in order afterwards.
+    std::array<rTableWritten, 3> results;
+    std::array<bool, 3> done = {false, false, false};
+    const std::array<size_t, 3> sizes = {lists[0].size(), lists[1].size(), lists[2].size()};
+    const rCodepage codepage = exportCodepage(app.state, base);
+    if (countListSet(lists) >= kParallelTableEntries && std::thread::hardware_concurrency() > 1) {
+        const int largest = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+        std::thread worker([&] { results[largest] = buildAndWriteTable(base, lists[largest], largest, codepage); });
+        for (int i = 0; i < 3; ++i)
+            if (i != largest) results[i] = buildAndWriteTable(base, lists[i], i, codepage);
+        worker.join();
+        done = {true, true, true};
+    }
     bool allWritten = true;
     for (int i = 0; i < 3; ++i) {
-        if (!writeTable(app, base, lists[i], i)) {
+        logTableStart(app, base, i, codepage);
+        if (!done[i]) results[i] = buildAndWriteTable(base, lists[i], i, codepage);
+        if (!reportTableWritten(app, base, i, results[i])) {
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {QDir::toNativeSeparators(base)}), true);
             allWritten = false;
         }

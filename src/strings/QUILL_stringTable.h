@@ -55,6 +55,32 @@ struct rTableParseInfo {
     uint32_t firstDamagedId = 0;
 };
 
+// A table's header and directory, checked once; entry(i) locates one entry's text without reading outside the
+// input, so entries can be taken in any order or from several threads.
+class TTableDirectory {
+public:
+    // Throws TQuillError when the header or the directory does not fit the input. Empty input has no entries.
+    TTableDirectory(QByteArrayView bytes, int listIndex);
+
+    struct rLocated {
+        uint32_t id = 0;
+        QByteArrayView text;
+        // The offset lay past the end of the input (the text is empty) or the text ran past it (it is cut there).
+        bool damaged = false;
+    };
+
+    uint32_t count() const { return count_; }
+    uint32_t dataSize() const { return dataSize_; }
+    rLocated entry(qsizetype index) const;
+
+private:
+    QByteArrayView bytes_;
+    qsizetype dataStart_ = 0;
+    uint32_t count_ = 0;
+    uint32_t dataSize_ = 0;
+    bool prefixed_ = false;
+};
+
 // Parses a whole table held in memory. Empty input gives no entries. Throws TQuillError when the header or the
 // directory does not fit the input; never reads outside it. `onEntry` gets each entry in directory order with the
 // entry's index.
@@ -72,7 +98,7 @@ public:
 // One text to write, with its text hash (textHash), which the shared-entry lookup uses.
 struct rTableText {
     uint32_t id = 0;
-    QString text;
+    QStringView text; // the text itself stays with its owner, which must keep it until the table is built
     uint32_t hash = 0;
 };
 

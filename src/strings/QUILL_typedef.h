@@ -31,7 +31,8 @@ struct sHeaderSig {
     static sHeaderSig fromText(const QString& text) {
         sHeaderSig s;
         const QByteArray latin = text.toLatin1();
-        for (int i = 0; i < 4; ++i) s.c[i] = i < latin.size() ? latin[i] : ' ';
+        for (int i = 0; i < 4; ++i)
+            s.c[i] = i < latin.size() ? latin[i] : ' ';
         return s;
     }
     uint32_t asUint() const {
@@ -51,7 +52,8 @@ template <typename Enum, typename Storage> class TFlagSet {
 public:
     constexpr TFlagSet() = default;
     constexpr TFlagSet(std::initializer_list<Enum> flags) {
-        for (Enum f : flags) set(f);
+        for (Enum f : flags)
+            set(f);
     }
     static constexpr TFlagSet fromBits(Storage bits) {
         TFlagSet s;
@@ -161,6 +163,12 @@ public:
 
     void setSourceLite(const QString& text);
     void setTransLite(const QString& text);
+    // The light source setter for a reader that already hashed the text: `text` ends in no NUL and `textHashValue`
+    // is textHash(text).
+    void setSourceHashed(QString&& text, uint32_t textHashValue) {
+        gS = std::move(text);
+        hash = textHashValue;
+    }
     void initStrings();
     void checkStringIntegrity();
     void resetStatus(sStrParams v1, sStrParams v2);
@@ -197,9 +205,7 @@ public:
     int32_t id = 0;
     int32_t count = 0;
     sFdrParams fparams;
-    QString getAuthName() const {
-        return (fparams.has(sFdrParam::fdrUser) ? QStringLiteral("sst_") : QString()) + s;
-    }
+    QString getAuthName() const { return (fparams.has(sFdrParam::fdrUser) ? QStringLiteral("sst_") : QString()) + s; }
 };
 
 // A written text with its offset in a string table being built.

@@ -109,6 +109,73 @@ TEST(CodepageText, Utf8InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(decodeText(QByteArray(), utf8), QString());
 }
 
+// The quick decoder must give exactly what Qt's decoder gives, for well-formed text of every sequence length and
+// for every kind of damage: cut sequences, stray continuation bytes, overlong forms, surrogates, values past
+// U+10FFFF, a byte-order mark, and ASCII runs that straddle the eight-byte steps.
+TEST(CodepageText, QuickUtf8DecoderAgreesWithQtOnWellFormedAndDamagedBytes) {
+    const std::vector<QByteArray> crafted = {"",
+                                             "a",
+                                             "abcdefgh",
+                                             "abcdefghi",
+                                             "abcdefgÃ©",
+                                             "Ã©tÃ© cafÃ© â ð",
+                                             "ï»¿"
+                                             "bom",
+                                             "xï»¿",
+                                             "Ã",
+                                             "abcâ",
+                                             "",
+                                             "À¯",
+                                             "à¯",
+                                             "í ",
+                                             "ô",
+                                             "õ",
+                                             "ð",
+                                             "12345678ÿ",
+                                             "Â Â"};
+    for (const QByteArray& bytes : crafted)
+        EXPECT_EQ(decodeUtf8(bytes), QString::fromUtf8(bytes)) << bytes.toHex().constData();
+
+    // Random texts, mostly ASCII with some multi-byte characters and, one time in eight, a random byte.
+    uint32_t x = 12345;
+    const auto next = [&x] { return x = x * 1103515245u + 12345u, x >> 8; };
+    const char* const pieces[] = {"a", "Z", " ", "Ã©", "â", "ð®", "Ð", "0"};
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes;
+        const int length = static_cast<int>(next() % 40);
+        for (int k = 0; k < length; ++k) {
+            if (next() % 8 == 0)
+                bytes.append(static_cast<char>(next() & 0xFF));
+            else
+                bytes.append(pieces[next() % 8]);
+        }
+        ASSERT_EQ(decodeUtf8(bytes), QString::fromUtf8(bytes)) << bytes.toHex().constData();
+    }
+}
+
+// The quick encoder must write exactly QString::toUtf8's bytes: ASCII runs across the sixteen-unit steps, every
+// sequence length, surrogate pairs, and unpaired surrogates at the start, middle and end.
+TEST(CodepageText, QuickUtf8EncoderAgreesWithQt) {
+    uint32_t x = 777;
+    const auto next = [&x] { return x = x * 1103515245u + 12345u, x >> 8; };
+    const char16_t units[] = {u'a', u'Z', u' ', 0x00E9, 0x07FF, 0x0800, 0x2019, 0xFFFD, 0xD83C, 0xDFAE, 0x7F, 0x80};
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = static_cast<int>(next() % 48);
+        for (int k = 0; k < length; ++k) {
+            if (next() % 6 == 0) {
+                text.append(QChar(0xD83D));
+                text.append(QChar(0xDE00)); // a well-formed pair
+            } else {
+                text.append(QChar(units[next() % 12]));
+            }
+        }
+        QByteArray out(3 * text.size() + 1, '\0');
+        const qsizetype written = encodeUtf8(text, out.data());
+        ASSERT_EQ(out.left(written), text.toUtf8()) << round;
+    }
+}
+
 TEST(CodepageText, UnrepresentableCharactersBecomeQuestionMarks) {
     const rCodepage cp1252 = codepageFromNumber(1252);
     EXPECT_EQ(encodeText(QString::fromUtf8("aĀ日😀b"), cp1252), QByteArray("a???b"));

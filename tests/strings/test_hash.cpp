@@ -12,6 +12,21 @@ TEST(TextHash, EmptyTextIsTheSeedAndHighBytesAreIgnored) {
     EXPECT_NE(textHash(u"ab"), textHash(u"ba"));
 }
 
+TEST(TextHash, BatchHashesEqualOneByOneForEveryLengthMixAndTail) {
+    // Lengths differ within each group of four (the shared loop stops at the shortest) and the count is not a
+    // multiple of four (the last texts are hashed alone).
+    std::vector<QString> texts;
+    for (int i = 0; i < 23; ++i)
+        texts.push_back(QString(i * 7 % 13, QChar(u'a' + i)) + QString(QChar(0x0100 + i)));
+    texts[5].clear();
+    texts[6].clear();
+    texts.push_back(QString(300, QChar(u'x')));
+    std::vector<uint32_t> hashes(texts.size(), 0);
+    textHashes(texts.data(), static_cast<qsizetype>(texts.size()), hashes.data());
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(hashes[i], textHash(texts[i])) << i;
+}
+
 TEST(TextHash, HashStepStartsFromTheSeedWhenZero) {
     EXPECT_EQ(hashStep(0, 5), (0x811C9DC5u ^ 5u) * 16777619u);
     EXPECT_EQ(hashStep(7, 5), (7u ^ 5u) * 16777619u);
@@ -69,7 +84,8 @@ TEST(WordHashes, ShortWordsSkippedAndCappedAt31) {
     EXPECT_EQ(hashes[2], textHash(u"armor"));
 
     QString many;
-    for (int i = 0; i < 40; ++i) many += QStringLiteral("word%1 ").arg(i);
+    for (int i = 0; i < 40; ++i)
+        many += QStringLiteral("word%1 ").arg(i);
     hashes.clear();
     addWordHashes(many, hashes);
     EXPECT_EQ(hashes.size(), 31);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -148,6 +149,39 @@ TEST_F(Fixture, SinkModesZeroAndOneKeepDirectoryOrderWithIdOffset) {
     EXPECT_TRUE(host.logContains("Log_Count"));
 }
 
+// A big table is made in two halves at once: the list must come out as a one-thread read would make it, in
+// directory order, with damage in the second half still counted and named by its first id.
+TEST_F(Fixture, BigTablesReadInTwoHalvesKeepOrderHashesAndDamageReport) {
+    std::vector<rRawTableEntry> raw;
+    const int n = 30001;
+    for (int i = 0; i < n; ++i) {
+        const QString text = QStringLiteral("Entry %1 <Alias=Player> caf\u00e9").arg(i);
+        raw.push_back({static_cast<uint32_t>(n - i), text.toUtf8()});
+    }
+    raw[20000].offset = 0x7FFFFFF0u; // past the end: an empty text
+    raw[25000].offset = 0x7FFFFFF0u;
+    const QByteArray bytes = buildRawStringTable(1, raw);
+    app.texts.set("Fbk_TableDamaged", "%d damaged, first %s");
+    for (const tSinkMode mode : {tSinkMode::append, tSinkMode::openTables}) {
+        tSkyStrList list;
+        host.log.clear();
+        EXPECT_EQ(readTableBytes(app, bytes, "big_en.dlstrings", 99, 1, 7, rTableSink{mode}, list), 0);
+        ASSERT_EQ(list.size(), static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const tSkyStr& e = *list[static_cast<size_t>(i)];
+            ASSERT_EQ(e.id, static_cast<uint32_t>(n - i + 7)) << i;
+            const QString expected =
+                (i == 20000 || i == 25000) ? QString() : QStringLiteral("Entry %1 <Alias=Player> caf\u00e9").arg(i);
+            ASSERT_EQ(e.gS, expected) << i;
+            ASSERT_EQ(e.hash, textHash(expected)) << i;
+            ASSERT_EQ(e.hasFlag(sStrInternalParam::isSourceInitialized), mode == tSinkMode::openTables) << i;
+        }
+        EXPECT_EQ(list[5]->sTagCount, mode == tSinkMode::openTables ? 1 : 0);
+        EXPECT_TRUE(host.logContains(QStringLiteral("2 damaged, first 0x%1").arg(n - 20000, 8, 16, QLatin1Char('0'))))
+            << host.log.join('\n').toStdString();
+    }
+}
+
 TEST_F(Fixture, SinkModeTwoMatchesPluginIdsSharesAndKeepsOrphansInIdOrder) {
     tSkyStrList list;
     list.push_back(entry(10, ""));
@@ -233,9 +267,9 @@ TEST_F(Fixture, ReadTableSetTakesArchivedTablesAndALooseCopyWins) {
     rBsaSpec archiveLayout;
     archiveLayout.flags = 0x7;
     archiveLayout.folders.push_back({"strings",
-                            {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
-                             {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
-                             {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
+                                     {{"mymod_en.strings", buildUtf8Table(0, {{1, "From archive"}})},
+                                      {"mymod_en.dlstrings", buildUtf8Table(1, {{2, "Archived desc"}})},
+                                      {"mymod_en.ilstrings", buildUtf8Table(2, {{3, "Archived line"}}), true}}});
     writeAll(data + "MyMod.bsa", buildBsa(archiveLayout));
     writeAll(data + "Strings/mymod_en.strings", buildUtf8Table(0, {{1, "Loose"}}));
     tListSet lists;
@@ -351,6 +385,43 @@ TEST_F(Fixture, WriteTableSetReportsAFailedTableAndWritesTheOthers) {
     EXPECT_FALSE(QFileInfo::exists(folder() + "m_fr.DLSTRINGS"));
     EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.ILSTRINGS"));
     EXPECT_TRUE(host.logContains("Not saved: "));
+}
+
+// A big set is written on two threads (the largest table on a worker): the files must be those a one-thread
+// write gives, and a refused table on the worker must be reported in table order with the others written.
+TEST_F(Fixture, BigSetsWrittenOnTwoThreadsMatchOneTableWritesAndReportInOrder) {
+    tListSet lists;
+    for (int i = 0; i < 25000; ++i) {
+        lists[0].push_back(entry(static_cast<uint32_t>(i + 1), "s", QStringLiteral("Name %1").arg(i % 9000)));
+        if (i % 5 == 0)
+            lists[1].push_back(entry(static_cast<uint32_t>(i + 1), "d", QStringLiteral("Text %1").arg(i), 1));
+    }
+    lists[2].push_back(entry(3, "i", QString::fromUtf8("Réplique"), 2));
+    ASSERT_TRUE(writeTableSet(app, lists, folder() + "set", "big", "fr"));
+    QDir().mkpath(folder() + "one");
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QStringLiteral("big_fr") + tableExtension(i, true);
+        ASSERT_TRUE(writeTable(app, folder() + "one/big_fr", lists[i], i));
+        EXPECT_EQ(readAll(folder() + "set/" + name), readAll(folder() + "one/" + name)) << i;
+    }
+    // Shared entries: 25,000 names over 9,000 texts.
+    rTableParseInfo info;
+    parse(readAll(folder() + "set/big_fr.STRINGS"), 0, &info);
+    EXPECT_EQ(info.count, 25000u);
+    EXPECT_LT(info.dataSize, 9000u * 12);
+
+    lists[0][7]->setSTrans(QString(70000, 'x')); // the worker's table is refused
+    app.texts.set("Fbk_SavedError", "Not saved: %s");
+    app.texts.set("Fbk_StringTooLong", "too long: %s %s %d");
+    app.texts.set("Fbk_Saving", "Saving %s");
+    host.log.clear();
+    EXPECT_FALSE(writeTableSet(app, lists, folder() + "set2", "big", "fr"));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "set2/big_fr.STRINGS"));
+    EXPECT_TRUE(QFileInfo::exists(folder() + "set2/big_fr.DLSTRINGS"));
+    const qsizetype refused = host.log.indexOf(QRegularExpression("too long: .*STRINGS 0x00000008 .*"));
+    const qsizetype secondTable = host.log.indexOf(QRegularExpression("Saving .*big_fr\\.dlstrings"));
+    ASSERT_GE(refused, 0) << host.log.join('\n').toStdString();
+    EXPECT_LT(refused, secondTable);
 }
 
 TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
