@@ -6,6 +6,7 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
+#include "core/QUILL_parallel.h"
 #include "strings/QUILL_bsa.h"
 
 #include <QDir>
@@ -20,9 +21,6 @@
 #include <thread>
 
 namespace {
-
-// Below this many entries a second thread costs more than it saves.
-constexpr qsizetype kParallelTableEntries = 20000;
 
 const char* const kLowerExtensions[3] = {".strings", ".dlstrings", ".ilstrings"};
 const char* const kUpperExtensions[3] = {".STRINGS", ".DLSTRINGS", ".ILSTRINGS"};
@@ -463,30 +461,17 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
             // These sinks only append, so the entries can be made in two halves at once, the second on a worker
             // thread, and appended in directory order.
             const bool prepare = sink.mode == tSinkMode::openTables;
-            const bool split = total >= kParallelTableEntries && std::thread::hardware_concurrency() > 1;
-            const qsizetype half = split ? total / 2 : total;
+            const bool split = worthSplitting(total);
             tSkyStrList second;
             rMadeRange secondMade;
-            std::exception_ptr workerError;
-            std::thread worker;
-            if (split)
-                worker = std::thread([&] {
-                    try {
-                        secondMade = makeTableEntries(directory, half, total, codepage, listIndex, idOffset, score,
-                                                      prepare, second, {});
-                    } catch (...) {
-                        workerError = std::current_exception();
-                    }
-                });
-            try {
-                made = makeTableEntries(directory, 0, half, codepage, listIndex, idOffset, score, prepare, list,
-                                        [&](qsizetype i) { progress(split ? 2 * i : i); });
-            } catch (...) {
-                if (worker.joinable()) worker.join();
-                throw;
-            }
-            if (worker.joinable()) worker.join();
-            if (workerError) std::rethrow_exception(workerError);
+            splitAcrossTwoThreads(total, [&](qsizetype from, qsizetype to, bool first) {
+                if (first)
+                    made = makeTableEntries(directory, from, to, codepage, listIndex, idOffset, score, prepare, list,
+                                            [&](qsizetype i) { progress(split ? 2 * i : i); });
+                else
+                    secondMade = makeTableEntries(directory, from, to, codepage, listIndex, idOffset, score, prepare,
+                                                  second, {});
+            });
             list.insert(list.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
             if (made.damagedEntries == 0) made.firstDamagedId = secondMade.firstDamagedId;
             made.damagedEntries += secondMade.damagedEntries;
@@ -683,7 +668,7 @@ bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, con
     std::array<bool, 3> done = {false, false, false};
     const std::array<size_t, 3> sizes = {lists[0].size(), lists[1].size(), lists[2].size()};
     const rCodepage codepage = exportCodepage(app.state, base);
-    if (countListSet(lists) >= kParallelTableEntries && std::thread::hardware_concurrency() > 1) {
+    if (worthSplitting(countListSet(lists))) {
         const int largest = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
         std::thread worker([&] { results[largest] = buildAndWriteTable(base, lists[largest], largest, codepage); });
         for (int i = 0; i < 3; ++i)
