@@ -90,6 +90,7 @@ public:
 
     // Merges the orphans of sink mode 2 into the list; returns how many there were.
     qsizetype finish() {
+        prepareTaken();
         const qsizetype count = static_cast<qsizetype>(orphans_.size());
         if (orphans_.empty()) return 0;
         sortById(orphans_);
@@ -106,26 +107,48 @@ public:
 
 private:
     void takeLocalized(std::unique_ptr<tSkyStr> entry) {
-        const rFindResult hit = findSorted(list_, skycompare::byId, *entry, true);
+        // Tables usually list their ids in the order the plugin's entries are sorted in: the entry after the last
+        // match is tried before a search.
+        rFindResult hit;
+        const qsizetype size = static_cast<qsizetype>(list_.size());
+        if (hint_ < size && list_[hint_]->id == entry->id && (hint_ == 0 || list_[hint_ - 1]->id != entry->id))
+            hit = {true, hint_};
+        else
+            hit = findSorted(list_, skycompare::byId, *entry, true);
         tSkyStr* owner = hit.found ? list_[hit.index].get() : orphanById_.value(entry->id, nullptr);
         if (!owner) {
+            hint_ = hit.index;
             entry->sInternalparams.set(sStrInternalParam::isOrphean);
-            entry->initStrings();
+            toPrepare_.push_back(entry.get());
             orphanById_.insert(entry->id, entry.get());
             orphans_.push_back(std::move(entry));
             return;
         }
-        owner->setSourceLite(entry->gS);
-        owner->initStrings();
+        owner->setSourceLite(std::move(entry->gS));
+        toPrepare_.push_back(owner);
         owner->sInternalparams.set(sStrInternalParam::toLocalizedEsp);
         if (!hit.found) return;
-        for (qsizetype k = hit.index + 1; k < static_cast<qsizetype>(list_.size()) && list_[k]->id == owner->id; ++k) {
+        qsizetype k = hit.index + 1;
+        for (; k < size && list_[k]->id == owner->id; ++k) {
             tSkyStr& further = *list_[k];
             if (&further == owner) continue;
             further.sInternalparams.set(sStrInternalParam::isDeleted);
             if (sink_.relinkShared) sink_.relinkShared(further, *owner);
             owner->sInternalparams.set(sStrInternalParam::toLocalizedSharedID);
         }
+        hint_ = k;
+    }
+
+    // The source parse of every entry a table gave its text, once each (a repeated id gives its last text), done
+    // after the table and on two threads for a big one: it is work on each entry alone.
+    void prepareTaken() {
+        std::sort(toPrepare_.begin(), toPrepare_.end());
+        toPrepare_.erase(std::unique(toPrepare_.begin(), toPrepare_.end()), toPrepare_.end());
+        splitAcrossTwoThreads(static_cast<qsizetype>(toPrepare_.size()), [this](qsizetype from, qsizetype to, bool) {
+            for (qsizetype i = from; i < to; ++i)
+                toPrepare_[static_cast<size_t>(i)]->initStrings();
+        });
+        toPrepare_.clear();
     }
 
     TAppContext& app_;
@@ -133,6 +156,8 @@ private:
     const rTableSink& sink_;
     tSkyStrList orphans_;
     QHash<uint32_t, tSkyStr*> orphanById_;
+    std::vector<tSkyStr*> toPrepare_;
+    qsizetype hint_ = 0;
 };
 
 void logSeparator(TAppContext& app) {
