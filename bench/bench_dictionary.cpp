@@ -1,6 +1,7 @@
 // Benchmarks of the dictionaries: loading a 500,000-pair vocabulary from caches and dictionaries (against the
 // one-by-one sorted insert), the exact pass of 200,000 strings (against a plain copy pass), and writing a
 // 200,000-entry dictionary (against writing the same number of bytes). Ratios to the baselines are printed.
+#include "bench_support.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_startup.h"
 #include "dictionary/QUILL_dictionary.h"
@@ -14,9 +15,7 @@
 #include <QSaveFile>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -78,15 +77,11 @@ TVocabularyFiles& files() {
     return f;
 }
 
-std::map<std::string, double> seconds;
+using quillbench::now;
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
+// Each scenario reports its best run.
 void record(const char* name, double s) {
-    auto it = seconds.find(name);
-    if (it == seconds.end() || s < it->second) seconds[name] = s;
+    quillbench::timings().record(name, s);
 }
 
 struct TLoadedWorkspace {
@@ -244,9 +239,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     const auto ratio = [](const char* a, const char* b) {
-        if (!seconds.count(a) || !seconds.count(b) || seconds[b] <= 0) return;
-        std::printf("%-12s %8.3f s   %-12s %8.3f s   ratio %.3f\n", a, seconds[a], b, seconds[b],
-                    seconds[a] / seconds[b]);
+        const quillbench::TTimings& t = quillbench::timings();
+        if (!t.has(a) || !t.has(b) || t.best(b) <= 0) return;
+        std::printf("%-12s %8.3f s   %-12s %8.3f s   ratio %.3f (best runs)\n", a, t.best(a), b, t.best(b),
+                    t.best(a) / t.best(b));
     };
     ratio("load", "load-naive");
     ratio("exact", "exact-copy");

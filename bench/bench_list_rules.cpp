@@ -1,30 +1,19 @@
 // The string list views' filter and sort over 500,000 entries, against a plain walk over the same entries and a
 // plain sort of their ids measured in the same run.
+#include "bench_support.h"
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <map>
 #include <vector>
 
 namespace {
 
 constexpr int kEntries = 500000;
-std::map<std::string, std::vector<double>> timings;
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-double median(const std::string& name) {
-    std::vector<double> v = timings[name];
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
+using quillbench::now;
 
 TWorkspace& workspace() {
     static TWorkspace ws;
@@ -46,7 +35,7 @@ template <typename F> void timed(benchmark::State& state, const char* name, F&& 
         const double t0 = now();
         body();
         const double t = now() - t0;
-        timings[name].push_back(t);
+        quillbench::timings().record(name, t);
         state.SetIterationTime(t);
     }
 }
@@ -132,11 +121,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    const auto ratio = [](const char* a, const char* b) {
-        if (!timings.count(a) || !timings.count(b)) return;
-        const double ta = median(a), tb = median(b);
-        std::printf("median %-14s %8.3f s   %-10s %8.3f s   ratio %.2f\n", a, ta, b, tb, tb > 0 ? ta / tb : 0.0);
-    };
+    const auto ratio = [](const char* a, const char* b) { quillbench::timings().printRatio(a, b); };
     ratio("filter", "walk");
     ratio("sort-folded", "sort-ids");
     ratio("sort-comparer", "sort-ids");

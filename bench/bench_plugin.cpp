@@ -3,6 +3,7 @@
 // text translated, against a baseline that reads the file and inflates its compressed records; the same plugin as a
 // localized one with its string tables, against the plain load. Medians and ratios are printed at the end, with the
 // peak memory of a load. Usage: bench_plugin [--scale=0.1] [benchmark options].
+#include "bench_support.h"
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_main.h"
@@ -29,7 +30,7 @@
 namespace {
 
 double gScale = 0.1;
-std::map<std::string, std::vector<double>> gTimes;
+using quillbench::timed;
 
 class TQuietHost : public TScriptedHost {
 public:
@@ -159,14 +160,8 @@ void loadPlain(TLoadedPlain& doc, const QString& path) {
 }
 
 void record(benchmark::State& state, const char* name, double seconds) {
-    gTimes[name].push_back(seconds);
+    quillbench::timings().record(name, seconds);
     state.SetIterationTime(seconds);
-}
-
-template <typename F> double timed(F&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_Baseline_ReadAndInflate(benchmark::State& state) {
@@ -272,9 +267,9 @@ void BM_PairedRounds(benchmark::State& state) {
             QString error;
             savePluginTree(saved.tree, target, &error);
         });
-        gTimes["paired load ratio"].push_back(load / base);
-        gTimes["paired save ratio"].push_back(save / base);
-        gTimes["paired localized ratio"].push_back(localized / load);
+        quillbench::timings().record("paired load ratio", load / base);
+        quillbench::timings().record("paired save ratio", save / base);
+        quillbench::timings().record("paired localized ratio", localized / load);
         state.SetIterationTime(base + load + save);
     }
 }
@@ -297,12 +292,6 @@ qint64 currentKiB() {
     for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return -1;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -350,20 +339,21 @@ int main(int argc, char** argv) {
     }
 
     benchmark::RunSpecifiedBenchmarks();
-    const double base = median(gTimes["baseline"]);
-    const double load = median(gTimes["plain load"]);
-    const double save = median(gTimes["plain save"]);
-    const double loc = median(gTimes["localized load"]);
+    const double base = quillbench::timings().median("baseline");
+    const double load = quillbench::timings().median("plain load");
+    const double save = quillbench::timings().median("plain save");
+    const double loc = quillbench::timings().median("localized load");
     std::printf("\nmedians: baseline %.1f ms, plain load %.1f ms, plain save %.1f ms, localized load %.1f ms\n",
                 base * 1e3, load * 1e3, save * 1e3, loc * 1e3);
     std::printf("ratios: plain load / baseline %.2f (target <= 2), plain save / baseline %.2f (target <= 2), "
                 "localized load / plain load %.2f (target <= 1.5)\n",
                 base > 0 ? load / base : 0, base > 0 ? save / base : 0, load > 0 ? loc / load : 0);
-    if (!gTimes["paired load ratio"].empty())
-        std::printf("paired rounds (median of %zu): plain load / baseline %.2f (target <= 2), plain save / baseline "
-                    "%.2f (target <= 2), localized load / plain load %.2f (target <= 1.5)\n",
-                    gTimes["paired load ratio"].size(), median(gTimes["paired load ratio"]),
-                    median(gTimes["paired save ratio"]), median(gTimes["paired localized ratio"]));
+    if (quillbench::timings().has("paired load ratio"))
+        std::printf(
+            "paired rounds (median of %zu): plain load / baseline %.2f (target <= 2), plain save / baseline "
+            "%.2f (target <= 2), localized load / plain load %.2f (target <= 1.5)\n",
+            quillbench::timings().all("paired load ratio").size(), quillbench::timings().median("paired load ratio"),
+            quillbench::timings().median("paired save ratio"), quillbench::timings().median("paired localized ratio"));
     benchmark::Shutdown();
     return 0;
 }

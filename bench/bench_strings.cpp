@@ -1,6 +1,7 @@
 // Benchmarks of the string tables and the vocabulary cache: reading a 1,000,000-entry set (about 60 MB of UTF-8)
 // into the lists and writing it back, against reading the same bytes and decoding them from UTF-8; pairing two
 // languages of 300,000 entries into a cache, against reading and decoding their tables. Ratios are printed.
+#include "bench_support.h"
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
 
@@ -14,10 +15,7 @@
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -79,21 +77,10 @@ TBenchFiles& files() {
     return f;
 }
 
-// Every timing of a scenario; the median is reported.
-std::map<std::string, std::vector<double>> timings;
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using quillbench::now;
 
 void record(const char* name, double s) {
-    timings[name].push_back(s);
-}
-
-double median(const char* name) {
-    std::vector<double> v = timings[name];
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    quillbench::timings().record(name, s);
 }
 
 TAppContext& appContext() {
@@ -269,11 +256,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    const auto ratio = [](const char* a, const char* b) {
-        if (!timings.count(a) || !timings.count(b)) return;
-        const double ta = median(a), tb = median(b);
-        std::printf("median %-12s %8.3f s   %-18s %8.3f s   ratio %.3f\n", a, ta, b, tb, tb > 0 ? ta / tb : 0.0);
-    };
+    const auto ratio = [](const char* a, const char* b) { quillbench::timings().printRatio(a, b); };
     ratio("read-set", "read-decode");
     ratio("open-set", "read-decode");
     ratio("parse-decode", "read-decode");
@@ -282,8 +265,8 @@ int main(int argc, char** argv) {
     ratio("durable-write", "read-decode");
     ratio("write-set", "durable-write");
     ratio("cache-build", "cache-read-decode");
-    if (timings.count("cache-build"))
+    if (quillbench::timings().has("cache-build"))
         std::printf("median cache-build of two languages of %d entries: %.3f s (target at most 1.5 s)\n", kCacheEntries,
-                    median("cache-build"));
+                    quillbench::timings().median("cache-build"));
     return 0;
 }

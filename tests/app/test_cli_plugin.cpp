@@ -1,27 +1,20 @@
 // The command line on plugins: the sample generator, plugin-tree, --dump and --save-as of a plain plugin, and the
 // localized copy saving its tables under the destination language.
+#include "cli_runner.h"
 #include "temp_program_dir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct rRun {
-    int status;
-    QString out;
-    QString err;
-};
+using rRun = rCliRun;
 
 rRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return runQuilleryCli(args);
 }
 
 QByteArray readFile(const QString& path) {

@@ -1,27 +1,20 @@
 // The command line on string tables, archives and caches: open/dump/save/save-as, archive-read, build-cache,
 // dump-cache.
+#include "cli_runner.h"
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct rRun {
-    int status;
-    QByteArray out;
-    QString err;
-};
+using rRun = rCliRun;
 
 rRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    return runQuilleryCli(args);
 }
 
 QByteArray readAll(const QString& path) {
@@ -54,15 +47,15 @@ TEST(CliStrings, ArchiveReadGivesTheBytesOfRealArchivesAndRefusesVersion105) {
     for (const char* game : {"Oblivion", "Skyrim"}) {
         const rRun r = runCli({"archive-read", kFixtures + game + "/Blank.bsa", ".", "license"});
         EXPECT_EQ(r.status, 0) << game << r.err.toStdString();
-        EXPECT_EQ(r.out, license) << game;
+        EXPECT_EQ(r.outBytes, license) << game;
     }
     const rRun sse = runCli({"archive-read", kFixtures + "SkyrimSE/Blank.bsa", ".", "license"});
     EXPECT_EQ(sse.status, 1);
-    EXPECT_TRUE(sse.out.isEmpty());
+    EXPECT_TRUE(sse.outBytes.isEmpty());
     EXPECT_TRUE(sse.err.contains("has unknown version: 105")) << sse.err.toStdString();
     const rRun missing = runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa", ".", "readme.txt"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_TRUE(missing.outBytes.isEmpty());
     EXPECT_EQ(runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa"}).status, 2);
 }
 
@@ -72,7 +65,7 @@ TEST(CliStrings, OpenDumpAndSaveAsConvertTheSetToTheDestinationLanguage) {
     const rRun r = runCli({"--program-dir", dir.path(), "--yes", dir.file("in/MyMod_en.dlstrings"), "--dump",
                            "--save-as", dir.file("out/Translated")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const auto objects = jsonLines(r.out);
+    const auto objects = jsonLines(r.outBytes);
     ASSERT_EQ(objects.size(), 5u);
     EXPECT_EQ(objects[0]["list"].toInt(), 0);
     EXPECT_EQ(objects[1]["source"].toString(), QString::fromUtf8("Café"));
@@ -110,7 +103,7 @@ TEST(CliStrings, AMissingTableFailsToOpen) {
     QFile::remove(dir.file("in/MyMod_en.ilstrings"));
     const rRun r = runCli({"--program-dir", dir.path(), dir.file("in/MyMod_en.strings"), "--dump"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.outBytes.isEmpty());
 }
 
 TEST(CliStrings, BuildCacheThenDumpCache) {
@@ -127,7 +120,7 @@ TEST(CliStrings, BuildCacheThenDumpCache) {
     EXPECT_EQ(readAll(dir.file("Cache/dlcrobot_de_fr.cache")), "SST2");
     const rRun dump = runCli({"--program-dir", dir.path(), "dump-cache", cache});
     ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
-    const auto objects = jsonLines(dump.out);
+    const auto objects = jsonLines(dump.outBytes);
     ASSERT_EQ(objects.size(), 3u);
     EXPECT_EQ(objects[0]["source"].toString(), "Eisen");
     EXPECT_EQ(objects[0]["translation"].toString(), "Fer");

@@ -10,11 +10,13 @@ struct rCliRun {
     int status;
     QString out;
     QString err;
+    QByteArray outBytes; // standard output as written (for commands that print file bytes)
 };
 
 inline rCliRun runQuilleryCli(const QStringList& args, int timeoutMs = 120000) {
     QProcess p;
     p.start(QStringLiteral(QUILL_BIN_DIR) + "/quillery-cli", args);
     p.waitForFinished(timeoutMs);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    const QByteArray out = p.readAllStandardOutput();
+    return {p.exitCode(), QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError()), out};
 }
