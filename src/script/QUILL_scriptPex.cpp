@@ -320,13 +320,25 @@ bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
         headSize_ = cursor.pos();
         // Every entry takes at least its two length bytes: a count larger than the data cannot reserve more.
         pexStringTable.reserve(std::min<qsizetype>(count, cursor.remaining() / 2 + 1));
-        while (!cursor.atEnd() && pexStringTable.size() < count) {
-            const QByteArrayView bytes = readPexString(cursor);
-            rPex entry;
-            entry.offset = static_cast<uint32_t>(bytes.data() - pexData.constData());
-            entry.size = static_cast<uint16_t>(bytes.size());
-            pexStringTable.push_back(entry);
+        // Entries are recorded where they lie; the cursor checks (and reports) a length field or text cut short.
+        const uchar* const base = reinterpret_cast<const uchar*>(pexData.constData());
+        const qsizetype size = pexData.size();
+        const bool big = bigEndian();
+        qsizetype pos = cursor.pos();
+        while (pos < size && pexStringTable.size() < count) {
+            if (Q_UNLIKELY(size - pos < 2)) {
+                cursor.seek(pos);
+                cursor.require(2);
+            }
+            const uint16_t length = big ? load16<true>(base + pos) : load16<false>(base + pos);
+            if (Q_UNLIKELY(size - pos - 2 < length)) {
+                cursor.seek(pos + 2);
+                cursor.require(length);
+            }
+            pexStringTable.push_back(rPex{static_cast<uint32_t>(pos + 2), length});
+            pos += 2 + length;
         }
+        cursor.seek(pos);
     } catch (const TQuillError& error) {
         if (app_) {
             const QString text = dynamic_cast<const TPexFormatError*>(&error)
