@@ -654,7 +654,12 @@ void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
     const uchar* const end = base + cursor.size();
-    rDecode d{base + cursor.pos(), pexArgs.data() + argsUsed_, pexArgs.data() + pexArgs.size()};
+    rDecode d{base + cursor.pos(),
+              pexArgs.data() + argsUsed_,
+              pexArgs.data() + pexArgs.size(),
+              pexStringTable.data(),
+              static_cast<uint32_t>(pexStringTable.size()),
+              noTransName_.data()};
     // On a failure argsUsed_ stays at the end of the functions read whole: the operands of a function read in part
     // belong to no instruction that is kept.
     for (uint32_t n = 0; n < count; ++n) {
@@ -682,8 +687,8 @@ template <bool Big> TPexScript::rDecode TPexScript::decodeCheckedInstruction(TBi
 // compared strings get the warning, and the arguments of a matching call are locked.
 template <bool Big, bool Checked, uint8_t Rules>
 void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed) {
-    rPex* const table = pexStringTable.data();
-    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    rPex* const table = d.table;
+    const uint32_t tableSize = d.tableSize;
     if constexpr (Rules == 0) {
         for (uint8_t i = 0; i < fixed; ++i)
             *d.out++ = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
@@ -698,7 +703,7 @@ void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fi
         const uint16_t index = static_cast<uint16_t>(value.value);
         if (value.ident == pexValueIdentifier) {
             if constexpr ((Rules & kRuleCollect) != 0)
-                if (isNoTransIndex(index)) matches = true;
+                if (d.noTransName[index] ? d.noTransName[index] == 1 : decideNoTransIndex(index)) matches = true;
             if constexpr ((Rules & kRuleAssign) != 0) pendingName = index;
         } else if (value.ident == pexValueString) {
             if constexpr ((Rules & kRuleAssign) != 0) {

@@ -265,10 +265,15 @@ private:
     // Reads a function and appends it to pexFuncs; the result is its position there.
     uint32_t parseFunction(TBinaryCursor& cursor, bool named);
     // The read position and the free room of pexArgs while instructions are read.
+    // (The table and the untranslatable-name marks are held here too: they do not move during the read, and as
+    // locals they need not be fetched again after each flag written to the table.)
     struct rDecode {
         const uchar* p;
         TpexVarData* out;
         TpexVarData* limit;
+        rPex* table;
+        uint32_t tableSize;
+        uint8_t* noTransName;
     };
     template <bool Big> void readInstructions(TBinaryCursor& cursor, uint32_t count);
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
