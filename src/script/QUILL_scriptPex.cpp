@@ -106,16 +106,16 @@ uint8_t pexFixedOperandCount(uint8_t opcode) {
 
 float TpexVarData::real() const {
     if (ident != pexValueFloat) return 0.0f;
+    const uint32_t bits = value;
     float f;
-    std::memcpy(&f, &value, sizeof f);
+    std::memcpy(&f, &bits, sizeof f);
     return f;
 }
 
 TpexVarData TpexVarData::ofReal(float v) {
-    TpexVarData d;
-    d.ident = pexValueFloat;
-    std::memcpy(&d.value, &v, sizeof v);
-    return d;
+    uint32_t bits;
+    std::memcpy(&bits, &v, sizeof v);
+    return {pexValueFloat, bits};
 }
 
 QString TPexScript::pexText(uint32_t index) const {
