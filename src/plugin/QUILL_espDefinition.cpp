@@ -108,7 +108,6 @@ void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
     fieldDefList.clear();
     skipRecordList.clear();
     warnFieldList.clear();
-    byFieldSig_.clear();
     for (const QString& text : lines) {
         if (text.startsWith(QLatin1Char('#'))) continue;
         const QByteArray line = trimControl(text.toLatin1());
@@ -126,7 +125,6 @@ void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
                 def.condition = tFieldCondition::proc1;
             else if (line.indexOf("proc2") == 17)
                 def.condition = tFieldCondition::proc2;
-            byFieldSig_[def.fieldSig.asUint()].push_back(static_cast<uint32_t>(fieldDefList.size()));
             fieldDefList.push_back(def);
         } else if (line.size() == 9 && line.startsWith("Skip:")) {
             skipRecordList.push_back(sigAt(line, 5));
@@ -134,7 +132,36 @@ void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
             warnFieldList.emplace_back(sigAt(line, 10), sigAt(line, 5));
         }
     }
+    indexSignatures();
     loaded_ = true;
+}
+
+void TRecordDefinitions::indexSignatures() {
+    // Definition indices grouped by signature, each group in line order.
+    std::vector<std::pair<uint32_t, uint32_t>> bySig;
+    bySig.reserve(fieldDefList.size());
+    for (size_t i = 0; i < fieldDefList.size(); ++i)
+        bySig.emplace_back(fieldDefList[i].fieldSig.asUint(), static_cast<uint32_t>(i));
+    std::stable_sort(bySig.begin(), bySig.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    sigDefs_.clear();
+    for (const auto& entry : bySig)
+        sigDefs_.push_back(entry.second);
+    sigBits_ = 4;
+    while ((size_t(1) << sigBits_) < bySig.size() * 2)
+        ++sigBits_;
+    sigSlots_.assign(size_t(1) << sigBits_, rSigSlot{});
+    const size_t mask = sigSlots_.size() - 1;
+    for (size_t k = 0; k < bySig.size();) {
+        size_t end = k;
+        while (end < bySig.size() && bySig[end].first == bySig[k].first)
+            ++end;
+        const uint32_t sig = bySig[k].first;
+        size_t i = (sig * 0x9E3779B1u) >> (32 - sigBits_);
+        while (sigSlots_[i].count != 0)
+            i = (i + 1) & mask;
+        sigSlots_[i] = {sig, static_cast<uint32_t>(k), static_cast<uint32_t>(end - k)};
+        k = end;
+    }
 }
 
 bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const {
@@ -159,11 +186,11 @@ bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& rec
 }
 
 int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const {
-    const auto it = byFieldSig_.constFind(field.header.name.asUint());
-    if (it == byFieldSig_.constEnd()) return -1;
+    const rSigSlot* slot = findSig(field.header.name.asUint());
+    if (!slot) return -1;
     const sHeaderSig recordSig = record.header.name;
-    for (const uint32_t index : *it) {
-        const rFieldDef& def = fieldDefList[index];
+    for (uint32_t k = slot->first; k < slot->first + slot->count; ++k) {
+        const rFieldDef& def = fieldDefList[sigDefs_[k]];
         const bool decides =
             def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos));
         if (!decides) continue;
@@ -236,7 +263,8 @@ void TRecordDefinitions::freeRecordDefs() {
     fieldDefList.clear();
     skipRecordList.clear();
     warnFieldList.clear();
-    byFieldSig_.clear();
+    sigSlots_.clear();
+    sigDefs_.clear();
     fieldSizeKeys.clear();
     fieldSizeMax.clear();
     fieldSizeHasCR.clear();

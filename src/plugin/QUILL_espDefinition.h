@@ -44,7 +44,7 @@ public:
     int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const;
     bool isSkippedRecord(sHeaderSig signature) const;
     // Some definition names this field signature (else no field of that signature is ever a string field).
-    bool namesField(sHeaderSig fieldSig) const { return byFieldSig_.contains(fieldSig.asUint()); }
+    bool namesField(sHeaderSig fieldSig) const { return findSig(fieldSig.asUint()) != nullptr; }
     bool isWarnField(sHeaderSig recordSig, sHeaderSig fieldSig) const;
 
     // Builds the size reference from the data lines of "fieldSizeRef.txt" (comments and blank lines already gone).
@@ -56,8 +56,27 @@ public:
 
 private:
     bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const;
-    // Definitions by field signature, in line order, so a field only walks the entries that may decide it.
-    QHash<uint32_t, std::vector<uint32_t>> byFieldSig_;
+    // Definitions by field signature, in line order, so a field only walks the entries that may decide it. Every
+    // field of a plugin is looked up, so this is a small open-addressing table of signatures (a power of two of
+    // slots, at most half full), each slot naming its run of definition indices in sigDefs_.
+    struct rSigSlot {
+        uint32_t sig = 0;
+        uint32_t first = 0;
+        uint32_t count = 0; // 0: an empty slot
+    };
+    std::vector<rSigSlot> sigSlots_;
+    std::vector<uint32_t> sigDefs_;
+    int sigBits_ = 0;
+    const rSigSlot* findSig(uint32_t sig) const {
+        if (sigSlots_.empty()) return nullptr;
+        const size_t mask = sigSlots_.size() - 1;
+        for (size_t i = (sig * 0x9E3779B1u) >> (32 - sigBits_);; i = (i + 1) & mask) {
+            const rSigSlot& slot = sigSlots_[i];
+            if (slot.count == 0) return nullptr;
+            if (slot.sig == sig) return &slot;
+        }
+    }
+    void indexSignatures();
     bool loaded_ = false;
 };
 

@@ -129,7 +129,10 @@ QString tGrup::getname() const {
 }
 
 void trecord::assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx) {
-    const QByteArrayView data = fStream.view(header.dsize);
+    assignData(fStream.view(header.dsize), ctx);
+}
+
+void trecord::assignData(QByteArrayView data, const rPluginReadContext& ctx) {
     rawRec = ctx.defs && ctx.defs->isSkippedRecord(header.name);
     if (!rawRec) {
         if (isCompressedFlag())

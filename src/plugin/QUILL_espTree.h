@@ -150,6 +150,8 @@ public:
     bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
     // Reads dsize bytes of data at the cursor (just past the 24-byte header) and parses its fields.
     void assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx);
+    // The same for data already taken from the stream (a view into the plugin's bytes, which it must outlive).
+    void assignData(QByteArrayView data, const rPluginReadContext& ctx);
     void clearFields();
     void parseFields(QByteArrayView data, const rPluginReadContext& ctx);
     void readCompressed(QByteArrayView data, const rPluginReadContext& ctx);

@@ -23,10 +23,13 @@ inline bool isPunctuation(char16_t c) {
 
 } // namespace
 
-void parseString(QStringView text, rParse& result, QStringList* tags) {
-    result = rParse{};
+namespace {
+
+// The tag walk of a text that holds a '<'.
+void parseTags(QStringView text, rParse& result, QStringList* tags) {
     QString tag;
     bool inTag = false;
+    result.sLD.reserve(text.size());
     for (const QChar c : text) {
         if (c == QLatin1Char('<')) {
             if (inTag) {
@@ -58,12 +61,53 @@ void parseString(QStringView text, rParse& result, QStringList* tags) {
         }
     }
     if (!tag.isEmpty()) result.sLD.append(tag);
+}
+
+void finishParse(rParse& result) {
     const qsizetype length = result.sLD.size();
     if (length >= 2 && length <= 24) {
-        result.sOneWord = punctuationToSpace(result.sLD).toLower();
+        result.sOneWord = lowerCased(punctuationToSpace(result.sLD));
         result.sIsOneWord = !result.sOneWord.contains(QLatin1Char(' '));
     }
-    result.sTagHash = result.sTagCount > 0 ? textHash(result.sTag.toLower()) : 0;
+    result.sTagHash = result.sTagCount > 0 ? textHash(lowerCased(result.sTag)) : 0;
+}
+
+} // namespace
+
+void parseString(QStringView text, rParse& result, QStringList* tags) {
+    result = rParse{};
+    if (text.contains(QLatin1Char('<')))
+        parseTags(text, result, tags);
+    else
+        result.sLD = text.toString();
+    finishParse(result);
+}
+
+void parseString(const QString& text, rParse& result, QStringList* tags) {
+    result = rParse{};
+    // Without a tag the comparison text is the text itself, shared rather than copied.
+    if (text.contains(QLatin1Char('<')))
+        parseTags(text, result, tags);
+    else
+        result.sLD = text;
+    finishParse(result);
+}
+
+QString lowerCased(const QString& text) {
+    const qsizetype n = text.size();
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    qsizetype firstUpper = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c >= 0x80) return text.toLower();
+        if (firstUpper < 0 && c >= u'A' && c <= u'Z') firstUpper = i;
+    }
+    if (firstUpper < 0) return text;
+    QString out = text;
+    char16_t* d = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = firstUpper; i < n; ++i)
+        if (d[i] >= u'A' && d[i] <= u'Z') d[i] = static_cast<char16_t>(d[i] + 32);
+    return out;
 }
 
 void textHashes(const QString* texts, qsizetype count, uint32_t* hashes) {

@@ -38,6 +38,10 @@ struct rParse {
 
 // Parses `text`; the recognised tags are appended to `tags` when given.
 void parseString(QStringView text, rParse& result, QStringList* tags = nullptr);
+void parseString(const QString& text, rParse& result, QStringList* tags = nullptr);
+
+// QString::toLower, with a quick path for ASCII text (returned as it is when it holds no capital).
+QString lowerCased(const QString& text);
 
 // Replaces every character with a code from 33 to 63, except the hyphen, with a space.
 QString punctuationToSpace(QStringView text);

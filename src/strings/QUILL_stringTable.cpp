@@ -6,6 +6,7 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
+#include "core/QUILL_parallel.h"
 #include "strings/QUILL_bsa.h"
 
 #include <QDir>
@@ -20,9 +21,6 @@
 #include <thread>
 
 namespace {
-
-// Below this many entries a second thread costs more than it saves.
-constexpr qsizetype kParallelTableEntries = 20000;
 
 const char* const kLowerExtensions[3] = {".strings", ".dlstrings", ".ilstrings"};
 const char* const kUpperExtensions[3] = {".STRINGS", ".DLSTRINGS", ".ILSTRINGS"};
@@ -92,6 +90,7 @@ public:
 
     // Merges the orphans of sink mode 2 into the list; returns how many there were.
     qsizetype finish() {
+        prepareTaken();
         const qsizetype count = static_cast<qsizetype>(orphans_.size());
         if (orphans_.empty()) return 0;
         sortById(orphans_);
@@ -108,26 +107,48 @@ public:
 
 private:
     void takeLocalized(std::unique_ptr<tSkyStr> entry) {
-        const rFindResult hit = findSorted(list_, skycompare::byId, *entry, true);
+        // Tables usually list their ids in the order the plugin's entries are sorted in: the entry after the last
+        // match is tried before a search.
+        rFindResult hit;
+        const qsizetype size = static_cast<qsizetype>(list_.size());
+        if (hint_ < size && list_[hint_]->id == entry->id && (hint_ == 0 || list_[hint_ - 1]->id != entry->id))
+            hit = {true, hint_};
+        else
+            hit = findSorted(list_, skycompare::byId, *entry, true);
         tSkyStr* owner = hit.found ? list_[hit.index].get() : orphanById_.value(entry->id, nullptr);
         if (!owner) {
+            hint_ = hit.index;
             entry->sInternalparams.set(sStrInternalParam::isOrphean);
-            entry->initStrings();
+            toPrepare_.push_back(entry.get());
             orphanById_.insert(entry->id, entry.get());
             orphans_.push_back(std::move(entry));
             return;
         }
-        owner->setSourceLite(entry->gS);
-        owner->initStrings();
+        owner->setSourceLite(std::move(entry->gS));
+        toPrepare_.push_back(owner);
         owner->sInternalparams.set(sStrInternalParam::toLocalizedEsp);
         if (!hit.found) return;
-        for (qsizetype k = hit.index + 1; k < static_cast<qsizetype>(list_.size()) && list_[k]->id == owner->id; ++k) {
+        qsizetype k = hit.index + 1;
+        for (; k < size && list_[k]->id == owner->id; ++k) {
             tSkyStr& further = *list_[k];
             if (&further == owner) continue;
             further.sInternalparams.set(sStrInternalParam::isDeleted);
             if (sink_.relinkShared) sink_.relinkShared(further, *owner);
             owner->sInternalparams.set(sStrInternalParam::toLocalizedSharedID);
         }
+        hint_ = k;
+    }
+
+    // The source parse of every entry a table gave its text, once each (a repeated id gives its last text), done
+    // after the table and on two threads for a big one: it is work on each entry alone.
+    void prepareTaken() {
+        std::sort(toPrepare_.begin(), toPrepare_.end());
+        toPrepare_.erase(std::unique(toPrepare_.begin(), toPrepare_.end()), toPrepare_.end());
+        splitAcrossTwoThreads(static_cast<qsizetype>(toPrepare_.size()), [this](qsizetype from, qsizetype to, bool) {
+            for (qsizetype i = from; i < to; ++i)
+                toPrepare_[static_cast<size_t>(i)]->initStrings();
+        });
+        toPrepare_.clear();
     }
 
     TAppContext& app_;
@@ -135,6 +156,8 @@ private:
     const rTableSink& sink_;
     tSkyStrList orphans_;
     QHash<uint32_t, tSkyStr*> orphanById_;
+    std::vector<tSkyStr*> toPrepare_;
+    qsizetype hint_ = 0;
 };
 
 void logSeparator(TAppContext& app) {
@@ -463,30 +486,17 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
             // These sinks only append, so the entries can be made in two halves at once, the second on a worker
             // thread, and appended in directory order.
             const bool prepare = sink.mode == tSinkMode::openTables;
-            const bool split = total >= kParallelTableEntries && std::thread::hardware_concurrency() > 1;
-            const qsizetype half = split ? total / 2 : total;
+            const bool split = worthSplitting(total);
             tSkyStrList second;
             rMadeRange secondMade;
-            std::exception_ptr workerError;
-            std::thread worker;
-            if (split)
-                worker = std::thread([&] {
-                    try {
-                        secondMade = makeTableEntries(directory, half, total, codepage, listIndex, idOffset, score,
-                                                      prepare, second, {});
-                    } catch (...) {
-                        workerError = std::current_exception();
-                    }
-                });
-            try {
-                made = makeTableEntries(directory, 0, half, codepage, listIndex, idOffset, score, prepare, list,
-                                        [&](qsizetype i) { progress(split ? 2 * i : i); });
-            } catch (...) {
-                if (worker.joinable()) worker.join();
-                throw;
-            }
-            if (worker.joinable()) worker.join();
-            if (workerError) std::rethrow_exception(workerError);
+            splitAcrossTwoThreads(total, [&](qsizetype from, qsizetype to, bool first) {
+                if (first)
+                    made = makeTableEntries(directory, from, to, codepage, listIndex, idOffset, score, prepare, list,
+                                            [&](qsizetype i) { progress(split ? 2 * i : i); });
+                else
+                    secondMade = makeTableEntries(directory, from, to, codepage, listIndex, idOffset, score, prepare,
+                                                  second, {});
+            });
             list.insert(list.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
             if (made.damagedEntries == 0) made.firstDamagedId = secondMade.firstDamagedId;
             made.damagedEntries += secondMade.damagedEntries;
@@ -683,7 +693,7 @@ bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, con
     std::array<bool, 3> done = {false, false, false};
     const std::array<size_t, 3> sizes = {lists[0].size(), lists[1].size(), lists[2].size()};
     const rCodepage codepage = exportCodepage(app.state, base);
-    if (countListSet(lists) >= kParallelTableEntries && std::thread::hardware_concurrency() > 1) {
+    if (worthSplitting(countListSet(lists))) {
         const int largest = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
         std::thread worker([&] { results[largest] = buildAndWriteTable(base, lists[largest], largest, codepage); });
         for (int i = 0; i < 3; ++i)

@@ -5,13 +5,17 @@
 
 namespace {
 
-QString withoutTrailingNuls(const QString& text) {
+QString withoutTrailingNuls(QString text) {
     qsizetype n = text.size();
-    while (n > 0 && text[n - 1] == QChar(0)) --n;
-    return n == text.size() ? text : text.left(n);
+    while (n > 0 && text.at(n - 1).isNull())
+        --n;
+    if (n < text.size()) text.truncate(n);
+    return text;
 }
 
-template <typename T> int sign(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
+template <typename T> int sign(T a, T b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 } // namespace
 
@@ -25,48 +29,63 @@ QStringList strParamNames(sStrParams params) {
 }
 
 QStringList strInternalParamNames(sStrInternalParams params) {
-    static const char* const names[] = {
-        "matchedIDfound",      "isDeleted",          "isOneWord",       "Warning",          "bigWarning",
-        "nTrans",              "tmpnTransUser",      "isCache",         "toLocalizedEsp",   "toLocalizedSharedID",
-        "isSourceInitialized", "isTransInitialized", "aliasError",      "aliasOneWordError", "isOrphean",
-        "unAuthLineBreak",     "stringSizeError",    "stringCRError",   "altColor",         "pexNoTrans",
-        "pexWarn"};
+    static const char* const names[] = {"matchedIDfound",
+                                        "isDeleted",
+                                        "isOneWord",
+                                        "Warning",
+                                        "bigWarning",
+                                        "nTrans",
+                                        "tmpnTransUser",
+                                        "isCache",
+                                        "toLocalizedEsp",
+                                        "toLocalizedSharedID",
+                                        "isSourceInitialized",
+                                        "isTransInitialized",
+                                        "aliasError",
+                                        "aliasOneWordError",
+                                        "isOrphean",
+                                        "unAuthLineBreak",
+                                        "stringSizeError",
+                                        "stringCRError",
+                                        "altColor",
+                                        "pexNoTrans",
+                                        "pexWarn"};
     QStringList out;
     for (int i = 0; i < 21; ++i)
         if (params.has(static_cast<sStrInternalParam>(i))) out << QLatin1String(names[i]);
     return out;
 }
 
-tSkyStr::tSkyStr(const QString& sourceStr, const QString& destStr, int l, uint32_t id_, int ld, sStrParams sp,
-                 sStrInternalParams spi, void* node, bool initStr)
+tSkyStr::tSkyStr(QString sourceStr, QString destStr, int l, uint32_t id_, int ld, sStrParams sp, sStrInternalParams spi,
+                 void* node, bool initStr)
     : id(id_), listIndex(static_cast<uint8_t>(l)), LDResult(static_cast<float>(ld)), pNode(node),
       sparams(sp - sStrParams{sStrParam::deprecatedParam1}), sInternalparams(spi) {
     if (initStr) {
-        setS(sourceStr);
-        setSTrans(destStr);
+        setS(std::move(sourceStr));
+        setSTrans(std::move(destStr));
     } else {
-        setSourceLite(sourceStr);
-        setTransLite(destStr);
+        setSourceLite(std::move(sourceStr));
+        setTransLite(std::move(destStr));
     }
 }
 
-void tSkyStr::setSourceLite(const QString& text) {
-    gS = withoutTrailingNuls(text);
+void tSkyStr::setSourceLite(QString text) {
+    gS = withoutTrailingNuls(std::move(text));
     hash = textHash(gS);
 }
 
-void tSkyStr::setTransLite(const QString& text) {
-    gTrans = withoutTrailingNuls(text);
+void tSkyStr::setTransLite(QString text) {
+    gTrans = withoutTrailingNuls(std::move(text));
     hashTrans = textHash(gTrans);
 }
 
-void tSkyStr::setS(const QString& text) {
-    setSourceLite(text);
+void tSkyStr::setS(QString text) {
+    setSourceLite(std::move(text));
     sourceParse();
 }
 
-void tSkyStr::setSTrans(const QString& text) {
-    setTransLite(text);
+void tSkyStr::setSTrans(QString text) {
+    setTransLite(std::move(text));
     translationCheck();
 }
 
@@ -82,11 +101,13 @@ void tSkyStr::sourceParse() {
         sLD.remove(QLatin1Char('\n'));
         sLD.remove(QStringLiteral("[pagebreak]"));
     }
-    if (sInternalparams.has(sStrInternalParam::isOneWord)) aWords.append(textHash(parse.sOneWord));
-    else addWordHashes(sLD, aWords);
+    if (sInternalparams.has(sStrInternalParam::isOneWord))
+        aWords.append(textHash(parse.sOneWord));
+    else
+        addWordHashes(sLD, aWords);
     const qsizetype limit = listIndex == 1 ? 200 : 150;
     if (sLD.size() > limit) sLD.truncate(limit);
-    sLD = sLD.toLower();
+    sLD = lowerCased(sLD);
     sInternalparams.set(sStrInternalParam::isSourceInitialized);
 }
 
@@ -107,8 +128,7 @@ void tSkyStr::translationCheck() {
                     break;
                 }
             }
-            if (sInternalparams.has(sStrInternalParam::aliasError) && sourceTags.size() == 1 &&
-                transTags.size() == 1)
+            if (sInternalparams.has(sStrInternalParam::aliasError) && sourceTags.size() == 1 && transTags.size() == 1)
                 sInternalparams.set(sStrInternalParam::aliasOneWordError);
         }
     }
@@ -151,12 +171,24 @@ int compareText(const QString& a, const QString& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-int byId(const tSkyStr& a, const tSkyStr& b) { return sign(a.id, b.id); }
-int byHash(const tSkyStr& a, const tSkyStr& b) { return sign(a.hash, b.hash); }
-int byHashTrans(const tSkyStr& a, const tSkyStr& b) { return sign(a.hashTrans, b.hashTrans); }
-int bySourceText(const tSkyStr& a, const tSkyStr& b) { return compareText(a.gS, b.gS); }
-int byTransText(const tSkyStr& a, const tSkyStr& b) { return compareText(a.gTrans, b.gTrans); }
-int byTagHash(const tSkyStr& a, const tSkyStr& b) { return sign(a.sTagHash, b.sTagHash); }
+int byId(const tSkyStr& a, const tSkyStr& b) {
+    return sign(a.id, b.id);
+}
+int byHash(const tSkyStr& a, const tSkyStr& b) {
+    return sign(a.hash, b.hash);
+}
+int byHashTrans(const tSkyStr& a, const tSkyStr& b) {
+    return sign(a.hashTrans, b.hashTrans);
+}
+int bySourceText(const tSkyStr& a, const tSkyStr& b) {
+    return compareText(a.gS, b.gS);
+}
+int byTransText(const tSkyStr& a, const tSkyStr& b) {
+    return compareText(a.gTrans, b.gTrans);
+}
+int byTagHash(const tSkyStr& a, const tSkyStr& b) {
+    return sign(a.sTagHash, b.sTagHash);
+}
 
 int byHashAndSource(const tSkyStr& a, const tSkyStr& b) {
     if (int c = sign(a.hash, b.hash)) return c;
@@ -194,7 +226,8 @@ rFindResult findSorted(const tSkyStrList& list, tSkyStrComparer comparer, const 
         } else {
             qsizetype index = mid;
             if (firstOfEqual)
-                while (index > 0 && comparer(*list[index - 1], probe) == 0) --index;
+                while (index > 0 && comparer(*list[index - 1], probe) == 0)
+                    --index;
             return {true, index};
         }
     }
@@ -216,12 +249,14 @@ void sortListSet(tListSet& set, tSkyStrComparer comparer) {
 
 qsizetype countListSet(const tListSet& set) {
     qsizetype n = 0;
-    for (const auto& list : set) n += static_cast<qsizetype>(list.size());
+    for (const auto& list : set)
+        n += static_cast<qsizetype>(list.size());
     return n;
 }
 
 void clearListSet(tListSet& set) {
-    for (auto& list : set) list.clear();
+    for (auto& list : set)
+        list.clear();
 }
 
 void initListSet(tListSet& set, const std::function<void(qsizetype)>& progress) {
@@ -258,12 +293,16 @@ void markDuplicateSources(tListSet& set, sStrInternalParam bit) {
 bool matchesPredicate(const tSkyStr& entry, tStringPredicate predicate,
                       const std::function<bool(const tSkyStr&)>& isSelected) {
     switch (predicate) {
-    case tStringPredicate::all: return true;
-    case tStringPredicate::notTranslated: return !entry.hasParam(sStrParam::translated);
+    case tStringPredicate::all:
+        return true;
+    case tStringPredicate::notTranslated:
+        return !entry.hasParam(sStrParam::translated);
     case tStringPredicate::notTranslatedNorValidated:
         return !entry.hasParam(sStrParam::translated) && !entry.hasParam(sStrParam::validated);
-    case tStringPredicate::incomplete: return entry.hasParam(sStrParam::incompleteTrans);
-    case tStringPredicate::selected: return isSelected && isSelected(entry);
+    case tStringPredicate::incomplete:
+        return entry.hasParam(sStrParam::incompleteTrans);
+    case tStringPredicate::selected:
+        return isSelected && isSelected(entry);
     }
     return false;
 }

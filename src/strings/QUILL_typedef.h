@@ -135,7 +135,7 @@ struct rEspPointer {
 class tSkyStr {
 public:
     // The constructor: with initStr the full setters run (source parse, translation check), else the light ones.
-    tSkyStr(const QString& sourceStr, const QString& destStr, int l, uint32_t id, int ld, sStrParams sp = {},
+    tSkyStr(QString sourceStr, QString destStr, int l, uint32_t id, int ld, sStrParams sp = {},
             sStrInternalParams spi = {}, void* node = nullptr, bool initStr = false);
 
     QString gS;
@@ -157,12 +157,13 @@ public:
     QString sLD;
 
     const QString& s() const { return gS; }
-    void setS(const QString& text); // light setter, then the source parse
+    void setS(QString text); // light setter, then the source parse
     const QString& sTrans() const { return gTrans; }
-    void setSTrans(const QString& text); // light setter, then the translation check
+    void setSTrans(QString text); // light setter, then the translation check
 
-    void setSourceLite(const QString& text);
-    void setTransLite(const QString& text);
+    // The text without its trailing NULs, and its hash. Taken by value: a text handed over whole is cut in place.
+    void setSourceLite(QString text);
+    void setTransLite(QString text);
     // The light source setter for a reader that already hashed the text: `text` ends in no NUL and `textHashValue`
     // is textHash(text).
     void setSourceHashed(QString&& text, uint32_t textHashValue) {

@@ -27,6 +27,30 @@ TEST(TextHash, BatchHashesEqualOneByOneForEveryLengthMixAndTail) {
         EXPECT_EQ(hashes[i], textHash(texts[i])) << i;
 }
 
+TEST(TextParse, QuickLowerCaseAndTaglessPathAgreeWithTheGeneralOnes) {
+    const QStringList texts = {"",
+                               "abc",
+                               "ABC def",
+                               "Iron Sword",
+                               "\u00c9P\u00c9E",
+                               "Stra\u00dfe",
+                               "<Alias=Player>",
+                               "Hi <Global=X> <b>",
+                               "[pagebreak]A",
+                               "MiXeD 123 ?!"};
+    for (const QString& text : texts) {
+        EXPECT_EQ(lowerCased(text), text.toLower()) << text.toStdString();
+        rParse shared, viewed;
+        parseString(text, shared);
+        parseString(QStringView(text), viewed);
+        EXPECT_EQ(shared.sLD, viewed.sLD) << text.toStdString();
+        EXPECT_EQ(shared.sOneWord, viewed.sOneWord);
+        EXPECT_EQ(shared.sIsOneWord, viewed.sIsOneWord);
+        EXPECT_EQ(shared.sTagHash, viewed.sTagHash);
+        EXPECT_EQ(shared.sTagCount, viewed.sTagCount);
+    }
+}
+
 TEST(TextHash, HashStepStartsFromTheSeedWhenZero) {
     EXPECT_EQ(hashStep(0, 5), (0x811C9DC5u ^ 5u) * 16777619u);
     EXPECT_EQ(hashStep(7, 5), (7u ^ 5u) * 16777619u);
