@@ -106,16 +106,16 @@ uint8_t pexFixedOperandCount(uint8_t opcode) {
 
 float TpexVarData::real() const {
     if (ident != pexValueFloat) return 0.0f;
+    const uint32_t bits = value;
     float f;
-    std::memcpy(&f, &value, sizeof f);
+    std::memcpy(&f, &bits, sizeof f);
     return f;
 }
 
 TpexVarData TpexVarData::ofReal(float v) {
-    TpexVarData d;
-    d.ident = pexValueFloat;
-    std::memcpy(&d.value, &v, sizeof v);
-    return d;
+    uint32_t bits;
+    std::memcpy(&bits, &v, sizeof v);
+    return {pexValueFloat, bits};
 }
 
 QString TPexScript::pexText(uint32_t index) const {
@@ -320,13 +320,25 @@ bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
         headSize_ = cursor.pos();
         // Every entry takes at least its two length bytes: a count larger than the data cannot reserve more.
         pexStringTable.reserve(std::min<qsizetype>(count, cursor.remaining() / 2 + 1));
-        while (!cursor.atEnd() && pexStringTable.size() < count) {
-            const QByteArrayView bytes = readPexString(cursor);
-            rPex entry;
-            entry.offset = static_cast<uint32_t>(bytes.data() - pexData.constData());
-            entry.size = static_cast<uint16_t>(bytes.size());
-            pexStringTable.push_back(entry);
+        // Entries are recorded where they lie; the cursor checks (and reports) a length field or text cut short.
+        const uchar* const base = reinterpret_cast<const uchar*>(pexData.constData());
+        const qsizetype size = pexData.size();
+        const bool big = bigEndian();
+        qsizetype pos = cursor.pos();
+        while (pos < size && pexStringTable.size() < count) {
+            if (Q_UNLIKELY(size - pos < 2)) {
+                cursor.seek(pos);
+                cursor.require(2);
+            }
+            const uint16_t length = big ? load16<true>(base + pos) : load16<false>(base + pos);
+            if (Q_UNLIKELY(size - pos - 2 < length)) {
+                cursor.seek(pos + 2);
+                cursor.require(length);
+            }
+            pexStringTable.push_back(rPex{static_cast<uint32_t>(pos + 2), length});
+            pos += 2 + length;
         }
+        cursor.seek(pos);
     } catch (const TQuillError& error) {
         if (app_) {
             const QString text = dynamic_cast<const TPexFormatError*>(&error)
@@ -642,7 +654,12 @@ void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
     const uchar* const end = base + cursor.size();
-    rDecode d{base + cursor.pos(), pexArgs.data() + argsUsed_, pexArgs.data() + pexArgs.size()};
+    rDecode d{base + cursor.pos(),
+              pexArgs.data() + argsUsed_,
+              pexArgs.data() + pexArgs.size(),
+              pexStringTable.data(),
+              static_cast<uint32_t>(pexStringTable.size()),
+              noTransName_.data()};
     // On a failure argsUsed_ stays at the end of the functions read whole: the operands of a function read in part
     // belong to no instruction that is kept.
     for (uint32_t n = 0; n < count; ++n) {
@@ -670,8 +687,8 @@ template <bool Big> TPexScript::rDecode TPexScript::decodeCheckedInstruction(TBi
 // compared strings get the warning, and the arguments of a matching call are locked.
 template <bool Big, bool Checked, uint8_t Rules>
 void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed) {
-    rPex* const table = pexStringTable.data();
-    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    rPex* const table = d.table;
+    const uint32_t tableSize = d.tableSize;
     if constexpr (Rules == 0) {
         for (uint8_t i = 0; i < fixed; ++i)
             *d.out++ = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
@@ -686,7 +703,7 @@ void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fi
         const uint16_t index = static_cast<uint16_t>(value.value);
         if (value.ident == pexValueIdentifier) {
             if constexpr ((Rules & kRuleCollect) != 0)
-                if (isNoTransIndex(index)) matches = true;
+                if (d.noTransName[index] ? d.noTransName[index] == 1 : decideNoTransIndex(index)) matches = true;
             if constexpr ((Rules & kRuleAssign) != 0) pendingName = index;
         } else if (value.ident == pexValueString) {
             if constexpr ((Rules & kRuleAssign) != 0) {

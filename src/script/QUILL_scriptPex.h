@@ -64,7 +64,9 @@ struct rPexRange {
 
 // A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record without
 // default values, so that the operand vector can be sized ahead of the read without being filled: write
-// `TpexVarData{}` for a none value.
+// `TpexVarData{}` for a none value. Packed to 5 bytes: a large script holds about a million of them, and every byte
+// of the operand vector is memory a load writes.
+#pragma pack(push, 1)
 struct TpexVarData {
     uint8_t ident;
     uint32_t value;
@@ -78,6 +80,8 @@ struct TpexVarData {
     static TpexVarData ofReal(float v);
     static TpexVarData ofText(uint8_t type, uint16_t index) { return {type, index}; }
 };
+#pragma pack(pop)
+static_assert(sizeof(TpexVarData) == 5);
 
 struct TpexVarType {
     uint16_t name = pexNoString;
@@ -98,10 +102,14 @@ struct TpexStruct {
     rPexRange vList; // into pexVars
 };
 
+// Packed to 9 bytes for the same reason as the values: one per instruction.
+#pragma pack(push, 1)
 struct TpexOp {
     uint8_t opCode = 0;
     rPexRange args; // into pexArgs: fixed operands first, then the variable arguments
 };
+#pragma pack(pop)
+static_assert(sizeof(TpexOp) == 9);
 
 struct TpexFunc {
     uint16_t rtype = pexNoString;
@@ -265,10 +273,15 @@ private:
     // Reads a function and appends it to pexFuncs; the result is its position there.
     uint32_t parseFunction(TBinaryCursor& cursor, bool named);
     // The read position and the free room of pexArgs while instructions are read.
+    // (The table and the untranslatable-name marks are held here too: they do not move during the read, and as
+    // locals they need not be fetched again after each flag written to the table.)
     struct rDecode {
         const uchar* p;
         TpexVarData* out;
         TpexVarData* limit;
+        rPex* table;
+        uint32_t tableSize;
+        uint8_t* noTransName;
     };
     template <bool Big> void readInstructions(TBinaryCursor& cursor, uint32_t count);
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);

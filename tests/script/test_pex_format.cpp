@@ -352,3 +352,114 @@ TEST(PexFormat, ValuesKeepTheirTypesAndRenderAsTheListingShowsThem) {
     EXPECT_EQ(pex.pexText(pexNoString), QString());
     EXPECT_EQ(pex.pexText(uint32_t(pex.pexStringTable.size())), QString());
 }
+
+TEST(PexFormat, CountsThatLieAboutTheDataStopAtItsEndWithoutSizingAnything) {
+    using V = rPexVal;
+    // A string count far above the strings present: only what is there is read, and the table is not sized from
+    // the count.
+    {
+        TPexBuilder b(3, 9);
+        b.str(QStringLiteral("one"));
+        b.str(QStringLiteral("two"));
+        const QByteArray bytes = b.build(65535);
+        TParsedScript p(bytes);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.pex.pexStringTable.size(), 2u);
+        EXPECT_LE(p.pex.pexStringTable.capacity(), size_t(bytes.size()));
+    }
+    // A call claiming two billion arguments, followed by two values and the end of the data.
+    for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}}) {
+        const QByteArray full =
+            oneFunction(major, minor,
+                        {{26, {V::integer(1)}},
+                         {25,
+                          {V::id(QStringLiteral("Debug")), V::id(QStringLiteral("Trace")), V::id(QStringLiteral("r")),
+                           V::integer(0x7FFFFFFF), V::str(QStringLiteral("a")), V::str(QStringLiteral("b"))}}});
+        TParsedScript p(full, {QStringLiteral("Trace")});
+        ASSERT_TRUE(p.ok);
+        EXPECT_TRUE(p.pex.bodyError.contains(QStringLiteral("fbk_pexErrorDetail3"))) << p.pex.bodyError.toStdString();
+        EXPECT_EQ(p.pex.bodyErrorPos, full.size());
+        EXPECT_LE(p.pex.pexArgs.capacity(), size_t(2 * full.size() + 8));
+        EXPECT_TRUE(p.pex.pexFuncs.empty()); // the function was not read whole
+        // The arguments read before the end were still subject to the rules of the matching call.
+        EXPECT_FALSE(p.entry(QStringLiteral("a")).auth);
+        EXPECT_FALSE(p.entry(QStringLiteral("b")).auth);
+        EXPECT_EQ(p.pex.buildPexBytes(p.texts()), full);
+    }
+    // A function claiming 65,535 instructions that holds one.
+    {
+        TPexBuilder b(3, 9);
+        b.noDebug();
+        b.userFlags({});
+        b.u16(1);
+        b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
+        b.u16(0);
+        b.u16(0);
+        b.u16(0);
+        b.u16(1);
+        b.idx(QString());
+        b.u16(1);
+        b.idx(QStringLiteral("Run"));
+        b.idx(QStringLiteral("None"));
+        b.idx(QString());
+        b.u32(0);
+        b.u8(0);
+        b.u16(0);
+        b.u16(0);
+        b.u16(65535);
+        b.instruction({26, {V::integer(3)}});
+        const QByteArray bytes = b.build();
+        TParsedScript p(bytes);
+        ASSERT_TRUE(p.ok);
+        EXPECT_FALSE(p.pex.bodyError.isEmpty());
+        EXPECT_LE(p.pex.pexOps.capacity(), size_t(bytes.size()));
+        EXPECT_LE(p.pex.pexArgs.capacity(), size_t(2 * bytes.size() + 8));
+        ASSERT_EQ(p.pex.pexObjects.size(), 1u);
+        EXPECT_EQ(p.pex.pexStates.size(), 1u);
+        EXPECT_EQ(p.pex.pexStates[0].func.count, 0u);
+    }
+}
+
+TEST(PexFormat, InstructionsNearTheEndOfTheDataReadLikeAllOthers) {
+    // The last bytes of the data are read with a check per field, the rest with one check per instruction: the
+    // same script read with and without bytes after it must give the same model and flags.
+    using V = rPexVal;
+    const std::vector<TPexBuilder::rInstruction> body{
+        {13, {V::id(QStringLiteral("a")), V::str(QStringLiteral("assigned"))}},
+        {15, {V::id(QStringLiteral("a")), V::id(QStringLiteral("a")), V::str(QStringLiteral("compared"))}},
+        {24,
+         {V::id(QStringLiteral("PlayAnimation")), V::id(QStringLiteral("r")), V::integer(2), V::real(-1.5f),
+          V::id(QStringLiteral("a"))}},
+        {23,
+         {V::id(QStringLiteral("Show")), V::id(QStringLiteral("self")), V::none(), V::integer(1), V::boolean(true)}},
+        {26, {V::str(QStringLiteral("returned"))}}};
+    for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}}) {
+        const QByteArray bytes = oneFunction(major, minor, body);
+        TParsedScript tight(bytes, {QStringLiteral("PlayAnimation")});
+        TParsedScript padded(bytes + QByteArray(64, '\0'), {QStringLiteral("PlayAnimation")});
+        ASSERT_TRUE(tight.ok);
+        ASSERT_TRUE(padded.ok);
+        ASSERT_TRUE(tight.pex.bodyError.isEmpty()) << tight.pex.bodyError.toStdString();
+        ASSERT_TRUE(padded.pex.bodyError.isEmpty());
+        ASSERT_EQ(tight.pex.pexOps.size(), body.size());
+        ASSERT_EQ(padded.pex.pexOps.size(), body.size());
+        ASSERT_EQ(tight.pex.pexArgs.size(), padded.pex.pexArgs.size());
+        for (size_t i = 0; i < tight.pex.pexArgs.size(); ++i) {
+            EXPECT_EQ(tight.pex.pexArgs[i].ident, padded.pex.pexArgs[i].ident) << i;
+            EXPECT_EQ(tight.pex.pexArgs[i].value, padded.pex.pexArgs[i].value) << i;
+        }
+        for (size_t i = 0; i < tight.pex.pexStringTable.size(); ++i) {
+            EXPECT_EQ(tight.pex.pexStringTable[i].auth, padded.pex.pexStringTable[i].auth) << i;
+            EXPECT_EQ(tight.pex.pexStringTable[i].warn, padded.pex.pexStringTable[i].warn) << i;
+        }
+        EXPECT_EQ(tight.pex.feedback.lines, padded.pex.feedback.lines);
+        // What the rules made of it.
+        EXPECT_FALSE(tight.entry(QStringLiteral("assigned")).auth); // stored in a, which goes to a listed call
+        EXPECT_TRUE(tight.entry(QStringLiteral("compared")).warn);
+        EXPECT_TRUE(tight.entry(QStringLiteral("returned")).auth);
+        const auto args = tight.pex.args(tight.pex.pexOps[2]);
+        ASSERT_EQ(args.size(), 5u);
+        EXPECT_EQ(args[3].real(), -1.5f);
+        EXPECT_TRUE(tight.pex.args(tight.pex.pexOps[3])[4].boolean());
+    }
+}

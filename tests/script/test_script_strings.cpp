@@ -175,3 +175,36 @@ TEST(ScriptStrings, BundledCallListHoldsEngineCallsAndNoPlayerTextCalls) {
     for (const char* name : {"Debug", "Notification", "MessageBox", "Show", "SetName", "AddTextReplacementData"})
         EXPECT_FALSE(list.contains(QString::fromUtf8(name), Qt::CaseInsensitive)) << name;
 }
+
+TEST(ScriptStrings, CallNamesOutsideAsciiAreComparedIgnoringCaseToo) {
+    // Table entries in ASCII are compared by their bytes, the others as text; a listed name outside ASCII can
+    // still fold to ASCII letters (the Kelvin sign folds to k).
+    using V = rPexVal;
+    TPexBuilder b(3, 9);
+    b.noDebug();
+    b.userFlags({});
+    b.u16(1);
+    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
+    b.u16(0);
+    b.u16(0);
+    b.u16(0);
+    b.u16(1);
+    b.idx(QString());
+    b.u16(1);
+    const auto call = [](const QString& function, const QString& argument) {
+        return TPexBuilder::rInstruction{25,
+                                         {V::id(QStringLiteral("Debug")), V::id(function), V::id(QStringLiteral("r")),
+                                          V::integer(1), V::str(argument)}};
+    };
+    b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {}, {},
+               {call(QString::fromUtf8("\xC3\x84rger"), QStringLiteral("umlaut argument")),
+                call(QStringLiteral("kelvin"), QStringLiteral("kelvin argument")),
+                call(QStringLiteral("PlayAnimationX"), QStringLiteral("free argument"))});
+    TParsedScript p(b.build(), {QString::fromUtf8("\xC3\xA4RGER"), QString(QChar(0x212A)) + QStringLiteral("ELVIN"),
+                                QStringLiteral("PlayAnimation")});
+    ASSERT_TRUE(p.ok);
+    ASSERT_TRUE(p.pex.bodyError.isEmpty());
+    EXPECT_FALSE(p.entry(QStringLiteral("umlaut argument")).auth);
+    EXPECT_FALSE(p.entry(QStringLiteral("kelvin argument")).auth);
+    EXPECT_TRUE(p.entry(QStringLiteral("free argument")).auth); // a longer name is another name
+}
