@@ -1,5 +1,7 @@
 // The plugin reader: groups closing at their exact end, XXXX, compressed records, pruning, names and bad input.
+#include "plugin/QUILL_espStrings.h"
 #include "plugin_test_support.h"
+#include "strings/QUILL_codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -199,7 +201,7 @@ TEST(PluginReader, PruningForLocalizedPlugins) {
 TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
     for (const bool localized : {false, true}) {
         B b(localized);
-        constexpr int kBlocks = 3500; // 21,000 records: enough for two threads
+        constexpr int kBlocks = 4200; // 25,200 records and 21,000 texts: enough for two threads
         QByteArray broken;
         binary_out::u32le(broken, 50);
         broken.append("\x78\x9c not a stream at all");
@@ -264,6 +266,19 @@ TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
         }
         if (!localized) {
             EXPECT_EQ(buildPluginBytes(tree), tree.fileData);
+            // The entries, made on two threads, are numbered and linked in tree order.
+            tListSet lists;
+            const rPluginStringCounts counts =
+                collectInlineStrings(tree, lists, codepageFromNumber(65001), builtInDefs());
+            ASSERT_EQ(counts.fields, 5 * kBlocks);
+            ASSERT_EQ(lists[0].size(), static_cast<size_t>(5 * kBlocks));
+            for (size_t i = 0; i < lists[0].size(); ++i) {
+                const tSkyStr& e = *lists[0][i];
+                ASSERT_EQ(e.id, i + 1);
+                ASSERT_EQ(e.esp.field->sk, &e);
+                ASSERT_EQ(e.gS.toUtf8() + '\0', e.esp.field->buffer);
+                ASSERT_TRUE(e.hasFlag(sStrInternalParam::isSourceInitialized));
+            }
         }
     }
 }

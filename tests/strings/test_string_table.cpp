@@ -182,6 +182,35 @@ TEST_F(Fixture, BigTablesReadInTwoHalvesKeepOrderHashesAndDamageReport) {
     }
 }
 
+// Matching a big table to a localized plugin's entries parses the matched texts on two threads after the table:
+// each entry once, with its last text when the table repeats an id, and orphans too.
+TEST_F(Fixture, BigTablesMatchedToPluginEntriesAreParsedOnceEach) {
+    tSkyStrList list;
+    std::vector<std::pair<uint32_t, QString>> texts;
+    for (uint32_t id = 1; id <= 24000; ++id) {
+        list.push_back(entry(id * 2, ""));
+        texts.emplace_back(id * 2, QStringLiteral("Text <Alias=Player> %1").arg(id));
+    }
+    texts.emplace_back(10, QStringLiteral("Repeated"));        // id 10 again: its last text wins
+    texts.emplace_back(7, QStringLiteral("Orphan <Alias=A>")); // no plugin entry
+    EXPECT_EQ(readTableBytes(app, buildUtf8Table(0, texts), "big_en.strings", 99, 0, 0,
+                             rTableSink{tSinkMode::localizedPlugin}, list),
+              1);
+    ASSERT_EQ(list.size(), 24001u);
+    for (const auto& e : list) {
+        ASSERT_TRUE(e->hasFlag(sStrInternalParam::isSourceInitialized)) << e->id;
+        ASSERT_EQ(e->sTagCount, e->id == 10 ? 0 : 1) << e->id;
+        if (e->id != 7) {
+            ASSERT_TRUE(e->hasFlag(sStrInternalParam::toLocalizedEsp)) << e->id;
+        }
+    }
+    EXPECT_EQ(list[0]->id, 2u);
+    EXPECT_EQ(list[3]->id, 7u);
+    EXPECT_TRUE(list[3]->hasFlag(sStrInternalParam::isOrphean));
+    EXPECT_EQ(list[5]->gS, "Repeated");
+    EXPECT_EQ(list[5]->sLD, "repeated");
+}
+
 TEST_F(Fixture, SinkModeTwoMatchesPluginIdsSharesAndKeepsOrphansInIdOrder) {
     tSkyStrList list;
     list.push_back(entry(10, ""));
