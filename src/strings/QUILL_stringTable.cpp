@@ -619,7 +619,12 @@ rTableWritten buildAndWriteTable(const QString& basePath, tSkyStrList& list, int
             entries.reserve(list.size());
             bool sorted = true;
             uint32_t previous = 0;
-            for (auto& entry : list) {
+            for (size_t k = 0; k < list.size(); ++k) {
+#if defined(__GNUC__) || defined(__clang__)
+                // The entries live in blocks of their own: ask for a later one while this one is read.
+                if (k + 8 < list.size()) __builtin_prefetch(list[k + 8].get());
+#endif
+                tSkyStr* entry = list[k].get();
                 // A one-character text never becomes empty in the game's tables.
                 if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
                 if (entry->id < previous) sorted = false;
