@@ -1,6 +1,8 @@
 // File helpers: case-insensitive lookup, atomic writes, usable-file test.
 #include "core/QUILL_files.h"
 
+#include "core/QUILL_platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,17 +68,60 @@ QString findPathNoCase(const QString& path) {
     return findFileNoCase(base, rest.join(QLatin1Char('/')));
 }
 
+namespace {
+
+// Hands what a writer writes to the file and, every few tens of megabytes, asks the system to start putting it on
+// disk: the final flush of a big file then waits for its last part only, not for the whole of it.
+class TWritebackDevice : public QIODevice {
+public:
+    explicit TWritebackDevice(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    void finish() { kick(); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        qint64 done = 0;
+        // Big buffers go in slices, so the disk starts on the first while the next is copied.
+        while (done < length) {
+            const qint64 slice = std::min<qint64>(length - done, kSlice);
+            const qint64 written = file_.write(data + done, slice);
+            if (written < 0) return done > 0 ? done : -1;
+            done += written;
+            pending_ += written;
+            if (pending_ >= kSlice) kick();
+            if (written < slice) break;
+        }
+        return done;
+    }
+
+private:
+    static constexpr qint64 kSlice = 16 * 1024 * 1024;
+    void kick() {
+        if (pending_ == 0 || !file_.flush()) return;
+        startWriteback(file_.handle(), kicked_, pending_);
+        kicked_ += pending_;
+        pending_ = 0;
+    }
+    QSaveFile& file_;
+    qint64 kicked_ = 0;
+    qint64 pending_ = 0;
+};
+
+} // namespace
+
 bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error) *error = file.errorString();
         return false;
     }
-    if (!writer(file)) {
+    TWritebackDevice device(file);
+    if (!writer(device)) {
         file.cancelWriting();
         if (error && error->isEmpty()) *error = file.errorString();
         return false;
     }
+    device.finish();
     if (!file.commit()) {
         if (error) *error = file.errorString();
         return false;
@@ -116,7 +161,8 @@ bool readWholeFile(const QString& path, QByteArray& out, QString* error) {
 QString withTrailingSeparator(const QString& folder) {
     if (folder.isEmpty()) return folder;
     QString result = QDir::fromNativeSeparators(folder);
-    while (result.size() > 1 && result.endsWith(QLatin1Char('/'))) result.chop(1);
+    while (result.size() > 1 && result.endsWith(QLatin1Char('/')))
+        result.chop(1);
     return result + QLatin1Char('/');
 }
 

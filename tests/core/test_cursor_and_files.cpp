@@ -68,3 +68,33 @@ TEST(FileHelpers, CaseInsensitiveLookupAndAtomicWrite) {
     ASSERT_TRUE(quillfs::readWholeFile(target, content));
     EXPECT_EQ(content, "abc");
 }
+
+// Big files go to disk in slices while they are written: whatever the slicing, the file holds exactly the bytes,
+// from one buffer or from a writer's many pieces, and a writer that gives up late still leaves the old file.
+TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("big.bin");
+    QByteArray data(40 * 1024 * 1024 + 77, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>((i * 131) >> 7);
+    ASSERT_TRUE(quillfs::writeFileAtomic(target, data));
+    QByteArray back;
+    ASSERT_TRUE(quillfs::readWholeFile(target, back));
+    EXPECT_TRUE(back == data);
+
+    const QByteArray piece = data.left(3 * 1024 * 1024 + 5);
+    ASSERT_TRUE(quillfs::writeFileAtomic(target, [&](QIODevice& d) {
+        for (int i = 0; i < 9; ++i)
+            if (d.write(piece) != piece.size()) return false;
+        return true;
+    }));
+    ASSERT_TRUE(quillfs::readWholeFile(target, back));
+    EXPECT_EQ(back, piece.repeated(9));
+
+    EXPECT_FALSE(quillfs::writeFileAtomic(target, [&](QIODevice& d) {
+        d.write(data);
+        return false;
+    }));
+    ASSERT_TRUE(quillfs::readWholeFile(target, back));
+    EXPECT_EQ(back.size(), piece.size() * 9);
+}
