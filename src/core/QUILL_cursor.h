@@ -12,6 +12,8 @@ class TBinaryCursor {
 public:
     TBinaryCursor() = default;
     explicit TBinaryCursor(QByteArrayView data) : data_(data) {}
+    // The cursor only views the bytes: a temporary array would be gone before the first read.
+    explicit TBinaryCursor(QByteArray&&) = delete;
 
     qsizetype pos() const { return pos_; }
     qsizetype size() const { return data_.size(); }

@@ -134,6 +134,67 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
         path, [&data](QIODevice& device) { return device.write(data) == data.size(); }, error);
 }
 
+TChunkWriter::TChunkWriter(QIODevice& device, qint64 maxQueued)
+    : device_(device), maxQueued_(maxQueued), worker_([this] { run(); }) {}
+
+TChunkWriter::~TChunkWriter() {
+    finish();
+}
+
+void TChunkWriter::push(QByteArray& chunk) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    space_.wait(lock, [this] { return queued_ < maxQueued_ || !ok_; });
+    if (!ok_ || closed_) {
+        chunk.resize(0);
+        return;
+    }
+    queued_ += chunk.size();
+    queue_.push_back(std::move(chunk));
+    chunk = QByteArray();
+    if (!spare_.empty()) {
+        chunk = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    ready_.notify_one();
+}
+
+bool TChunkWriter::finish() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+    }
+    ready_.notify_one();
+    if (worker_.joinable()) worker_.join();
+    return ok_;
+}
+
+void TChunkWriter::run() {
+    for (;;) {
+        QByteArray chunk;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ready_.wait(lock, [this] { return !queue_.empty() || closed_; });
+            if (queue_.empty()) return;
+            chunk = std::move(queue_.front());
+            queue_.pop_front();
+            queued_ -= chunk.size();
+        }
+        space_.notify_one();
+        const bool written = device_.write(chunk) == chunk.size();
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!written) {
+            ok_ = false;
+            queue_.clear();
+            queued_ = 0;
+            space_.notify_one();
+        } else if (spare_.size() < 2) {
+            // Handed back under the lock: the buffer is no longer touched here.
+            chunk.resize(0);
+            spare_.push_back(std::move(chunk));
+        }
+    }
+}
+
 bool fileIsUsable(const QString& path) {
     if (path.isEmpty()) return false;
     QFileInfo info(path);

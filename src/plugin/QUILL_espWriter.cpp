@@ -164,7 +164,7 @@ uint64_t sizeNode(tPluginNode& node) {
 
 } // namespace
 
-void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray&)>& sink,
+void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& sink,
                      const std::function<void(int, qsizetype)>& progress) {
     qsizetype index = 0;
     auto step = [&](int pass) {
@@ -183,7 +183,8 @@ void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArra
     auto flush = [&](bool force) {
         if (out.isEmpty() || (!force && out.size() < kChunk)) return;
         sink(out);
-        out.clear();
+        out.resize(0);
+        if (out.capacity() < kChunk) out.reserve(kChunk + 1024);
     };
     tree.forEach([&](tPluginNode& node) {
         if (tGrup* g = node.grup()) {
@@ -213,7 +214,7 @@ void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArra
 QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
     QByteArray all;
     writePluginTree(
-        tree, [&all](const QByteArray& chunk) { all.append(chunk); }, progress);
+        tree, [&all](QByteArray& chunk) { all.append(chunk); }, progress);
     return all;
 }
 
@@ -223,14 +224,11 @@ bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
         return quillfs::writeFileAtomic(
             path,
             [&](QIODevice& device) {
-                bool ok = true;
+                // The tree is turned into bytes here while a second thread copies the finished chunks into the file.
+                quillfs::TChunkWriter writer(device);
                 writePluginTree(
-                    tree,
-                    [&](const QByteArray& chunk) {
-                        if (ok && device.write(chunk) != chunk.size()) ok = false;
-                    },
-                    progress);
-                return ok;
+                    tree, [&](QByteArray& chunk) { writer.push(chunk); }, progress);
+                return writer.finish();
             },
             error);
     } catch (const TQuillError& e) {

@@ -3,6 +3,7 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_format.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,7 +31,8 @@ TEST(BinaryCursor, StringsAndLengthPrefixes) {
     EXPECT_EQ(c.zeroTerminated(), QByteArrayView("ab"));
     EXPECT_EQ(c.lengthPrefixed16(), QByteArrayView("xyz"));
     EXPECT_THROW(c.zeroTerminated(), TQuillError);
-    TBinaryCursor lying(QByteArray::fromHex("ffffffff00"));
+    const QByteArray lyingBytes = QByteArray::fromHex("ffffffff00");
+    TBinaryCursor lying(lyingBytes);
     EXPECT_THROW(lying.lengthPrefixed32(), TQuillError);
 }
 
@@ -97,4 +99,35 @@ TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
     }));
     ASSERT_TRUE(quillfs::readWholeFile(target, back));
     EXPECT_EQ(back.size(), piece.size() * 9);
+}
+
+// Chunks written from a second thread arrive whole and in order, their buffers come back for reuse, and a device
+// that refuses a write makes finish() false without leaving the producer waiting.
+TEST(FileHelpers, ChunkWriterKeepsOrderAndReportsAFailedDevice) {
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QByteArray expected;
+    {
+        quillfs::TChunkWriter writer(sink, 1024);
+        QByteArray chunk;
+        for (int i = 0; i < 2000; ++i) {
+            chunk.append(QByteArray::number(i)).append(',');
+            expected.append(QByteArray::number(i)).append(',');
+            if (i % 7 == 0) writer.push(chunk);
+            EXPECT_TRUE(i % 7 != 0 || chunk.isEmpty());
+        }
+        writer.push(chunk);
+        EXPECT_TRUE(writer.finish());
+    }
+    EXPECT_EQ(sink.data(), expected);
+
+    QBuffer refusing;
+    refusing.open(QIODevice::ReadOnly);
+    quillfs::TChunkWriter failing(refusing, 16);
+    QByteArray chunk;
+    for (int i = 0; i < 100; ++i) {
+        chunk = QByteArray(64, 'x');
+        failing.push(chunk);
+    }
+    EXPECT_FALSE(failing.finish());
 }

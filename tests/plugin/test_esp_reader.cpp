@@ -29,7 +29,8 @@ TEST(PluginReader, HeaderProbe) {
     EXPECT_EQ(readPluginHeader(b, nullptr, ctx), 1);
     QByteArray empty, other = plain;
     other.replace(0, 4, "TES3");
-    TBinaryCursor c(empty), d(other), e(plain.left(20));
+    const QByteArray head = plain.left(20); // the cursor only views its bytes: they must outlive it
+    TBinaryCursor c(empty), d(other), e(head);
     EXPECT_EQ(readPluginHeader(c, nullptr, ctx), -1);
     EXPECT_EQ(readPluginHeader(d, nullptr, ctx), -1);
     EXPECT_EQ(readPluginHeader(e, nullptr, ctx), -1);
