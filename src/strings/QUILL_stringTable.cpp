@@ -124,7 +124,7 @@ private:
             orphans_.push_back(std::move(entry));
             return;
         }
-        owner->setSourceLite(std::move(entry->gS));
+        owner->setSourceHashed(std::move(entry->gS), entry->hash); // already cut at its NULs and hashed
         toPrepare_.push_back(owner);
         owner->sInternalparams.set(sStrInternalParam::toLocalizedEsp);
         if (!hit.found) return;
