@@ -96,35 +96,12 @@ void BM_WriteScript(benchmark::State& state) {
     }
 }
 
-// The baseline and the read back to back in every round, so both see the same machine; the median of the
-// per-round ratios is steadier than a ratio of medians on a machine whose speed drifts.
-void BM_PairedReadRounds(benchmark::State& state) {
-    TBenchFiles& f = files();
-    for (auto _ : state) {
-        const double base = quillbench::timed([&] {
-            QByteArray bytes;
-            quillfs::readWholeFile(f.path, bytes);
-            QByteArray copy(bytes.constData(), bytes.size());
-            benchmark::DoNotOptimize(copy.data());
-        });
-        TPexScript pex;
-        pex.noTransProcList = {QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
-        const double read = quillbench::timed([&] {
-            pex.resetPex();
-            pex.loadPexFile(f.path, nullptr);
-        });
-        quillbench::timings().record("paired read ratio", read / base);
-        state.SetIterationTime(base + read);
-    }
-}
-
 } // namespace
 
 BENCHMARK(BM_ReadCopyBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_ReadScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_CopyWriteBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_WriteScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
-BENCHMARK(BM_PairedReadRounds)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -137,9 +114,5 @@ int main(int argc, char** argv) {
     ratio("read-script", "read-copy");
     ratio("write-script", "copy-write");
     ratio("write-script", "read-copy");
-    if (quillbench::timings().has("paired read ratio"))
-        std::printf("paired rounds (median of %zu): read-script / read-copy %.2f (target at most 3)\n",
-                    quillbench::timings().all("paired read ratio").size(),
-                    quillbench::timings().median("paired read ratio"));
     return 0;
 }
