@@ -260,16 +260,7 @@ TEST(PexFormat, BodyErrorsKeepWhatWasReadAndTheLoadUsable) {
     // An opcode above 46 in the middle of a function.
     TPexBuilder b(3, 9);
     b.str(QStringLiteral("Later text"));
-    b.noDebug();
-    b.userFlags({});
-    b.u16(1);
-    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
-    b.u16(1);
-    b.idx(QString());
-    b.u16(1);
+    b.singleStateBody(1);
     b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {}, {},
                {{0, {}}, {47, {}}, {13, {V::id(QStringLiteral("Later text")), V::integer(1)}}});
     TParsedScript p(b.build());
@@ -389,16 +380,7 @@ TEST(PexFormat, CountsThatLieAboutTheDataStopAtItsEndWithoutSizingAnything) {
     // A function claiming 65,535 instructions that holds one.
     {
         TPexBuilder b(3, 9);
-        b.noDebug();
-        b.userFlags({});
-        b.u16(1);
-        b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
-        b.u16(0);
-        b.u16(0);
-        b.u16(0);
-        b.u16(1);
-        b.idx(QString());
-        b.u16(1);
+        b.singleStateBody(1);
         b.idx(QStringLiteral("Run"));
         b.idx(QStringLiteral("None"));
         b.idx(QString());

@@ -46,16 +46,7 @@ TEST(ScriptStrings, NamesCollectingInstructionsComparisonsAndMatchingCalls) {
 TEST(ScriptStrings, WithoutAnyListedCallOnlyFixedCallOperandsAreLocked) {
     using V = rPexVal;
     TPexBuilder b(3, 9);
-    b.noDebug();
-    b.userFlags({});
-    b.u16(1);
-    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
-    b.u16(1);
-    b.idx(QString());
-    b.u16(1);
+    b.singleStateBody(1);
     b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {}, {},
                {{23,
                  {V::id(QStringLiteral("Show")), V::str(QStringLiteral("fixed operand")), V::id(QStringLiteral("r")),
@@ -181,16 +172,7 @@ TEST(ScriptStrings, CallNamesOutsideAsciiAreComparedIgnoringCaseToo) {
     // still fold to ASCII letters (the Kelvin sign folds to k).
     using V = rPexVal;
     TPexBuilder b(3, 9);
-    b.noDebug();
-    b.userFlags({});
-    b.u16(1);
-    b.beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
-    b.u16(1);
-    b.idx(QString());
-    b.u16(1);
+    b.singleStateBody(1);
     const auto call = [](const QString& function, const QString& argument) {
         return TPexBuilder::rInstruction{25,
                                          {V::id(QStringLiteral("Debug")), V::id(function), V::id(QStringLiteral("r")),

@@ -63,6 +63,20 @@ public:
 
     // Sections.
     void noDebug() { u8(0); }
+    // The body up to the functions of a script with no debug data and no user flags, holding one object "Obj"
+    // (no structs, variables or properties) with one unnamed state of `functions` functions, written next.
+    void singleStateBody(uint16_t functions) {
+        noDebug();
+        userFlags({});
+        u16(1);
+        beginObject(QStringLiteral("Obj"), QString(), QString(), 0, QString());
+        u16(0);
+        u16(0);
+        u16(0);
+        u16(1);
+        idx(QString());
+        u16(functions);
+    }
     void userFlags(const std::vector<std::pair<QString, uint8_t>>& flags);
     // Object heading up to and including the auto state name (const byte in little-endian files).
     void beginObject(const QString& name, const QString& parent, const QString& doc, uint32_t flags,
