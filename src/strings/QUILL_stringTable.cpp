@@ -317,15 +317,16 @@ std::vector<uint32_t> firstEqualTexts(const std::vector<rTableText>& entries) {
 
 namespace {
 
-// Encodes the data entries of entries [from, to) that are the first of their text into `buffer` from `origin` on,
+// Encodes the data entries of the entries that are the first of their text into `buffer` from `origin` on,
 // growing it when a text needs more room than was reserved; offsets[k] receives each one's position relative to
 // `origin`. Returns the position after the last entry.
-qsizetype encodeTableRange(const std::vector<rTableText>& entries, const std::vector<uint32_t>& firstEqual, size_t from,
-                           size_t to, bool prefixed, const rCodepage& codepage, QByteArray& buffer, qsizetype origin,
-                           std::vector<uint32_t>& offsets) {
+qsizetype encodeTableData(const std::vector<rTableText>& entries, const std::vector<uint32_t>& firstEqual,
+                          bool prefixed, const rCodepage& codepage, QByteArray& buffer, qsizetype origin,
+                          std::vector<uint32_t>& offsets) {
     char* base = buffer.data();
     qsizetype pos = origin;
-    for (size_t k = from; k < to; ++k) {
+    const size_t to = entries.size();
+    for (size_t k = 0; k < to; ++k) {
 #if defined(__GNUC__) || defined(__clang__)
         // Each text lives in its own block: ask for a later one while this one is encoded.
         if (k + 8 < to) {
@@ -373,11 +374,11 @@ qsizetype encodeTableRange(const std::vector<rTableText>& entries, const std::ve
 
 // Room for mostly one-byte text with a quarter to spare, so a typical table is never moved while it grows (pages
 // of a buffer are only touched as they are written).
-qsizetype expectedDataBytes(const std::vector<rTableText>& entries, size_t from, size_t to, bool prefixed) {
+qsizetype expectedDataBytes(const std::vector<rTableText>& entries, bool prefixed) {
     qsizetype units = 0;
-    for (size_t k = from; k < to; ++k)
-        units += entries[k].text.size();
-    return units + units / 4 + static_cast<qsizetype>(to - from) * (prefixed ? 5 : 1) + 16;
+    for (const rTableText& e : entries)
+        units += e.text.size();
+    return units + units / 4 + static_cast<qsizetype>(entries.size()) * (prefixed ? 5 : 1) + 16;
 }
 
 } // namespace
@@ -395,8 +396,8 @@ QByteArray buildStringTable(const std::vector<rTableText>& entries, int listInde
     // directory. Offsets count from the start of the data.
     const qsizetype dataStart = 8 + static_cast<qsizetype>(n) * 8;
     QByteArray out;
-    out.resize(dataStart + expectedDataBytes(entries, 0, n, prefixed));
-    const qsizetype pos = encodeTableRange(entries, firstEqual, 0, n, prefixed, codepage, out, dataStart, offsets);
+    out.resize(dataStart + expectedDataBytes(entries, prefixed));
+    const qsizetype pos = encodeTableData(entries, firstEqual, prefixed, codepage, out, dataStart, offsets);
     out.truncate(pos);
 
     char* base = out.data();

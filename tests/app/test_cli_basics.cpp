@@ -4,14 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-rCliRun runCli(const QStringList& args) {
-    return runQuilleryCli(args, 60000);
-}
-
-} // namespace
-
 TEST(CliBasics, UsageVersionAndWrongUsage) {
     EXPECT_EQ(runCli({"--help"}).status, 0);
     const rCliRun version = runCli({"--version"});

@@ -9,30 +9,15 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
-namespace {
-
-using rRun = rCliRun;
-
-rRun runCli(const QStringList& args) {
-    return runQuilleryCli(args);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(CliPlugin, SamplesTreeDumpAndSave) {
     TTempProgramDir dir;
     const QString samples = dir.file(QStringLiteral("Samples"));
-    const rRun made = runCli({"--program-dir", dir.path(), "make-samples", samples});
+    const rCliRun made = runCli({"--program-dir", dir.path(), "make-samples", samples});
     ASSERT_EQ(made.status, 0) << made.err.toStdString();
     EXPECT_EQ(made.out.split('\n', Qt::SkipEmptyParts).size(), 5);
     const QString plain = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
 
-    const rRun tree = runCli({"--program-dir", dir.path(), "plugin-tree", plain});
+    const rCliRun tree = runCli({"--program-dir", dir.path(), "plugin-tree", plain});
     ASSERT_EQ(tree.status, 0) << tree.err.toStdString();
     const QStringList lines = tree.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 20);
@@ -43,7 +28,7 @@ TEST(CliPlugin, SamplesTreeDumpAndSave) {
     EXPECT_EQ(runCli({"--program-dir", dir.path(), "plugin-tree"}).status, 2);
     EXPECT_EQ(runCli({"--program-dir", dir.path(), "plugin-tree", dir.file("none.esp")}).status, 1);
 
-    const rRun dump = runCli({"--program-dir", dir.path(), plain, "--dump"});
+    const rCliRun dump = runCli({"--program-dir", dir.path(), plain, "--dump"});
     ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
     const QStringList objects = dump.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(objects.size(), 36);
@@ -53,12 +38,12 @@ TEST(CliPlugin, SamplesTreeDumpAndSave) {
     EXPECT_EQ(first.value("edid").toString(), QStringLiteral("sQuillGreeting"));
 
     const QString copy = dir.file(QStringLiteral("Out/new/QuillerySample.esp"));
-    const rRun saved = runCli({"--program-dir", dir.path(), "--yes", plain, "--save-as", copy});
+    const rCliRun saved = runCli({"--program-dir", dir.path(), "--yes", plain, "--save-as", copy});
     ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
-    EXPECT_EQ(readFile(copy), readFile(plain));
+    EXPECT_EQ(fileBytes(copy), fileBytes(plain));
 
     const QString localized = QDir(samples).filePath(QStringLiteral("QuillerySampleLocalized.esp"));
-    const rRun loc = runCli({"--program-dir", dir.path(), "--dest", "de", "--yes", localized, "--save"});
+    const rCliRun loc = runCli({"--program-dir", dir.path(), "--dest", "de", "--yes", localized, "--save"});
     ASSERT_EQ(loc.status, 0) << loc.err.toStdString();
     for (const char* ext : {"STRINGS", "DLSTRINGS", "ILSTRINGS"})
         EXPECT_TRUE(QFile::exists(

@@ -11,18 +11,6 @@
 
 namespace {
 
-using rRun = rCliRun;
-
-rRun runCli(const QStringList& args) {
-    return runQuilleryCli(args);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 std::vector<QJsonObject> jsonLines(const QByteArray& out) {
     std::vector<QJsonObject> objects;
     for (const QByteArray& line : out.split('\n'))
@@ -42,18 +30,18 @@ void writeEnglishSet(const TTempProgramDir& dir, const QString& folder) {
 } // namespace
 
 TEST(CliStrings, ArchiveReadGivesTheBytesOfRealArchivesAndRefusesVersion105) {
-    QByteArray license = readAll(kFixtures + "LICENSE");
+    QByteArray license = fileBytes(kFixtures + "LICENSE");
     license.replace("\n", "\r\n");
     for (const char* game : {"Oblivion", "Skyrim"}) {
-        const rRun r = runCli({"archive-read", kFixtures + game + "/Blank.bsa", ".", "license"});
+        const rCliRun r = runCli({"archive-read", kFixtures + game + "/Blank.bsa", ".", "license"});
         EXPECT_EQ(r.status, 0) << game << r.err.toStdString();
         EXPECT_EQ(r.outBytes, license) << game;
     }
-    const rRun sse = runCli({"archive-read", kFixtures + "SkyrimSE/Blank.bsa", ".", "license"});
+    const rCliRun sse = runCli({"archive-read", kFixtures + "SkyrimSE/Blank.bsa", ".", "license"});
     EXPECT_EQ(sse.status, 1);
     EXPECT_TRUE(sse.outBytes.isEmpty());
     EXPECT_TRUE(sse.err.contains("has unknown version: 105")) << sse.err.toStdString();
-    const rRun missing = runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa", ".", "readme.txt"});
+    const rCliRun missing = runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa", ".", "readme.txt"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.outBytes.isEmpty());
     EXPECT_EQ(runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa"}).status, 2);
@@ -62,8 +50,8 @@ TEST(CliStrings, ArchiveReadGivesTheBytesOfRealArchivesAndRefusesVersion105) {
 TEST(CliStrings, OpenDumpAndSaveAsConvertTheSetToTheDestinationLanguage) {
     TTempProgramDir dir;
     writeEnglishSet(dir, "in");
-    const rRun r = runCli({"--program-dir", dir.path(), "--yes", dir.file("in/MyMod_en.dlstrings"), "--dump",
-                           "--save-as", dir.file("out/Translated")});
+    const rCliRun r = runCli({"--program-dir", dir.path(), "--yes", dir.file("in/MyMod_en.dlstrings"), "--dump",
+                              "--save-as", dir.file("out/Translated")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto objects = jsonLines(r.outBytes);
     ASSERT_EQ(objects.size(), 5u);
@@ -72,20 +60,21 @@ TEST(CliStrings, OpenDumpAndSaveAsConvertTheSetToTheDestinationLanguage) {
     EXPECT_EQ(objects[3]["list"].toInt(), 1);
     EXPECT_EQ(objects[3]["id"].toInt(), 3);
     // Nothing was translated: the exact pass copies each source, and fr is written in UTF-8.
-    EXPECT_EQ(readAll(dir.file("out/Translated_fr.STRINGS")),
+    EXPECT_EQ(fileBytes(dir.file("out/Translated_fr.STRINGS")),
               buildRawStringTable(0, {{1, "Iron Sword"}, {2, QString::fromUtf8("Café").toUtf8()}, {5, {}, 0u}}));
-    EXPECT_EQ(readAll(dir.file("out/Translated_fr.DLSTRINGS")), buildRawStringTable(1, {{3, "A long\r\ntext."}}));
-    EXPECT_EQ(readAll(dir.file("out/Translated_fr.ILSTRINGS")), buildRawStringTable(2, {{4, "Hello."}}));
+    EXPECT_EQ(fileBytes(dir.file("out/Translated_fr.DLSTRINGS")), buildRawStringTable(1, {{3, "A long\r\ntext."}}));
+    EXPECT_EQ(fileBytes(dir.file("out/Translated_fr.ILSTRINGS")), buildRawStringTable(2, {{4, "Hello."}}));
 }
 
 TEST(CliStrings, SaveWritesTheSetUnderDestLangAndAsksBeforeReplacingIt) {
     TTempProgramDir dir;
     writeEnglishSet(dir, "in");
     // Same language: the set is written back over itself, byte for byte.
-    const QByteArray before = readAll(dir.file("in/MyMod_en.strings"));
-    rRun r = runCli({"--program-dir", dir.path(), "--dest", "en", "--yes", dir.file("in/MyMod_en.strings"), "--save"});
+    const QByteArray before = fileBytes(dir.file("in/MyMod_en.strings"));
+    rCliRun r =
+        runCli({"--program-dir", dir.path(), "--dest", "en", "--yes", dir.file("in/MyMod_en.strings"), "--save"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(readAll(dir.file("in/MyMod_en.strings")), before);
+    EXPECT_EQ(fileBytes(dir.file("in/MyMod_en.strings")), before);
     EXPECT_EQ(QDir(dir.file("in")).entryList(QDir::Files).size(), 3);
     // Into French beside it; a second save without --yes leaves the file alone.
     r = runCli({"--program-dir", dir.path(), "--yes", dir.file("in/MyMod_en.strings"), "--save"});
@@ -94,14 +83,14 @@ TEST(CliStrings, SaveWritesTheSetUnderDestLangAndAsksBeforeReplacingIt) {
     dir.write("in/MyMod_fr.STRINGS", "keep me");
     r = runCli({"--program-dir", dir.path(), "--no", dir.file("in/MyMod_en.strings"), "--save"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(readAll(dir.file("in/MyMod_fr.STRINGS")), "keep me");
+    EXPECT_EQ(fileBytes(dir.file("in/MyMod_fr.STRINGS")), "keep me");
 }
 
 TEST(CliStrings, AMissingTableFailsToOpen) {
     TTempProgramDir dir;
     writeEnglishSet(dir, "in");
     QFile::remove(dir.file("in/MyMod_en.ilstrings"));
-    const rRun r = runCli({"--program-dir", dir.path(), dir.file("in/MyMod_en.strings"), "--dump"});
+    const rCliRun r = runCli({"--program-dir", dir.path(), dir.file("in/MyMod_en.strings"), "--dump"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.outBytes.isEmpty());
 }
@@ -111,14 +100,14 @@ TEST(CliStrings, BuildCacheThenDumpCache) {
     const QString strings = dir.path() + "Game/Data/Strings/";
     writeUtf8TableSet(strings, "Fallout4", "de", {{{{1, "Eisen"}, {2, "Gold"}}, {{3, "Lang"}}, {{4, "Hallo"}}}});
     writeUtf8TableSet(strings, "Fallout4", "fr", {{{{1, "Fer"}}, {{3, "Long"}}, {{4, "Salut"}}}});
-    const rRun build = runCli(
+    const rCliRun build = runCli(
         {"--program-dir", dir.path(), "--source", "de", "--dest", "fr", "build-cache", "--strings-folder", strings});
     ASSERT_EQ(build.status, 0) << build.err.toStdString();
     const QString cache = dir.file("Cache/fallout4_de_fr.cache");
     ASSERT_TRUE(QFile::exists(cache));
     EXPECT_TRUE(QFile::exists(dir.file("Cache/dlcrobot_de_fr.cache"))); // incomplete sets give empty caches
-    EXPECT_EQ(readAll(dir.file("Cache/dlcrobot_de_fr.cache")), "SST2");
-    const rRun dump = runCli({"--program-dir", dir.path(), "dump-cache", cache});
+    EXPECT_EQ(fileBytes(dir.file("Cache/dlcrobot_de_fr.cache")), "SST2");
+    const rCliRun dump = runCli({"--program-dir", dir.path(), "dump-cache", cache});
     ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
     const auto objects = jsonLines(dump.outBytes);
     ASSERT_EQ(objects.size(), 3u);

@@ -3,6 +3,7 @@
 #include "dictionary/QUILL_cache.h"
 #include "scripted_host.h"
 #include "string_table_builder.h"
+#include "temp_program_dir.h"
 
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_main.h"
@@ -14,12 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -92,7 +87,7 @@ TEST_F(CacheFixture, PairsByIdDropsUnmatchedAndLogsOncePerList) {
     const QByteArray expected = QByteArray("SST2") + record(0, "Shield", "Bouclier") +
                                 record(0, "Sword", QString::fromUtf8("Épée")) +
                                 record(1, "A long text", "Un long texte") + record(2, "Hello", "Bonjour");
-    EXPECT_EQ(readAll(dir.path() + "/Cache/fallout4_en_fr.cache"), expected);
+    EXPECT_EQ(fileBytes(dir.path() + "/Cache/fallout4_en_fr.cache"), expected);
 }
 
 TEST_F(CacheFixture, MissingDestinationTableMeansNothingIsRead) {
@@ -194,9 +189,9 @@ TEST_F(CacheFixture, BuildCachesWritesOneCachePerLineAndEmptyOnesForIncompleteSe
     app.state.vocabularyList = {"strings\\fallout4", "strings\\dlccoast", "textures\\noise"};
     EXPECT_EQ(buildCaches(app, lists, strings()), 3);
     EXPECT_EQ(countListSet(lists), 0);
-    EXPECT_EQ(readAll(dir.path() + "/Cache/fallout4_en_fr.cache"),
+    EXPECT_EQ(fileBytes(dir.path() + "/Cache/fallout4_en_fr.cache"),
               QByteArray("SST2") + record(0, "Iron", "Fer") + record(1, "Long", "Longue") + record(2, "Hi", "Salut"));
-    EXPECT_EQ(readAll(dir.path() + "/Cache/dlccoast_en_fr.cache"), QByteArray("SST2"));
-    EXPECT_EQ(readAll(dir.path() + "/Cache/noise_en_fr.cache"), QByteArray("SST2"));
+    EXPECT_EQ(fileBytes(dir.path() + "/Cache/dlccoast_en_fr.cache"), QByteArray("SST2"));
+    EXPECT_EQ(fileBytes(dir.path() + "/Cache/noise_en_fr.cache"), QByteArray("SST2"));
     EXPECT_TRUE(host.logContains("Incomplete: dlccoast"));
 }

@@ -1,17 +1,13 @@
 // XML exchange: the document tree, round trips with Partial, line breaks and form-id editor ids, skipped
 // elements, and which documents an import can reach.
 #include "dictionary/QUILL_xml.h"
+#include "temp_program_dir.h"
 #include "test_dictionary_support.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 struct TPluginDoc {
     TFakePlugin plugin;
@@ -53,7 +49,7 @@ TEST(XmlExchange, PluginRoundTripWithPartialLineBreaksAndFormIdEditorIds) {
     const QString path = f.dir.file(QStringLiteral("out.txt"));
     ASSERT_TRUE(exportXmlFile(f.ws, path));
     const QString xmlPath = f.dir.file(QStringLiteral("out.xml"));
-    const QByteArray xml = readAll(xmlPath);
+    const QByteArray xml = fileBytes(xmlPath);
     ASSERT_FALSE(xml.isEmpty());
     EXPECT_FALSE(xml.startsWith("<?xml"));
     EXPECT_TRUE(xml.startsWith("<SSTXMLRessources>"));
@@ -118,7 +114,7 @@ TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) 
     tables.add(0, QStringLiteral("Gun"), QStringLiteral("Fusil"), {sStrParam::translated}, 1);
     const QString fromTables = tables.dir.file(QStringLiteral("tables.xml"));
     ASSERT_TRUE(writeXmlExport(tables.ws, fromTables));
-    EXPECT_FALSE(readAll(fromTables).contains("<EDID>"));
+    EXPECT_FALSE(fileBytes(fromTables).contains("<EDID>"));
 
     TDictionaryFixture f;
     TPluginDoc doc;

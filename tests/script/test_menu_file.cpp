@@ -4,6 +4,7 @@
 #include "support/pex_builder.h"
 #include "support/scripted_host.h"
 #include "support/temp_program_dir.h"
+#include "temp_program_dir.h"
 
 #include "core/QUILL_startup.h"
 #include "workspace/QUILL_workspace.h"
@@ -20,11 +21,6 @@ QByteArray utf16(const QString& text, bool bigEndian, bool bom) {
     QByteArray out = enc.encode(text);
     if (bom) out.prepend(bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE"));
     return out;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QString kText = QStringLiteral("$Title\tCaf\u00e9 \u2013 menu\r\n$Other\tSecond line\r\n");
@@ -114,7 +110,7 @@ TEST(MenuFile, LooseFileOpensAndSavesForTheDestinationLanguage) {
     t.ws.loadedLists[0][1]->setSTrans(QStringLiteral("Activer\r\nla qu\u00eate"));
     ASSERT_TRUE(t.ws.saveDocument(false, QString()));
     const QString saved = t.dir.file(QStringLiteral("Interface/Translations/mymod_FR.txt"));
-    EXPECT_EQ(readFile(saved),
+    EXPECT_EQ(fileBytes(saved),
               utf16(QStringLiteral("$QS_MenuTitle\tExemple Quillery\r\n$QS_Enable\tActiver\\nla qu\u00eate\r\n"
                                    "$QS_Help\t\r\n$QS_Enable\t\r\n$QS_Accents\t\r\n$QS_Empty\t\r\n"),
                     false, true));
@@ -125,7 +121,7 @@ TEST(MenuFile, LooseFileOpensAndSavesForTheDestinationLanguage) {
     t.host.answers.enqueue(drYes); // Fbk_FinalizeWarn
     t.host.answers.enqueue(drNo);  // Fbk_FinalizeConfirm
     EXPECT_FALSE(t.ws.saveDocument(false, QString()));
-    EXPECT_FALSE(readFile(saved).contains(utf16(QStringLiteral("Changed"), false, false)));
+    EXPECT_FALSE(fileBytes(saved).contains(utf16(QStringLiteral("Changed"), false, false)));
 }
 
 TEST(MenuFile, NamesSplitAtTheLastUnderscoreAndANameWithoutOneStillOpens) {

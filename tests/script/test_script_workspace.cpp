@@ -2,6 +2,7 @@
 #include "support/pex_builder.h"
 #include "support/scripted_host.h"
 #include "support/temp_program_dir.h"
+#include "temp_program_dir.h"
 
 #include "core/QUILL_startup.h"
 #include "workspace/QUILL_workspace.h"
@@ -29,11 +30,6 @@ struct TScriptWorkspace {
         return nullptr;
     }
 };
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -73,7 +69,7 @@ TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
 
 TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     TScriptWorkspace t;
-    const QByteArray original = readFile(t.path);
+    const QByteArray original = fileBytes(t.path);
     ASSERT_TRUE(t.ws.loadScript(t.path, false));
     t.entry(QStringLiteral("Quest started"))->setSTrans(QStringLiteral("Qu\u00eate commenc\u00e9e\r\nenfin"));
     t.entry(QStringLiteral("OnInit"))->setSTrans(QStringLiteral("never written"));
@@ -82,7 +78,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     const QStringList backups =
         QDir(t.dir.file(QStringLiteral("Scripts"))).entryList({QStringLiteral("QuillerySample.pex.*")}, QDir::Files);
     ASSERT_EQ(backups.size(), 1);
-    EXPECT_EQ(readFile(t.dir.file(QStringLiteral("Scripts/") + backups[0])), original);
+    EXPECT_EQ(fileBytes(t.dir.file(QStringLiteral("Scripts/") + backups[0])), original);
     EXPECT_TRUE(t.host.logContains(QStringLiteral("Fbk_Saved")));
 
     TScriptWorkspace check;
@@ -96,7 +92,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     // Save as: no backup, the same bytes as the translated save.
     const QString other = t.dir.file(QStringLiteral("Out/Copy.pex"));
     ASSERT_TRUE(t.ws.saveDocument(true, other));
-    EXPECT_EQ(readFile(other), readFile(t.path));
+    EXPECT_EQ(fileBytes(other), fileBytes(t.path));
     EXPECT_TRUE(QDir(t.dir.file(QStringLiteral("Out"))).entryList(QDir::Files).size() == 1);
 }
 

@@ -1,6 +1,7 @@
 // Archive reader: name hash, folder and file lookup, stored and compressed entries, real archives.
 #include "bsa_builder.h"
 #include "strings/QUILL_bsa.h"
+#include "temp_program_dir.h"
 
 #include "core/QUILL_error.h"
 
@@ -11,12 +12,6 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(QUILL_SHARED_FIXTURES "/testing-plugins/");
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 QString writeTemp(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.filePath(name);
@@ -57,7 +52,7 @@ TEST(BsaNameHash, FilesWithAndWithoutExtensionsAndFolders) {
 }
 
 TEST(BsaRealArchives, Versions103And104GiveTheLicenseAnd105IsRefused) {
-    QByteArray license = readAll(kFixtures + "LICENSE");
+    QByteArray license = fileBytes(kFixtures + "LICENSE");
     ASSERT_FALSE(license.isEmpty());
     // The archived copy has Windows line ends; the repository's checkout has Unix ones.
     license.replace("\n", "\r\n");

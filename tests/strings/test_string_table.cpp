@@ -4,6 +4,7 @@
 #include "string_table_builder.h"
 #include "strings/QUILL_backup.h"
 #include "strings/QUILL_stringTable.h"
+#include "temp_program_dir.h"
 
 #include "core/QUILL_error.h"
 #include "core/QUILL_main.h"
@@ -16,12 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -327,7 +322,7 @@ TEST_F(Fixture, WriterSharesEqualTextsOnlyAndSortsTheDirectory) {
     list.push_back(entry(5, "c", "same"));
     list.push_back(entry(7, "d", "")); // one character, empty translation: a single space
     ASSERT_TRUE(writeTable(app, folder() + "w_fr", list, 0));
-    const QByteArray bytes = readAll(folder() + "w_fr.STRINGS");
+    const QByteArray bytes = fileBytes(folder() + "w_fr.STRINGS");
     const QByteArray expected = buildRawStringTable(0, {{2, "Same"}, {5, "same"}, {7, " "}, {9, {}, 0u}});
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(list[2]->gTrans, " ");
@@ -336,10 +331,10 @@ TEST_F(Fixture, WriterSharesEqualTextsOnlyAndSortsTheDirectory) {
     dl.push_back(entry(1, "x", "Text", 1));
     dl.push_back(entry(2, "y", "Text", 1));
     ASSERT_TRUE(writeTable(app, folder() + "w_fr", dl, 1));
-    EXPECT_EQ(readAll(folder() + "w_fr.DLSTRINGS"), buildRawStringTable(1, {{1, "Text"}, {2, {}, 0u}}));
+    EXPECT_EQ(fileBytes(folder() + "w_fr.DLSTRINGS"), buildRawStringTable(1, {{1, "Text"}, {2, {}, 0u}}));
     tSkyStrList none;
     ASSERT_TRUE(writeTable(app, folder() + "w_fr", none, 2));
-    EXPECT_EQ(readAll(folder() + "w_fr.ILSTRINGS"), QByteArray(8, '\0'));
+    EXPECT_EQ(fileBytes(folder() + "w_fr.ILSTRINGS"), QByteArray(8, '\0'));
 }
 
 TEST_F(Fixture, ASetRoundTripsByteForByteWhenNoTextChanged) {
@@ -357,9 +352,9 @@ TEST_F(Fixture, ASetRoundTripsByteForByteWhenNoTextChanged) {
         for (auto& e : list)
             e->setSTrans(e->gS);
     ASSERT_TRUE(writeTableSet(app, lists, folder() + "out", "mod", "en"));
-    EXPECT_EQ(readAll(folder() + "out/mod_en.STRINGS"), s);
-    EXPECT_EQ(readAll(folder() + "out/mod_en.DLSTRINGS"), d);
-    EXPECT_EQ(readAll(folder() + "out/mod_en.ILSTRINGS"), il);
+    EXPECT_EQ(fileBytes(folder() + "out/mod_en.STRINGS"), s);
+    EXPECT_EQ(fileBytes(folder() + "out/mod_en.DLSTRINGS"), d);
+    EXPECT_EQ(fileBytes(folder() + "out/mod_en.ILSTRINGS"), il);
 }
 
 TEST_F(Fixture, WriterReplacesAnExistingFileOfAnyCaseWhole) {
@@ -368,7 +363,7 @@ TEST_F(Fixture, WriterReplacesAnExistingFileOfAnyCaseWhole) {
     list.push_back(entry(1, "a", "b"));
     ASSERT_TRUE(writeTable(app, folder() + "w_fr", list, 0));
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"w_fr.strings"});
-    EXPECT_EQ(readAll(folder() + "w_fr.strings"), buildRawStringTable(0, {{1, "b"}}));
+    EXPECT_EQ(fileBytes(folder() + "w_fr.strings"), buildRawStringTable(0, {{1, "b"}}));
 }
 
 TEST_F(Fixture, OverLongTextIsRefusedNamingItsIdAndLeavesTheOldTable) {
@@ -381,7 +376,7 @@ TEST_F(Fixture, OverLongTextIsRefusedNamingItsIdAndLeavesTheOldTable) {
     ASSERT_EQ(host.messages.size(), 1);
     EXPECT_TRUE(host.messages[0].text.contains("string 0x0000abcd is 65536 bytes long"))
         << host.messages[0].text.toStdString();
-    EXPECT_EQ(readAll(folder() + "w_fr.DLSTRINGS"), "previous");
+    EXPECT_EQ(fileBytes(folder() + "w_fr.DLSTRINGS"), "previous");
     // 65534 bytes and the 0 byte fit exactly.
     list[1]->setSTrans(QString(65534, 'x'));
     EXPECT_TRUE(writeTable(app, folder() + "w_fr", list, 1));
@@ -396,7 +391,7 @@ TEST_F(Fixture, ForceDelocTablesHaveEveryOffsetInsideTheirData) {
     list.push_back(entry(1, "a", "Alpha"));
     list.push_back(entry(2, "b", "Beta"));
     ASSERT_TRUE(writeTable(app, folder() + "d_fr", list, 0));
-    const QByteArray bytes = readAll(folder() + "d_fr.STRINGS");
+    const QByteArray bytes = fileBytes(folder() + "d_fr.STRINGS");
     rTableParseInfo info;
     const auto back = parse(bytes, 0, &info, codepageFromNumber(kCodepageForceDeloc));
     EXPECT_EQ(info.damagedEntries, 0u);
@@ -431,11 +426,11 @@ TEST_F(Fixture, BigSetsWrittenOnTwoThreadsMatchOneTableWritesAndReportInOrder) {
     for (int i = 0; i < 3; ++i) {
         const QString name = QStringLiteral("big_fr") + tableExtension(i, true);
         ASSERT_TRUE(writeTable(app, folder() + "one/big_fr", lists[i], i));
-        EXPECT_EQ(readAll(folder() + "set/" + name), readAll(folder() + "one/" + name)) << i;
+        EXPECT_EQ(fileBytes(folder() + "set/" + name), fileBytes(folder() + "one/" + name)) << i;
     }
     // Shared entries: 25,000 names over 9,000 texts.
     rTableParseInfo info;
-    parse(readAll(folder() + "set/big_fr.STRINGS"), 0, &info);
+    parse(fileBytes(folder() + "set/big_fr.STRINGS"), 0, &info);
     EXPECT_EQ(info.count, 25000u);
     EXPECT_LT(info.dataSize, 9000u * 12);
 
@@ -458,16 +453,16 @@ TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
     writeAll(folder() + "X.esp", "one");
     ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
     EXPECT_FALSE(QFileInfo::exists(folder() + "X.esp"));
-    EXPECT_EQ(readAll(folder() + "X.esp.2016_03_05_14_07_09"), "one");
+    EXPECT_EQ(fileBytes(folder() + "X.esp.2016_03_05_14_07_09"), "one");
     writeAll(folder() + "X.esp", "two");
     ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
-    EXPECT_EQ(readAll(folder() + "X.esp.2016_03_05_14_07_09 (2)"), "two");
+    EXPECT_EQ(fileBytes(folder() + "X.esp.2016_03_05_14_07_09 (2)"), "two");
     // Into the backup folder.
     app.state.EspBackupOptFolder = true;
     app.state.EspBackup = folder() + "EspBackup/";
     writeAll(folder() + "X.esp", "three");
     ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
-    EXPECT_EQ(readAll(folder() + "EspBackup/X.esp.2016_03_05_14_07_09"), "three");
+    EXPECT_EQ(fileBytes(folder() + "EspBackup/X.esp.2016_03_05_14_07_09"), "three");
     // Off, or nothing to back up: success without touching anything.
     writeAll(folder() + "Y.esp", "y");
     app.state.EspBackupOptSimple = false;
@@ -484,7 +479,7 @@ TEST_F(Fixture, BackupOfDictionariesMovesIntoTheBackupFolder) {
     const QDateTime when(QDate(2020, 1, 2), QTime(3, 4, 5));
     writeAll(folder() + "UserDictionary/mymod_en_fr.sst", "sst");
     ASSERT_TRUE(backupDictionary(app, "mymod_en_fr.sst", when));
-    EXPECT_EQ(readAll(folder() + "UserDictionary/Backup/mymod_en_fr.sst.2020_01_02_03_04_05"), "sst");
+    EXPECT_EQ(fileBytes(folder() + "UserDictionary/Backup/mymod_en_fr.sst.2020_01_02_03_04_05"), "sst");
     EXPECT_FALSE(QFileInfo::exists(folder() + "UserDictionary/mymod_en_fr.sst"));
     app.texts.set("Fbk_RenameError", "Cannot move %s");
     EXPECT_FALSE(backupDictionary(app, "missing.sst", when));

@@ -13,12 +13,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 struct TableSetFixture : ::testing::Test {
     TTempProgramDir dir;
     TScriptedHost host;
@@ -84,9 +78,9 @@ TEST_F(TableSetFixture, SaveWritesASecondSetUnderDestLangAndAsksBeforeReplacingI
     ASSERT_TRUE(ws.saveDocument(false));
     ASSERT_EQ(host.messages.size(), 2); // Fbk_FinalizeWarn, then the self-closing "saved" notice
     EXPECT_TRUE(host.messages[1].buttons & dbSelfClosing);
-    const QByteArray written = readAll(tables + "MyMod_fr.STRINGS");
+    const QByteArray written = fileBytes(tables + "MyMod_fr.STRINGS");
     EXPECT_EQ(written, buildUtf8Table(0, {{1, "Gold (fr)"}, {2, "Eisen (fr)"}}));
-    EXPECT_EQ(readAll(tables + "MyMod_de.strings"), buildUtf8Table(0, {{2, "Eisen"}, {1, "Gold"}}));
+    EXPECT_EQ(fileBytes(tables + "MyMod_de.strings"), buildUtf8Table(0, {{2, "Eisen"}, {1, "Gold"}}));
 
     // The set now exists: Yes to the first question, No to the replacement.
     host.messages.clear();

@@ -20,3 +20,7 @@ inline rCliRun runQuilleryCli(const QStringList& args, int timeoutMs = 120000) {
     const QByteArray out = p.readAllStandardOutput();
     return {p.exitCode(), QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError()), out};
 }
+
+inline rCliRun runCli(const QStringList& args) {
+    return runQuilleryCli(args);
+}

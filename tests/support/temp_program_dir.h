@@ -1,6 +1,9 @@
 // A temporary program folder with the bundled data files copied in, for tests that start the application.
 #pragma once
 
+#include "core/QUILL_files.h"
+
+#include <QByteArray>
 #include <QDir>
 #include <QString>
 #include <QTemporaryDir>
@@ -20,3 +23,10 @@ private:
 
 // Copies a folder tree.
 bool copyTree(const QString& from, const QString& to);
+
+// A file's bytes, or empty bytes when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QByteArray bytes;
+    quillfs::readWholeFile(path, bytes);
+    return bytes;
+}
