@@ -71,12 +71,32 @@ constexpr uint8_t ruleOf(uint8_t opcode) {
            : opcode >= 23 && opcode <= 25 ? kRuleCollect | kRuleArguments
                                           : 0;
 }
-constexpr auto kRules = [] {
-    std::array<uint8_t, pexMaxOpcode + 1> rules{};
-    for (uint8_t op = 0; op <= pexMaxOpcode; ++op)
-        rules[op] = ruleOf(op);
-    return rules;
+// The shapes the instruction loop has a copy of its operand code for: the number of fixed operands (0 to 5) for
+// the opcodes without rules, then one shape per rule set and operand count.
+enum : uint8_t { kShapeAssign = 6, kShapeCompare, kShapeCall3, kShapeCall4, kShapeInvalid = 0xFF };
+constexpr auto kShapes = [] {
+    std::array<uint8_t, pexMaxOpcode + 1> shapes{};
+    for (uint8_t op = 0; op <= pexMaxOpcode; ++op) {
+        const uint8_t fixed = kFixedOperands[op];
+        switch (ruleOf(op)) {
+        case 0:
+            shapes[op] = fixed;
+            break;
+        case kRuleCollect | kRuleAssign:
+            shapes[op] = fixed == 2 ? kShapeAssign : kShapeInvalid;
+            break;
+        case kRuleCompare:
+            shapes[op] = fixed == 3 ? kShapeCompare : kShapeInvalid;
+            break;
+        default:
+            shapes[op] = fixed == 3 ? kShapeCall3 : fixed == 4 ? kShapeCall4 : kShapeInvalid;
+            break;
+        }
+    }
+    return shapes;
 }();
+static_assert(std::find(kShapes.begin(), kShapes.end(), kShapeInvalid) == kShapes.end(),
+              "every opcode's operand count and rules have a copy of the operand code");
 
 bool isAscii(QByteArrayView bytes) {
     for (const char c : bytes)
@@ -176,7 +196,7 @@ void TPexScript::resetPex() {
     pexVarTypes.clear();
     pexOps.clear();
     pexArgs.clear();
-    argsUsed_ = 0;
+    argsUsed_ = opsUsed_ = 0;
     textCache_.clear();
     textCached_.clear();
     feedback.reset();
@@ -380,8 +400,8 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
     // a dozen bytes and a value three. A larger body only grows the vectors.
     const qsizetype body = cursor.remaining();
     pexOps.reserve(static_cast<size_t>(body / 16));
-    pexArgs.reserve(static_cast<size_t>(body / 3));
-    argsUsed_ = 0;
+    pexArgs.reserve(static_cast<size_t>(body));
+    argsUsed_ = opsUsed_ = 0;
     try {
         if (cursor.u8() == 1) {
             debugPresent = true;
@@ -406,8 +426,9 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
             app->logMessage(app->uiTextFormat(QStringLiteral("fbk_pexErrorPos"), {static_cast<qint64>(bodyErrorPos)}));
         }
     }
-    // Cut the room taken ahead back to the operands read.
+    // Cut the room taken ahead back to what was read.
     pexArgs.resize(argsUsed_);
+    pexOps.resize(opsUsed_);
 }
 
 void TPexScript::parseDebugInfo(TBinaryCursor& cursor) {
@@ -572,12 +593,13 @@ uint32_t TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
         pexVarTypes.push_back(parseVarType(cursor));
     function.locals.count = locals;
     const uint16_t instructions = readPexU16(cursor);
-    function.instructions.first = static_cast<uint32_t>(pexOps.size());
+    function.instructions.first = static_cast<uint32_t>(opsUsed_);
     if (bigEndian())
         readInstructions<true>(cursor, instructions);
     else
         readInstructions<false>(cursor, instructions);
     function.instructions.count = instructions;
+    reportProgress(cursor);
     // Appended only when read whole, as a failed function was never part of its state.
     pexFuncs.push_back(function);
     return static_cast<uint32_t>(pexFuncs.size() - 1);
@@ -594,26 +616,23 @@ void TPexScript::failAt(TBinaryCursor& cursor, const uchar* at, const QString& d
     fail(detailKey);
 }
 
-TpexVarData* TPexScript::growArgs(TpexVarData* out, size_t room) {
-    const size_t used = static_cast<size_t>(out - pexArgs.data());
+TpexVarData* TPexScript::growArgs(size_t used, size_t room) {
     // Within the reserved room the vector only moves its end; beyond it, it doubles.
     pexArgs.resize(used + room <= pexArgs.capacity() ? pexArgs.capacity() : std::max(used + room, used * 2));
-    return pexArgs.data() + used;
+    return pexArgs.data();
 }
 
 // Reads one value at `p` and moves past it: validates a string index and makes an identifier's entry
 // untranslatable (an identifier is a name). Unless Checked, the caller has made sure that the longest value fits.
 template <bool Big, bool Checked>
-TpexVarData TPexScript::readOperand(TBinaryCursor& cursor, const uchar*& p, rPex* table, uint32_t tableSize) {
-    const auto left = [&cursor, &p] {
-        return reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size() - p;
-    };
+TPexScript::rValue TPexScript::readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
+                                         uint32_t tableSize) {
     if constexpr (Checked)
-        if (left() < 1) pastEnd(cursor, p);
+        if (end - p < 1) pastEnd(cursor, p);
     const uint8_t type = *p;
     if (type == pexValueIdentifier || type == pexValueString) {
         if constexpr (Checked)
-            if (left() < 3) pastEnd(cursor, p + 1);
+            if (end - p < 3) pastEnd(cursor, p + 1);
         const uint32_t index = load16<Big>(p + 1);
         p += 3;
         if (Q_UNLIKELY(index >= tableSize)) failAt(cursor, p, QStringLiteral("fbk_pexErrorDetail2"));
@@ -622,14 +641,14 @@ TpexVarData TPexScript::readOperand(TBinaryCursor& cursor, const uchar*& p, rPex
     }
     if (type == pexValueInteger || type == pexValueFloat) {
         if constexpr (Checked)
-            if (left() < 5) pastEnd(cursor, p + 1);
+            if (end - p < 5) pastEnd(cursor, p + 1);
         const uint32_t v = load32<Big>(p + 1);
         p += 5;
         return {type, v};
     }
     if (type == pexValueBool) {
         if constexpr (Checked)
-            if (left() < 2) pastEnd(cursor, p + 1);
+            if (end - p < 2) pastEnd(cursor, p + 1);
         const uint32_t v = p[1] != 0;
         p += 2;
         return {type, v};
@@ -639,140 +658,186 @@ TpexVarData TPexScript::readOperand(TBinaryCursor& cursor, const uchar*& p, rPex
 }
 
 void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
-    const uchar* const start = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.pos();
+    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
+    const uchar* const start = base + cursor.pos();
+    const uchar* const end = base + cursor.size();
     const uchar* p = start;
     rPex* const table = pexStringTable.data();
     const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
-    data = bigEndian() ? readOperand<true, true>(cursor, p, table, tableSize)
-                       : readOperand<false, true>(cursor, p, table, tableSize);
+    const rValue v = bigEndian() ? readValue<true, true>(cursor, p, end, table, tableSize)
+                                 : readValue<false, true>(cursor, p, end, table, tableSize);
+    data = {v.type, v.value};
     cursor.skip(p - start);
 }
 
-// The instruction loop: one pass with the position and the operand output in locals. An instruction is read
-// without per-field checks when the data is long enough for its longest form, and otherwise with them by the same
-// code (out of line, it is rare); a failure moves the cursor to where a field-by-field read would stop.
+namespace {
+
+template <class D, class V> Q_ALWAYS_INLINE void putValue(D& d, V v) {
+    TpexVarData* const out = d.args + d.used++;
+    out->ident = v.type;
+    out->value = v.value;
+}
+
+} // namespace
+
+// The instruction loop: one pass with its whole state in locals. An instruction is read without per-field checks
+// when the data is long enough for its longest fixed part, and otherwise with them by the same code (out of line,
+// it is rare); a failure moves the cursor to where a field-by-field read would stop. On a failure argsUsed_ and
+// opsUsed_ stay at the end of the functions read whole: what a function read in part holds belongs to nothing kept.
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
-    const uchar* const end = base + cursor.size();
     rDecode d{base + cursor.pos(),
-              pexArgs.data() + argsUsed_,
-              pexArgs.data() + pexArgs.size(),
+              base + cursor.size(),
+              pexArgs.data(),
+              argsUsed_,
+              nullptr,
               pexStringTable.data(),
               static_cast<uint32_t>(pexStringTable.size()),
               noTransName_.data()};
-    // On a failure argsUsed_ stays at the end of the functions read whole: the operands of a function read in part
-    // belong to no instruction that is kept.
-    for (uint32_t n = 0; n < count; ++n) {
-        if (Q_LIKELY(end - d.p >= kLongestFixedPart))
-            decodeInstruction<Big, false>(cursor, d);
-        else
-            d = decodeCheckedInstruction<Big>(cursor, d);
-        if (Q_UNLIKELY(app_ != nullptr) && (d.p - base) - lastProgress_ >= kProgressEvery) {
-            cursor.seek(d.p - base);
-            reportProgress(cursor);
-        }
-    }
-    argsUsed_ = static_cast<size_t>(d.out - pexArgs.data());
+    // Every instruction takes at least a byte: a count larger than the data cannot make more room than it holds.
+    const size_t most = std::min<size_t>(count, static_cast<size_t>(d.end - d.p));
+    if (pexOps.size() - opsUsed_ < most)
+        pexOps.resize(opsUsed_ + most <= pexOps.capacity() ? pexOps.capacity()
+                                                             : std::max(opsUsed_ + most, opsUsed_ * 2));
+    // Every value takes at least a byte too: with room for as many as there are bytes left, the loop never checks.
+    const size_t values = static_cast<size_t>(d.end - d.p);
+    if (pexArgs.size() - d.used < values) d.args = growArgs(d.used, values);
+    d.op = pexOps.data() + opsUsed_;
+    TpexOp* const last = d.op + count;
+    // Nothing here hands `d` to a function that is not inlined: it would have to live in memory.
+    while (d.op != last && d.end - d.p >= kLongestFixedPart)
+        decodeInstruction<Big, false>(cursor, d);
+    while (d.op != last)
+        decodeInstruction<Big, true>(cursor, d);
+    argsUsed_ = d.used;
+    opsUsed_ += count;
     cursor.seek(d.p - base);
 }
 
-template <bool Big> TPexScript::rDecode TPexScript::decodeCheckedInstruction(TBinaryCursor& cursor, rDecode d) {
-    decodeInstruction<Big, true>(cursor, d);
-    return d;
+// The arguments of a call whose name is an untranslatable call: identifiers are gathered as variables that hold
+// no player text, strings are locked. Rare, so out of line.
+template <bool Big>
+TPexScript::rArguments TPexScript::readMatchingArguments(TBinaryCursor& cursor, rArguments at, int32_t count) {
+    callMatches_ = true;
+    rPex* const table = pexStringTable.data();
+    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    const uchar* const end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
+    TpexVarData* const args = pexArgs.data();
+    for (int32_t i = 0; i < count; ++i) {
+        const rValue value = end - at.p >= kLongestValue ? readValue<Big, false>(cursor, at.p, end, table, tableSize)
+                                                         : readValue<Big, true>(cursor, at.p, end, table, tableSize);
+        args[at.used++] = {value.type, value.value};
+        if (value.type == pexValueIdentifier)
+            markNoTransVariable(static_cast<uint16_t>(value.value));
+        else if (value.type == pexValueString)
+            table[value.value].auth = false;
+    }
+    callMatches_ = false;
+    return at;
 }
 
 // The fixed operands of one instruction and, for a call, its variable arguments, with the string-use rules of
 // `Rules`: identifiers of assignments and calls are checked against the untranslatable calls, a string after an
 // assignment's destination is followed through assignPairs, other strings of assignments and calls are locked,
-// compared strings get the warning, and the arguments of a matching call are locked.
+// compared strings get the warning, and the arguments of a matching call are locked. The operand count is a
+// constant, so the operands are read one after the other without a loop around them.
+// (One operand of those, with the rules' state carried from one to the next.)
 template <bool Big, bool Checked, uint8_t Rules>
-void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed) {
+void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state) {
     rPex* const table = d.table;
-    const uint32_t tableSize = d.tableSize;
-    if constexpr (Rules == 0) {
-        for (uint8_t i = 0; i < fixed; ++i)
-            *d.out++ = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
-        return;
-    }
-    bool matches = false;
-    int32_t pendingName = -1;
-    TpexVarData value{};
-    for (uint8_t i = 0; i < fixed; ++i) {
-        value = readOperand<Big, Checked>(cursor, d.p, table, tableSize);
-        *d.out++ = value;
-        const uint16_t index = static_cast<uint16_t>(value.value);
-        if (value.ident == pexValueIdentifier) {
-            if constexpr ((Rules & kRuleCollect) != 0)
-                if (d.noTransName[index] ? d.noTransName[index] == 1 : decideNoTransIndex(index)) matches = true;
-            if constexpr ((Rules & kRuleAssign) != 0) pendingName = index;
-        } else if (value.ident == pexValueString) {
-            if constexpr ((Rules & kRuleAssign) != 0) {
-                if (pendingName >= 0)
-                    assignPairs.emplace_back(static_cast<uint16_t>(pendingName), index);
-                else
-                    table[index].auth = false;
-            } else if constexpr ((Rules & kRuleCollect) != 0) {
+    const rValue value = readValue<Big, Checked>(cursor, d.p, d.end, table, d.tableSize);
+    putValue(d, value);
+    state.last = value;
+    if constexpr (Rules == 0) return;
+    const uint16_t index = static_cast<uint16_t>(value.value);
+    if (value.type == pexValueIdentifier) {
+        if constexpr ((Rules & kRuleCollect) != 0)
+            if (d.noTransName[index] ? d.noTransName[index] == 1 : decideNoTransIndex(index)) state.matches = true;
+        if constexpr ((Rules & kRuleAssign) != 0) state.pendingName = index;
+    } else if (value.type == pexValueString) {
+        if constexpr ((Rules & kRuleAssign) != 0) {
+            if (state.pendingName >= 0)
+                assignPairs.emplace_back(static_cast<uint16_t>(state.pendingName), index);
+            else
                 table[index].auth = false;
-            }
-            if constexpr ((Rules & kRuleCompare) != 0) table[index].warn = true;
+        } else if constexpr ((Rules & kRuleCollect) != 0) {
+            table[index].auth = false;
         }
+        if constexpr ((Rules & kRuleCompare) != 0) table[index].warn = true;
     }
+}
+
+template <bool Big, bool Checked, uint8_t Rules, int Fixed>
+void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
+    static_assert(Fixed >= 1 && Fixed <= kMostFixedOperands);
+    rRuleState state{false, -1, {pexValueNone, 0}};
+    readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 2) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 3) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 4) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 5) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
     if constexpr ((Rules & kRuleArguments) != 0) {
         // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
-        // stops at the end of the data (values are appended as read, nothing is sized from the count).
-        const int32_t arguments = value.ident == pexValueInteger ? std::max(value.integer(), 0) : 0;
-        callMatches_ = matches;
-        const uchar* const end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
-        for (int32_t i = 0; i < arguments; ++i) {
-            if (Q_UNLIKELY(d.out == d.limit)) {
-                d.out = growArgs(d.out, 1);
-                d.limit = pexArgs.data() + pexArgs.size();
-            }
-            value = end - d.p >= kLongestValue ? readOperand<Big, false>(cursor, d.p, table, tableSize)
-                                               : readOperand<Big, true>(cursor, d.p, table, tableSize);
-            *d.out++ = value;
-            if (matches) {
-                if (value.ident == pexValueIdentifier)
-                    markNoTransVariable(static_cast<uint16_t>(value.value));
-                else if (value.ident == pexValueString)
-                    table[value.value].auth = false;
-            }
+        // stops at the end of the data.
+        const int32_t arguments = state.last.type == pexValueInteger ? static_cast<int32_t>(state.last.value) : 0;
+        if (arguments <= 0) return;
+        rPex* const table = d.table;
+        const uint32_t tableSize = d.tableSize;
+        if (Q_UNLIKELY(state.matches)) {
+            const rArguments at = readMatchingArguments<Big>(cursor, {d.p, d.used}, arguments);
+            d.p = at.p;
+            d.used = at.used;
+            return;
         }
-        callMatches_ = false;
+        for (int32_t i = 0; i < arguments; ++i) {
+            const rValue v = d.end - d.p >= kLongestValue ? readValue<Big, false>(cursor, d.p, d.end, table, tableSize)
+                                                          : readValue<Big, true>(cursor, d.p, d.end, table, tableSize);
+            putValue(d, v);
+        }
     }
 }
 
 template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCursor& cursor, rDecode& d) {
     if constexpr (Checked)
-        if (d.p >= reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size()) pastEnd(cursor, d.p);
+        if (d.p >= d.end) pastEnd(cursor, d.p);
     const uint8_t opcode = *d.p++;
     if (Q_UNLIKELY(opcode > pexMaxOpcode)) failAt(cursor, d.p, QStringLiteral("fbk_pexErrorDetail1"));
-    const uint8_t fixed = kFixedOperands[opcode];
-    if (Q_UNLIKELY(d.limit - d.out < kMostFixedOperands)) {
-        d.out = growArgs(d.out, kMostFixedOperands);
-        d.limit = pexArgs.data() + pexArgs.size();
+    const size_t first = d.used;
+    switch (kShapes[opcode]) {
+    case 1:
+        readRuledOperands<Big, Checked, 0, 1>(cursor, d);
+        break;
+    case 2:
+        readRuledOperands<Big, Checked, 0, 2>(cursor, d);
+        break;
+    case 3:
+        readRuledOperands<Big, Checked, 0, 3>(cursor, d);
+        break;
+    case 4:
+        readRuledOperands<Big, Checked, 0, 4>(cursor, d);
+        break;
+    case 5:
+        readRuledOperands<Big, Checked, 0, 5>(cursor, d);
+        break;
+    case kShapeAssign:
+        readRuledOperands<Big, Checked, kRuleCollect | kRuleAssign, 2>(cursor, d);
+        break;
+    case kShapeCompare:
+        readRuledOperands<Big, Checked, kRuleCompare, 3>(cursor, d);
+        break;
+    case kShapeCall3:
+        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 3>(cursor, d);
+        break;
+    case kShapeCall4:
+        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 4>(cursor, d);
+        break;
+    default: // no operands
+        break;
     }
-    const uint32_t first = static_cast<uint32_t>(d.out - pexArgs.data());
-    // Each rule set gets its own copy of the operand loop, so the loop does not test the rules per operand.
-    switch (kRules[opcode]) {
-    case kRuleCollect | kRuleAssign:
-        readRuledOperands<Big, Checked, kRuleCollect | kRuleAssign>(cursor, d, fixed);
-        break;
-    case kRuleCompare:
-        readRuledOperands<Big, Checked, kRuleCompare>(cursor, d, fixed);
-        break;
-    case kRuleCollect | kRuleArguments:
-        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments>(cursor, d, fixed);
-        break;
-    default:
-        readRuledOperands<Big, Checked, 0>(cursor, d, fixed);
-        break;
-    }
-    TpexOp op;
-    op.opCode = opcode;
-    op.args.first = first;
-    op.args.count = static_cast<uint32_t>(d.out - pexArgs.data()) - first;
-    pexOps.push_back(op);
+    d.op->opCode = opcode;
+    d.op->args.first = static_cast<uint32_t>(first);
+    d.op->args.count = static_cast<uint32_t>(d.used - first);
+    ++d.op;
 }
 
 void TPexScript::writePexString(const QString& text, QByteArray& out) const {

@@ -56,10 +56,11 @@ template <class T> struct TPexNoInitAllocator : std::allocator<T> {
     }
 };
 
-// A run of elements of one of the script-wide vectors.
+// A run of elements of one of the script-wide vectors. A plain record (members that hold one are declared with
+// `{}`), so that the instruction vector can be sized ahead of the read without being filled.
 struct rPexRange {
-    uint32_t first = 0;
-    uint32_t count = 0;
+    uint32_t first;
+    uint32_t count;
 };
 
 // A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record without
@@ -99,13 +100,13 @@ struct TpexVar {
 
 struct TpexStruct {
     uint16_t name = pexNoString;
-    rPexRange vList; // into pexVars
+    rPexRange vList{}; // into pexVars
 };
 
-// Packed to 9 bytes for the same reason as the values: one per instruction.
+// Packed to 9 bytes for the same reason as the values: one per instruction. Plain, like the values.
 #pragma pack(push, 1)
 struct TpexOp {
-    uint8_t opCode = 0;
+    uint8_t opCode;
     rPexRange args; // into pexArgs: fixed operands first, then the variable arguments
 };
 #pragma pack(pop)
@@ -118,9 +119,9 @@ struct TpexFunc {
     uint32_t uflags = 0;
     uint8_t flags = 0;
     bool open = true;
-    rPexRange params;       // into pexVarTypes
-    rPexRange locals;       // into pexVarTypes
-    rPexRange instructions; // into pexOps
+    rPexRange params{};       // into pexVarTypes
+    rPexRange locals{};       // into pexVarTypes
+    rPexRange instructions{}; // into pexOps
 };
 
 struct TpexProp {
@@ -137,7 +138,7 @@ struct TpexProp {
 struct TPexState {
     uint16_t name = pexNoString;
     bool open = true;
-    rPexRange func; // into pexFuncs
+    rPexRange func{}; // into pexFuncs
 };
 
 struct TpexObject {
@@ -146,10 +147,10 @@ struct TpexObject {
     uint16_t docString = pexNoString;
     uint16_t autoStateName = pexNoString;
     uint32_t userFlags = 0;
-    rPexRange structs;    // into pexStructs; empty in big-endian files
-    rPexRange variables;  // into pexVars
-    rPexRange properties; // into pexProps
-    rPexRange states;     // into pexStates
+    rPexRange structs{};    // into pexStructs; empty in big-endian files
+    rPexRange variables{};  // into pexVars
+    rPexRange properties{}; // into pexProps
+    rPexRange states{};     // into pexStates
 };
 
 // Highest opcode; the number of fixed operands of each opcode (the three calls carry variable arguments after them).
@@ -180,7 +181,7 @@ public:
     std::vector<TPexState> pexStates;
     std::vector<TpexFunc> pexFuncs;
     std::vector<TpexVarType> pexVarTypes;
-    std::vector<TpexOp> pexOps;
+    std::vector<TpexOp, TPexNoInitAllocator<TpexOp>> pexOps;
     std::vector<TpexVarData, TPexNoInitAllocator<TpexVarData>> pexArgs;
     tpexFeedbackData feedback;
 
@@ -272,26 +273,49 @@ private:
     TpexVarType parseVarType(TBinaryCursor& cursor);
     // Reads a function and appends it to pexFuncs; the result is its position there.
     uint32_t parseFunction(TBinaryCursor& cursor, bool named);
-    // The read position and the free room of pexArgs while instructions are read.
-    // (The table and the untranslatable-name marks are held here too: they do not move during the read, and as
-    // locals they need not be fetched again after each flag written to the table.)
+    // The instruction loop's state. It lives in locals of the loop (never reached through `this`), so that the
+    // compiler keeps it in registers; the table and the untranslatable-name marks are held here for the same reason.
     struct rDecode {
         const uchar* p;
-        TpexVarData* out;
-        TpexVarData* limit;
+        const uchar* end;
+        TpexVarData* args; // pexArgs.data()
+        size_t used;       // operands written
+        TpexOp* op;        // the next instruction record in pexOps
         rPex* table;
         uint32_t tableSize;
-        uint8_t* noTransName;
+        const uint8_t* noTransName;
+    };
+    // A value as read, in registers.
+    struct rValue {
+        uint8_t type;
+        uint32_t value;
     };
     template <bool Big> void readInstructions(TBinaryCursor& cursor, uint32_t count);
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
-    // Makes room for `room` more operands after `out` (pexArgs is sized ahead and cut back to what was read).
-    TpexVarData* growArgs(TpexVarData* out, size_t room);
+    // What the rules carry from one fixed operand to the next.
+    struct rRuleState {
+        bool matches;        // an identifier is an untranslatable call name
+        int32_t pendingName; // the destination of an assignment, -1 before it is read
+        rValue last;         // the operand read last (a call's argument count)
+    };
     template <bool Big, bool Checked, uint8_t Rules>
-    Q_ALWAYS_INLINE void readRuledOperands(TBinaryCursor& cursor, rDecode& d, uint8_t fixed);
+    Q_ALWAYS_INLINE void readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state);
+    template <bool Big, bool Checked, uint8_t Rules, int Fixed>
+    Q_ALWAYS_INLINE void readRuledOperands(TBinaryCursor& cursor, rDecode& d);
+    // Where the arguments of a call start, in the data and in pexArgs (handed over by value, so that the loop's
+    // state stays in registers).
+    struct rArguments {
+        const uchar* p;
+        size_t used;
+    };
+    template <bool Big>
+    Q_NEVER_INLINE rArguments readMatchingArguments(TBinaryCursor& cursor, rArguments at, int32_t count);
     template <bool Big, bool Checked>
-    Q_ALWAYS_INLINE TpexVarData readOperand(TBinaryCursor& cursor, const uchar*& p, rPex* table, uint32_t tableSize);
-    template <bool Big> Q_NEVER_INLINE rDecode decodeCheckedInstruction(TBinaryCursor& cursor, rDecode d);
+    Q_ALWAYS_INLINE rValue readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
+                                     uint32_t tableSize);
+    // Makes room for `room` more operands after the first `used` (pexArgs is sized ahead and cut back to what was
+    // read) and gives the new start of the vector.
+    Q_NEVER_INLINE TpexVarData* growArgs(size_t used, size_t room);
     // Move the cursor to `at` and fail there: past the end of the data, or with a format error.
     [[noreturn]] Q_NEVER_INLINE static void pastEnd(TBinaryCursor& cursor, const uchar* at);
     [[noreturn]] Q_NEVER_INLINE void failAt(TBinaryCursor& cursor, const uchar* at, const QString& detailKey) const;
@@ -303,19 +327,18 @@ private:
     QByteArrayView readPexString(TBinaryCursor& cursor);
     uint16_t readName(TBinaryCursor& cursor);
     void reportProgress(const TBinaryCursor& cursor);
-    // True when the entry is an untranslatable call name (decided once per entry, from its bytes when ASCII).
-    bool isNoTransIndex(uint16_t index) {
-        const uint8_t known = noTransName_[index];
-        return known ? known == 1 : decideNoTransIndex(index);
-    }
+    // Decides once whether the entry is an untranslatable call name (from its bytes when ASCII) and records it in
+    // noTransName_; the instruction loop reads the record first.
     bool decideNoTransIndex(uint16_t index);
     // Records an identifier passed to a matching call.
     void markNoTransVariable(uint16_t index);
     [[noreturn]] void fail(const QString& detailKey) const;
 
     qsizetype headSize_ = 0;
-    // While the body is read, pexArgs is sized ahead: the operands read are the first argsUsed_.
+    // While the body is read, pexArgs and pexOps are sized ahead: the operands and instructions of the functions
+    // read whole are the first argsUsed_ and opsUsed_.
     size_t argsUsed_ = 0;
+    size_t opsUsed_ = 0;
     qsizetype tailStart_ = 0;
     // Decoded texts, filled entry by entry as they are asked for.
     mutable std::vector<QString> textCache_;
