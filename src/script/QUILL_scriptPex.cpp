@@ -622,6 +622,16 @@ TpexVarData* TPexScript::growArgs(size_t used, size_t room) {
     return pexArgs.data();
 }
 
+template <bool Big, bool Checked>
+uint32_t TPexScript::readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end, uint32_t tableSize) {
+    if constexpr (Checked)
+        if (end - p < 3) pastEnd(cursor, p + 1);
+    const uint32_t index = load16<Big>(p + 1);
+    p += 3;
+    if (Q_UNLIKELY(index >= tableSize)) failAt(cursor, p, QStringLiteral("fbk_pexErrorDetail2"));
+    return index;
+}
+
 // Reads one value at `p` and moves past it: validates a string index and makes an identifier's entry
 // untranslatable (an identifier is a name). Unless Checked, the caller has made sure that the longest value fits.
 template <bool Big, bool Checked>
@@ -630,15 +640,12 @@ TPexScript::rValue TPexScript::readValue(TBinaryCursor& cursor, const uchar*& p,
     if constexpr (Checked)
         if (end - p < 1) pastEnd(cursor, p);
     const uint8_t type = *p;
-    if (type == pexValueIdentifier || type == pexValueString) {
-        if constexpr (Checked)
-            if (end - p < 3) pastEnd(cursor, p + 1);
-        const uint32_t index = load16<Big>(p + 1);
-        p += 3;
-        if (Q_UNLIKELY(index >= tableSize)) failAt(cursor, p, QStringLiteral("fbk_pexErrorDetail2"));
-        if (type == pexValueIdentifier) table[index].auth = false;
-        return {type, index};
+    if (type == pexValueIdentifier) {
+        const uint32_t index = readIndex<Big, Checked>(cursor, p, end, tableSize);
+        table[index].auth = false;
+        return {pexValueIdentifier, index};
     }
+    if (type == pexValueString) return {pexValueString, readIndex<Big, Checked>(cursor, p, end, tableSize)};
     if (type == pexValueInteger || type == pexValueFloat) {
         if constexpr (Checked)
             if (end - p < 5) pastEnd(cursor, p + 1);
@@ -670,19 +677,10 @@ void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
     cursor.skip(p - start);
 }
 
-namespace {
-
-template <class D, class V> Q_ALWAYS_INLINE void putValue(D& d, V v) {
-    TpexVarData* const out = d.args + d.used++;
-    out->ident = v.type;
-    out->value = v.value;
-}
-
-} // namespace
-
 // The instruction loop: one pass with its whole state in locals. An instruction is read without per-field checks
-// when the data is long enough for its longest fixed part, and otherwise with them by the same code (out of line,
-// it is rare); a failure moves the cursor to where a field-by-field read would stop. On a failure argsUsed_ and
+// when the data is long enough for its longest fixed part, and otherwise by the same code with the checks (only
+// the last instructions of the data take that path); a failure moves the cursor to where a field-by-field read
+// would stop. On a failure argsUsed_ and
 // opsUsed_ stay at the end of the functions read whole: what a function read in part holds belongs to nothing kept.
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
@@ -736,46 +734,60 @@ TPexScript::rArguments TPexScript::readMatchingArguments(TBinaryCursor& cursor, 
     return at;
 }
 
-// The fixed operands of one instruction and, for a call, its variable arguments, with the string-use rules of
-// `Rules`: identifiers of assignments and calls are checked against the untranslatable calls, a string after an
-// assignment's destination is followed through assignPairs, other strings of assignments and calls are locked,
-// compared strings get the warning, and the arguments of a matching call are locked. The operand count is a
-// constant, so the operands are read one after the other without a loop around them.
-// (One operand of those, with the rules' state carried from one to the next.)
-template <bool Big, bool Checked, uint8_t Rules>
+// One fixed operand, with the rules' state carried from one operand to the next (see readRuledOperands).
+template <bool Big, bool Checked, uint8_t Rules, int K>
 void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state) {
     rPex* const table = d.table;
-    const rValue value = readValue<Big, Checked>(cursor, d.p, d.end, table, d.tableSize);
-    putValue(d, value);
-    state.last = value;
-    if constexpr (Rules == 0) return;
-    const uint16_t index = static_cast<uint16_t>(value.value);
-    if (value.type == pexValueIdentifier) {
-        if constexpr ((Rules & kRuleCollect) != 0)
-            if (d.noTransName[index] ? d.noTransName[index] == 1 : decideNoTransIndex(index)) state.matches = true;
-        if constexpr ((Rules & kRuleAssign) != 0) state.pendingName = index;
-    } else if (value.type == pexValueString) {
+    TpexVarData& out = state.out[K];
+    if constexpr (Checked)
+        if (d.end - d.p < 1) pastEnd(cursor, d.p);
+    const uint8_t type = *d.p;
+    if (type == pexValueIdentifier) {
+        const uint32_t index = readIndex<Big, Checked>(cursor, d.p, d.end, d.tableSize);
+        table[index].auth = false;
+        out = {pexValueIdentifier, index};
+        state.last = {pexValueIdentifier, index};
+        if constexpr ((Rules & kRuleCollect) != 0) {
+            uint8_t known = d.noTransName[index];
+            if (Q_UNLIKELY(known == 0)) known = decideNoTransIndex(static_cast<uint16_t>(index)) ? 1 : 2;
+            state.known |= known;
+        }
+        if constexpr ((Rules & kRuleAssign) != 0) state.pendingName = static_cast<int32_t>(index);
+    } else if (type == pexValueString) {
+        const uint32_t index = readIndex<Big, Checked>(cursor, d.p, d.end, d.tableSize);
+        out = {pexValueString, index};
+        state.last = {pexValueString, index};
         if constexpr ((Rules & kRuleAssign) != 0) {
             if (state.pendingName >= 0)
-                assignPairs.emplace_back(static_cast<uint16_t>(state.pendingName), index);
+                assignPairs.emplace_back(static_cast<uint16_t>(state.pendingName), static_cast<uint16_t>(index));
             else
                 table[index].auth = false;
         } else if constexpr ((Rules & kRuleCollect) != 0) {
             table[index].auth = false;
         }
         if constexpr ((Rules & kRuleCompare) != 0) table[index].warn = true;
+    } else {
+        const rValue value = readValue<Big, Checked>(cursor, d.p, d.end, table, d.tableSize);
+        out = {value.type, value.value};
+        state.last = value;
     }
 }
 
+// The fixed operands of one instruction and, for a call, its variable arguments, with the string-use rules of
+// `Rules`: identifiers of assignments and calls are checked against the untranslatable calls, a string after an
+// assignment's destination is followed through assignPairs, other strings of assignments and calls are locked,
+// compared strings get the warning, and the arguments of a matching call are locked. The operand count is a
+// constant, so the operands are read one after the other without a loop around them.
 template <bool Big, bool Checked, uint8_t Rules, int Fixed>
 void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
     static_assert(Fixed >= 1 && Fixed <= kMostFixedOperands);
-    rRuleState state{false, -1, {pexValueNone, 0}};
-    readRuledOperand<Big, Checked, Rules>(cursor, d, state);
-    if constexpr (Fixed >= 2) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
-    if constexpr (Fixed >= 3) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
-    if constexpr (Fixed >= 4) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
-    if constexpr (Fixed >= 5) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    rRuleState state{d.args + d.used, 0, -1, {pexValueNone, 0}};
+    readRuledOperand<Big, Checked, Rules, 0>(cursor, d, state);
+    if constexpr (Fixed >= 2) readRuledOperand<Big, Checked, Rules, 1>(cursor, d, state);
+    if constexpr (Fixed >= 3) readRuledOperand<Big, Checked, Rules, 2>(cursor, d, state);
+    if constexpr (Fixed >= 4) readRuledOperand<Big, Checked, Rules, 3>(cursor, d, state);
+    if constexpr (Fixed >= 5) readRuledOperand<Big, Checked, Rules, 4>(cursor, d, state);
+    d.used += Fixed;
     if constexpr ((Rules & kRuleArguments) != 0) {
         // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
         // stops at the end of the data.
@@ -783,17 +795,19 @@ void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
         if (arguments <= 0) return;
         rPex* const table = d.table;
         const uint32_t tableSize = d.tableSize;
-        if (Q_UNLIKELY(state.matches)) {
+        if (Q_UNLIKELY(state.known & 1)) {
             const rArguments at = readMatchingArguments<Big>(cursor, {d.p, d.used}, arguments);
             d.p = at.p;
             d.used = at.used;
             return;
         }
+        TpexVarData* out = d.args + d.used;
         for (int32_t i = 0; i < arguments; ++i) {
             const rValue v = d.end - d.p >= kLongestValue ? readValue<Big, false>(cursor, d.p, d.end, table, tableSize)
                                                           : readValue<Big, true>(cursor, d.p, d.end, table, tableSize);
-            putValue(d, v);
+            *out++ = {v.type, v.value};
         }
+        d.used += static_cast<size_t>(arguments);
     }
 }
 

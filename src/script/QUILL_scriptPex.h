@@ -294,11 +294,16 @@ private:
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
     // What the rules carry from one fixed operand to the next.
     struct rRuleState {
-        bool matches;        // an identifier is an untranslatable call name
+        TpexVarData* out;    // where the instruction's operands go
+        uint8_t known;       // the untranslatable-name marks of its identifiers, or-ed (bit 0: one is a call name)
         int32_t pendingName; // the destination of an assignment, -1 before it is read
         rValue last;         // the operand read last (a call's argument count)
     };
-    template <bool Big, bool Checked, uint8_t Rules>
+    // Reads a string index (after the type byte at `p`) and validates it.
+    template <bool Big, bool Checked>
+    Q_ALWAYS_INLINE uint32_t readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end, uint32_t tableSize);
+    // Reads the fixed operand at position K of an instruction.
+    template <bool Big, bool Checked, uint8_t Rules, int K>
     Q_ALWAYS_INLINE void readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state);
     template <bool Big, bool Checked, uint8_t Rules, int Fixed>
     Q_ALWAYS_INLINE void readRuledOperands(TBinaryCursor& cursor, rDecode& d);
