@@ -195,8 +195,7 @@ void TPexScript::resetPex() {
     pexFuncs.clear();
     pexVarTypes.clear();
     pexOps.clear();
-    pexArgs.clear();
-    argsUsed_ = opsUsed_ = 0;
+    opsUsed_ = 0;
     textCache_.clear();
     textCached_.clear();
     feedback.reset();
@@ -396,12 +395,10 @@ bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
 }
 
 void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
-    // Room for the model from the size of the body, never from a count field: a typical instruction takes about
-    // a dozen bytes and a value three. A larger body only grows the vectors.
-    const qsizetype body = cursor.remaining();
-    pexOps.reserve(static_cast<size_t>(body / 16));
-    pexArgs.reserve(static_cast<size_t>(body));
-    argsUsed_ = opsUsed_ = 0;
+    // Room for the instructions from the size of the body, never from a count field: a typical instruction takes
+    // about a dozen bytes. A larger body only grows the vector.
+    pexOps.reserve(static_cast<size_t>(cursor.remaining() / 16));
+    opsUsed_ = 0;
     try {
         if (cursor.u8() == 1) {
             debugPresent = true;
@@ -427,7 +424,6 @@ void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
         }
     }
     // Cut the room taken ahead back to what was read.
-    pexArgs.resize(argsUsed_);
     pexOps.resize(opsUsed_);
 }
 
@@ -616,14 +612,8 @@ void TPexScript::failAt(TBinaryCursor& cursor, const uchar* at, const QString& d
     fail(detailKey);
 }
 
-TpexVarData* TPexScript::growArgs(size_t used, size_t room) {
-    // Within the reserved room the vector only moves its end; beyond it, it doubles.
-    pexArgs.resize(used + room <= pexArgs.capacity() ? pexArgs.capacity() : std::max(used + room, used * 2));
-    return pexArgs.data();
-}
-
 template <bool Big, bool Checked>
-uint32_t TPexScript::readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end, uint32_t tableSize) {
+uint32_t TPexScript::readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end, uint32_t tableSize) const {
     if constexpr (Checked)
         if (end - p < 3) pastEnd(cursor, p + 1);
     const uint32_t index = load16<Big>(p + 1);
@@ -632,17 +622,17 @@ uint32_t TPexScript::readIndex(TBinaryCursor& cursor, const uchar*& p, const uch
     return index;
 }
 
-// Reads one value at `p` and moves past it: validates a string index and makes an identifier's entry
+// Reads one value at `p` and moves past it: validates a string index and, with Mark, makes an identifier's entry
 // untranslatable (an identifier is a name). Unless Checked, the caller has made sure that the longest value fits.
-template <bool Big, bool Checked>
+template <bool Big, bool Checked, bool Mark>
 TPexScript::rValue TPexScript::readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
-                                         uint32_t tableSize) {
+                                         uint32_t tableSize) const {
     if constexpr (Checked)
         if (end - p < 1) pastEnd(cursor, p);
     const uint8_t type = *p;
     if (type == pexValueIdentifier) {
         const uint32_t index = readIndex<Big, Checked>(cursor, p, end, tableSize);
-        table[index].auth = false;
+        if constexpr (Mark) table[index].auth = false;
         return {pexValueIdentifier, index};
     }
     if (type == pexValueString) return {pexValueString, readIndex<Big, Checked>(cursor, p, end, tableSize)};
@@ -680,14 +670,13 @@ void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
 // The instruction loop: one pass with its whole state in locals. An instruction is read without per-field checks
 // when the data is long enough for its longest fixed part, and otherwise by the same code with the checks (only
 // the last instructions of the data take that path); a failure moves the cursor to where a field-by-field read
-// would stop. On a failure argsUsed_ and
-// opsUsed_ stay at the end of the functions read whole: what a function read in part holds belongs to nothing kept.
+// would stop. On a failure opsUsed_ stays at the end of the functions read whole: the instructions of a function
+// read in part belong to nothing kept.
 template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uint32_t count) {
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
     rDecode d{base + cursor.pos(),
               base + cursor.size(),
-              pexArgs.data(),
-              argsUsed_,
+              base,
               nullptr,
               pexStringTable.data(),
               static_cast<uint32_t>(pexStringTable.size()),
@@ -697,9 +686,6 @@ template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uin
     if (pexOps.size() - opsUsed_ < most)
         pexOps.resize(opsUsed_ + most <= pexOps.capacity() ? pexOps.capacity()
                                                              : std::max(opsUsed_ + most, opsUsed_ * 2));
-    // Every value takes at least a byte too: with room for as many as there are bytes left, the loop never checks.
-    const size_t values = static_cast<size_t>(d.end - d.p);
-    if (pexArgs.size() - d.used < values) d.args = growArgs(d.used, values);
     d.op = pexOps.data() + opsUsed_;
     TpexOp* const last = d.op + count;
     // Nothing here hands `d` to a function that is not inlined: it would have to live in memory.
@@ -707,7 +693,6 @@ template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uin
         decodeInstruction<Big, false>(cursor, d);
     while (d.op != last)
         decodeInstruction<Big, true>(cursor, d);
-    argsUsed_ = d.used;
     opsUsed_ += count;
     cursor.seek(d.p - base);
 }
@@ -715,37 +700,33 @@ template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uin
 // The arguments of a call whose name is an untranslatable call: identifiers are gathered as variables that hold
 // no player text, strings are locked. Rare, so out of line.
 template <bool Big>
-TPexScript::rArguments TPexScript::readMatchingArguments(TBinaryCursor& cursor, rArguments at, int32_t count) {
+const uchar* TPexScript::readMatchingArguments(TBinaryCursor& cursor, const uchar* p, int32_t count) {
     callMatches_ = true;
     rPex* const table = pexStringTable.data();
     const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
     const uchar* const end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
-    TpexVarData* const args = pexArgs.data();
     for (int32_t i = 0; i < count; ++i) {
-        const rValue value = end - at.p >= kLongestValue ? readValue<Big, false>(cursor, at.p, end, table, tableSize)
-                                                         : readValue<Big, true>(cursor, at.p, end, table, tableSize);
-        args[at.used++] = {value.type, value.value};
+        const rValue value = end - p >= kLongestValue ? readValue<Big, false>(cursor, p, end, table, tableSize)
+                                                      : readValue<Big, true>(cursor, p, end, table, tableSize);
         if (value.type == pexValueIdentifier)
             markNoTransVariable(static_cast<uint16_t>(value.value));
         else if (value.type == pexValueString)
             table[value.value].auth = false;
     }
     callMatches_ = false;
-    return at;
+    return p;
 }
 
 // One fixed operand, with the rules' state carried from one operand to the next (see readRuledOperands).
-template <bool Big, bool Checked, uint8_t Rules, int K>
+template <bool Big, bool Checked, uint8_t Rules>
 void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state) {
     rPex* const table = d.table;
-    TpexVarData& out = state.out[K];
     if constexpr (Checked)
         if (d.end - d.p < 1) pastEnd(cursor, d.p);
     const uint8_t type = *d.p;
     if (type == pexValueIdentifier) {
         const uint32_t index = readIndex<Big, Checked>(cursor, d.p, d.end, d.tableSize);
         table[index].auth = false;
-        out = {pexValueIdentifier, index};
         state.last = {pexValueIdentifier, index};
         if constexpr ((Rules & kRuleCollect) != 0) {
             uint8_t known = d.noTransName[index];
@@ -755,7 +736,6 @@ void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState&
         if constexpr ((Rules & kRuleAssign) != 0) state.pendingName = static_cast<int32_t>(index);
     } else if (type == pexValueString) {
         const uint32_t index = readIndex<Big, Checked>(cursor, d.p, d.end, d.tableSize);
-        out = {pexValueString, index};
         state.last = {pexValueString, index};
         if constexpr ((Rules & kRuleAssign) != 0) {
             if (state.pendingName >= 0)
@@ -767,9 +747,7 @@ void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState&
         }
         if constexpr ((Rules & kRuleCompare) != 0) table[index].warn = true;
     } else {
-        const rValue value = readValue<Big, Checked>(cursor, d.p, d.end, table, d.tableSize);
-        out = {value.type, value.value};
-        state.last = value;
+        state.last = readValue<Big, Checked>(cursor, d.p, d.end, table, d.tableSize);
     }
 }
 
@@ -779,36 +757,32 @@ void TPexScript::readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState&
 // compared strings get the warning, and the arguments of a matching call are locked. The operand count is a
 // constant, so the operands are read one after the other without a loop around them.
 template <bool Big, bool Checked, uint8_t Rules, int Fixed>
-void TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
+uint32_t TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
     static_assert(Fixed >= 1 && Fixed <= kMostFixedOperands);
-    rRuleState state{d.args + d.used, 0, -1, {pexValueNone, 0}};
-    readRuledOperand<Big, Checked, Rules, 0>(cursor, d, state);
-    if constexpr (Fixed >= 2) readRuledOperand<Big, Checked, Rules, 1>(cursor, d, state);
-    if constexpr (Fixed >= 3) readRuledOperand<Big, Checked, Rules, 2>(cursor, d, state);
-    if constexpr (Fixed >= 4) readRuledOperand<Big, Checked, Rules, 3>(cursor, d, state);
-    if constexpr (Fixed >= 5) readRuledOperand<Big, Checked, Rules, 4>(cursor, d, state);
-    d.used += Fixed;
+    rRuleState state{0, -1, {pexValueNone, 0}};
+    readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 2) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 3) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 4) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
+    if constexpr (Fixed >= 5) readRuledOperand<Big, Checked, Rules>(cursor, d, state);
     if constexpr ((Rules & kRuleArguments) != 0) {
         // The count is the last fixed operand when it is an integer; a negative count reads nothing and a huge one
         // stops at the end of the data.
         const int32_t arguments = state.last.type == pexValueInteger ? static_cast<int32_t>(state.last.value) : 0;
-        if (arguments <= 0) return;
-        rPex* const table = d.table;
-        const uint32_t tableSize = d.tableSize;
+        if (arguments <= 0) return Fixed;
         if (Q_UNLIKELY(state.known & 1)) {
-            const rArguments at = readMatchingArguments<Big>(cursor, {d.p, d.used}, arguments);
-            d.p = at.p;
-            d.used = at.used;
-            return;
+            d.p = readMatchingArguments<Big>(cursor, d.p, arguments);
+        } else {
+            for (int32_t i = 0; i < arguments; ++i) {
+                if (d.end - d.p >= kLongestValue)
+                    readValue<Big, false>(cursor, d.p, d.end, d.table, d.tableSize);
+                else
+                    readValue<Big, true>(cursor, d.p, d.end, d.table, d.tableSize);
+            }
         }
-        TpexVarData* out = d.args + d.used;
-        for (int32_t i = 0; i < arguments; ++i) {
-            const rValue v = d.end - d.p >= kLongestValue ? readValue<Big, false>(cursor, d.p, d.end, table, tableSize)
-                                                          : readValue<Big, true>(cursor, d.p, d.end, table, tableSize);
-            *out++ = {v.type, v.value};
-        }
-        d.used += static_cast<size_t>(arguments);
+        return Fixed + static_cast<uint32_t>(arguments);
     }
+    return Fixed;
 }
 
 template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCursor& cursor, rDecode& d) {
@@ -816,42 +790,64 @@ template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCurs
         if (d.p >= d.end) pastEnd(cursor, d.p);
     const uint8_t opcode = *d.p++;
     if (Q_UNLIKELY(opcode > pexMaxOpcode)) failAt(cursor, d.p, QStringLiteral("fbk_pexErrorDetail1"));
-    const size_t first = d.used;
+    const uint32_t at = static_cast<uint32_t>(d.p - d.base);
+    uint32_t operands = 0;
     switch (kShapes[opcode]) {
     case 1:
-        readRuledOperands<Big, Checked, 0, 1>(cursor, d);
+        operands = readRuledOperands<Big, Checked, 0, 1>(cursor, d);
         break;
     case 2:
-        readRuledOperands<Big, Checked, 0, 2>(cursor, d);
+        operands = readRuledOperands<Big, Checked, 0, 2>(cursor, d);
         break;
     case 3:
-        readRuledOperands<Big, Checked, 0, 3>(cursor, d);
+        operands = readRuledOperands<Big, Checked, 0, 3>(cursor, d);
         break;
     case 4:
-        readRuledOperands<Big, Checked, 0, 4>(cursor, d);
+        operands = readRuledOperands<Big, Checked, 0, 4>(cursor, d);
         break;
     case 5:
-        readRuledOperands<Big, Checked, 0, 5>(cursor, d);
+        operands = readRuledOperands<Big, Checked, 0, 5>(cursor, d);
         break;
     case kShapeAssign:
-        readRuledOperands<Big, Checked, kRuleCollect | kRuleAssign, 2>(cursor, d);
+        operands = readRuledOperands<Big, Checked, kRuleCollect | kRuleAssign, 2>(cursor, d);
         break;
     case kShapeCompare:
-        readRuledOperands<Big, Checked, kRuleCompare, 3>(cursor, d);
+        operands = readRuledOperands<Big, Checked, kRuleCompare, 3>(cursor, d);
         break;
     case kShapeCall3:
-        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 3>(cursor, d);
+        operands = readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 3>(cursor, d);
         break;
     case kShapeCall4:
-        readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 4>(cursor, d);
+        operands = readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 4>(cursor, d);
         break;
     default: // no operands
         break;
     }
     d.op->opCode = opcode;
-    d.op->args.first = static_cast<uint32_t>(first);
-    d.op->args.count = static_cast<uint32_t>(d.used - first);
+    d.op->argsAt = at;
+    d.op->argsCount = operands;
     ++d.op;
+}
+
+// The operands were read and checked with the instruction, so this decode finds them as they were; it still reads
+// through the checks, and stops at the first value that does not fit the data.
+TPexOperands TPexScript::args(const TpexOp& op) const {
+    TPexOperands out;
+    if (op.argsAt > pexData.size()) return out;
+    TBinaryCursor cursor(pexData);
+    const uchar* const base = reinterpret_cast<const uchar*>(pexData.constData());
+    const uchar* const end = base + pexData.size();
+    const uchar* p = base + op.argsAt;
+    const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
+    try {
+        for (uint32_t i = 0; i < op.argsCount; ++i) {
+            const rValue v = bigEndian() ? readValue<true, true, false>(cursor, p, end, nullptr, tableSize)
+                                         : readValue<false, true, false>(cursor, p, end, nullptr, tableSize);
+            out.append({v.type, v.value});
+        }
+    } catch (const TQuillError&) {
+    }
+    return out;
 }
 
 void TPexScript::writePexString(const QString& text, QByteArray& out) const {

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -63,11 +64,8 @@ struct rPexRange {
     uint32_t count;
 };
 
-// A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record without
-// default values, so that the operand vector can be sized ahead of the read without being filled: write
-// `TpexVarData{}` for a none value. Packed to 5 bytes: a large script holds about a million of them, and every byte
-// of the operand vector is memory a load writes.
-#pragma pack(push, 1)
+// A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record: write
+// `TpexVarData{}` for a none value.
 struct TpexVarData {
     uint8_t ident;
     uint32_t value;
@@ -81,8 +79,9 @@ struct TpexVarData {
     static TpexVarData ofReal(float v);
     static TpexVarData ofText(uint8_t type, uint16_t index) { return {type, index}; }
 };
-#pragma pack(pop)
-static_assert(sizeof(TpexVarData) == 5);
+
+// The operands of an instruction, decoded from the script's bytes when asked for (TPexScript::args).
+using TPexOperands = QVarLengthArray<TpexVarData, 16>;
 
 struct TpexVarType {
     uint16_t name = pexNoString;
@@ -103,11 +102,16 @@ struct TpexStruct {
     rPexRange vList{}; // into pexVars
 };
 
-// Packed to 9 bytes for the same reason as the values: one per instruction. Plain, like the values.
+// An instruction: its opcode and where its operands lie in the script's bytes (fixed operands first, then a call's
+// variable arguments). The operands were read and checked with the instruction; they are decoded again when asked
+// for (TPexScript::args), as only the listing needs them. Packed to 9 bytes and plain (no default values), so that
+// the instruction vector, one record per instruction, is small and can be sized ahead of the read without being
+// filled.
 #pragma pack(push, 1)
 struct TpexOp {
     uint8_t opCode;
-    rPexRange args; // into pexArgs: fixed operands first, then the variable arguments
+    uint32_t argsAt;    // offset in pexData of the first operand
+    uint32_t argsCount; // operands, fixed and variable
 };
 #pragma pack(pop)
 static_assert(sizeof(TpexOp) == 9);
@@ -182,7 +186,6 @@ public:
     std::vector<TpexFunc> pexFuncs;
     std::vector<TpexVarType> pexVarTypes;
     std::vector<TpexOp, TPexNoInitAllocator<TpexOp>> pexOps;
-    std::vector<TpexVarData, TPexNoInitAllocator<TpexVarData>> pexArgs;
     tpexFeedbackData feedback;
 
     // Untranslatable calls: function, object, class or result names, compared without regard to case. Sorted
@@ -212,8 +215,9 @@ public:
         return QByteArrayView(pexData.constData() + e.offset, e.size);
     }
 
+    // The operands of an instruction, decoded from the bytes (empty when the record does not fit the data).
+    TPexOperands args(const TpexOp& op) const;
     // The elements a record's range covers.
-    std::span<const TpexVarData> args(const TpexOp& op) const { return slice(pexArgs, op.args); }
     std::span<const TpexOp> instructions(const TpexFunc& f) const { return slice(pexOps, f.instructions); }
     std::span<const TpexVarType> params(const TpexFunc& f) const { return slice(pexVarTypes, f.params); }
     std::span<const TpexVarType> locals(const TpexFunc& f) const { return slice(pexVarTypes, f.locals); }
@@ -278,8 +282,7 @@ private:
     struct rDecode {
         const uchar* p;
         const uchar* end;
-        TpexVarData* args; // pexArgs.data()
-        size_t used;       // operands written
+        const uchar* base; // the start of the data
         TpexOp* op;        // the next instruction record in pexOps
         rPex* table;
         uint32_t tableSize;
@@ -294,33 +297,26 @@ private:
     template <bool Big, bool Checked> Q_ALWAYS_INLINE void decodeInstruction(TBinaryCursor& cursor, rDecode& d);
     // What the rules carry from one fixed operand to the next.
     struct rRuleState {
-        TpexVarData* out;    // where the instruction's operands go
         uint8_t known;       // the untranslatable-name marks of its identifiers, or-ed (bit 0: one is a call name)
         int32_t pendingName; // the destination of an assignment, -1 before it is read
         rValue last;         // the operand read last (a call's argument count)
     };
     // Reads a string index (after the type byte at `p`) and validates it.
     template <bool Big, bool Checked>
-    Q_ALWAYS_INLINE uint32_t readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end, uint32_t tableSize);
+    Q_ALWAYS_INLINE uint32_t readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end,
+                                       uint32_t tableSize) const;
     // Reads the fixed operand at position K of an instruction.
-    template <bool Big, bool Checked, uint8_t Rules, int K>
+    template <bool Big, bool Checked, uint8_t Rules>
     Q_ALWAYS_INLINE void readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state);
+    // Reads an instruction's operands; the result is how many there were.
     template <bool Big, bool Checked, uint8_t Rules, int Fixed>
-    Q_ALWAYS_INLINE void readRuledOperands(TBinaryCursor& cursor, rDecode& d);
-    // Where the arguments of a call start, in the data and in pexArgs (handed over by value, so that the loop's
-    // state stays in registers).
-    struct rArguments {
-        const uchar* p;
-        size_t used;
-    };
-    template <bool Big>
-    Q_NEVER_INLINE rArguments readMatchingArguments(TBinaryCursor& cursor, rArguments at, int32_t count);
-    template <bool Big, bool Checked>
+    Q_ALWAYS_INLINE uint32_t readRuledOperands(TBinaryCursor& cursor, rDecode& d);
+    template <bool Big> Q_NEVER_INLINE const uchar* readMatchingArguments(TBinaryCursor& cursor, const uchar* p,
+                                                                          int32_t count);
+    // Reads a value; with Mark, an identifier's entry in `table` is made untranslatable.
+    template <bool Big, bool Checked, bool Mark = true>
     Q_ALWAYS_INLINE rValue readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
-                                     uint32_t tableSize);
-    // Makes room for `room` more operands after the first `used` (pexArgs is sized ahead and cut back to what was
-    // read) and gives the new start of the vector.
-    Q_NEVER_INLINE TpexVarData* growArgs(size_t used, size_t room);
+                                     uint32_t tableSize) const;
     // Move the cursor to `at` and fail there: past the end of the data, or with a format error.
     [[noreturn]] Q_NEVER_INLINE static void pastEnd(TBinaryCursor& cursor, const uchar* at);
     [[noreturn]] Q_NEVER_INLINE void failAt(TBinaryCursor& cursor, const uchar* at, const QString& detailKey) const;
@@ -340,9 +336,8 @@ private:
     [[noreturn]] void fail(const QString& detailKey) const;
 
     qsizetype headSize_ = 0;
-    // While the body is read, pexArgs and pexOps are sized ahead: the operands and instructions of the functions
-    // read whole are the first argsUsed_ and opsUsed_.
-    size_t argsUsed_ = 0;
+    // While the body is read, pexOps is sized ahead: the instructions of the functions read whole are the first
+    // opsUsed_.
     size_t opsUsed_ = 0;
     qsizetype tailStart_ = 0;
     // Decoded texts, filled entry by entry as they are asked for.

@@ -370,7 +370,7 @@ TEST(PexFormat, CountsThatLieAboutTheDataStopAtItsEndWithoutSizingAnything) {
         ASSERT_TRUE(p.ok);
         EXPECT_TRUE(p.pex.bodyError.contains(QStringLiteral("fbk_pexErrorDetail3"))) << p.pex.bodyError.toStdString();
         EXPECT_EQ(p.pex.bodyErrorPos, full.size());
-        EXPECT_LE(p.pex.pexArgs.capacity(), size_t(2 * full.size() + 8));
+        EXPECT_LE(p.pex.pexOps.capacity(), size_t(full.size()));
         EXPECT_TRUE(p.pex.pexFuncs.empty()); // the function was not read whole
         // The arguments read before the end were still subject to the rules of the matching call.
         EXPECT_FALSE(p.entry(QStringLiteral("a")).auth);
@@ -395,7 +395,6 @@ TEST(PexFormat, CountsThatLieAboutTheDataStopAtItsEndWithoutSizingAnything) {
         ASSERT_TRUE(p.ok);
         EXPECT_FALSE(p.pex.bodyError.isEmpty());
         EXPECT_LE(p.pex.pexOps.capacity(), size_t(bytes.size()));
-        EXPECT_LE(p.pex.pexArgs.capacity(), size_t(2 * bytes.size() + 8));
         ASSERT_EQ(p.pex.pexObjects.size(), 1u);
         EXPECT_EQ(p.pex.pexStates.size(), 1u);
         EXPECT_EQ(p.pex.pexStates[0].func.count, 0u);
@@ -425,10 +424,19 @@ TEST(PexFormat, InstructionsNearTheEndOfTheDataReadLikeAllOthers) {
         ASSERT_TRUE(padded.pex.bodyError.isEmpty());
         ASSERT_EQ(tight.pex.pexOps.size(), body.size());
         ASSERT_EQ(padded.pex.pexOps.size(), body.size());
-        ASSERT_EQ(tight.pex.pexArgs.size(), padded.pex.pexArgs.size());
-        for (size_t i = 0; i < tight.pex.pexArgs.size(); ++i) {
-            EXPECT_EQ(tight.pex.pexArgs[i].ident, padded.pex.pexArgs[i].ident) << i;
-            EXPECT_EQ(tight.pex.pexArgs[i].value, padded.pex.pexArgs[i].value) << i;
+        for (size_t i = 0; i < body.size(); ++i) {
+            const TpexOp& a = tight.pex.pexOps[i];
+            const TpexOp& b = padded.pex.pexOps[i];
+            EXPECT_EQ(a.opCode, body[i].op) << i;
+            EXPECT_EQ(b.opCode, body[i].op) << i;
+            const TPexOperands x = tight.pex.args(a);
+            const TPexOperands y = padded.pex.args(b);
+            ASSERT_EQ(x.size(), qsizetype(body[i].args.size())) << i;
+            ASSERT_EQ(y.size(), x.size()) << i;
+            for (qsizetype k = 0; k < x.size(); ++k) {
+                EXPECT_EQ(x[k].ident, y[k].ident) << i << ' ' << k;
+                EXPECT_EQ(x[k].value, y[k].value) << i << ' ' << k;
+            }
         }
         for (size_t i = 0; i < tight.pex.pexStringTable.size(); ++i) {
             EXPECT_EQ(tight.pex.pexStringTable[i].auth, padded.pex.pexStringTable[i].auth) << i;

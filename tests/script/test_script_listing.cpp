@@ -157,7 +157,7 @@ TEST(ScriptListing, OneLineForEachOpcode) {
         EXPECT_EQ(p.pex.feedback.lines[first - 1 + i], QStringLiteral("\t\t") + expected[i]);
         EXPECT_EQ(typeOf(p.pex, int(first + i)), pexLineInstruction);
     }
-    TpexOp unknown;
+    TpexOp unknown{};
     unknown.opCode = 0x50;
     EXPECT_EQ(instructionText(p.pex, unknown, f), QStringLiteral("unknown OpCode: 50)"));
 }
@@ -170,13 +170,21 @@ TEST(ScriptListing, SmallTexts) {
     EXPECT_EQ(arrayTypeWithSize(QStringLiteral("Int[]"), QStringLiteral("5")), QStringLiteral("Int[5]"));
     EXPECT_EQ(arrayTypeWithSize(QStringLiteral("Int"), QStringLiteral("5")), QStringLiteral("Int"));
     const TPexScript empty;
-    TpexOp op;
+    TpexOp op{};
     op.opCode = 23;
     EXPECT_EQ(operandText(empty, op, 0), QString());
     EXPECT_EQ(argumentList(empty, op, 4), QString());
-    // A range outside the operands reads nothing.
-    op.args = {5, 3};
+    // Operands outside the data read nothing; those that run past its end stop there.
+    op.argsAt = 5;
+    op.argsCount = 3;
     EXPECT_EQ(operandText(empty, op, 0), QString());
+    TParsedScript p(buildSampleScript(3, 9));
+    ASSERT_TRUE(p.ok);
+    op.argsAt = static_cast<uint32_t>(p.pex.pexData.size() - 2); // room for two values at most
+    op.argsCount = 3;
+    EXPECT_LT(p.pex.args(op).size(), 3);
+    op.argsAt = static_cast<uint32_t>(p.pex.pexData.size() + 1);
+    EXPECT_TRUE(p.pex.args(op).isEmpty());
 }
 
 TEST(ScriptListing, MarkersCollapseAndExpand) {
