@@ -16,6 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
         texts << pex.pexText(static_cast<uint32_t>(i));
     if (pex.buildPexBytes(texts) != bytes) std::abort();
+    // Every instruction kept was read whole: its operands decode again to the count it records.
+    for (const TpexOp& op : pex.pexOps)
+        if (pex.args(op).size() != static_cast<qsizetype>(op.argsCount)) std::abort();
     ensureListing(pex);
     // Open every marker once: the rebuilt listings must stay consistent.
     for (int line = 1; line <= pex.feedback.lineCount() && line < 200; ++line)

@@ -84,15 +84,15 @@ QString docText(const QString& text) {
 }
 
 QString operandText(const TPexScript& script, const TpexOp& instruction, int index) {
-    const std::span<const TpexVarData> args = script.args(instruction);
-    if (index < 0 || static_cast<size_t>(index) >= args.size()) return {};
-    return script.getStrValue(args[static_cast<size_t>(index)], false);
+    const TPexOperands args = script.args(instruction);
+    if (index < 0 || index >= args.size()) return {};
+    return script.getStrValue(args[index], false);
 }
 
 QString argumentList(const TPexScript& script, const TpexOp& instruction, int first) {
     QStringList parts;
-    const std::span<const TpexVarData> args = script.args(instruction);
-    for (size_t i = static_cast<size_t>(std::max(first, 0)); i < args.size(); ++i)
+    const TPexOperands args = script.args(instruction);
+    for (qsizetype i = std::max(first, 0); i < args.size(); ++i)
         parts << script.getStrValue(args[i], false);
     return parts.join(QStringLiteral(", "));
 }
