@@ -83,18 +83,29 @@ QString docText(const QString& text) {
     return text.isEmpty() ? QString() : QLatin1Char('{') + text + QLatin1Char('}');
 }
 
-QString operandText(const TPexScript& script, const TpexOp& instruction, int index) {
-    const TPexOperands args = script.args(instruction);
+namespace {
+
+// The texts below from operands already decoded (an instruction's texts decode them once).
+QString operandOf(const TPexScript& script, const TPexOperands& args, int index) {
     if (index < 0 || index >= args.size()) return {};
     return script.getStrValue(args[index], false);
 }
 
-QString argumentList(const TPexScript& script, const TpexOp& instruction, int first) {
+QString argumentsFrom(const TPexScript& script, const TPexOperands& args, int first) {
     QStringList parts;
-    const TPexOperands args = script.args(instruction);
     for (qsizetype i = std::max(first, 0); i < args.size(); ++i)
         parts << script.getStrValue(args[i], false);
     return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString operandText(const TPexScript& script, const TpexOp& instruction, int index) {
+    return operandOf(script, script.args(instruction), index);
+}
+
+QString argumentList(const TPexScript& script, const TpexOp& instruction, int first) {
+    return argumentsFrom(script, script.args(instruction), first);
 }
 
 QString resultPrefix(const QString& text) {
@@ -114,7 +125,8 @@ QString arrayTypeWithSize(const QString& type, const QString& size) {
 }
 
 QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFunc& function) {
-    auto a = [&script, &op](int i) { return operandText(script, op, i); };
+    const TPexOperands operands = script.args(op); // decoded once for all the texts below
+    auto a = [&script, &operands](int i) { return operandOf(script, operands, i); };
     switch (op.opCode) {
     case 0:
         return QStringLiteral("none");
@@ -159,11 +171,11 @@ QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFu
     case 22:
         return fill(QStringLiteral("if not %s then jump %s"), {a(0), a(1)});
     case 23:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(1), a(0), argumentList(script, op, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(1), a(0), argumentsFrom(script, operands, 4)});
     case 24:
-        return fill(QStringLiteral("%sparent.%s(%s)"), {resultPrefix(a(1)), a(0), argumentList(script, op, 3)});
+        return fill(QStringLiteral("%sparent.%s(%s)"), {resultPrefix(a(1)), a(0), argumentsFrom(script, operands, 3)});
     case 25:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(0), a(1), argumentList(script, op, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(0), a(1), argumentsFrom(script, operands, 4)});
     case 26:
         return fill(QStringLiteral("return %s"), {a(0)});
     case 28:
