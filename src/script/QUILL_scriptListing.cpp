@@ -171,11 +171,13 @@ QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFu
     case 22:
         return fill(QStringLiteral("if not %s then jump %s"), {a(0), a(1)});
     case 23:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(1), a(0), argumentsFrom(script, operands, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"),
+                    {resultPrefix(a(2)), a(1), a(0), argumentsFrom(script, operands, 4)});
     case 24:
         return fill(QStringLiteral("%sparent.%s(%s)"), {resultPrefix(a(1)), a(0), argumentsFrom(script, operands, 3)});
     case 25:
-        return fill(QStringLiteral("%s%s.%s(%s)"), {resultPrefix(a(2)), a(0), a(1), argumentsFrom(script, operands, 4)});
+        return fill(QStringLiteral("%s%s.%s(%s)"),
+                    {resultPrefix(a(2)), a(0), a(1), argumentsFrom(script, operands, 4)});
     case 26:
         return fill(QStringLiteral("return %s"), {a(0)});
     case 28:

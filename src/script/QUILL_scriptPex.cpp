@@ -685,7 +685,7 @@ template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uin
     const size_t most = std::min<size_t>(count, static_cast<size_t>(d.end - d.p));
     if (pexOps.size() - opsUsed_ < most)
         pexOps.resize(opsUsed_ + most <= pexOps.capacity() ? pexOps.capacity()
-                                                             : std::max(opsUsed_ + most, opsUsed_ * 2));
+                                                           : std::max(opsUsed_ + most, opsUsed_ * 2));
     d.op = pexOps.data() + opsUsed_;
     TpexOp* const last = d.op + count;
     // Nothing here hands `d` to a function that is not inlined: it would have to live in memory.

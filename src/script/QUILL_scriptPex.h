@@ -57,11 +57,10 @@ template <class T> struct TPexNoInitAllocator : std::allocator<T> {
     }
 };
 
-// A run of elements of one of the script-wide vectors. A plain record (members that hold one are declared with
-// `{}`), so that the instruction vector can be sized ahead of the read without being filled.
+// A run of elements of one of the script-wide vectors.
 struct rPexRange {
-    uint32_t first;
-    uint32_t count;
+    uint32_t first = 0;
+    uint32_t count = 0;
 };
 
 // A value: its type code and a 32-bit payload (string index, integer, float bits or 0/1). A plain record: write
@@ -99,7 +98,7 @@ struct TpexVar {
 
 struct TpexStruct {
     uint16_t name = pexNoString;
-    rPexRange vList{}; // into pexVars
+    rPexRange vList; // into pexVars
 };
 
 // An instruction: its opcode and where its operands lie in the script's bytes (fixed operands first, then a call's
@@ -123,9 +122,9 @@ struct TpexFunc {
     uint32_t uflags = 0;
     uint8_t flags = 0;
     bool open = true;
-    rPexRange params{};       // into pexVarTypes
-    rPexRange locals{};       // into pexVarTypes
-    rPexRange instructions{}; // into pexOps
+    rPexRange params;       // into pexVarTypes
+    rPexRange locals;       // into pexVarTypes
+    rPexRange instructions; // into pexOps
 };
 
 struct TpexProp {
@@ -142,7 +141,7 @@ struct TpexProp {
 struct TPexState {
     uint16_t name = pexNoString;
     bool open = true;
-    rPexRange func{}; // into pexFuncs
+    rPexRange func; // into pexFuncs
 };
 
 struct TpexObject {
@@ -151,10 +150,10 @@ struct TpexObject {
     uint16_t docString = pexNoString;
     uint16_t autoStateName = pexNoString;
     uint32_t userFlags = 0;
-    rPexRange structs{};    // into pexStructs; empty in big-endian files
-    rPexRange variables{};  // into pexVars
-    rPexRange properties{}; // into pexProps
-    rPexRange states{};     // into pexStates
+    rPexRange structs;    // into pexStructs; empty in big-endian files
+    rPexRange variables;  // into pexVars
+    rPexRange properties; // into pexProps
+    rPexRange states;     // into pexStates
 };
 
 // Highest opcode; the number of fixed operands of each opcode (the three calls carry variable arguments after them).
@@ -305,14 +304,14 @@ private:
     template <bool Big, bool Checked>
     Q_ALWAYS_INLINE uint32_t readIndex(TBinaryCursor& cursor, const uchar*& p, const uchar* end,
                                        uint32_t tableSize) const;
-    // Reads the fixed operand at position K of an instruction.
+    // Reads one fixed operand of an instruction.
     template <bool Big, bool Checked, uint8_t Rules>
     Q_ALWAYS_INLINE void readRuledOperand(TBinaryCursor& cursor, rDecode& d, rRuleState& state);
     // Reads an instruction's operands; the result is how many there were.
     template <bool Big, bool Checked, uint8_t Rules, int Fixed>
     Q_ALWAYS_INLINE uint32_t readRuledOperands(TBinaryCursor& cursor, rDecode& d);
-    template <bool Big> Q_NEVER_INLINE const uchar* readMatchingArguments(TBinaryCursor& cursor, const uchar* p,
-                                                                          int32_t count);
+    template <bool Big>
+    Q_NEVER_INLINE const uchar* readMatchingArguments(TBinaryCursor& cursor, const uchar* p, int32_t count);
     // Reads a value; with Mark, an identifier's entry in `table` is made untranslatable.
     template <bool Big, bool Checked, bool Mark = true>
     Q_ALWAYS_INLINE rValue readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
