@@ -72,10 +72,12 @@ constexpr uint8_t ruleOf(uint8_t opcode) {
                                           : 0;
 }
 // The shapes the instruction loop has a copy of its operand code for: the number of fixed operands (0 to 5) for
-// the opcodes without rules, then one shape per rule set and operand count.
-enum : uint8_t { kShapeAssign = 6, kShapeCompare, kShapeCall3, kShapeCall4, kShapeInvalid = 0xFF };
+// the opcodes without rules, then one shape per rule set and operand count. Every byte has a shape, so that an
+// unknown opcode is found by the same table look-up.
+enum : uint8_t { kShapeAssign = 6, kShapeCompare, kShapeCall3, kShapeCall4, kShapeUnknownOpcode, kShapeInvalid = 0xFF };
 constexpr auto kShapes = [] {
-    std::array<uint8_t, pexMaxOpcode + 1> shapes{};
+    std::array<uint8_t, 256> shapes{};
+    shapes.fill(kShapeUnknownOpcode);
     for (uint8_t op = 0; op <= pexMaxOpcode; ++op) {
         const uint8_t fixed = kFixedOperands[op];
         switch (ruleOf(op)) {
@@ -95,7 +97,8 @@ constexpr auto kShapes = [] {
     }
     return shapes;
 }();
-static_assert(std::find(kShapes.begin(), kShapes.end(), kShapeInvalid) == kShapes.end(),
+static_assert(std::find(kShapes.begin(), kShapes.begin() + pexMaxOpcode + 1, kShapeInvalid) ==
+                  kShapes.begin() + pexMaxOpcode + 1,
               "every opcode's operand count and rules have a copy of the operand code");
 
 bool isAscii(QByteArrayView bytes) {
@@ -789,7 +792,6 @@ template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCurs
     if constexpr (Checked)
         if (d.p >= d.end) pastEnd(cursor, d.p);
     const uint8_t opcode = *d.p++;
-    if (Q_UNLIKELY(opcode > pexMaxOpcode)) failAt(cursor, d.p, QStringLiteral("fbk_pexErrorDetail1"));
     const uint32_t at = static_cast<uint32_t>(d.p - d.base);
     uint32_t operands = 0;
     switch (kShapes[opcode]) {
@@ -820,8 +822,10 @@ template <bool Big, bool Checked> void TPexScript::decodeInstruction(TBinaryCurs
     case kShapeCall4:
         operands = readRuledOperands<Big, Checked, kRuleCollect | kRuleArguments, 4>(cursor, d);
         break;
-    default: // no operands
+    case 0:
         break;
+    default:
+        failAt(cursor, d.p, QStringLiteral("fbk_pexErrorDetail1"));
     }
     d.op->opCode = opcode;
     d.op->argsAt = at;
