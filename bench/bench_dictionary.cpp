@@ -79,11 +79,6 @@ TVocabularyFiles& files() {
 
 using quillbench::now;
 
-// Each scenario reports its best run.
-void record(const char* name, double s) {
-    quillbench::timings().record(name, s);
-}
-
 struct TLoadedWorkspace {
     TScriptedHost host;
     TWorkspace ws{&host};
@@ -101,9 +96,8 @@ void BM_VocabularyLoad(benchmark::State& state) {
         const double t0 = now();
         loadVocabulary(w.ws);
         const double t = now() - t0;
-        record("load", t);
+        quillbench::recordIteration(state, "load", t);
         state.counters["entries"] = static_cast<double>(countListSet(w.ws.vocabularyLists));
-        state.SetIterationTime(t);
     }
 }
 
@@ -136,8 +130,7 @@ void BM_VocabularyLoadNaiveInsert(benchmark::State& state) {
             }
         }
         const double t = now() - t0;
-        record("load-naive", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "load-naive", t);
     }
 }
 
@@ -170,8 +163,7 @@ void BM_ExactPass(benchmark::State& state) {
         const double t0 = now();
         exactTranslation(d.w.ws, tStringPredicate::all, true);
         const double t = now() - t0;
-        record("exact", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "exact", t);
     }
 }
 
@@ -185,8 +177,7 @@ void BM_ExactPassCopyBaseline(benchmark::State& state) {
             for (auto& e : list)
                 e->setSTrans(e->gS);
         const double t = now() - t0;
-        record("exact-copy", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "exact-copy", t);
     }
 }
 
@@ -201,8 +192,7 @@ void BM_WriteDictionary(benchmark::State& state) {
         const double t0 = now();
         quilldict::writeDictionary(d.w.ws.app, d.w.ws.loadedLists, path);
         const double t = now() - t0;
-        record("write", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "write", t);
     }
 }
 
@@ -219,8 +209,7 @@ void BM_WriteBytesBaseline(benchmark::State& state) {
         file.write(bytes);
         file.commit();
         const double t = now() - t0;
-        record("write-bytes", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "write-bytes", t);
     }
 }
 
@@ -233,6 +222,7 @@ BENCHMARK(BM_ExactPassCopyBaseline)->UseManualTime()->Unit(benchmark::kMilliseco
 BENCHMARK(BM_WriteDictionary)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_WriteBytesBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Each scenario reports its best run.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

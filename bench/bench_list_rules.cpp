@@ -35,8 +35,7 @@ template <typename F> void timed(benchmark::State& state, const char* name, F&& 
         const double t0 = now();
         body();
         const double t = now() - t0;
-        quillbench::timings().record(name, t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, name, t);
     }
 }
 

@@ -159,16 +159,11 @@ void loadPlain(TLoadedPlain& doc, const QString& path) {
     collectInlineStrings(doc.tree, doc.lists, codepageFromNumber(65001), defs());
 }
 
-void record(benchmark::State& state, const char* name, double seconds) {
-    quillbench::timings().record(name, seconds);
-    state.SetIterationTime(seconds);
-}
-
 void BM_Baseline_ReadAndInflate(benchmark::State& state) {
     const QString path = synthetic().plainPath;
     for (auto _ : state) {
         qsizetype n = 0;
-        record(state, "baseline", timed([&] { n = readAndInflate(path); }));
+        quillbench::recordIteration(state, "baseline", timed([&] { n = readAndInflate(path); }));
         benchmark::DoNotOptimize(n);
     }
 }
@@ -177,7 +172,7 @@ void BM_PlainLoad(benchmark::State& state) {
     const QString path = synthetic().plainPath;
     for (auto _ : state) {
         auto doc = std::make_unique<TLoadedPlain>();
-        record(state, "plain load", timed([&] { loadPlain(*doc, path); }));
+        quillbench::recordIteration(state, "plain load", timed([&] { loadPlain(*doc, path); }));
         state.PauseTiming();
         doc.reset();
         state.ResumeTiming();
@@ -194,11 +189,11 @@ void BM_PlainSaveTranslated(benchmark::State& state) {
     QDir().mkpath(QFileInfo(target).path());
     for (auto _ : state) {
         bool ok = false;
-        record(state, "plain save", timed([&] {
-                   encodeTranslations(doc.lists, codepageFromNumber(65001), true);
-                   QString error;
-                   ok = savePluginTree(doc.tree, target, &error);
-               }));
+        quillbench::recordIteration(state, "plain save", timed([&] {
+                                        encodeTranslations(doc.lists, codepageFromNumber(65001), true);
+                                        QString error;
+                                        ok = savePluginTree(doc.tree, target, &error);
+                                    }));
         if (!ok) state.SkipWithError("save failed");
     }
 }
@@ -232,7 +227,7 @@ void BM_LocalizedLoad(benchmark::State& state) {
     TAppContext app(&host);
     for (auto _ : state) {
         auto doc = std::make_unique<TLoadedPlain>();
-        record(state, "localized load", timed([&] { loadLocalized(*doc, app); }));
+        quillbench::recordIteration(state, "localized load", timed([&] { loadLocalized(*doc, app); }));
         state.PauseTiming();
         doc.reset();
         state.ResumeTiming();

@@ -43,8 +43,7 @@ void BM_ReadCopyBaseline(benchmark::State& state) {
         QByteArray copy(bytes.constData(), bytes.size());
         benchmark::DoNotOptimize(copy.data());
         const double t = now() - t0;
-        quillbench::timings().record("read-copy", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "read-copy", t);
     }
     state.counters["MB"] = static_cast<double>(f.bytes) / 1e6;
 }
@@ -59,8 +58,7 @@ void BM_CopyWriteBaseline(benchmark::State& state) {
         QByteArray copy(bytes.constData(), bytes.size());
         quillfs::writeFileAtomic(out, copy);
         const double t = now() - t0;
-        quillbench::timings().record("copy-write", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "copy-write", t);
     }
 }
 
@@ -73,8 +71,7 @@ void BM_ReadScript(benchmark::State& state) {
         pex.resetPex();
         if (!pex.loadPexFile(f.path, nullptr) || !pex.bodyError.isEmpty()) state.SkipWithError("script not read");
         const double t = now() - t0;
-        quillbench::timings().record("read-script", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "read-script", t);
         state.counters["strings"] = static_cast<double>(pex.pexStringTable.size());
     }
 }
@@ -91,8 +88,7 @@ void BM_DecodeOperands(benchmark::State& state) {
             operands += pex.args(op).size();
         benchmark::DoNotOptimize(operands);
         const double t = now() - t0;
-        quillbench::timings().record("decode-operands", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "decode-operands", t);
         state.counters["operands"] = static_cast<double>(operands);
     }
 }
@@ -110,8 +106,7 @@ void BM_WriteScript(benchmark::State& state) {
         const double t0 = now();
         if (!pex.writePexFile(texts, out, nullptr)) state.SkipWithError("script not written");
         const double t = now() - t0;
-        quillbench::timings().record("write-script", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "write-script", t);
     }
 }
 

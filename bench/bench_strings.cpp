@@ -79,10 +79,6 @@ TBenchFiles& files() {
 
 using quillbench::now;
 
-void record(const char* name, double s) {
-    quillbench::timings().record(name, s);
-}
-
 TAppContext& appContext() {
     static TAppContext app;
     app.state.SourceLang = QStringLiteral("en");
@@ -109,8 +105,7 @@ void BM_ReadDecodeBaseline(benchmark::State& state) {
     TBenchFiles& f = files();
     for (auto _ : state) {
         const double t = readAndDecode(f.setFolder, kSetNames);
-        record("read-decode", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "read-decode", t);
     }
     state.counters["MB"] = static_cast<double>(f.setBytes) / 1e6;
 }
@@ -122,8 +117,7 @@ void readSet(benchmark::State& state, tSinkMode mode, const char* name) {
         const double t0 = now();
         readTableSet(appContext(), lists, f.setFolder, "bench", rTableSink{mode}, false, "en");
         const double t = now() - t0;
-        record(name, t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, name, t);
         state.counters["entries"] = static_cast<double>(countListSet(lists));
     }
 }
@@ -149,8 +143,7 @@ void BM_ParseDecodeOnly(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(chars);
         const double t = now() - t0;
-        record("parse-decode", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "parse-decode", t);
     }
 }
 
@@ -171,8 +164,7 @@ void BM_BuildTables(benchmark::State& state) {
             bytes += buildStringTable(entries[i], i, utf8).size();
         benchmark::DoNotOptimize(bytes);
         const double t = now() - t0;
-        record("build-tables", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "build-tables", t);
     }
 }
 
@@ -187,8 +179,7 @@ void BM_WriteSet(benchmark::State& state) {
         const double t0 = now();
         writeTableSet(appContext(), lists, f.dir.path() + QStringLiteral("out/"), "bench", "fr");
         const double t = now() - t0;
-        record("write-set", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "write-set", t);
     }
 }
 
@@ -205,8 +196,7 @@ void BM_DurableWriteBaseline(benchmark::State& state) {
         for (int i = 0; i < 3; ++i)
             quillfs::writeFileAtomic(folder + kSetNames[i], bytes[i]);
         const double t = now() - t0;
-        record("durable-write", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "durable-write", t);
     }
 }
 
@@ -218,8 +208,7 @@ void BM_CacheReadDecodeBaseline(benchmark::State& state) {
             names << QStringLiteral("fallout4_%1%2").arg(lang, tableExtension(i));
     for (auto _ : state) {
         const double t = readAndDecode(f.stringsFolder, names);
-        record("cache-read-decode", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "cache-read-decode", t);
     }
 }
 
@@ -233,8 +222,7 @@ void BM_CacheBuild(benchmark::State& state) {
         pairVocabularySet(app, lists, 0, f.stringsFolder, "fallout4");
         writeCache(app, lists, cacheFilePath(app.state, "fallout4"));
         const double t = now() - t0;
-        record("cache-build", t);
-        state.SetIterationTime(t);
+        quillbench::recordIteration(state, "cache-build", t);
         state.counters["pairs"] = static_cast<double>(countListSet(lists));
     }
 }

@@ -60,4 +60,10 @@ inline TTimings& timings() {
     return t;
 }
 
+// Records an iteration's seconds under `name` and hands them to the benchmark (manual time) as the iteration's time.
+template <typename State> void recordIteration(State& state, const std::string& name, double seconds) {
+    timings().record(name, seconds);
+    state.SetIterationTime(seconds);
+}
+
 } // namespace quillbench
