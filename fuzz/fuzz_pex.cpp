@@ -1,7 +1,10 @@
 // Fuzz target for the compiled script reader: any bytes must parse or fail cleanly, and what parses must write back
-// byte for byte and list without trouble.
+// byte for byte and list without trouble. The same bytes read while they arrive (a few at a time) must give the same
+// script.
 #include "script/QUILL_scriptListing.h"
 #include "script/QUILL_scriptPex.h"
+#include "support/pex_summary.h"
+#include "support/trickle_source.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TPexScript pex;
     pex.noTransProcList = {QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
     pex.resetPex();
-    if (!pex.parsePex(bytes, nullptr)) return 0;
+    const bool parsed = pex.parsePex(bytes, nullptr);
+    {
+        TTrickleSource source(bytes, static_cast<qsizetype>(size % 97), static_cast<qsizetype>(size % 5));
+        TPexScript streamed;
+        streamed.noTransProcList = pex.noTransProcList;
+        streamed.resetPex();
+        if (streamed.parsePex(source.buffer(), source.in(), source, nullptr) != parsed) std::abort();
+        if (parsed && pexSummary(streamed) != pexSummary(pex)) std::abort();
+    }
+    if (!parsed) return 0;
     QStringList texts;
     for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
         texts << pex.pexText(static_cast<uint32_t>(i));

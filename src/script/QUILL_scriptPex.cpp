@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -301,26 +302,53 @@ void TPexScript::reportProgress(const TBinaryCursor& cursor) {
 }
 
 bool TPexScript::loadPexFile(const QString& fileName, TAppContext* app) {
-    QByteArray bytes;
+    // The file is read on a second thread while the head, the table and the body are parsed from the bytes in.
+    quillfs::TFileStream stream;
     QString error;
-    if (!quillfs::readWholeFile(fileName, bytes, &error)) {
+    const auto readError = [&] {
         if (app) app->logMessage(app->uiTextFormat(QStringLiteral("fbk_pexReadError"), {fileName, error}), true);
         return false;
+    };
+    if (!stream.start(fileName, &error)) return readError();
+    const bool parsed = parsePex(stream.buffer(), stream.in(), stream, app);
+    QByteArray bytes;
+    if (!stream.finish(bytes, &error)) {
+        resetPex();
+        return readError();
     }
-    return parsePex(bytes, app);
+    // The bytes read: fewer than the buffer holds only when the file was cut short while it was read.
+    if (parsed) pexData = bytes;
+    return parsed;
 }
 
 bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
-    app_ = app;
-    lastProgress_ = 0;
-    if (app_) app_->progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
-    if (data.size() < 4) return false;
-    static const char magicLe[4] = {'\xDE', '\xC0', '\x57', '\xFA'};
-    static const char magicBe[4] = {'\xFA', '\x57', '\xC0', '\xDE'};
-    if (std::memcmp(data.constData(), magicLe, 4) != 0 && std::memcmp(data.constData(), magicBe, 4) != 0) return false;
-
     pexData = data;
     TBinaryCursor cursor(pexData);
+    return parseBytes(cursor, app);
+}
+
+bool TPexScript::parsePex(const QByteArray& buffer, qsizetype in, TByteSource& source, TAppContext* app) {
+    pexData = buffer;
+    TBinaryCursor cursor(QByteArrayView(pexData.constData(), std::clamp<qsizetype>(in, 0, pexData.size())), &source);
+    const bool parsed = parseBytes(cursor, app);
+    // A parse that stopped early (a body error) has not seen the last bytes: the tail is kept from them.
+    source.waitFor(std::numeric_limits<qsizetype>::max());
+    return parsed;
+}
+
+bool TPexScript::parseBytes(TBinaryCursor& cursor, TAppContext* app) {
+    app_ = app;
+    lastProgress_ = 0;
+    if (app_) app_->progressMax(static_cast<int>(std::min<qsizetype>(pexData.size(), INT32_MAX)));
+    static const char magicLe[4] = {'\xDE', '\xC0', '\x57', '\xFA'};
+    static const char magicBe[4] = {'\xFA', '\x57', '\xC0', '\xDE'};
+    if (!cursor.canRead(4) ||
+        (std::memcmp(pexData.constData(), magicLe, 4) != 0 && std::memcmp(pexData.constData(), magicBe, 4) != 0)) {
+        pexData.clear();
+        app_ = nullptr;
+        return false;
+    }
+
     try {
         cursor.skip(4);
         majorVersion = cursor.u8();
@@ -341,21 +369,26 @@ bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
         feedback.header << QStringLiteral("StringTableCount: %1").arg(count);
         headSize_ = cursor.pos();
         // Every entry takes at least its two length bytes: a count larger than the data cannot reserve more.
-        pexStringTable.reserve(std::min<qsizetype>(count, cursor.remaining() / 2 + 1));
-        // Entries are recorded where they lie; the cursor checks (and reports) a length field or text cut short.
+        pexStringTable.reserve(std::min<qsizetype>(count, (pexData.size() - cursor.pos()) / 2 + 1));
+        // Entries are recorded where they lie; the cursor checks (and reports) a length field or text cut short, and
+        // waits for bytes still being read.
         const uchar* const base = reinterpret_cast<const uchar*>(pexData.constData());
-        const qsizetype size = pexData.size();
+        qsizetype size = cursor.size();
         const bool big = bigEndian();
         qsizetype pos = cursor.pos();
-        while (pos < size && pexStringTable.size() < count) {
+        while (pexStringTable.size() < count) {
             if (Q_UNLIKELY(size - pos < 2)) {
                 cursor.seek(pos);
+                cursor.canRead(2);
+                size = cursor.size();
+                if (pos == size) break; // the count was larger than the table
                 cursor.require(2);
             }
             const uint16_t length = big ? load16<true>(base + pos) : load16<false>(base + pos);
             if (Q_UNLIKELY(size - pos - 2 < length)) {
                 cursor.seek(pos + 2);
                 cursor.require(length);
+                size = cursor.size();
             }
             pexStringTable.push_back(rPex{static_cast<uint32_t>(pos + 2), length});
             pos += 2 + length;
@@ -400,7 +433,7 @@ bool TPexScript::parsePex(const QByteArray& data, TAppContext* app) {
 void TPexScript::parseTail(TBinaryCursor& cursor, TAppContext* app) {
     // Room for the instructions from the size of the body, never from a count field: a typical instruction takes
     // about a dozen bytes. A larger body only grows the vector.
-    pexOps.reserve(static_cast<size_t>(cursor.remaining() / 16));
+    pexOps.reserve(static_cast<size_t>((pexData.size() - cursor.pos()) / 16));
     opsUsed_ = 0;
     try {
         if (cursor.u8() == 1) {
@@ -604,6 +637,13 @@ uint32_t TPexScript::parseFunction(TBinaryCursor& cursor, bool named) {
     return static_cast<uint32_t>(pexFuncs.size() - 1);
 }
 
+const uchar* TPexScript::moreBytes(TBinaryCursor& cursor, const uchar* p, qsizetype count) {
+    const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
+    cursor.seek(p - base);
+    cursor.canRead(count);
+    return base + cursor.size();
+}
+
 void TPexScript::pastEnd(TBinaryCursor& cursor, const uchar* at) {
     cursor.seek(at - reinterpret_cast<const uchar*>(cursor.data().data()));
     cursor.require(cursor.remaining() + 1); // throws the cursor's own error at that position
@@ -658,6 +698,7 @@ TPexScript::rValue TPexScript::readValue(TBinaryCursor& cursor, const uchar*& p,
 }
 
 void TPexScript::readVarData(TBinaryCursor& cursor, TpexVarData& data) {
+    cursor.canRead(kLongestValue); // waits for the bytes of the longest value when they are still being read
     const uchar* const base = reinterpret_cast<const uchar*>(cursor.data().data());
     const uchar* const start = base + cursor.pos();
     const uchar* const end = base + cursor.size();
@@ -685,36 +726,46 @@ template <bool Big> void TPexScript::readInstructions(TBinaryCursor& cursor, uin
               static_cast<uint32_t>(pexStringTable.size()),
               noTransName_.data()};
     // Every instruction takes at least a byte: a count larger than the data cannot make more room than it holds.
-    const size_t most = std::min<size_t>(count, static_cast<size_t>(d.end - d.p));
+    const size_t most = std::min<size_t>(count, static_cast<size_t>(pexData.size() - (d.p - base)));
     if (pexOps.size() - opsUsed_ < most)
         pexOps.resize(opsUsed_ + most <= pexOps.capacity() ? pexOps.capacity()
                                                            : std::max(opsUsed_ + most, opsUsed_ * 2));
     d.op = pexOps.data() + opsUsed_;
     TpexOp* const last = d.op + count;
-    // Nothing here hands `d` to a function that is not inlined: it would have to live in memory.
-    while (d.op != last && d.end - d.p >= kLongestFixedPart)
+    // Nothing here hands `d` to a function that is not inlined: it would have to live in memory. Near the end of the
+    // bytes in, the loop waits for more while the file is being read.
+    while (d.op != last) {
+        if (Q_UNLIKELY(d.end - d.p < kLongestFixedPart)) {
+            d.end = moreBytes(cursor, d.p, kLongestFixedPart);
+            if (d.end - d.p < kLongestFixedPart) break;
+        }
         decodeInstruction<Big, false>(cursor, d);
+    }
     while (d.op != last)
         decodeInstruction<Big, true>(cursor, d);
     opsUsed_ += count;
     cursor.seek(d.p - base);
 }
 
-// The arguments of a call whose name is an untranslatable call: identifiers are gathered as variables that hold
-// no player text, strings are locked. Rare, so out of line.
-template <bool Big>
-const uchar* TPexScript::readMatchingArguments(TBinaryCursor& cursor, const uchar* p, int32_t count) {
-    callMatches_ = true;
+// Arguments of a call read out of line: those of a call whose name is an untranslatable call (Matching: identifiers
+// are gathered as variables that hold no player text, strings are locked), and those that reach the end of the bytes
+// in (the end is moved as more come). Both are rare.
+template <bool Big, bool Matching>
+const uchar* TPexScript::readArguments(TBinaryCursor& cursor, const uchar* p, int32_t count) {
+    callMatches_ = Matching;
     rPex* const table = pexStringTable.data();
     const uint32_t tableSize = static_cast<uint32_t>(pexStringTable.size());
-    const uchar* const end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
+    const uchar* end = reinterpret_cast<const uchar*>(cursor.data().data()) + cursor.size();
     for (int32_t i = 0; i < count; ++i) {
+        if (end - p < kLongestValue) end = moreBytes(cursor, p, kLongestValue);
         const rValue value = end - p >= kLongestValue ? readValue<Big, false>(cursor, p, end, table, tableSize)
                                                       : readValue<Big, true>(cursor, p, end, table, tableSize);
-        if (value.type == pexValueIdentifier)
-            markNoTransVariable(static_cast<uint16_t>(value.value));
-        else if (value.type == pexValueString)
-            table[value.value].auth = false;
+        if constexpr (Matching) {
+            if (value.type == pexValueIdentifier)
+                markNoTransVariable(static_cast<uint16_t>(value.value));
+            else if (value.type == pexValueString)
+                table[value.value].auth = false;
+        }
     }
     callMatches_ = false;
     return p;
@@ -774,13 +825,14 @@ uint32_t TPexScript::readRuledOperands(TBinaryCursor& cursor, rDecode& d) {
         const int32_t arguments = state.last.type == pexValueInteger ? static_cast<int32_t>(state.last.value) : 0;
         if (arguments <= 0) return Fixed;
         if (Q_UNLIKELY(state.known & 1)) {
-            d.p = readMatchingArguments<Big>(cursor, d.p, arguments);
+            d.p = readArguments<Big, true>(cursor, d.p, arguments);
         } else {
             for (int32_t i = 0; i < arguments; ++i) {
-                if (d.end - d.p >= kLongestValue)
-                    readValue<Big, false>(cursor, d.p, d.end, d.table, d.tableSize);
-                else
-                    readValue<Big, true>(cursor, d.p, d.end, d.table, d.tableSize);
+                if (Q_UNLIKELY(d.end - d.p < kLongestValue)) {
+                    d.p = readArguments<Big, false>(cursor, d.p, arguments - i);
+                    break;
+                }
+                readValue<Big, false>(cursor, d.p, d.end, d.table, d.tableSize);
             }
         }
         return Fixed + static_cast<uint32_t>(arguments);

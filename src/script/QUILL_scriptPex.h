@@ -19,6 +19,7 @@
 
 class TAppContext;
 class TBinaryCursor;
+class TByteSource;
 
 // One string table entry: where its bytes lie in the script's data, and its flags. `auth` true means translatable,
 // `warn` true means the translation needs a warning. The text is decoded on demand (TPexScript::pexText), so a
@@ -240,6 +241,9 @@ public:
     // True when the magic matched and the head and string table were read. A body error is reported and leaves
     // the load usable. The script keeps `data` (shared): a buffer made with QByteArray::fromRawData must outlive it.
     bool parsePex(const QByteArray& data, TAppContext* app);
+    // The same for bytes still arriving into `buffer` (a file being read): the first `in` are there, and the read
+    // waits on `source` for the rest, all of it before it returns. The buffer must not move meanwhile.
+    bool parsePex(const QByteArray& buffer, qsizetype in, TByteSource& source, TAppContext* app);
     // The file's bytes with `strings` as its string table (one text per entry, in table order).
     QByteArray buildPexBytes(const QStringList& strings) const;
     // Writes those bytes to `fileName` whole or not at all; failures are reported and give false.
@@ -266,6 +270,8 @@ private:
         return std::span<const T>(v.data() + r.first, r.count);
     }
 
+    // Parses through `cursor`, which views pexData (or the bytes of it in so far).
+    bool parseBytes(TBinaryCursor& cursor, TAppContext* app);
     void parseTail(TBinaryCursor& cursor, TAppContext* app);
     void parseDebugInfo(TBinaryCursor& cursor);
     void parseUserFlags(TBinaryCursor& cursor);
@@ -310,12 +316,16 @@ private:
     // Reads an instruction's operands; the result is how many there were.
     template <bool Big, bool Checked, uint8_t Rules, int Fixed>
     Q_ALWAYS_INLINE uint32_t readRuledOperands(TBinaryCursor& cursor, rDecode& d);
-    template <bool Big>
-    Q_NEVER_INLINE const uchar* readMatchingArguments(TBinaryCursor& cursor, const uchar* p, int32_t count);
+    template <bool Big, bool Matching>
+    Q_NEVER_INLINE const uchar* readArguments(TBinaryCursor& cursor, const uchar* p, int32_t count);
     // Reads a value; with Mark, an identifier's entry in `table` is made untranslatable.
     template <bool Big, bool Checked, bool Mark = true>
     Q_ALWAYS_INLINE rValue readValue(TBinaryCursor& cursor, const uchar*& p, const uchar* end, rPex* table,
                                      uint32_t tableSize) const;
+    // The end of the bytes in once `count` bytes from `p` are, or the data ends before them. While a file is still
+    // being read (the cursor has a source), the raw loops end where its bytes in so far end: before a checked read
+    // they ask for more, so that the checks (and pastEnd) only ever see the true end of the data.
+    Q_NEVER_INLINE static const uchar* moreBytes(TBinaryCursor& cursor, const uchar* p, qsizetype count);
     // Move the cursor to `at` and fail there: past the end of the data, or with a format error.
     [[noreturn]] Q_NEVER_INLINE static void pastEnd(TBinaryCursor& cursor, const uchar* at);
     [[noreturn]] Q_NEVER_INLINE void failAt(TBinaryCursor& cursor, const uchar* at, const QString& detailKey) const;

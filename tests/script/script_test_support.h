@@ -5,6 +5,7 @@
 #include "script/QUILL_scriptListing.h"
 #include "script/QUILL_scriptPex.h"
 #include "support/scripted_host.h"
+#include "support/trickle_source.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -15,8 +16,10 @@ struct TParsedScript {
     TAppContext app{&host};
     TPexScript pex;
     bool ok = false;
+    int waits = 0; // how often the read waited for bytes (read through a trickle)
 
-    explicit TParsedScript(const QByteArray& bytes, const QStringList& noTrans = {}) {
+    // With `trickleStep` zero or more, the bytes arrive through a TTrickleSource with that step, from none at all.
+    explicit TParsedScript(const QByteArray& bytes, const QStringList& noTrans = {}, qsizetype trickleStep = -1) {
         QLocale::setDefault(QLocale::c());
         // Messages carry their keys, so tests can tell which failure was reported.
         app.texts.set(QStringLiteral("fbk_pexError"), QStringLiteral("fbk_pexError %s"));
@@ -24,7 +27,13 @@ struct TParsedScript {
         pex.noTransProcList = noTrans;
         pex.noTransProcList.sort(Qt::CaseInsensitive);
         pex.resetPex();
-        ok = pex.parsePex(bytes, &app);
+        if (trickleStep < 0) {
+            ok = pex.parsePex(bytes, &app);
+        } else {
+            TTrickleSource source(bytes, 0, trickleStep);
+            ok = pex.parsePex(source.buffer(), source.in(), source, &app);
+            waits = source.waits();
+        }
         ensureListing(pex);
     }
     int indexOf(const QString& text) const {

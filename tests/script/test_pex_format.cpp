@@ -1,7 +1,9 @@
 // The compiled script reader and writer: byte orders, head and tail kept, string table limits, failures.
 #include "script_test_support.h"
 #include "support/pex_builder.h"
+#include "support/pex_summary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -291,6 +293,83 @@ TEST(PexFormat, EveryTruncationOfARealScriptIsReadSafely) {
             }
         }
     }
+}
+
+TEST(PexFormat, ReadingWhileTheBytesArriveGivesTheSameScript) {
+    // A file is parsed while it is still being read: wherever the bytes in so far end (in a field, a string, an
+    // operand, a call's arguments), the read must wait and make exactly what it makes of the whole bytes: the same
+    // model, flags, rule state, body error and listing, for whole, cut and damaged scripts.
+    using V = rPexVal;
+    std::vector<QByteArray> scripts;
+    for (auto [major, minor] : {std::pair{3, 2}, std::pair{3, 9}, std::pair{4, 0}})
+        scripts.push_back(buildSampleScript(major, minor));
+    const QByteArray calls =
+        oneFunction(3, 9,
+                    {{24,
+                      {V::id(QStringLiteral("PlayAnimation")), V::id(QStringLiteral("r")), V::integer(3),
+                       V::str(QStringLiteral("a")), V::id(QStringLiteral("v")), V::real(2.0f)}},
+                     {13, {V::id(QStringLiteral("v")), V::str(QStringLiteral("held"))}},
+                     {23,
+                      {V::id(QStringLiteral("Show")), V::id(QStringLiteral("self")), V::none(), V::integer(4),
+                       V::boolean(true), V::str(QStringLiteral("b")), V::integer(9), V::none()}},
+                     {23,
+                      {V::id(QStringLiteral("Show")), V::id(QStringLiteral("self")), V::none(), V::integer(6),
+                       V::str(QStringLiteral("c")), V::str(QStringLiteral("d")), V::id(QStringLiteral("e")),
+                       V::str(QStringLiteral("f")), V::str(QStringLiteral("g")), V::str(QStringLiteral("h"))}}});
+    scripts.push_back(calls);
+    const std::size_t whole = scripts.size();
+    for (std::size_t i = 0; i < whole; ++i) {
+        const QByteArray s = scripts[i]; // a copy: the vector grows below
+        for (qsizetype cut : {s.size() - 1, s.size() * 2 / 3, s.size() / 2})
+            scripts.push_back(s.left(cut));
+        QByteArray damaged = s;
+        damaged[damaged.size() - 7] = '\x2F'; // an opcode or operand type no script has
+        scripts.push_back(damaged);
+    }
+    for (const QString& name : QDir(QStringLiteral(QUILL_SHARED_FIXTURES)).entryList({QStringLiteral("*.pex")})) {
+        QFile file(QStringLiteral(QUILL_SHARED_FIXTURES) + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        scripts.push_back(file.readAll());
+    }
+    const QStringList noTrans{QStringLiteral("PlayAnimation")};
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+        const TParsedScript reference(scripts[i], noTrans);
+        for (qsizetype step : {0, 1, 3, 50}) {
+            const TParsedScript streamed(scripts[i], noTrans, step);
+            EXPECT_EQ(streamed.ok, reference.ok) << i << ' ' << step;
+            EXPECT_EQ(pexSummary(streamed.pex).toStdString(), pexSummary(reference.pex).toStdString())
+                << i << ' ' << step;
+            EXPECT_GT(streamed.waits, step == 0 ? 20 : 1) << i << ' ' << step;
+        }
+    }
+}
+
+TEST(PexFormat, LoadingAFileGivesWhatParsingItsBytesGives) {
+    // A large file is read on a second thread while it is parsed; a small one is read first. Either way the load is
+    // the parse of the file's bytes, and a file that cannot be read is reported and gives nothing.
+    QTemporaryDir dir;
+    for (const QByteArray& bytes : {buildSampleScript(3, 9), buildLargeScript(3 * 1000 * 1000)}) {
+        const QString path = dir.filePath(QStringLiteral("Script.pex"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        const TParsedScript reference(bytes);
+        ASSERT_TRUE(reference.ok);
+        TParsedScript loaded(QByteArray{});
+        loaded.pex.resetPex();
+        ASSERT_TRUE(loaded.pex.loadPexFile(path, &loaded.app));
+        ensureListing(loaded.pex);
+        EXPECT_EQ(loaded.pex.pexData, bytes);
+        EXPECT_EQ(pexSummary(loaded.pex), pexSummary(reference.pex));
+        EXPECT_EQ(loaded.pex.buildPexBytes(loaded.texts()), bytes);
+    }
+    TParsedScript missing(QByteArray{});
+    missing.app.texts.set(QStringLiteral("fbk_pexReadError"), QStringLiteral("fbk_pexReadError %s %s"));
+    missing.pex.resetPex();
+    EXPECT_FALSE(missing.pex.loadPexFile(dir.filePath(QStringLiteral("Missing.pex")), &missing.app));
+    EXPECT_TRUE(missing.host.logContains(QStringLiteral("fbk_pexReadError")));
+    EXPECT_TRUE(missing.pex.pexData.isEmpty());
 }
 
 TEST(PexFormat, DebugByteOtherThanOneMeansNoDebugSection) {
