@@ -1,7 +1,8 @@
 // Benchmarks of compiled scripts: reading a 5 MB script (file, head, table, the object model with every instruction
-// and operand checked, and the string rules; the listing is built when first shown, and decodes the operands it
-// shows) and writing it back (new table, file), each against reading the file and copying its bytes. Ratios are
-// printed. The operand decode the listing does is timed on its own.
+// and operand checked, and the string rules; the file is read on a second thread while the bytes already in are
+// parsed; the listing is built when first shown, and decodes the operands it shows) and writing it back (new table,
+// file), each against reading the file and copying its bytes. Ratios are printed. The operand decode the listing
+// does is timed on its own.
 #include "bench_support.h"
 #include "pex_builder.h"
 #include "temp_program_dir.h"

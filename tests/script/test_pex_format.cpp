@@ -3,7 +3,6 @@
 #include "support/pex_builder.h"
 #include "support/pex_summary.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -326,11 +325,9 @@ TEST(PexFormat, ReadingWhileTheBytesArriveGivesTheSameScript) {
         damaged[damaged.size() - 7] = '\x2F'; // an opcode or operand type no script has
         scripts.push_back(damaged);
     }
-    for (const QString& name : QDir(QStringLiteral(QUILL_SHARED_FIXTURES)).entryList({QStringLiteral("*.pex")})) {
-        QFile file(QStringLiteral(QUILL_SHARED_FIXTURES) + QLatin1Char('/') + name);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        scripts.push_back(file.readAll());
-    }
+    QFile sample(QStringLiteral(QUILL_DATA_DIR) + QStringLiteral("/samples/QuillerySample.pex"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    scripts.push_back(sample.readAll());
     const QStringList noTrans{QStringLiteral("PlayAnimation")};
     for (std::size_t i = 0; i < scripts.size(); ++i) {
         const TParsedScript reference(scripts[i], noTrans);
