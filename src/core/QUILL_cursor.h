@@ -37,7 +37,7 @@ public:
     QByteArrayView data() const { return data_; }
 
     void seek(qsizetype position) {
-        if (position < 0 || (position > data_.size() && !grow(position - pos_))) fail(position - pos_);
+        if (position < 0 || (position > data_.size() && !(source_ && grow(position - pos_)))) fail(position - pos_);
         pos_ = position;
     }
     void skip(qsizetype count) {
@@ -49,7 +49,7 @@ public:
         if (!canRead(count)) fail(count);
     }
     // True when `count` more bytes can be read (after waiting for them when they are still arriving).
-    bool canRead(qsizetype count) { return (count >= 0 && count <= remaining()) || grow(count); }
+    bool canRead(qsizetype count) { return (count >= 0 && count <= remaining()) || (source_ && grow(count)); }
 
     uint8_t u8() {
         require(1);
@@ -91,7 +91,7 @@ public:
         const void* zero = nullptr;
         while (!(zero = std::memchr(base + start + searched, 0, static_cast<size_t>(remaining() - searched)))) {
             searched = remaining();
-            if (!grow(searched + 1)) fail(searched + 1);
+            if (!source_ || !grow(searched + 1)) fail(searched + 1);
         }
         const qsizetype length = static_cast<const char*>(zero) - (base + start);
         pos_ = start + length + 1;
@@ -106,14 +106,16 @@ private:
     uint64_t readLe(int n) {
         require(n);
         uint64_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(data_[pos_ + i]);
+        for (int i = n - 1; i >= 0; --i)
+            v = (v << 8) | static_cast<uint8_t>(data_[pos_ + i]);
         pos_ += n;
         return v;
     }
     uint64_t readBe(int n) {
         require(n);
         uint64_t v = 0;
-        for (int i = 0; i < n; ++i) v = (v << 8) | static_cast<uint8_t>(data_[pos_ + i]);
+        for (int i = 0; i < n; ++i)
+            v = (v << 8) | static_cast<uint8_t>(data_[pos_ + i]);
         pos_ += n;
         return v;
     }
@@ -122,9 +124,9 @@ private:
         std::memcpy(&f, &bits, sizeof f);
         return f;
     }
-    // Waits for `count` bytes past the position when they are still arriving; true when they came.
+    // Waits for `count` bytes past the position when they are still arriving (there is a source); true when they came.
     Q_NEVER_INLINE bool grow(qsizetype count) {
-        if (!source_ || count < 0 || count > std::numeric_limits<qsizetype>::max() - pos_) return false;
+        if (count < 0 || count > std::numeric_limits<qsizetype>::max() - pos_) return false;
         const qsizetype in = source_->waitFor(pos_ + count);
         if (in > data_.size()) data_ = QByteArrayView(data_.data(), in);
         return count <= remaining();
@@ -143,7 +145,9 @@ private:
 
 // Little-endian appends for writers.
 namespace binary_out {
-inline void u8(QByteArray& out, uint8_t v) { out.append(static_cast<char>(v)); }
+inline void u8(QByteArray& out, uint8_t v) {
+    out.append(static_cast<char>(v));
+}
 inline void u16le(QByteArray& out, uint16_t v) {
     const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
     out.append(b, 2);
@@ -162,8 +166,12 @@ inline void u32be(QByteArray& out, uint32_t v) {
                        static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
     out.append(b, 4);
 }
-inline void u16(QByteArray& out, uint16_t v, bool bigEndian) { bigEndian ? u16be(out, v) : u16le(out, v); }
-inline void u32(QByteArray& out, uint32_t v, bool bigEndian) { bigEndian ? u32be(out, v) : u32le(out, v); }
+inline void u16(QByteArray& out, uint16_t v, bool bigEndian) {
+    bigEndian ? u16be(out, v) : u16le(out, v);
+}
+inline void u32(QByteArray& out, uint32_t v, bool bigEndian) {
+    bigEndian ? u32be(out, v) : u32le(out, v);
+}
 inline void u64(QByteArray& out, uint64_t v, bool bigEndian) {
     if (bigEndian) {
         u32be(out, static_cast<uint32_t>(v >> 32));
