@@ -83,7 +83,7 @@ public:
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
-    // Opens `path` and starts reading it; false (with the reason) when it cannot be opened or its buffer made.
+    // Opens `path` and starts reading it; false (with the reason) when it cannot be opened. One file per stream.
     bool start(const QString& path, QString* error = nullptr);
     // Every byte the file had when opened; only the first in() are read so far. Read it through constData() only.
     const QByteArray& buffer() const { return buffer_; }
@@ -103,7 +103,7 @@ private:
     QByteArray buffer_;
     char* target_ = nullptr;
     std::atomic<qsizetype> in_{0};
-    std::atomic<bool> done_{true};
+    std::atomic<bool> done_{true}; // nothing is read before start(): a wait returns at once
     std::atomic<bool> stop_{false};
     QString error_;
     std::mutex mutex_;
