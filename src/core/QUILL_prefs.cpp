@@ -20,6 +20,7 @@ public:
     void text(const QString& key, const QString& value) {
         out_ += key + QLatin1Char('=') + value + QStringLiteral("\r\n");
     }
+    void folder(const char* key, const QString& value) { text(key, value); }
     void boolean(const char* key, bool value) { text(key, value ? QStringLiteral("-1") : QStringLiteral("0")); }
     void integer(const char* key, int value) { text(key, QString::number(value)); }
     QByteArray bytes() const { return QByteArray("\xEF\xBB\xBF") + out_.toUtf8(); }
@@ -73,6 +74,46 @@ private:
     QHash<QString, QString> values_;
 };
 
+// The single-valued keys in the order they are written; the reader and the writer walk the same list.
+template <typename State, typename Visitor> void visitPrefs(State& s, Visitor& v) {
+    v.boolean("isFirstLaunch", s.isFirstLaunch);
+    v.text("UILang", s.UILang);
+    v.folder("StringsFolder", s.StringsFolder);
+    v.folder("StringsAddonFolder", s.StringsAddonFolder);
+    v.folder("papyrusPexFolder", s.papyrusPexFolder);
+    v.folder("EspFolder", s.EspFolder);
+    v.folder("XMLFolder", s.XMLFolder);
+    v.folder("EspCompareFolder", s.EspCompareFolder);
+    v.folder("EspBackup", s.EspBackup);
+    v.text("SourceLang", s.SourceLang);
+    v.text("DestLang", s.DestLang);
+    v.text("SYNFONT", s.SYNFONT);
+    v.boolean("authSound", s.authSound);
+    v.boolean("useAddonHash", s.useAddonHash);
+    v.boolean("EspBackupOptSimple", s.EspBackupOptSimple);
+    v.boolean("EspBackupOptFolder", s.EspBackupOptFolder);
+    v.boolean("OptAutoSelectField", s.OptAutoSelectField);
+    v.boolean("showNullDefault", s.showNullDefault);
+    v.integer("sstbackupCount", s.sstbackupCount);
+    v.boolean("quillexpertMode", s.quillexpertMode);
+    v.boolean("usesXML", s.usesXML);
+    v.boolean("noReplace", s.noReplace);
+    v.boolean("VTSimpleLine2", s.VTSimpleLine2);
+    v.boolean("ForceFileStream2", s.ForceFileStream2);
+    v.boolean("AuthAutoTranslate2", s.AuthAutoTranslate2);
+    v.boolean("UseStringDialog2", s.UseStringDialog2);
+    v.integer("POSW", s.windowpos.width);
+    v.integer("POSH", s.windowpos.height);
+    v.integer("POST", s.windowpos.top);
+    v.integer("POSL", s.windowpos.left);
+    v.integer("PAGE1", s.windowpos.Control1);
+    v.integer("SPOSW", s.editWindowpos.width);
+    v.integer("SPOSH", s.editWindowpos.height);
+    v.integer("SPOST", s.editWindowpos.top);
+    v.integer("SPOSL", s.editWindowpos.left);
+    v.integer("SPAGE1", s.editWindowpos.Control1);
+}
+
 } // namespace
 
 bool parsePrefsBool(const QString& text, bool& out) {
@@ -96,42 +137,7 @@ bool parsePrefsBool(const QString& text, bool& out) {
 
 QByteArray prefsFileBytes(const TAppState& s) {
     TPrefsWriter w;
-    w.boolean("isFirstLaunch", s.isFirstLaunch);
-    w.text("UILang", s.UILang);
-    w.text("StringsFolder", s.StringsFolder);
-    w.text("StringsAddonFolder", s.StringsAddonFolder);
-    w.text("papyrusPexFolder", s.papyrusPexFolder);
-    w.text("EspFolder", s.EspFolder);
-    w.text("XMLFolder", s.XMLFolder);
-    w.text("EspCompareFolder", s.EspCompareFolder);
-    w.text("EspBackup", s.EspBackup);
-    w.text("SourceLang", s.SourceLang);
-    w.text("DestLang", s.DestLang);
-    w.text("SYNFONT", s.SYNFONT);
-    w.boolean("authSound", s.authSound);
-    w.boolean("useAddonHash", s.useAddonHash);
-    w.boolean("EspBackupOptSimple", s.EspBackupOptSimple);
-    w.boolean("EspBackupOptFolder", s.EspBackupOptFolder);
-    w.boolean("OptAutoSelectField", s.OptAutoSelectField);
-    w.boolean("showNullDefault", s.showNullDefault);
-    w.integer("sstbackupCount", s.sstbackupCount);
-    w.boolean("quillexpertMode", s.quillexpertMode);
-    w.boolean("usesXML", s.usesXML);
-    w.boolean("noReplace", s.noReplace);
-    w.boolean("VTSimpleLine2", s.VTSimpleLine2);
-    w.boolean("ForceFileStream2", s.ForceFileStream2);
-    w.boolean("AuthAutoTranslate2", s.AuthAutoTranslate2);
-    w.boolean("UseStringDialog2", s.UseStringDialog2);
-    w.integer("POSW", s.windowpos.width);
-    w.integer("POSH", s.windowpos.height);
-    w.integer("POST", s.windowpos.top);
-    w.integer("POSL", s.windowpos.left);
-    w.integer("PAGE1", s.windowpos.Control1);
-    w.integer("SPOSW", s.editWindowpos.width);
-    w.integer("SPOSH", s.editWindowpos.height);
-    w.integer("SPOST", s.editWindowpos.top);
-    w.integer("SPOSL", s.editWindowpos.left);
-    w.integer("SPAGE1", s.editWindowpos.Control1);
+    visitPrefs(s, w);
     for (int i = 0; i < qMin<qsizetype>(kRecentPrefsCount, s.recentAddon.size()); ++i)
         w.text(QStringLiteral("Recent%1").arg(i), s.recentAddon[i]);
     for (int i = 0; i < qMin<qsizetype>(kPresetPrefsCount, s.presetlang.size()); ++i)
@@ -145,42 +151,7 @@ QByteArray prefsFileBytes(const TAppState& s) {
 
 void applyPrefsText(TAppState& s, const QString& text) {
     const TPrefsReader r(text);
-    r.boolean("isFirstLaunch", s.isFirstLaunch);
-    r.text("UILang", s.UILang);
-    r.folder("StringsFolder", s.StringsFolder);
-    r.folder("StringsAddonFolder", s.StringsAddonFolder);
-    r.folder("papyrusPexFolder", s.papyrusPexFolder);
-    r.folder("EspFolder", s.EspFolder);
-    r.folder("XMLFolder", s.XMLFolder);
-    r.folder("EspCompareFolder", s.EspCompareFolder);
-    r.folder("EspBackup", s.EspBackup);
-    r.text("SourceLang", s.SourceLang);
-    r.text("DestLang", s.DestLang);
-    r.text("SYNFONT", s.SYNFONT);
-    r.boolean("authSound", s.authSound);
-    r.boolean("useAddonHash", s.useAddonHash);
-    r.boolean("EspBackupOptSimple", s.EspBackupOptSimple);
-    r.boolean("EspBackupOptFolder", s.EspBackupOptFolder);
-    r.boolean("OptAutoSelectField", s.OptAutoSelectField);
-    r.boolean("showNullDefault", s.showNullDefault);
-    r.integer("sstbackupCount", s.sstbackupCount);
-    r.boolean("quillexpertMode", s.quillexpertMode);
-    r.boolean("usesXML", s.usesXML);
-    r.boolean("noReplace", s.noReplace);
-    r.boolean("VTSimpleLine2", s.VTSimpleLine2);
-    r.boolean("ForceFileStream2", s.ForceFileStream2);
-    r.boolean("AuthAutoTranslate2", s.AuthAutoTranslate2);
-    r.boolean("UseStringDialog2", s.UseStringDialog2);
-    r.integer("POSW", s.windowpos.width);
-    r.integer("POSH", s.windowpos.height);
-    r.integer("POST", s.windowpos.top);
-    r.integer("POSL", s.windowpos.left);
-    r.integer("PAGE1", s.windowpos.Control1);
-    r.integer("SPOSW", s.editWindowpos.width);
-    r.integer("SPOSH", s.editWindowpos.height);
-    r.integer("SPOST", s.editWindowpos.top);
-    r.integer("SPOSL", s.editWindowpos.left);
-    r.integer("SPAGE1", s.editWindowpos.Control1);
+    visitPrefs(s, r);
     s.recentAddon.append(r.indexed(QStringLiteral("Recent"), kRecentPrefsCount, false));
     for (const QString& preset : r.indexed(QStringLiteral("PresetLang"), kPresetPrefsCount, false))
         insertSortedNoCase(s.presetlang, preset);
