@@ -3,6 +3,8 @@
 
 #include "core/QUILL_format.h"
 
+#include <limits>
+
 namespace {
 
 // A host that does nothing, so that a context without one never crashes.
@@ -59,19 +61,6 @@ bool TAppState::pluginLoaded() const {
     return WorkMode == TWorkMode::Esp || WorkMode == TWorkMode::StringsEspLayout;
 }
 
-int TAppState::exportKindIndex() const {
-    switch (WorkMode) {
-    case TWorkMode::ScriptPex:
-        return 3;
-    case TWorkMode::MCMTranslate:
-        return 2;
-    case TWorkMode::Esp:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
 void TUiTextTable::addLine(const QString& line) {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq < 0) return;
@@ -119,12 +108,15 @@ int TAppContext::messageDialog(const QString& text, int buttons, int intervalMs)
 }
 
 void TAppContext::beginOperation(const QString& message, bool logIt, bool disablePages) {
-    disablePages_ = disablePages;
-    state.idle = false;
-    host_->clearCancelRequest();
-    operationTimer_.start();
-    dialogMilliseconds_ = 0;
-    host_->operationStateChanged(true);
+    if (!clock_.isValid()) clock_.start();
+    const bool outermost = operationStarts_.empty();
+    operationStarts_.push_back({clock_.elapsed(), dialogMilliseconds_});
+    if (outermost) {
+        disablePages_ = disablePages;
+        state.idle = false;
+        host_->clearCancelRequest();
+        host_->operationStateChanged(true);
+    }
     progressMaximum_ = 100;
     host_->setProgressRange(100);
     host_->setProgress(0);
@@ -137,11 +129,14 @@ void TAppContext::beginOperation(const QString& message, bool logIt, bool disabl
 }
 
 void TAppContext::endOperation(bool reportTime) {
+    if (operationStarts_.empty()) return;
     host_->setProgress(progressMaximum_);
     if (reportTime) {
         host_->appendLog(uiText(QStringLiteral("FbK_Total")) + QString::asprintf(" %.2fs", operationSeconds()));
-        host_->appendLog(QStringLiteral("-----------------------------------------"));
+        logSeparator();
     }
+    operationStarts_.pop_back();
+    if (!operationStarts_.empty()) return;
     host_->setStatusText(2, QString());
     state.idle = true;
     disablePages_ = false;
@@ -149,8 +144,34 @@ void TAppContext::endOperation(bool reportTime) {
     host_->processEvents();
 }
 
-void TAppContext::progressMax(int maximum) {
-    progressMaximum_ = qMax(0, maximum);
+void TAppContext::logSeparator() {
+    host_->appendLog(QLatin1String(kLogSeparator));
+}
+
+TOperation::TOperation(TAppContext& app, const QString& message, bool logIt, bool disablePages) : app_(app) {
+    app_.beginOperation(message, logIt, disablePages);
+}
+
+TOperation::~TOperation() {
+    end();
+}
+
+void TOperation::end(bool reportTime) {
+    if (!running_) return;
+    running_ = false;
+    app_.endOperation(reportTime);
+}
+
+namespace {
+
+int clampToInt(qint64 n) {
+    return static_cast<int>(qBound(qint64(0), n, qint64(std::numeric_limits<int>::max())));
+}
+
+} // namespace
+
+void TAppContext::progressMax(qint64 maximum) {
+    progressMaximum_ = clampToInt(maximum);
     host_->setProgressRange(progressMaximum_);
 }
 
@@ -162,15 +183,17 @@ void TAppContext::refreshStatusLanguage() {
     host_->setStatusText(1, statusLanguageText());
 }
 
-void TAppContext::progressStep(int i, int every) {
+void TAppContext::progressStep(qint64 i, qint64 every) {
     if (every <= 0 || i % every != 0) return;
-    host_->setProgress(i);
+    host_->setProgress(clampToInt(i));
     host_->processEvents();
 }
 
 double TAppContext::operationSeconds() const {
-    if (!operationTimer_.isValid()) return 0.0;
-    return static_cast<double>(qMax<qint64>(0, operationTimer_.elapsed() - dialogMilliseconds_)) / 1000.0;
+    if (operationStarts_.empty()) return 0.0;
+    const rOperationStart& start = operationStarts_.back();
+    const qint64 dialogs = dialogMilliseconds_ - start.dialogMilliseconds;
+    return static_cast<double>(qMax<qint64>(0, clock_.elapsed() - start.milliseconds - dialogs)) / 1000.0;
 }
 
 QString TAppContext::versionText() {

@@ -112,8 +112,6 @@ struct TAppState {
     bool pluginLoaded() const;   // modes 4, 5
     bool plainPlugin() const { return WorkMode == TWorkMode::Esp; }
     bool editCustom() const { return WorkMode == TWorkMode::sstEditCustom; }
-    // 3 for ScriptPex, 2 for MCMTranslate, 1 for Esp (mode 4 only), 0 otherwise.
-    int exportKindIndex() const;
 };
 
 // The UI text table: key -> value, keys compared without regard to case; the first line of a key decides.
@@ -154,19 +152,24 @@ public:
     // The message dialog alone.
     int messageDialog(const QString& text, int buttons, int intervalMs = 1000);
 
-    // The operation bracket.
+    // The operation bracket; commands use it through TOperation. Operations nest: only the outermost one makes the
+    // program busy and idle again, and each logs its own time.
     void beginOperation(const QString& message, bool logIt = true, bool disablePages = false);
     void endOperation(bool reportTime = true);
     bool isIdle() const { return state.idle; }
+    int operationDepth() const { return static_cast<int>(operationStarts_.size()); }
     // Whether the running operation asked for the page controls to be disabled.
     bool operationDisablesPages() const { return disablePages_; }
     // Sets the progress maximum (beginOperation sets 100).
-    void progressMax(int maximum);
+    // Counts beyond the progress bar's int range are clamped to it.
+    void progressMax(qint64 maximum);
     // When i is a multiple of every: moves the progress bar to i and lets pending events run.
-    void progressStep(int i, int every);
+    void progressStep(qint64 i, qint64 every);
     bool cancelRequested() const { return host_->cancelRequested(); }
-    // Seconds since beginOperation, less the time spent in dialogs.
+    // Seconds since the innermost beginOperation, less the time spent in dialogs meanwhile.
     double operationSeconds() const;
+    // Appends the separator line that closes a command's lines in the log.
+    void logSeparator();
 
     // Status bar panel 1: "[%s]->[%s] %s" of SourceLang, DestLang and the current file name.
     QString statusLanguageText() const;
@@ -183,8 +186,33 @@ public:
 
 private:
     THost* host_;
-    QElapsedTimer operationTimer_;
+    QElapsedTimer clock_;
+    // For each running operation, innermost last: when it began and the dialog time spent before it.
+    struct rOperationStart {
+        qint64 milliseconds;
+        qint64 dialogMilliseconds;
+    };
+    std::vector<rOperationStart> operationStarts_;
     int progressMaximum_ = 100;
     bool disablePages_ = false;
     qint64 dialogMilliseconds_ = 0;
+};
+
+// The separator line that closes a command's lines in the log.
+inline constexpr const char* kLogSeparator = "-----------------------------------------";
+
+// A long command's operation: begins when made (commands disabled, busy cursor, the message logged) and ends when
+// destroyed, so that a command that returns early or throws never leaves the program busy.
+class TOperation {
+public:
+    TOperation(TAppContext& app, const QString& message, bool logIt = true, bool disablePages = false);
+    ~TOperation();
+    TOperation(const TOperation&) = delete;
+    TOperation& operator=(const TOperation&) = delete;
+    // Ends the operation before the scope does (the destructor then does nothing).
+    void end(bool reportTime = true);
+
+private:
+    TAppContext& app_;
+    bool running_ = true;
 };

@@ -261,7 +261,7 @@ bool loadDictionary(TAppContext& app, tListSet& target, const QString& path, con
     QByteArray data;
     if (!readFileForLoad(app, path, data)) return false;
     if (dictionaryVersion(data) == 0) return false;
-    app.progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT_MAX)));
+    app.progressMax(data.size());
     TSortedBatch batch;
     std::vector<rPendingRef> pending;
     bool ok = true;
@@ -292,7 +292,7 @@ bool loadDictionaryForEdit(TAppContext& app, tListSet& target, const QString& pa
     if (!readFileForLoad(app, path, data)) return false;
     const int version = dictionaryVersion(data);
     if (version == 0) return false;
-    app.progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT_MAX)));
+    app.progressMax(data.size());
     try {
         parseDictionary(
             data,
@@ -325,14 +325,14 @@ bool loadDictionaryForEdit(TAppContext& app, tListSet& target, const QString& pa
 }
 
 bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& path) {
-    app.progressMax(static_cast<int>(countListSet(lists)));
+    app.progressMax(countListSet(lists));
     QString error;
     bool ok = false;
     try {
         qsizetype kept = 0;
         for (const auto& list : lists)
             kept += std::count_if(list.begin(), list.end(), [](const auto& e) { return isSavedInDictionary(*e); });
-        app.progressMax(static_cast<int>(kept));
+        app.progressMax(kept);
         const QByteArray bytes = buildDictionaryFile(lists, [&app](int n) { app.progressStep(n, 1000); });
         ok = quillfs::writeFileAtomic(path, bytes, &error);
     } catch (const std::exception& e) {
@@ -343,7 +343,6 @@ bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& pat
         app.logMessage(error, true, dbOk);
         return false;
     }
-    app.state.dictionaryModified = false;
     return true;
 }
 

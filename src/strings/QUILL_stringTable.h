@@ -32,8 +32,6 @@ struct rTableSink {
     bool dictionaryWorkExists = false;
 };
 
-constexpr const char* kLogSeparator = "-----------------------------------------";
-
 // ".strings", ".dlstrings", ".ilstrings" (or the upper-case forms used when writing).
 QString tableExtension(int listIndex, bool upperCase = false);
 // The list index of a table file name by its extension, or -1.

@@ -18,7 +18,7 @@
 TEspTreeModel::TEspTreeModel(TWorkspace& ws, QObject* parent) : QAbstractItemModel(parent), ws_(ws) {}
 
 const tPluginNode* TEspTreeModel::rootNode() const {
-    return !detached_ && ws_.plugin ? &ws_.plugin->tree.root : nullptr;
+    return !detached_ && ws_.plugin() ? &ws_.plugin()->tree.root : nullptr;
 }
 
 void TEspTreeModel::detach() {

@@ -157,6 +157,8 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("Menu_Edit"));
     makeAction(QStringLiteral("Menu_Validate_All"));
     makeAction(QStringLiteral("Menu_ResetAll"));
+    makeAction(QStringLiteral("Menu_Undo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    makeAction(QStringLiteral("Menu_Redo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel"})
         actions_[QLatin1String(key)]->setShortcutContext(Qt::WindowShortcut);
 
@@ -207,6 +209,10 @@ void TForm1::buildMenus() {
     add(fileMenu_, "Menu_CloseAll");
     fileMenu_->addSeparator();
     add(fileMenu_, "Menu_Quit");
+
+    editMenu_ = menu(nullptr, "EditMenu");
+    add(editMenu_, "Menu_Undo");
+    add(editMenu_, "Menu_Redo");
 
     translationMenu_ = menu(nullptr, "Translation");
     add(translationMenu_, "Trans_Exact");
@@ -561,34 +567,15 @@ void TForm1::afterCommand() {
     refreshLists();
 }
 
-void TForm1::openWithPicker(const QString& filterKey, const QString& startFolder,
-                            const std::function<bool(const QString&)>& open, const QString& titleKey) {
-    if (!ws_->confirmDictionarySave()) return;
-    const QString path = host_->pickOpenFile(titleKey.isEmpty() ? QString() : ws_->app.uiText(titleKey), startFolder,
-                                             QString(), ws_->app.uiText(filterKey));
-    if (path.isEmpty()) return;
-    if (!QFileInfo::exists(path)) {
-        ws_->app.logMessage(ws_->app.uiText(QStringLiteral("FileNotFound")), true, dbOk);
-        return;
-    }
-    open(path);
-    afterCommand();
-}
-
 void TForm1::installBuiltInCommands() {
     TWorkspace& ws = *ws_;
-    handlers_.insert(QStringLiteral("Load_Esp"), [this, &ws] {
-        openWithPicker(QStringLiteral("FilterEsp"), ws.state().EspFolder,
-                       [&ws](const QString& path) { return ws.openPlugin(path, true); });
-    });
-    handlers_.insert(QStringLiteral("Load_Strings"), [this, &ws] {
-        openWithPicker(QStringLiteral("FilterStr"), ws.state().StringsAddonFolder,
-                       [&ws](const QString& path) { return ws.openTableSet(path, true); });
-    });
-    handlers_.insert(QStringLiteral("Load_ScriptPex"), [this, &ws] {
-        openWithPicker(QStringLiteral("Filterpex"), ws.state().papyrusPexFolder,
-                       [&ws](const QString& path) { return ws.loadScript(path, true); });
-    });
+    for (const auto& [key, kind] : {std::pair{"Load_Esp", "plugin"}, std::pair{"Load_Strings", "stringTables"},
+                                    std::pair{"Load_ScriptPex", "script"}})
+        handlers_.insert(QLatin1String(key), [this, &ws, kind = kind] {
+            // A cancelled dialog leaves the lists as they were; a failed open may have closed the document.
+            const TDocument* before = ws.document.get();
+            if (ws.pickAndOpenDocument(documentKind(kind)) || ws.document.get() != before) afterCommand();
+        });
     handlers_.insert(QStringLiteral("Menu_CloseAll"), [this, &ws] {
         if (ws.closeAll()) {
             refreshLists();
@@ -617,13 +604,22 @@ void TForm1::installBuiltInCommands() {
     handlers_.insert(QStringLiteral("ForceUtf8Export"), [this, &ws] {
         ws.state().ForceUtf8Export = actions_.value(QStringLiteral("ForceUtf8Export"))->isChecked();
     });
+    // The list commands change entries through the workspace, which records each as an undo step.
     handlers_.insert(QStringLiteral("Menu_Validate"),
-                     [this] { markSelected({sStrParam::validated}, {sStrParam::incompleteTrans}); });
+                     [this, &ws] { afterEntryCommand(ws.validateEntries(selectedEntries())); });
     handlers_.insert(QStringLiteral("Menu_Partial"),
-                     [this] { markSelected({sStrParam::incompleteTrans}, {sStrParam::validated}); });
-    handlers_.insert(QStringLiteral("Menu_Cancel"), [this] { cancelSelected(); });
-    handlers_.insert(QStringLiteral("Menu_Validate_All"), [this] { setWholeList(true); });
-    handlers_.insert(QStringLiteral("Menu_ResetAll"), [this] { setWholeList(false); });
+                     [this, &ws] { afterEntryCommand(ws.markEntriesPartial(selectedEntries())); });
+    handlers_.insert(QStringLiteral("Menu_Cancel"),
+                     [this, &ws] { afterEntryCommand(ws.resetEntries(selectedEntries())); });
+    handlers_.insert(QStringLiteral("Menu_Validate_All"), [this, &ws] { afterEntryCommand(ws.validateAll()); });
+    handlers_.insert(QStringLiteral("Menu_ResetAll"), [this, &ws] { afterEntryCommand(ws.resetAll()); });
+    handlers_.insert(QStringLiteral("Menu_Undo"), [this, &ws] { afterEntryCommand(ws.undo() ? 1 : 0); });
+    handlers_.insert(QStringLiteral("Menu_Redo"), [this, &ws] { afterEntryCommand(ws.redo() ? 1 : 0); });
+}
+
+void TForm1::afterEntryCommand(int changed) {
+    if (changed > 0) repaintLists();
+    updateCommands();
 }
 
 tSkyStr* TForm1::focusedEntry() const {
@@ -639,39 +635,6 @@ QList<tSkyStr*> TForm1::selectedEntries() const {
     for (const QModelIndex& index : views_[page]->selectionModel()->selectedRows())
         if (tSkyStr* e = proxies_[page]->entryAt(index)) out.append(e);
     return out;
-}
-
-void TForm1::markSelected(sStrParams added, sStrParams removed) {
-    const TAppState& st = ws_->state();
-    const QList<tSkyStr*> entries = selectedEntries();
-    for (tSkyStr* e : entries) {
-        e->resetStatus(added, removed);
-        ws_->state().dictionaryModified = countListSet(ws_->vocabularyLists) > 0 || st.dictionaryMode();
-    }
-    if (!entries.isEmpty()) repaintLists();
-}
-
-void TForm1::cancelSelected() {
-    const QList<tSkyStr*> entries = selectedEntries();
-    for (tSkyStr* e : entries) {
-        e->resetTrans();
-        ws_->state().dictionaryModified = countListSet(ws_->vocabularyLists) > 0 || ws_->state().dictionaryMode();
-    }
-    if (!entries.isEmpty()) repaintLists();
-}
-
-void TForm1::setWholeList(bool validate) {
-    const QString question = ws_->app.uiText(validate ? QStringLiteral("ValidateALL") : QStringLiteral("ResetALL"));
-    if (ws_->app.messageDialog(question, dbYesNo) != drYes) return;
-    for (auto& list : ws_->loadedLists)
-        for (auto& e : list) {
-            if (validate)
-                e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-            else
-                e->resetTrans();
-        }
-    ws_->state().dictionaryModified = true;
-    repaintLists();
 }
 
 void TForm1::updateCommands() {
@@ -712,16 +675,27 @@ void TForm1::updateCommands() {
         QAction* a = actions_.value(QLatin1String(key));
         a->setEnabled(idle && handlers_.contains(QLatin1String(key)) && (fileLoaded || dictionaryMode));
     }
+    // Undo and Redo name the step they act on.
+    const TEditHistory& history = ws_->history;
+    QAction* undo = actions_.value(QStringLiteral("Menu_Undo"));
+    QAction* redo = actions_.value(QStringLiteral("Menu_Redo"));
+    undo->setEnabled(idle && history.canUndo());
+    redo->setEnabled(idle && history.canRedo());
+    undo->setText(history.canUndo() ? ws_->app.uiTextFormat(QStringLiteral("Menu_UndoStep"), {history.undoName()})
+                                    : ws_->app.uiText(QStringLiteral("Menu_Undo")));
+    redo->setText(history.canRedo() ? ws_->app.uiTextFormat(QStringLiteral("Menu_RedoStep"), {history.redoName()})
+                                    : ws_->app.uiText(QStringLiteral("Menu_Redo")));
+    updateTitle();
 
     // Save captions by export kind.
-    const int kind = st.exportKindIndex();
+    const int kind = static_cast<int>(ws_->exportKind());
     setUiKey(actions_.value(QStringLiteral("Menu_ExportEsp")), QLatin1String(kExportKeys[kind]), ws_->app);
     setUiKey(actions_.value(QStringLiteral("Menu_ExportEspAs")),
              QLatin1String(kExportKeys[kind]) + QStringLiteral("As"), ws_->app);
 
     xmlMenu_->menuAction()->setVisible(st.usesXML);
     recentMenu_->setEnabled(idle && !recentMenu_->actions().isEmpty());
-    for (QMenu* m : {fileMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
+    for (QMenu* m : {fileMenu_, editMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
         m->menuAction()->setEnabled(idle);
 }
 
@@ -729,7 +703,7 @@ void TForm1::updateCommands() {
 // Lists
 
 void TForm1::arrangeViews() {
-    const rColumnLayout layout = columnLayoutFor(ws_->state().WorkMode);
+    const rColumnLayout layout = ws_->columnLayout();
     for (int i = 0; i < 3; ++i) {
         QTreeView* view = views_[i];
         QHeaderView* header = view->header();
@@ -806,9 +780,10 @@ void TForm1::repaintLists() {
 }
 
 void TForm1::updateTitle() {
-    setWindowTitle(
-        QStringLiteral("%1 - %2 - [mode: %3]")
-            .arg(QStringLiteral("Quillery"), TAppContext::versionText(), workModeName(ws_->state().WorkMode)));
+    // Unsaved work shows as a leading "*".
+    setWindowTitle(QStringLiteral("%1%2 - %3 - [mode: %4]")
+                       .arg(ws_->hasUnsavedWork() ? QStringLiteral("*") : QString(), QStringLiteral("Quillery"),
+                            TAppContext::versionText(), workModeName(ws_->state().WorkMode)));
 }
 
 void TForm1::rebuildRecentMenu() {
@@ -898,7 +873,7 @@ void TForm1::setBusy(bool busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         for (QAction* a : actions_)
             a->setEnabled(false);
-        for (QMenu* m : {fileMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
+        for (QMenu* m : {fileMenu_, editMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
             m->menuAction()->setEnabled(false);
         toolBar_->setEnabled(false);
         filterBar_->setEnabled(false);
@@ -949,8 +924,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Only the first dropped file is taken, and only a kind the program opens.
     const QString path = urls.first().toLocalFile();
-    if (!isDocumentFile(path) || !ws_->app.isIdle()) return;
-    if (!ws_->confirmDictionarySave()) return;
+    if (!TWorkspace::isOpenableKind(path) || !ws_->app.isIdle()) return;
     ws_->openFileByKind(path);
     afterCommand();
 }

@@ -126,11 +126,8 @@ private:
     void firstActivation();
     void installBuiltInCommands();
     QAction* makeAction(const QString& key, const QString& hintKey = {});
-    void openWithPicker(const QString& filterKey, const QString& startFolder,
-                        const std::function<bool(const QString&)>& open, const QString& titleKey = {});
-    void markSelected(sStrParams added, sStrParams removed);
-    void cancelSelected();
-    void setWholeList(bool validate);
+    // After a command that changed `changed` entries: repaints the lists, refreshes the commands and the title.
+    void afterEntryCommand(int changed);
     void updatePageCaptions();
     void afterCommand();
 
@@ -143,6 +140,7 @@ private:
     QHash<QString, QAction*> actions_;
     QHash<QString, std::function<void()>> handlers_;
     QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
     QMenu* translationMenu_ = nullptr;
     QMenu* toolsMenu_ = nullptr;
     QMenu* customMenu_ = nullptr;

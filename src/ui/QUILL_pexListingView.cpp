@@ -259,7 +259,7 @@ TPexListingView::TPexListingView(TForm1& form, QWidget* parent) : QWidget(parent
 
 TPexScript* TPexListingView::script() const {
     TWorkspace& ws = form_.workspace();
-    return ws.script ? &ws.script->pex : nullptr;
+    return ws.script() ? &ws.script()->pex : nullptr;
 }
 
 void TPexListingView::reconnectFocus() {

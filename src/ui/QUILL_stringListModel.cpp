@@ -6,12 +6,12 @@
 #include <QBrush>
 #include <QColor>
 #include <QFontDatabase>
+#include <QHash>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QSize>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -92,59 +92,21 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     for (const QModelIndex& index : before)
         previous.push_back(entryAt(index.row()));
 
-    std::vector<int> indices(list.size());
-    for (size_t i = 0; i < indices.size(); ++i)
-        indices[i] = static_cast<int>(i);
-    // One key per row, computed once: text columns case-folded, the score column as the weight the comparer
-    // gives it, ids as numbers. Rows without an editor id sort before the others.
-    const TWorkMode mode = ws_.app.state.WorkMode;
-    const bool textIds =
-        mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout || mode == TWorkMode::MCMTranslate;
-    if (column == 3 || (column == 0 && !textIds)) {
-        std::vector<long long> keys(list.size());
-        for (size_t i = 0; i < list.size(); ++i) {
-            const tSkyStr& e = *list[i];
-            if (column == 0) {
-                keys[i] = e.id;
-                continue;
-            }
-            const long long weight = static_cast<long long>(std::trunc(e.LDResult)) * 65535 +
-                                     (e.hasFlag(sStrInternalParam::Warning) ? 4095 : 0) +
-                                     (e.hasFlag(sStrInternalParam::nTrans) ? 255 : 0) +
-                                     (e.hasParam(sStrParam::incompleteTrans) ? 15 : 0);
-            keys[i] = -weight; // the comparer puts the higher weight first
-        }
-        std::stable_sort(indices.begin(), indices.end(),
-                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
-    } else {
-        std::vector<QString> keys(list.size());
-        for (size_t i = 0; i < list.size(); ++i) {
-            const tSkyStr& e = *list[i];
-            const QString text = column == 1   ? e.gS
-                                 : column == 2 ? e.gTrans
-                                 : column == 4 ? e.getEdidName()
-                                               : listCellText(ws_, e, 0);
-            keys[i] = text.toCaseFolded();
-        }
-        std::stable_sort(indices.begin(), indices.end(),
-                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
-    }
-    if (order == Qt::DescendingOrder) std::reverse(indices.begin(), indices.end());
-    order_ = std::move(indices);
+    order_ = sortedListOrder(ws_, list, column, order == Qt::DescendingOrder);
     sortColumn_ = column;
 
     // Keep selections and the current row on their entries.
-    std::vector<int> rowOf(list.size());
-    for (size_t r = 0; r < order_.size(); ++r)
-        rowOf[static_cast<size_t>(order_[r])] = static_cast<int>(r);
+    QHash<const tSkyStr*, int> rowOf;
+    if (!before.isEmpty()) {
+        rowOf.reserve(static_cast<qsizetype>(order_.size()));
+        for (size_t r = 0; r < order_.size(); ++r)
+            rowOf.insert(list[static_cast<size_t>(order_[r])].get(), static_cast<int>(r));
+    }
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i) {
-        const tSkyStr* e = previous[static_cast<size_t>(i)];
-        int listRow = -1;
-        for (size_t k = 0; e && k < list.size() && listRow < 0; ++k)
-            if (list[k].get() == e) listRow = static_cast<int>(k);
-        after.append(listRow < 0 ? QModelIndex() : index(rowOf[static_cast<size_t>(listRow)], before[i].column()));
+        const int row = rowOf.value(previous[static_cast<size_t>(i)], -1);
+        after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -237,11 +199,4 @@ tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
 bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const tSkyStr* e = source_->entryAt(sourceRow);
     return e && entryPassesFilter(filter_, *e);
-}
-
-bool TStringListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const tSkyStr* a = source_->entryAt(left.row());
-    const tSkyStr* b = source_->entryAt(right.row());
-    if (!a || !b) return false;
-    return compareListEntries(ws_, *a, *b, left.column()) < 0;
 }

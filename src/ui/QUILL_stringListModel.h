@@ -27,8 +27,7 @@ public:
     void reload();
     // Call after entries changed in place (statuses, translations).
     void refreshAll();
-    // Reorders the rows by a column (the list itself keeps its order). Text columns are compared through a
-    // case-folded key computed once per sort, so that half a million rows sort in a blink.
+    // Reorders the rows by a column under the lists' sort rule (the list itself keeps its order).
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return sortColumn_; }
     // Row height in pixels for a number of lines (the view tells the model its font).
@@ -54,7 +53,6 @@ public:
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     TWorkspace& ws_;

@@ -189,7 +189,7 @@ TVocabularyPage::TVocabularyPage(TForm1& form, QWidget* parent) : QWidget(parent
               [&ws] { QDesktopServices::openUrl(QUrl::fromLocalFile(ws.app.state.userDictionaryFolder)); });
     addAction(QStringLiteral("menu_deletesst"), QStringLiteral("menu_deletesst"), [this, &ws, repaintLists] {
         if (!focusCurrent()) return;
-        menuDelete1Click(ws);
+        deleteFocusedDictionary(ws);
         model_->reload();
         repaintLists();
     });
@@ -312,15 +312,15 @@ void installVocabularyPage(TForm1& form) {
         page->model()->reload();
     });
     command("Trans_Exact", [&form, &ws] {
-        TranslateExactMenu1Click(ws);
+        translateExact(ws);
         form.repaintLists();
     });
     command("LoadStringAsDest", [&form, &ws] {
-        LoadStringAsDest1Click(ws);
+        pickStringsAsDest(ws);
         form.repaintLists();
     });
     command("Open", [&form, &ws] {
-        OpenSSTcustomClick(ws);
+        openCustomDictionary(ws);
         form.refreshLists();
     });
     command("Save", [&ws, page] {
@@ -329,7 +329,7 @@ void installVocabularyPage(TForm1& form) {
     });
     command("Menu_AddField", [&form, &ws] {
         const int list = form.listPages() ? qBound(0, form.listPages()->currentIndex(), 2) : 0;
-        tSkyStr* added = AddFieldCustom1Click(ws, list);
+        tSkyStr* added = addCustomEntry(ws, list);
         form.refreshLists();
         // The new entry is the last row of its page: focus it and show it.
         if (added) {
@@ -347,9 +347,9 @@ void installVocabularyPage(TForm1& form) {
             form.runCommand(QStringLiteral("Menu_Edit"));
         }
     });
-    command("SaveCurrentXml", [&ws] { xmlSave1Click(ws); });
+    command("SaveCurrentXml", [&ws] { pickXmlExport(ws); });
     command("LoadCurrentXML", [&form, &ws] {
-        LoadCurrentXML1Click(ws);
+        pickXmlImport(ws);
         form.repaintLists();
     });
 }

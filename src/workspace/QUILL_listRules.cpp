@@ -4,6 +4,7 @@
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
 
+#include <algorithm>
 #include <cmath>
 
 QString listColumnKey(int column) {
@@ -78,32 +79,46 @@ QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column) {
     return {};
 }
 
-int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q, int column) {
-    auto flag = [](const tSkyStr& e, sStrInternalParam f) { return e.hasFlag(f) ? 1 : 0; };
+rListSortKey listSortKey(const TWorkspace& ws, const tSkyStr& e, int column) {
     switch (static_cast<TListColumn>(column)) {
     case TListColumn::id:
-        if (plainOrMenuMode(ws.app.state.WorkMode))
-            return listCellText(ws, p, column).compare(listCellText(ws, q, column), Qt::CaseInsensitive);
-        return p.id < q.id ? -1 : (p.id > q.id ? 1 : 0);
+        if (plainOrMenuMode(ws.app.state.WorkMode)) return {0, listCellText(ws, e, column).toCaseFolded()};
+        return {e.id, {}};
     case TListColumn::original:
-        return p.gS.compare(q.gS, Qt::CaseInsensitive);
+        return {0, e.gS.toCaseFolded()};
     case TListColumn::translated:
-        return p.gTrans.compare(q.gTrans, Qt::CaseInsensitive);
+        return {0, e.gTrans.toCaseFolded()};
     case TListColumn::ld: {
-        const long long ld =
-            static_cast<long long>(std::trunc(q.LDResult)) - static_cast<long long>(std::trunc(p.LDResult));
-        const long long value =
-            ld * 65535 + (flag(q, sStrInternalParam::Warning) - flag(p, sStrInternalParam::Warning)) * 4095 +
-            (flag(q, sStrInternalParam::nTrans) - flag(p, sStrInternalParam::nTrans)) * 255 +
-            ((q.hasParam(sStrParam::incompleteTrans) ? 1 : 0) - (p.hasParam(sStrParam::incompleteTrans) ? 1 : 0)) * 15;
-        return value < 0 ? -1 : (value > 0 ? 1 : 0);
+        const long long weight = static_cast<long long>(std::trunc(e.LDResult)) * 65535 +
+                                 (e.hasFlag(sStrInternalParam::Warning) ? 4095 : 0) +
+                                 (e.hasFlag(sStrInternalParam::nTrans) ? 255 : 0) +
+                                 (e.hasParam(sStrParam::incompleteTrans) ? 15 : 0);
+        return {-weight, {}};
     }
-    case TListColumn::edid: {
-        if (!p.isEspAssigned() || !q.isEspAssigned()) return 0;
-        return p.getEdidName().compare(q.getEdidName(), Qt::CaseInsensitive);
+    case TListColumn::edid:
+        return {0, e.getEdidName().toCaseFolded()};
     }
-    }
-    return 0;
+    return {};
+}
+
+int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q, int column) {
+    const rListSortKey a = listSortKey(ws, p, column);
+    const rListSortKey b = listSortKey(ws, q, column);
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending) {
+    // One key per row, computed once, so that half a million rows sort in a blink.
+    std::vector<rListSortKey> keys(list.size());
+    for (size_t i = 0; i < list.size(); ++i)
+        keys[i] = listSortKey(ws, *list[i], column);
+    std::vector<int> order(list.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+    if (descending) std::reverse(order.begin(), order.end());
+    return order;
 }
 
 int listRowLines(const tSkyStr& entry, bool simpleLine) {
@@ -161,32 +176,4 @@ bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
         return entry.getEdidName().contains(filter.text, Qt::CaseInsensitive);
     }
     return shown;
-}
-
-rColumnLayout columnLayoutFor(TWorkMode mode) {
-    rColumnLayout layout;
-    switch (mode) {
-    case TWorkMode::sstEditCustom:
-    case TWorkMode::sstViewEdit:
-        layout.idVisible = false;
-        break;
-    case TWorkMode::Strings:
-        layout.idWidth = 60;
-        break;
-    case TWorkMode::Esp:
-    case TWorkMode::StringsEspLayout:
-        layout.idWidth = 80;
-        layout.edidVisible = true;
-        layout.edidIsMain = true;
-        layout.edidSearchVisible = true;
-        break;
-    case TWorkMode::MCMTranslate:
-    case TWorkMode::ScriptPex:
-        layout.idWidth = 200;
-        layout.extraListsVisible = false;
-        break;
-    case TWorkMode::None:
-        break;
-    }
-    return layout;
 }

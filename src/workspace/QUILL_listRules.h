@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 class TWorkspace;
 
@@ -22,8 +23,20 @@ QString listName(int listIndex);
 QString listCellDisplayText(const QString& text);
 // The text of a cell of a top-level row.
 QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column);
-// Compares two entries by a column (negative, zero, positive), as a header click sorts.
+// The sort rule of a header click. An entry's key for a column: ids as numbers (as the id cell's case-folded text
+// for plugins and menu files), the score column as a weight that puts the best suggestions first, texts and editor
+// ids case-folded (an entry without an editor id sorts before the others).
+struct rListSortKey {
+    long long number = 0;
+    QString text;
+    bool operator<(const rListSortKey& o) const { return number != o.number ? number < o.number : text < o.text; }
+};
+rListSortKey listSortKey(const TWorkspace& ws, const tSkyStr& entry, int column);
+// Compares two entries by a column (negative, zero, positive) under that rule.
 int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q, int column);
+// The rows of `list` in the order a header click shows them: indices into the list, ascending stable, or that order
+// reversed.
+std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending);
 // Lines a row takes: 1 with simpleLine; else 1 below 100 source characters, then one more per 100, at most 5.
 int listRowLines(const tSkyStr& entry, bool simpleLine);
 
@@ -58,7 +71,7 @@ struct rListFilter {
 // True when the row of `entry` is shown under the filter.
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry);
 
-// The column layout of a work mode.
+// The columns and pages the lists show for a document (each kind of document gives its own).
 struct rColumnLayout {
     bool idVisible = true;
     int idWidth = 80;
@@ -67,4 +80,3 @@ struct rColumnLayout {
     bool edidSearchVisible = false;
     bool extraListsVisible = true; // DLSTRINGS and ILSTRINGS pages
 };
-rColumnLayout columnLayoutFor(TWorkMode mode);

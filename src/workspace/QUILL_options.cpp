@@ -75,13 +75,12 @@ bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
 void rebuildVocabularyCache(TWorkspace& ws) {
     TAppContext& app = ws.app;
     ws.clearLoadedLists();
-    app.beginOperation(app.uiText(QStringLiteral("Build_Cache")), true, true);
+    TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);
     unloadVocabulary(ws);
     clearListSet(ws.vocabularyLists);
     buildCaches(app, ws.vocabularyLists, app.state.StringsFolder);
     clearListSet(ws.vocabularyLists);
     unloadVocabulary(ws);
-    app.endOperation();
 }
 
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {

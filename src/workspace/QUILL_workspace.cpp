@@ -8,6 +8,7 @@
 
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
+#include "workspace/QUILL_document.h"
 
 #include <QFileInfo>
 
@@ -15,70 +16,192 @@ TWorkspace::TWorkspace(THost* host) : app(host) {}
 
 TWorkspace::~TWorkspace() = default;
 
-bool TWorkspace::openFileByKind(const QString& path) {
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("pex")) return loadScript(path, false);
-    if (extension == QLatin1String("bsa") || extension == QLatin1String("txt")) return loadMenuFile(path);
-    if (extension == QLatin1String("esp") || extension == QLatin1String("esm")) return openPlugin(path, false);
-    if (extension == QLatin1String("strings") || extension == QLatin1String("dlstrings") ||
-        extension == QLatin1String("ilstrings"))
-        return openTableSet(path, true);
-    return false;
+TPluginDocument* TWorkspace::plugin() const {
+    return dynamic_cast<TPluginDocument*>(document.get());
 }
 
-bool TWorkspace::isOpenableKind(const QString& path) {
-    static const QStringList kinds = {
-        QStringLiteral("pex"), QStringLiteral("bsa"),     QStringLiteral("txt"),       QStringLiteral("esp"),
-        QStringLiteral("esm"), QStringLiteral("strings"), QStringLiteral("dlstrings"), QStringLiteral("ilstrings")};
-    return kinds.contains(QFileInfo(path).suffix().toLower());
+TScriptDocument* TWorkspace::script() const {
+    return dynamic_cast<TScriptDocument*>(document.get());
+}
+
+TMenuDocument* TWorkspace::menu() const {
+    return dynamic_cast<TMenuDocument*>(document.get());
+}
+
+TTableSetDocument* TWorkspace::tables() const {
+    return dynamic_cast<TTableSetDocument*>(document.get());
+}
+
+bool TWorkspace::openFileByKind(const QString& path) {
+    const rDocumentKind* kind = documentKindOf(path);
+    return kind && openDocument(*kind, path, kind->rememberFolderWhenGiven);
+}
+
+bool TWorkspace::openDocument(const rDocumentKind& kind, const QString& path, bool rememberFolder) {
+    if (!confirmDictionarySave()) return false;
+    if (!kind.open(*this, path, rememberFolder)) return false;
+    // What the open itself filled in (the document's dictionary, the exact pass) is where the work starts from.
+    history.clear();
+    afterHistoryChange();
+    return true;
+}
+
+bool TWorkspace::pickAndOpenDocument(const rDocumentKind& kind) {
+    if (!confirmDictionarySave()) return false;
+    const QString path = app.host().pickOpenFile(QString(), app.state.*kind.startFolder, QString(),
+                                                 app.uiText(QLatin1String(kind.filterKey)));
+    if (path.isEmpty()) return false;
+    if (!QFileInfo::exists(path)) {
+        app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path, true, dbOk);
+        return false;
+    }
+    return openDocument(kind, path, true);
+}
+
+TExportKind TWorkspace::exportKind() const {
+    return document ? document->exportKind() : TExportKind::stringTables;
+}
+
+rColumnLayout TWorkspace::columnLayout() const {
+    return document ? document->layout() : rColumnLayout{};
 }
 
 bool TWorkspace::confirmDictionarySave() {
     TAppState& st = app.state;
-    if (st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0 || st.WorkMode == TWorkMode::Strings)
-        st.dictionaryModified = false;
     if (!st.dictionaryModified) return true;
-    const int answer =
-        app.messageDialog(app.uiTextFormat(QStringLiteral("Ask_SavingSST"), {st.currentFileName}), dbYesNoCancel);
+    // Without a dictionary of its own (a table set, or both languages the same) the work lives only in the document.
+    const bool sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
+    const bool documentOnly = st.WorkMode == TWorkMode::Strings || (sameLanguage && !st.editCustom());
+    const QString question = documentOnly ? QStringLiteral("Ask_SavingDocument") : QStringLiteral("Ask_SavingSST");
+    const int answer = app.messageDialog(app.uiTextFormat(question, {st.currentFileName}), dbYesNoCancel);
     if (answer == drYes) {
-        if (st.WorkMode == TWorkMode::sstEditCustom)
-            saveCustomDictionary();
-        else
-            saveDocumentDictionary();
-        return true;
+        // A failed or refused save keeps the work and the question's caller waits.
+        if (documentOnly) return saveDocument(false);
+        return st.editCustom() ? saveCustomDictionary() : saveDocumentDictionary();
     }
     if (answer == drNo) {
-        st.dictionaryModified = false;
+        markWorkSaved();
         return true;
     }
     return false;
+}
+
+void TWorkspace::markWorkSaved() {
+    history.markSaved();
+    afterHistoryChange();
+}
+
+void TWorkspace::markUnsavableChange() {
+    history.markUnsavable();
+    afterHistoryChange();
+}
+
+void TWorkspace::afterHistoryChange() {
+    app.state.dictionaryModified = !history.atSavedPoint();
+}
+
+bool TWorkspace::undo() {
+    if (!history.undo()) return false;
+    afterHistoryChange();
+    return true;
+}
+
+bool TWorkspace::redo() {
+    if (!history.redo()) return false;
+    afterHistoryChange();
+    return true;
+}
+
+int TWorkspace::validateEntries(const QList<tSkyStr*>& entries) {
+    TEntryCommand command(*this, QStringLiteral("Step_Validate"), entries);
+    for (tSkyStr* e : entries)
+        e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+    return command.finish();
+}
+
+int TWorkspace::markEntriesPartial(const QList<tSkyStr*>& entries) {
+    TEntryCommand command(*this, QStringLiteral("Step_Partial"), entries);
+    for (tSkyStr* e : entries)
+        e->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
+    return command.finish();
+}
+
+int TWorkspace::resetEntries(const QList<tSkyStr*>& entries) {
+    TEntryCommand command(*this, QStringLiteral("Step_Cancel"), entries);
+    for (tSkyStr* e : entries)
+        e->resetTrans();
+    return command.finish();
+}
+
+int TWorkspace::validateAll() {
+    if (app.messageDialog(app.uiText(QStringLiteral("ValidateALL")), dbYesNo) != drYes) return -1;
+    TEntryCommand command(*this, QStringLiteral("Step_ValidateAll"));
+    for (auto& list : loadedLists)
+        for (auto& e : list)
+            e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+    return command.finish();
+}
+
+int TWorkspace::resetAll() {
+    if (app.messageDialog(app.uiText(QStringLiteral("ResetALL")), dbYesNo) != drYes) return -1;
+    TEntryCommand command(*this, QStringLiteral("Step_ResetAll"));
+    for (auto& list : loadedLists)
+        for (auto& e : list)
+            e->resetTrans();
+    return command.finish();
+}
+
+TEntryCommand::TEntryCommand(TWorkspace& ws, QString nameKey) : ws_(ws), nameKey_(std::move(nameKey)) {
+    recorder_.addAll(ws.loadedLists, ws.sharedIdList);
+}
+
+TEntryCommand::TEntryCommand(TWorkspace& ws, QString nameKey, const QList<tSkyStr*>& entries)
+    : ws_(ws), nameKey_(std::move(nameKey)) {
+    for (tSkyStr* e : entries)
+        recorder_.add(e);
+}
+
+TEntryCommand::~TEntryCommand() {
+    finish();
+}
+
+int TEntryCommand::finish() {
+    if (finished_) return changed_;
+    finished_ = true;
+    std::vector<rEntryChange> changes = recorder_.changes();
+    changed_ = static_cast<int>(changes.size());
+    if (changes.empty()) return 0;
+    ws_.history.push({ws_.app.uiTextFormat(nameKey_, {changed_}), std::move(changes)});
+    ws_.afterHistoryChange();
+    return changed_;
 }
 
 void TWorkspace::clearLoadedLists() {
     for (auto& pairs : heuristicMatches)
         pairs.clear();
+    // The steps point at the entries about to be freed.
+    history.clear();
+    afterHistoryChange();
     sharedIdList.clear();
     clearListSet(loadedLists);
     clearListSet(workLists);
-    plugin.reset();
-    script.reset();
-    menu.reset();
-    tables.reset();
+    document.reset();
 }
 
 bool TWorkspace::closeAll() {
     if (!confirmDictionarySave()) return false;
-    app.beginOperation(app.uiText(QStringLiteral("Closing")));
-    clearLoadedLists();
-    // Unloading keeps the remembered apply and overwrite choices, which live with the vocabulary state.
-    unloadVocabulary(*this);
-    app.state.WorkMode = TWorkMode::None;
-    app.state.currentFileName.clear();
-    app.state.currentFilePath.clear();
-    app.state.openTablesFolder.clear();
-    app.state.openTablesLang.clear();
-    app.state.addonHash = 0;
-    app.endOperation();
+    {
+        TOperation operation(app, app.uiText(QStringLiteral("Closing")));
+        clearLoadedLists();
+        // Unloading keeps the remembered apply and overwrite choices, which live with the vocabulary state.
+        unloadVocabulary(*this);
+        app.state.WorkMode = TWorkMode::None;
+        app.state.currentFileName.clear();
+        app.state.currentFilePath.clear();
+        app.state.openTablesFolder.clear();
+        app.state.openTablesLang.clear();
+        app.state.addonHash = 0;
+    }
     scanVocabulary(*this);
     return true;
 }
@@ -96,21 +219,9 @@ TWorkspace::TRecentResult TWorkspace::openRecentFile(int index) {
         app.logMessage(app.uiText(QStringLiteral("FbK_menuFail")), true, dbOk);
         return TRecentResult::removed;
     }
-    bool opened = false;
-    switch (recentFileKind(path)) {
-    case TRecentKind::menuFile:
-        opened = loadMenuFile(path);
-        break;
-    case TRecentKind::plugin:
-        opened = openPlugin(path, false);
-        break;
-    case TRecentKind::script:
-        opened = loadScript(path, false);
-        break;
-    case TRecentKind::stringTables:
-        opened = openTableSet(path, false);
-        break;
-    }
+    // A name no kind claims was a string table of an older list.
+    const rDocumentKind* kind = documentKindOf(path);
+    const bool opened = openDocument(kind ? *kind : documentKind("stringTables"), path, false);
     return opened ? TRecentResult::opened : TRecentResult::notOpened;
 }
 

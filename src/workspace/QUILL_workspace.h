@@ -8,12 +8,16 @@
 #include <memory>
 #include <vector>
 
-// The state each kind of document keeps beside the string lists (declared in the subsystem's workspace header).
-struct TPluginDocument;   // workspace/QUILL_wsPlugin.h
-struct TScriptDocument;   // workspace/QUILL_wsScript.h
-struct TMenuDocument;     // workspace/QUILL_wsScript.h
-struct TVocabularyState;  // workspace/QUILL_wsDictionary.h
-struct TTableSetDocument; // workspace/QUILL_wsStrings.h
+#include "workspace/QUILL_document.h"
+#include "workspace/QUILL_history.h"
+
+// The documents (each declared in the workspace header of its subsystem) and the vocabulary state.
+struct TPluginDocument;           // workspace/QUILL_wsPlugin.h
+struct TScriptDocument;           // workspace/QUILL_wsScript.h
+struct TMenuDocument;             // workspace/QUILL_wsScript.h
+struct TTableSetDocument;         // workspace/QUILL_wsStrings.h
+struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
+struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
 
 // Pairs of an entry and the vocabulary entry whose translation it took during the heuristic batch.
 struct rHeuristicPair {
@@ -38,17 +42,27 @@ public:
     // Further plugin fields sharing a string id with an entry of the loaded lists (owned here).
     tSkyStrList sharedIdList;
 
-    std::unique_ptr<TPluginDocument> plugin;
-    std::unique_ptr<TScriptDocument> script;
-    std::unique_ptr<TMenuDocument> menu;
+    // The open document, null when none is open.
+    std::unique_ptr<TDocument> document;
     std::unique_ptr<TVocabularyState> vocabulary;
-    std::unique_ptr<TTableSetDocument> tables;
+    // The undo steps of the commands that changed entries of the open document.
+    TEditHistory history;
 
-    // Opens a file by its extension (.pex, .bsa/.txt, .esp/.esm, .strings/.dlstrings/.ilstrings); other
-    // extensions are ignored. Returns true when a document was opened.
+    // The open document as its kind, or null when another kind (or none) is open.
+    TPluginDocument* plugin() const;
+    TScriptDocument* script() const;
+    TMenuDocument* menu() const;
+    TTableSetDocument* tables() const;
+
+    // Opens a file by the kind its extension names (the table of documentKinds); other files are ignored. Returns
+    // true when a document was opened.
     bool openFileByKind(const QString& path);
-    // True when openFileByKind has a loader for the file's extension.
-    static bool isOpenableKind(const QString& path);
+    static bool isOpenableKind(const QString& path) { return documentKindOf(path) != nullptr; }
+    // Opens `path` as a document of `kind`, after the unsaved-work question; the history starts empty.
+    bool openDocument(const rDocumentKind& kind, const QString& path, bool rememberFolder);
+    // The menus' open commands ("Load_Esp", "Load_Strings", "Load_ScriptPex"): after the unsaved-work question, the
+    // host's open dialog in the kind's folder; a chosen file that does not exist is reported ("FileNotFound").
+    bool pickAndOpenDocument(const rDocumentKind& kind);
 
     // Loaders (each in the workspace file of its subsystem).
     bool openTableSet(const QString& path, bool rememberFolder);
@@ -57,19 +71,42 @@ public:
     bool loadMenuFile(const QString& path);
 
     // "Save" and "Save as" of the open document (menus and the command line's --save/--save-as): unless expert mode,
-    // asks "Fbk_FinalizeWarn", then dispatches on WorkMode. With saveAs, `target` is the chosen path ("FOLDER/NAME");
-    // empty asks the host's save dialog. Each document kind defines its own save in its workspace file.
+    // asks "Fbk_FinalizeWarn", then the document saves itself. With saveAs, `target` is the chosen path
+    // ("FOLDER/NAME"); empty asks the host's save dialog.
     bool saveDocument(bool saveAs, const QString& target = QString());
+    // The save captions' kind of the open document (string tables when none is open).
+    TExportKind exportKind() const;
+    // The columns and pages the lists show for the open document.
+    rColumnLayout columnLayout() const;
     bool saveTableSetDocument(bool saveAs, const QString& target);
-    bool savePluginDocument(bool saveAs, const QString& target);
-    bool saveScriptDocument(bool saveAs, const QString& target);
-    bool saveMenuDocument(bool saveAs, const QString& target);
     // Writes the three loaded lists as "<folder><pluginName>_<DestLang>" after "Fbk_FinalizeConfirm" when that set
     // exists, inside a "Fbk_SaveStr" operation.
     bool saveTableSet(const QString& folder, const QString& pluginName);
 
-    // Asks to save unsaved dictionary work; false when the user cancelled.
+    // Asks to save unsaved work ("Ask_SavingSST", or "Ask_SavingDocument" where the document has no dictionary of its
+    // own); false when the user cancelled or the save failed, so that nothing is lost without a question.
     bool confirmDictionarySave();
+    // Unsaved work: a change to a translation or status since the document was opened or its work last saved.
+    bool hasUnsavedWork() const { return app.state.dictionaryModified; }
+    // The open work was saved: the current history position becomes the saved point.
+    void markWorkSaved();
+    // A change the history cannot take back (an entry added): the work is unsaved until the next save.
+    void markUnsavableChange();
+
+    // Commands that change entries: each records one undo step and marks unsaved work. They return the number of
+    // entries changed.
+    // "Menu_Validate": validated and no longer partial.
+    int validateEntries(const QList<tSkyStr*>& entries);
+    // "Menu_Partial": partial and no longer validated.
+    int markEntriesPartial(const QList<tSkyStr*>& entries);
+    // "Menu_Cancel": the translation back to the source, no status.
+    int resetEntries(const QList<tSkyStr*>& entries);
+    // "Menu_Validate_All" / "Menu_ResetAll" over every loaded entry, after their question; -1 when declined.
+    int validateAll();
+    int resetAll();
+    // Edit > Undo / Redo: false when there was nothing to undo or redo.
+    bool undo();
+    bool redo();
     // Saves the dictionary of the current work (defined with the dictionaries).
     bool saveDocumentDictionary();
     // Saves the custom dictionary being edited (defined with the dictionaries).
@@ -80,7 +117,7 @@ public:
     // document kind asks for it.
     void afterDocumentLoad();
 
-    // Clears the loaded lists, the shared entries, the heuristic pairs and every document's state.
+    // Clears the loaded lists, the shared entries, the heuristic pairs, the document and its history.
     void clearLoadedLists();
     // "Menu_CloseAll": after confirmDictionarySave, clears the loaded lists and the vocabulary and sets WorkMode None
     // inside a "Closing" operation. False when the user kept the work.
@@ -89,8 +126,9 @@ public:
     // True when a file is loaded or the vocabulary holds entries ("Ask_LangUnload" is asked before dropping them).
     bool hasLoadedWork() const;
 
-    // The recent-files menu: opens entry `index` by its extension with every loader's option off. A file that no
-    // longer exists is removed from the list (every entry equal ignoring case) and "FbK_menuFail" is reported.
+    // The recent-files menu: opens entry `index` by its kind (string tables for an extension no kind claims) with the
+    // remember-folder option off. A file that no longer exists is removed from the list (every entry equal ignoring
+    // case) and "FbK_menuFail" is reported.
     enum class TRecentResult { opened, notOpened, removed, outOfRange };
     TRecentResult openRecentFile(int index);
 
@@ -101,4 +139,29 @@ public:
 
     // The key of a menu-file entry, empty for any other entry.
     QString menuKeyOf(const tSkyStr& entry) const;
+
+private:
+    friend class TEntryCommand;
+    void afterHistoryChange();
+};
+
+// One command's changes to entries, recorded as one undo step when the command is done (or leaves by an exception):
+// made before the command touches the entries, over all loaded entries or the given ones. The step's name is the UI
+// text `nameKey` formatted with the number of entries changed; nothing is recorded when none changed.
+class TEntryCommand {
+public:
+    TEntryCommand(TWorkspace& ws, QString nameKey);
+    TEntryCommand(TWorkspace& ws, QString nameKey, const QList<tSkyStr*>& entries);
+    ~TEntryCommand();
+    TEntryCommand(const TEntryCommand&) = delete;
+    TEntryCommand& operator=(const TEntryCommand&) = delete;
+    // Records the step now; returns the number of entries changed.
+    int finish();
+
+private:
+    TWorkspace& ws_;
+    QString nameKey_;
+    TEntryRecorder recorder_;
+    bool finished_ = false;
+    int changed_ = 0;
 };

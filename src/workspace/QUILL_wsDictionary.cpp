@@ -14,19 +14,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <climits>
 
 namespace {
-
-const QString kDashes = QStringLiteral("-----------------------------------------");
 
 QString listExtension(int i) {
     static const char* const names[3] = {".strings", ".dlstrings", ".ilstrings"};
     return QLatin1String(names[i]);
-}
-
-int clampInt(qsizetype n) {
-    return static_cast<int>(std::min<qsizetype>(n, INT_MAX));
 }
 
 // The file in `folder` named `fileName` ignoring case, else the exact path (for a file about to be written).
@@ -79,7 +72,7 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
     TAppContext& app = ws.app;
     const bool withReferences = !refs.empty();
     if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
-    app.progressMax(clampInt(2 * countListSet(ws.loadedLists)));
+    app.progressMax(2 * countListSet(ws.loadedLists));
     sortReferences(refs, app.state.WorkMode);
     rPassContext context = passContext(ws, filter);
     for (int i = 0; i < 3; ++i) {
@@ -95,8 +88,7 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
 bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
     TAppContext& app = ws.app;
     const TAppState& st = app.state;
-    if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName))
-        backupDictionary(app, fileName);
+    if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName)) backupDictionary(app, fileName);
     quilldict::pruneDictionaryBackups(st, fileName);
     QDir().mkpath(st.userDictionaryFolder);
     if (quilldict::writeDictionary(app, ws.loadedLists, st.userDictionaryFolder + fileName)) {
@@ -112,12 +104,6 @@ bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
 TVocabularyState& vocabularyState(TWorkspace& ws) {
     if (!ws.vocabulary) ws.vocabulary = std::make_unique<TVocabularyState>();
     return *ws.vocabulary;
-}
-
-void noteTranslationsChanged(TWorkspace& ws) {
-    TAppState& st = ws.app.state;
-    st.dictionaryModified = vocabularyState(ws).vocab.loaded || st.WorkMode == TWorkMode::sstEditCustom ||
-                            st.WorkMode == TWorkMode::sstViewEdit;
 }
 
 // ----- Vocabulary
@@ -144,19 +130,17 @@ void unloadVocabulary(TWorkspace& ws) {
         pairs.clear();
     vs.vocab.clear(ws.vocabularyLists);
     vs.focusedNode = -1;
-    ws.app.state.dictionaryModified = false;
     notifyView(ws);
 }
 
 void loadVocabulary(TWorkspace& ws) {
     TAppContext& app = ws.app;
-    app.beginOperation(app.uiText(QStringLiteral("FbK_CacheLoad")), true, true);
+    TOperation operation(app, app.uiText(QStringLiteral("FbK_CacheLoad")), true, true);
     unloadVocabulary(ws);
     scanVocabulary(ws);
     app.state.DestLang = app.state.DestLang.toLower();
     vocabularyState(ws).vocab.loadAll(app, ws.vocabularyLists);
     notifyView(ws);
-    app.endOperation();
 }
 
 void reloadVocabulary(TWorkspace& ws) {
@@ -192,8 +176,8 @@ void refreshVocabularyEntry(TWorkspace& ws, const QString& name) {
 
 void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch) {
     TAppContext& app = ws.app;
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_DirectTrans")), true, true);
-    app.progressMax(clampInt(countListSet(ws.loadedLists)));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_DirectTrans")), true, true);
+    app.progressMax(countListSet(ws.loadedLists));
     rPassContext context = passContext(ws, filter);
     const bool search = forceSearch || app.state.AuthAutoTranslate2;
     qsizetype totalLeft = 0, totalSize = 0;
@@ -210,13 +194,12 @@ void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch)
                                     {app.uiText(QStringLiteral("All")), static_cast<qlonglong>(totalLeft),
                                      static_cast<qlonglong>(totalSize),
                                      ratio(static_cast<double>(totalLeft), static_cast<double>(totalSize)) * 100}));
-    app.endOperation();
 }
 
-void TranslateExactMenu1Click(TWorkspace& ws) {
+void translateExact(TWorkspace& ws) {
     if (!gameDocumentOpen(ws.app.state)) return;
+    TEntryCommand command(ws, QStringLiteral("Step_Exact"));
     exactTranslation(ws, tStringPredicate::all, true);
-    noteTranslationsChanged(ws);
 }
 
 void TWorkspace::applyDocumentDictionary() {
@@ -314,11 +297,12 @@ bool applySelectedDictionary(TWorkspace& ws) {
     vs.applyMode = request.checks.value(0) ? 1 : 0;
     const tStringPredicate filter = overwriteFilter(choice);
 
+    TEntryCommand command(ws, QStringLiteral("Step_ApplyDictionary"));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_applySST")), true, true);
     std::vector<tEspStrRef> refs;
     {
         TWorkListsGuard guard{ws, refs};
         clearListSet(ws.workLists);
-        app.beginOperation(app.uiText(QStringLiteral("Fbk_applySST")), true, true);
         const QString path = pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, name, QStringLiteral("sst")));
         if (QFileInfo::exists(path)) {
             quilldict::rDictionaryLoad options;
@@ -329,12 +313,10 @@ bool applySelectedDictionary(TWorkspace& ws) {
             quilldict::loadDictionary(app, ws.workLists, path, options, counter, &refs);
         }
         applyWorkLists(ws, refs, filter, vs.applyMode == 0);
-        app.logMessage(kDashes);
+        app.logSeparator();
     }
     exactTranslation(ws, filter, false);
-    noteTranslationsChanged(ws);
     notifyView(ws);
-    app.endOperation();
     return true;
 }
 
@@ -360,7 +342,8 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     if (choice < 0 || choice > 4) return false;
     vs.overwriteChoice = choice;
 
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_LoadStringAsDest")), true, true);
+    TEntryCommand command(ws, QStringLiteral("Step_LoadStringAsDest"));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_LoadStringAsDest")), true, true);
     rTableSink sink;
     sink.mode = tSinkMode::destinationTables;
     sink.predicate = overwriteFilter(choice);
@@ -374,12 +357,12 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
         for (int i = 0; i < 3; ++i)
             notifyList(ws, i);
     }
-    app.endOperation();
+    operation.end();
     if (!ok) app.logMessage(app.uiText(QStringLiteral("Fbk_LoadStringAsDestFailed")), true, dbOk);
     return ok;
 }
 
-bool LoadStringAsDest1Click(TWorkspace& ws) {
+bool pickStringsAsDest(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (app.state.WorkMode != TWorkMode::Strings && app.state.WorkMode != TWorkMode::StringsEspLayout) return false;
     storePendingEdit(ws);
@@ -408,11 +391,11 @@ bool TWorkspace::saveDocumentDictionary() {
     const QString name = dictionaryBaseName(st, true) + addonHashSuffix(st);
     vs.vocab.dictionariesInUse = QStringList{name};
     const QString fileName = dictionaryFileName(st, name, QStringLiteral("sst"));
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveSST")), true);
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveSST")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
+    if (ok) markWorkSaved();
     app.logMessage(app.uiText(QStringLiteral("Fbk_UpdateCache")));
     refreshVocabularyEntry(*this, name);
-    app.endOperation();
     return ok;
 }
 
@@ -420,24 +403,26 @@ bool TWorkspace::saveCustomDictionary() {
     if (app.state.WorkMode != TWorkMode::sstEditCustom) return false;
     storePendingEdit(*this);
     const QString fileName = dictionaryFileName(app.state, quilldict::customDictionaryName(), QStringLiteral("sst"));
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
+    if (ok) markWorkSaved();
     refreshVocabularyEntry(*this, quilldict::customDictionaryName());
-    app.endOperation();
     return ok;
 }
 
-bool OpenSSTcustomClick(TWorkspace& ws) {
+bool openCustomDictionary(TWorkspace& ws) {
     if (!ws.confirmDictionarySave()) return false;
     TAppContext& app = ws.app;
     TAppState& st = app.state;
     st.currentFileName = quilldict::customDictionaryName();
     ws.clearLoadedLists();
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_LoadCustom")), true);
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_LoadCustom")), true);
     st.WorkMode = TWorkMode::sstEditCustom;
     const QString path =
         pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, st.currentFileName, QStringLiteral("sst")));
     st.currentFilePath = path;
+    ws.document = std::make_unique<TCustomDictionaryDocument>();
+    ws.document->path = path;
     if (QFileInfo::exists(path)) {
         int counter = 0;
         quilldict::loadDictionaryForEdit(app, ws.loadedLists, path, true, 1u << static_cast<int>(sStrParam::translated),
@@ -445,23 +430,32 @@ bool OpenSSTcustomClick(TWorkspace& ws) {
     }
     for (int i = 0; i < 3; ++i)
         notifyList(ws, i);
-    app.endOperation();
     return true;
 }
 
-tSkyStr* AddFieldCustom1Click(TWorkspace& ws, int listIndex) {
+rColumnLayout TCustomDictionaryDocument::layout() const {
+    rColumnLayout layout;
+    layout.idVisible = false;
+    return layout;
+}
+
+bool TCustomDictionaryDocument::save(TWorkspace& ws, bool, const QString&) {
+    return ws.saveCustomDictionary();
+}
+
+tSkyStr* addCustomEntry(TWorkspace& ws, int listIndex) {
     if (ws.app.state.WorkMode != TWorkMode::sstEditCustom || listIndex < 0 || listIndex > 2) return nullptr;
     storePendingEdit(ws);
     auto entry =
         std::make_unique<tSkyStr>(QString(), QString(), listIndex, 0u, 0, sStrParams{sStrParam::incompleteTrans});
     tSkyStr* added = entry.get();
     ws.loadedLists[listIndex].push_back(std::move(entry));
-    noteTranslationsChanged(ws);
+    ws.markUnsavableChange();
     notifyList(ws, listIndex);
     return added;
 }
 
-bool menuDelete1Click(TWorkspace& ws) {
+bool deleteFocusedDictionary(TWorkspace& ws) {
     TVocabularyState& vs = vocabularyState(ws);
     if (vs.focusedNode < 0 || vs.focusedNode >= static_cast<int>(vs.vocab.nodes.size())) return false;
     const rVocabularyNode& node = vs.vocab.nodes[vs.focusedNode];
@@ -494,7 +488,7 @@ bool writeXmlExport(TWorkspace& ws, const QString& path) {
         qsizetype n = 0;
         for (const auto& list : ws.loadedLists)
             n += std::count_if(list.begin(), list.end(), [](const auto& e) { return isExportedToXml(*e); });
-        app.progressMax(clampInt(n));
+        app.progressMax(n);
         const QByteArray bytes = buildXmlExport({st.currentFileName, st.SourceLang, st.DestLang}, ws.loadedLists,
                                                 st.pluginLoaded(), [&app](int i) { app.progressStep(i, 1000); });
         QString error;
@@ -508,6 +502,7 @@ bool writeXmlExport(TWorkspace& ws, const QString& path) {
 
 bool readXmlImport(TWorkspace& ws, const QString& path) {
     TAppContext& app = ws.app;
+    TEntryCommand command(ws, QStringLiteral("Step_ImportXml"));
     std::vector<tEspStrRef> refs;
     TWorkListsGuard guard{ws, refs};
     clearListSet(ws.workLists);
@@ -529,7 +524,7 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
         const bool withReferences = !refs.empty();
         if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
         sortXmlReferences(refs, app.state.WorkMode);
-        app.progressMax(clampInt(countListSet(ws.loadedLists)));
+        app.progressMax(countListSet(ws.loadedLists));
         rPassContext context = passContext(ws, tStringPredicate::all);
         for (int i = 0; i < 3; ++i) {
             if (!withReferences) {
@@ -539,7 +534,6 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
             xmlReferenceMatch(refs, ws.loadedLists[i], context);
             notifyList(ws, i);
         }
-        noteTranslationsChanged(ws);
         return true;
     } catch (const std::exception&) {
         app.logMessage(app.uiText(QStringLiteral("XML_ERROR")), true, dbOk);
@@ -552,10 +546,10 @@ bool exportXmlFile(TWorkspace& ws, const QString& chosenPath) {
     const QFileInfo chosen(chosenPath);
     app.state.XMLFolder = quillfs::withTrailingSeparator(chosen.absolutePath());
     const QString path = chosen.absolutePath() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".xml");
-    app.beginOperation(app.uiTextFormat(QStringLiteral("ExportXMLRes"), {dictionaryBaseName(app.state, false)}), true,
-                       true);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("ExportXMLRes"), {dictionaryBaseName(app.state, false)}),
+                         true, true);
     const bool ok = writeXmlExport(ws, path);
-    app.endOperation();
+    operation.end();
     if (ok) app.logMessage(app.uiText(QStringLiteral("XMLExported")), true, dbOk);
     return ok;
 }
@@ -567,14 +561,12 @@ bool importXmlFile(TWorkspace& ws, const QString& path) {
         return false;
     }
     app.state.XMLFolder = quillfs::withTrailingSeparator(QFileInfo(path).absolutePath());
-    app.beginOperation(app.uiTextFormat(QStringLiteral("ImportXMLRes"), {dictionaryBaseName(app.state, false)}), true,
-                       true);
-    const bool ok = readXmlImport(ws, path);
-    app.endOperation();
-    return ok;
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("ImportXMLRes"), {dictionaryBaseName(app.state, false)}),
+                         true, true);
+    return readXmlImport(ws, path);
 }
 
-bool xmlSave1Click(TWorkspace& ws) {
+bool pickXmlExport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
     const QString path =
@@ -584,7 +576,7 @@ bool xmlSave1Click(TWorkspace& ws) {
     return exportXmlFile(ws, path);
 }
 
-bool LoadCurrentXML1Click(TWorkspace& ws) {
+bool pickXmlImport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
     const QString path = app.host().pickOpenFile(app.uiText(QStringLiteral("LoadCurrentXML")), app.state.XMLFolder,

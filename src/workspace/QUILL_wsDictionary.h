@@ -3,6 +3,7 @@
 
 #include "dictionary/QUILL_passes.h"
 #include "dictionary/QUILL_vocabulary.h"
+#include "workspace/QUILL_document.h"
 
 #include <QString>
 #include <functional>
@@ -29,9 +30,13 @@ struct TVocabularyState {
 // The vocabulary state, created on first use.
 TVocabularyState& vocabularyState(TWorkspace& ws);
 
-// Sets the dictionary-modified flag as translation changes do: true when the vocabulary is loaded or a dictionary
-// is being edited, false otherwise.
-void noteTranslationsChanged(TWorkspace& ws);
+// The custom dictionary opened for editing: its entries are the loaded lists, saved as the dictionary itself.
+struct TCustomDictionaryDocument : TDocument {
+    TWorkMode mode() const override { return TWorkMode::sstEditCustom; }
+    TExportKind exportKind() const override { return TExportKind::stringTables; }
+    rColumnLayout layout() const override;
+    bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+};
 
 // The vocabulary.
 void scanVocabulary(TWorkspace& ws);
@@ -46,13 +51,13 @@ bool focusDictionaryNode(TWorkspace& ws, const QString& name);
 
 // The passes.
 void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch);
-// "Trans_Exact".
-void TranslateExactMenu1Click(TWorkspace& ws);
+// "Trans_Exact": the exact pass over every entry, searching the vocabulary whatever the option says.
+void translateExact(TWorkspace& ws);
 // "menu_Applysst": applies the focused dictionary after the options dialog TForm12; false when nothing applied.
 bool applySelectedDictionary(TWorkspace& ws);
 // "LoadStringAsDest" on a chosen table file (the picker variant asks for the file first).
 bool loadStringsAsDest(TWorkspace& ws, const QString& path);
-bool LoadStringAsDest1Click(TWorkspace& ws);
+bool pickStringsAsDest(TWorkspace& ws);
 
 // The XML exchange: the file variants run the whole command around a known path.
 bool writeXmlExport(TWorkspace& ws, const QString& path);
@@ -60,15 +65,17 @@ bool readXmlImport(TWorkspace& ws, const QString& path);
 QString defaultXmlBaseName(const TAppState& state);
 bool exportXmlFile(TWorkspace& ws, const QString& chosenPath);
 bool importXmlFile(TWorkspace& ws, const QString& path);
-bool xmlSave1Click(TWorkspace& ws);
-bool LoadCurrentXML1Click(TWorkspace& ws);
+// "SaveCurrentXml" / "LoadCurrentXML": the file variants after the host's file dialog.
+bool pickXmlExport(TWorkspace& ws);
+bool pickXmlImport(TWorkspace& ws);
 
 // The custom dictionary and the vocabulary view's file commands.
-bool OpenSSTcustomClick(TWorkspace& ws);
+// "Open" of the Custom_Dic menu: the custom dictionary opened for editing.
+bool openCustomDictionary(TWorkspace& ws);
 // Appends an empty incompleteTrans entry to list `listIndex` of the custom dictionary; null outside it.
-tSkyStr* AddFieldCustom1Click(TWorkspace& ws, int listIndex);
+tSkyStr* addCustomEntry(TWorkspace& ws, int listIndex);
 // "menu_deletesst": sends the focused dictionary's file to the trash and reloads the vocabulary.
-bool menuDelete1Click(TWorkspace& ws);
+bool deleteFocusedDictionary(TWorkspace& ws);
 // The merge and edit commands of the vocabulary view, not built yet.
 void devWorkInProgress(TWorkspace& ws);
 // The file name "Save_SST" writes for the open document.

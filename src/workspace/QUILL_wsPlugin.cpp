@@ -18,11 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <limits>
 
 namespace {
-
-const QString kSeparator = QStringLiteral("-----------------------------------------");
 
 QString folderOf(const QString& path) {
     return quillfs::withTrailingSeparator(QFileInfo(path).absolutePath());
@@ -34,25 +31,25 @@ rPluginReadContext readContext(TAppContext& app, qsizetype total) {
     ctx.inflateFailed = [&app](const trecord& r) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_DecompressError"), {r.getname()}), true);
     };
-    app.progressMax(static_cast<int>(std::min<qsizetype>(total, std::numeric_limits<int>::max())));
-    ctx.progress = [&app](qsizetype position) {
-        app.progressStep(static_cast<int>(std::min<qsizetype>(position, std::numeric_limits<int>::max())), 1);
-    };
+    app.progressMax(total);
+    ctx.progress = [&app](qsizetype position) { app.progressStep(position, 1); };
     return ctx;
 }
 
-// The common start of both loads: the current file, the cleared lists and the operation.
-void beginPluginLoad(TWorkspace& ws, const QString& fullPath, bool rememberFolder) {
+// The common start of both loads: the current file, the cleared lists and the new document.
+TPluginDocument& beginPluginLoad(TWorkspace& ws, const QString& fullPath, bool rememberFolder) {
     TAppState& st = ws.app.state;
     st.currentFilePath = fullPath;
     st.currentFileName = QFileInfo(fullPath).fileName();
     if (rememberFolder) st.EspFolder = folderOf(fullPath);
     ws.clearLoadedLists();
-    ws.app.beginOperation(ws.app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
-    ws.plugin = std::make_unique<TPluginDocument>();
-    ws.plugin->path = fullPath;
-    ws.plugin->folder = folderOf(fullPath);
-    ws.plugin->fileName = st.currentFileName;
+    auto document = std::make_unique<TPluginDocument>();
+    document->path = fullPath;
+    document->folder = folderOf(fullPath);
+    document->fileName = st.currentFileName;
+    TPluginDocument& doc = *document;
+    ws.document = std::move(document);
+    return doc;
 }
 
 bool readPluginBytes(TAppContext& app, const QString& path, QByteArray& bytes) {
@@ -80,8 +77,8 @@ bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base
 bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
-    beginPluginLoad(ws, fullPath, rememberFolder);
-    TPluginDocument& doc = *ws.plugin;
+    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
     const bool ok = loadPluginFile(app, bytes, doc.tree, true, true, 0);
     if (ok) {
         markStringGroups(doc.tree, false);
@@ -93,7 +90,7 @@ bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& 
         st.WorkMode = TWorkMode::Esp;
         ws.applyDocumentDictionary();
     }
-    app.endOperation();
+    operation.end();
     if (ok) {
         ws.afterDocumentLoad();
         return true;
@@ -108,8 +105,8 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
     TAppContext& app = ws.app;
     TAppState& st = app.state;
     app.logMessage(app.uiText(QStringLiteral("Fbk_TESLocalized2")), true, dbSelfClosing);
-    beginPluginLoad(ws, fullPath, rememberFolder);
-    TPluginDocument& doc = *ws.plugin;
+    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
     doc.localized = true;
     bool ok = loadPluginFile(app, bytes, doc.tree, false, false, 1);
     if (ok) {
@@ -117,7 +114,7 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
         markStringGroups(doc.tree, true);
         app.logMessage(
             app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
-        app.logMessage(kSeparator);
+        app.logSeparator();
         sortById(ws.loadedLists);
         // The strings folder as it exists, in whatever letter case, so that saves go beside the tables read.
         const QString existing = quillfs::findFileNoCase(doc.folder, QStringLiteral("strings"));
@@ -157,14 +154,14 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
             ws.applyDocumentDictionary();
         }
     }
-    app.endOperation();
+    operation.end();
     if (!ok) {
         ws.clearLoadedLists();
         st.WorkMode = TWorkMode::None;
         app.logMessage(app.uiText(QStringLiteral("Fbk_FailespString")), true);
         return false;
     }
-    const rOrphanSharedCounts counts = ws.plugin->orphanShared;
+    const rOrphanSharedCounts counts = doc.orphanShared;
     if (counts.orphanFields > 0)
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_LoadEspOrpheanFix"), {counts.orphanFields}), true);
     if (counts.sharedEntries > 0)
@@ -230,7 +227,8 @@ bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
 bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
-    if (!ws.plugin) return false;
+    TPluginDocument* doc = ws.plugin();
+    if (!doc) return false;
     const QString target = QDir(folder).filePath(fileName);
     const QString note =
         (saveAs || !st.EspBackupOptSimple) ? QString() : app.uiText(QStringLiteral("Fbk_FinalizeBackup"));
@@ -238,15 +236,15 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
     if (!saveAs && !backupWrittenFile(app, target)) return false;
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_Saveesp")));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_Saveesp")));
     const rCodepage source = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
     const rCodepage dest = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
     encodeTranslations(ws.loadedLists, dest, source.c == dest.c);
-    const qsizetype nodes = ws.plugin->tree.nodeCount();
-    app.progressMax(static_cast<int>(std::min<qsizetype>(nodes, std::numeric_limits<int>::max())));
+    const qsizetype nodes = doc->tree.nodeCount();
+    app.progressMax(nodes);
     QString error;
-    const bool ok = savePluginTree(ws.plugin->tree, target, &error,
-                                   [&app](int, qsizetype node) { app.progressStep(static_cast<int>(node), 100); });
+    const bool ok =
+        savePluginTree(doc->tree, target, &error, [&app](int, qsizetype node) { app.progressStep(node, 100); });
     const QString fullTarget = QFileInfo(target).absoluteFilePath();
     if (ok) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fullTarget}), true, dbSelfClosing);
@@ -254,21 +252,27 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
         app.logMessage(error, true);
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {fullTarget}), true);
     }
-    app.endOperation();
     return ok;
 }
 
-bool TWorkspace::savePluginDocument(bool saveAs, const QString& target) {
-    if (!plugin) return false;
-    TPluginDocument& doc = *plugin;
+rColumnLayout TPluginDocument::layout() const {
+    rColumnLayout layout;
+    layout.idWidth = 80;
+    layout.edidVisible = true;
+    layout.edidIsMain = true;
+    layout.edidSearchVisible = true;
+    return layout;
+}
+
+bool TPluginDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
     // A localized plugin is never written: its string tables are saved instead.
-    if (doc.localized) return saveTableSetDocument(saveAs, target);
-    if (!saveAs) return writePlugin(*this, doc.folder, doc.fileName, false);
+    if (localized) return ws.saveTableSetDocument(saveAs, target);
+    if (!saveAs) return writePlugin(ws, folder, fileName, false);
     QString chosen = target;
     if (chosen.isEmpty())
-        chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveEspAs")), doc.folder, doc.fileName,
-                                         app.uiText(QStringLiteral("FilterEsp")));
+        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SaveEspAs")), folder, fileName,
+                                            ws.app.uiText(QStringLiteral("FilterEsp")));
     if (chosen.isEmpty()) return false;
     QDir().mkpath(QFileInfo(chosen).absolutePath());
-    return writePlugin(*this, folderOf(chosen), QFileInfo(chosen).fileName(), true);
+    return writePlugin(ws, folderOf(chosen), QFileInfo(chosen).fileName(), true);
 }

@@ -3,6 +3,7 @@
 
 #include "plugin/QUILL_espStrings.h"
 #include "plugin/QUILL_espTree.h"
+#include "workspace/QUILL_document.h"
 
 #include <QString>
 #include <functional>
@@ -10,9 +11,9 @@
 class TWorkspace;
 class TAppContext;
 
-struct TPluginDocument {
+// A plugin: plain (its texts inline, saved whole) or localized (its texts in string tables, which are saved instead).
+struct TPluginDocument : TDocument {
     tPluginTree tree;
-    QString path;     // full path of the plugin
     QString folder;   // its folder, with a trailing '/'
     QString fileName; // its file name with the extension
     bool localized = false;
@@ -24,6 +25,12 @@ struct TPluginDocument {
 
     // The plugin's name without its extension: what its string tables are named after.
     QString baseName() const;
+
+    TWorkMode mode() const override { return localized ? TWorkMode::StringsEspLayout : TWorkMode::Esp; }
+    // A localized plugin saves its string tables.
+    TExportKind exportKind() const override { return localized ? TExportKind::stringTables : TExportKind::plugin; }
+    rColumnLayout layout() const override;
+    bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
 };
 
 // Reads a plugin file into the tree: the header (the TES4 record added with addHeader), then, when its localization

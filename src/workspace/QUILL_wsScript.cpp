@@ -31,9 +31,18 @@ bool readArchiveMenu(const QString& archive, const QString& name, QByteArray& by
                            QStringLiteral("interface\\translations"), &bytes);
 }
 
+// Scripts and menu files fill one list, with long ids (a call's name, a menu key).
+rColumnLayout singleListLayout() {
+    rColumnLayout layout;
+    layout.idWidth = 200;
+    layout.extraListsVisible = false;
+    return layout;
+}
+
 } // namespace
 
 bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
+    if (!confirmDictionarySave()) return false;
     TAppState& st = app.state;
     if (!st.quillexpertMode && app.messageDialog(app.uiText(QStringLiteral("Ask_pexDisclaimer")), dbYesNo) != drYes)
         return false;
@@ -45,20 +54,23 @@ bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
     if (rememberFolder) st.papyrusPexFolder = st.openTablesFolder;
 
     clearLoadedLists();
-    app.beginOperation(app.uiTextFormat(QStringLiteral("Fbk_LoadPex"), {fullPath}), true, true);
-    script = std::make_unique<TScriptDocument>();
-    script->folder = st.openTablesFolder;
-    script->fileName = st.currentFileName;
-    script->pex.resetPex();
-    script->pex.noTransProcList = st.pexNoTransProc;
-    const bool ok = script->pex.loadPexFile(fullPath, &app);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_LoadPex"), {fullPath}), true, true);
+    auto doc = std::make_unique<TScriptDocument>();
+    doc->path = fullPath;
+    doc->folder = st.openTablesFolder;
+    doc->fileName = st.currentFileName;
+    doc->pex.resetPex();
+    doc->pex.noTransProcList = st.pexNoTransProc;
+    const bool ok = doc->pex.loadPexFile(fullPath, &app);
     if (ok) {
+        TScriptDocument& opened = *doc;
+        document = std::move(doc);
         addRecentFile(st.recentAddon, fullPath);
         st.WorkMode = TWorkMode::ScriptPex;
-        buildScriptStrings(script->pex, st.pexLockTranslateTag, loadedLists[0]);
+        buildScriptStrings(opened.pex, st.pexLockTranslateTag, loadedLists[0]);
         applyDocumentDictionary();
     }
-    app.endOperation();
+    operation.end();
     if (ok) {
         afterDocumentLoad();
         return true;
@@ -73,32 +85,33 @@ bool TWorkspace::loadMenuFile(const QString& path) {
     if (!confirmDictionarySave()) return false;
     TAppState& st = app.state;
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    app.beginOperation(app.uiTextFormat(QStringLiteral("FbK_LoadingAddonMCM"), {fullPath}), true, true);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("FbK_LoadingAddonMCM"), {fullPath}), true, true);
     bool ok = false;
     try {
         const QFileInfo info(fullPath);
         const bool archive = info.suffix().compare(QLatin1String("bsa"), Qt::CaseInsensitive) == 0;
         QByteArray bytes;
-        auto document = std::make_unique<TMenuDocument>();
+        auto doc = std::make_unique<TMenuDocument>();
+        doc->path = fullPath;
         if (archive) {
-            document->fromArchive = true;
-            document->modName = stripExtension(info.fileName());
-            document->folder = quillfs::withTrailingSeparator(
+            doc->fromArchive = true;
+            doc->modName = stripExtension(info.fileName());
+            doc->folder = quillfs::withTrailingSeparator(
                 QDir(info.absolutePath()).filePath(QStringLiteral("interface/translations")));
             st.currentFilePath = fullPath;
-            st.currentFileName = document->modName;
+            st.currentFileName = doc->modName;
             clearLoadedLists();
-            const QString wanted = document->modName.toLower() + QLatin1Char('_') + st.SourceLang.toLower();
+            const QString wanted = doc->modName.toLower() + QLatin1Char('_') + st.SourceLang.toLower();
             if (!readArchiveMenu(fullPath, wanted, bytes)) {
                 app.logMessage(app.uiTextFormat(QStringLiteral("MCMnotFoundinBSA"),
-                                                {document->modName + QLatin1Char('_') + st.SourceLang}),
+                                                {doc->modName + QLatin1Char('_') + st.SourceLang}),
                                true);
                 throw TQuillError(QString());
             }
         } else {
             const rStringLang split = splitNameLang(stripExtension(info.fileName()));
-            document->modName = split.name;
-            document->folder = folderOf(fullPath);
+            doc->modName = split.name;
+            doc->folder = folderOf(fullPath);
             st.currentFilePath = fullPath;
             st.currentFileName = split.name;
             st.openTablesLang = split.s1;
@@ -108,15 +121,15 @@ bool TWorkspace::loadMenuFile(const QString& path) {
             if (!quillfs::readWholeFile(fullPath, bytes, &error))
                 throw TQuillError(app.uiTextFormat(QStringLiteral("fbk_menuReadError"), {fullPath, error}));
         }
-        st.openTablesFolder = document->folder;
+        st.openTablesFolder = doc->folder;
         for (rMenuEntry& entry : parseMenuText(decodeMenuBytes(bytes))) {
-            const uint32_t id = static_cast<uint32_t>(document->menuKeys.size());
-            document->menuKeys << entry.key;
+            const uint32_t id = static_cast<uint32_t>(doc->menuKeys.size());
+            doc->menuKeys << entry.key;
             auto sk = std::make_unique<tSkyStr>(entry.value, QString(), 0, id, 0);
             sk->initStrings();
             loadedLists[0].push_back(std::move(sk));
         }
-        menu = std::move(document);
+        document = std::move(doc);
         addRecentFile(st.recentAddon, fullPath);
         st.WorkMode = TWorkMode::MCMTranslate;
         applyDocumentDictionary();
@@ -124,7 +137,7 @@ bool TWorkspace::loadMenuFile(const QString& path) {
     } catch (const TQuillError& error) {
         if (!error.message().isEmpty()) app.logMessage(error.message(), true);
     }
-    app.endOperation();
+    operation.end();
     if (ok) {
         afterDocumentLoad();
         return true;
@@ -135,14 +148,15 @@ bool TWorkspace::loadMenuFile(const QString& path) {
 }
 
 QString TWorkspace::menuKeyOf(const tSkyStr& entry) const {
-    if (!menu || app.state.WorkMode != TWorkMode::MCMTranslate || entry.listIndex != 0) return {};
-    if (entry.id >= static_cast<uint32_t>(menu->menuKeys.size())) return {};
-    return menu->menuKeys[entry.id];
+    const TMenuDocument* doc = menu();
+    if (!doc || entry.listIndex != 0 || entry.id >= static_cast<uint32_t>(doc->menuKeys.size())) return {};
+    return doc->menuKeys[entry.id];
 }
 
 bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs) {
     TAppContext& app = ws.app;
-    if (!ws.script) return false;
+    TScriptDocument* doc = ws.script();
+    if (!doc) return false;
     const QString target = joinPath(folder, fileName);
     const QString note =
         (saveAs || !app.state.EspBackupOptSimple) ? QString() : app.uiText(QStringLiteral("Fbk_FinalizeBackup"));
@@ -150,20 +164,20 @@ bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, 
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
     if (!saveAs && !backupWrittenFile(app, target)) return false;
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SavePex")));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_SavePex")));
     QDir().mkpath(folder);
-    const bool ok = ws.script->pex.writePexFile(scriptTextsToWrite(ws.script->pex, ws.loadedLists[0]), target, &app);
+    const bool ok = doc->pex.writePexFile(scriptTextsToWrite(doc->pex, ws.loadedLists[0]), target, &app);
     if (ok)
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {target}), true, dbSelfClosing);
     else
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {target}), true, dbOk);
-    app.endOperation();
     return ok;
 }
 
 bool saveMenuFile(TWorkspace& ws, const QString& folder, const QString& modName) {
     TAppContext& app = ws.app;
-    if (!ws.menu) return false;
+    const TMenuDocument* doc = ws.menu();
+    if (!doc) return false;
     const QString destLang = app.state.DestLang;
     const QString target = joinPath(folder, modName + QLatin1Char('_') + destLang.toUpper() + QStringLiteral(".txt"));
     const QString shown = joinPath(folder, modName + QLatin1Char('_') + destLang);
@@ -173,11 +187,11 @@ bool saveMenuFile(TWorkspace& ws, const QString& folder, const QString& modName)
             dbYesNo) != drYes)
         return false;
     QDir().mkpath(folder);
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveMCM")));
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveMCM")));
     std::vector<rMenuEntry> lines;
     int escaped = 0;
     for (const auto& entry : ws.loadedLists[0]) {
-        const QString key = entry->id < uint32_t(ws.menu->menuKeys.size()) ? ws.menu->menuKeys[entry->id] : QString();
+        const QString key = entry->id < uint32_t(doc->menuKeys.size()) ? doc->menuKeys[entry->id] : QString();
         if (key.isEmpty()) continue;
         if (entry->gTrans.contains(QLatin1Char('\n')) || entry->gTrans.contains(QLatin1Char('\r'))) ++escaped;
         lines.push_back({key, entry->gTrans});
@@ -191,31 +205,36 @@ bool saveMenuFile(TWorkspace& ws, const QString& folder, const QString& modName)
         app.logMessage(app.uiTextFormat(QStringLiteral("fbk_menuWriteError"), {target, error}), true);
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {shown}), true, dbOk);
     }
-    app.endOperation();
     return ok;
 }
 
-bool TWorkspace::saveScriptDocument(bool saveAs, const QString& target) {
-    if (!script) return false;
-    if (!saveAs) return saveScript(*this, script->folder, script->fileName, false);
-    QString path = target;
-    if (path.isEmpty())
-        path = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SavePexAs")), script->folder, script->fileName,
-                                       app.uiText(QStringLiteral("Filterpex")));
-    if (path.isEmpty()) return false;
-    const QFileInfo info(path);
-    return saveScript(*this, info.absolutePath(), info.fileName(), true);
+rColumnLayout TScriptDocument::layout() const {
+    return singleListLayout();
 }
 
-bool TWorkspace::saveMenuDocument(bool saveAs, const QString& target) {
-    if (!menu) return false;
-    if (!saveAs) return saveMenuFile(*this, menu->folder, menu->modName);
-    QString path = target;
-    if (path.isEmpty())
-        path = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveMCMAs")), menu->folder, menu->modName,
-                                       app.uiText(QStringLiteral("Filtertxt")));
-    if (path.isEmpty()) return false;
+bool TScriptDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
+    if (!saveAs) return saveScript(ws, folder, fileName, false);
+    QString chosen = target;
+    if (chosen.isEmpty())
+        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SavePexAs")), folder, fileName,
+                                            ws.app.uiText(QStringLiteral("Filterpex")));
+    if (chosen.isEmpty()) return false;
+    const QFileInfo info(chosen);
+    return saveScript(ws, info.absolutePath(), info.fileName(), true);
+}
+
+rColumnLayout TMenuDocument::layout() const {
+    return singleListLayout();
+}
+
+bool TMenuDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
+    if (!saveAs) return saveMenuFile(ws, folder, modName);
+    QString chosen = target;
+    if (chosen.isEmpty())
+        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SaveMCMAs")), folder, modName,
+                                            ws.app.uiText(QStringLiteral("Filtertxt")));
+    if (chosen.isEmpty()) return false;
     // The chosen name is taken as the mod name; the language code is added to it.
-    const QFileInfo info(path);
-    return saveMenuFile(*this, info.absolutePath(), stripExtension(info.fileName()));
+    const QFileInfo info(chosen);
+    return saveMenuFile(ws, info.absolutePath(), stripExtension(info.fileName()));
 }

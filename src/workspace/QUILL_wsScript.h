@@ -2,26 +2,37 @@
 #pragma once
 
 #include "script/QUILL_scriptPex.h"
+#include "workspace/QUILL_document.h"
 
 #include <QString>
 #include <QStringList>
 
 class TWorkspace;
 
-struct TScriptDocument {
+struct TScriptDocument : TDocument {
     TPexScript pex;
     QString folder;   // where the script was read from, with a trailing '/'
     QString fileName; // the script's file name with its extension
+
+    TWorkMode mode() const override { return TWorkMode::ScriptPex; }
+    TExportKind exportKind() const override { return TExportKind::script; }
+    rColumnLayout layout() const override;
+    bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
 };
 
-struct TMenuDocument {
+struct TMenuDocument : TDocument {
     QStringList menuKeys; // the keys of the file, in file order, duplicates kept
     QString folder;       // where saves go, with a trailing '/'
     QString modName;
     bool fromArchive = false;
+
+    TWorkMode mode() const override { return TWorkMode::MCMTranslate; }
+    TExportKind exportKind() const override { return TExportKind::menuFile; }
+    rColumnLayout layout() const override;
+    bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
 };
 
-// The menus' "Menu_ExportPex" / "Menu_ExportPexAs" reach these through TWorkspace::saveDocument, which asks
+// The menus' "Menu_ExportPex" / "Menu_ExportMCM" (and "As") reach these through TWorkspace::saveDocument, which asks
 // "Fbk_FinalizeWarn" first.
 // "Menu_ExportPex" / "Menu_ExportPexAs" after their questions: writes the script into folder + file name, after
 // the backup unless saving as. False when refused, cancelled or failed (each reported).

@@ -27,17 +27,22 @@ bool TWorkspace::openTableSet(const QString& path, bool rememberFolder) {
     clearLoadedLists();
     rTableSink openSink;
     openSink.mode = tSinkMode::openTables;
-    app.beginOperation(app.uiTextFormat(QStringLiteral("FbK_LoadindAddonStr"), {QDir::toNativeSeparators(path)}), true,
-                       true);
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("FbK_LoadindAddonStr"), {QDir::toNativeSeparators(path)}),
+                         true, true);
     const bool ok = readTableSet(app, loadedLists, folder, parts.name.toLower(), openSink, false, parts.s1);
     if (ok) {
         app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
         addRecentFile(st.recentAddon, path);
         st.WorkMode = TWorkMode::Strings;
-        tables = std::make_unique<TTableSetDocument>(TTableSetDocument{folder, parts.name, parts.s1});
+        auto doc = std::make_unique<TTableSetDocument>();
+        doc->path = path;
+        doc->folder = folder;
+        doc->pluginName = parts.name;
+        doc->language = parts.s1;
+        document = std::move(doc);
         applyDocumentDictionary();
     }
-    app.endOperation();
+    operation.end();
     if (ok) {
         afterDocumentLoad();
     } else {
@@ -48,19 +53,6 @@ bool TWorkspace::openTableSet(const QString& path, bool rememberFolder) {
         st.currentFilePath.clear();
     }
     return ok;
-}
-
-bool loadStringsCommand(TWorkspace& ws) {
-    TAppContext& app = ws.app;
-    if (!ws.confirmDictionarySave()) return false;
-    const QString path = app.host().pickOpenFile(QString(), app.state.StringsAddonFolder, QString(),
-                                                 app.uiText(QStringLiteral("FilterStr")));
-    if (path.isEmpty()) return false;
-    if (!QFileInfo::exists(path)) {
-        app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path, true);
-        return false;
-    }
-    return ws.openTableSet(path, true);
 }
 
 QString tableSaveFolder(const TWorkspace& ws) {
@@ -94,7 +86,7 @@ bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) 
         if (answer != drYes) return false;
     }
     QDir().mkpath(folder);
-    app.beginOperation(app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
     app.progressMax(2);
     const bool ok = writeTableSet(app, loadedLists, folder, pluginName, st.DestLang);
     if (ok) {
@@ -102,7 +94,6 @@ bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) 
                                                       QLatin1Char('_') + st.DestLang);
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {base}), true, dbSelfClosing);
     }
-    app.endOperation();
     return ok;
 }
 
@@ -132,19 +123,21 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
             dbYesNo);
         if (answer != drYes) return false;
     }
-    switch (st.WorkMode) {
-    case TWorkMode::Strings:
-    case TWorkMode::StringsEspLayout:
-        return saveTableSetDocument(saveAs, target);
-    case TWorkMode::Esp:
-        return savePluginDocument(saveAs, target);
-    case TWorkMode::ScriptPex:
-        return saveScriptDocument(saveAs, target);
-    case TWorkMode::MCMTranslate:
-        return saveMenuDocument(saveAs, target);
-    default:
-        return false;
-    }
+    if (!document || !document->save(*this, saveAs, target)) return false;
+    // Where the document is the only place the work goes, saving it saves the work.
+    if (st.WorkMode == TWorkMode::Strings || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
+        markWorkSaved();
+    return true;
+}
+
+rColumnLayout TTableSetDocument::layout() const {
+    rColumnLayout layout;
+    layout.idWidth = 60;
+    return layout;
+}
+
+bool TTableSetDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
+    return ws.saveTableSetDocument(saveAs, target);
 }
 
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
@@ -152,13 +145,12 @@ int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
     if (!ws.closeAll()) return -1;
     const QString folder =
         stringsFolder.isEmpty() ? app.state.StringsFolder : quillfs::withTrailingSeparator(stringsFolder);
-    app.beginOperation(app.uiText(QStringLiteral("Build_Cache")), true, true);
+    TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);
     unloadVocabulary(ws);
-    app.progressMax(static_cast<int>(app.state.vocabularyList.size()));
+    app.progressMax(app.state.vocabularyList.size());
     const int written = buildCaches(app, ws.vocabularyLists, folder);
     clearListSet(ws.vocabularyLists);
     vocabularyState(ws).vocab.loaded = false;
     app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_CacheBuilt"), {written}));
-    app.endOperation();
     return written;
 }

@@ -1,19 +1,23 @@
 // Workspace state and commands of string table sets: open ("Load_Strings"), save and save-as.
 #pragma once
 
+#include "workspace/QUILL_document.h"
+
 #include <QString>
 
 class TWorkspace;
 
 // The set the open tables were read from.
-struct TTableSetDocument {
+struct TTableSetDocument : TDocument {
     QString folder;     // with a trailing '/'
     QString pluginName; // as written in the file name, without language
     QString language;   // the suffix of the opened files
-};
 
-// "Load_Strings": after confirmDictionarySave, picks a table file starting in StringsAddonFolder and opens its set.
-bool loadStringsCommand(TWorkspace& ws);
+    TWorkMode mode() const override { return TWorkMode::Strings; }
+    TExportKind exportKind() const override { return TExportKind::stringTables; }
+    rColumnLayout layout() const override;
+    bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+};
 
 // "Build_Cache": closes the current work (false when the user keeps it), empties the vocabulary, builds one cache
 // per line of vocabulary.txt from `stringsFolder` (StringsFolder when empty) and leaves the vocabulary unloaded.

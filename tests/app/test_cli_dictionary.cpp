@@ -1,6 +1,7 @@
 // The command line's dictionary steps on the sample plugin: XML export and import, saving the dictionary, dumping it,
 // and the translation coming back by reference when the plugin is opened again.
 #include "cli_runner.h"
+#include "plugin_samples.h"
 #include "temp_program_dir.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@
 TEST(CliDictionary, XmlRoundAndSavedDictionaryRestoreATranslation) {
     TTempProgramDir dir;
     const QString samples = dir.file(QStringLiteral("Samples"));
-    ASSERT_EQ(runQuilleryCli({"--program-dir", dir.path(), "make-samples", samples}).status, 0);
+    ASSERT_EQ(writePluginSamples(samples).size(), 5);
     const QString plugin = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
     const QString xml = dir.file(QStringLiteral("export.xml"));
 
@@ -69,7 +70,7 @@ TEST(CliDictionary, XmlRoundAndSavedDictionaryRestoreATranslation) {
 TEST(CliDictionary, BadStepOptionsFail) {
     TTempProgramDir dir;
     const QString samples = dir.file(QStringLiteral("Samples"));
-    ASSERT_EQ(runQuilleryCli({"--program-dir", dir.path(), "make-samples", samples}).status, 0);
+    ASSERT_EQ(writePluginSamples(samples).size(), 5);
     const QString plugin = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
     EXPECT_EQ(
         runQuilleryCli({"--program-dir", dir.path(), plugin, "--apply-dictionary", "missing", "--filter", "7"}).status,

@@ -356,13 +356,6 @@ TEST(RecentFiles, SamePathInAnotherCaseLeavesOneEntryOnTop) {
     addRecentFile(recent, QStringLiteral("/M/a.esp"));
     EXPECT_EQ(recent, (QStringList{"/M/a.esp", "/m/B.esp"}));
     EXPECT_EQ(removeRecentFile(recent, QStringLiteral("/m/b.esp")), 1);
-    EXPECT_EQ(recentFileKind(QStringLiteral("x.BSA")), TRecentKind::menuFile);
-    EXPECT_EQ(recentFileKind(QStringLiteral("x.txt")), TRecentKind::menuFile);
-    EXPECT_EQ(recentFileKind(QStringLiteral("x.esm")), TRecentKind::plugin);
-    EXPECT_EQ(recentFileKind(QStringLiteral("x.pex")), TRecentKind::script);
-    EXPECT_EQ(recentFileKind(QStringLiteral("x_en.DLSTRINGS")), TRecentKind::stringTables);
-    EXPECT_TRUE(isDocumentFile(QStringLiteral("x.ILSTRINGS")));
-    EXPECT_FALSE(isDocumentFile(QStringLiteral("Mod - Main.ba2")));
 }
 
 TEST(Presets, AddedSortedWithoutDuplicates) {

@@ -53,9 +53,7 @@ TEST(DictionaryFormat, WriterProducesExactVersion4Bytes) {
     (void)plain;
 
     const QString path = f.userFile(QStringLiteral("w_en_fr.sst"));
-    f.st().dictionaryModified = true;
     ASSERT_TRUE(writeDictionary(f.ws.app, f.ws.loadedLists, path));
-    EXPECT_FALSE(f.st().dictionaryModified);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toHex(), expected.toHex());
@@ -386,18 +384,18 @@ TEST(DictionaryBackups, FailedWriteLeavesThePreviousFileAndReports) {
 
 TEST(CustomDictionary, SaveAndReopenGivesBackEveryEntry) {
     TDictionaryFixture f;
-    ASSERT_TRUE(OpenSSTcustomClick(f.ws));
+    ASSERT_TRUE(openCustomDictionary(f.ws));
     EXPECT_EQ(f.st().WorkMode, TWorkMode::sstEditCustom);
-    tSkyStr* a = AddFieldCustom1Click(f.ws, 1);
+    tSkyStr* a = addCustomEntry(f.ws, 1);
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(a->hasParam(sStrParam::incompleteTrans));
     a->setS(QStringLiteral("Line one\r\nLine two"));
     a->setSTrans(QStringLiteral("Ligne un\r\nLigne deux"));
-    tSkyStr* b = AddFieldCustom1Click(f.ws, 0);
+    tSkyStr* b = addCustomEntry(f.ws, 0);
     b->setS(QStringLiteral("Stimpak"));
     b->setSTrans(QStringLiteral("Stimpak"));
     b->sparams = {sStrParam::validated};
-    tSkyStr* c = AddFieldCustom1Click(f.ws, 2);
+    tSkyStr* c = addCustomEntry(f.ws, 2);
     c->setS(QStringLiteral("Note"));
     c->setSTrans(QStringLiteral("Nota"));
     c->sparams = {sStrParam::translated, sStrParam::sstrparam4};
@@ -405,7 +403,7 @@ TEST(CustomDictionary, SaveAndReopenGivesBackEveryEntry) {
     EXPECT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("_userCustomDictionary_en_fr.sst"))));
 
     f.st().dictionaryModified = false;
-    ASSERT_TRUE(OpenSSTcustomClick(f.ws));
+    ASSERT_TRUE(openCustomDictionary(f.ws));
     ASSERT_EQ(f.ws.loadedLists[1].size(), 1u);
     ASSERT_EQ(f.ws.loadedLists[0].size(), 1u);
     ASSERT_EQ(f.ws.loadedLists[2].size(), 1u);
@@ -414,5 +412,5 @@ TEST(CustomDictionary, SaveAndReopenGivesBackEveryEntry) {
     // validated is not stored; translated is added to entries that are not incompleteTrans.
     EXPECT_EQ(f.ws.loadedLists[0][0]->sparams.bits(), bitOf(sStrParam::translated));
     EXPECT_EQ(f.ws.loadedLists[2][0]->sparams.bits(), bitOf(sStrParam::translated) | bitOf(sStrParam::sstrparam4));
-    EXPECT_EQ(AddFieldCustom1Click(f.ws, 3), nullptr);
+    EXPECT_EQ(addCustomEntry(f.ws, 3), nullptr);
 }

@@ -278,7 +278,7 @@ TEST(DocumentDictionary, ExactPassAfterLoadHonoursTheAutoTranslatePreference) {
     f.ws.afterDocumentLoad();
     EXPECT_EQ(e->gTrans, QStringLiteral("Hello"));
     EXPECT_TRUE(vocabularyState(f.ws).vocab.loaded);
-    TranslateExactMenu1Click(f.ws);
+    translateExact(f.ws);
     EXPECT_EQ(e->gTrans, QStringLiteral("Bonjour"));
 }
 

@@ -227,10 +227,10 @@ TEST(Vocabulary, DeletingSendsOnlyDictionariesToTheTrashAndReloads) {
     loadVocabulary(f.ws);
     TVocabularyState& vs = vocabularyState(f.ws);
     vs.focusedNode = vs.vocab.indexOf(node(f, "base"));
-    EXPECT_FALSE(menuDelete1Click(f.ws)); // caches are not deleted
+    EXPECT_FALSE(deleteFocusedDictionary(f.ws)); // caches are not deleted
     EXPECT_TRUE(QFileInfo::exists(f.dir.file(QStringLiteral("Cache/base_en_fr.cache"))));
     vs.focusedNode = vs.vocab.indexOf(node(f, "sst_gone"));
-    ASSERT_TRUE(menuDelete1Click(f.ws));
+    ASSERT_TRUE(deleteFocusedDictionary(f.ws));
     EXPECT_FALSE(QFileInfo::exists(f.userFile(QStringLiteral("gone_en_fr.sst"))));
     EXPECT_EQ(node(f, "sst_gone"), nullptr);
     EXPECT_EQ(f.ws.vocabularyLists[0].size(), 1u);

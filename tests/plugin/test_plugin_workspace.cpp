@@ -63,8 +63,8 @@ TEST(PluginWorkspace, PlainPluginListsItsTextsInOrder) {
     EXPECT_EQ(f.list(1)[0]->id, 2u);
     EXPECT_EQ(f.list(0)[1]->id, 3u);
     EXPECT_EQ(f.list(0)[1]->gS, QStringLiteral("Pistol"));
-    EXPECT_EQ(f.ws.plugin->stringCounts.records, 2);
-    EXPECT_EQ(f.ws.plugin->stringCounts.fields, 3);
+    EXPECT_EQ(f.ws.plugin()->stringCounts.records, 2);
+    EXPECT_EQ(f.ws.plugin()->stringCounts.fields, 3);
     const tSkyStr& gun = *f.list(0)[0];
     ASSERT_TRUE(gun.isEspAssigned());
     EXPECT_EQ(gun.esp.field->sk, &gun);
@@ -76,7 +76,7 @@ TEST(PluginWorkspace, PlainPluginListsItsTextsInOrder) {
 TEST(PluginWorkspace, NotAPluginAndTruncatedPluginFail) {
     TPluginFixture f;
     EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("a.esp"), "TES3 not a plugin at all"), false));
-    EXPECT_EQ(f.ws.plugin, nullptr);
+    EXPECT_EQ(f.ws.plugin(), nullptr);
     const QByteArray bytes = samplePlain();
     EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("b.esp"), bytes.left(bytes.size() - 3)), false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
@@ -149,9 +149,9 @@ TEST(PluginWorkspace, LocalizedPluginWithOrphansAndSharedIds) {
     writeUtf8TableSet(f.dir.file(QStringLiteral("Data/Strings")), QStringLiteral("MyMod"), QStringLiteral("en"), texts);
     ASSERT_TRUE(f.ws.openPlugin(path, false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::StringsEspLayout);
-    EXPECT_EQ(f.ws.plugin->stringCounts.fields, 4);
-    EXPECT_EQ(f.ws.plugin->orphanShared.orphanFields, 1);
-    EXPECT_EQ(f.ws.plugin->orphanShared.sharedEntries, 1);
+    EXPECT_EQ(f.ws.plugin()->stringCounts.fields, 4);
+    EXPECT_EQ(f.ws.plugin()->orphanShared.orphanFields, 1);
+    EXPECT_EQ(f.ws.plugin()->orphanShared.sharedEntries, 1);
     ASSERT_EQ(f.ws.sharedIdList.size(), 1u);
     // STRINGS: 10 (owner), 30 (orphan table entry), 99 (orphan field).
     ASSERT_EQ(f.list(0).size(), 3u);
@@ -166,8 +166,8 @@ TEST(PluginWorkspace, LocalizedPluginWithOrphansAndSharedIds) {
     EXPECT_EQ(f.list(0)[2]->gS, QStringLiteral("<PlaceHolder_Lookup>"));
     EXPECT_EQ(f.list(1)[0]->gS, QStringLiteral("A description"));
     // The tree holds only records with ids (no TES4, no MISC), and the group without any is hidden.
-    EXPECT_EQ(f.ws.plugin->tree.root.children.size(), 2u);
-    EXPECT_TRUE(f.ws.plugin->tree.root.children[1]->hidden);
+    EXPECT_EQ(f.ws.plugin()->tree.root.children.size(), 2u);
+    EXPECT_TRUE(f.ws.plugin()->tree.root.children[1]->hidden);
 
     // Saving writes the three tables under DestLang, named after the plugin without its extension.
     f.list(0)[0]->setSTrans(QStringLiteral("Fusil"));
@@ -300,11 +300,14 @@ TEST(PluginSamples, BothSamplesListTheSameTexts) {
             listed << e->gS;
         EXPECT_EQ(listed, pluginSampleTexts(i)) << i; // ids follow the plain order
     }
-    EXPECT_EQ(f.ws.plugin->orphanShared.orphanFields, 0);
+    EXPECT_EQ(f.ws.plugin()->orphanShared.orphanFields, 0);
 }
 
+// Run with QUILL_REGENERATE_SAMPLES=1 to write the samples again into data/samples after changing the generator.
 TEST(PluginSamples, ShippedSamplesAreTheGeneratedOnes) {
     TPluginFixture f;
+    if (qEnvironmentVariableIsSet("QUILL_REGENERATE_SAMPLES"))
+        ASSERT_EQ(writePluginSamples(f.ws.app, QStringLiteral(QUILL_DATA_DIR) + QStringLiteral("/samples")).size(), 5);
     const QStringList files = writePluginSamples(f.ws.app, f.dir.file(QStringLiteral("Samples")));
     ASSERT_EQ(files.size(), 5);
     const QDir shipped(QStringLiteral(QUILL_DATA_DIR) + QStringLiteral("/samples"));

@@ -47,16 +47,16 @@ TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
     ASSERT_TRUE(t.ws.loadScript(t.path, true));
     EXPECT_EQ(t.ws.state().WorkMode, TWorkMode::ScriptPex);
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("QuillerySample.pex"));
-    EXPECT_EQ(t.ws.state().papyrusPexFolder, t.ws.script->folder);
+    EXPECT_EQ(t.ws.state().papyrusPexFolder, t.ws.script()->folder);
     EXPECT_EQ(t.ws.state().recentAddon.value(0), QFileInfo(t.path).absoluteFilePath());
-    EXPECT_EQ(t.ws.loadedLists[0].size(), t.ws.script->pex.pexStringTable.size());
+    EXPECT_EQ(t.ws.loadedLists[0].size(), t.ws.script()->pex.pexStringTable.size());
     ASSERT_TRUE(t.entry(QStringLiteral("sample: trace text"))); // "Trace" is in the bundled call list
     EXPECT_TRUE(t.entry(QStringLiteral("sample: trace text"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_TRUE(t.entry(QStringLiteral("IdleWave"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_TRUE(t.entry(QStringLiteral("$QS_MenuTitle"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_FALSE(t.entry(QStringLiteral("Quest started"))->hasFlag(sStrInternalParam::pexNoTrans));
     EXPECT_TRUE(t.entry(QStringLiteral("yes"))->hasFlag(sStrInternalParam::pexWarn));
-    EXPECT_TRUE(t.ws.script->pex.listingReady);
+    EXPECT_TRUE(t.ws.script()->pex.listingReady);
 
     // With the lock button up the "$" text is translatable at the next load; expert mode asks nothing.
     t.ws.state().pexLockTranslateTag = false;
@@ -87,7 +87,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     EXPECT_TRUE(check.entry(QStringLiteral("Qu\u00eate commenc\u00e9e\nenfin")));
     EXPECT_TRUE(check.entry(QStringLiteral("OnInit")));
     EXPECT_FALSE(check.entry(QStringLiteral("never written")));
-    EXPECT_TRUE(check.ws.script->pex.bodyError.isEmpty());
+    EXPECT_TRUE(check.ws.script()->pex.bodyError.isEmpty());
 
     // Save as: no backup, the same bytes as the translated save.
     const QString other = t.dir.file(QStringLiteral("Out/Copy.pex"));
@@ -118,6 +118,6 @@ TEST(ScriptWorkspace, NotAScriptFailsAndABodyErrorStillLoads) {
     const QString truncated = t.dir.write(QStringLiteral("cut.pex"), cut);
     ASSERT_TRUE(t.ws.loadScript(truncated, false));
     EXPECT_FALSE(t.ws.loadedLists[0].empty());
-    EXPECT_FALSE(t.ws.script->pex.bodyError.isEmpty());
-    EXPECT_FALSE(t.ws.script->pex.listingReady);
+    EXPECT_FALSE(t.ws.script()->pex.bodyError.isEmpty());
+    EXPECT_FALSE(t.ws.script()->pex.listingReady);
 }

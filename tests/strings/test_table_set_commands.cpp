@@ -58,17 +58,6 @@ TEST_F(TableSetFixture, AMissingTableLeavesNothingLoaded) {
     EXPECT_FALSE(host.busy);
 }
 
-TEST_F(TableSetFixture, LoadStringsCommandPicksAFileAndReportsAMissingOne) {
-    host.pickAnswers.enqueue(tables + "nothing_de.strings");
-    EXPECT_FALSE(loadStringsCommand(ws));
-    ASSERT_FALSE(host.messages.isEmpty());
-    EXPECT_TRUE(host.messages.last().text.contains("nothing_de.strings"));
-    EXPECT_FALSE(loadStringsCommand(ws)); // cancelled picker
-    host.pickAnswers.enqueue(tables + "MyMod_de.ilstrings");
-    EXPECT_TRUE(loadStringsCommand(ws));
-    EXPECT_EQ(ws.state().StringsAddonFolder, tables);
-}
-
 TEST_F(TableSetFixture, SaveWritesASecondSetUnderDestLangAndAsksBeforeReplacingIt) {
     ASSERT_TRUE(ws.openTableSet(tables + "MyMod_de.strings", false));
     for (auto& list : ws.loadedLists)

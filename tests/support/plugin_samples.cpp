@@ -1,5 +1,6 @@
 // The sample mod: one table of records drives both the plain plugin and the localized copy with its tables.
 #include "plugin_samples.h"
+#include "scripted_host.h"
 
 #include "core/QUILL_files.h"
 #include "core/QUILL_main.h"
@@ -236,4 +237,10 @@ QStringList writePluginSamples(TAppContext& app, const QString& folder) {
     for (int i = 0; i < 3; ++i)
         written << strings + QStringLiteral("QuillerySampleLocalized_en") + tableExtension(i, true);
     return written;
+}
+
+QStringList writePluginSamples(const QString& folder) {
+    TScriptedHost host;
+    TAppContext app(&host);
+    return writePluginSamples(app, folder);
 }

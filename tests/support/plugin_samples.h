@@ -1,5 +1,5 @@
 // The sample mod shipped in data/samples: a plain plugin with English texts across record types, and a localized
-// copy with its three string tables. Made by `quillery-cli make-samples DIR` and by the tests.
+// copy with its three string tables. Made by the tests (QUILL_REGENERATE_SAMPLES=1 writes them into data/samples).
 #pragma once
 
 #include <QString>
@@ -11,6 +11,8 @@ class TAppContext;
 // "strings/QuillerySampleLocalized_en.STRINGS|.DLSTRINGS|.ILSTRINGS" into `folder`. Returns the files written, or
 // an empty list when a file could not be written (reported through `app`).
 QStringList writePluginSamples(TAppContext& app, const QString& folder);
+// The same, reporting to nobody.
+QStringList writePluginSamples(const QString& folder);
 
 // The sample's texts in the order a plain load lists them, per list (0 STRINGS, 1 DLSTRINGS, 2 ILSTRINGS).
 QStringList pluginSampleTexts(int listIndex);

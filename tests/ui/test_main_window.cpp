@@ -8,6 +8,8 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsPlugin.h"
+#include "workspace/QUILL_wsScript.h"
 
 #include <QAction>
 #include <QApplication>
@@ -205,6 +207,27 @@ TEST(MainWindow, ValidateAndPartialActOnTheSelection) {
     form.commandAction(QStringLiteral("Menu_Partial"))->trigger();
     EXPECT_TRUE(entry->hasParam(sStrParam::incompleteTrans));
     EXPECT_FALSE(entry->hasParam(sStrParam::validated));
+
+    // Edit > Undo names the step and takes it back; the title marks unsaved work.
+    EXPECT_TRUE(form.windowTitle().startsWith(QLatin1Char('*')));
+    QAction* undo = form.commandAction(QStringLiteral("Menu_Undo"));
+    QAction* redo = form.commandAction(QStringLiteral("Menu_Redo"));
+    EXPECT_EQ(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(redo->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    ASSERT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo Mark 1 strings partial"));
+    undo->trigger();
+    EXPECT_TRUE(entry->hasParam(sStrParam::validated));
+    EXPECT_EQ(redo->text(), QStringLiteral("Redo Mark 1 strings partial"));
+    undo->trigger();
+    EXPECT_FALSE(entry->hasParam(sStrParam::validated));
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(form.windowTitle().startsWith(QLatin1Char('*')));
+    redo->trigger();
+    EXPECT_TRUE(entry->hasParam(sStrParam::validated));
+    EXPECT_TRUE(form.windowTitle().startsWith(QLatin1Char('*')));
+    form.workspace().markWorkSaved(); // nothing to ask when the test window closes
     form.workspace().state().WorkMode = TWorkMode::None;
 }
 
@@ -217,6 +240,7 @@ TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
     form.setCommand(QStringLiteral("Trans_Exact"), [&runs] { ++runs; });
     EXPECT_FALSE(form.commandAction(QStringLiteral("Trans_Exact"))->isEnabled());
     form.workspace().state().WorkMode = TWorkMode::Esp;
+    form.workspace().document = std::make_unique<TPluginDocument>();
     form.updateCommands();
     EXPECT_TRUE(form.commandAction(QStringLiteral("Trans_Exact"))->isEnabled());
     form.commandAction(QStringLiteral("Trans_Exact"))->trigger();
@@ -224,6 +248,7 @@ TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
     EXPECT_EQ(form.commandAction(QStringLiteral("Menu_ExportEsp"))->text(),
               form.workspace().app.uiText(QStringLiteral("Menu_ExportEsp")));
     form.workspace().state().WorkMode = TWorkMode::ScriptPex;
+    form.workspace().document = std::make_unique<TScriptDocument>();
     form.updateCommands();
     EXPECT_EQ(form.commandAction(QStringLiteral("Menu_ExportEsp"))->text(),
               form.workspace().app.uiText(QStringLiteral("Menu_ExportPex")));
@@ -403,13 +428,13 @@ TEST(MainWindow, HalfAMillionStringsOpenFilterAndSort) {
     form.workspace().state().WorkMode = TWorkMode::None;
 }
 
-TEST(MainWindow, ScoreAndIdSortsMatchTheComparer) {
+TEST(MainWindow, HeaderSortsOfEveryColumnFollowTheListsSortRule) {
     TTempProgramDir dir;
     TForm1 form(dir.path(), {}, QString());
     fillSampleLists(form.workspace());
     form.refreshLists();
     TWorkspace& ws = form.workspace();
-    for (int column : {0, 1, 2, 3}) {
+    for (int column = 0; column < kListColumnCount; ++column) {
         for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
             form.listModel(0)->sortBy(column, order);
             for (int r = 1; r < form.listModel(0)->rowCount(); ++r) {

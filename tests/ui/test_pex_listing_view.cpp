@@ -39,7 +39,7 @@ TEST(PexListingView, ShowsTheListingAndFollowsMarkersJumpsAndSearches) {
     const QString path = dir.write(QStringLiteral("QuillerySample.pex"), buildSampleScript(3, 9));
     ASSERT_TRUE(ws.loadScript(path, false));
     form.refreshLists();
-    EXPECT_EQ(view->SynEdit1->toPlainText(), ws.script->pex.feedback.lines.join(QLatin1Char('\n')));
+    EXPECT_EQ(view->SynEdit1->toPlainText(), ws.script()->pex.feedback.lines.join(QLatin1Char('\n')));
 
     // A marker: the first three columns of a state line.
     const int state = lineOf(view->SynEdit1->toPlainText(), QStringLiteral("[-]state: \"Busy\""));

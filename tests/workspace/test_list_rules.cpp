@@ -1,6 +1,8 @@
 // What the string list views show, how they sort and what the status buttons and the search keep; recent files,
 // presets and Close all as workspace commands.
 #include "core/QUILL_recent.h"
+#include "core/QUILL_startup.h"
+#include "plugin_samples.h"
 #include "scripted_host.h"
 #include "temp_program_dir.h"
 #include "workspace/QUILL_listRules.h"
@@ -8,6 +10,7 @@
 #include "workspace/QUILL_workspace.h"
 
 #include <QDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -113,13 +116,7 @@ TEST(ListRules, SortingComparers) {
     EXPECT_EQ(compareListEntries(ws, a, b, 4), 0); // no editor ids
 }
 
-TEST(ListRules, ColumnLayoutByMode) {
-    EXPECT_FALSE(columnLayoutFor(TWorkMode::sstViewEdit).idVisible);
-    EXPECT_EQ(columnLayoutFor(TWorkMode::Strings).idWidth, 60);
-    EXPECT_TRUE(columnLayoutFor(TWorkMode::StringsEspLayout).edidVisible);
-    EXPECT_TRUE(columnLayoutFor(TWorkMode::Esp).edidSearchVisible);
-    EXPECT_FALSE(columnLayoutFor(TWorkMode::MCMTranslate).extraListsVisible);
-    EXPECT_EQ(columnLayoutFor(TWorkMode::ScriptPex).idWidth, 200);
+TEST(ListRules, RowLines) {
     tSkyStr e = entry(QString(500, QLatin1Char('x')), QString());
     EXPECT_EQ(listRowLines(e, false), 5);
     EXPECT_EQ(listRowLines(e, true), 1);
@@ -229,4 +226,42 @@ TEST(OptionsRules, LanguageFoldersCacheInformationAndApplying) {
     EXPECT_FALSE(applyOptions(ws, choice));
     EXPECT_EQ(host.messages.value(0).text, QStringLiteral("Ask_LangUnload"));
     EXPECT_EQ(ws.state().DestLang, QStringLiteral("de"));
+}
+
+TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEditorIdFirst) {
+    TTempProgramDir dir;
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    startApplication(ws.app, dir.path());
+    writePluginSamples(ws.app, dir.file(QStringLiteral("Data")));
+    ASSERT_TRUE(ws.openFileByKind(dir.file(QStringLiteral("Data/QuillerySample.esp"))));
+    tSkyStrList& list = ws.loadedLists[0];
+    // An entry no record owns (as an orphan of a table) has no editor id.
+    list.push_back(std::make_unique<tSkyStr>(QStringLiteral("zz orphan"), QStringLiteral("zz orphan"), 0, 0x7fff, 0));
+    for (auto& e : list)
+        e->LDResult = 0.0f; // scored, no suggestion
+    list[1]->LDResult = 40.0f;
+    list[2]->LDResult = 40.0f;
+    list[2]->sInternalparams.set(sStrInternalParam::Warning);
+    for (int column = 0; column < kListColumnCount; ++column) {
+        for (bool descending : {false, true}) {
+            const std::vector<int> order = sortedListOrder(ws, list, column, descending);
+            ASSERT_EQ(order.size(), list.size());
+            std::vector<int> sorted = order;
+            std::sort(sorted.begin(), sorted.end());
+            for (size_t i = 0; i < sorted.size(); ++i)
+                ASSERT_EQ(sorted[i], static_cast<int>(i)) << "not a permutation, column " << column;
+            for (size_t r = 1; r < order.size(); ++r) {
+                const int c = compareListEntries(ws, *list[order[r - 1]], *list[order[r]], column);
+                EXPECT_TRUE(descending ? c >= 0 : c <= 0) << "column " << column << " row " << r;
+                // Equal keys keep the list's order (reversed with the whole order when descending).
+                if (c == 0) EXPECT_TRUE(descending ? order[r - 1] > order[r] : order[r - 1] < order[r]);
+            }
+        }
+    }
+    const std::vector<int> byEdid = sortedListOrder(ws, list, static_cast<int>(TListColumn::edid), false);
+    EXPECT_EQ(list[byEdid.front()]->gS, QStringLiteral("zz orphan"));
+    const std::vector<int> byScore = sortedListOrder(ws, list, static_cast<int>(TListColumn::ld), false);
+    EXPECT_EQ(byScore[0], 2); // the same score with a warning first
+    EXPECT_EQ(byScore[1], 1);
 }

@@ -26,7 +26,7 @@ bool boundedOption(const QStringList& args, const QString& name, int maximum, in
 const TCliStepRegistrar exactStep({QStringLiteral("--exact"),
                                    QStringLiteral("exact translation from the vocabulary (\"Trans_Exact\")"),
                                    [](TCliContext& cli, const QStringList&) {
-                                       TranslateExactMenu1Click(cli.ws);
+                                       translateExact(cli.ws);
                                        return true;
                                    }});
 

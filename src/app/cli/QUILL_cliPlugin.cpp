@@ -1,7 +1,6 @@
-// Command line for plugins: the plugin tree as the EspTree page shows it, and the sample mod generator.
+// Command line for plugins: the plugin tree as the EspTree page shows it.
 #include "QUILL_cli.h"
 
-#include "support/plugin_samples.h"
 #include "workspace/QUILL_wsPlugin.h"
 
 #include <QFileInfo>
@@ -27,23 +26,10 @@ const TCliCommandRegistrar pluginTreeCommand(
              cli.ws.app.logMessage(cli.ws.app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path);
              return 1;
          }
-         if (!cli.ws.openPlugin(path, false) || !cli.ws.plugin) return 1;
-         printTree(cli.out, cli.ws.plugin->tree.root, 0);
+         if (!cli.ws.openPlugin(path, false) || !cli.ws.plugin()) return 1;
+         printTree(cli.out, cli.ws.plugin()->tree.root, 0);
          cli.out.flush();
          return 0;
-     }});
-
-const TCliCommandRegistrar makeSamplesCommand(
-    {QStringLiteral("make-samples"),
-     QStringLiteral("DIR: write the sample mod (a plain plugin, a localized copy and its string tables) into DIR"),
-     [](TCliContext& cli, const QStringList& args) {
-         const QStringList folders = cliPositional(args);
-         if (folders.size() != 1) return 2;
-         const QStringList written = writePluginSamples(cli.ws.app, folders[0]);
-         for (const QString& file : written)
-             cli.out << file << '\n';
-         cli.out.flush();
-         return written.isEmpty() ? 1 : 0;
      }});
 
 } // namespace

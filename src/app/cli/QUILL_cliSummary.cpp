@@ -25,7 +25,7 @@ bool printSummary(TCliContext& cli, const QStringList&) {
     out << app.uiTextFormat(QStringLiteral("Sum_Kind"), {workModeName(st.WorkMode)}) << '\n';
     out << app.uiTextFormat(QStringLiteral("Sum_File"), {QDir::toNativeSeparators(st.currentFilePath)}) << '\n';
     out << app.uiTextFormat(QStringLiteral("Sum_Languages"), {st.SourceLang, st.DestLang}) << '\n';
-    const int lists = columnLayoutFor(st.WorkMode).extraListsVisible ? 3 : 1;
+    const int lists = cli.ws.columnLayout().extraListsVisible ? 3 : 1;
     for (int i = 0; i < lists; ++i) {
         const tSkyStrList& list = cli.ws.loadedLists[i];
         int translated = 0, validated = 0, partial = 0;

@@ -1,0 +1,59 @@
+// The table of document kinds.
+#include "workspace/QUILL_document.h"
+
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
+
+#include <QFileInfo>
+
+const std::vector<rDocumentKind>& documentKinds() {
+    static const std::vector<rDocumentKind> kinds = {
+        {"script",
+         {QStringLiteral("pex")},
+         "Filterpex",
+         &TAppState::papyrusPexFolder,
+         false,
+         [](TWorkspace& ws, const QString& path, bool remember) { return ws.loadScript(path, remember); }},
+        {"menuFile",
+         {QStringLiteral("bsa"), QStringLiteral("txt")},
+         "Filtertxt",
+         &TAppState::StringsAddonFolder,
+         false,
+         [](TWorkspace& ws, const QString& path, bool) { return ws.loadMenuFile(path); }},
+        // Light plugins (.esl) are plugins of the same format.
+        {"plugin",
+         {QStringLiteral("esp"), QStringLiteral("esm"), QStringLiteral("esl")},
+         "FilterEsp",
+         &TAppState::EspFolder,
+         false,
+         [](TWorkspace& ws, const QString& path, bool remember) { return ws.openPlugin(path, remember); }},
+        {"stringTables",
+         {QStringLiteral("strings"), QStringLiteral("dlstrings"), QStringLiteral("ilstrings")},
+         "FilterStr",
+         &TAppState::StringsAddonFolder,
+         true,
+         [](TWorkspace& ws, const QString& path, bool remember) { return ws.openTableSet(path, remember); }},
+        {"customDictionary",
+         {},
+         "",
+         &TAppState::userDictionaryFolder,
+         false,
+         [](TWorkspace& ws, const QString&, bool) { return openCustomDictionary(ws); }},
+    };
+    return kinds;
+}
+
+const rDocumentKind* documentKindOf(const QString& path) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension.isEmpty()) return nullptr;
+    for (const rDocumentKind& kind : documentKinds())
+        if (kind.extensions.contains(extension)) return &kind;
+    return nullptr;
+}
+
+const rDocumentKind& documentKind(const char* name) {
+    for (const rDocumentKind& kind : documentKinds())
+        if (qstrcmp(kind.name, name) == 0) return kind;
+    Q_ASSERT_X(false, "documentKind", name);
+    return documentKinds().front();
+}
