@@ -6,6 +6,9 @@
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "script/QUILL_menuFile.h"
+#include "script/QUILL_pexReader.h"
+#include "script/QUILL_pexRules.h"
+#include "script/QUILL_pexWriter.h"
 #include "script/QUILL_scriptStrings.h"
 #include "strings/QUILL_backup.h"
 #include "strings/QUILL_bsa.h"
@@ -49,10 +52,9 @@ bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
     script = std::make_unique<TScriptDocument>();
     script->folder = st.openTablesFolder;
     script->fileName = st.currentFileName;
-    script->pex.resetPex();
-    script->pex.noTransProcList = st.pexNoTransProc;
-    const bool ok = script->pex.loadPexFile(fullPath, &app);
+    const bool ok = loadPexFile(script->pex, fullPath, &app);
     if (ok) {
+        applyPexStringRules(script->pex, st.pexNoTransProc);
         addRecentFile(st.recentAddon, fullPath);
         st.WorkMode = TWorkMode::ScriptPex;
         buildScriptStrings(script->pex, st.pexLockTranslateTag, loadedLists[0]);
@@ -152,7 +154,7 @@ bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, 
     if (!saveAs && !backupWrittenFile(app, target)) return false;
     app.beginOperation(app.uiText(QStringLiteral("Fbk_SavePex")));
     QDir().mkpath(folder);
-    const bool ok = ws.script->pex.writePexFile(scriptTextsToWrite(ws.script->pex, ws.loadedLists[0]), target, &app);
+    const bool ok = writePexFile(ws.script->pex, scriptTextsToWrite(ws.script->pex, ws.loadedLists[0]), target, &app);
     if (ok)
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {target}), true, dbSelfClosing);
     else
