@@ -230,10 +230,6 @@ QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFu
     }
 }
 
-void clearListing(TPexScript& script) {
-    script.feedback.clearLineList();
-}
-
 void ensureListing(TPexScript& script) {
     if (script.listingReady && script.feedback.lines.isEmpty()) buildListing(script);
 }

@@ -59,7 +59,6 @@ public:
 
 // Rebuilds the whole listing of `script` (every section as its open flags say).
 void buildListing(TPexScript& script);
-void clearListing(TPexScript& script);
 // Builds the listing when the script's body was read whole and no listing exists yet. The load leaves the listing
 // to its first display, so that opening a large script does not pay for text nobody looks at.
 void ensureListing(TPexScript& script);
