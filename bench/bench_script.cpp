@@ -1,14 +1,16 @@
 // Benchmarks of compiled scripts: reading a 5 MB script (file, head, table, the object model with every instruction
-// and operand checked, and the string rules; the file is read on a second thread while the bytes already in are
-// parsed; the listing is built when first shown, and decodes the operands it shows) and writing it back (new table,
-// file), each against reading the file and copying its bytes. Ratios are printed. The operand decode the listing
-// does is timed on its own.
+// and operand checked, then the string rules over the model), building its listing (which decodes the operands it
+// shows) and writing it back (new table, file). Reading and copying the file's bytes, and writing a copy, are the
+// baselines; medians and ratios are printed.
 #include "bench_support.h"
 #include "pex_builder.h"
 #include "temp_program_dir.h"
 
 #include "core/QUILL_files.h"
-#include "script/QUILL_scriptPex.h"
+#include "script/QUILL_pexReader.h"
+#include "script/QUILL_pexRules.h"
+#include "script/QUILL_pexWriter.h"
+#include "script/QUILL_scriptListing.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -63,49 +65,46 @@ void BM_CopyWriteBaseline(benchmark::State& state) {
     }
 }
 
+const QStringList kNoTransCalls{QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
+
 void BM_ReadScript(benchmark::State& state) {
     TBenchFiles& f = files();
     for (auto _ : state) {
         TPexScript pex;
-        pex.noTransProcList = {QStringLiteral("PlayAnimation"), QStringLiteral("Trace")};
         const double t0 = now();
-        pex.resetPex();
-        if (!pex.loadPexFile(f.path, nullptr) || !pex.bodyError.isEmpty()) state.SkipWithError("script not read");
+        if (!loadPexFile(pex, f.path, nullptr) || !pex.bodyError.isEmpty()) state.SkipWithError("script not read");
+        applyPexStringRules(pex, kNoTransCalls);
         const double t = now() - t0;
         quillbench::recordIteration(state, "read-script", t);
         state.counters["strings"] = static_cast<double>(pex.pexStringTable.size());
+        state.counters["instructions"] = static_cast<double>(pex.pexOps.size());
     }
 }
 
-void BM_DecodeOperands(benchmark::State& state) {
+void BM_BuildListing(benchmark::State& state) {
     TBenchFiles& f = files();
     TPexScript pex;
-    pex.resetPex();
-    pex.loadPexFile(f.path, nullptr);
+    loadPexFile(pex, f.path, nullptr);
     for (auto _ : state) {
         const double t0 = now();
-        qsizetype operands = 0;
-        for (const TpexOp& op : pex.pexOps)
-            operands += pex.args(op).size();
-        benchmark::DoNotOptimize(operands);
+        buildListing(pex);
         const double t = now() - t0;
-        quillbench::recordIteration(state, "decode-operands", t);
-        state.counters["operands"] = static_cast<double>(operands);
+        quillbench::recordIteration(state, "build-listing", t);
+        state.counters["lines"] = static_cast<double>(pex.feedback.lineCount());
     }
 }
 
 void BM_WriteScript(benchmark::State& state) {
     TBenchFiles& f = files();
     TPexScript pex;
-    pex.resetPex();
-    pex.loadPexFile(f.path, nullptr);
+    loadPexFile(pex, f.path, nullptr);
     QStringList texts;
     for (size_t i = 0; i < pex.pexStringTable.size(); ++i)
         texts << pex.pexText(static_cast<uint32_t>(i)) + QStringLiteral(" (fr)");
     const QString out = f.dir.path() + QStringLiteral("out.pex");
     for (auto _ : state) {
         const double t0 = now();
-        if (!pex.writePexFile(texts, out, nullptr)) state.SkipWithError("script not written");
+        if (!writePexFile(pex, texts, out, nullptr)) state.SkipWithError("script not written");
         const double t = now() - t0;
         quillbench::recordIteration(state, "write-script", t);
     }
@@ -115,7 +114,7 @@ void BM_WriteScript(benchmark::State& state) {
 
 BENCHMARK(BM_ReadCopyBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_ReadScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
-BENCHMARK(BM_DecodeOperands)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_BuildListing)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_CopyWriteBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_WriteScript)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 
@@ -124,12 +123,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    const auto ratio = [](const char* a, const char* b) {
-        quillbench::timings().printRatio(a, b, "(target at most 3)");
-    };
-    ratio("read-script", "read-copy");
-    quillbench::timings().printRatio("decode-operands", "read-copy", "(when the listing is built; no target)");
-    ratio("write-script", "copy-write");
-    ratio("write-script", "read-copy");
+    quillbench::timings().printRatio("read-script", "read-copy");
+    quillbench::timings().printRatio("build-listing", "read-copy");
+    quillbench::timings().printRatio("write-script", "copy-write");
     return 0;
 }

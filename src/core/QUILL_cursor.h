@@ -7,17 +7,6 @@
 #include <QByteArrayView>
 #include <cstdint>
 #include <cstring>
-#include <limits>
-
-// Bytes that arrive over time into a buffer that does not move (a file read on another thread). A cursor over them
-// waits for more when a read reaches the end of those in so far.
-class TByteSource {
-public:
-    virtual ~TByteSource() = default;
-    // Waits until at least `count` bytes from the start of the buffer are in, or until no more will come; returns how
-    // many are in.
-    virtual qsizetype waitFor(qsizetype count) = 0;
-};
 
 class TBinaryCursor {
 public:
@@ -25,19 +14,15 @@ public:
     explicit TBinaryCursor(QByteArrayView data) : data_(data) {}
     // The cursor only views the bytes: a temporary array would be gone before the first read.
     explicit TBinaryCursor(QByteArray&&) = delete;
-    // Over bytes still arriving: `in` views those in so far, at the place all of them will be. A read past them waits
-    // on `source`, and fails only when the bytes end before it.
-    TBinaryCursor(QByteArrayView in, TByteSource* source) : data_(in), source_(source) {}
 
     qsizetype pos() const { return pos_; }
-    // With a source, size(), remaining() and data() cover the bytes in so far: more may follow.
     qsizetype size() const { return data_.size(); }
     qsizetype remaining() const { return data_.size() - pos_; }
-    bool atEnd() { return !canRead(1); }
+    bool atEnd() const { return pos_ >= data_.size(); }
     QByteArrayView data() const { return data_; }
 
     void seek(qsizetype position) {
-        if (position < 0 || (position > data_.size() && !(source_ && grow(position - pos_)))) fail(position - pos_);
+        if (position < 0 || position > data_.size()) fail(position - pos_);
         pos_ = position;
     }
     void skip(qsizetype count) {
@@ -45,11 +30,10 @@ public:
         pos_ += count;
     }
     // Throws unless `count` more bytes can be read.
-    void require(qsizetype count) {
-        if (!canRead(count)) fail(count);
+    void require(qsizetype count) const {
+        if (count < 0 || count > remaining()) fail(count);
     }
-    // True when `count` more bytes can be read (after waiting for them when they are still arriving).
-    bool canRead(qsizetype count) { return (count >= 0 && count <= remaining()) || (source_ && grow(count)); }
+    bool canRead(qsizetype count) const { return count >= 0 && count <= remaining(); }
 
     uint8_t u8() {
         require(1);
@@ -78,7 +62,7 @@ public:
         return v;
     }
     QByteArray bytes(qsizetype count) { return view(count).toByteArray(); }
-    QByteArrayView peekView(qsizetype count) {
+    QByteArrayView peekView(qsizetype count) const {
         require(count);
         return data_.sliced(pos_, count);
     }
@@ -87,12 +71,8 @@ public:
     QByteArrayView zeroTerminated() {
         const qsizetype start = pos_;
         const char* base = data_.data();
-        qsizetype searched = 0;
-        const void* zero = nullptr;
-        while (!(zero = std::memchr(base + start + searched, 0, static_cast<size_t>(remaining() - searched)))) {
-            searched = remaining();
-            if (!source_ || !grow(searched + 1)) fail(searched + 1);
-        }
+        const void* zero = std::memchr(base + start, 0, static_cast<size_t>(remaining()));
+        if (!zero) fail(remaining() + 1);
         const qsizetype length = static_cast<const char*>(zero) - (base + start);
         pos_ = start + length + 1;
         return data_.sliced(start, length);
@@ -124,13 +104,6 @@ private:
         std::memcpy(&f, &bits, sizeof f);
         return f;
     }
-    // Waits for `count` bytes past the position when they are still arriving (there is a source); true when they came.
-    Q_NEVER_INLINE bool grow(qsizetype count) {
-        if (count < 0 || count > std::numeric_limits<qsizetype>::max() - pos_) return false;
-        const qsizetype in = source_->waitFor(pos_ + count);
-        if (in > data_.size()) data_ = QByteArrayView(data_.data(), in);
-        return count <= remaining();
-    }
     [[noreturn]] void fail(qsizetype wanted) const {
         throw TQuillError(QStringLiteral("Read past the end of the data (offset %1, %2 bytes wanted, %3 left)")
                               .arg(pos_)
@@ -140,7 +113,6 @@ private:
 
     QByteArrayView data_;
     qsizetype pos_ = 0;
-    TByteSource* source_ = nullptr;
 };
 
 // Little-endian appends for writers.

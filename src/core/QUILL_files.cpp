@@ -9,7 +9,6 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <limits>
 
 namespace quillfs {
 
@@ -196,89 +195,6 @@ void TChunkWriter::run() {
             spare_.push_back(std::move(chunk));
         }
     }
-}
-
-TFileStream::TFileStream(qsizetype chunk, qsizetype streamFrom)
-    : chunk_(std::max<qsizetype>(chunk, 1)), streamFrom_(streamFrom) {}
-
-TFileStream::~TFileStream() {
-    stop_.store(true, std::memory_order_relaxed);
-    if (worker_.joinable()) worker_.join();
-}
-
-bool TFileStream::start(const QString& path, QString* error) {
-    if (file_) {
-        if (error) *error = QStringLiteral("A file stream reads one file");
-        return false;
-    }
-    file_ = std::make_unique<QFile>(path);
-    if (!file_->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        if (error) *error = file_->errorString();
-        return false;
-    }
-    const qint64 size = file_->size();
-    if (size < 0) {
-        if (error) *error = file_->errorString();
-        return false;
-    }
-    buffer_ = QByteArray(static_cast<qsizetype>(size), Qt::Uninitialized);
-    // Taken while the buffer is not shared: data() on a shared array would copy it.
-    target_ = buffer_.data();
-    done_.store(false, std::memory_order_relaxed);
-    if (size < streamFrom_)
-        run();
-    else
-        worker_ = std::thread([this] { run(); });
-    return true;
-}
-
-void TFileStream::run() {
-    const qsizetype size = buffer_.size();
-    qsizetype in = 0;
-    while (in < size && !stop_.load(std::memory_order_relaxed)) {
-        const qint64 n = file_->read(target_ + in, std::min(chunk_, size - in));
-        if (n < 0) {
-            error_ = file_->errorString();
-            break;
-        }
-        if (n == 0) break; // the file got shorter since it was opened
-        in += n;
-        if (in < size) publish(in, false);
-    }
-    file_->close();
-    publish(in, true);
-}
-
-// Under the lock, so that a reader about to wait cannot miss the news.
-void TFileStream::publish(qsizetype in, bool done) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        in_.store(in, std::memory_order_release);
-        if (done) done_.store(true, std::memory_order_release);
-    }
-    arrived_.notify_all();
-}
-
-qsizetype TFileStream::waitFor(qsizetype count) {
-    const qsizetype now = in_.load(std::memory_order_acquire);
-    if (now >= count) return now;
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait(
-        lock, [&] { return in_.load(std::memory_order_relaxed) >= count || done_.load(std::memory_order_relaxed); });
-    return in_.load(std::memory_order_relaxed);
-}
-
-bool TFileStream::finish(QByteArray& out, QString* error) {
-    waitFor(std::numeric_limits<qsizetype>::max());
-    if (worker_.joinable()) worker_.join();
-    const qsizetype in = in_.load(std::memory_order_acquire);
-    out = buffer_;
-    if (in < out.size()) out.truncate(in);
-    if (!error_.isEmpty()) {
-        if (error) *error = error_;
-        return false;
-    }
-    return true;
 }
 
 bool fileIsUsable(const QString& path) {

@@ -2,6 +2,7 @@
 // is also the distance in lines to its target.
 #include "script/QUILL_scriptListing.h"
 
+#include "core/QUILL_error.h"
 #include "script/QUILL_scriptPex.h"
 
 #include <algorithm>
@@ -125,7 +126,13 @@ QString arrayTypeWithSize(const QString& type, const QString& size) {
 }
 
 QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFunc& function) {
-    const TPexOperands operands = script.args(op); // decoded once for all the texts below
+    TPexOperands operands; // decoded once for all the texts below
+    try {
+        operands = script.args(op);
+    } catch (const TQuillError& error) {
+        // The line says so instead of showing the instruction without its operands.
+        return QStringLiteral("unreadable operands: %1").arg(error.message());
+    }
     auto a = [&script, &operands](int i) { return operandOf(script, operands, i); };
     switch (op.opCode) {
     case 0:
@@ -221,10 +228,6 @@ QString instructionText(const TPexScript& script, const TpexOp& op, const TpexFu
     default:
         return QStringLiteral("unknown OpCode: %1)").arg(op.opCode, 2, 16, QLatin1Char('0'));
     }
-}
-
-void clearListing(TPexScript& script) {
-    script.feedback.clearLineList();
 }
 
 void ensureListing(TPexScript& script) {

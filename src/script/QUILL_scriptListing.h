@@ -59,7 +59,6 @@ public:
 
 // Rebuilds the whole listing of `script` (every section as its open flags say).
 void buildListing(TPexScript& script);
-void clearListing(TPexScript& script);
 // Builds the listing when the script's body was read whole and no listing exists yet. The load leaves the listing
 // to its first display, so that opening a large script does not pay for text nobody looks at.
 void ensureListing(TPexScript& script);
@@ -72,7 +71,7 @@ bool toggleMarker(TPexScript& script, int line);
 // has no "jump" or the target lies outside the listing.
 int gutterJumpTarget(const QStringList& lines, int line);
 
-// The small texts of the listing.
+// The small texts of the listing. Those of operands throw TQuillError when the operands cannot be decoded.
 QString docText(const QString& text);
 QString operandText(const TPexScript& script, const TpexOp& instruction, int index);
 QString argumentList(const TPexScript& script, const TpexOp& instruction, int first);
@@ -80,5 +79,6 @@ QString resultPrefix(const QString& text);
 // The type of the local of `function` named `name`, empty when it has none of that name.
 QString localType(const TPexScript& script, const QString& name, const TpexFunc& function);
 QString arrayTypeWithSize(const QString& type, const QString& size);
-// The text of one instruction of `function` without its prefix.
+// The text of one instruction of `function` without its prefix; for operands that cannot be decoded, a text that
+// says so with the error.
 QString instructionText(const TPexScript& script, const TpexOp& instruction, const TpexFunc& function);

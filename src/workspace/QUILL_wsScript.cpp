@@ -6,6 +6,9 @@
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "script/QUILL_menuFile.h"
+#include "script/QUILL_pexReader.h"
+#include "script/QUILL_pexRules.h"
+#include "script/QUILL_pexWriter.h"
 #include "script/QUILL_scriptStrings.h"
 #include "strings/QUILL_backup.h"
 #include "strings/QUILL_bsa.h"
@@ -59,10 +62,9 @@ bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
     doc->path = fullPath;
     doc->folder = st.openTablesFolder;
     doc->fileName = st.currentFileName;
-    doc->pex.resetPex();
-    doc->pex.noTransProcList = st.pexNoTransProc;
-    const bool ok = doc->pex.loadPexFile(fullPath, &app);
+    const bool ok = loadPexFile(doc->pex, fullPath, &app);
     if (ok) {
+        applyPexStringRules(doc->pex, st.pexNoTransProc);
         TScriptDocument& opened = *doc;
         document = std::move(doc);
         addRecentFile(st.recentAddon, fullPath);
@@ -166,7 +168,7 @@ bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, 
     if (!saveAs && !backupWrittenFile(app, target)) return false;
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SavePex")));
     QDir().mkpath(folder);
-    const bool ok = doc->pex.writePexFile(scriptTextsToWrite(doc->pex, ws.loadedLists[0]), target, &app);
+    const bool ok = writePexFile(doc->pex, scriptTextsToWrite(doc->pex, ws.loadedLists[0]), target, &app);
     if (ok)
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {target}), true, dbSelfClosing);
     else

@@ -2,13 +2,11 @@
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_format.h"
-#include "support/trickle_source.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 TEST(BinaryCursor, ReadsBothByteOrdersAndRefusesToOverrun) {
@@ -36,36 +34,6 @@ TEST(BinaryCursor, StringsAndLengthPrefixes) {
     const QByteArray lyingBytes = QByteArray::fromHex("ffffffff00");
     TBinaryCursor lying(lyingBytes);
     EXPECT_THROW(lying.lengthPrefixed32(), TQuillError);
-}
-
-TEST(BinaryCursor, WaitsForBytesStillArrivingAndFailsOnlyWhereTheyEnd) {
-    // With a source, a read past the bytes in so far waits for more; it fails, without moving, only once the bytes
-    // have ended before it. Each wait here lets in just the bytes asked for.
-    QByteArray data = QByteArray::fromHex("0102030405060708");
-    data.append("ab\0", 3).append("tail");
-    TTrickleSource source(data, 0, 0);
-    TBinaryCursor c(QByteArrayView(source.buffer().constData(), source.in()), &source);
-    EXPECT_EQ(c.size(), 0);
-    EXPECT_EQ(c.u16le(), 0x0201);
-    EXPECT_EQ(c.size(), 2);
-    c.seek(6);
-    EXPECT_EQ(c.u16be(), 0x0708);
-    EXPECT_EQ(c.zeroTerminated(), QByteArrayView("ab"));
-    EXPECT_EQ(c.size(), 11);
-    EXPECT_FALSE(c.atEnd());
-    EXPECT_EQ(c.peekView(4), QByteArrayView("tail"));
-    EXPECT_THROW(c.view(5), TQuillError);
-    EXPECT_EQ(c.pos(), 11);
-    EXPECT_EQ(c.size(), data.size());
-    c.skip(4);
-    EXPECT_TRUE(c.atEnd());
-    EXPECT_THROW(c.seek(data.size() + 1), TQuillError);
-
-    TTrickleSource noZero(QByteArray("abcdef"), 1, 0);
-    TBinaryCursor z(QByteArrayView(noZero.buffer().constData(), noZero.in()), &noZero);
-    EXPECT_THROW(z.zeroTerminated(), TQuillError);
-    EXPECT_EQ(z.pos(), 0);
-    EXPECT_EQ(z.size(), 6);
 }
 
 TEST(FormatText, PlaceholdersAndMismatches) {
@@ -162,59 +130,4 @@ TEST(FileHelpers, ChunkWriterKeepsOrderAndReportsAFailedDevice) {
         failing.push(chunk);
     }
     EXPECT_FALSE(failing.finish());
-}
-
-// A file read on a second thread while its first bytes are used: a cursor over it sees exactly the file, small files
-// are read at once, a stream dropped while it reads stops, and a file that cannot be opened says why.
-TEST(FileHelpers, FileStreamHandsOverBytesWhileItReads) {
-    QTemporaryDir dir;
-    QByteArray original(3 * 1024 * 1024 + 5, Qt::Uninitialized);
-    uint32_t state = 12345;
-    for (char& c : original) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 24);
-    }
-    const QString path = dir.filePath(QStringLiteral("big.bin"));
-    ASSERT_TRUE(quillfs::writeFileAtomic(path, original));
-
-    for (qsizetype chunk : {qsizetype(4096), qsizetype(1000 * 1000)}) {
-        quillfs::TFileStream stream(chunk, 0);
-        ASSERT_TRUE(stream.start(path));
-        EXPECT_EQ(stream.buffer().size(), original.size());
-        TBinaryCursor c(QByteArrayView(stream.buffer().constData(), stream.in()), &stream);
-        uint64_t sum = 0, expected = 0;
-        while (c.canRead(4))
-            sum = sum * 31 + c.u32le();
-        for (qsizetype i = 0; i + 4 <= original.size(); i += 4)
-            expected = expected * 31 + qFromLittleEndian<uint32_t>(original.constData() + i);
-        EXPECT_EQ(sum, expected) << chunk;
-        EXPECT_EQ(c.remaining(), 1);
-        QByteArray out;
-        EXPECT_TRUE(stream.finish(out));
-        EXPECT_EQ(out, original);
-    }
-
-    {
-        quillfs::TFileStream dropped(4096, 0);
-        ASSERT_TRUE(dropped.start(path));
-        EXPECT_GE(dropped.waitFor(10), 10);
-    } // stops the read and waits for the thread
-
-    const QString small = dir.filePath(QStringLiteral("small.bin"));
-    ASSERT_TRUE(quillfs::writeFileAtomic(small, QByteArray("small file")));
-    quillfs::TFileStream once;
-    ASSERT_TRUE(once.start(small));
-    EXPECT_EQ(once.in(), 10);
-    QByteArray out;
-    EXPECT_TRUE(once.finish(out));
-    EXPECT_EQ(out, QByteArray("small file"));
-    QString error;
-    EXPECT_FALSE(once.start(small, &error)); // one file per stream
-    EXPECT_FALSE(error.isEmpty());
-
-    quillfs::TFileStream missing;
-    error.clear();
-    EXPECT_FALSE(missing.start(dir.filePath(QStringLiteral("missing.bin")), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(missing.waitFor(1), 0);
 }

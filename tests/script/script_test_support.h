@@ -2,10 +2,11 @@
 #pragma once
 
 #include "core/QUILL_main.h"
+#include "script/QUILL_pexReader.h"
+#include "script/QUILL_pexRules.h"
+#include "script/QUILL_pexWriter.h"
 #include "script/QUILL_scriptListing.h"
-#include "script/QUILL_scriptPex.h"
 #include "support/scripted_host.h"
-#include "support/trickle_source.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -15,25 +16,17 @@ struct TParsedScript {
     TScriptedHost host;
     TAppContext app{&host};
     TPexScript pex;
+    rPexRuleState rules;
     bool ok = false;
-    int waits = 0; // how often the read waited for bytes (read through a trickle)
 
-    // With `trickleStep` zero or more, the bytes arrive through a TTrickleSource with that step, from none at all.
-    explicit TParsedScript(const QByteArray& bytes, const QStringList& noTrans = {}, qsizetype trickleStep = -1) {
+    // Reads the bytes and applies the string rules with the untranslatable calls `noTrans`.
+    explicit TParsedScript(const QByteArray& bytes, const QStringList& noTrans = {}) {
         QLocale::setDefault(QLocale::c());
         // Messages carry their keys, so tests can tell which failure was reported.
         app.texts.set(QStringLiteral("fbk_pexError"), QStringLiteral("fbk_pexError %s"));
         app.texts.set(QStringLiteral("fbk_pexErrorPos"), QStringLiteral("fbk_pexErrorPos %d"));
-        pex.noTransProcList = noTrans;
-        pex.noTransProcList.sort(Qt::CaseInsensitive);
-        pex.resetPex();
-        if (trickleStep < 0) {
-            ok = pex.parsePex(bytes, &app);
-        } else {
-            TTrickleSource source(bytes, 0, trickleStep);
-            ok = pex.parsePex(source.buffer(), source.in(), source, &app);
-            waits = source.waits();
-        }
+        ok = parsePex(pex, bytes, &app);
+        if (ok) rules = applyPexStringRules(pex, noTrans);
         ensureListing(pex);
     }
     int indexOf(const QString& text) const {

@@ -174,16 +174,30 @@ TEST(ScriptListing, SmallTexts) {
     op.opCode = 23;
     EXPECT_EQ(operandText(empty, op, 0), QString());
     EXPECT_EQ(argumentList(empty, op, 4), QString());
-    // Operands outside the data read nothing; those that run past its end stop there.
+    // Operands outside the data, running past its end or naming no table entry are an error, never a list cut
+    // short; the listing line says so.
     op.argsAt = 5;
     op.argsCount = 3;
-    EXPECT_EQ(operandText(empty, op, 0), QString());
+    EXPECT_THROW(operandText(empty, op, 0), TQuillError);
     TParsedScript p(buildSampleScript(3, 9));
     ASSERT_TRUE(p.ok);
+    const TpexFunc& f = p.pex.pexFuncs.at(0);
     op.argsAt = static_cast<uint32_t>(p.pex.pexData.size() - 2); // room for two values at most
-    op.argsCount = 3;
-    EXPECT_LT(p.pex.args(op).size(), 3);
+    EXPECT_THROW(p.pex.args(op), TQuillError);
+    EXPECT_TRUE(instructionText(p.pex, op, f).startsWith(QStringLiteral("unreadable operands: ")));
     op.argsAt = static_cast<uint32_t>(p.pex.pexData.size() + 1);
+    EXPECT_THROW(p.pex.args(op), TQuillError);
+    const QByteArray badIndex("\x02\xFF\xFE", 3); // a string index past the table
+    p.pex.pexData = p.pex.pexData + badIndex;
+    op.argsAt = static_cast<uint32_t>(p.pex.pexData.size() - 3);
+    op.argsCount = 1;
+    try {
+        p.pex.args(op);
+        ADD_FAILURE() << "an index past the table decoded";
+    } catch (const TPexFormatError& error) {
+        EXPECT_EQ(error.detailKey, QStringLiteral("fbk_pexErrorDetail2"));
+    }
+    op.argsCount = 0; // nothing to decode: no error
     EXPECT_TRUE(p.pex.args(op).isEmpty());
 }
 
@@ -221,7 +235,7 @@ TEST(ScriptListing, MarkersCollapseAndExpand) {
     ASSERT_TRUE(toggleMarker(pex, structs));
     pex.resetPex();
     EXPECT_TRUE(pex.feedback.lines.isEmpty());
-    ASSERT_TRUE(pex.parsePex(buildSampleScript(3, 9), &p.app));
+    ASSERT_TRUE(parsePex(pex, buildSampleScript(3, 9), &p.app));
     EXPECT_TRUE(pex.feedback.lines.isEmpty()); // built when first shown
     ensureListing(pex);
     EXPECT_GT(lineOf(pex, QStringLiteral("[+]Struct [count: 1]")), 0);

@@ -38,6 +38,6 @@ TEST(ScriptSamples, BundledScriptReadsWholeAndWritesBackIdentical) {
     TParsedScript p(bytes);
     ASSERT_TRUE(p.ok);
     EXPECT_TRUE(p.pex.bodyError.isEmpty());
-    EXPECT_EQ(p.pex.buildPexBytes(p.texts()), bytes);
+    EXPECT_EQ(buildPexBytes(p.pex, p.texts()), bytes);
     EXPECT_EQ(parseMenuText(decodeMenuBytes(buildSampleMenuFile())).size(), 6u);
 }

@@ -38,8 +38,7 @@ TEST(ScriptStrings, NamesCollectingInstructionsComparisonsAndMatchingCalls) {
         // variable passed to one.
         EXPECT_FALSE(p.entry(QStringLiteral("IdleWave2")).auth);
         EXPECT_FALSE(p.entry(QStringLiteral("IdleWave")).auth);
-        EXPECT_TRUE(p.pex.noTransVariables.contains(QStringLiteral("anim")));
-        EXPECT_FALSE(p.pex.isNoTransCall());
+        EXPECT_TRUE(p.rules.noTransVariables.contains(QStringLiteral("anim")));
     }
 }
 
@@ -63,7 +62,7 @@ TEST(ScriptStrings, WithoutAnyListedCallOnlyFixedCallOperandsAreLocked) {
     EXPECT_TRUE(p.entry(QStringLiteral("after destination")).auth);
     EXPECT_TRUE(p.entry(QStringLiteral("argument")).auth);
     EXPECT_TRUE(p.entry(QStringLiteral("trace")).auth);
-    EXPECT_EQ(p.pex.assignPairs.size(), 1u);
+    EXPECT_EQ(p.rules.assignPairs.size(), 1u);
 }
 
 TEST(ScriptStrings, ListedClassOrFunctionMatchesEveryCallIgnoringCase) {
@@ -148,7 +147,7 @@ TEST(ScriptStrings, WrittenTextsUseLfAndKeepUntranslatableSources) {
     ASSERT_EQ(texts.size(), qsizetype(p.pex.pexStringTable.size()));
     EXPECT_EQ(texts[text], QStringLiteral("Line one\nLine two\nthree"));
     EXPECT_EQ(texts[name], QStringLiteral("OnInit"));
-    TParsedScript again(p.pex.buildPexBytes(texts), kCalls);
+    TParsedScript again(buildPexBytes(p.pex, texts), kCalls);
     ASSERT_TRUE(again.ok);
     EXPECT_TRUE(again.pex.bodyError.isEmpty());
     EXPECT_EQ(again.texts(), texts);
@@ -189,4 +188,43 @@ TEST(ScriptStrings, CallNamesOutsideAsciiAreComparedIgnoringCaseToo) {
     EXPECT_FALSE(p.entry(QStringLiteral("umlaut argument")).auth);
     EXPECT_FALSE(p.entry(QStringLiteral("kelvin argument")).auth);
     EXPECT_TRUE(p.entry(QStringLiteral("free argument")).auth); // a longer name is another name
+}
+
+TEST(ScriptStrings, RulesRunAgainFollowTheListGivenAndGatherAfresh) {
+    TParsedScript p(buildSampleScript(3, 9), {QStringLiteral("debug")});
+    ASSERT_TRUE(p.ok);
+    ASSERT_FALSE(p.entry(QStringLiteral("Quest started")).auth);
+    const size_t pairs = p.rules.assignPairs.size();
+    const rPexRuleState again = applyPexStringRules(p.pex, {});
+    EXPECT_TRUE(p.entry(QStringLiteral("Quest started")).auth); // flags are decided anew, not only ever locked
+    EXPECT_FALSE(p.entry(QStringLiteral("OnInit")).auth);
+    EXPECT_TRUE(p.entry(QStringLiteral("yes")).warn);
+    EXPECT_EQ(again.assignPairs.size(), pairs);
+    EXPECT_TRUE(again.noTransVariables.isEmpty());
+}
+
+TEST(ScriptStrings, AfterABodyErrorTheRulesStopWhereTheReadStopped) {
+    // A string stored in a variable passed to a matching call is locked only when the whole body was read; names
+    // and operands read before the error keep their rules, those after it stay translatable.
+    using V = rPexVal;
+    const std::vector<TPexBuilder::rInstruction> body{
+        {13, {V::id(QStringLiteral("anim")), V::str(QStringLiteral("stored text"))}},
+        {24,
+         {V::id(QStringLiteral("PlayAnimation")), V::id(QStringLiteral("r")), V::integer(2),
+          V::id(QStringLiteral("anim")), V::str(QStringLiteral("argument"))}},
+        {26, {V::str(QStringLiteral("returned"))}}};
+    for (bool cut : {false, true}) {
+        TPexBuilder b(3, 9);
+        b.singleStateBody(1);
+        b.function(true, QStringLiteral("Run"), QStringLiteral("None"), QString(), 0, 0, {}, {}, body);
+        QByteArray bytes = b.build();
+        if (cut) bytes.chop(4); // inside the last instruction's operand
+        TParsedScript p(bytes, kCalls);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.pex.bodyError.isEmpty(), !cut);
+        EXPECT_FALSE(p.entry(QStringLiteral("Run")).auth);
+        EXPECT_FALSE(p.entry(QStringLiteral("argument")).auth);
+        EXPECT_EQ(p.entry(QStringLiteral("stored text")).auth, cut);
+        EXPECT_TRUE(p.entry(QStringLiteral("returned")).auth);
+    }
 }

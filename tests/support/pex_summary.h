@@ -4,7 +4,6 @@
 #include "script/QUILL_scriptPex.h"
 
 #include <QStringList>
-#include <algorithm>
 
 inline QString pexSummary(const TPexScript& pex) {
     QStringList out;
@@ -35,13 +34,6 @@ inline QString pexSummary(const TPexScript& pex) {
     for (const TpexOp& op : pex.pexOps)
         ops += QStringLiteral("%1@%2x%3 ").arg(op.opCode).arg(op.argsAt).arg(op.argsCount);
     out << ops;
-    QStringList variables(pex.noTransVariables.cbegin(), pex.noTransVariables.cend());
-    variables.sort();
-    out << variables.join(QLatin1Char(','));
-    QString pairs;
-    for (const auto& [name, text] : pex.assignPairs)
-        pairs += QStringLiteral("%1=%2 ").arg(name).arg(text);
-    out << pairs;
     out << pex.feedback.lines;
     return out.join(QLatin1Char('\n'));
 }

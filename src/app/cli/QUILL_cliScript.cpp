@@ -3,7 +3,7 @@
 #include "QUILL_cli.h"
 
 #include "core/QUILL_files.h"
-#include "script/QUILL_scriptPex.h"
+#include "script/QUILL_pexReader.h"
 
 #include <QFileInfo>
 
@@ -25,10 +25,8 @@ int pexListing(TCliContext& cli, const QStringList& args) {
         return 2;
     }
     TPexScript pex;
-    pex.noTransProcList = app.state.pexNoTransProc;
-    pex.resetPex();
     const QString path = QFileInfo(files[0]).absoluteFilePath();
-    if (!pex.loadPexFile(path, &app)) {
+    if (!loadPexFile(pex, path, &app)) {
         app.logMessage(app.uiText(QStringLiteral("Fbk_FailPex")));
         return 1;
     }
