@@ -59,11 +59,6 @@ bool readPluginBytes(TAppContext& app, const QString& path, QByteArray& bytes) {
     return false;
 }
 
-void sortById(tListSet& lists) {
-    for (tSkyStrList& list : lists)
-        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
-}
-
 // Reads the plugin's three string tables of SourceLang (sink mode 2), loose or from its archive.
 bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base) {
     rTableSink sink;
@@ -115,7 +110,7 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
         app.logMessage(
             app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
         app.logSeparator();
-        sortById(ws.loadedLists);
+        sortListSet(ws.loadedLists, skycompare::byId);
         // The strings folder as it exists, in whatever letter case, so that saves go beside the tables read.
         const QString existing = quillfs::findFileNoCase(doc.folder, QStringLiteral("strings"));
         QString folder = quillfs::withTrailingSeparator(
