@@ -325,16 +325,10 @@ qsizetype encodeTableData(const std::vector<rTableText>& entries, const std::vec
                           std::vector<uint32_t>& offsets) {
     char* base = buffer.data();
     qsizetype pos = origin;
+    // Stateless: half a surrogate pair at the end of a text is an error there, not carried into the next text.
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const size_t to = entries.size();
     for (size_t k = 0; k < to; ++k) {
-#if defined(__GNUC__) || defined(__clang__)
-        // Each text lives in its own block: ask for a later one while this one is encoded.
-        if (k + 8 < to) {
-            const char* ahead = reinterpret_cast<const char*>(entries[k + 8].text.constData());
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + 64);
-        }
-#endif
         if (firstEqual[k] != k) continue;
         const rTableText& e = entries[k];
         const qsizetype entryStart = pos;
@@ -346,9 +340,11 @@ qsizetype encodeTableData(const std::vector<rTableText>& entries, const std::vec
         }
         if (prefixed) pos += 4; // the length is written once known
         const qsizetype textStart = pos;
-        if (codepage.isUtf8) {
-            pos += encodeUtf8(e.text, base + pos);
-        } else {
+        if (codepage.isUtf8) pos = utf8.appendToBuffer(base + pos, e.text) - base;
+        if (!codepage.isUtf8 || utf8.hasError()) {
+            // A code page, or an unpaired surrogate, which QString::toUtf8 (as every other writer) writes as '?'.
+            utf8.resetState();
+            pos = textStart;
             const QByteArray encoded = encodeText(e.text, codepage);
             std::memcpy(base + pos, encoded.constData(), static_cast<size_t>(encoded.size()));
             pos += encoded.size();
@@ -621,10 +617,6 @@ rTableWritten buildAndWriteTable(const QString& basePath, tSkyStrList& list, int
             bool sorted = true;
             uint32_t previous = 0;
             for (size_t k = 0; k < list.size(); ++k) {
-#if defined(__GNUC__) || defined(__clang__)
-                // The entries live in blocks of their own: ask for a later one while this one is read.
-                if (k + 8 < list.size()) __builtin_prefetch(list[k + 8].get());
-#endif
                 tSkyStr* entry = list[k].get();
                 // A one-character text never becomes empty in the game's tables.
                 if (isSingleCharAndEmpty(entry->gS, entry->gTrans)) entry->setSTrans(QStringLiteral(" "));
