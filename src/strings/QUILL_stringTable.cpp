@@ -46,8 +46,7 @@ void sortById(tSkyStrList& list) {
 // table of many unknown ids does not shift the list once per entry.
 class TTableSinkRunner {
 public:
-    TTableSinkRunner(TAppContext& app, tSkyStrList& list, const rTableSink& sink)
-        : app_(app), list_(list), sink_(sink) {
+    TTableSinkRunner(tSkyStrList& list, const rTableSink& sink) : list_(list), sink_(sink) {
         if (sink_.mode != tSinkMode::append && sink_.mode != tSinkMode::openTables && !sortedById(list_))
             sortById(list_);
     }
@@ -78,9 +77,9 @@ public:
             if (hit.found) {
                 tSkyStr& target = *list_[hit.index];
                 if (matchesPredicate(target, sink_.predicate, sink_.isSelected)) {
-                    app_.state.dictionaryModified = sink_.dictionaryWorkExists;
                     target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
                     target.setTransLite(entry->gS);
+                    if (sink_.translationTaken) sink_.translationTaken(target);
                 }
             }
             break;
@@ -151,7 +150,6 @@ private:
         toPrepare_.clear();
     }
 
-    TAppContext& app_;
     tSkyStrList& list_;
     const rTableSink& sink_;
     tSkyStrList orphans_;
@@ -465,7 +463,7 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
     app.host().setStatusText(2, name);
     app.logMessage(name);
     if (bytes.isEmpty()) return 0;
-    TTableSinkRunner runner(app, list, sink);
+    TTableSinkRunner runner(list, sink);
     qsizetype unmatched = 0;
     try {
         TBinaryCursor header(bytes);

@@ -28,8 +28,8 @@ struct rTableSink {
     std::function<bool(const tSkyStr&)> isSelected;
     // Mode 2: a further plugin field sharing the id must now point at the owner entry (the plugin code knows how).
     std::function<void(tSkyStr& further, tSkyStr& owner)> relinkShared;
-    // Mode 4: whether dictionary work exists (vocabulary loaded or a dictionary mode); the modified flag follows it.
-    bool dictionaryWorkExists = false;
+    // Mode 4: told of each existing entry that took a destination text; the caller decides what the change means.
+    std::function<void(tSkyStr&)> translationTaken;
 };
 
 constexpr const char* kLogSeparator = "-----------------------------------------";

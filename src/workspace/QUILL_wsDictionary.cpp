@@ -365,8 +365,9 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     sink.mode = tSinkMode::destinationTables;
     sink.predicate = overwriteFilter(choice);
     sink.isSelected = vs.isSelected;
-    sink.dictionaryWorkExists =
+    const bool dictionaryWork =
         vs.vocab.loaded || st.WorkMode == TWorkMode::sstEditCustom || st.WorkMode == TWorkMode::sstViewEdit;
+    sink.translationTaken = [&st, dictionaryWork](tSkyStr&) { st.dictionaryModified = dictionaryWork; };
     const bool ok = readTableSet(app, ws.loadedLists, quillfs::withTrailingSeparator(file.absolutePath()),
                                  parts.name.toLower(), sink, false, parts.s1);
     if (ok) {

@@ -262,14 +262,19 @@ TEST_F(Fixture, SinkModeFourAppliesThroughThePredicateAndValidates) {
     list[1]->sparams = {sStrParam::translated};
     rTableSink sink{tSinkMode::destinationTables};
     sink.predicate = tStringPredicate::notTranslated;
-    sink.dictionaryWorkExists = true;
+    std::vector<uint32_t> taken;
+    sink.translationTaken = [&taken](tSkyStr& e) {
+        EXPECT_EQ(e.gTrans, QString::fromUtf8("Épée")); // told after the entry took its text
+        taken.push_back(e.id);
+    };
     app.state.dictionaryModified = false;
-    readTableBytes(app, buildUtf8Table(0, {{1, QString::fromUtf8("Épée")}, {2, "Bouclier"}}), "d_fr.strings", 99, 0, 0,
-                   sink, list);
+    readTableBytes(app, buildUtf8Table(0, {{1, QString::fromUtf8("Épée")}, {2, "Bouclier"}, {3, "Arc"}}),
+                   "d_fr.strings", 99, 0, 0, sink, list);
     EXPECT_EQ(list[0]->gTrans, QString::fromUtf8("Épée"));
     EXPECT_EQ(list[0]->sparams, sStrParams{sStrParam::validated});
-    EXPECT_EQ(list[1]->gTrans, "Ecu"); // translated: refused by the predicate
-    EXPECT_TRUE(app.state.dictionaryModified);
+    EXPECT_EQ(list[1]->gTrans, "Ecu");          // translated: refused by the predicate
+    EXPECT_EQ(taken, std::vector<uint32_t>{1}); // neither the refused entry nor the id without an entry
+    EXPECT_FALSE(app.state.dictionaryModified); // what a change means is the caller's business
 }
 
 TEST_F(Fixture, ReadTableSetNeedsAllThreeTablesAndFindsNamesInAnyCase) {
