@@ -3,6 +3,8 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_parallel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,12 +38,6 @@ bool readCacheFile(QByteArrayView data, TSortedBatch& batch, void* node, int32_t
 } // namespace quilldict
 
 namespace {
-
-// The file in `folder` whose name equals `fileName` ignoring case, else the exact path.
-QString pathNoCase(const QString& folder, const QString& fileName) {
-    const QString found = quillfs::findFileNoCase(folder, fileName);
-    return found.isEmpty() ? folder + fileName : found;
-}
 
 bool containsNoCase(const QStringList& list, const QString& value) {
     return std::any_of(list.begin(), list.end(),
