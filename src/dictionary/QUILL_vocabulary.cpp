@@ -4,7 +4,6 @@
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
-#include "core/QUILL_parallel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -204,18 +203,12 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
 }
 
 void TVocabulary::prepareEntries(TAppContext& app, tListSet& lists) {
-    std::vector<tSkyStr*> entries;
-    entries.reserve(static_cast<size_t>(countListSet(lists)));
+    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
+    // One thread: a second would carry a quarter of a 500,000-pair load's instructions at best (callgrind,
+    // bench_dictionary load), and on a shared two-core machine it showed no saving in wall time.
     for (auto& list : lists)
         for (auto& e : list)
-            if (e->gS.size() < 150) entries.push_back(e.get());
-    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
-    // Pure work on each entry alone, so its result is that of initListSet. Two threads: the second half is a quarter
-    // of a 500,000-pair load's instructions (callgrind, bench_dictionary load), what a second core takes off it.
-    splitAcrossTwoThreads(static_cast<qsizetype>(entries.size()), [&entries](qsizetype from, qsizetype to, bool) {
-        for (qsizetype i = from; i < to; ++i)
-            entries[static_cast<size_t>(i)]->initStrings();
-    });
+            if (e->gS.size() < 150) e->initStrings();
     app.progressStep(0, 1);
 }
 
