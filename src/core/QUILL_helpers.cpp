@@ -1,6 +1,8 @@
 // Name, path and number helpers, and the window geometry rules.
 #include "core/QUILL_helpers.h"
 
+#include "core/QUILL_files.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -61,6 +63,11 @@ rPresetName splitPresetName(const QString& text) {
     out.prefix = text.left(previous);
     if (out.prefix.isEmpty()) out.prefix = QStringLiteral("Unknown");
     return out;
+}
+
+QString pathNoCase(const QString& folder, const QString& fileName) {
+    const QString found = quillfs::findFileNoCase(folder, fileName);
+    return found.isEmpty() ? folder + fileName : found;
 }
 
 QString dictionaryFileName(const TAppState& state, const QString& name, const QString& ext) {

@@ -33,6 +33,8 @@ rStringLang splitNameLang(const QString& name);
 // From the right: dst after the last '_', src between the last two, prefix before them ("Unknown" when empty).
 // With a single '_' only dst is set; with none all three stay empty.
 rPresetName splitPresetName(const QString& text);
+// The file in `folder` named `fileName` ignoring case, else folder + fileName (for a file about to be written).
+QString pathNoCase(const QString& folder, const QString& fileName);
 // "%s_%s_%s.%s" of stripExtension(name), SourceLang, DestLang and ext.
 QString dictionaryFileName(const TAppState& state, const QString& name, const QString& ext);
 // stripExtension(current file name), lower-cased when asked, plus "_mcm" (menu file) or "_pex" (script).

@@ -1,8 +1,8 @@
-// Splitting independent per-item work over the machine's two first cores.
+// The program's one way of spreading work over threads: two pieces of independent work side by side.
 #pragma once
 
 #include <QtGlobal>
-#include <exception>
+#include <future>
 #include <thread>
 
 // Below this many items a second thread costs more than it saves.
@@ -13,30 +13,27 @@ inline bool worthSplitting(qsizetype count) {
     return count >= kParallelItems && std::thread::hardware_concurrency() > 1;
 }
 
-// Runs work(from, to, first) over [0, count): in two halves when worthSplitting(count), the second half on a worker
-// thread (first == false there), else whole on this thread. Both halves finish before an exception from either is
-// rethrown, the first half's first. The work must touch nothing the other half touches, and only the first half
-// (first == true) may report progress or use anything tied to this thread.
-template <typename Work> void splitAcrossTwoThreads(qsizetype count, const Work& work) {
-    if (!worthSplitting(count)) {
-        work(qsizetype(0), count, true);
-        return;
-    }
-    const qsizetype half = count / 2;
-    std::exception_ptr secondError;
-    std::thread worker([&] {
-        try {
-            work(half, count, false);
-        } catch (...) {
-            secondError = std::current_exception();
-        }
-    });
+// Runs here() on this thread and, when `split`, there() on a worker thread at the same time (else after here()).
+// Both finish before an exception from either is rethrown, here()'s first. The two must touch nothing in common,
+// and only here() may report progress or use anything tied to this thread.
+template <typename Here, typename There> void runSideBySide(bool split, const Here& here, const There& there) {
+    std::future<void> worker = std::async(split ? std::launch::async : std::launch::deferred, [&] { there(); });
     try {
-        work(qsizetype(0), half, true);
+        here();
     } catch (...) {
-        worker.join();
+        if (split) worker.wait();
         throw;
     }
-    worker.join();
-    if (secondError) std::rethrow_exception(secondError);
+    worker.get();
+}
+
+// Runs work(from, to, first) over [0, count): in two halves when worthSplitting(count), the second half on a worker
+// thread (first == false there), else whole on this thread (first == true), under runSideBySide's rules.
+template <typename Work> void splitAcrossTwoThreads(qsizetype count, const Work& work) {
+    const qsizetype half = worthSplitting(count) ? count / 2 : count;
+    runSideBySide(
+        half < count, [&] { work(qsizetype(0), half, true); },
+        [&] {
+            if (half < count) work(half, count, false);
+        });
 }

@@ -86,7 +86,7 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
     const rVocabularySources where = findVocabularySources(stringsFolder, setName, st.SourceLang, st.DestLang);
     if (!where.complete()) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingVocabStr"), {setName}));
-        app.logMessage(QString::fromLatin1(kLogSeparator));
+        app.logSeparator();
         return false;
     }
     const uint32_t idOffset = static_cast<uint32_t>(lineIndex + 1) * kIdOffsetStep;
@@ -120,7 +120,7 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
         if (kept != list.end()) {
             list.erase(kept, list.end());
             app.logMessage(app.uiText(QStringLiteral("Fbk_CacheStrNoMatch")));
-            app.logMessage(QString::fromLatin1(kLogSeparator));
+            app.logSeparator();
         }
     }
     return true;

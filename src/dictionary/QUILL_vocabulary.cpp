@@ -3,12 +3,12 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <climits>
-#include <thread>
 
 namespace quilldict {
 
@@ -36,12 +36,6 @@ bool readCacheFile(QByteArrayView data, TSortedBatch& batch, void* node, int32_t
 } // namespace quilldict
 
 namespace {
-
-// The file in `folder` whose name equals `fileName` ignoring case, else the exact path.
-QString pathNoCase(const QString& folder, const QString& fileName) {
-    const QString found = quillfs::findFileNoCase(folder, fileName);
-    return found.isEmpty() ? folder + fileName : found;
-}
 
 bool containsNoCase(const QStringList& list, const QString& value) {
     return std::any_of(list.begin(), list.end(),
@@ -209,32 +203,12 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
 }
 
 void TVocabulary::prepareEntries(TAppContext& app, tListSet& lists) {
-    // Preparing is pure work on each entry alone, so it is spread over the processor's cores; the result is that
-    // of initListSet.
-    std::vector<tSkyStr*> entries;
-    entries.reserve(static_cast<size_t>(countListSet(lists)));
+    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
+    // One thread: a second would carry a quarter of a 500,000-pair load's instructions at best (callgrind,
+    // bench_dictionary load), and on a shared two-core machine it showed no saving in wall time.
     for (auto& list : lists)
         for (auto& e : list)
-            if (e->gS.size() < 150) entries.push_back(e.get());
-    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
-    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
-    if (workers <= 1 || entries.size() < 20000) {
-        for (tSkyStr* e : entries)
-            e->initStrings();
-    } else {
-        std::vector<std::thread> threads;
-        const size_t chunk = (entries.size() + workers - 1) / workers;
-        for (size_t w = 0; w < workers; ++w) {
-            const size_t begin = w * chunk, end = std::min(entries.size(), begin + chunk);
-            if (begin >= end) break;
-            threads.emplace_back([&entries, begin, end] {
-                for (size_t i = begin; i < end; ++i)
-                    entries[i]->initStrings();
-            });
-        }
-        for (std::thread& t : threads)
-            t.join();
-    }
+            if (e->gS.size() < 150) e->initStrings();
     app.progressStep(0, 1);
 }
 

@@ -6,10 +6,6 @@
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <cstring>
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 #include <map>
 #include <memory>
 
@@ -167,131 +163,9 @@ rCodepage chooseCodepage(const QString& name, const QStringList& table, bool for
     return codepageFromNumber(requestedCodepage(name, table, forceUtf8));
 }
 
-QString decodeUtf8(QByteArrayView bytes) {
-    const qsizetype n = bytes.size();
-    if (n == 0) return {};
-    const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
-    // Qt's decoder drops a leading byte-order mark.
-    if (n >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF) return QString::fromUtf8(bytes);
-    // A UTF-8 text never takes more UTF-16 units than it has bytes.
-    QString out(n, Qt::Uninitialized);
-    auto* d = reinterpret_cast<char16_t*>(out.data());
-    const auto continuation = [s](qsizetype at) { return (s[at] & 0xC0) == 0x80; };
-    qsizetype i = 0, o = 0;
-    while (i < n) {
-#if defined(__SSE2__) || defined(_M_X64)
-        while (i + 16 <= n) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            if (_mm_movemask_epi8(chunk)) break;
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm_unpacklo_epi8(chunk, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o + 8), _mm_unpackhi_epi8(chunk, zero));
-            i += 16;
-            o += 16;
-        }
-#endif
-        while (i + 8 <= n) {
-            uint8_t block[8];
-            std::memcpy(block, s + i, 8);
-            uint64_t word;
-            std::memcpy(&word, block, 8);
-            if (word & 0x8080808080808080ull) break;
-            for (int k = 0; k < 8; ++k)
-                d[o + k] = block[k];
-            i += 8;
-            o += 8;
-        }
-        if (i >= n) break;
-        const uint8_t c = s[i];
-        if (c < 0x80) {
-            d[o++] = c;
-            ++i;
-            continue;
-        }
-        if (c >= 0xC2 && c <= 0xDF && i + 1 < n && continuation(i + 1)) {
-            d[o++] = static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
-            i += 2;
-            continue;
-        }
-        if ((c & 0xF0) == 0xE0 && i + 2 < n && continuation(i + 1) && continuation(i + 2)) {
-            const char16_t u = static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
-            if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) {
-                d[o++] = u;
-                i += 3;
-                continue;
-            }
-        }
-        if (c >= 0xF0 && c <= 0xF4 && i + 3 < n && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
-            const uint32_t u =
-                ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
-            if (u >= 0x10000 && u <= 0x10FFFF) {
-                d[o++] = QChar::highSurrogate(u);
-                d[o++] = QChar::lowSurrogate(u);
-                i += 4;
-                continue;
-            }
-        }
-        // Malformed: Qt's replacement rules decide.
-        return QString::fromUtf8(bytes);
-    }
-    out.truncate(o);
-    return out;
-}
-
-qsizetype encodeUtf8(QStringView text, char* out) {
-    const qsizetype n = text.size();
-    const auto* s = reinterpret_cast<const char16_t*>(text.data());
-    auto* d = reinterpret_cast<uint8_t*>(out);
-    qsizetype i = 0, o = 0;
-    while (i < n) {
-#if defined(__SSE2__) || defined(_M_X64)
-        while (i + 16 <= n) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
-            // Any unit above 0x7F has a bit set outside the low seven.
-            const __m128i high = _mm_or_si128(a, b);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, _mm_set1_epi16(static_cast<short>(0xFF80))),
-                                                  _mm_setzero_si128())) != 0xFFFF)
-                break;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), _mm_packus_epi16(a, b));
-            i += 16;
-            o += 16;
-        }
-#endif
-        if (i >= n) break;
-        const char16_t c = s[i];
-        if (c < 0x80) {
-            d[o++] = static_cast<uint8_t>(c);
-            ++i;
-        } else if (c < 0x800) {
-            d[o++] = static_cast<uint8_t>(0xC0 | (c >> 6));
-            d[o++] = static_cast<uint8_t>(0x80 | (c & 0x3F));
-            ++i;
-        } else if (c < 0xD800 || c > 0xDFFF) {
-            d[o++] = static_cast<uint8_t>(0xE0 | (c >> 12));
-            d[o++] = static_cast<uint8_t>(0x80 | ((c >> 6) & 0x3F));
-            d[o++] = static_cast<uint8_t>(0x80 | (c & 0x3F));
-            ++i;
-        } else if (c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            const uint32_t u = QChar::surrogateToUcs4(c, s[i + 1]);
-            d[o++] = static_cast<uint8_t>(0xF0 | (u >> 18));
-            d[o++] = static_cast<uint8_t>(0x80 | ((u >> 12) & 0x3F));
-            d[o++] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
-            d[o++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-            i += 2;
-        } else {
-            // An unpaired surrogate: Qt's replacement rules decide.
-            const QByteArray bytes = text.toUtf8();
-            std::memcpy(out, bytes.constData(), static_cast<size_t>(bytes.size()));
-            return bytes.size();
-        }
-    }
-    return o;
-}
-
 QString decodeText(QByteArrayView bytes, const rCodepage& codepage) {
     if (bytes.isEmpty()) return {};
-    if (codepage.isUtf8) return decodeUtf8(bytes);
+    if (codepage.isUtf8) return QString::fromUtf8(bytes);
     rConverterPair& pair = convertersFor(codepage.c);
     // A multi-byte code page keeps a cut character between calls; every entry starts afresh.
     pair.decoder.resetState();

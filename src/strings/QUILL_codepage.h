@@ -47,16 +47,6 @@ rCodepage chooseCodepage(const QString& name, const QStringList& table, bool for
 // Bytes as stored (without the terminating 0) to text. Invalid UTF-8 becomes U+FFFD.
 QString decodeText(QByteArrayView bytes, const rCodepage& codepage);
 
-// UTF-8 to text, exactly as QString::fromUtf8 decodes it, but quicker on the short texts of game files: runs of
-// ASCII are widened eight bytes at a time and well-formed sequences decoded inline; anything unusual (a malformed
-// sequence, a leading byte-order mark) goes to Qt's decoder.
-QString decodeUtf8(QByteArrayView bytes);
-
-// Writes `text` as UTF-8 to `out`, which has room for 3 bytes per UTF-16 unit, and returns the bytes written. The
-// bytes are exactly those of QString::toUtf8: ASCII runs are narrowed sixteen at a time, and a text with an unpaired
-// surrogate goes to Qt's encoder.
-qsizetype encodeUtf8(QStringView text, char* out);
-
 // Text to bytes, without the terminating 0. A character the code page cannot represent becomes '?'.
 // Under "ForceDeloc" the system's 8-bit code page is used, the counterpart of its decoding.
 QByteArray encodeText(QStringView text, const rCodepage& codepage);

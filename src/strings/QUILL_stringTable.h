@@ -28,8 +28,6 @@ struct rTableSink {
     std::function<bool(const tSkyStr&)> isSelected;
     // Mode 2: a further plugin field sharing the id must now point at the owner entry (the plugin code knows how).
     std::function<void(tSkyStr& further, tSkyStr& owner)> relinkShared;
-    // Mode 4: whether dictionary work exists (vocabulary loaded or a dictionary mode); the modified flag follows it.
-    bool dictionaryWorkExists = false;
 };
 
 // ".strings", ".dlstrings", ".ilstrings" (or the upper-case forms used when writing).

@@ -206,11 +206,6 @@ int byDictionaryKey(const tSkyStr& a, const tSkyStr& b) {
     return compareText(a.gTrans, b.gTrans);
 }
 
-int byExportTrans(const tStringExport& a, const tStringExport& b) {
-    if (int c = sign(a.sk->hashTrans, b.sk->hashTrans)) return c;
-    return compareText(a.sk->gTrans, b.sk->gTrans);
-}
-
 } // namespace skycompare
 
 rFindResult findSorted(const tSkyStrList& list, tSkyStrComparer comparer, const tSkyStr& probe, bool firstOfEqual) {

@@ -209,15 +209,6 @@ public:
     QString getAuthName() const { return (fparams.has(sFdrParam::fdrUser) ? QStringLiteral("sst_") : QString()) + s; }
 };
 
-// A written text with its offset in a string table being built.
-class tStringExport {
-public:
-    tStringExport(int32_t i, int32_t p, tSkyStr* s) : id(i), pos(p), sk(s) {}
-    int32_t id;
-    int32_t pos;
-    tSkyStr* sk; // not owned
-};
-
 // A reference from a plugin field to a string id.
 class tEspStrRef {
 public:
@@ -247,7 +238,6 @@ int byTagHash(const tSkyStr& a, const tSkyStr& b);
 int byHashAndSource(const tSkyStr& a, const tSkyStr& b);
 int byHashSourceId(const tSkyStr& a, const tSkyStr& b);
 int byDictionaryKey(const tSkyStr& a, const tSkyStr& b);
-int byExportTrans(const tStringExport& a, const tStringExport& b);
 // Text order ignoring case.
 int compareText(const QString& a, const QString& b);
 } // namespace skycompare

@@ -17,17 +17,6 @@
 
 namespace {
 
-QString listExtension(int i) {
-    static const char* const names[3] = {".strings", ".dlstrings", ".ilstrings"};
-    return QLatin1String(names[i]);
-}
-
-// The file in `folder` named `fileName` ignoring case, else the exact path (for a file about to be written).
-QString pathNoCase(const QString& folder, const QString& fileName) {
-    const QString found = quillfs::findFileNoCase(folder, fileName);
-    return found.isEmpty() ? folder + fileName : found;
-}
-
 bool gameDocumentOpen(const TAppState& st) {
     return st.fileLoaded();
 }
@@ -78,7 +67,7 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
     for (int i = 0; i < 3; ++i) {
         if (!withReferences) {
             const int n = exactMatch(ws.workLists[i], ws.loadedLists[i], true, context);
-            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {listExtension(i), n}));
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {tableExtension(i), n}));
         }
         referenceMatch(refs, ws.loadedLists[i], edidOnly, context);
         notifyList(ws, i);
@@ -185,7 +174,7 @@ void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch)
         const int n = exactMatch(ws.vocabularyLists[i], ws.loadedLists[i], search, context);
         const qsizetype size = static_cast<qsizetype>(ws.loadedLists[i].size());
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResult"),
-                                        {listExtension(i), n, static_cast<qlonglong>(size), ratio(n, size) * 100}));
+                                        {tableExtension(i), n, static_cast<qlonglong>(size), ratio(n, size) * 100}));
         totalLeft += n;
         totalSize += size;
         notifyList(ws, i);
@@ -348,8 +337,6 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     sink.mode = tSinkMode::destinationTables;
     sink.predicate = overwriteFilter(choice);
     sink.isSelected = vs.isSelected;
-    sink.dictionaryWorkExists =
-        vs.vocab.loaded || st.WorkMode == TWorkMode::sstEditCustom || st.WorkMode == TWorkMode::sstViewEdit;
     const bool ok = readTableSet(app, ws.loadedLists, quillfs::withTrailingSeparator(file.absolutePath()),
                                  parts.name.toLower(), sink, false, parts.s1);
     if (ok) {
@@ -529,7 +516,7 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
         for (int i = 0; i < 3; ++i) {
             if (!withReferences) {
                 const int n = exactMatch(ws.workLists[i], ws.loadedLists[i], true, context);
-                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {listExtension(i), n}));
+                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {tableExtension(i), n}));
             }
             xmlReferenceMatch(refs, ws.loadedLists[i], context);
             notifyList(ws, i);

@@ -387,10 +387,17 @@ TEST(LoadStringsAsDest, TablesOfTheDestinationLanguageFillAcceptedEntries) {
     EXPECT_EQ(other->sparams.bits(), bitOf(sStrParam::validated));
     EXPECT_EQ(vocabularyState(f.ws).overwriteChoice, 1);
 
+    // The load is one step of the edit history, and unsaved work even without a vocabulary.
+    EXPECT_TRUE(f.ws.hasUnsavedWork());
+    EXPECT_EQ(f.ws.history.stepCount(), 1u);
+
     f.host.optionAnswers.enqueue(0); // "overwrite_All"
     ASSERT_TRUE(loadStringsAsDest(f.ws, fr));
     EXPECT_EQ(first->gTrans, first->gS);
     EXPECT_EQ(first->sparams.bits(), bitOf(sStrParam::validated));
+    ASSERT_TRUE(f.ws.undo());
+    EXPECT_EQ(first->gTrans, QStringLiteral("Mine"));
+    EXPECT_EQ(first->sparams.bits(), bitOf(sStrParam::translated));
 
     // Cancel, a missing set and the wrong work mode change nothing.
     f.host.optionAnswers.enqueue(-1);

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -261,14 +262,13 @@ TEST_F(Fixture, SinkModeFourAppliesThroughThePredicateAndValidates) {
     list[1]->sparams = {sStrParam::translated};
     rTableSink sink{tSinkMode::destinationTables};
     sink.predicate = tStringPredicate::notTranslated;
-    sink.dictionaryWorkExists = true;
     app.state.dictionaryModified = false;
-    readTableBytes(app, buildUtf8Table(0, {{1, QString::fromUtf8("Épée")}, {2, "Bouclier"}}), "d_fr.strings", 99, 0, 0,
-                   sink, list);
+    readTableBytes(app, buildUtf8Table(0, {{1, QString::fromUtf8("Épée")}, {2, "Bouclier"}, {3, "Arc"}}),
+                   "d_fr.strings", 99, 0, 0, sink, list);
     EXPECT_EQ(list[0]->gTrans, QString::fromUtf8("Épée"));
     EXPECT_EQ(list[0]->sparams, sStrParams{sStrParam::validated});
-    EXPECT_EQ(list[1]->gTrans, "Ecu"); // translated: refused by the predicate
-    EXPECT_TRUE(app.state.dictionaryModified);
+    EXPECT_EQ(list[1]->gTrans, "Ecu");          // translated: refused by the predicate
+    EXPECT_FALSE(app.state.dictionaryModified); // what a change means is the caller's business
 }
 
 TEST_F(Fixture, ReadTableSetNeedsAllThreeTablesAndFindsNamesInAnyCase) {
@@ -355,6 +355,63 @@ TEST_F(Fixture, ASetRoundTripsByteForByteWhenNoTextChanged) {
     EXPECT_EQ(fileBytes(folder() + "out/mod_en.STRINGS"), s);
     EXPECT_EQ(fileBytes(folder() + "out/mod_en.DLSTRINGS"), d);
     EXPECT_EQ(fileBytes(folder() + "out/mod_en.ILSTRINGS"), il);
+}
+
+// Sets in three Windows code pages and UTF-8: each decodes to the right text and writes back to the same bytes.
+TEST_F(Fixture, SetsRoundTripByteForByteInEveryKindOfCodePage) {
+    app.state.codepageList = {"fr=1252", "ru=1251", "ja=932"};
+    const struct {
+        const char* language;
+        const char* converter;
+        QString texts[3];
+    } sets[] = {
+        {"fr", "windows-1252", {QString::fromUtf8("Épée"), QString::fromUtf8("Œuvre à 5 €"), "Bye."}},
+        {"ru", "windows-1251", {QString::fromUtf8("Привет"), QString::fromUtf8("Щит\r\nи меч"), "ok"}},
+        {"ja", "windows-932", {QString::fromUtf8("日本語"), QString::fromUtf8("ｶﾀｶﾅ と ABC"), QString::fromUtf8("剣")}},
+        {"de", "UTF-8", {QString::fromUtf8("Schwert 😀"), QString::fromUtf8("Straße"), ""}},
+    };
+    for (const auto& set : sets) {
+        const QString language = QString::fromLatin1(set.language);
+        QStringEncoder encoder(set.converter);
+        QByteArray original[3];
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray text = encoder.encode(set.texts[i]);
+            // The first text also serves a second id (a shared data entry).
+            original[i] = buildRawStringTable(i, {{1, text}, {5, {}, 0u}, {9, encoder.encode(set.texts[(i + 1) % 3])}});
+            writeAll(folder() + "in/mod_" + language + tableExtension(i), original[i]);
+        }
+        tListSet lists;
+        ASSERT_TRUE(
+            readTableSet(app, lists, folder() + "in/", "mod", rTableSink{tSinkMode::openTables}, false, language));
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(lists[i].size(), 3u);
+            EXPECT_EQ(lists[i][0]->gS, set.texts[i]) << set.language;
+            EXPECT_EQ(lists[i][2]->gS, set.texts[(i + 1) % 3]) << set.language;
+            for (auto& e : lists[i])
+                e->setSTrans(e->gS);
+        }
+        ASSERT_TRUE(writeTableSet(app, lists, folder() + "out", "mod", language));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(fileBytes(folder() + "out/mod_" + language + tableExtension(i, true)), original[i])
+                << set.language << i;
+    }
+}
+
+// The writer's UTF-8 is QString::toUtf8's, unpaired surrogates included: a text ending in half a pair gets its
+// replacement and leaves nothing behind for the next text.
+TEST(StringTableWriter, Utf8BytesAreThoseOfToUtf8EvenForUnpairedSurrogates) {
+    const QString texts[] = {QStringLiteral("a") + QChar(0xD83D), QString(QChar(0xDE00)) + QStringLiteral("b"),
+                             QString::fromUtf8("é ’ 😀 \u07FF\u0800"), QString(QChar(0xD83D)), QStringLiteral("plain")};
+    std::vector<std::pair<uint32_t, QString>> entries;
+    std::vector<rRawTableEntry> expected;
+    for (uint32_t k = 0; k < 5; ++k) {
+        entries.emplace_back(k + 1, texts[k]);
+        expected.push_back({k + 1, texts[k].toUtf8()});
+    }
+    for (int listIndex : {0, 1})
+        EXPECT_EQ(buildStringTable(entries, listIndex, codepageFromNumber(65001)),
+                  buildRawStringTable(listIndex, expected))
+            << listIndex;
 }
 
 TEST_F(Fixture, WriterReplacesAnExistingFileOfAnyCaseWhole) {
