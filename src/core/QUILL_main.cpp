@@ -183,6 +183,10 @@ void TAppContext::refreshStatusLanguage() {
     host_->setStatusText(1, statusLanguageText());
 }
 
+void TAppContext::progressAt(qint64 position) {
+    host_->setProgress(clampToInt(position));
+}
+
 void TAppContext::progressStep(qint64 i, qint64 every) {
     if (every <= 0 || i % every != 0) return;
     host_->setProgress(clampToInt(i));

@@ -165,6 +165,8 @@ public:
     void progressMax(qint64 maximum);
     // When i is a multiple of every: moves the progress bar to i and lets pending events run.
     void progressStep(qint64 i, qint64 every);
+    // Moves the progress bar without letting events run.
+    void progressAt(qint64 position);
     bool cancelRequested() const { return host_->cancelRequested(); }
     // Seconds since the innermost beginOperation, less the time spent in dialogs meanwhile.
     double operationSeconds() const;

@@ -176,19 +176,19 @@ bool loadCache(TAppContext& app, const QString& path, tListSet& lists, void* nod
     QByteArray data;
     if (existing.isEmpty() || !quillfs::readWholeFile(existing, data)) return false;
     if (data.size() < 4 || !data.startsWith("SST2")) return false;
-    app.progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
+    app.progressMax(data.size());
     quilldict::TSortedBatch batch;
     bool ok = true;
     try {
         ok = quilldict::readCacheFile(data, batch, node, folderId, counter, [&app](qsizetype at) {
-            app.host().setProgress(static_cast<int>(std::min<qsizetype>(at, INT32_MAX)));
+            app.progressAt(at);
         });
     } catch (const std::exception&) {
         ok = false;
         app.logMessage(app.uiTextFormat(QStringLiteral("FbK_CacheLoadError"), {QFileInfo(existing).fileName()}), true);
     }
     batch.mergeInto(lists);
-    if (ok) app.host().setProgress(static_cast<int>(std::min<qsizetype>(data.size(), INT32_MAX)));
+    if (ok) app.progressAt(data.size());
     return ok;
 }
 

@@ -249,7 +249,7 @@ bool readFileForLoad(TAppContext& app, const QString& path, QByteArray& data) {
 
 std::function<void(qsizetype)> progressTo(TAppContext& app) {
     return [&app](qsizetype pos) {
-        app.host().setProgress(static_cast<int>(std::min<qsizetype>(pos, INT_MAX)));
+        app.progressAt(pos);
         app.host().processEvents();
     };
 }
@@ -282,7 +282,7 @@ bool loadDictionary(TAppContext& app, tListSet& target, const QString& path, con
             references->emplace_back(batch.standsFor(p.seq), p.key.stringID, p.key.formID, p.key.edidHash, p.key.fName,
                                      p.key.index, p.key.indexMax, 0u);
     }
-    if (ok) app.host().setProgress(static_cast<int>(std::min<qsizetype>(data.size(), INT_MAX)));
+    if (ok) app.progressAt(data.size());
     return ok;
 }
 
@@ -320,7 +320,7 @@ bool loadDictionaryForEdit(TAppContext& app, tListSet& target, const QString& pa
         reportLoadError(app, path, QString());
         return false;
     }
-    app.host().setProgress(static_cast<int>(std::min<qsizetype>(data.size(), INT_MAX)));
+    app.progressAt(data.size());
     return true;
 }
 

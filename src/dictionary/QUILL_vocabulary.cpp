@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <climits>
 
 namespace quilldict {
 
@@ -172,9 +171,9 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
     const QString path = filePath(app.state, node);
     QByteArray data;
     if (!QFileInfo::exists(path) || !quillfs::readWholeFile(path, data)) return false;
-    app.progressMax(static_cast<int>(std::min<qsizetype>(data.size(), INT_MAX)));
+    app.progressMax(data.size());
     const auto progress = [&app](qsizetype pos) {
-        app.host().setProgress(static_cast<int>(std::min<qsizetype>(pos, INT_MAX)));
+        app.progressAt(pos);
         app.host().processEvents();
     };
     int counter = folder.count;
@@ -203,7 +202,7 @@ bool TVocabulary::loadNode(TAppContext& app, rVocabularyNode& node, quilldict::T
 }
 
 void TVocabulary::prepareEntries(TAppContext& app, tListSet& lists) {
-    app.progressMax(static_cast<int>(std::min<qsizetype>(countListSet(lists), INT_MAX)));
+    app.progressMax(countListSet(lists));
     // One thread: a second would carry a quarter of a 500,000-pair load's instructions at best (callgrind,
     // bench_dictionary load), and on a shared two-core machine it showed no saving in wall time.
     for (auto& list : lists)

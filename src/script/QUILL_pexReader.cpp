@@ -42,7 +42,7 @@ private:
     void reportProgress() {
         if (!app_ || cursor_.pos() - lastProgress_ < kProgressEvery) return;
         lastProgress_ = cursor_.pos();
-        app_->progressStep(static_cast<int>(std::min<qsizetype>(cursor_.pos(), INT32_MAX)), 1);
+        app_->progressStep(cursor_.pos(), 1);
     }
 
     void readHead();
@@ -66,7 +66,7 @@ private:
 };
 
 bool TPexReader::read() {
-    if (app_) app_->progressMax(static_cast<int>(std::min<qsizetype>(s_.pexData.size(), INT32_MAX)));
+    if (app_) app_->progressMax(s_.pexData.size());
     static const char magicLe[4] = {'\xDE', '\xC0', '\x57', '\xFA'};
     static const char magicBe[4] = {'\xFA', '\x57', '\xC0', '\xDE'};
     const QByteArrayView data(s_.pexData);
@@ -84,7 +84,7 @@ bool TPexReader::read() {
         return false;
     }
     parseTail();
-    if (app_) app_->progressStep(static_cast<int>(std::min<qsizetype>(cursor_.pos(), INT32_MAX)), 1);
+    if (app_) app_->progressStep(cursor_.pos(), 1);
     return true;
 }
 

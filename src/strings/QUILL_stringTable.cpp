@@ -470,7 +470,7 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_Count"), {count}));
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_Size"), {dataSize}));
         app.logMessage(app.uiTextFormat(QStringLiteral("Log_codepage"), {codepage.s}));
-        app.progressMax(static_cast<int>(std::min<uint32_t>(count, INT32_MAX)));
+        app.progressMax(count);
         const TTableDirectory directory(bytes, listIndex);
         const qsizetype total = directory.count();
         const auto progress = [&app](qsizetype i) { app.progressStep(static_cast<int>(i), 1); };

@@ -2,6 +2,7 @@
 #include "workspace/QUILL_options.h"
 
 #include "dictionary/QUILL_cache.h"
+#include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
 
@@ -31,7 +32,6 @@ QStringList codepageLanguageNames(const QStringList& codepageList) {
 
 std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QString& stringsFolder,
                                              const QString& sourceLang, const QString& destLang) {
-    static const char* extensions[3] = {".strings", ".dlstrings", ".ilstrings"};
     std::vector<rCacheInfoLine> lines;
     lines.push_back({app.uiText(QStringLiteral("fbk_Cacheinfo")), rCacheInfoLine::none});
     auto status = [&app](tTableSource source) {
@@ -58,7 +58,7 @@ std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QStri
         lines.push_back({app.uiText(QStringLiteral("fbk_Details")), rCacheInfoLine::none});
         for (int kind = 0; kind < 3; ++kind)
             lines.push_back({QStringLiteral("  %1: %2 [%3] %4 [%5] : %6")
-                                 .arg(name + QLatin1String(extensions[kind]), sourceLang, status(found.source[kind]),
+                                 .arg(name + tableExtension(kind), sourceLang, status(found.source[kind]),
                                       destLang, status(found.destination[kind]),
                                       app.uiText(complete ? QStringLiteral("GenYES") : QStringLiteral("GenNO"))),
                              colour});
