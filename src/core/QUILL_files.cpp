@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <system_error>
 
 namespace quillfs {
 
@@ -77,7 +79,7 @@ namespace {
 // disk: the final flush of a big file then waits for its last part only, not for the whole of it.
 class TWritebackDevice : public QIODevice {
 public:
-    explicit TWritebackDevice(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    explicit TWritebackDevice(QFileDevice& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
     void finish() { kick(); }
 
 protected:
@@ -105,7 +107,7 @@ private:
         kicked_ += pending_;
         pending_ = 0;
     }
-    QSaveFile& file_;
+    QFileDevice& file_;
     qint64 kicked_ = 0;
     qint64 pending_ = 0;
 };
@@ -113,20 +115,31 @@ private:
 } // namespace
 
 bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+    // A device or pipe is written into as it is: renaming a new file over it would replace the device itself.
+    const QFileInfo info(path);
+    const bool special = info.exists() && !info.isFile() && !info.isDir();
+    std::unique_ptr<QFileDevice> file;
+    if (special)
+        file = std::make_unique<QFile>(path);
+    else
+        file = std::make_unique<QSaveFile>(path);
+    auto* save = special ? nullptr : static_cast<QSaveFile*>(file.get());
+    if (!file->open(QIODevice::WriteOnly)) {
+        if (error) *error = file->errorString();
         return false;
     }
-    TWritebackDevice device(file);
+    TWritebackDevice device(*file);
     if (!writer(device)) {
-        file.cancelWriting();
-        if (error && error->isEmpty()) *error = file.errorString();
+        // Taken before the cancel, which replaces the system's reason (a full disk, say) with its own.
+        const QString reason = file->error() != QFileDevice::NoError ? file->errorString() : QString();
+        if (save) save->cancelWriting();
+        if (error && error->isEmpty()) *error = reason.isEmpty() ? file->errorString() : reason;
         return false;
     }
     device.finish();
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
+    const bool done = save ? save->commit() : file->flush();
+    if (!done) {
+        if (error) *error = file->errorString();
         return false;
     }
     return true;
@@ -292,14 +305,39 @@ bool fileIsUsable(const QString& path) {
 }
 
 bool readWholeFile(const QString& path, QByteArray& out, QString* error) {
+    // Only a regular file has a size to read up to: a pipe would block the open, a device never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error) *error = QStringLiteral("%1 is not a regular file").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error) *error = file.errorString();
         return false;
     }
-    out = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const qint64 size = file.size();
+    if (size < 0 || size > std::numeric_limits<qsizetype>::max()) {
         if (error) *error = file.errorString();
+        return false;
+    }
+    try {
+        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+        // At most the size the file had when opened: a file that grows meanwhile is read as it was.
+        qint64 in = 0;
+        while (in < size) {
+            const qint64 n = file.read(bytes.data() + in, size - in);
+            if (n < 0) {
+                if (error) *error = file.errorString();
+                return false;
+            }
+            if (n == 0) break; // shorter than announced: it was cut meanwhile
+            in += n;
+        }
+        bytes.truncate(static_cast<qsizetype>(in));
+        out = std::move(bytes);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = QString::fromStdString(std::make_error_code(std::errc::not_enough_memory).message());
         return false;
     }
     return true;

@@ -7,9 +7,13 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+
+#include <system_error>
 
 TEST(BinaryCursor, ReadsBothByteOrdersAndRefusesToOverrun) {
     const QByteArray data = QByteArray::fromHex("0102030405060708");
@@ -131,6 +135,50 @@ TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
     }));
     ASSERT_TRUE(quillfs::readWholeFile(target, back));
     EXPECT_EQ(back.size(), piece.size() * 9);
+}
+
+// Only regular files are read, up to their size: a pipe named like a plugin would block the open forever and an
+// endless device would be read until memory runs out. Either is refused at once with a reason.
+TEST(FileHelpers, WholeFileReadsRefuseSpecialFiles) {
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.bin");
+    const QByteArray bytes(300000, 'q');
+    ASSERT_TRUE(quillfs::writeFileAtomic(plain, bytes));
+    QByteArray back;
+    ASSERT_TRUE(quillfs::readWholeFile(plain, back));
+    EXPECT_EQ(back, bytes);
+    QString error;
+    EXPECT_FALSE(quillfs::readWholeFile(dir.filePath("missing.esp"), back, &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    if (QFileInfo::exists("/dev/zero")) {
+        const QString zero = dir.filePath("z.esp");
+        ASSERT_TRUE(QFile::link("/dev/zero", zero));
+        error.clear();
+        EXPECT_FALSE(quillfs::readWholeFile(zero, back, &error));
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+    }
+    const QString fifo = dir.filePath("x.esp");
+    if (QProcess::execute("mkfifo", {fifo}) == 0) {
+        error.clear();
+        EXPECT_FALSE(quillfs::readWholeFile(fifo, back, &error)); // returns instead of waiting for a writer
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+    }
+}
+
+// A write the system refuses (a full disk) reports the system's own reason, not the cancel that follows it; a device
+// target is written into, never replaced by a renamed file.
+TEST(FileHelpers, FailedWritesReportTheSystemsReason) {
+    if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    const QString full = QString::fromStdString(std::make_error_code(std::errc::no_space_on_device).message());
+    QString error;
+    EXPECT_FALSE(quillfs::writeFileAtomic("/dev/full", QByteArray(1 << 20, 'x'), &error));
+    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
+    error.clear();
+    EXPECT_FALSE(quillfs::writeFileAtomic(
+        "/dev/full", [](QIODevice& d) { return d.write(QByteArray(64 << 20, 'y')) == (64 << 20); }, &error));
+    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
 }
 
 // Chunks written from a second thread arrive whole and in order, their buffers come back for reuse, and a device
