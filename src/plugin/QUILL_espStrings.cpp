@@ -67,7 +67,7 @@ rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, con
         for (qsizetype i = from; i < to; ++i) {
             const tField& field = *fields[static_cast<size_t>(i)].second;
             entries[static_cast<size_t>(i)] = std::make_unique<tSkyStr>(
-                decodeText(field.buffer, codepage), QString(), std::min<int>(field.listIndex, 2),
+                decodeText(field.buffer.view(), codepage), QString(), std::min<int>(field.listIndex, 2),
                 static_cast<uint32_t>(i + 1), 99, sStrParams{}, sStrInternalParams{}, nullptr, true);
         }
     });

@@ -21,7 +21,7 @@ void tField::updateBuffer(const QString& s, const QString& strans, const tFieldE
         return;
     }
     const QByteArray bytes = encode(text);
-    if (bytes == originalBuffer) {
+    if (originalBuffer == bytes) {
         buffer = originalBuffer;
         changed = false;
         return;
@@ -91,7 +91,9 @@ void trecord::rebuildData() {
             auto x = std::make_unique<tField>();
             x->header.name = kSigXXXX;
             x->header.dsize = 4;
-            binary_out::u32le(x->buffer, static_cast<uint32_t>(f.buffer.size()));
+            QByteArray value;
+            binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
+            x->buffer = value;
             x->changed = true;
             x->inserted = true;
             f.header.dsize = 0;
@@ -118,11 +120,13 @@ void trecord::rebuildData() {
     plain.reserve(static_cast<qsizetype>(size));
     for (const auto& f : fList) {
         putFieldHeader(plain, *f);
-        plain.append(f->buffer);
+        plain.append(f->buffer.view());
     }
-    binary_out::u32le(buffer, static_cast<uint32_t>(plain.size()));
-    buffer.append(compressAtLevel(plain, zcomp));
-    header.dsize = static_cast<uint32_t>(buffer.size());
+    QByteArray packed;
+    binary_out::u32le(packed, static_cast<uint32_t>(plain.size()));
+    packed.append(compressAtLevel(plain, zcomp));
+    header.dsize = static_cast<uint32_t>(packed.size());
+    buffer = std::move(packed);
 }
 
 namespace {
@@ -192,16 +196,16 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
         } else if (trecord* r = node.record()) {
             putRecordHeader(out, *r);
             if (r->rawRec) {
-                out.append(r->buffer);
+                out.append(r->buffer.view());
             } else if (!r->dirty()) {
-                out.append(r->sourceData);
+                out.append(r->sourceData.view());
             } else if (r->compressed) {
-                out.append(r->buffer);
+                out.append(r->buffer.view());
                 r->buffer.clear();
             } else {
                 for (const auto& f : r->fList) {
                     putFieldHeader(out, *f);
-                    out.append(f->buffer);
+                    out.append(f->buffer.view());
                 }
             }
         }

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -31,6 +32,7 @@ QString folderOf(const QString& path) {
 rPluginReadContext readContext(TAppContext& app, qsizetype total) {
     rPluginReadContext ctx;
     ctx.defs = &recordDefs();
+    ctx.app = &app;
     ctx.inflateFailed = [&app](const trecord& r) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_DecompressError"), {r.getname()}), true);
     };
@@ -199,6 +201,10 @@ bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree
         tree.clear();
         app.logMessage(e.message());
         app.logMessage(app.uiText(QStringLiteral("Fbk_ReadError")), true);
+        return false;
+    } catch (const std::bad_alloc&) {
+        tree.clear();
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
         return false;
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <new>
 
 namespace {
 
@@ -123,6 +124,8 @@ bool TWorkspace::loadMenuFile(const QString& path) {
         ok = true;
     } catch (const TQuillError& error) {
         if (!error.message().isEmpty()) app.logMessage(error.message(), true);
+    } catch (const std::bad_alloc&) {
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
     }
     app.endOperation();
     if (ok) {
