@@ -1,8 +1,6 @@
 // File helpers: case-insensitive lookup, atomic writes, usable-file test.
 #include "core/QUILL_files.h"
 
-#include "core/QUILL_platform.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,47 +71,6 @@ QString findPathNoCase(const QString& path) {
     return findFileNoCase(base, rest.join(QLatin1Char('/')));
 }
 
-namespace {
-
-// Hands what a writer writes to the file and, every few tens of megabytes, asks the system to start putting it on
-// disk: the final flush of a big file then waits for its last part only, not for the whole of it.
-class TWritebackDevice : public QIODevice {
-public:
-    explicit TWritebackDevice(QFileDevice& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
-    void finish() { kick(); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override {
-        qint64 done = 0;
-        // Big buffers go in slices, so the disk starts on the first while the next is copied.
-        while (done < length) {
-            const qint64 slice = std::min<qint64>(length - done, kSlice);
-            const qint64 written = file_.write(data + done, slice);
-            if (written < 0) return done > 0 ? done : -1;
-            done += written;
-            pending_ += written;
-            if (pending_ >= kSlice) kick();
-            if (written < slice) break;
-        }
-        return done;
-    }
-
-private:
-    static constexpr qint64 kSlice = 16 * 1024 * 1024;
-    void kick() {
-        if (pending_ == 0 || !file_.flush()) return;
-        startWriteback(file_.handle(), kicked_, pending_);
-        kicked_ += pending_;
-        pending_ = 0;
-    }
-    QFileDevice& file_;
-    qint64 kicked_ = 0;
-    qint64 pending_ = 0;
-};
-
-} // namespace
-
 bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error) {
     // A device or pipe is written into as it is: renaming a new file over it would replace the device itself.
     const QFileInfo info(path);
@@ -128,15 +85,13 @@ bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>&
         if (error) *error = file->errorString();
         return false;
     }
-    TWritebackDevice device(*file);
-    if (!writer(device)) {
+    if (!writer(*file)) {
         // Taken before the cancel, which replaces the system's reason (a full disk, say) with its own.
         const QString reason = file->error() != QFileDevice::NoError ? file->errorString() : QString();
         if (save) save->cancelWriting();
         if (error && error->isEmpty()) *error = reason.isEmpty() ? file->errorString() : reason;
         return false;
     }
-    device.finish();
     const bool done = save ? save->commit() : file->flush();
     if (!done) {
         if (error) *error = file->errorString();
@@ -148,67 +103,6 @@ bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>&
 bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error) {
     return writeFileAtomic(
         path, [&data](QIODevice& device) { return device.write(data) == data.size(); }, error);
-}
-
-TChunkWriter::TChunkWriter(QIODevice& device, qint64 maxQueued)
-    : device_(device), maxQueued_(maxQueued), worker_([this] { run(); }) {}
-
-TChunkWriter::~TChunkWriter() {
-    finish();
-}
-
-void TChunkWriter::push(QByteArray& chunk) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    space_.wait(lock, [this] { return queued_ < maxQueued_ || !ok_; });
-    if (!ok_ || closed_) {
-        chunk.resize(0);
-        return;
-    }
-    queued_ += chunk.size();
-    queue_.push_back(std::move(chunk));
-    chunk = QByteArray();
-    if (!spare_.empty()) {
-        chunk = std::move(spare_.back());
-        spare_.pop_back();
-    }
-    ready_.notify_one();
-}
-
-bool TChunkWriter::finish() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        closed_ = true;
-    }
-    ready_.notify_one();
-    if (worker_.joinable()) worker_.join();
-    return ok_;
-}
-
-void TChunkWriter::run() {
-    for (;;) {
-        QByteArray chunk;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            ready_.wait(lock, [this] { return !queue_.empty() || closed_; });
-            if (queue_.empty()) return;
-            chunk = std::move(queue_.front());
-            queue_.pop_front();
-            queued_ -= chunk.size();
-        }
-        space_.notify_one();
-        const bool written = device_.write(chunk) == chunk.size();
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!written) {
-            ok_ = false;
-            queue_.clear();
-            queued_ = 0;
-            space_.notify_one();
-        } else if (spare_.size() < 2) {
-            // Handed back under the lock: the buffer is no longer touched here.
-            chunk.resize(0);
-            spare_.push_back(std::move(chunk));
-        }
-    }
 }
 
 TFileStream::TFileStream(qsizetype chunk, qsizetype streamFrom)

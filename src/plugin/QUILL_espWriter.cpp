@@ -168,7 +168,7 @@ uint64_t sizeNode(tPluginNode& node) {
 
 } // namespace
 
-void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& sink,
+void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray&)>& sink,
                      const std::function<void(int, qsizetype)>& progress) {
     qsizetype index = 0;
     auto step = [&](int pass) {
@@ -188,7 +188,6 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
         if (out.isEmpty() || (!force && out.size() < kChunk)) return;
         sink(out);
         out.resize(0);
-        if (out.capacity() < kChunk) out.reserve(kChunk + 1024);
     };
     tree.forEach([&](tPluginNode& node) {
         if (tGrup* g = node.grup()) {
@@ -218,7 +217,7 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
 QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
     QByteArray all;
     writePluginTree(
-        tree, [&all](QByteArray& chunk) { all.append(chunk); }, progress);
+        tree, [&all](const QByteArray& chunk) { all.append(chunk); }, progress);
     return all;
 }
 
@@ -228,11 +227,11 @@ bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
         return quillfs::writeFileAtomic(
             path,
             [&](QIODevice& device) {
-                // The tree is turned into bytes here while a second thread copies the finished chunks into the file.
-                quillfs::TChunkWriter writer(device);
+                bool written = true;
                 writePluginTree(
-                    tree, [&](QByteArray& chunk) { writer.push(chunk); }, progress);
-                return writer.finish();
+                    tree, [&](const QByteArray& chunk) { written = written && device.write(chunk) == chunk.size(); },
+                    progress);
+                return written;
             },
             error);
     } catch (const TQuillError& e) {

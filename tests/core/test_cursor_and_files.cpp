@@ -4,7 +4,6 @@
 #include "core/QUILL_format.h"
 #include "support/trickle_source.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,8 +106,8 @@ TEST(FileHelpers, CaseInsensitiveLookupAndAtomicWrite) {
     EXPECT_EQ(content, "abc");
 }
 
-// Big files go to disk in slices while they are written: whatever the slicing, the file holds exactly the bytes,
-// from one buffer or from a writer's many pieces, and a writer that gives up late still leaves the old file.
+// Big files: the file holds exactly the bytes, from one buffer or from a writer's many pieces, and a writer that
+// gives up late still leaves the old file.
 TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
     QTemporaryDir dir;
     const QString target = dir.filePath("big.bin");
@@ -179,37 +178,6 @@ TEST(FileHelpers, FailedWritesReportTheSystemsReason) {
         "/dev/full", [](QIODevice& d) { return d.write(QByteArray(64 << 20, 'y')) == (64 << 20); }, &error));
     EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
     EXPECT_FALSE(QFileInfo("/dev/full").isFile());
-}
-
-// Chunks written from a second thread arrive whole and in order, their buffers come back for reuse, and a device
-// that refuses a write makes finish() false without leaving the producer waiting.
-TEST(FileHelpers, ChunkWriterKeepsOrderAndReportsAFailedDevice) {
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    QByteArray expected;
-    {
-        quillfs::TChunkWriter writer(sink, 1024);
-        QByteArray chunk;
-        for (int i = 0; i < 2000; ++i) {
-            chunk.append(QByteArray::number(i)).append(',');
-            expected.append(QByteArray::number(i)).append(',');
-            if (i % 7 == 0) writer.push(chunk);
-            EXPECT_TRUE(i % 7 != 0 || chunk.isEmpty());
-        }
-        writer.push(chunk);
-        EXPECT_TRUE(writer.finish());
-    }
-    EXPECT_EQ(sink.data(), expected);
-
-    QBuffer refusing;
-    refusing.open(QIODevice::ReadOnly);
-    quillfs::TChunkWriter failing(refusing, 16);
-    QByteArray chunk;
-    for (int i = 0; i < 100; ++i) {
-        chunk = QByteArray(64, 'x');
-        failing.push(chunk);
-    }
-    EXPECT_FALSE(failing.finish());
 }
 
 // A file read on a second thread while its first bytes are used: a cursor over it sees exactly the file, small files
