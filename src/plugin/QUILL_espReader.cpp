@@ -3,9 +3,6 @@
 
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_main.h"
-#include "core/QUILL_parallel.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -82,20 +79,10 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
 void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& given) {
     const rBudgetedContext budgeted(given, stream.size());
     const rPluginReadContext& ctx = budgeted.ctx;
-    // The walk lays out the tree, each record with the place of its data; the records' data is taken apart
-    // afterwards (inflated, fields read, pruned), which is work on each record alone: a big plugin does it on two
-    // threads. The walk reports the first half of the progress, the first thread's records the second.
-    struct rPending {
-        trecord* record;
-        QByteArrayView data;
-        qsizetype end;
-    };
-    std::vector<rPending> pending;
     tPluginNode* parent = &tree.root;
     int depth = 0;
     int64_t groupEnd = 0;
     qsizetype objects = 0;
-    const qsizetype size = stream.size();
     while (!stream.atEnd()) {
         const qsizetype start = stream.pos();
         if (start == groupEnd) {
@@ -125,57 +112,15 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
                 inconsistent(start);
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
-            const QByteArrayView data = stream.view(gh.dsize);
-            trecord* r = record.get();
-            r->espRec = parent->append(std::move(record));
-            pending.push_back({r, data, stream.pos()});
-        }
-        if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos() / 2);
-    }
-
-    // Records that do not inflate are reported in tree order once both threads are done.
-    std::vector<const trecord*> failed[2];
-    std::vector<uint8_t> dropped(pending.size(), 0);
-    splitAcrossTwoThreads(static_cast<qsizetype>(pending.size()), [&](qsizetype from, qsizetype to, bool first) {
-        rPluginReadContext local;
-        local.defs = ctx.defs;
-        local.app = ctx.app;
-        local.budget = ctx.budget;
-        std::vector<const trecord*>& mine = failed[first ? 0 : 1];
-        if (ctx.inflateFailed) local.inflateFailed = [&mine](const trecord& r) { mine.push_back(&r); };
-        for (qsizetype i = from; i < to; ++i) {
-            const rPending& p = pending[static_cast<size_t>(i)];
-            p.record->assignData(TSharedBytes(tree.fileData, p.data), local);
-            if (keepAll || p.record->pruneForLocalized())
-                p.record->computeFieldIndices();
-            else
-                dropped[static_cast<size_t>(i)] = 1;
-            if (first && (i - from) % 50 == 49 && ctx.progress) {
-                const qsizetype last = std::max<qsizetype>(1, pending[static_cast<size_t>(to - 1)].end);
-                ctx.progress(size / 2 + static_cast<qsizetype>(double(p.end) / double(last) * double(size / 2)));
+            record->assignData(TSharedBytes(tree.fileData, stream.view(gh.dsize)), ctx);
+            // A localized plugin keeps only the records that hold string ids.
+            if (keepAll || record->pruneForLocalized()) {
+                record->computeFieldIndices();
+                trecord* r = record.get();
+                r->espRec = parent->append(std::move(record));
             }
         }
-    });
-    if (ctx.inflateFailed)
-        for (const auto& half : failed)
-            for (const trecord* r : half)
-                ctx.inflateFailed(*r);
-
-    // A localized plugin keeps only the records that hold string ids: the others leave their groups, whose rows
-    // are numbered again.
-    std::vector<tPluginNode*> parents;
-    for (size_t i = 0; i < pending.size(); ++i) {
-        if (!dropped[i]) continue;
-        tPluginNode* node = pending[i].record->espRec;
-        if (parents.empty() || parents.back() != node->parent) parents.push_back(node->parent);
-        node->p.reset();
-    }
-    for (tPluginNode* p : parents) {
-        auto& children = p->children;
-        children.erase(std::remove_if(children.begin(), children.end(), [](const auto& c) { return !c->p; }),
-                       children.end());
-        for (size_t row = 0; row < children.size(); ++row)
-            children[row]->row = static_cast<int>(row);
+        if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());
     }
 }
 

@@ -196,13 +196,14 @@ TEST(PluginReader, PruningForLocalizedPlugins) {
     EXPECT_FALSE(weapons.hidden);
 }
 
-// A plugin of many records has its records taken apart on two threads: the result must be that of one thread.
+// A plugin of many records keeps them in tree order, prunes what a localized plugin does not need, and reports
+// each record that does not inflate once.
 // Each block of eight records mixes the cases: kept and dropped string ids, compressed records with and without
 // text, and a record whose stream does not inflate (reported once, in tree order).
-TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
+TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
     for (const bool localized : {false, true}) {
         B b(localized);
-        constexpr int kBlocks = 4200; // 25,200 records and 21,000 texts: enough for two threads
+        constexpr int kBlocks = 500;
         QByteArray broken;
         binary_out::u32le(broken, 50);
         broken.append("\x78\x9c not a stream at all");
@@ -267,7 +268,7 @@ TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
         }
         if (!localized) {
             EXPECT_EQ(buildPluginBytes(tree), tree.fileData);
-            // The entries, made on two threads, are numbered and linked in tree order.
+            // The entries are numbered and linked in tree order.
             tListSet lists;
             const rPluginStringCounts counts =
                 collectInlineStrings(tree, lists, codepageFromNumber(65001), builtInDefs());
