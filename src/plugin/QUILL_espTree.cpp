@@ -132,18 +132,21 @@ QString tGrup::getname() const {
 }
 
 TSharedBytes::TSharedBytes(const QByteArray& owner, QByteArrayView part) {
+    if (part.isEmpty()) return; // nothing to keep alive
     const char* begin = owner.constData();
-    if (part.isEmpty() || (part.data() >= begin && part.data() + part.size() <= begin + owner.size())) {
+    if (part.data() >= begin && part.data() + part.size() <= begin + owner.size()) {
         owner_ = owner;
-        view_ = part.isEmpty() ? QByteArrayView() : part;
+        view_ = part;
     } else {
         owner_ = part.toByteArray();
         view_ = owner_;
     }
 }
 
-// Bounds well above any real plugin's: Fallout4.esm, about 300 MB, inflates to a few times its size and makes a few
-// million fields; zlib itself can grow data a thousandfold.
+// Bounds no real plugin meets, there only to stop files made to exhaust memory. Inflated bytes: the game's biggest
+// file, Fallout4.esm (about 300 MB), inflates to a few times its size, far below 16 times plus 256 MB. Fields: a
+// field object costs about 150 bytes however little its 6-byte header holds; a real plugin's fields average well
+// over 8 bytes of file each, while a compressed record of empty fields makes a million from a few kilobytes.
 TPluginReadBudget::TPluginReadBudget(qsizetype fileSize)
     : maxInflated_(256ull * 1024 * 1024 + 16ull * static_cast<uint64_t>(std::max<qsizetype>(fileSize, 0))),
       maxFields_(1000000ull + static_cast<uint64_t>(std::max<qsizetype>(fileSize, 0)) / 8) {}
