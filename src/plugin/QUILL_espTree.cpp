@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -134,13 +135,14 @@ QString tGrup::getname() const {
 TSharedBytes::TSharedBytes(const QByteArray& owner, QByteArrayView part) {
     if (part.isEmpty()) return; // nothing to keep alive
     const char* begin = owner.constData();
-    if (part.data() >= begin && part.data() + part.size() <= begin + owner.size()) {
+    if (part.data() >= begin && part.data() + part.size() <= begin + owner.size() &&
+        part.data() - begin <= std::numeric_limits<uint32_t>::max()) {
         owner_ = owner;
-        view_ = part;
+        offset_ = static_cast<uint32_t>(part.data() - begin);
     } else {
         owner_ = part.toByteArray();
-        view_ = owner_;
     }
+    size_ = static_cast<uint32_t>(part.size());
 }
 
 // Bounds no real plugin meets, there only to stop files made to exhaust memory. Inflated bytes: the game's biggest

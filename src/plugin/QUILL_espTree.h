@@ -19,45 +19,50 @@ class TRecordDefinitions;
 class tPluginNode;
 
 // Bytes a plugin object holds: a part of a shared buffer (the file's bytes, a record's inflated fields) that it
-// keeps alive, or bytes of its own. Copies share the buffer; nothing is copied until new bytes are put in.
+// keeps alive, or bytes of its own. Copies share the buffer; nothing is copied until new bytes are put in. A part
+// is at most 4 GB, as every size in a plugin is; it is kept as an offset into its buffer (a plugin holds millions
+// of these: 32 bytes each, not 40).
 class TSharedBytes {
 public:
     TSharedBytes() = default;
-    // Bytes of its own.
-    TSharedBytes(QByteArray bytes) : owner_(std::move(bytes)), view_(owner_) {}
+    // Bytes of its own (less than 4 GB).
+    TSharedBytes(QByteArray bytes) : owner_(std::move(bytes)), size_(static_cast<uint32_t>(owner_.size())) {}
     // `part` of `owner`, which stays alive as long as the part does. A part outside `owner` is copied.
     TSharedBytes(const QByteArray& owner, QByteArrayView part);
     TSharedBytes(const TSharedBytes&) = default;
     TSharedBytes& operator=(const TSharedBytes&) = default;
-    // A moved-from value is empty, never a view of bytes it no longer keeps.
+    // A moved-from value is empty.
     TSharedBytes(TSharedBytes&& other) noexcept
-        : owner_(std::move(other.owner_)), view_(std::exchange(other.view_, QByteArrayView())) {}
+        : owner_(std::move(other.owner_)), offset_(std::exchange(other.offset_, 0)),
+          size_(std::exchange(other.size_, 0)) {}
     TSharedBytes& operator=(TSharedBytes&& other) noexcept {
         owner_ = std::move(other.owner_);
-        view_ = std::exchange(other.view_, QByteArrayView());
+        offset_ = std::exchange(other.offset_, 0);
+        size_ = std::exchange(other.size_, 0);
         return *this;
     }
 
-    QByteArrayView view() const { return view_; }
-    qsizetype size() const { return view_.size(); }
-    bool isEmpty() const { return view_.isEmpty(); }
-    const char* constData() const { return view_.data(); }
-    char operator[](qsizetype i) const { return view_[i]; }
+    QByteArrayView view() const { return QByteArrayView(owner_.constData() + offset_, size_); }
+    qsizetype size() const { return size_; }
+    bool isEmpty() const { return size_ == 0; }
+    const char* constData() const { return owner_.constData() + offset_; }
+    char operator[](qsizetype i) const { return constData()[i]; }
     // A part of these bytes (which it must lie in), sharing their buffer.
     TSharedBytes part(QByteArrayView sub) const { return TSharedBytes(owner_, sub); }
     // The bytes without the last one (a text without its terminating zero).
-    TSharedBytes withoutLastByte() const { return isEmpty() ? *this : part(view_.first(view_.size() - 1)); }
+    TSharedBytes withoutLastByte() const { return isEmpty() ? *this : part(view().first(size() - 1)); }
     // The bytes in an array of their own, so that the buffer they came from can go.
-    TSharedBytes detached() const { return TSharedBytes(view_.toByteArray()); }
-    QByteArray toByteArray() const { return view_.toByteArray(); }
+    TSharedBytes detached() const { return TSharedBytes(toByteArray()); }
+    QByteArray toByteArray() const { return view().toByteArray(); }
     void clear() { *this = TSharedBytes(); }
 
-    friend bool operator==(const TSharedBytes& a, QByteArrayView b) { return a.view_ == b; }
+    friend bool operator==(const TSharedBytes& a, QByteArrayView b) { return a.view() == b; }
     friend bool operator!=(const TSharedBytes& a, QByteArrayView b) { return !(a == b); }
 
 private:
     QByteArray owner_;
-    QByteArrayView view_;
+    uint32_t offset_ = 0;
+    uint32_t size_ = 0;
 };
 
 // The 8-byte header every object starts with.
