@@ -2,7 +2,8 @@
 // in ten compressed, a text field in one record of five) loaded to its listed strings and saved back with every
 // text translated, against a baseline that reads the file and inflates its compressed records; the same plugin as a
 // localized one with its string tables, against the plain load. Medians and ratios are printed at the end, with the
-// peak memory of a load. Usage: bench_plugin [--scale=0.1] [benchmark options].
+// peak memory of a load. Usage: bench_plugin [--scale=0.1] [benchmark options]; bench_plugin --write-plugins=DIR
+// [--scale=1] only writes the synthetic plugins under DIR/Data (to time whole commands on them).
 #include "bench_support.h"
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
@@ -30,6 +31,7 @@
 namespace {
 
 double gScale = 0.1;
+QString gWriteTo; // --write-plugins=DIR: the synthetic plugins are written there and kept
 using quillbench::timed;
 
 class TQuietHost : public TScriptedHost {
@@ -64,9 +66,10 @@ struct TSyntheticPlugin {
 
     TSyntheticPlugin() {
         const int records = std::max(1000, static_cast<int>(1000000 * gScale));
-        plainPath = dir.file(QStringLiteral("Data/Synthetic.esp"));
-        localizedPath = dir.file(QStringLiteral("Data/SyntheticLoc.esp"));
-        stringsFolder = dir.file(QStringLiteral("Data/strings/"));
+        const QString root = gWriteTo.isEmpty() ? dir.path() : gWriteTo;
+        plainPath = root + QStringLiteral("/Data/Synthetic.esp");
+        localizedPath = root + QStringLiteral("/Data/SyntheticLoc.esp");
+        stringsFolder = root + QStringLiteral("/Data/strings/");
         QDir().mkpath(stringsFolder);
         tListSet tables;
         for (int localized = 0; localized < 2; ++localized) {
@@ -262,6 +265,10 @@ void BM_PairedRounds(benchmark::State& state) {
             QString error;
             savePluginTree(saved.tree, target, &error);
         });
+        quillbench::timings().record("baseline", base);
+        quillbench::timings().record("plain load", load);
+        quillbench::timings().record("localized load", localized);
+        quillbench::timings().record("plain save", save);
         quillbench::timings().record("paired load ratio", load / base);
         quillbench::timings().record("paired save ratio", save / base);
         quillbench::timings().record("paired localized ratio", localized / load);
@@ -302,6 +309,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--scale=", 8) == 0)
             gScale = std::atof(argv[i] + 8);
+        else if (std::strncmp(argv[i], "--write-plugins=", 16) == 0)
+            gWriteTo = QDir(QString::fromLocal8Bit(argv[i] + 16)).absolutePath();
         else
             args.push_back(argv[i]);
     }
@@ -311,6 +320,10 @@ int main(int argc, char** argv) {
     std::printf("scale %.3f: generating the synthetic plugins...\n", gScale);
     const qint64 fileSize = synthetic().plainSize;
     std::printf("plain plugin: %.1f MB\n", static_cast<double>(fileSize) / 1e6);
+    if (!gWriteTo.isEmpty()) {
+        std::printf("written: %s and %s\n", qPrintable(synthetic().plainPath), qPrintable(synthetic().localizedPath));
+        return 0;
+    }
 
     // Peak memory of one plain load (and its save), measured before the timed runs.
     {

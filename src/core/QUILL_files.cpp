@@ -1,14 +1,15 @@
 // File helpers: case-insensitive lookup, atomic writes, usable-file test.
 #include "core/QUILL_files.h"
 
-#include "core/QUILL_platform.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <limits>
+#include <new>
+#include <system_error>
 
 namespace quillfs {
 
@@ -70,62 +71,30 @@ QString findPathNoCase(const QString& path) {
     return findFileNoCase(base, rest.join(QLatin1Char('/')));
 }
 
-namespace {
-
-// Hands what a writer writes to the file and, every few tens of megabytes, asks the system to start putting it on
-// disk: the final flush of a big file then waits for its last part only, not for the whole of it.
-class TWritebackDevice : public QIODevice {
-public:
-    explicit TWritebackDevice(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
-    void finish() { kick(); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override {
-        qint64 done = 0;
-        // Big buffers go in slices, so the disk starts on the first while the next is copied.
-        while (done < length) {
-            const qint64 slice = std::min<qint64>(length - done, kSlice);
-            const qint64 written = file_.write(data + done, slice);
-            if (written < 0) return done > 0 ? done : -1;
-            done += written;
-            pending_ += written;
-            if (pending_ >= kSlice) kick();
-            if (written < slice) break;
-        }
-        return done;
-    }
-
-private:
-    static constexpr qint64 kSlice = 16 * 1024 * 1024;
-    void kick() {
-        if (pending_ == 0 || !file_.flush()) return;
-        startWriteback(file_.handle(), kicked_, pending_);
-        kicked_ += pending_;
-        pending_ = 0;
-    }
-    QSaveFile& file_;
-    qint64 kicked_ = 0;
-    qint64 pending_ = 0;
-};
-
-} // namespace
-
 bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+    // A device or pipe is written into as it is: renaming a new file over it would replace the device itself.
+    const QFileInfo info(path);
+    const bool special = info.exists() && !info.isFile() && !info.isDir();
+    std::unique_ptr<QFileDevice> file;
+    if (special)
+        file = std::make_unique<QFile>(path);
+    else
+        file = std::make_unique<QSaveFile>(path);
+    auto* save = special ? nullptr : static_cast<QSaveFile*>(file.get());
+    if (!file->open(QIODevice::WriteOnly)) {
+        if (error) *error = file->errorString();
         return false;
     }
-    TWritebackDevice device(file);
-    if (!writer(device)) {
-        file.cancelWriting();
-        if (error && error->isEmpty()) *error = file.errorString();
+    if (!writer(*file)) {
+        // Taken before the cancel, which replaces the system's reason (a full disk, say) with its own.
+        const QString reason = file->error() != QFileDevice::NoError ? file->errorString() : QString();
+        if (save) save->cancelWriting();
+        if (error && error->isEmpty()) *error = reason.isEmpty() ? file->errorString() : reason;
         return false;
     }
-    device.finish();
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
+    const bool done = save ? save->commit() : file->flush();
+    if (!done) {
+        if (error) *error = file->errorString();
         return false;
     }
     return true;
@@ -134,67 +103,6 @@ bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>&
 bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error) {
     return writeFileAtomic(
         path, [&data](QIODevice& device) { return device.write(data) == data.size(); }, error);
-}
-
-TChunkWriter::TChunkWriter(QIODevice& device, qint64 maxQueued)
-    : device_(device), maxQueued_(maxQueued), worker_([this] { run(); }) {}
-
-TChunkWriter::~TChunkWriter() {
-    finish();
-}
-
-void TChunkWriter::push(QByteArray& chunk) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    space_.wait(lock, [this] { return queued_ < maxQueued_ || !ok_; });
-    if (!ok_ || closed_) {
-        chunk.resize(0);
-        return;
-    }
-    queued_ += chunk.size();
-    queue_.push_back(std::move(chunk));
-    chunk = QByteArray();
-    if (!spare_.empty()) {
-        chunk = std::move(spare_.back());
-        spare_.pop_back();
-    }
-    ready_.notify_one();
-}
-
-bool TChunkWriter::finish() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        closed_ = true;
-    }
-    ready_.notify_one();
-    if (worker_.joinable()) worker_.join();
-    return ok_;
-}
-
-void TChunkWriter::run() {
-    for (;;) {
-        QByteArray chunk;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            ready_.wait(lock, [this] { return !queue_.empty() || closed_; });
-            if (queue_.empty()) return;
-            chunk = std::move(queue_.front());
-            queue_.pop_front();
-            queued_ -= chunk.size();
-        }
-        space_.notify_one();
-        const bool written = device_.write(chunk) == chunk.size();
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!written) {
-            ok_ = false;
-            queue_.clear();
-            queued_ = 0;
-            space_.notify_one();
-        } else if (spare_.size() < 2) {
-            // Handed back under the lock: the buffer is no longer touched here.
-            chunk.resize(0);
-            spare_.push_back(std::move(chunk));
-        }
-    }
 }
 
 bool fileIsUsable(const QString& path) {
@@ -208,14 +116,39 @@ bool fileIsUsable(const QString& path) {
 }
 
 bool readWholeFile(const QString& path, QByteArray& out, QString* error) {
+    // Only a regular file has a size to read up to: a pipe would block the open, a device never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error) *error = QStringLiteral("%1 is not a regular file").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error) *error = file.errorString();
         return false;
     }
-    out = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const qint64 size = file.size();
+    if (size < 0 || size > std::numeric_limits<qsizetype>::max()) {
         if (error) *error = file.errorString();
+        return false;
+    }
+    try {
+        QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+        // At most the size the file had when opened: a file that grows meanwhile is read as it was.
+        qint64 in = 0;
+        while (in < size) {
+            const qint64 n = file.read(bytes.data() + in, size - in);
+            if (n < 0) {
+                if (error) *error = file.errorString();
+                return false;
+            }
+            if (n == 0) break; // shorter than announced: it was cut meanwhile
+            in += n;
+        }
+        bytes.truncate(static_cast<qsizetype>(in));
+        out = std::move(bytes);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = QString::fromStdString(std::make_error_code(std::errc::not_enough_memory).message());
         return false;
     }
     return true;

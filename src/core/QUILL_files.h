@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -30,35 +29,6 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
 
 // The same, for writers that stream their output: `writer` writes into the device and returns false to abandon.
 bool writeFileAtomic(const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error = nullptr);
-
-// Writes chunks to a device from a second thread, so the thread that makes them does not wait while each is copied
-// into the file. At most `maxQueued` bytes wait at a time. push() takes the chunk's buffer and leaves in its place
-// an empty one, a written chunk's buffer when one is free, so the buffers are reused. finish() (or the destructor)
-// waits until every chunk was written; after a failed write the rest are dropped and finish() gives false.
-class TChunkWriter {
-public:
-    explicit TChunkWriter(QIODevice& device, qint64 maxQueued = 16 * 1024 * 1024);
-    ~TChunkWriter();
-    TChunkWriter(const TChunkWriter&) = delete;
-    TChunkWriter& operator=(const TChunkWriter&) = delete;
-
-    void push(QByteArray& chunk);
-    bool finish();
-
-private:
-    void run();
-    QIODevice& device_;
-    const qint64 maxQueued_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::condition_variable space_;
-    std::deque<QByteArray> queue_;
-    std::vector<QByteArray> spare_;
-    qint64 queued_ = 0;
-    bool closed_ = false;
-    bool ok_ = true;
-    std::thread worker_;
-};
 
 // True when the file exists and can be opened for reading and writing (a read-only file counts as unusable).
 bool fileIsUsable(const QString& path);

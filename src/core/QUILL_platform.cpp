@@ -8,10 +8,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 
-#if defined(Q_OS_LINUX)
-#include <fcntl.h>
-#endif
-
 QStringList steamLibraryPaths(const QString& vdfText) {
     QStringList out;
     static const QRegularExpression pathEntry(QStringLiteral("\"path\"\\s*\"((?:[^\"\\\\]|\\\\.)*)\""),
@@ -56,15 +52,4 @@ QString findGameDataFolder() {
           << home + QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam");
 #endif
     return findGameDataFolderIn(roots);
-}
-
-void startWriteback(int handle, qint64 offset, qint64 length) {
-#if defined(Q_OS_LINUX)
-    if (handle >= 0 && length > 0) sync_file_range(handle, offset, length, SYNC_FILE_RANGE_WRITE);
-#else
-    // Elsewhere the system's own lazy writer starts on dirty pages soon enough.
-    Q_UNUSED(handle);
-    Q_UNUSED(offset);
-    Q_UNUSED(length);
-#endif
 }

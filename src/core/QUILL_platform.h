@@ -13,6 +13,3 @@ QStringList steamLibraryPaths(const QString& vdfText);
 // Looks for steamapps/common/Fallout 4/Data under each Steam root and the libraries they list, ignoring case.
 QString findGameDataFolderIn(const QStringList& steamRoots);
 
-// Asks the system to start writing `length` bytes at `offset` of the open file `handle` to disk, without waiting.
-// A later flush then has less left to wait for. Only a hint: where the system has no such call it does nothing.
-void startWriteback(int handle, qint64 offset, qint64 length);

@@ -137,31 +137,9 @@ void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
 }
 
 void TRecordDefinitions::indexSignatures() {
-    // Definition indices grouped by signature, each group in line order.
-    std::vector<std::pair<uint32_t, uint32_t>> bySig;
-    bySig.reserve(fieldDefList.size());
+    defsBySig_.clear();
     for (size_t i = 0; i < fieldDefList.size(); ++i)
-        bySig.emplace_back(fieldDefList[i].fieldSig.asUint(), static_cast<uint32_t>(i));
-    std::stable_sort(bySig.begin(), bySig.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    sigDefs_.clear();
-    for (const auto& entry : bySig)
-        sigDefs_.push_back(entry.second);
-    sigBits_ = 4;
-    while ((size_t(1) << sigBits_) < bySig.size() * 2)
-        ++sigBits_;
-    sigSlots_.assign(size_t(1) << sigBits_, rSigSlot{});
-    const size_t mask = sigSlots_.size() - 1;
-    for (size_t k = 0; k < bySig.size();) {
-        size_t end = k;
-        while (end < bySig.size() && bySig[end].first == bySig[k].first)
-            ++end;
-        const uint32_t sig = bySig[k].first;
-        size_t i = (sig * 0x9E3779B1u) >> (32 - sigBits_);
-        while (sigSlots_[i].count != 0)
-            i = (i + 1) & mask;
-        sigSlots_[i] = {sig, static_cast<uint32_t>(k), static_cast<uint32_t>(end - k)};
-        k = end;
-    }
+        defsBySig_[fieldDefList[i].fieldSig.asUint()].push_back(static_cast<uint32_t>(i));
 }
 
 bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const {
@@ -186,11 +164,11 @@ bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& rec
 }
 
 int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const {
-    const rSigSlot* slot = findSig(field.header.name.asUint());
-    if (!slot) return -1;
+    const std::vector<uint32_t>* defs = findSig(field.header.name.asUint());
+    if (!defs) return -1;
     const sHeaderSig recordSig = record.header.name;
-    for (uint32_t k = slot->first; k < slot->first + slot->count; ++k) {
-        const rFieldDef& def = fieldDefList[sigDefs_[k]];
+    for (const uint32_t k : *defs) {
+        const rFieldDef& def = fieldDefList[k];
         const bool decides =
             def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos));
         if (!decides) continue;
@@ -263,8 +241,7 @@ void TRecordDefinitions::freeRecordDefs() {
     fieldDefList.clear();
     skipRecordList.clear();
     warnFieldList.clear();
-    sigSlots_.clear();
-    sigDefs_.clear();
+    defsBySig_.clear();
     fieldSizeKeys.clear();
     fieldSizeMax.clear();
     fieldSizeHasCR.clear();

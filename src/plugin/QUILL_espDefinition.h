@@ -56,25 +56,12 @@ public:
 
 private:
     bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const;
-    // Definitions by field signature, in line order, so a field only walks the entries that may decide it. Every
-    // field of a plugin is looked up, so this is a small open-addressing table of signatures (a power of two of
-    // slots, at most half full), each slot naming its run of definition indices in sigDefs_.
-    struct rSigSlot {
-        uint32_t sig = 0;
-        uint32_t first = 0;
-        uint32_t count = 0; // 0: an empty slot
-    };
-    std::vector<rSigSlot> sigSlots_;
-    std::vector<uint32_t> sigDefs_;
-    int sigBits_ = 0;
-    const rSigSlot* findSig(uint32_t sig) const {
-        if (sigSlots_.empty()) return nullptr;
-        const size_t mask = sigSlots_.size() - 1;
-        for (size_t i = (sig * 0x9E3779B1u) >> (32 - sigBits_);; i = (i + 1) & mask) {
-            const rSigSlot& slot = sigSlots_[i];
-            if (slot.count == 0) return nullptr;
-            if (slot.sig == sig) return &slot;
-        }
+    // Definition indices by field signature, each list in line order, so a field only walks the entries that may
+    // decide it.
+    QHash<uint32_t, std::vector<uint32_t>> defsBySig_;
+    const std::vector<uint32_t>* findSig(uint32_t sig) const {
+        const auto it = defsBySig_.constFind(sig);
+        return it == defsBySig_.constEnd() ? nullptr : &*it;
     }
     void indexSignatures();
     bool loaded_ = false;

@@ -2,9 +2,7 @@
 #include "plugin/QUILL_espReader.h"
 
 #include "core/QUILL_cursor.h"
-#include "core/QUILL_parallel.h"
-
-#include <algorithm>
+#include "core/QUILL_main.h"
 
 namespace {
 
@@ -42,6 +40,15 @@ rGrupheader readGroupTail(TBinaryCursor& stream) {
     throw TQuillError(QStringLiteral("Inconsistent group or record size at offset %1").arg(at));
 }
 
+// The context with a budget for this file, unless the caller gave one.
+struct rBudgetedContext {
+    rBudgetedContext(const rPluginReadContext& given, qsizetype fileSize) : budget(fileSize), ctx(given) {
+        if (!ctx.budget) ctx.budget = &budget;
+    }
+    TPluginReadBudget budget;
+    rPluginReadContext ctx;
+};
+
 } // namespace
 
 int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginReadContext& ctx) {
@@ -55,7 +62,8 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
         if (addTo) {
             auto record = std::make_unique<trecord>(gh);
             record->headerData = tail;
-            record->assignData(stream, ctx);
+            const rBudgetedContext budgeted(ctx, stream.size());
+            record->assignData(TSharedBytes(addTo->fileData, stream.view(gh.dsize)), budgeted.ctx);
             trecord* r = record.get();
             r->espRec = addTo->root.append(std::move(record));
         } else {
@@ -68,25 +76,20 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
     }
 }
 
-void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& ctx) {
-    // The walk lays out the tree, each record with the place of its data; the records' data is taken apart
-    // afterwards (inflated, fields read, pruned), which is work on each record alone: a big plugin does it on two
-    // threads. The walk reports the first half of the progress, the first thread's records the second.
-    struct rPending {
-        trecord* record;
-        QByteArrayView data;
-        qsizetype end;
-    };
-    std::vector<rPending> pending;
+void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& given) {
+    const rBudgetedContext budgeted(given, stream.size());
+    const rPluginReadContext& ctx = budgeted.ctx;
     tPluginNode* parent = &tree.root;
+    int depth = 0;
     int64_t groupEnd = 0;
     qsizetype objects = 0;
-    const qsizetype size = stream.size();
     while (!stream.atEnd()) {
         const qsizetype start = stream.pos();
         if (start == groupEnd) {
-            while (parent->grup() && parent->grup()->endPos == start)
+            while (parent->grup() && parent->grup()->endPos == start) {
                 parent = parent->parent;
+                --depth;
+            }
             groupEnd = parent->grup() ? parent->grup()->endPos : 0;
         }
         const rGenericHeader gh = readGenericHeader(stream);
@@ -96,68 +99,34 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
             // could never close, and writing it back would change its size.
             if (gh.dsize < kObjectHeaderSize || end > stream.size() || (groupEnd != 0 && end > groupEnd))
                 inconsistent(start);
+            if (depth >= kMaxGroupDepth)
+                throw TQuillError(ctx.app ? ctx.app->uiTextFormat(QStringLiteral("Fbk_PluginTooDeep"), {start})
+                                          : QStringLiteral("Fbk_PluginTooDeep"));
             auto group = std::make_unique<tGrup>(gh);
             group->setData(readGroupTail(stream), end);
             parent = parent->append(std::move(group));
+            ++depth;
             groupEnd = end;
         } else {
             if (groupEnd != 0 && start + kObjectHeaderSize + static_cast<int64_t>(gh.dsize) > groupEnd)
                 inconsistent(start);
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
-            const QByteArrayView data = stream.view(gh.dsize);
-            trecord* r = record.get();
-            r->espRec = parent->append(std::move(record));
-            pending.push_back({r, data, stream.pos()});
-        }
-        if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos() / 2);
-    }
-
-    // Records that do not inflate are reported in tree order once both threads are done.
-    std::vector<const trecord*> failed[2];
-    std::vector<uint8_t> dropped(pending.size(), 0);
-    splitAcrossTwoThreads(static_cast<qsizetype>(pending.size()), [&](qsizetype from, qsizetype to, bool first) {
-        rPluginReadContext local;
-        local.defs = ctx.defs;
-        std::vector<const trecord*>& mine = failed[first ? 0 : 1];
-        if (ctx.inflateFailed) local.inflateFailed = [&mine](const trecord& r) { mine.push_back(&r); };
-        for (qsizetype i = from; i < to; ++i) {
-            const rPending& p = pending[static_cast<size_t>(i)];
-            p.record->assignData(p.data, local);
-            if (keepAll || p.record->pruneForLocalized())
-                p.record->computeFieldIndices();
-            else
-                dropped[static_cast<size_t>(i)] = 1;
-            if (first && (i - from) % 50 == 49 && ctx.progress) {
-                const qsizetype last = std::max<qsizetype>(1, pending[static_cast<size_t>(to - 1)].end);
-                ctx.progress(size / 2 + static_cast<qsizetype>(double(p.end) / double(last) * double(size / 2)));
+            record->assignData(TSharedBytes(tree.fileData, stream.view(gh.dsize)), ctx);
+            // A localized plugin keeps only the records that hold string ids.
+            if (keepAll || record->pruneForLocalized()) {
+                record->computeFieldIndices();
+                trecord* r = record.get();
+                r->espRec = parent->append(std::move(record));
             }
         }
-    });
-    if (ctx.inflateFailed)
-        for (const auto& half : failed)
-            for (const trecord* r : half)
-                ctx.inflateFailed(*r);
-
-    // A localized plugin keeps only the records that hold string ids: the others leave their groups, whose rows
-    // are numbered again.
-    std::vector<tPluginNode*> parents;
-    for (size_t i = 0; i < pending.size(); ++i) {
-        if (!dropped[i]) continue;
-        tPluginNode* node = pending[i].record->espRec;
-        if (parents.empty() || parents.back() != node->parent) parents.push_back(node->parent);
-        node->p.reset();
-    }
-    for (tPluginNode* p : parents) {
-        auto& children = p->children;
-        children.erase(std::remove_if(children.begin(), children.end(), [](const auto& c) { return !c->p; }),
-                       children.end());
-        for (size_t row = 0; row < children.size(); ++row)
-            children[row]->row = static_cast<int>(row);
+        if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());
     }
 }
 
-void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginReadContext& ctx) {
+void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginReadContext& given) {
+    const rBudgetedContext budgeted(given, stream.size());
+    const rPluginReadContext& ctx = budgeted.ctx;
     qsizetype objects = 0;
     while (!stream.atEnd()) {
         const rGenericHeader gh = readGenericHeader(stream);
@@ -166,7 +135,7 @@ void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginRe
         } else {
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
-            record->assignData(stream, ctx);
+            record->assignData(TSharedBytes(tree.fileData, stream.view(gh.dsize)), ctx);
             if (record->pruneNonStrings()) tree.compareRecordList.push_back(std::move(record));
         }
         if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());

@@ -11,7 +11,9 @@ class TBinaryCursor;
 int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginReadContext& ctx);
 
 // Reads every object after the cursor into the tree. keepAll false (a localized plugin) keeps only the records
-// with string ids. Throws TQuillError on truncated or inconsistent data.
+// with string ids. The cursor reads tree.fileData, which the records and fields share (other bytes are copied).
+// Throws TQuillError on truncated or inconsistent data, on groups nested deeper than kMaxGroupDepth, and on a file
+// that passes the bounds of its TPluginReadBudget.
 void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& ctx);
 
 // Reads every record after the cursor, groups flattened, into tree.compareRecordList, keeping only string fields.

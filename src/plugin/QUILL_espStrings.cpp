@@ -2,7 +2,6 @@
 #include "plugin/QUILL_espStrings.h"
 
 #include "core/QUILL_main.h"
-#include "core/QUILL_parallel.h"
 #include "plugin/QUILL_espDefinition.h"
 
 #include <QHash>
@@ -32,54 +31,34 @@ private:
     QHash<uint64_t, std::pair<int, bool>> known_;
 };
 
-// Every node below `node` in pre-order, as tPluginTree::forEach walks them, without a call through std::function.
-template <typename Visit> void walkNodes(tPluginNode& node, const Visit& visit) {
-    for (auto& child : node.children) {
-        visit(*child);
-        walkNodes(*child, visit);
-    }
-}
-
 } // namespace
 
 rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, const rCodepage& codepage,
                                          const TRecordDefinitions& defs) {
     rPluginStringCounts counts;
-    // The string fields in tree order first; each entry's decoding and parse is work on that entry alone, so a big
-    // plugin makes its entries on two threads, and they are linked and listed in tree order afterwards.
-    std::vector<std::pair<trecord*, tField*>> fields;
-    walkNodes(tree.root, [&](tPluginNode& node) {
+    TFieldSizeCache sizes(defs);
+    uint32_t id = 0;
+    tree.forEach([&](tPluginNode& node) {
         trecord* r = node.record();
         if (!r) return;
         bool counted = false;
         for (const auto& fieldPtr : r->fList) {
-            if (!fieldPtr->params.has(sfieldParam::isString)) continue;
-            fields.emplace_back(r, fieldPtr.get());
+            tField& field = *fieldPtr;
+            if (!field.params.has(sfieldParam::isString)) continue;
             if (!counted) {
                 ++counts.records;
                 counted = true;
             }
+            ++counts.fields;
+            auto entry = std::make_unique<tSkyStr>(decodeText(field.buffer.view(), codepage), QString(),
+                                                   std::min<int>(field.listIndex, 2), ++id, 99, sStrParams{},
+                                                   sStrInternalParams{}, nullptr, true);
+            entry->AssignEspdata(r, &field);
+            field.sk = entry.get();
+            sizes.assign(r->header.name, field);
+            lists[entry->listIndex].push_back(std::move(entry));
         }
     });
-    counts.fields = static_cast<int>(fields.size());
-    std::vector<std::unique_ptr<tSkyStr>> entries(fields.size());
-    splitAcrossTwoThreads(static_cast<qsizetype>(fields.size()), [&](qsizetype from, qsizetype to, bool) {
-        for (qsizetype i = from; i < to; ++i) {
-            const tField& field = *fields[static_cast<size_t>(i)].second;
-            entries[static_cast<size_t>(i)] = std::make_unique<tSkyStr>(
-                decodeText(field.buffer, codepage), QString(), std::min<int>(field.listIndex, 2),
-                static_cast<uint32_t>(i + 1), 99, sStrParams{}, sStrInternalParams{}, nullptr, true);
-        }
-    });
-    TFieldSizeCache sizes(defs);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        auto [r, field] = fields[i];
-        std::unique_ptr<tSkyStr>& entry = entries[i];
-        entry->AssignEspdata(r, field);
-        field->sk = entry.get();
-        sizes.assign(r->header.name, *field);
-        lists[entry->listIndex].push_back(std::move(entry));
-    }
     return counts;
 }
 

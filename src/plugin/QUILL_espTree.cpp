@@ -2,9 +2,13 @@
 #include "plugin/QUILL_espTree.h"
 
 #include "core/QUILL_cursor.h"
+#include "core/QUILL_main.h"
 #include "plugin/QUILL_espDefinition.h"
 
 #include <zlib.h>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -15,10 +19,6 @@ const sHeaderSig kSigNAM2('N', 'A', 'M', '2');
 
 QString hex8(uint32_t v) {
     return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0'));
-}
-
-QByteArray viewBytes(QByteArrayView v) {
-    return QByteArray::fromRawData(v.data(), v.size());
 }
 
 // The text hash of Latin-1 bytes, equal to textHash of their text (each byte is its own code unit).
@@ -65,6 +65,10 @@ bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArr
 // zlib can grow data at most about 1032 times; a size beyond that cannot be this stream's output.
 bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
     return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
+}
+
+[[noreturn]] void refuse(const rPluginReadContext& ctx, const QString& key) {
+    throw TQuillError(ctx.app ? ctx.app->uiText(key) : key);
 }
 
 // One inflate state per thread, reset for each record: setting one up allocates, and a plugin holds many
@@ -128,11 +132,36 @@ QString tGrup::getname() const {
     return header.name.toString() + QStringLiteral(" - ") + GetGrupSubName();
 }
 
-void trecord::assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx) {
-    assignData(fStream.view(header.dsize), ctx);
+TSharedBytes::TSharedBytes(const QByteArray& owner, QByteArrayView part) {
+    if (part.isEmpty()) return; // nothing to keep alive
+    const char* begin = owner.constData();
+    if (part.data() >= begin && part.data() + part.size() <= begin + owner.size() &&
+        part.data() - begin <= std::numeric_limits<uint32_t>::max()) {
+        owner_ = owner;
+        offset_ = static_cast<uint32_t>(part.data() - begin);
+    } else {
+        owner_ = part.toByteArray();
+    }
+    size_ = static_cast<uint32_t>(part.size());
 }
 
-void trecord::assignData(QByteArrayView data, const rPluginReadContext& ctx) {
+// Bounds no real plugin meets, there only to stop files made to exhaust memory. Inflated bytes: the game's biggest
+// file, Fallout4.esm (about 300 MB), inflates to a few times its size, far below 16 times plus 256 MB. Fields: a
+// field object costs about 150 bytes however little its 6-byte header holds; a real plugin's fields average well
+// over 8 bytes of file each, while a compressed record of empty fields makes a million from a few kilobytes.
+TPluginReadBudget::TPluginReadBudget(qsizetype fileSize)
+    : maxInflated_(256ull * 1024 * 1024 + 16ull * static_cast<uint64_t>(std::max<qsizetype>(fileSize, 0))),
+      maxFields_(1000000ull + static_cast<uint64_t>(std::max<qsizetype>(fileSize, 0)) / 8) {}
+
+bool TPluginReadBudget::takeInflated(uint64_t bytes) {
+    return inflated_.fetch_add(bytes, std::memory_order_relaxed) + bytes <= maxInflated_;
+}
+
+bool TPluginReadBudget::takeFields(uint64_t count) {
+    return fields_.fetch_add(count, std::memory_order_relaxed) + count <= maxFields_;
+}
+
+void trecord::assignData(const TSharedBytes& data, const rPluginReadContext& ctx) {
     rawRec = ctx.defs && ctx.defs->isSkippedRecord(header.name);
     if (!rawRec) {
         if (isCompressedFlag())
@@ -143,15 +172,12 @@ void trecord::assignData(QByteArrayView data, const rPluginReadContext& ctx) {
     if (rawRec) {
         keepEdidName();
         clearFields();
-        // The fields of a compressed record pointed into its inflated data, which goes now.
-        if (!inflated.isEmpty()) edidNameString = QByteArray(edidNameString.constData(), edidNameString.size());
-        inflated.clear();
-        buffer = viewBytes(data);
+        buffer = data;
     } else {
         buffer.clear();
-        sourceData = viewBytes(data);
+        sourceData = data;
     }
-    edidNameHash = latin1Hash(nameField ? withoutLastByte(nameField->buffer) : QByteArrayView(edidNameString));
+    edidNameHash = latin1Hash(nameField ? withoutLastByte(nameField->buffer.view()) : edidNameString.view());
 }
 
 void trecord::clearFields() {
@@ -159,16 +185,17 @@ void trecord::clearFields() {
     fList.clear();
 }
 
-void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
+void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ctx) {
     rawRec = true;
     QByteArrayView edid;
     size_t count = 0;
-    if (ctx.defs && !anyFieldNamed(data, *ctx.defs, edid, &count)) {
-        edidNameString = viewBytes(withoutLastByte(edid));
+    if (ctx.defs && !anyFieldNamed(data.view(), *ctx.defs, edid, &count)) {
+        edidNameString = data.part(withoutLastByte(edid));
         return;
     }
+    if (ctx.budget && !ctx.budget->takeFields(count)) refuse(ctx, QStringLiteral("Fbk_PluginTooBig"));
     fList.reserve(count);
-    TBinaryCursor cursor(data);
+    TBinaryCursor cursor(data.view());
     uint32_t pending = 0;
     while (!cursor.atEnd()) {
         fList.push_back(std::make_unique<tField>());
@@ -179,10 +206,10 @@ void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
             static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
         field.originalDsize = field.header.dsize;
         if (pending == 0) pending = field.header.dsize;
-        field.buffer = viewBytes(cursor.view(pending));
+        field.buffer = data.part(cursor.view(pending));
         pending = 0;
         if (field.header.name == kSigXXXX) {
-            TBinaryCursor value(field.buffer);
+            TBinaryCursor value(field.buffer.view());
             pending = value.u32le();
         } else if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
             nameField = &field;
@@ -197,18 +224,30 @@ void trecord::parseFields(QByteArrayView data, const rPluginReadContext& ctx) {
     }
 }
 
-void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx) {
+void trecord::readCompressed(const TSharedBytes& data, const rPluginReadContext& ctx) {
     compressed = true;
     // Too short to hold a size and a stream: nothing to parse, and the data is written back as it is.
     if (data.size() <= 3) return;
-    TBinaryCursor cursor(data);
+    TBinaryCursor cursor(data.view());
     const uint32_t size = cursor.u32le();
     if (size == 0) return;
-    const QByteArrayView stream = data.sliced(4);
+    const QByteArrayView stream = data.view().sliced(4);
+    if (!plausibleInflatedSize(size, stream.size())) {
+        if (ctx.inflateFailed) ctx.inflateFailed(*this);
+        rawRec = true;
+        return;
+    }
+    if (ctx.budget && !ctx.budget->takeInflated(size)) refuse(ctx, QStringLiteral("Fbk_PluginTooBig"));
     // Most compressed records hold no text: they are inflated into a reused buffer and only their name is kept.
     thread_local QByteArray scratch;
-    if (!plausibleInflatedSize(size, stream.size()) || !inflateExactly(stream, scratch, size)) {
-        inflated.clear();
+    // A big buffer is not kept for the next record: one large record would otherwise hold its memory to the end.
+    constexpr qsizetype kKeptScratch = 4 * 1024 * 1024;
+    struct rReleaseBig {
+        ~rReleaseBig() {
+            if (scratch.capacity() > kKeptScratch) scratch = QByteArray();
+        }
+    } releaseBig;
+    if (!inflateExactly(stream, scratch, size)) {
         if (ctx.inflateFailed) ctx.inflateFailed(*this);
         rawRec = true;
         return;
@@ -216,12 +255,11 @@ void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx)
     QByteArrayView edid;
     if (ctx.defs && !anyFieldNamed(scratch, *ctx.defs, edid)) {
         rawRec = true;
-        edidNameString = viewBytes(withoutLastByte(edid));
-        edidNameString = QByteArray(edidNameString.constData(), edidNameString.size());
+        edidNameString = TSharedBytes(withoutLastByte(edid).toByteArray());
     } else {
-        inflated = std::move(scratch);
-        scratch = QByteArray();
-        parseFields(inflated, ctx);
+        // The fields share the inflated bytes, which live as long as some field holds them.
+        const QByteArray inflated = std::exchange(scratch, QByteArray());
+        parseFields(TSharedBytes(inflated), ctx);
     }
     const uint16_t zlibHeader =
         stream.size() >= 2
@@ -236,7 +274,11 @@ void trecord::readCompressed(QByteArrayView data, const rPluginReadContext& ctx)
 }
 
 void trecord::keepEdidName() {
-    if (nameField) edidNameString = viewBytes(withoutLastByte(nameField->buffer));
+    // A compressed record's name is copied: a view would keep the whole inflated record alive.
+    if (nameField) {
+        edidNameString = nameField->buffer.withoutLastByte();
+        if (compressed) edidNameString = edidNameString.detached();
+    }
 }
 
 void trecord::computeFieldIndices() {
@@ -269,7 +311,7 @@ bool trecord::pruneForLocalized() {
             if (f.buffer.size() != 4) {
                 drop = true;
             } else {
-                TBinaryCursor c(f.buffer);
+                TBinaryCursor c(f.buffer.view());
                 drop = c.i32le() <= 0;
             }
         }
@@ -302,10 +344,8 @@ bool trecord::dirty() const {
 }
 
 QString trecord::EdidNameEx() const {
-    if (nameField) {
-        return QString::fromLatin1(withoutLastByte(nameField->buffer));
-    }
-    return QString::fromLatin1(edidNameString);
+    if (nameField) return QString::fromLatin1(withoutLastByte(nameField->buffer.view()));
+    return QString::fromLatin1(edidNameString.view());
 }
 
 QString trecord::EdidName(bool formatted) const {

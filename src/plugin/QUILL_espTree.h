@@ -7,14 +7,63 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
+class TAppContext;
 class TRecordDefinitions;
-class TBinaryCursor;
 class tPluginNode;
+
+// Bytes a plugin object holds: a part of a shared buffer (the file's bytes, a record's inflated fields) that it
+// keeps alive, or bytes of its own. Copies share the buffer; nothing is copied until new bytes are put in. A part
+// is at most 4 GB, as every size in a plugin is; it is kept as an offset into its buffer (a plugin holds millions
+// of these: 32 bytes each, not 40).
+class TSharedBytes {
+public:
+    TSharedBytes() = default;
+    // Bytes of its own (less than 4 GB).
+    TSharedBytes(QByteArray bytes) : owner_(std::move(bytes)), size_(static_cast<uint32_t>(owner_.size())) {}
+    // `part` of `owner`, which stays alive as long as the part does. A part outside `owner` is copied.
+    TSharedBytes(const QByteArray& owner, QByteArrayView part);
+    TSharedBytes(const TSharedBytes&) = default;
+    TSharedBytes& operator=(const TSharedBytes&) = default;
+    // A moved-from value is empty.
+    TSharedBytes(TSharedBytes&& other) noexcept
+        : owner_(std::move(other.owner_)), offset_(std::exchange(other.offset_, 0)),
+          size_(std::exchange(other.size_, 0)) {}
+    TSharedBytes& operator=(TSharedBytes&& other) noexcept {
+        owner_ = std::move(other.owner_);
+        offset_ = std::exchange(other.offset_, 0);
+        size_ = std::exchange(other.size_, 0);
+        return *this;
+    }
+
+    QByteArrayView view() const { return QByteArrayView(owner_.constData() + offset_, size_); }
+    qsizetype size() const { return size_; }
+    bool isEmpty() const { return size_ == 0; }
+    const char* constData() const { return owner_.constData() + offset_; }
+    char operator[](qsizetype i) const { return constData()[i]; }
+    // A part of these bytes (which it must lie in), sharing their buffer.
+    TSharedBytes part(QByteArrayView sub) const { return TSharedBytes(owner_, sub); }
+    // The bytes without the last one (a text without its terminating zero).
+    TSharedBytes withoutLastByte() const { return isEmpty() ? *this : part(view().first(size() - 1)); }
+    // The bytes in an array of their own, so that the buffer they came from can go.
+    TSharedBytes detached() const { return TSharedBytes(toByteArray()); }
+    QByteArray toByteArray() const { return view().toByteArray(); }
+    void clear() { *this = TSharedBytes(); }
+
+    friend bool operator==(const TSharedBytes& a, QByteArrayView b) { return a.view() == b; }
+    friend bool operator!=(const TSharedBytes& a, QByteArrayView b) { return !(a == b); }
+
+private:
+    QByteArray owner_;
+    uint32_t offset_ = 0;
+    uint32_t size_ = 0;
+};
 
 // The 8-byte header every object starts with.
 struct rGenericHeader {
@@ -79,11 +128,11 @@ public:
     uint8_t listIndex = 0;
     bool hasCR = false;
     rFieldIndex rIndex;
-    QByteArray buffer;          // the data exactly as read; text fields include their terminating zero
-    bool changed = false;       // the data differs from what was read
-    bool inserted = false;      // an XXXX field the writer added for a text grown past 65535 bytes
-    uint16_t originalDsize = 0; // the 16-bit size as read
-    QByteArray originalBuffer;  // the data as read, kept once the data changed
+    TSharedBytes buffer;         // the data exactly as read; text fields include their terminating zero
+    bool changed = false;        // the data differs from what was read
+    bool inserted = false;       // an XXXX field the writer added for a text grown past 65535 bytes
+    uint16_t originalDsize = 0;  // the 16-bit size as read
+    TSharedBytes originalBuffer; // the data as read, kept once the data changed
 
     // Writes the translation into the field. A one-character source with an empty translation writes a single
     // blank. A translation equal to the source keeps the bytes as read when `keepWhenSame` (same code page both
@@ -117,9 +166,34 @@ public:
     QString GetGrupSubName() const;
 };
 
+// Groups nest a few levels deep in the game's own files; a deeper file is refused, so that the walks over the
+// tree (and its destruction) never recurse deeply.
+constexpr int kMaxGroupDepth = 32;
+
+// What one file's read may cost beyond its own bytes, so that a small hostile file cannot take gigabytes: the bytes
+// its compressed records inflate to, and the field objects made (each costs about 150 bytes, whatever its 6-byte
+// header in the file holds). Shared by the threads of one read.
+class TPluginReadBudget {
+public:
+    explicit TPluginReadBudget(qsizetype fileSize);
+    // False when the file's total would pass its bound; the amount is taken either way.
+    bool takeInflated(uint64_t bytes);
+    bool takeFields(uint64_t count);
+
+private:
+    std::atomic<uint64_t> inflated_{0};
+    std::atomic<uint64_t> fields_{0};
+    uint64_t maxInflated_;
+    uint64_t maxFields_;
+};
+
 // What the reader reports while it reads.
 struct rPluginReadContext {
     const TRecordDefinitions* defs = nullptr;
+    // The UI text of the reader's own messages (without it, a message is its key).
+    const TAppContext* app = nullptr;
+    // The bounds of the file being read; each reader sets one up for its file when none is given.
+    TPluginReadBudget* budget = nullptr;
     // A compressed record that does not inflate (it is kept raw).
     std::function<void(const class trecord&)> inflateFailed;
     // Called every 50 objects with the stream position.
@@ -130,31 +204,28 @@ class trecord : public tGenericRecord {
 public:
     explicit trecord(const rGenericHeader& gh) : tGenericRecord(gh, sRecordType::sRecord) {}
     tField* nameField = nullptr; // one of fList
-    QByteArray edidNameString;   // the EDID bytes (without the terminating zero) kept for a raw record
+    TSharedBytes edidNameString; // the EDID bytes (without the terminating zero) kept for a raw record
     TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
     bool rawRec = false;
     // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer
     // holds a recompressed record's data.
-    QByteArray buffer;
+    TSharedBytes buffer;
     std::vector<std::unique_ptr<tField>> fList;
     rGenericHeaderData headerData;
     tPluginNode* espRec = nullptr; // the record's node in the plugin tree; not owned
     uint32_t edidNameHash = 0;
     bool compressed = false;
     // A parsed record's data exactly as read, written back as it is while no field changed.
-    QByteArray sourceData;
-    // A parsed compressed record's inflated fields (its fields' buffers point into it).
-    QByteArray inflated;
+    TSharedBytes sourceData;
 
     bool rawrecord() const { return rawRec; }
     bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
-    // Reads dsize bytes of data at the cursor (just past the 24-byte header) and parses its fields.
-    void assignData(TBinaryCursor& fStream, const rPluginReadContext& ctx);
-    // The same for data already taken from the stream (a view into the plugin's bytes, which it must outlive).
-    void assignData(QByteArrayView data, const rPluginReadContext& ctx);
+    // Takes the record's data (the dsize bytes after its 24-byte header) and parses its fields. Throws TQuillError
+    // when the file passes the bounds of ctx.budget.
+    void assignData(const TSharedBytes& data, const rPluginReadContext& ctx);
     void clearFields();
-    void parseFields(QByteArrayView data, const rPluginReadContext& ctx);
-    void readCompressed(QByteArrayView data, const rPluginReadContext& ctx);
+    void parseFields(const TSharedBytes& data, const rPluginReadContext& ctx);
+    void readCompressed(const TSharedBytes& data, const rPluginReadContext& ctx);
     void keepEdidName();
     void computeFieldIndices();
     // False when a localized plugin needs nothing of this record.

@@ -21,7 +21,7 @@ void tField::updateBuffer(const QString& s, const QString& strans, const tFieldE
         return;
     }
     const QByteArray bytes = encode(text);
-    if (bytes == originalBuffer) {
+    if (originalBuffer == bytes) {
         buffer = originalBuffer;
         changed = false;
         return;
@@ -91,7 +91,9 @@ void trecord::rebuildData() {
             auto x = std::make_unique<tField>();
             x->header.name = kSigXXXX;
             x->header.dsize = 4;
-            binary_out::u32le(x->buffer, static_cast<uint32_t>(f.buffer.size()));
+            QByteArray value;
+            binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
+            x->buffer = value;
             x->changed = true;
             x->inserted = true;
             f.header.dsize = 0;
@@ -118,11 +120,13 @@ void trecord::rebuildData() {
     plain.reserve(static_cast<qsizetype>(size));
     for (const auto& f : fList) {
         putFieldHeader(plain, *f);
-        plain.append(f->buffer);
+        plain.append(f->buffer.view());
     }
-    binary_out::u32le(buffer, static_cast<uint32_t>(plain.size()));
-    buffer.append(compressAtLevel(plain, zcomp));
-    header.dsize = static_cast<uint32_t>(buffer.size());
+    QByteArray packed;
+    binary_out::u32le(packed, static_cast<uint32_t>(plain.size()));
+    packed.append(compressAtLevel(plain, zcomp));
+    header.dsize = static_cast<uint32_t>(packed.size());
+    buffer = std::move(packed);
 }
 
 namespace {
@@ -164,7 +168,7 @@ uint64_t sizeNode(tPluginNode& node) {
 
 } // namespace
 
-void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& sink,
+void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray&)>& sink,
                      const std::function<void(int, qsizetype)>& progress) {
     qsizetype index = 0;
     auto step = [&](int pass) {
@@ -184,7 +188,6 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
         if (out.isEmpty() || (!force && out.size() < kChunk)) return;
         sink(out);
         out.resize(0);
-        if (out.capacity() < kChunk) out.reserve(kChunk + 1024);
     };
     tree.forEach([&](tPluginNode& node) {
         if (tGrup* g = node.grup()) {
@@ -192,16 +195,16 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
         } else if (trecord* r = node.record()) {
             putRecordHeader(out, *r);
             if (r->rawRec) {
-                out.append(r->buffer);
+                out.append(r->buffer.view());
             } else if (!r->dirty()) {
-                out.append(r->sourceData);
+                out.append(r->sourceData.view());
             } else if (r->compressed) {
-                out.append(r->buffer);
+                out.append(r->buffer.view());
                 r->buffer.clear();
             } else {
                 for (const auto& f : r->fList) {
                     putFieldHeader(out, *f);
-                    out.append(f->buffer);
+                    out.append(f->buffer.view());
                 }
             }
         }
@@ -214,7 +217,7 @@ void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray&)>& 
 QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsizetype)>& progress) {
     QByteArray all;
     writePluginTree(
-        tree, [&all](QByteArray& chunk) { all.append(chunk); }, progress);
+        tree, [&all](const QByteArray& chunk) { all.append(chunk); }, progress);
     return all;
 }
 
@@ -224,11 +227,11 @@ bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
         return quillfs::writeFileAtomic(
             path,
             [&](QIODevice& device) {
-                // The tree is turned into bytes here while a second thread copies the finished chunks into the file.
-                quillfs::TChunkWriter writer(device);
+                bool written = true;
                 writePluginTree(
-                    tree, [&](QByteArray& chunk) { writer.push(chunk); }, progress);
-                return writer.finish();
+                    tree, [&](const QByteArray& chunk) { written = written && device.write(chunk) == chunk.size(); },
+                    progress);
+                return written;
             },
             error);
     } catch (const TQuillError& e) {

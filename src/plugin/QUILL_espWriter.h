@@ -5,10 +5,10 @@
 
 #include <QString>
 
-// Rebuilds every record, recomputes every group's size and hands the file to `sink` in order, in chunks. The sink
-// may take a chunk's buffer (swapping in a spare one) or leave it: either way the next chunk starts empty. Throws
-// TQuillError when a size no longer fits its field. `progress` gets (pass, node index) every 100 nodes.
-void writePluginTree(tPluginTree& tree, const std::function<void(QByteArray& chunk)>& sink,
+// Rebuilds every record, recomputes every group's size and hands the file to `sink` in order, in chunks of a few
+// megabytes (the next chunk starts empty). Throws TQuillError when a size no longer fits its field. `progress` gets
+// (pass, node index) every 100 nodes.
+void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArray& chunk)>& sink,
                      const std::function<void(int pass, qsizetype node)>& progress = {});
 
 // writePluginTree into one byte array: the whole file.

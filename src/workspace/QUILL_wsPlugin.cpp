@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -28,6 +29,7 @@ QString folderOf(const QString& path) {
 rPluginReadContext readContext(TAppContext& app, qsizetype total) {
     rPluginReadContext ctx;
     ctx.defs = &recordDefs();
+    ctx.app = &app;
     ctx.inflateFailed = [&app](const trecord& r) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_DecompressError"), {r.getname()}), true);
     };
@@ -191,6 +193,10 @@ bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree
         tree.clear();
         app.logMessage(e.message());
         app.logMessage(app.uiText(QStringLiteral("Fbk_ReadError")), true);
+        return false;
+    } catch (const std::bad_alloc&) {
+        tree.clear();
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
         return false;
     }
 }

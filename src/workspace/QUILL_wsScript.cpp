@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <new>
 
 namespace {
 
@@ -138,6 +139,8 @@ bool TWorkspace::loadMenuFile(const QString& path) {
         ok = true;
     } catch (const TQuillError& error) {
         if (!error.message().isEmpty()) app.logMessage(error.message(), true);
+    } catch (const std::bad_alloc&) {
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
     }
     operation.end();
     if (ok) {

@@ -3,11 +3,14 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_format.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <system_error>
 
 TEST(BinaryCursor, ReadsBothByteOrdersAndRefusesToOverrun) {
     const QByteArray data = QByteArray::fromHex("0102030405060708");
@@ -71,8 +74,8 @@ TEST(FileHelpers, CaseInsensitiveLookupAndAtomicWrite) {
     EXPECT_EQ(content, "abc");
 }
 
-// Big files go to disk in slices while they are written: whatever the slicing, the file holds exactly the bytes,
-// from one buffer or from a writer's many pieces, and a writer that gives up late still leaves the old file.
+// Big files: the file holds exactly the bytes, from one buffer or from a writer's many pieces, and a writer that
+// gives up late still leaves the old file.
 TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
     QTemporaryDir dir;
     const QString target = dir.filePath("big.bin");
@@ -101,33 +104,46 @@ TEST(FileHelpers, BigAtomicWritesKeepEveryByte) {
     EXPECT_EQ(back.size(), piece.size() * 9);
 }
 
-// Chunks written from a second thread arrive whole and in order, their buffers come back for reuse, and a device
-// that refuses a write makes finish() false without leaving the producer waiting.
-TEST(FileHelpers, ChunkWriterKeepsOrderAndReportsAFailedDevice) {
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    QByteArray expected;
-    {
-        quillfs::TChunkWriter writer(sink, 1024);
-        QByteArray chunk;
-        for (int i = 0; i < 2000; ++i) {
-            chunk.append(QByteArray::number(i)).append(',');
-            expected.append(QByteArray::number(i)).append(',');
-            if (i % 7 == 0) writer.push(chunk);
-            EXPECT_TRUE(i % 7 != 0 || chunk.isEmpty());
-        }
-        writer.push(chunk);
-        EXPECT_TRUE(writer.finish());
-    }
-    EXPECT_EQ(sink.data(), expected);
+// Only regular files are read, up to their size: a pipe named like a plugin would block the open forever and an
+// endless device would be read until memory runs out. Either is refused at once with a reason.
+TEST(FileHelpers, WholeFileReadsRefuseSpecialFiles) {
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.bin");
+    const QByteArray bytes(300000, 'q');
+    ASSERT_TRUE(quillfs::writeFileAtomic(plain, bytes));
+    QByteArray back;
+    ASSERT_TRUE(quillfs::readWholeFile(plain, back));
+    EXPECT_EQ(back, bytes);
+    QString error;
+    EXPECT_FALSE(quillfs::readWholeFile(dir.filePath("missing.esp"), back, &error));
+    EXPECT_FALSE(error.isEmpty());
 
-    QBuffer refusing;
-    refusing.open(QIODevice::ReadOnly);
-    quillfs::TChunkWriter failing(refusing, 16);
-    QByteArray chunk;
-    for (int i = 0; i < 100; ++i) {
-        chunk = QByteArray(64, 'x');
-        failing.push(chunk);
+    if (QFileInfo::exists("/dev/zero")) {
+        const QString zero = dir.filePath("z.esp");
+        ASSERT_TRUE(QFile::link("/dev/zero", zero));
+        error.clear();
+        EXPECT_FALSE(quillfs::readWholeFile(zero, back, &error));
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
     }
-    EXPECT_FALSE(failing.finish());
+    const QString fifo = dir.filePath("x.esp");
+    if (QProcess::execute("mkfifo", {fifo}) == 0) {
+        error.clear();
+        EXPECT_FALSE(quillfs::readWholeFile(fifo, back, &error)); // returns instead of waiting for a writer
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+    }
+}
+
+// A write the system refuses (a full disk) reports the system's own reason, not the cancel that follows it; a device
+// target is written into, never replaced by a renamed file.
+TEST(FileHelpers, FailedWritesReportTheSystemsReason) {
+    if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    const QString full = QString::fromStdString(std::make_error_code(std::errc::no_space_on_device).message());
+    QString error;
+    EXPECT_FALSE(quillfs::writeFileAtomic("/dev/full", QByteArray(1 << 20, 'x'), &error));
+    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
+    error.clear();
+    EXPECT_FALSE(quillfs::writeFileAtomic(
+        "/dev/full", [](QIODevice& d) { return d.write(QByteArray(64 << 20, 'y')) == (64 << 20); }, &error));
+    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
 }

@@ -196,13 +196,14 @@ TEST(PluginReader, PruningForLocalizedPlugins) {
     EXPECT_FALSE(weapons.hidden);
 }
 
-// A plugin of many records has its records taken apart on two threads: the result must be that of one thread.
+// A plugin of many records keeps them in tree order, prunes what a localized plugin does not need, and reports
+// each record that does not inflate once.
 // Each block of eight records mixes the cases: kept and dropped string ids, compressed records with and without
 // text, and a record whose stream does not inflate (reported once, in tree order).
-TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
+TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
     for (const bool localized : {false, true}) {
         B b(localized);
-        constexpr int kBlocks = 4200; // 25,200 records and 21,000 texts: enough for two threads
+        constexpr int kBlocks = 500;
         QByteArray broken;
         binary_out::u32le(broken, 50);
         broken.append("\x78\x9c not a stream at all");
@@ -267,7 +268,7 @@ TEST(PluginReader, BigPluginsReadOnTwoThreadsKeepTreeOrderPruningAndFailures) {
         }
         if (!localized) {
             EXPECT_EQ(buildPluginBytes(tree), tree.fileData);
-            // The entries, made on two threads, are numbered and linked in tree order.
+            // The entries are numbered and linked in tree order.
             tListSet lists;
             const rPluginStringCounts counts =
                 collectInlineStrings(tree, lists, codepageFromNumber(65001), builtInDefs());
@@ -354,4 +355,96 @@ TEST(PluginReader, BadInputIsAnErrorNotACrash) {
     B y;
     y.record("BOOK", 0x1, {B::raw("XXXX", QByteArray("\x01", 1)), B::text("DESC", "short")});
     EXPECT_THROW(readInto(tree, y.bytes()), TQuillError);
+}
+
+namespace {
+
+// A record whose data is `plain` compressed, with its 4-byte size in front, as the game writes it.
+QByteArray compressedData(const QByteArray& plain, int level = 9) {
+    QByteArray data;
+    binary_out::u32le(data, static_cast<uint32_t>(plain.size()));
+    data.append(qCompress(plain, level).mid(4)); // qCompress puts its own big-endian size first
+    return data;
+}
+
+QString readError(const QByteArray& bytes, bool keepAll = true) {
+    tPluginTree tree;
+    try {
+        readInto(tree, bytes, keepAll);
+    } catch (const TQuillError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+// Groups nested deeper than the game nests them are refused (the walks over the tree would otherwise recurse once
+// per level), while the deepest nesting allowed still reads and writes back byte for byte.
+TEST(PluginReader, DeepNestingIsRefused) {
+    auto nested = [](int levels) {
+        B b;
+        for (int i = 0; i < levels; ++i)
+            b.beginGroup(static_cast<uint32_t>(i), 1 + i % 10);
+        b.record("WEAP", 0x1, {B::text("FULL", "Deep")});
+        return b.bytes();
+    };
+    const QByteArray deepest = nested(kMaxGroupDepth);
+    tPluginTree tree;
+    readInto(tree, deepest);
+    EXPECT_EQ(buildPluginBytes(tree), deepest);
+    EXPECT_EQ(readError(nested(kMaxGroupDepth + 1)), QStringLiteral("Fbk_PluginTooDeep"));
+    EXPECT_EQ(readError(nested(kMaxGroupDepth + 1), false), QStringLiteral("Fbk_PluginTooDeep"));
+    EXPECT_EQ(readError(nested(100000)), QStringLiteral("Fbk_PluginTooDeep"));
+}
+
+// A small file cannot make the reader take gigabytes: compressed records that inflate to millions of empty fields,
+// or several records whose inflated sizes add up past the file's bound, are refused.
+TEST(PluginReader, InflationBombsAreRefused) {
+    QByteArray fields = B::fieldBytes({B::text("EDID", "Bomb"), B::text("FULL", "Boom")});
+    const QByteArray empty("ZZZZ\0\0", 6);
+    fields.append(empty.repeated(2000000)); // 12 MB of field headers from about 12 KB on disk
+    B bomb;
+    bomb.rawRecord("WEAP", 0x1, compressedData(fields), kRecordFlagCompressed);
+    EXPECT_EQ(readError(bomb.bytes()), QStringLiteral("Fbk_PluginTooBig"));
+    EXPECT_EQ(readError(bomb.bytes(), false), QStringLiteral("Fbk_PluginTooBig"));
+
+    // Each record alone is within bounds (and raw: nothing of it is kept), all three are not.
+    const QByteArray big = compressedData(B::fieldBytes({B::raw("DATA", QByteArray(65000, '\0'))}).repeated(1600), 1);
+    B several;
+    for (uint32_t id = 1; id <= 3; ++id)
+        several.rawRecord("ZZZZ", id, big, kRecordFlagCompressed);
+    const QByteArray severalBytes = several.bytes();
+    EXPECT_EQ(readError(severalBytes), QStringLiteral("Fbk_PluginTooBig"));
+    B two;
+    two.rawRecord("ZZZZ", 1, big, kRecordFlagCompressed).rawRecord("ZZZZ", 2, big, kRecordFlagCompressed);
+    const QByteArray twoBytes = two.bytes();
+    tPluginTree tree;
+    readInto(tree, twoBytes);
+    EXPECT_EQ(buildPluginBytes(tree), twoBytes);
+}
+
+// Fields and raw records share the file's bytes and keep them alive: the tree stays whole after the buffer it was
+// read from is dropped, and a field's new data never touches the bytes other records still share.
+TEST(PluginReader, FieldsKeepTheBytesTheyShare) {
+    B b;
+    b.record("WEAP", 0x1, {B::text("EDID", "Gun"), B::text("FULL", "Laser")});
+    b.record("WEAP", 0x2, {B::text("EDID", "Gun2"), B::text("FULL", "Plasma")}, 9);
+    b.record("ZZZZ", 0x3, {B::text("EDID", "Raw"), B::raw("DATA", "12345678")});
+    const QByteArray bytes = b.bytes();
+    tPluginTree tree;
+    readInto(tree, QByteArray(bytes.constData(), bytes.size()));
+    tree.fileData = QByteArray(); // the reader's buffer goes; the records keep what they need of it
+    EXPECT_EQ(recordAt(tree, {1})->fList[1]->buffer, QByteArray("Laser", 6));
+    EXPECT_EQ(recordAt(tree, {2})->fList[1]->buffer, QByteArray("Plasma", 7));
+    EXPECT_EQ(recordAt(tree, {3})->EdidNameEx(), QStringLiteral("Raw"));
+    EXPECT_EQ(buildPluginBytes(tree), bytes);
+    tField& laser = *recordAt(tree, {1})->fList[1];
+    laser.updateBuffer(
+        QStringLiteral("Laser"), QStringLiteral("Fusil"), [](const QString& t) { return t.toUtf8() + '\0'; }, true);
+    EXPECT_EQ(laser.originalBuffer, QByteArray("Laser", 6));
+    EXPECT_EQ(laser.buffer, QByteArray("Fusil", 6));
+    TSharedBytes moved = std::move(laser.buffer);
+    EXPECT_TRUE(laser.buffer.isEmpty());
+    EXPECT_EQ(moved, QByteArray("Fusil", 6));
 }

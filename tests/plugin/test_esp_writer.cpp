@@ -146,7 +146,7 @@ TEST(PluginWriter, LongTextsAfterXxxx) {
         readInto(again, after);
         trecord* r = again.root.children[1]->record();
         ASSERT_EQ(r->fList.size(), 3u);
-        EXPECT_EQ(u32At(r->fList[0]->buffer, 0), 80001u);
+        EXPECT_EQ(u32At(r->fList[0]->buffer.toByteArray(), 0), 80001u);
         EXPECT_EQ(r->fList[1]->header.dsize, 0);
         EXPECT_EQ(r->fList[1]->buffer.size(), 80001);
         EXPECT_EQ(r->header.dsize, static_cast<uint32_t>(10 + 6 + 80001 + 6 + 6));

@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +82,29 @@ TEST(PluginWorkspace, NotAPluginAndTruncatedPluginFail) {
     EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("b.esp"), bytes.left(bytes.size() - 3)), false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
     EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
+}
+
+// Hostile files end the open with a message and leave nothing loaded: groups nested past the bound, and a pipe or an
+// endless device named like a plugin (neither is waited on nor read).
+TEST(PluginWorkspace, HostileFilesFailWithAMessage) {
+    TPluginFixture f;
+    B deep;
+    for (int i = 0; i < 2000; ++i)
+        deep.beginGroup(static_cast<uint32_t>(i), 1);
+    EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("deep.esp"), deep.bytes()), false));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_PluginTooDeep"))) << f.host.log.join('\n').toStdString();
+    EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
+    EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
+    if (QFileInfo::exists(QStringLiteral("/dev/zero"))) {
+        const QString zero = f.dir.file(QStringLiteral("z.esp"));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+        EXPECT_FALSE(f.ws.openPlugin(zero, false));
+    }
+    const QString fifo = f.dir.file(QStringLiteral("x.esp"));
+    if (QProcess::execute(QStringLiteral("mkfifo"), {fifo}) == 0) {
+        EXPECT_FALSE(f.ws.openPlugin(fifo, false));
+    }
+    EXPECT_EQ(f.ws.plugin(), nullptr);
 }
 
 TEST(PluginWorkspace, SaveWithoutChangeKeepsTheBytesAndBacksUp) {
