@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -15,15 +16,30 @@ void printUsage(QTextStream& err) {
     err << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] FILE [STEP ...]\n"
            "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
            "steps:\n";
-    for (const auto& s : TCliRegistry::instance().steps()) err << "  " << s.name << "  " << s.usage << '\n';
+    for (const auto& s : TCliRegistry::instance().steps())
+        err << "  " << s.name << "  " << s.usage << '\n';
     err << "commands:\n";
-    for (const auto& c : TCliRegistry::instance().commands()) err << "  " << c.name << "  " << c.usage << '\n';
+    for (const auto& c : TCliRegistry::instance().commands())
+        err << "  " << c.name << "  " << c.usage << '\n';
     err.flush();
 }
 
 } // namespace
 
+static int runCli(int argc, char* argv[]);
+
 int main(int argc, char* argv[]) {
+    // A command catches its readers' errors; anything else (memory exhausted, say) still ends with a message and
+    // status 1 rather than an abort.
+    try {
+        return runCli(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quillery-cli: %s\n", error.what());
+        return 1;
+    }
+}
+
+static int runCli(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quillery"));
     QTextStream out(stdout);
@@ -44,14 +60,20 @@ int main(int argc, char* argv[]) {
             out.flush();
             return 0;
         }
-        if (option == QLatin1String("--yes")) yes = true;
-        else if (option == QLatin1String("--no")) yes = false;
+        if (option == QLatin1String("--yes"))
+            yes = true;
+        else if (option == QLatin1String("--no"))
+            yes = false;
         else if ((option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
-                  option == QLatin1String("--dest")) && !args.isEmpty()) {
+                  option == QLatin1String("--dest")) &&
+                 !args.isEmpty()) {
             const QString value = args.takeFirst();
-            if (option == QLatin1String("--program-dir")) programDir = value;
-            else if (option == QLatin1String("--source")) source = value;
-            else dest = value;
+            if (option == QLatin1String("--program-dir"))
+                programDir = value;
+            else if (option == QLatin1String("--source"))
+                source = value;
+            else
+                dest = value;
         } else {
             err << "quillery-cli: unknown option " << option << '\n';
             printUsage(err);

@@ -45,17 +45,21 @@ std::optional<QString> formatText(const QString& format, const QVariantList& arg
         qsizetype j = i + 1;
         bool leftAlign = false, zeroPad = false;
         while (j < format.size() && (format[j] == QLatin1Char('-') || format[j] == QLatin1Char('0'))) {
-            if (format[j] == QLatin1Char('-')) leftAlign = true;
-            else zeroPad = true;
+            if (format[j] == QLatin1Char('-'))
+                leftAlign = true;
+            else
+                zeroPad = true;
             ++j;
         }
         int width = 0;
-        while (j < format.size() && format[j].isDigit()) width = width * 10 + format[j++].digitValue();
+        while (j < format.size() && format[j].isDigit())
+            width = width * 10 + format[j++].digitValue();
         int precision = -1;
         if (j < format.size() && format[j] == QLatin1Char('.')) {
             ++j;
             precision = 0;
-            while (j < format.size() && format[j].isDigit()) precision = precision * 10 + format[j++].digitValue();
+            while (j < format.size() && format[j].isDigit())
+                precision = precision * 10 + format[j++].digitValue();
         }
         if (j >= format.size()) return std::nullopt;
         const QChar type = format[j].toLower();
@@ -89,7 +93,8 @@ std::optional<QString> formatText(const QString& format, const QVariantList& arg
             return std::nullopt;
         }
         if (zeroPad && !leftAlign && type != QLatin1Char('s')) pad = QLatin1Char('0');
-        if (piece.size() < width) piece = leftAlign ? piece.leftJustified(width, QLatin1Char(' ')) : piece.rightJustified(width, pad);
+        if (piece.size() < width)
+            piece = leftAlign ? piece.leftJustified(width, QLatin1Char(' ')) : piece.rightJustified(width, pad);
         out.append(piece);
         i = j;
     }

@@ -58,8 +58,8 @@ std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QStri
         lines.push_back({app.uiText(QStringLiteral("fbk_Details")), rCacheInfoLine::none});
         for (int kind = 0; kind < 3; ++kind)
             lines.push_back({QStringLiteral("  %1: %2 [%3] %4 [%5] : %6")
-                                 .arg(name + tableExtension(kind), sourceLang, status(found.source[kind]),
-                                      destLang, status(found.destination[kind]),
+                                 .arg(name + tableExtension(kind), sourceLang, status(found.source[kind]), destLang,
+                                      status(found.destination[kind]),
                                       app.uiText(complete ? QStringLiteral("GenYES") : QStringLiteral("GenNO"))),
                              colour});
         lines.push_back({QString(), rCacheInfoLine::none});

@@ -11,6 +11,7 @@
 #include "workspace/QUILL_document.h"
 
 #include <QFileInfo>
+#include <new>
 
 TWorkspace::TWorkspace(THost* host) : app(host) {}
 
@@ -39,7 +40,16 @@ bool TWorkspace::openFileByKind(const QString& path) {
 
 bool TWorkspace::openDocument(const rDocumentKind& kind, const QString& path, bool rememberFolder) {
     if (!confirmDictionarySave()) return false;
-    if (!kind.open(*this, path, rememberFolder)) return false;
+    bool opened = false;
+    try {
+        opened = kind.open(*this, path, rememberFolder);
+    } catch (const std::bad_alloc&) {
+        // Whatever kind ran out of memory, nothing half-read stays open.
+        clearLoadedLists();
+        app.state.WorkMode = TWorkMode::None;
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
+    }
+    if (!opened) return false;
     // What the open itself filled in (the document's dictionary, the exact pass) is where the work starts from.
     history.clear();
     afterHistoryChange();

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <new>
 #include <stdexcept>
 
 namespace {
@@ -264,4 +265,25 @@ TEST(Documents, TheOpenCommandPicksAFileAndReportsAMissingOne) {
     f.host.pickAnswers.enqueue(f.dir.file(QStringLiteral("Data/strings/QuillerySampleLocalized_en.ILSTRINGS")));
     EXPECT_TRUE(f.ws.pickAndOpenDocument(tables));
     EXPECT_EQ(f.ws.state().StringsAddonFolder, f.dir.file(QStringLiteral("Data/strings/")));
+}
+
+TEST(Documents, AnOpenThatRunsOutOfMemoryIsReportedAndLeavesNothingHalfOpen) {
+    TSampleFixture f;
+    ASSERT_TRUE(f.ws.openFileByKind(f.plugin));
+    const rDocumentKind starved{"starved",
+                                {QStringLiteral("zz")},
+                                "FilterEsp",
+                                &TAppState::EspFolder,
+                                false,
+                                [](TWorkspace& ws, const QString&, bool) -> bool {
+                                    ws.clearLoadedLists();
+                                    TOperation reading(ws.app, QStringLiteral("Reading"));
+                                    throw std::bad_alloc();
+                                }};
+    EXPECT_FALSE(f.ws.openDocument(starved, f.dir.file(QStringLiteral("big.zz")), false));
+    EXPECT_TRUE(f.ws.app.isIdle());
+    EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
+    EXPECT_EQ(f.ws.document, nullptr);
+    EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("not enough memory")));
 }
