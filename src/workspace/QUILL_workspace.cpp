@@ -122,43 +122,57 @@ bool TWorkspace::redo() {
     return true;
 }
 
-int TWorkspace::validateEntries(const QList<tSkyStr*>& entries) {
-    TEntryCommand command(*this, QStringLiteral("Step_Validate"), entries);
-    for (tSkyStr* e : entries)
-        e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+namespace {
+
+void validate(tSkyStr& e) {
+    e.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+}
+
+void markPartial(tSkyStr& e) {
+    e.resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
+}
+
+void reset(tSkyStr& e) {
+    e.resetTrans();
+}
+
+// One command over the given entries, or over every loaded entry after `question` when the list is null.
+int changeEntries(TWorkspace& ws, const QString& stepKey, const QList<tSkyStr*>* entries, void (*change)(tSkyStr&),
+                  const QString& question = {}) {
+    if (!entries) {
+        if (ws.app.messageDialog(ws.app.uiText(question), dbYesNo) != drYes) return -1;
+        TEntryCommand command(ws, stepKey);
+        for (auto& list : ws.loadedLists)
+            for (auto& e : list)
+                change(*e);
+        return command.finish();
+    }
+    TEntryCommand command(ws, stepKey, *entries);
+    for (tSkyStr* e : *entries)
+        change(*e);
     return command.finish();
+}
+
+} // namespace
+
+int TWorkspace::validateEntries(const QList<tSkyStr*>& entries) {
+    return changeEntries(*this, QStringLiteral("Step_Validate"), &entries, validate);
 }
 
 int TWorkspace::markEntriesPartial(const QList<tSkyStr*>& entries) {
-    TEntryCommand command(*this, QStringLiteral("Step_Partial"), entries);
-    for (tSkyStr* e : entries)
-        e->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
-    return command.finish();
+    return changeEntries(*this, QStringLiteral("Step_Partial"), &entries, markPartial);
 }
 
 int TWorkspace::resetEntries(const QList<tSkyStr*>& entries) {
-    TEntryCommand command(*this, QStringLiteral("Step_Cancel"), entries);
-    for (tSkyStr* e : entries)
-        e->resetTrans();
-    return command.finish();
+    return changeEntries(*this, QStringLiteral("Step_Cancel"), &entries, reset);
 }
 
 int TWorkspace::validateAll() {
-    if (app.messageDialog(app.uiText(QStringLiteral("ValidateALL")), dbYesNo) != drYes) return -1;
-    TEntryCommand command(*this, QStringLiteral("Step_ValidateAll"));
-    for (auto& list : loadedLists)
-        for (auto& e : list)
-            e->resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-    return command.finish();
+    return changeEntries(*this, QStringLiteral("Step_ValidateAll"), nullptr, validate, QStringLiteral("ValidateALL"));
 }
 
 int TWorkspace::resetAll() {
-    if (app.messageDialog(app.uiText(QStringLiteral("ResetALL")), dbYesNo) != drYes) return -1;
-    TEntryCommand command(*this, QStringLiteral("Step_ResetAll"));
-    for (auto& list : loadedLists)
-        for (auto& e : list)
-            e->resetTrans();
-    return command.finish();
+    return changeEntries(*this, QStringLiteral("Step_ResetAll"), nullptr, reset, QStringLiteral("ResetALL"));
 }
 
 TEntryCommand::TEntryCommand(TWorkspace& ws, QString nameKey) : ws_(ws), nameKey_(std::move(nameKey)) {
