@@ -6,6 +6,13 @@
 
 #include <QFileInfo>
 
+QString chooseSaveTarget(TWorkspace& ws, const QString& target, const char* titleKey, const QString& folder,
+                         const QString& name, const char* filterKey) {
+    if (!target.isEmpty()) return target;
+    return ws.app.host().pickSaveFile(ws.app.uiText(QLatin1String(titleKey)), folder, name,
+                                      ws.app.uiText(QLatin1String(filterKey)));
+}
+
 const std::vector<rDocumentKind>& documentKinds() {
     static const std::vector<rDocumentKind> kinds = {
         {"script",

@@ -40,6 +40,11 @@ struct rDocumentKind {
     bool (*open)(TWorkspace& ws, const QString& path, bool rememberFolder);
 };
 
+// The path a "Save as" writes to: `target` when one was given (the command line), else what the host's save dialog,
+// titled `titleKey` and starting at folder + name, gives; empty when cancelled.
+QString chooseSaveTarget(TWorkspace& ws, const QString& target, const char* titleKey, const QString& folder,
+                         const QString& name, const char* filterKey);
+
 const std::vector<rDocumentKind>& documentKinds();
 // The kind that opens a file by its extension (ignoring case), or null.
 const rDocumentKind* documentKindOf(const QString& path);

@@ -269,10 +269,7 @@ bool TPluginDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
     // A localized plugin is never written: its string tables are saved instead.
     if (localized) return ws.saveTableSetDocument(saveAs, target);
     if (!saveAs) return writePlugin(ws, folder, fileName, false);
-    QString chosen = target;
-    if (chosen.isEmpty())
-        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SaveEspAs")), folder, fileName,
-                                            ws.app.uiText(QStringLiteral("FilterEsp")));
+    const QString chosen = chooseSaveTarget(ws, target, "Dia_SaveEspAs", folder, fileName, "FilterEsp");
     if (chosen.isEmpty()) return false;
     QDir().mkpath(QFileInfo(chosen).absolutePath());
     return writePlugin(ws, folderOf(chosen), QFileInfo(chosen).fileName(), true);

@@ -219,10 +219,7 @@ rColumnLayout TScriptDocument::layout() const {
 
 bool TScriptDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
     if (!saveAs) return saveScript(ws, folder, fileName, false);
-    QString chosen = target;
-    if (chosen.isEmpty())
-        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SavePexAs")), folder, fileName,
-                                            ws.app.uiText(QStringLiteral("Filterpex")));
+    const QString chosen = chooseSaveTarget(ws, target, "Dia_SavePexAs", folder, fileName, "Filterpex");
     if (chosen.isEmpty()) return false;
     const QFileInfo info(chosen);
     return saveScript(ws, info.absolutePath(), info.fileName(), true);
@@ -234,10 +231,7 @@ rColumnLayout TMenuDocument::layout() const {
 
 bool TMenuDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
     if (!saveAs) return saveMenuFile(ws, folder, modName);
-    QString chosen = target;
-    if (chosen.isEmpty())
-        chosen = ws.app.host().pickSaveFile(ws.app.uiText(QStringLiteral("Dia_SaveMCMAs")), folder, modName,
-                                            ws.app.uiText(QStringLiteral("Filtertxt")));
+    const QString chosen = chooseSaveTarget(ws, target, "Dia_SaveMCMAs", folder, modName, "Filtertxt");
     if (chosen.isEmpty()) return false;
     // The chosen name is taken as the mod name; the language code is added to it.
     const QFileInfo info(chosen);

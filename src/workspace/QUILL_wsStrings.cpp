@@ -99,10 +99,8 @@ bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) 
 
 bool TWorkspace::saveTableSetDocument(bool saveAs, const QString& target) {
     if (!saveAs) return saveTableSet(tableSaveFolder(*this), tableSaveName(*this));
-    QString chosen = target;
-    if (chosen.isEmpty())
-        chosen = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveStrAs")), tableSaveFolder(*this),
-                                         stripExtension(tableSaveName(*this)), app.uiText(QStringLiteral("FilterStr")));
+    const QString chosen = chooseSaveTarget(*this, target, "Dia_SaveStrAs", tableSaveFolder(*this),
+                                            stripExtension(tableSaveName(*this)), "FilterStr");
     if (chosen.isEmpty()) return false;
     QString folder, name;
     splitSaveAsTarget(chosen, app.state.DestLang, folder, name);
