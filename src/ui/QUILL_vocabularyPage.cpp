@@ -320,7 +320,7 @@ void installVocabularyPage(TForm1& form) {
         form.repaintLists();
     });
     command("Open", [&form, &ws] {
-        openCustomDictionary(ws);
+        ws.openDocument(documentKind("customDictionary"), {}, false);
         form.refreshLists();
     });
     command("Save", [&ws, page] {

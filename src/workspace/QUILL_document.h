@@ -17,8 +17,6 @@ enum class TExportKind : int { stringTables = 0, plugin = 1, menuFile = 2, scrip
 class TDocument {
 public:
     virtual ~TDocument() = default;
-    // The work mode the document puts the program in.
-    virtual TWorkMode mode() const = 0;
     virtual TExportKind exportKind() const = 0;
     // The columns and pages the string lists show for it.
     virtual rColumnLayout layout() const = 0;

@@ -29,10 +29,6 @@ TMenuDocument* TWorkspace::menu() const {
     return dynamic_cast<TMenuDocument*>(document.get());
 }
 
-TTableSetDocument* TWorkspace::tables() const {
-    return dynamic_cast<TTableSetDocument*>(document.get());
-}
-
 bool TWorkspace::openFileByKind(const QString& path) {
     const rDocumentKind* kind = documentKindOf(path);
     return kind && openDocument(*kind, path, kind->rememberFolderWhenGiven);

@@ -15,7 +15,6 @@
 struct TPluginDocument;           // workspace/QUILL_wsPlugin.h
 struct TScriptDocument;           // workspace/QUILL_wsScript.h
 struct TMenuDocument;             // workspace/QUILL_wsScript.h
-struct TTableSetDocument;         // workspace/QUILL_wsStrings.h
 struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
 
@@ -52,7 +51,6 @@ public:
     TPluginDocument* plugin() const;
     TScriptDocument* script() const;
     TMenuDocument* menu() const;
-    TTableSetDocument* tables() const;
 
     // Opens a file by the kind its extension names (the table of documentKinds); other files are ignored. Returns
     // true when a document was opened.

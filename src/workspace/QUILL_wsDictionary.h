@@ -32,7 +32,6 @@ TVocabularyState& vocabularyState(TWorkspace& ws);
 
 // The custom dictionary opened for editing: its entries are the loaded lists, saved as the dictionary itself.
 struct TCustomDictionaryDocument : TDocument {
-    TWorkMode mode() const override { return TWorkMode::sstEditCustom; }
     TExportKind exportKind() const override { return TExportKind::stringTables; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;

@@ -26,7 +26,6 @@ struct TPluginDocument : TDocument {
     // The plugin's name without its extension: what its string tables are named after.
     QString baseName() const;
 
-    TWorkMode mode() const override { return localized ? TWorkMode::StringsEspLayout : TWorkMode::Esp; }
     // A localized plugin saves its string tables.
     TExportKind exportKind() const override { return localized ? TExportKind::stringTables : TExportKind::plugin; }
     rColumnLayout layout() const override;

@@ -14,7 +14,6 @@ struct TScriptDocument : TDocument {
     QString folder;   // where the script was read from, with a trailing '/'
     QString fileName; // the script's file name with its extension
 
-    TWorkMode mode() const override { return TWorkMode::ScriptPex; }
     TExportKind exportKind() const override { return TExportKind::script; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
@@ -26,7 +25,6 @@ struct TMenuDocument : TDocument {
     QString modName;
     bool fromArchive = false;
 
-    TWorkMode mode() const override { return TWorkMode::MCMTranslate; }
     TExportKind exportKind() const override { return TExportKind::menuFile; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;

@@ -13,7 +13,6 @@ struct TTableSetDocument : TDocument {
     QString pluginName; // as written in the file name, without language
     QString language;   // the suffix of the opened files
 
-    TWorkMode mode() const override { return TWorkMode::Strings; }
     TExportKind exportKind() const override { return TExportKind::stringTables; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
