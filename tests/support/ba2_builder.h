@@ -1,0 +1,22 @@
+// Builds general-files BA2 archives in memory for tests and fuzz seeds.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct rBa2FileSpec {
+    QString path;    // '\' or '/' separated, as stored in the name table
+    QByteArray data; // the file's bytes (compressed by the builder when `compress`)
+    bool compress = false;
+    int64_t cutData = 0; // bytes of the stored data left out at the end of the archive (a damaged entry)
+};
+
+struct rBa2Spec {
+    uint32_t version = 1;
+    bool nameTable = true;
+    std::vector<rBa2FileSpec> files;
+};
+
+QByteArray buildBa2(const rBa2Spec& spec);
