@@ -7,7 +7,7 @@
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
 #include "dictionary/QUILL_vocabulary.h"
-#include "strings/QUILL_bsa.h"
+#include "strings/QUILL_archive.h"
 #include "strings/QUILL_stringTable.h"
 
 #include <QDir>
@@ -60,18 +60,12 @@ QString cacheFilePath(const TAppState& state, const QString& setName) {
 rVocabularySources findVocabularySources(const QString& stringsFolder, const QString& setName,
                                          const QString& sourceLang, const QString& destLang) {
     rVocabularySources found;
-    const QString archive = quillfs::findPathNoCase(tableSetArchivePath(stringsFolder, setName));
-    if (quillfs::fileIsUsable(archive)) found.archivePath = archive;
-    std::unique_ptr<TwbBSAFile> handle;
+    TModArchives archives(tableSetArchiveFolder(stringsFolder), QFileInfo(setName).fileName());
     auto locate = [&](const QString& lang, int i, QString& path) {
         path = findLooseTable(stringsFolder, setName, lang, i);
         if (!path.isEmpty() && quillfs::fileIsUsable(path)) return tTableSource::loose;
-        path.clear();
-        if (!found.archivePath.isEmpty() &&
-            findArchiveFile(handle, found.archivePath, false, tableExtension(i), archiveEntryName(setName, lang),
-                            QStringLiteral("strings"), nullptr))
-            return tTableSource::archive;
-        return tTableSource::missing;
+        path = archives.locate(QStringLiteral("strings"), archiveEntryName(setName, lang) + tableExtension(i));
+        return path.isEmpty() ? tTableSource::missing : tTableSource::archive;
     };
     for (int i = 0; i < 3; ++i) {
         found.source[i] = locate(sourceLang, i, found.sourcePath[i]);
@@ -90,25 +84,28 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
         return false;
     }
     const uint32_t idOffset = static_cast<uint32_t>(lineIndex + 1) * kIdOffsetStep;
-    std::unique_ptr<TwbBSAFile> handle;
-    auto readOne = [&](tTableSource source, const QString& loosePath, const QString& lang, int i, tSinkMode mode) {
+    auto readOne = [&](tTableSource source, const QString& path, const QString& lang, int i, tSinkMode mode) {
         rTableSink sink;
         sink.mode = mode;
         if (source == tTableSource::loose) {
-            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(loosePath)}));
-            readTableFile(app, loosePath, lists[i], sink, 99, i, idOffset);
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(path)}));
+            readTableFile(app, path, lists[i], sink, 99, i, idOffset);
             return;
         }
-        const QString entry = archiveEntryName(setName, lang);
-        const QString inside = QStringLiteral("strings\\") + entry + tableExtension(i);
+        const QString entry = archiveEntryName(setName, lang) + tableExtension(i);
+        const QString inside = QStringLiteral("strings\\") + entry;
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadBsa"),
-                                        {QDir::toNativeSeparators(where.archivePath) + QStringLiteral(": ") + inside}));
+                                        {QDir::toNativeSeparators(path) + QStringLiteral(": ") + inside}));
         QByteArray bytes;
-        if (findArchiveFile(handle, where.archivePath, true, tableExtension(i), entry, QStringLiteral("strings"),
-                            &bytes))
-            readTableBytes(app, bytes, inside, 99, i, idOffset, sink, lists[i]);
-        else
-            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}));
+        try {
+            TModArchives archive(path);
+            if (archive.read(QStringLiteral("strings"), entry, bytes))
+                readTableBytes(app, bytes, inside, 99, i, idOffset, sink, lists[i]);
+            else
+                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}));
+        } catch (const TQuillError& error) {
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ArchiveError"), {error.message()}), true);
+        }
     };
     for (int i = 0; i < 3; ++i) {
         readOne(where.source[i], where.sourcePath[i], st.SourceLang, i, tSinkMode::append);
@@ -180,9 +177,8 @@ bool loadCache(TAppContext& app, const QString& path, tListSet& lists, void* nod
     quilldict::TSortedBatch batch;
     bool ok = true;
     try {
-        ok = quilldict::readCacheFile(data, batch, node, folderId, counter, [&app](qsizetype at) {
-            app.progressAt(at);
-        });
+        ok = quilldict::readCacheFile(data, batch, node, folderId, counter,
+                                      [&app](qsizetype at) { app.progressAt(at); });
     } catch (const std::exception&) {
         ok = false;
         app.logMessage(app.uiTextFormat(QStringLiteral("FbK_CacheLoadError"), {QFileInfo(existing).fileName()}), true);

@@ -17,9 +17,8 @@ enum class tTableSource : uint8_t { missing, loose, archive };
 struct rVocabularySources {
     std::array<tTableSource, 3> source{};
     std::array<tTableSource, 3> destination{};
-    std::array<QString, 3> sourcePath;      // the loose file when loose
-    std::array<QString, 3> destinationPath; // the loose file when loose
-    QString archivePath;                    // the set's archive when usable, else empty
+    std::array<QString, 3> sourcePath;      // the loose file, or the archive holding the table
+    std::array<QString, 3> destinationPath; // the loose file, or the archive holding the table
     bool complete() const;
 };
 
@@ -30,8 +29,8 @@ bool vocabularyLineIsTableSet(const QString& line);
 // "<Cache folder><file-name part of setName>_<SourceLang>_<DestLang>.cache".
 QString cacheFilePath(const TAppState& state, const QString& setName);
 
-// Finds the six tables of a set: a usable loose file wins, else the archive "<parent of stringsFolder><set>.bsa"
-// when it is usable and holds "strings\<set>_<lang><ext>".
+// Finds the six tables of a set: a usable loose file wins, else the first of the set's archives beside
+// stringsFolder (modArchiveNames) that holds "strings\<set>_<lang><ext>".
 rVocabularySources findVocabularySources(const QString& stringsFolder, const QString& setName,
                                          const QString& sourceLang, const QString& destLang);
 

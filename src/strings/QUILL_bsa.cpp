@@ -266,27 +266,3 @@ QByteArray TwbBSAFile::readFileData(const TwbBSAFileRec& file) {
         throw TQuillError(bfFileName + QStringLiteral(": compressed entry is damaged (zlib %1)").arg(rc));
     return out;
 }
-
-bool findArchiveFile(std::unique_ptr<TwbBSAFile>& handle, const QString& archivePath, bool readData,
-                     const QString& extension, const QString& fileName, const QString& folder, QByteArray* bytes) {
-    if (bytes) bytes->clear();
-    try {
-        if (!handle || handle->bfFileName != archivePath ||
-            handle->openedFolder() != TwbBSAFile::normaliseFolder(folder)) {
-            handle.reset();
-            const QString existing = quillfs::findPathNoCase(archivePath);
-            if (existing.isEmpty()) return false;
-            handle = TwbBSAFile::openForFolder(existing, folder);
-            handle->bfFileName = archivePath;
-        }
-        const TwbBSAFileRec* file = handle->findFile((fileName + extension).toLower());
-        if (!file) return false;
-        if (!readData) return true;
-        QByteArray data = handle->readFileData(*file);
-        if (bytes) *bytes = std::move(data);
-        return true;
-    } catch (const TQuillError&) {
-        if (bytes) bytes->clear();
-        return false;
-    }
-}

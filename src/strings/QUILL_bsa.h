@@ -1,5 +1,5 @@
-// Reader of BSA archives (versions 103 and 104): name hash, one folder's file records, stored and zlib entries,
-// and findArchiveFile, the lookup the string tables and menu files use.
+// Reader of BSA archives (versions 103 and 104): name hash, one folder's file records, stored and zlib entries.
+// The string tables and menu files look archives up through TModArchives (QUILL_archive.h).
 #pragma once
 
 #include <QByteArray>
@@ -93,9 +93,3 @@ private:
     std::unique_ptr<TwbFileStream> bfStream;
     QString openedFolder_;
 };
-
-// Looks `fileName` + `extension` up in `folder` of the archive at `archivePath`. The handle is opened on the first
-// call and reused while the path and folder stay the same. With readData the bytes are returned in `bytes`.
-// Any failure (missing or invalid archive, no such folder or file, unreadable data) gives false and no bytes.
-bool findArchiveFile(std::unique_ptr<TwbBSAFile>& handle, const QString& archivePath, bool readData,
-                     const QString& extension, const QString& fileName, const QString& folder, QByteArray* bytes);

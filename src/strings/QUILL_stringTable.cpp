@@ -7,7 +7,7 @@
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
 #include "core/QUILL_parallel.h"
-#include "strings/QUILL_bsa.h"
+#include "strings/QUILL_archive.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -538,26 +538,29 @@ QString findLooseTable(const QString& folder, const QString& pluginName, const Q
     return quillfs::findFileNoCase(folder, pluginName + QLatin1Char('_') + language + tableExtension(listIndex));
 }
 
-QString tableSetArchivePath(const QString& folder, const QString& pluginName) {
-    return parentFolder(folder) + pluginName + QStringLiteral(".bsa");
+QString tableSetArchiveFolder(const QString& folder) {
+    return parentFolder(folder);
 }
 
 bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, const QString& pluginName,
                   const rTableSink& sink, bool allowArchive, const QString& language, qsizetype* unmatched) {
     if (unmatched) *unmatched = 0;
-    const QString archivePath = quillfs::findPathNoCase(tableSetArchivePath(folder, pluginName));
-    const bool useArchive = allowArchive && quillfs::fileIsUsable(archivePath);
+    std::unique_ptr<TModArchives> archives;
+    if (allowArchive) archives = std::make_unique<TModArchives>(tableSetArchiveFolder(folder), pluginName);
     const QString entryName = pluginName.toLower() + QLatin1Char('_') + language.toLower();
-    std::unique_ptr<TwbBSAFile> archive;
+    const QString inFolder = QStringLiteral("strings");
     QString loose[3];
+    QString archived[3];
     bool complete = true;
     for (int i = 0; i < 3; ++i) {
         loose[i] = findLooseTable(folder, pluginName, language, i);
         if (!loose[i].isEmpty() && !quillfs::fileIsUsable(loose[i])) loose[i].clear();
-        if (loose[i].isEmpty() && !(useArchive && findArchiveFile(archive, archivePath, false, tableExtension(i),
-                                                                  entryName, QStringLiteral("strings"), nullptr)))
-            complete = false;
+        if (loose[i].isEmpty() && archives) archived[i] = archives->locate(inFolder, entryName + tableExtension(i));
+        if (loose[i].isEmpty() && archived[i].isEmpty()) complete = false;
     }
+    if (archives)
+        for (const QString& error : archives->errors())
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ArchiveError"), {error}), true);
     if (!complete) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"),
                                         {QDir::toNativeSeparators(folder + pluginName + QLatin1Char('_') + language)}),
@@ -571,13 +574,19 @@ bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, cons
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadFile"), {QDir::toNativeSeparators(loose[i])}));
             result = readTableFile(app, loose[i], lists[i], sink, 99, i, 0);
         } else {
-            const QString inside = QStringLiteral("strings\\") + entryName + tableExtension(i);
+            const QString inside = inFolder + QLatin1Char('\\') + entryName + tableExtension(i);
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ReadBsa"),
-                                            {QDir::toNativeSeparators(archivePath) + QStringLiteral(": ") + inside}));
+                                            {QDir::toNativeSeparators(archived[i]) + QStringLiteral(": ") + inside}));
             QByteArray bytes;
-            if (!findArchiveFile(archive, archivePath, true, tableExtension(i), entryName, QStringLiteral("strings"),
-                                 &bytes)) {
-                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}), true);
+            // A table the archive lists but cannot give fails the whole set: an empty table would pass for one
+            // with nothing to translate.
+            try {
+                if (!archives->read(inFolder, entryName + tableExtension(i), bytes)) {
+                    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_MissingStr"), {inside}), true);
+                    return false;
+                }
+            } catch (const TQuillError& error) {
+                app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ArchiveError"), {error.message()}), true);
                 return false;
             }
             result = readTableBytes(app, bytes, inside, 99, i, 0, sink, lists[i]);

@@ -113,10 +113,11 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
 
 // The loose table file of a set (found ignoring case), or empty.
 QString findLooseTable(const QString& folder, const QString& pluginName, const QString& language, int listIndex);
-// "<parent of folder>/<pluginName>.bsa".
-QString tableSetArchivePath(const QString& folder, const QString& pluginName);
+// The folder holding the archives of the tables in `folder` ("Strings" sits beside the plugin and its archives).
+QString tableSetArchiveFolder(const QString& folder);
 
-// Reads the three tables of "<folder><pluginName>_<language>" into `lists`, loose or from the plugin's archive.
+// Reads the three tables of "<folder><pluginName>_<language>" into `lists`: a loose table first, else from the
+// plugin's archives (modArchiveNames). An archive that lists a table but cannot give it fails the set.
 // A missing table reports "Fbk_MissingStr" and reads nothing. `unmatched` receives the total sink mode 2 did not
 // match.
 bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, const QString& pluginName,

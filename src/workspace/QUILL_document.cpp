@@ -22,7 +22,7 @@ const std::vector<rDocumentKind>& documentKinds() {
          false,
          [](TWorkspace& ws, const QString& path, bool remember) { return ws.loadScript(path, remember); }},
         {"menuFile",
-         {QStringLiteral("bsa"), QStringLiteral("txt")},
+         {QStringLiteral("bsa"), QStringLiteral("ba2"), QStringLiteral("txt")},
          "Filtertxt",
          &TAppState::StringsAddonFolder,
          false,

@@ -10,8 +10,8 @@
 #include "script/QUILL_pexRules.h"
 #include "script/QUILL_pexWriter.h"
 #include "script/QUILL_scriptStrings.h"
+#include "strings/QUILL_archive.h"
 #include "strings/QUILL_backup.h"
-#include "strings/QUILL_bsa.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QDir>
@@ -29,10 +29,12 @@ QString joinPath(const QString& folder, const QString& name) {
 }
 
 // The menu file inside an archive: folder "interface\\translations", the given name without extension.
+// Throws TQuillError when the archive cannot be read or cannot give the file it lists.
 bool readArchiveMenu(const QString& archive, const QString& name, QByteArray& bytes) {
-    std::unique_ptr<TwbBSAFile> handle;
-    return findArchiveFile(handle, archive, true, QStringLiteral(".txt"), name,
-                           QStringLiteral("interface\\translations"), &bytes);
+    TModArchives archives(archive);
+    const bool found = archives.read(QStringLiteral("interface\\translations"), name + QStringLiteral(".txt"), bytes);
+    if (!found && !archives.errors().isEmpty()) throw TQuillError(archives.errors().constFirst());
+    return found;
 }
 
 // Scripts and menu files fill one list, with long ids (a call's name, a menu key).
@@ -92,20 +94,27 @@ bool TWorkspace::loadMenuFile(const QString& path) {
     bool ok = false;
     try {
         const QFileInfo info(fullPath);
-        const bool archive = info.suffix().compare(QLatin1String("bsa"), Qt::CaseInsensitive) == 0;
+        const bool archive = info.suffix().compare(QLatin1String("bsa"), Qt::CaseInsensitive) == 0 ||
+                             info.suffix().compare(QLatin1String("ba2"), Qt::CaseInsensitive) == 0;
         QByteArray bytes;
         auto doc = std::make_unique<TMenuDocument>();
         doc->path = fullPath;
         if (archive) {
             doc->fromArchive = true;
-            doc->modName = stripExtension(info.fileName());
+            doc->modName = modNameOfArchive(info.fileName());
             doc->folder = quillfs::withTrailingSeparator(
                 QDir(info.absolutePath()).filePath(QStringLiteral("interface/translations")));
             st.currentFilePath = fullPath;
             st.currentFileName = doc->modName;
             clearLoadedLists();
             const QString wanted = doc->modName.toLower() + QLatin1Char('_') + st.SourceLang.toLower();
-            if (!readArchiveMenu(fullPath, wanted, bytes)) {
+            bool found = false;
+            try {
+                found = readArchiveMenu(fullPath, wanted, bytes);
+            } catch (const TQuillError& error) {
+                throw TQuillError(app.uiTextFormat(QStringLiteral("Fbk_ArchiveError"), {error.message()}));
+            }
+            if (!found) {
                 app.logMessage(app.uiTextFormat(QStringLiteral("MCMnotFoundinBSA"),
                                                 {doc->modName + QLatin1Char('_') + st.SourceLang}),
                                true);

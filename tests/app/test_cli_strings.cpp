@@ -47,6 +47,20 @@ TEST(CliStrings, ArchiveReadGivesTheBytesOfRealArchivesAndRefusesVersion105) {
     EXPECT_EQ(runCli({"archive-read", kFixtures + "Skyrim/Blank.bsa"}).status, 2);
 }
 
+TEST(CliStrings, ArchiveReadReadsBa2ArchivesAndRefusesTextureArchives) {
+    const QString ba2 = QStringLiteral(QUILL_SHARED_FIXTURES "/ba2/");
+    const rCliRun r = runCli({"archive-read", ba2 + "compression/normal.ba2", "Share", "LICENSE.txt"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.outBytes, fileBytes(ba2 + "compression/data/share/license.txt"));
+    const rCliRun root = runCli({"archive-read", ba2 + "next-gen/gnrl_v8.ba2", ".", "license.txt"});
+    EXPECT_EQ(root.status, 0) << root.err.toStdString();
+    EXPECT_EQ(root.outBytes, fileBytes(ba2 + "next-gen/gnrl/License.txt"));
+    const rCliRun textures = runCli({"archive-read", ba2 + "other/dx10-textures.ba2", ".", "a.dds"});
+    EXPECT_EQ(textures.status, 1);
+    EXPECT_TRUE(textures.err.contains("texture")) << textures.err.toStdString();
+    EXPECT_EQ(runCli({"archive-read", ba2 + "compression/normal.ba2", "share", "nothing.txt"}).status, 1);
+}
+
 TEST(CliStrings, OpenDumpAndSaveAsConvertTheSetToTheDestinationLanguage) {
     TTempProgramDir dir;
     writeEnglishSet(dir, "in");

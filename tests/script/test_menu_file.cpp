@@ -1,5 +1,6 @@
 // Menu translation files: encodings, entry lines, names, loose and archived files, and the saved form.
 #include "script/QUILL_menuFile.h"
+#include "support/ba2_builder.h"
 #include "support/bsa_builder.h"
 #include "support/pex_builder.h"
 #include "support/scripted_host.h"
@@ -161,6 +162,29 @@ TEST(MenuFile, ArchiveLookupUsesTheArchiveNameAndSourceLanguage) {
     EXPECT_TRUE(t.host.log.join(QLatin1Char('\n')).contains(QStringLiteral("Mods_it")));
     // Not an archive at all.
     EXPECT_FALSE(t.ws.loadMenuFile(t.dir.write(QStringLiteral("broken.bsa"), QByteArray("BSA\0garbage", 11))));
+}
+
+TEST(MenuFile, MainBa2OpensAsTheModsMenuArchive) {
+    TMenuWorkspace t;
+    const QString archive = t.dir.write(
+        QStringLiteral("Data/Mods - Main.ba2"),
+        buildBa2({8, true, {{QStringLiteral("Interface/Translations/Mods_en.txt"), utf16(kText, false, true), true}}}));
+    ASSERT_TRUE(t.ws.openFileByKind(archive));
+    EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("Mods"));
+    EXPECT_EQ(t.sources(), (QStringList{QStringLiteral("Caf\u00e9 \u2013 menu"), QStringLiteral("Second line")}));
+    t.ws.loadedLists[0][0]->setSTrans(QStringLiteral("Caf\u00e9"));
+    ASSERT_TRUE(t.ws.saveDocument(false, QString()));
+    EXPECT_TRUE(QFile::exists(t.dir.file(QStringLiteral("Data/interface/translations/Mods_FR.txt"))));
+
+    // A menu file the archive lists but cannot give is an error, not an empty document.
+    const QString cut = t.dir.write(
+        QStringLiteral("Data/Cut.ba2"),
+        buildBa2(
+            {1, false, {{QStringLiteral("interface/translations/cut_en.txt"), utf16(kText, false, true), false, 4}}}));
+    t.host.log.clear();
+    EXPECT_FALSE(t.ws.loadMenuFile(cut));
+    EXPECT_TRUE(t.ws.loadedLists[0].empty());
+    EXPECT_TRUE(t.host.log.join(QLatin1Char('\n')).contains(QStringLiteral("Fbk_ArchiveError")));
 }
 
 TEST(MenuFile, UnreadableFileFailsAndClearsTheLists) {

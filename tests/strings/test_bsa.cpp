@@ -1,5 +1,6 @@
 // Archive reader: name hash, folder and file lookup, stored and compressed entries, real archives.
 #include "bsa_builder.h"
+#include "strings/QUILL_archive.h"
 #include "strings/QUILL_bsa.h"
 #include "temp_program_dir.h"
 
@@ -57,13 +58,12 @@ TEST(BsaRealArchives, Versions103And104GiveTheLicenseAnd105IsRefused) {
     // The archived copy has Windows line ends; the repository's checkout has Unix ones.
     license.replace("\n", "\r\n");
     for (const char* game : {"Oblivion", "Skyrim"}) {
-        std::unique_ptr<TwbBSAFile> handle;
+        TModArchives archive(kFixtures + game + "/Blank.bsa");
         QByteArray bytes;
-        const QString path = kFixtures + game + "/Blank.bsa";
-        EXPECT_TRUE(findArchiveFile(handle, path, true, "", "license", ".", &bytes)) << game;
+        EXPECT_TRUE(archive.read(".", "license", bytes)) << game;
         EXPECT_EQ(bytes, license) << game;
-        EXPECT_TRUE(findArchiveFile(handle, path, false, "", "LICENSE", "", nullptr)) << game;
-        EXPECT_FALSE(findArchiveFile(handle, path, true, ".txt", "license", ".", &bytes)) << game;
+        EXPECT_FALSE(archive.locate("", "LICENSE").isEmpty()) << game;
+        EXPECT_FALSE(archive.read(".", "license.txt", bytes)) << game;
         EXPECT_TRUE(bytes.isEmpty());
     }
     auto oblivion = TwbBSAFile::openForFolder(kFixtures + "Oblivion/Blank.bsa", ".");
@@ -82,10 +82,11 @@ TEST(BsaRealArchives, Versions103And104GiveTheLicenseAnd105IsRefused) {
     } catch (const TQuillError& e) {
         EXPECT_EQ(e.message(), sse + " has unknown version: 105");
     }
-    std::unique_ptr<TwbBSAFile> handle;
+    TModArchives archive(sse);
     QByteArray bytes("x");
-    EXPECT_FALSE(findArchiveFile(handle, sse, true, "", "license", ".", &bytes));
+    EXPECT_FALSE(archive.read(".", "license", bytes));
     EXPECT_TRUE(bytes.isEmpty());
+    EXPECT_EQ(archive.errors(), QStringList{sse + " has unknown version: 105"});
 }
 
 TEST(BsaEntries, StoredAndCompressedByDefaultWithBit30Inversion) {
@@ -199,25 +200,26 @@ TEST(BsaHeader, BadSignatureVersionOffsetAndTruncationAreClearErrors) {
     EXPECT_THROW(TwbBSAFile::openForFolder(wild, "wild.bsa", "strings"), TQuillError);
 }
 
-TEST(BsaLookup, HandleIsReusedAndReopenedForAnotherFolderOrMissingArchive) {
+TEST(BsaLookup, FoldersOfOneArchiveAndArchivesFoundWhateverTheirCase) {
     QTemporaryDir dir;
     rBsaSpec archiveLayout = stringsArchive(104, 7);
     archiveLayout.folders.push_back({"interface\\translations", {{"mymod_en.txt", "menu"}}});
     const QString path = writeTemp(dir, "MyMod.bsa", buildBsa(archiveLayout));
-    std::unique_ptr<TwbBSAFile> handle;
+    TModArchives archive(path);
     QByteArray bytes;
-    EXPECT_TRUE(findArchiveFile(handle, path, true, ".strings", "mymod_en", "strings", &bytes));
+    EXPECT_TRUE(archive.read("strings", "mymod_en.strings", bytes));
     EXPECT_EQ(bytes, "stored or packed");
-    TwbBSAFile* first = handle.get();
-    EXPECT_TRUE(findArchiveFile(handle, path, false, ".dlstrings", "mymod_en", "strings", nullptr));
-    EXPECT_EQ(handle.get(), first);
-    EXPECT_FALSE(findArchiveFile(handle, path, false, ".ilstrings", "mymod_en", "strings", nullptr));
-    EXPECT_TRUE(findArchiveFile(handle, path, true, ".txt", "mymod_en", "interface/translations", &bytes));
+    EXPECT_EQ(archive.locate("strings", "mymod_en.dlstrings"), path);
+    EXPECT_TRUE(archive.locate("strings", "mymod_en.ilstrings").isEmpty());
+    EXPECT_TRUE(archive.read("interface/translations", "mymod_en.txt", bytes));
     EXPECT_EQ(bytes, "menu");
-    // The archive's name is found whatever its letter case.
-    std::unique_ptr<TwbBSAFile> other;
-    EXPECT_TRUE(findArchiveFile(other, dir.filePath("mymod.bsa"), false, ".strings", "mymod_en", "strings", nullptr));
-    std::unique_ptr<TwbBSAFile> missing;
-    EXPECT_FALSE(findArchiveFile(missing, dir.filePath("none.bsa"), true, ".strings", "x", "strings", &bytes));
-    EXPECT_EQ(missing, nullptr);
+    // Back to the first folder after another one.
+    EXPECT_EQ(archive.locate("Strings", "MyMod_EN.STRINGS"), path);
+    // The archive's name is found whatever its letter case, given or looked up by mod name.
+    EXPECT_EQ(TModArchives(dir.filePath("mymod.bsa")).locate("strings", "mymod_en.strings"), path);
+    EXPECT_EQ(TModArchives(dir.path(), "MYMOD").locate("strings", "mymod_en.strings"), path);
+    TModArchives missing(dir.filePath("none.bsa"));
+    EXPECT_TRUE(missing.empty());
+    EXPECT_FALSE(missing.read("strings", "x.strings", bytes));
+    EXPECT_TRUE(missing.errors().isEmpty());
 }

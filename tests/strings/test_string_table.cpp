@@ -1,4 +1,5 @@
 // String table files: parsing both forms, damaged input, sink modes, set lookup, the writer and backups.
+#include "ba2_builder.h"
 #include "bsa_builder.h"
 #include "scripted_host.h"
 #include "string_table_builder.h"
@@ -303,6 +304,30 @@ TEST_F(Fixture, ReadTableSetTakesArchivedTablesAndALooseCopyWins) {
     EXPECT_EQ(lists[1][0]->gS, "Archived desc");
     EXPECT_EQ(lists[2][0]->gS, "Archived line");
     EXPECT_TRUE(host.logContains("Fbk_ReadBsa"));
+}
+
+TEST_F(Fixture, ReadTableSetFindsTablesInTheModsBa2AndFailsOnOneItCannotGive) {
+    const QString data = folder() + "Data/";
+    writeAll(data + "MyMod - Main.ba2",
+             buildBa2({1,
+                       true,
+                       {{"Strings/MyMod_en.STRINGS", buildUtf8Table(0, {{1, "From main"}})},
+                        {"Strings/MyMod_en.DLSTRINGS", buildUtf8Table(1, {{2, "Main desc"}}), true}}}));
+    writeAll(data + "MyMod.ba2",
+             buildBa2({1, true, {{"strings/mymod_en.ilstrings", buildUtf8Table(2, {{3, "Line"}})}}}));
+    tListSet lists;
+    ASSERT_TRUE(readTableSet(app, lists, data + "Strings/", "MyMod", rTableSink{tSinkMode::openTables}, true, "en"));
+    EXPECT_EQ(lists[0][0]->gS, "From main");
+    EXPECT_EQ(lists[1][0]->gS, "Main desc");
+    EXPECT_EQ(lists[2][0]->gS, "Line");
+
+    // The archive lists the table but its data is cut short: the set fails with the archive's message.
+    writeAll(data + "MyMod.ba2",
+             buildBa2({1, false, {{"strings/mymod_en.ilstrings", buildUtf8Table(2, {{3, "Line"}}), false, 3}}}));
+    tListSet again;
+    host.log.clear();
+    EXPECT_FALSE(readTableSet(app, again, data + "Strings/", "MyMod", rTableSink{tSinkMode::openTables}, true, "en"));
+    EXPECT_TRUE(host.logContains("Fbk_ArchiveError"));
 }
 
 TEST_F(Fixture, CodePageIsChosenFromTheFileName) {

@@ -221,7 +221,8 @@ TEST(Documents, TheKindTableOpensEveryKnownExtensionIncludingLightPlugins) {
     EXPECT_STREQ(documentKindOf(QStringLiteral("Mod.BSA"))->name, "menuFile");
     EXPECT_STREQ(documentKindOf(QStringLiteral("Mod_en.txt"))->name, "menuFile");
     EXPECT_STREQ(documentKindOf(QStringLiteral("Mod_en.DLSTRINGS"))->name, "stringTables");
-    EXPECT_EQ(documentKindOf(QStringLiteral("Mod - Main.ba2")), nullptr);
+    EXPECT_STREQ(documentKindOf(QStringLiteral("Mod - Main.BA2"))->name, "menuFile");
+    EXPECT_EQ(documentKindOf(QStringLiteral("Mod.dds")), nullptr);
     EXPECT_EQ(documentKindOf(QStringLiteral("esp")), nullptr);
 
     TSampleFixture f;

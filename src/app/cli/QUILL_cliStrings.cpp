@@ -4,7 +4,7 @@
 
 #include "core/QUILL_error.h"
 #include "dictionary/QUILL_cache.h"
-#include "strings/QUILL_bsa.h"
+#include "strings/QUILL_archive.h"
 #include "workspace/QUILL_wsStrings.h"
 
 #include <QDir>
@@ -26,15 +26,17 @@ const TCliCommandRegistrar archiveRead(
          if (args.size() != 3) return usage(cli, QStringLiteral("archive-read"));
          const QString& archivePath = args[0];
          try {
-             auto archive = TwbBSAFile::openForFolder(archivePath, args[1]);
-             const TwbBSAFileRec* file = archive->findFile(args[2]);
-             if (!file) {
+             TModArchives archive(archivePath);
+             QByteArray bytes;
+             const bool found = archive.read(args[1], args[2], bytes);
+             if (!archive.errors().isEmpty()) throw TQuillError(archive.errors().constFirst());
+             if (!found) {
                  app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ArchiveNotFound"),
                                                  {args[1] + QLatin1Char('\\') + args[2], archivePath}));
                  return 1;
              }
              cli.out.flush();
-             return writeStdoutBinary(archive->readFileData(*file)) ? 0 : 1;
+             return writeStdoutBinary(bytes) ? 0 : 1;
          } catch (const TQuillError& e) {
              app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_ArchiveError"), {e.message()}));
              return 1;
