@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (content.size() > bytes.size() * 1040 + 1024) __builtin_trap();
             } catch (const TQuillError&) {
             }
-            if (!entry.name.isEmpty() && !archive->find(entry.name)) __builtin_trap();
+            // A name table may disagree with the records' hashes: the lookup must then simply miss.
+            if (!entry.name.isEmpty()) archive->find(entry.name);
         }
         archive->find(QStringLiteral("strings\\fuzz_en.strings"));
     } catch (const TQuillError&) {

@@ -180,6 +180,52 @@ QByteArray encodeText(QStringView text, const rCodepage& codepage) {
     return encodeCodepage(text, codepage.c);
 }
 
+bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage) {
+    if (codepage.isUtf8 || codepage.isForceDeloc()) return false;
+    bool beyondAscii = false;
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80) {
+            beyondAscii = true;
+            break;
+        }
+    if (!beyondAscii) return false;
+    const QByteArray bytes = encodeText(text, codepage);
+    bool multiByte = false;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const uint8_t b = static_cast<uint8_t>(bytes[i]);
+        int trail = 0;
+        char32_t value = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            trail = 1;
+            value = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            trail = 2;
+            value = b & 0x0Fu;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            trail = 3;
+            value = b & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + trail >= bytes.size()) return false; // cut short
+        for (int k = 1; k <= trail; ++k) {
+            const uint8_t t = static_cast<uint8_t>(bytes[i + k]);
+            if ((t & 0xC0u) != 0x80u) return false;
+            value = (value << 6) | (t & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((trail == 2 && value < 0x800) || (trail == 3 && (value < 0x10000 || value > 0x10FFFF)) ||
+            (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        multiByte = true;
+        i += trail + 1;
+    }
+    return multiByte;
+}
+
 qsizetype characterBoundaryPrefix(QByteArrayView encoded, const rCodepage& codepage, qsizetype maxBytes) {
     if (maxBytes <= 0) return 0;
     if (encoded.size() <= maxBytes) return encoded.size();

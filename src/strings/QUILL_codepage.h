@@ -51,6 +51,10 @@ QString decodeText(QByteArrayView bytes, const rCodepage& codepage);
 // Under "ForceDeloc" the system's 8-bit code page is used, the counterpart of its decoding.
 QByteArray encodeText(QStringView text, const rCodepage& codepage);
 
+// Whether `text`, decoded with an 8-bit code page, was in fact UTF-8: its bytes under that code page hold at least one
+// multi-byte sequence and are valid UTF-8 as a whole ("Ã©" read where "é" was written). False for a UTF-8 code page.
+bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage);
+
 // The longest prefix of `encoded` that ends on a character boundary and holds at most `maxBytes` bytes.
 qsizetype characterBoundaryPrefix(QByteArrayView encoded, const rCodepage& codepage, qsizetype maxBytes);
 

@@ -25,6 +25,8 @@ public:
     virtual bool save(TWorkspace& ws, bool saveAs, const QString& target) = 0;
 
     QString path; // the full path of the file the document was read from
+    // Source texts that look like UTF-8 read through an 8-bit code page (saving them asks first).
+    qsizetype misencodedTexts = 0;
 };
 
 struct rDocumentKind {

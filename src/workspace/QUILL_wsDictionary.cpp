@@ -9,6 +9,7 @@
 #include "dictionary/QUILL_xml.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsEncoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -244,6 +245,7 @@ void TWorkspace::applyDocumentDictionary() {
 }
 
 void TWorkspace::afterDocumentLoad() {
+    checkSourceEncoding(*this);
     TVocabularyState& vs = vocabularyState(*this);
     if (!vs.vocab.loaded) loadVocabulary(*this);
     const TWorkMode mode = app.state.WorkMode;

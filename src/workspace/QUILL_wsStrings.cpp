@@ -1,5 +1,6 @@
 // Workspace commands for string table sets, and the save dispatch shared by every document kind.
 #include "workspace/QUILL_wsStrings.h"
+#include "workspace/QUILL_wsEncoding.h"
 
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
@@ -121,6 +122,7 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
             dbYesNo);
         if (answer != drYes) return false;
     }
+    if (!confirmMisencodedSave(*this)) return false;
     if (!document || !document->save(*this, saveAs, target)) return false;
     // Where the document is the only place the work goes, saving it saves the work.
     if (st.WorkMode == TWorkMode::Strings || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)

@@ -346,3 +346,54 @@ TEST(PluginSamples, ShippedSamplesAreTheGeneratedOnes) {
         EXPECT_EQ(f.read(shipped.filePath(relative)), f.read(file)) << relative.toStdString();
     }
 }
+
+// A plugin saved in UTF-8 (a French translation) reopened with an 8-bit source language: its texts show as "Ã "
+// and are warned about, and saving them (which would encode them a second time) asks first. Real 8-bit texts do not
+// warn.
+TEST(PluginWorkspace, Utf8TextsReadAsAnEightBitCodePageWarnAndSavingAsks) {
+    TPluginFixture f;
+    f.ws.app.state.codepageList = {QStringLiteral("fr=utf8"), QStringLiteral("en=1252")};
+    B utf8;
+    utf8.beginGroup("WEAP");
+    utf8.record("WEAP", 0x100, {B::text("EDID", "Gun"), B::text("FULL", "Mousquet laser \xC3\xA0 plume")});
+    utf8.record("WEAP", 0x101, {B::text("EDID", "Pistol"), B::text("FULL", "Pistolet \xC3\xA9tranger")});
+    utf8.record("WEAP", 0x102, {B::text("EDID", "Plain"), B::text("FULL", "Plain words")});
+    utf8.endGroup();
+    const QByteArray bytes = utf8.bytes();
+    const QString path = f.write(QStringLiteral("Data/french.esp"), bytes);
+    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Mousquet laser \xC3\x83\xC2\xA0 plume"));
+    EXPECT_EQ(f.ws.document->misencodedTexts, 2);
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_TextsLookUtf8"))) << f.host.log.join('\n').toStdString();
+    f.list(0)[2]->setSTrans(QStringLiteral("Mots simples"));
+    f.host.messages.clear();
+    f.host.answers.enqueue(drNo);
+    EXPECT_FALSE(f.ws.saveDocument(false));
+    EXPECT_EQ(f.read(path), bytes);
+    ASSERT_EQ(f.host.messages.size(), 1);
+    EXPECT_TRUE(f.host.messages[0].text.contains(QStringLiteral("Ask_SaveMisencoded")));
+    f.host.answers.enqueue(drYes);
+    EXPECT_TRUE(f.ws.saveDocument(false));
+
+    // Read as UTF-8 (the option ticked), the same file neither warns nor asks.
+    f.write(QStringLiteral("Data/french.esp"), bytes);
+    f.ws.app.state.ForceUtf8Load = true;
+    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Mousquet laser \xC3\xA0 plume"));
+    EXPECT_EQ(f.ws.document->misencodedTexts, 0);
+
+    // A real code page 1252 plugin with accents does not warn.
+    f.ws.app.state.ForceUtf8Load = false;
+    B ansi;
+    ansi.beginGroup("WEAP");
+    const auto raw = [](const char* text) { return B::raw("FULL", QByteArray(text, qstrlen(text) + 1)); };
+    ansi.record("WEAP", 0x100, {B::text("EDID", "Gun"), raw("Caf\xE9 cr\xE8me")});
+    ansi.record("WEAP", 0x101, {B::text("EDID", "Odd"), raw("Na\xEFve \xC3\xA9")});
+    ansi.record("WEAP", 0x102, {B::text("EDID", "Odd2"), raw("\xC0 la fa\xE7on")});
+    ansi.endGroup();
+    f.host.log.clear();
+    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/ansi.esp"), ansi.bytes()), false));
+    EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Caf\xC3\xA9 cr\xC3\xA8me"));
+    EXPECT_EQ(f.ws.document->misencodedTexts, 0);
+    EXPECT_FALSE(f.host.logContains(QStringLiteral("Fbk_TextsLookUtf8")));
+}

@@ -170,3 +170,18 @@ TEST(CodepageWriters, ForceDelocKeepsAPluginFieldsBytesAndWritesTablesInTheSyste
     EXPECT_EQ(bytes, QByteArray("\x04\0\0\0abc\0", 8));
     EXPECT_EQ(decodeText(QByteArray("abc"), deloc), "abc");
 }
+
+TEST(CodepageText, Utf8ReadAsEightBitIsRecognisedOnlyWhenEveryHighByteFormsUtf8) {
+    const rCodepage cp1252 = codepageFromNumber(1252);
+    const rCodepage cp1251 = codepageFromNumber(1251);
+    const auto misread = [](const char* utf8, const rCodepage& cp) { return decodeText(QByteArrayView(utf8), cp); };
+    EXPECT_TRUE(looksLikeUtf8ReadAsEightBit(misread("caf\xC3\xA9", cp1252), cp1252));
+    EXPECT_TRUE(looksLikeUtf8ReadAsEightBit(misread("\xE2\x80\x93 dash", cp1252), cp1252));
+    EXPECT_TRUE(looksLikeUtf8ReadAsEightBit(misread("\xD0\x9F\xD1\x80\xD0\xB8", cp1251), cp1251)); // "При"
+    // Plain ASCII, real 1252 accents, a sequence cut short, an overlong form, a surrogate, past U+10FFFF.
+    for (const char* bytes : {"plain", "caf\xE9", "caf\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                              "\xF4\x90\x80\x80", "\xC3\xA9\xE9"})
+        EXPECT_FALSE(looksLikeUtf8ReadAsEightBit(misread(bytes, cp1252), cp1252)) << bytes;
+    // Texts read as UTF-8 are never suspected.
+    EXPECT_FALSE(looksLikeUtf8ReadAsEightBit(QString::fromUtf8("caf\xC3\x83\xC2\xA9"), codepageFromNumber(65001)));
+}
