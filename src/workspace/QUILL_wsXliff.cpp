@@ -8,6 +8,7 @@
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -124,7 +125,7 @@ bool exportXliffFile(TWorkspace& ws, const QString& path, bool all) {
         return false;
     }
     if (unwritable > 0) app.logMessage(app.uiTextFormat(QStringLiteral("XLF_Unwritable"), {unwritable}), true);
-    app.logMessage(app.uiTextFormat(QStringLiteral("XLF_Exported"), {written, path}), true);
+    app.logMessage(app.uiTextFormat(QStringLiteral("XLF_Exported"), {written, QDir::toNativeSeparators(path)}), true);
     return true;
 }
 
@@ -201,7 +202,9 @@ bool pickXliffExport(TWorkspace& ws) {
     const QString path = app.host().pickSaveFile(app.uiText(QStringLiteral("Menu_ExportXliff")), st.XMLFolder, name,
                                                  app.uiText(QStringLiteral("FilterXliff")));
     if (path.isEmpty()) return false;
-    return exportXliffFile(ws, QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".xlf") : path, false);
+    // A translation tool is mostly given the strings still to translate: the window asks, the command line has --all.
+    const bool all = app.messageDialog(app.uiText(QStringLiteral("XLF_AskAll")), dbYesNo) == drYes;
+    return exportXliffFile(ws, QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".xlf") : path, all);
 }
 
 bool pickXliffImport(TWorkspace& ws, rXliffImportCounts* counts) {
