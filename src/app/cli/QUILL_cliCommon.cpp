@@ -82,7 +82,7 @@ bool planCliSteps(const QStringList& args, std::vector<rCliPlannedStep>& plan, Q
                 bool converted = false;
                 const int number = value.toInt(&converted);
                 if (!converted || number < option->minimum || number > option->maximum) {
-                    error = QStringLiteral("%1: %2 %3 is out of range (%4 to %5)")
+                    error = QStringLiteral("%1: %2 %3 is not a whole number from %4 to %5")
                                 .arg(current->name, arg, value)
                                 .arg(option->minimum)
                                 .arg(option->maximum);
