@@ -7,6 +7,7 @@ packages=(
     zlib1g-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
+    translate-toolkit
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,25 +3,44 @@
 #include "cli/QUILL_cli.h"
 
 #include "core/QUILL_startup.h"
+#include "workspace/QUILL_options.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace {
 
-void printUsage(QTextStream& err) {
-    err << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] FILE [STEP ...]\n"
-           "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
-           "steps:\n";
+void printUsage(QTextStream& stream) {
+    stream << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] FILE [STEP ...]\n"
+              "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
+              "Log lines go to standard error, data to standard output. Exit status: 0 done, 1 the document could\n"
+              "not be opened or a step failed, 2 wrong usage.\n\n"
+              "steps (run left to right on FILE):\n";
     for (const auto& s : TCliRegistry::instance().steps())
-        err << "  " << s.name << "  " << s.usage << '\n';
-    err << "commands:\n";
+        stream << "  " << s.name << "  " << s.usage << '\n';
+    stream << "commands:\n";
     for (const auto& c : TCliRegistry::instance().commands())
-        err << "  " << c.name << "  " << c.usage << '\n';
+        stream << "  " << c.name << "  " << c.usage << '\n';
+    stream.flush();
+}
+
+int usageError(QTextStream& err, const QString& message) {
+    err << "quillery-cli: " << message << "\nquillery-cli: see quillery-cli --help\n";
     err.flush();
+    return 2;
+}
+
+// An unknown language code would run the whole load with code pages and caches of a language that does not exist.
+QString checkLanguage(const TAppContext& app, const QString& option, const QString& code) {
+    if (code.isEmpty()) return {};
+    const QStringList known = codepageLanguageNames(app.state.codepageList);
+    if (known.isEmpty() || known.contains(code.toLower())) return {};
+    return QStringLiteral("%1: unknown language %2 (codepage.txt names %3)")
+        .arg(option, code, known.join(QLatin1String(", ")));
 }
 
 } // namespace
@@ -51,8 +70,8 @@ static int runCli(int argc, char* argv[]) {
     bool yes = false;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
-        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
-            printUsage(err);
+        if (option == QLatin1String("--help")) {
+            printUsage(out);
             return 0;
         }
         if (option == QLatin1String("--version")) {
@@ -60,13 +79,14 @@ static int runCli(int argc, char* argv[]) {
             out.flush();
             return 0;
         }
-        if (option == QLatin1String("--yes"))
+        if (option == QLatin1String("--yes")) {
             yes = true;
-        else if (option == QLatin1String("--no"))
+        } else if (option == QLatin1String("--no")) {
             yes = false;
-        else if ((option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
-                  option == QLatin1String("--dest")) &&
-                 !args.isEmpty()) {
+        } else if (option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
+                   option == QLatin1String("--dest")) {
+            if (args.isEmpty() || args.first().isEmpty())
+                return usageError(err, QStringLiteral("the option %1 needs a value").arg(option));
             const QString value = args.takeFirst();
             if (option == QLatin1String("--program-dir"))
                 programDir = value;
@@ -74,52 +94,46 @@ static int runCli(int argc, char* argv[]) {
                 source = value;
             else
                 dest = value;
+        } else if (TCliRegistry::instance().step(option)) {
+            return usageError(err, QStringLiteral("the step %1 needs a FILE before it").arg(option));
         } else {
-            err << "quillery-cli: unknown option " << option << '\n';
-            printUsage(err);
-            return 2;
+            return usageError(err, QStringLiteral("unknown option %1").arg(option));
         }
     }
-    if (args.isEmpty()) {
-        printUsage(err);
-        return 2;
+    if (!args.isEmpty() && args.first() == QLatin1String("-h")) {
+        printUsage(out);
+        return 0;
     }
+    if (args.isEmpty()) return usageError(err, QStringLiteral("a FILE or a COMMAND is needed"));
+
+    const QString first = args.takeFirst();
+    const TCliCommand* command = TCliRegistry::instance().command(first);
+    // Every step and its options are checked before anything is read.
+    std::vector<rCliPlannedStep> plan;
+    QString planError;
+    if (!command && !planCliSteps(args, plan, planError)) return usageError(err, planError);
+    if (!QFileInfo(programDir).isDir())
+        return usageError(err, QStringLiteral("--program-dir: %1 is not a folder").arg(programDir));
 
     TCliHost host;
     host.answerYes = yes;
     TWorkspace ws(&host);
     startApplication(ws.app, QDir(programDir).absolutePath());
+    for (const auto& [option, code] :
+         {std::pair{QStringLiteral("--source"), source}, std::pair{QStringLiteral("--dest"), dest}})
+        if (const QString bad = checkLanguage(ws.app, option, code); !bad.isEmpty()) return usageError(err, bad);
     if (!source.isEmpty()) ws.state().SourceLang = source;
     if (!dest.isEmpty()) ws.state().DestLang = dest;
     TCliContext cli{ws, host, out};
 
-    const QString first = args.takeFirst();
-    if (const TCliCommand* command = TCliRegistry::instance().command(first)) {
+    if (command) {
         const int status = command->run(cli, args);
         out.flush();
         return status;
     }
 
-    // Split the remaining arguments into steps, each with the options that follow it.
-    struct rPlannedStep {
-        const TCliStep* step;
-        QStringList args;
-    };
-    std::vector<rPlannedStep> plan;
-    for (const QString& arg : args) {
-        if (const TCliStep* step = TCliRegistry::instance().step(arg)) {
-            plan.push_back({step, {}});
-        } else if (!plan.empty()) {
-            plan.back().args << arg;
-        } else {
-            err << "quillery-cli: unknown step " << arg << '\n';
-            printUsage(err);
-            return 2;
-        }
-    }
-
     if (!QFileInfo::exists(first)) {
-        ws.app.logMessage(ws.app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + first);
+        ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {first}));
         return 1;
     }
     if (!TWorkspace::isOpenableKind(first)) {
@@ -129,7 +143,17 @@ static int runCli(int argc, char* argv[]) {
     if (!ws.openFileByKind(QFileInfo(first).absoluteFilePath())) return 1;
     for (const auto& planned : plan) {
         host.presetChoices.clear();
-        if (!planned.step->run(cli, planned.args)) {
+        const size_t stepsBefore = ws.history.stepCount();
+        const QString undoBefore = ws.history.undoName();
+        const bool ok = planned.step->run(cli, planned.args);
+        // A step that changes entries says how many: the undo step it recorded is named with the count.
+        if (planned.step->syntax && planned.step->syntax->changesEntries) {
+            if (ws.history.stepCount() != stepsBefore || ws.history.undoName() != undoBefore)
+                ws.app.logMessage(ws.history.undoName());
+            else if (ok)
+                ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Cli_NoChange"), {planned.step->name}));
+        }
+        if (!ok) {
             out.flush();
             return 1;
         }

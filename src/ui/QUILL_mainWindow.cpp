@@ -11,6 +11,7 @@
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsXliff.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -185,6 +186,8 @@ void TForm1::buildActions() {
     }
     makeAction(QStringLiteral("SaveCurrentXml"));
     makeAction(QStringLiteral("LoadCurrentXML"));
+    makeAction(QStringLiteral("Menu_ExportXliff"));
+    makeAction(QStringLiteral("Menu_ImportXliff"));
 }
 
 void TForm1::buildMenus() {
@@ -261,6 +264,9 @@ void TForm1::buildMenus() {
     xmlMenu_ = menu(nullptr, "XML");
     add(xmlMenu_, "SaveCurrentXml");
     add(xmlMenu_, "LoadCurrentXML");
+    xmlMenu_->addSeparator();
+    add(xmlMenu_, "Menu_ExportXliff");
+    add(xmlMenu_, "Menu_ImportXliff");
 
     listMenu_ = new QMenu(this);
     for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit"})
@@ -615,6 +621,12 @@ void TForm1::installBuiltInCommands() {
     handlers_.insert(QStringLiteral("Menu_ResetAll"), [this, &ws] { afterEntryCommand(ws.resetAll()); });
     handlers_.insert(QStringLiteral("Menu_Undo"), [this, &ws] { afterEntryCommand(ws.undo() ? 1 : 0); });
     handlers_.insert(QStringLiteral("Menu_Redo"), [this, &ws] { afterEntryCommand(ws.redo() ? 1 : 0); });
+    // XLIFF exchange: the import is one undo step like any entry command.
+    handlers_.insert(QStringLiteral("Menu_ExportXliff"), [&ws] { pickXliffExport(ws); });
+    handlers_.insert(QStringLiteral("Menu_ImportXliff"), [this, &ws] {
+        rXliffImportCounts counts;
+        if (pickXliffImport(ws, &counts)) afterEntryCommand(counts.changed);
+    });
 }
 
 void TForm1::afterEntryCommand(int changed) {

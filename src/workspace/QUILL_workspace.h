@@ -70,8 +70,9 @@ public:
 
     // "Save" and "Save as" of the open document (menus and the command line's --save/--save-as): unless expert mode,
     // asks "Fbk_FinalizeWarn", then the document saves itself. With saveAs, `target` is the chosen path
-    // ("FOLDER/NAME"); empty asks the host's save dialog.
-    bool saveDocument(bool saveAs, const QString& target = QString());
+    // ("FOLDER/NAME"); empty asks the host's save dialog. `confirmed` skips "Fbk_FinalizeWarn" (the command line's
+    // --save is the confirmation); replacing an existing file is still asked.
+    bool saveDocument(bool saveAs, const QString& target = QString(), bool confirmed = false);
     // The save captions' kind of the open document (string tables when none is open).
     TExportKind exportKind() const;
     // The columns and pages the lists show for the open document.

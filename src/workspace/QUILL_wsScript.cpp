@@ -141,6 +141,10 @@ bool TWorkspace::loadMenuFile(const QString& path) {
             sk->initStrings();
             loadedLists[0].push_back(std::move(sk));
         }
+        // A text file without one "KEY<tab>TEXT" line is some other file (codepage.txt, a readme), not a menu file.
+        if (loadedLists[0].empty())
+            throw TQuillError(
+                app.uiTextFormat(QStringLiteral("fbk_menuNoEntries"), {QDir::toNativeSeparators(fullPath)}));
         document = std::move(doc);
         addRecentFile(st.recentAddon, fullPath);
         st.WorkMode = TWorkMode::MCMTranslate;

@@ -73,7 +73,9 @@ void splitSaveAsTarget(const QString& target, const QString& destLang, QString& 
     const QFileInfo info(QDir::fromNativeSeparators(target));
     folder = quillfs::withTrailingSeparator(info.absolutePath());
     name = info.fileName();
-    if (tableKindOfFile(name) >= 0) name = info.completeBaseName();
+    // "Mod.esp" names the table set "Mod": a table or plugin extension on the name is never part of it.
+    if (tableKindOfFile(name) >= 0 || documentKind("plugin").extensions.contains(info.suffix().toLower()))
+        name = info.completeBaseName();
     const QString suffix = QLatin1Char('_') + destLang;
     if (name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive)) name.chop(suffix.size());
 }
@@ -109,14 +111,14 @@ bool TWorkspace::saveTableSetDocument(bool saveAs, const QString& target) {
     return saveTableSet(folder, name);
 }
 
-bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
+bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed) {
     TAppState& st = app.state;
     if (!st.fileLoaded()) {
         app.logMessage(app.uiText(QStringLiteral("FbK_NothingToSave")), true);
         return false;
     }
     // Common start of every save: the translator confirms unless expert mode is on.
-    if (!st.quillexpertMode) {
+    if (!st.quillexpertMode && !confirmed) {
         const int answer = app.messageDialog(
             app.uiTextFormat(QStringLiteral("Fbk_FinalizeWarn"), {st.currentFileName, st.SourceLang, st.DestLang}),
             dbYesNo);

@@ -74,6 +74,7 @@ TEST(CliDictionary, BadStepOptionsFail) {
     const QString plugin = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
     EXPECT_EQ(
         runQuilleryCli({"--program-dir", dir.path(), plugin, "--apply-dictionary", "missing", "--filter", "7"}).status,
-        1);
+        2);
+    EXPECT_EQ(runQuilleryCli({"--program-dir", dir.path(), plugin, "--apply-dictionary", "missing"}).status, 1);
     EXPECT_NE(runQuilleryCli({"--program-dir", dir.path(), "dump-dictionary", dir.file("nothing.sst")}).status, 0);
 }

@@ -3,11 +3,13 @@
 
 #include "workspace/QUILL_workspace.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
-#include <QJsonObject>
 #include <QTextStream>
 #include <functional>
+#include <optional>
+#include <vector>
 
 // Answers questions from --yes/--no, logs to standard error.
 class TCliHost : public THost {
@@ -30,11 +32,49 @@ struct TCliContext {
     QTextStream& out;
 };
 
-// A step runs on the opened document: `--name [args/options ...]`. Returns false when it failed.
+// One option of a step: a flag ("--all") or a name followed by its value ("--filter 1").
+struct TCliOption {
+    enum class TValue { none, integer, text };
+    QString name; // with the leading "--"
+    TValue value = TValue::none;
+    int minimum = 0; // the range of an integer value
+    int maximum = 0;
+};
+inline TCliOption cliFlag(const QString& name) {
+    return {name, TCliOption::TValue::none, 0, 0};
+}
+inline TCliOption cliInteger(const QString& name, int minimum, int maximum) {
+    return {name, TCliOption::TValue::integer, minimum, maximum};
+}
+inline TCliOption cliText(const QString& name) {
+    return {name, TCliOption::TValue::text, 0, 0};
+}
+
+// What may follow a step: how many plain arguments, and its options. The command line checks every step against it
+// before it opens anything.
+struct TCliSyntax {
+    int minArguments = 0;
+    int maxArguments = 0;
+    std::vector<TCliOption> options;
+    // The step changes entries: the number it changed is logged (the undo step it recorded, or none).
+    bool changesEntries = false;
+    const TCliOption* option(const QString& name) const;
+};
+
+// A step runs on the opened document: `--name [args/options ...]`. Returns false when it failed. A step with a
+// syntax gets its plain arguments first, then its options with values, then its flags, whatever order they were
+// given in (so cliPositional, cliIntOption and cliStringOption read them right); a step without one gets what
+// followed it up to the next step name, unchecked.
 struct TCliStep {
-    QString name;        // with the leading "--"
-    QString usage;       // shown by --help
-    std::function<bool(TCliContext&, const QStringList& args)> run;
+    using TRun = std::function<bool(TCliContext&, const QStringList& args)>;
+    TCliStep(QString name, QString usage, TRun run)
+        : name(std::move(name)), usage(std::move(usage)), run(std::move(run)) {}
+    TCliStep(QString name, QString usage, TCliSyntax syntax, TRun run)
+        : name(std::move(name)), usage(std::move(usage)), syntax(std::move(syntax)), run(std::move(run)) {}
+    QString name;  // with the leading "--"
+    QString usage; // shown by --help
+    std::optional<TCliSyntax> syntax;
+    TRun run;
 };
 
 // A command runs instead of opening a document: `quillery-cli [opts] name ARGS...`. Returns the exit status.
@@ -66,6 +106,15 @@ struct TCliStepRegistrar {
 struct TCliCommandRegistrar {
     explicit TCliCommandRegistrar(TCliCommand command) { TCliRegistry::instance().addCommand(std::move(command)); }
 };
+
+// A step given on the command line with its arguments, in the order its syntax hands them over.
+struct rCliPlannedStep {
+    const TCliStep* step = nullptr;
+    QStringList args;
+};
+// Splits the arguments after FILE into steps and checks each against its syntax. On wrong usage returns false with
+// `error` naming the bad argument.
+bool planCliSteps(const QStringList& args, std::vector<rCliPlannedStep>& plan, QString& error);
 
 // Reads "--name VALUE" from a step's options; returns `fallback` when absent. Sets `ok` false on a bad value.
 int cliIntOption(const QStringList& args, const QString& name, int fallback, bool* ok = nullptr);

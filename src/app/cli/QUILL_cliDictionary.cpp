@@ -25,7 +25,7 @@ bool boundedOption(const QStringList& args, const QString& name, int maximum, in
 
 const TCliStepRegistrar exactStep({QStringLiteral("--exact"),
                                    QStringLiteral("exact translation from the vocabulary (\"Trans_Exact\")"),
-                                   [](TCliContext& cli, const QStringList&) {
+                                   TCliSyntax{0, 0, {}, true}, [](TCliContext& cli, const QStringList&) {
                                        translateExact(cli.ws);
                                        return true;
                                    }});
@@ -33,6 +33,7 @@ const TCliStepRegistrar exactStep({QStringLiteral("--exact"),
 const TCliStepRegistrar applyStep(
     {QStringLiteral("--apply-dictionary"),
      QStringLiteral("NAME [--filter 0-4] [--mode 0-1]: apply a user dictionary of the vocabulary"),
+     TCliSyntax{1, 1, {cliInteger(QStringLiteral("--filter"), 0, 4), cliInteger(QStringLiteral("--mode"), 0, 1)}, true},
      [](TCliContext& cli, const QStringList& args) {
          TVocabularyState& vs = vocabularyState(cli.ws);
          const QStringList names = cliPositional(args);
@@ -62,6 +63,7 @@ const TCliStepRegistrar applyStep(
 const TCliStepRegistrar stringsAsDestStep(
     {QStringLiteral("--load-strings-as-dest"),
      QStringLiteral("PATH [--filter 0-4]: take the translations from string tables of the destination language"),
+     TCliSyntax{1, 1, {cliInteger(QStringLiteral("--filter"), 0, 4)}, true},
      [](TCliContext& cli, const QStringList& args) {
          const QStringList paths = cliPositional(args);
          int filter = vocabularyState(cli.ws).overwriteChoice;
@@ -73,7 +75,7 @@ const TCliStepRegistrar stringsAsDestStep(
 
 const TCliStepRegistrar importStep({QStringLiteral("--import-xml"),
                                     QStringLiteral("PATH: import translations from an XML exchange file"),
-                                    [](TCliContext& cli, const QStringList& args) {
+                                    TCliSyntax{1, 1, {}, true}, [](TCliContext& cli, const QStringList& args) {
                                         const QStringList paths = cliPositional(args);
                                         if (paths.size() != 1) return usageError(cli, QStringLiteral("--import-xml"));
                                         return importXmlFile(cli.ws, QFileInfo(paths[0]).absoluteFilePath());
@@ -81,14 +83,14 @@ const TCliStepRegistrar importStep({QStringLiteral("--import-xml"),
 
 const TCliStepRegistrar exportStep({QStringLiteral("--export-xml"),
                                     QStringLiteral("PATH: export the translations as an XML exchange file"),
-                                    [](TCliContext& cli, const QStringList& args) {
+                                    TCliSyntax{1, 1, {}, false}, [](TCliContext& cli, const QStringList& args) {
                                         const QStringList paths = cliPositional(args);
                                         if (paths.size() != 1) return usageError(cli, QStringLiteral("--export-xml"));
                                         return exportXmlFile(cli.ws, QFileInfo(paths[0]).absoluteFilePath());
                                     }});
 
 const TCliStepRegistrar saveStep({QStringLiteral("--save-dictionary"),
-                                  QStringLiteral("save the document's dictionary (\"Save_SST\")"),
+                                  QStringLiteral("save the document's dictionary (\"Save_SST\")"), TCliSyntax{},
                                   [](TCliContext& cli, const QStringList&) {
                                       if (cli.ws.app.state.WorkMode == TWorkMode::sstEditCustom)
                                           return cli.ws.saveCustomDictionary();
@@ -103,7 +105,7 @@ const TCliCommandRegistrar dumpCommand(
          QByteArray data;
          QString error;
          if (!quillfs::readWholeFile(args[0], data, &error)) {
-             app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + args[0]);
+             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {args[0]}));
              return 1;
          }
          try {

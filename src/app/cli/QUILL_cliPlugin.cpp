@@ -23,7 +23,7 @@ const TCliCommandRegistrar pluginTreeCommand(
          if (files.size() != 1) return 2;
          const QString path = QFileInfo(files[0]).absoluteFilePath();
          if (!QFileInfo::exists(path)) {
-             cli.ws.app.logMessage(cli.ws.app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path);
+             cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {path}));
              return 1;
          }
          if (!cli.ws.openPlugin(path, false) || !cli.ws.plugin()) return 1;

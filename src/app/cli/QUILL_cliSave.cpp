@@ -3,20 +3,21 @@
 
 namespace {
 
-const TCliStepRegistrar saveStep({QStringLiteral("--save"),
-                                  QStringLiteral("save the translated document in place (answers from --yes/--no)"),
-                                  [](TCliContext& cli, const QStringList&) { return cli.ws.saveDocument(false); }});
+const TCliStepRegistrar saveStep(
+    {QStringLiteral("--save"),
+     QStringLiteral("save the translated document in place (asks --yes/--no only before replacing a file)"),
+     TCliSyntax{}, [](TCliContext& cli, const QStringList&) { return cli.ws.saveDocument(false, QString(), true); }});
 
 const TCliStepRegistrar saveAsStep(
     {QStringLiteral("--save-as"),
      QStringLiteral("FOLDER/NAME: save the translated document under another name (tables: NAME_<dest> in FOLDER)"),
-     [](TCliContext& cli, const QStringList& args) {
+     TCliSyntax{1, 1, {}, false}, [](TCliContext& cli, const QStringList& args) {
          const QStringList target = cliPositional(args);
          if (target.size() != 1) {
              cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {"--save-as"}));
              return false;
          }
-         return cli.ws.saveDocument(true, target.first());
+         return cli.ws.saveDocument(true, target.first(), true);
      }});
 
 } // namespace

@@ -65,7 +65,7 @@ const TCliCommandRegistrar dumpCache(
          tListSet lists;
          int counter = 0;
          if (!QFileInfo::exists(args[0])) {
-             app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + args[0]);
+             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {args[0]}));
              return 1;
          }
          const bool ok = loadCache(app, QFileInfo(args[0]).absoluteFilePath(), lists, nullptr, counter, 0);

@@ -59,6 +59,6 @@ bool printSummary(TCliContext& cli, const QStringList&) {
 const TCliStepRegistrar summaryStep({QStringLiteral("--summary"),
                                      QStringLiteral("print the document kind, the strings per list with their "
                                                     "states, and the first rows of each list"),
-                                     printSummary});
+                                     TCliSyntax{}, printSummary});
 
 } // namespace
