@@ -6,6 +6,7 @@
 #include "core/QUILL_recent.h"
 #include "dictionary/QUILL_cache.h"
 #include "strings/QUILL_stringTable.h"
+#include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
 
@@ -122,6 +123,8 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target) {
         if (answer != drYes) return false;
     }
     if (!document || !document->save(*this, saveAs, target)) return false;
+    // What the journal holds is in the file now.
+    endJournal(*this);
     // Where the document is the only place the work goes, saving it saves the work.
     if (st.WorkMode == TWorkMode::Strings || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
         markWorkSaved();
