@@ -3,6 +3,7 @@
 #include "cli/QUILL_cli.h"
 
 #include "core/QUILL_startup.h"
+#include "workspace/QUILL_journal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +14,8 @@
 namespace {
 
 void printUsage(QTextStream& err) {
-    err << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] FILE [STEP ...]\n"
+    err << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] [--recover yes|no] FILE "
+           "[STEP ...]\n"
            "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
            "steps:\n";
     for (const auto& s : TCliRegistry::instance().steps())
@@ -49,6 +51,7 @@ static int runCli(int argc, char* argv[]) {
     QString programDir = QCoreApplication::applicationDirPath();
     QString source, dest;
     bool yes = false;
+    bool recover = false;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
@@ -64,6 +67,10 @@ static int runCli(int argc, char* argv[]) {
             yes = true;
         else if (option == QLatin1String("--no"))
             yes = false;
+        // A journal the window left after a crash is replayed only when asked; the command line never writes one.
+        else if (option == QLatin1String("--recover") && !args.isEmpty() &&
+                 (args.first() == QLatin1String("yes") || args.first() == QLatin1String("no")))
+            recover = args.takeFirst() == QLatin1String("yes");
         else if ((option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
                   option == QLatin1String("--dest")) &&
                  !args.isEmpty()) {
@@ -88,6 +95,7 @@ static int runCli(int argc, char* argv[]) {
     TCliHost host;
     host.answerYes = yes;
     TWorkspace ws(&host);
+    if (recover) ws.recovery = TRecoveryUse::restore;
     startApplication(ws.app, QDir(programDir).absolutePath());
     if (!source.isEmpty()) ws.state().SourceLang = source;
     if (!dest.isEmpty()) ws.state().DestLang = dest;
