@@ -23,9 +23,10 @@ namespace {
 constexpr char kMagic[8] = {'Q', 'U', 'I', 'L', 'L', 'J', 'N', 'L'};
 constexpr uint32_t kVersion = 1;
 constexpr int kDiscardedDays = 7;
-// The smallest encoded change: identity (1 + 1 + 4 + 4 + 2), empty translation (4), hash, status, flags, LD (4 + 1 +
-// 4 + 4 + 4). A count no block could hold is damage, not a reason to reserve memory.
-constexpr qsizetype kMinChangeBytes = 33;
+// The smallest encoded change: identity (1 + 1 + 4 + 4 + 2), the parts byte, hash, status, flags, LD (4 + 1 + 4 + 4 +
+// 4). A count no block could hold is damage, not a reason to reserve memory.
+constexpr qsizetype kMinChangeBytes = 30;
+constexpr uint8_t kHasTranslation = 1;
 
 void appendText(QByteArray& out, const QString& text) {
     binary_out::u32le(out, static_cast<uint32_t>(text.size()));
@@ -94,7 +95,8 @@ void appendChange(QByteArray& out, const rJournalChange& change) {
     binary_out::u16le(out, id.index);
     if (id.kind == rEntryIdentity::TKind::menuKey) appendText(out, id.key);
     const rEntryState& s = change.state;
-    appendText(out, s.translation);
+    binary_out::u8(out, change.hasTranslation ? kHasTranslation : 0);
+    if (change.hasTranslation) appendText(out, s.translation);
     binary_out::u32le(out, s.translationHash);
     binary_out::u8(out, s.status.bits());
     binary_out::u32le(out, s.flags.bits());
@@ -117,7 +119,10 @@ rJournalChange readChange(TBinaryCursor& cursor) {
     id.index = cursor.u16le();
     if (id.kind == rEntryIdentity::TKind::menuKey) id.key = readText(cursor);
     rEntryState& s = change.state;
-    s.translation = readText(cursor);
+    const uint8_t parts = cursor.u8();
+    if (parts & ~kHasTranslation) throw TQuillError(QStringLiteral("Unknown change parts %1").arg(parts));
+    change.hasTranslation = (parts & kHasTranslation) != 0;
+    if (change.hasTranslation) s.translation = readText(cursor);
     s.translationHash = cursor.u32le();
     s.status = sStrParams::fromBits(cursor.u8());
     s.flags = sStrInternalParams::fromBits(cursor.u32le());
@@ -205,14 +210,18 @@ QString rEntryIdentity::toText() const {
     return QStringLiteral("L%1:%2").arg(list).arg(number, 8, 16, QLatin1Char('0'));
 }
 
-rEntryIdentity entryIdentity(const TWorkspace& ws, const tSkyStr& entry) {
+namespace {
+
+// The identity with the open menu document (null for any other kind) looked up once by the caller: a command over
+// every entry asks for half a million identities.
+rEntryIdentity identityOf(const TMenuDocument* menu, const tSkyStr& entry) {
     rEntryIdentity id;
     id.list = entry.listIndex;
-    if (const TMenuDocument* menu = ws.menu()) {
+    if (menu) {
         id.kind = rEntryIdentity::TKind::menuKey;
-        id.key = ws.menuKeyOf(entry);
-        const qsizetype line = std::min<qsizetype>(entry.id, menu->menuKeys.size());
-        for (qsizetype i = 0; i < line; ++i)
+        if (entry.listIndex != 0 || entry.id >= static_cast<uint32_t>(menu->menuKeys.size())) return id;
+        id.key = menu->menuKeys[entry.id];
+        for (qsizetype i = 0; i < static_cast<qsizetype>(entry.id); ++i)
             if (menu->menuKeys[i] == id.key) ++id.number;
         return id;
     }
@@ -225,6 +234,12 @@ rEntryIdentity entryIdentity(const TWorkspace& ws, const tSkyStr& entry) {
     }
     id.number = entry.id;
     return id;
+}
+
+} // namespace
+
+rEntryIdentity entryIdentity(const TWorkspace& ws, const tSkyStr& entry) {
+    return identityOf(ws.menu(), entry);
 }
 
 size_t rEntryIdentityHash::operator()(const rEntryIdentity& id) const noexcept {
@@ -294,13 +309,29 @@ rJournalRecord captureJournalRecord(const TWorkspace& ws, const std::vector<rEnt
     record.kind = kind;
     record.time = nowMs();
     record.changes.reserve(changes.size());
+    const TMenuDocument* menu = ws.menu();
+    const auto add = [&](const rEntryChange& change, const rEntryState& from, const rEntryState& to) {
+        // The same shared text is the same text; anything else is compared.
+        const bool same = from.translation.constData() == to.translation.constData()
+                              ? from.translation.size() == to.translation.size()
+                              : from.translation == to.translation;
+        rJournalChange& out = record.changes.emplace_back();
+        out.entry = identityOf(menu, *change.entry);
+        out.hasTranslation = !same;
+        if (!same) out.state.translation = to.translation;
+        out.state.translationHash = to.translationHash;
+        out.state.status = to.status;
+        out.state.flags = to.flags;
+        out.state.LDResult = to.LDResult;
+        out.state.LDFound = to.LDFound;
+    };
     // An undo puts the states back last change first (see TEditHistory::undo); the journal keeps that order.
     if (kind == TJournalStepKind::undo) {
         for (auto it = changes.rbegin(); it != changes.rend(); ++it)
-            record.changes.push_back({entryIdentity(ws, *it->entry), it->before});
+            add(*it, it->after, it->before);
     } else {
         for (const rEntryChange& change : changes)
-            record.changes.push_back({entryIdentity(ws, *change.entry), change.after});
+            add(change, change.before, change.after);
     }
     return record;
 }
@@ -493,11 +524,12 @@ int replayJournal(TWorkspace& ws, const std::vector<rJournalRecord>& records, in
     for (const auto& list : ws.loadedLists)
         total += list.size();
     entries.reserve(total);
+    const TMenuDocument* menu = ws.menu();
     for (const auto& list : ws.loadedLists)
         for (const auto& entry : list)
-            entries.emplace(entryIdentity(ws, *entry), entry.get());
+            entries.emplace(identityOf(menu, *entry), entry.get());
     for (const auto& entry : ws.sharedIdList)
-        entries.emplace(entryIdentity(ws, *entry), entry.get());
+        entries.emplace(identityOf(menu, *entry), entry.get());
 
     int notFound = 0;
     TEntryCommand command(ws, QStringLiteral("Step_Recover"));
@@ -508,7 +540,14 @@ int replayJournal(TWorkspace& ws, const std::vector<rJournalRecord>& records, in
                 ++notFound;
                 continue;
             }
-            change.state.applyTo(*it->second);
+            tSkyStr& entry = *it->second;
+            if (change.hasTranslation) {
+                change.state.applyTo(entry);
+            } else {
+                rEntryState state = change.state;
+                state.translation = entry.gTrans;
+                state.applyTo(entry);
+            }
         }
     if (missing) *missing = notFound;
     return command.finish();

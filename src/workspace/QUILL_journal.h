@@ -59,6 +59,9 @@ enum class TJournalStepKind : uint8_t { command = 1, undo = 2, redo = 3 };
 struct rJournalChange {
     rEntryIdentity entry;
     rEntryState state; // the state the step left the entry in
+    // False when the step left the translation as it was: the text is then neither kept nor written (a status
+    // command over every entry stays small), and a replay keeps the entry's own.
+    bool hasTranslation = true;
 };
 
 struct rJournalRecord {

@@ -365,7 +365,7 @@ TEST(Journal, IdentitiesNameEntriesByWhatSurvivesAReopen) {
     a.state.LDResult = -0.25f;
     a.state.LDFound = -7;
     rJournalChange b{{rEntryIdentity::TKind::pluginField, 1, 0x01000800, sHeaderSig('F', 'U', 'L', 'L'), 3, {}}, {}};
-    rJournalChange c{{rEntryIdentity::TKind::menuKey, 0, 1, {}, 0, QStringLiteral("$Key")}, {}};
+    rJournalChange c{{rEntryIdentity::TKind::menuKey, 0, 1, {}, 0, QStringLiteral("$Key")}, {}, false};
     record.changes = {a, b, c};
     QByteArray bytes = encodeJournalHeader(header);
     appendJournalRecord(bytes, record);
@@ -384,6 +384,7 @@ TEST(Journal, IdentitiesNameEntriesByWhatSurvivesAReopen) {
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(read.records[0].changes[i].entry == record.changes[i].entry) << i;
         EXPECT_TRUE(read.records[0].changes[i].state == record.changes[i].state) << i;
+        EXPECT_EQ(read.records[0].changes[i].hasTranslation, record.changes[i].hasTranslation) << i;
     }
     EXPECT_TRUE(read.records[1].changes.empty());
     // Re-encoding what was read gives the same bytes.
