@@ -3,6 +3,7 @@
 #include "cli/QUILL_cli.h"
 
 #include "core/QUILL_startup.h"
+#include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_options.h"
 
 #include <QCoreApplication>
@@ -15,7 +16,8 @@
 namespace {
 
 void printUsage(QTextStream& stream) {
-    stream << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] FILE [STEP ...]\n"
+    stream << "usage: quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] [--yes|--no] [--recover yes|no]\n"
+              "                    FILE [STEP ...]\n"
               "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
               "Log lines go to standard error, data to standard output. Exit status: 0 done, 1 the document could\n"
               "not be opened or a step failed, 2 wrong usage.\n\n"
@@ -68,6 +70,7 @@ static int runCli(int argc, char* argv[]) {
     QString programDir = QCoreApplication::applicationDirPath();
     QString source, dest;
     bool yes = false;
+    bool recover = false;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         if (option == QLatin1String("--help")) {
@@ -83,6 +86,11 @@ static int runCli(int argc, char* argv[]) {
             yes = true;
         } else if (option == QLatin1String("--no")) {
             yes = false;
+        } else if (option == QLatin1String("--recover")) {
+            // A journal the window left after a crash is replayed only when asked; the command line never writes one.
+            if (args.isEmpty() || (args.first() != QLatin1String("yes") && args.first() != QLatin1String("no")))
+                return usageError(err, QStringLiteral("the option --recover needs yes or no"));
+            recover = args.takeFirst() == QLatin1String("yes");
         } else if (option == QLatin1String("--program-dir") || option == QLatin1String("--source") ||
                    option == QLatin1String("--dest")) {
             if (args.isEmpty() || args.first().isEmpty())
@@ -118,6 +126,7 @@ static int runCli(int argc, char* argv[]) {
     TCliHost host;
     host.answerYes = yes;
     TWorkspace ws(&host);
+    if (recover) ws.recovery = TRecoveryUse::restore;
     startApplication(ws.app, QDir(programDir).absolutePath());
     for (const auto& [option, code] :
          {std::pair{QStringLiteral("--source"), source}, std::pair{QStringLiteral("--dest"), dest}})

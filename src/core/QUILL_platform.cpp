@@ -1,12 +1,20 @@
-// Platform lookups: the game data folder through the Steam registry entry or the Steam folders.
+// Platform lookups: the game data folder through the Steam registry entry or the Steam folders; flushing a file to
+// the disk.
 #include "core/QUILL_platform.h"
 
 #include "core/QUILL_files.h"
 
 #include <QDir>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 QStringList steamLibraryPaths(const QString& vdfText) {
     QStringList out;
@@ -52,4 +60,14 @@ QString findGameDataFolder() {
           << home + QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam");
 #endif
     return findGameDataFolderIn(roots);
+}
+
+bool syncFileToDisk(QFileDevice& file) {
+    const int handle = file.handle();
+    if (handle < 0) return false;
+#ifdef Q_OS_WIN
+    return _commit(handle) == 0;
+#else
+    return fsync(handle) == 0;
+#endif
 }

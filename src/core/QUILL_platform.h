@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDevice;
+
 // The game's Data folder with a trailing '/', or empty when none is found (not an error). On Windows it comes from
 // the current user's Steam entry (SteamPath); elsewhere from the usual Steam folders and their library folders.
 QString findGameDataFolder();
@@ -13,3 +15,6 @@ QStringList steamLibraryPaths(const QString& vdfText);
 // Looks for steamapps/common/Fallout 4/Data under each Steam root and the libraries they list, ignoring case.
 QString findGameDataFolderIn(const QStringList& steamRoots);
 
+// Asks the system to put what was written to an open file on the disk (so that it survives a power cut); false when
+// it could not.
+bool syncFileToDisk(QFileDevice& file);

@@ -10,6 +10,7 @@
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
+#include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsXliff.h"
 
@@ -94,6 +95,9 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
     buildPages();
 
     startApplication(ws_->app, programFolder, gameDataFolder);
+    // The window keeps a recovery journal of unsaved steps and offers it back after a crash.
+    ws_->journal = std::make_unique<TJournalWriter>();
+    ws_->recovery = TRecoveryUse::ask;
     if (!ws_->state().recordDefinitionLines.isEmpty())
         recordsDefEditor_->setPlainText(ws_->state().recordDefinitionLines.join(QLatin1Char('\n')));
 

@@ -9,13 +9,16 @@
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "workspace/QUILL_document.h"
+#include "workspace/QUILL_journal.h"
 
 #include <QFileInfo>
 #include <new>
 
 TWorkspace::TWorkspace(THost* host) : app(host) {}
 
-TWorkspace::~TWorkspace() = default;
+TWorkspace::~TWorkspace() {
+    closeJournal(*this);
+}
 
 TPluginDocument* TWorkspace::plugin() const {
     return dynamic_cast<TPluginDocument*>(document.get());
@@ -49,6 +52,7 @@ bool TWorkspace::openDocument(const rDocumentKind& kind, const QString& path, bo
     // What the open itself filled in (the document's dictionary, the exact pass) is where the work starts from.
     history.clear();
     afterHistoryChange();
+    offerJournal(*this);
     return true;
 }
 
@@ -93,6 +97,7 @@ bool TWorkspace::confirmDictionarySave() {
 }
 
 void TWorkspace::markWorkSaved() {
+    endJournal(*this);
     history.markSaved();
     afterHistoryChange();
 }
@@ -107,13 +112,17 @@ void TWorkspace::afterHistoryChange() {
 }
 
 bool TWorkspace::undo() {
-    if (!history.undo()) return false;
+    const TEditStep* step = history.undo();
+    if (!step) return false;
+    journalStep(*this, step->changes, TJournalStepKind::undo);
     afterHistoryChange();
     return true;
 }
 
 bool TWorkspace::redo() {
-    if (!history.redo()) return false;
+    const TEditStep* step = history.redo();
+    if (!step) return false;
+    journalStep(*this, step->changes, TJournalStepKind::redo);
     afterHistoryChange();
     return true;
 }
@@ -191,6 +200,7 @@ int TEntryCommand::finish() {
     std::vector<rEntryChange> changes = recorder_.changes();
     changed_ = static_cast<int>(changes.size());
     if (changes.empty()) return 0;
+    journalStep(ws_, changes, TJournalStepKind::command);
     ws_.history.push({ws_.app.uiTextFormat(nameKey_, {changed_}), std::move(changes)});
     ws_.afterHistoryChange();
     return changed_;
@@ -199,6 +209,8 @@ int TEntryCommand::finish() {
 void TWorkspace::clearLoadedLists() {
     for (auto& pairs : heuristicMatches)
         pairs.clear();
+    // Before the unsaved-work mark goes with the history: a journal of unsaved work stays.
+    closeJournal(*this);
     // The steps point at the entries about to be freed.
     history.clear();
     afterHistoryChange();

@@ -18,6 +18,10 @@ struct TMenuDocument;             // workspace/QUILL_wsScript.h
 struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
 
+// The recovery journal (workspace/QUILL_journal.h).
+class TJournalWriter;
+enum class TRecoveryUse : uint8_t;
+
 // Pairs of an entry and the vocabulary entry whose translation it took during the heuristic batch.
 struct rHeuristicPair {
     tSkyStr* entry = nullptr;      // not owned
@@ -46,6 +50,10 @@ public:
     std::unique_ptr<TVocabularyState> vocabulary;
     // The undo steps of the commands that changed entries of the open document.
     TEditHistory history;
+    // The recovery journal of the open document: written only when set (the window sets it, the command line never
+    // does). `recovery` says what opening a document whose journal a crash left does (default: nothing).
+    std::unique_ptr<TJournalWriter> journal;
+    TRecoveryUse recovery{};
 
     // The open document as its kind, or null when another kind (or none) is open.
     TPluginDocument* plugin() const;

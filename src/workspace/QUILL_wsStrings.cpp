@@ -7,6 +7,7 @@
 #include "core/QUILL_recent.h"
 #include "dictionary/QUILL_cache.h"
 #include "strings/QUILL_stringTable.h"
+#include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
 
@@ -126,6 +127,8 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
     }
     if (!confirmMisencodedSave(*this)) return false;
     if (!document || !document->save(*this, saveAs, target)) return false;
+    // What the journal holds is in the file now.
+    endJournal(*this);
     // Where the document is the only place the work goes, saving it saves the work.
     if (st.WorkMode == TWorkMode::Strings || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
         markWorkSaved();
