@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -23,7 +24,9 @@ std::unique_ptr<QTimer> answerDialogs(const QString& path, int* asked) {
     QObject::connect(timer.get(), &QTimer::timeout, [path, asked] {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            // The whole path typed into the name field: the dialog takes it whatever folder or name it suggests.
             files->selectFile(path);
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
             static_cast<QDialog*>(files)->accept();
         } else if (auto* message = qobject_cast<TFormDialog*>(modal)) {
             ++*asked;
