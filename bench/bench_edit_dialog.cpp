@@ -84,9 +84,11 @@ struct TBigDocument {
     }
 };
 
+std::unique_ptr<TBigDocument> gBig; // made and freed while the application lives
+
 TBigDocument& big() {
-    static TBigDocument d;
-    return d;
+    if (!gBig) gBig = std::make_unique<TBigDocument>();
+    return *gBig;
 }
 
 tSkyStr* randomEntry() {
@@ -148,6 +150,21 @@ void BM_Baseline_VocabularyWalk(benchmark::State& state) {
     }
 }
 
+// The search as a plain case-insensitive contains per entry (the matcher's skip table made again each time).
+void BM_Baseline_ContainsPerEntry(benchmark::State& state) {
+    const auto& list = big().form->workspace().vocabularyLists[0];
+    const QString needle = QStringLiteral("number 4242");
+    for (auto _ : state) {
+        const double t = quillbench::timed([&] {
+            QList<tSkyStr*> hits;
+            for (const auto& e : list)
+                if (e->gS.contains(needle, Qt::CaseInsensitive)) hits.append(e.get());
+            benchmark::DoNotOptimize(hits);
+        });
+        quillbench::recordIteration(state, "contains", t);
+    }
+}
+
 void BM_SearchPage(benchmark::State& state) {
     const tListSet& vocab = big().form->workspace().vocabularyLists;
     for (auto _ : state) {
@@ -162,6 +179,7 @@ BENCHMARK(BM_Baseline_EditorsOnly)->UseManualTime()->Unit(benchmark::kMillisecon
 BENCHMARK(BM_OpenDialog)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
 BENCHMARK(BM_F1MovesOn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
 BENCHMARK(BM_Baseline_VocabularyWalk)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_Baseline_ContainsPerEntry)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9);
 BENCHMARK(BM_SearchPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9);
 
 } // namespace
@@ -176,6 +194,8 @@ int main(int argc, char** argv) {
     t.printRatio("open", "editors-only", "(target: open under 30 ms)");
     t.printRatio("f1", "editors-only", "(target: F1 under 30 ms)");
     t.printRatio("search", "vocab-walk", "(target: search under 100 ms)");
+    t.printRatio("search", "contains");
+    gBig.reset();
     benchmark::Shutdown();
     return 0;
 }

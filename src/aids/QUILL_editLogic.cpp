@@ -4,6 +4,8 @@
 #include "plugin/QUILL_espTree.h"
 #include "strings/QUILL_hash.h"
 
+#include <QStringMatcher>
+
 namespace editlogic {
 
 namespace {
@@ -236,12 +238,13 @@ bool needsStore(const tSkyStr& entry, const QString& editorText, bool forceValid
 QList<tSkyStr*> searchVocabulary(const tListSet& vocabulary, int listIndex, const QString& text, bool inTranslation) {
     QList<tSkyStr*> hits;
     if (text.size() < 3) return hits;
-    const QString needle = text.toLower();
+    // One matcher for the whole walk: its skip table is made once, not for every entry.
+    const QStringMatcher matcher(text.toLower(), Qt::CaseInsensitive);
     for (int i = 0; i < 3; ++i) {
         if (listIndex >= 0 && i != listIndex) continue;
         for (const auto& e : vocabulary[i]) {
             const QString& hay = inTranslation ? e->gTrans : e->gS;
-            if (hay.size() >= needle.size() && hay.contains(needle, Qt::CaseInsensitive)) hits.append(e.get());
+            if (hay.size() >= text.size() && matcher.indexIn(hay) >= 0) hits.append(e.get());
         }
     }
     return hits;

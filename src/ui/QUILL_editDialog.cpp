@@ -1035,6 +1035,11 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         if (!word.selectedText().isEmpty()) emit wordsRequested(word.selectedText());
         return false;
     }
+    // The main window going away (not minimized) closes the dialog.
+    if (watched == &form_ && event->type() == QEvent::Hide && !form_.isMinimized()) {
+        if (isVisible()) closeDialog();
+        return false;
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this || !isVisible()) return false;
@@ -1124,8 +1129,11 @@ void installEditDialog(TForm1& form) {
     vocabularyState(ws).storePendingEdit = [dialog] {
         if (dialog->focusedString()) dialog->storeAndClose();
     };
+    // One stored string: the lists are repainted (their shown rows read it again); a full refresh would measure
+    // every row of a long list.
     QObject::connect(dialog, &TForm2::translationStored, &form, [&form] {
-        form.repaintLists();
+        for (int i = 0; i < 3; ++i)
+            form.listView(i)->viewport()->update();
         form.updateCommands();
     });
     // A command may free the entries the pages show: they let go when it starts. A new document closes the
