@@ -762,8 +762,9 @@ void TForm2::moveToNextString(bool forward) {
     }
     if (!next || next == fstring_) return;
     fstring_ = next;
+    // The translation editor keeps the focus (editNewString gives it), so that the next string can be typed at once;
+    // the record and dialogue lists show the new string's row selected.
     editNewString();
-    if (pages_->currentIndex() == pageRecord) recordView_->setFocus();
 }
 
 // ----- The pages

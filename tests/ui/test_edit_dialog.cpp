@@ -129,6 +129,10 @@ TEST(EditDialog, TypeStoreMoveOnAndUndo) {
     tSkyStr* second = f.dialog->focusedString();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
+    // The translation editor keeps the focus, its first line selected, so the next string is typed at once.
+    EXPECT_EQ(QApplication::focusWidget(), f.editor());
+    EXPECT_EQ(f.dialog->translationEditor()->textCursor().selectedText(),
+              second->gTrans.section(QLatin1Char('\n'), 0, 0));
     type(f.editor(), QStringLiteral("Deux"));
     key(f.editor(), Qt::Key_F1);
     EXPECT_EQ(second->gTrans, QStringLiteral("Deux"));
