@@ -230,7 +230,6 @@ TForm2::~TForm2() {
 }
 
 void TForm2::buildUi() {
-    const TAppContext& app = ws_.app;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     splitter_ = new QSplitter(Qt::Vertical, this);
@@ -311,9 +310,9 @@ void TForm2::buildUi() {
         preview_->setPlainText(i.column() == 2 ? e->gTrans : e->gS);
     });
     hitsView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(hitsView_, &QWidget::customContextMenuRequested, this, [this, &app](const QPoint& pos) {
+    connect(hitsView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
-        menu.addAction(app.uiText(QStringLiteral("Menu_UseTrans")), this, &TForm2::useHitTranslation)
+        menu.addAction(ws_.app.uiText(QStringLiteral("Menu_UseTrans")), this, &TForm2::useHitTranslation)
             ->setEnabled(hitsModel_->entryAt(hitsView_->currentIndex().row()) != nullptr);
         menu.exec(hitsView_->viewport()->mapToGlobal(pos));
     });
@@ -367,7 +366,6 @@ void TForm2::buildUi() {
     dialogueHeader_->setReadOnly(true);
     dialogueModel_ = new TEntryRowsModel(ws_, {4, 0, 1, 2, 3}, this);
     dialogueView_ = makeRowsView(dialoguePage, dialogueModel_, QStringLiteral("DialogueList"));
-    stretchTextColumns(dialogueView_, {1, 2});
     stretchTextColumns(dialogueView_, {2, 3});
     dialogueLayout->addWidget(dialogueHeader_);
     dialogueLayout->addWidget(dialogueView_, 1);
