@@ -118,6 +118,9 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
 }
 
 TForm1::~TForm1() {
+    // The windows the areas made (the edit dialog) go first, while the workspace they point into still exists.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow()) delete child;
     // The views must let go of the models before the lists they show are freed.
     for (QTreeView* view : views_)
         view->setModel(nullptr);

@@ -115,20 +115,25 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
 QVariant TStringListModel::data(const QModelIndex& index, int role) const {
     const tSkyStr* e = entryAt(index.row());
     if (!e) return {};
-    const int column = index.column();
+    return stringCellData(ws_, *e, index.column(), role, lineHeight_, fixedFont_);
+}
+
+QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, int role, int lineHeight,
+                        const QFont& fixedFont) {
+    const tSkyStr* e = &entry;
     using I = sStrInternalParam;
     switch (role) {
     case Qt::DisplayRole:
-        return listCellText(ws_, *e, column);
+        return listCellText(ws, *e, column);
     case Qt::ToolTipRole:
         if (column == 1) return e->gS;
         if (column == 2) return e->gTrans;
         return {};
     case Qt::SizeHintRole:
         if (column != 1) return {};
-        return QSize(-1, 4 + lineHeight_ * listRowLines(*e, ws_.app.state.VTSimpleLine2));
+        return QSize(-1, 4 + lineHeight * listRowLines(*e, ws.app.state.VTSimpleLine2));
     case Qt::FontRole: {
-        if (column == 0 || column == 4) return fixedFont_;
+        if (column == 0 || column == 4) return fixedFont;
         if (!e->hasFlag(I::isDeleted) && !(e->hasFlag(I::isOrphean) && (column == 1 || column == 2))) return {};
         QFont f;
         f.setStrikeOut(e->hasFlag(I::isDeleted));
@@ -136,7 +141,7 @@ QVariant TStringListModel::data(const QModelIndex& index, int role) const {
         return f;
     }
     case Qt::ForegroundRole:
-        if ((column == 1 && listCellText(ws_, *e, 1).startsWith(QLatin1Char('[')) && e->gS.trimmed().isEmpty()) ||
+        if ((column == 1 && listCellText(ws, *e, 1).startsWith(QLatin1Char('[')) && e->gS.trimmed().isEmpty()) ||
             (column == 2 && e->gTrans.trimmed().isEmpty()))
             return QBrush(QColor(0x80, 0x80, 0x80));
         return {};

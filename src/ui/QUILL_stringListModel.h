@@ -9,6 +9,12 @@
 #include <vector>
 
 class TWorkspace;
+class tSkyStr;
+
+// A cell of a string row as every string list draws it (text, marks, colours, fonts) for `role`; lineHeight is the
+// pixel height of one text line, fixedFont the font of the id and editor id columns.
+QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, int role, int lineHeight,
+                        const QFont& fixedFont);
 
 class TStringListModel : public QAbstractTableModel {
     Q_OBJECT

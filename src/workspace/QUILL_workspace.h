@@ -111,6 +111,12 @@ public:
     // "Menu_Validate_All" / "Menu_ResetAll" over every loaded entry, after their question; -1 when declined.
     int validateAll();
     int resetAll();
+    // The edit dialog's store (defined in QUILL_wsEdit.cpp): `translation` becomes the entry's translation, statusIn
+    // is set and statusOut cleared, as one undo step. `source`, when given (editing a custom dictionary), becomes the
+    // source too; the history cannot take a source back, so the work then stays unsaved until the next save.
+    // Returns true when the entry changed.
+    bool storeTranslation(tSkyStr* entry, const QString& translation, sStrParams statusIn, sStrParams statusOut,
+                          const QString* source = nullptr);
     // Edit > Undo / Redo: false when there was nothing to undo or redo.
     bool undo();
     bool redo();

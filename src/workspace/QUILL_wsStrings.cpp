@@ -118,6 +118,8 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
         app.logMessage(app.uiText(QStringLiteral("FbK_NothingToSave")), true);
         return false;
     }
+    // The edit dialog stores its pending edit and closes before anything is written.
+    if (const auto& storePending = vocabularyState(*this).storePendingEdit) storePending();
     // Common start of every save: the translator confirms unless expert mode is on.
     if (!st.quillexpertMode && !confirmed) {
         const int answer = app.messageDialog(

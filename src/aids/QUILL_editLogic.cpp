@@ -1,0 +1,307 @@
+// The string edit dialog's rules, kept apart from its widgets.
+#include "aids/QUILL_editLogic.h"
+
+#include "plugin/QUILL_espTree.h"
+#include "strings/QUILL_hash.h"
+
+#include <QStringMatcher>
+
+namespace editlogic {
+
+namespace {
+
+constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
+constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
+constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
+
+bool isPluginMode(TWorkMode mode) {
+    return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
+}
+
+// The deepest last descendant of a node (the node itself without children).
+tPluginNode* lastDescendant(tPluginNode* node) {
+    while (!node->children.empty())
+        node = node->children.back().get();
+    return node;
+}
+
+} // namespace
+
+bool isTrimChar(QChar c) {
+    return c.unicode() <= 0x20 || c.unicode() == 0x3000;
+}
+
+QString trimForStore(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    while (end > begin && isTrimChar(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+int lineCount(const QString& text) {
+    return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+}
+
+rLengthInfo lengthInfo(const QString& text, int maxLength, bool lineBreaksAllowed) {
+    rLengthInfo info;
+    info.length = static_cast<int>(text.size());
+    info.maxLength = maxLength;
+    info.tooLong = maxLength > 0 && info.length > maxLength;
+    info.lineBreakError = !lineBreaksAllowed && lineCount(text) > 1;
+    return info;
+}
+
+QString rLengthInfo::counterText() const {
+    return QStringLiteral("%1/%2 %3")
+        .arg(length)
+        .arg(maxLength)
+        .arg(lineBreakError ? QStringLiteral("[!]") : QString());
+}
+
+QString changeCase(const QString& text, TCaseChange change) {
+    switch (change) {
+    case TCaseChange::upper:
+        return text.toUpper();
+    case TCaseChange::lower:
+        return text.toLower();
+    case TCaseChange::title:
+        break;
+    }
+    QString out = text.toLower();
+    bool wordStart = true;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.isLetter()) {
+            if (wordStart) out[i] = c.toTitleCase();
+            wordStart = false;
+        } else {
+            // An apostrophe inside a word ("don't") does not start a new one.
+            wordStart = !(c == QLatin1Char('\'') || c == QChar(0x2019) || c.isDigit());
+        }
+    }
+    return out;
+}
+
+rAliasCheck checkAliases(const QString& source, const QString& translation) {
+    rAliasCheck check;
+    rParse sourceParse, transParse;
+    QStringList sourceTags, transTags;
+    parseString(source, sourceParse, &sourceTags);
+    parseString(translation, transParse, &transTags);
+    check.tagsDiffer = sourceParse.sTagHash != transParse.sTagHash;
+    const qsizetype rows = std::max(sourceTags.size(), transTags.size());
+    for (qsizetype i = 0; i < rows; ++i) {
+        TAliasData row;
+        row.sSource = i < sourceTags.size() ? sourceTags[i] : QString();
+        row.sDest = i < transTags.size() ? transTags[i] : QString();
+        if (row.sSource != row.sDest) row.cSource = row.cDest = 1;
+        if (!row.sSource.isEmpty() && !transTags.contains(row.sSource)) row.cSource = 2;
+        if (!row.sDest.isEmpty() && !sourceTags.contains(row.sDest)) row.cDest = 3;
+        check.rows.push_back(row);
+    }
+    return check;
+}
+
+uint32_t aliasColour(int code) {
+    static constexpr uint32_t colours[] = {0xFFFFFF, 0xDDDDF0, 0xFFDDDD, 0xFFAAAA};
+    return colours[code >= 0 && code < 4 ? code : 0];
+}
+
+void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows) {
+    for (const auto& field : record.fList) {
+        if (!field->sk) continue;
+        if (skipRepeated && rows.contains(field->sk)) continue;
+        rows.append(field->sk);
+    }
+}
+
+QString recordRowId(const tSkyStr& entry, TWorkMode mode) {
+    if (isPluginMode(mode) && entry.isEspAssigned()) return entry.esp.fName.toString();
+    return QStringLiteral("%1").arg(entry.id, 5, 16, QLatin1Char('0'));
+}
+
+rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry) {
+    rRecordPage page;
+    const TWorkMode mode = app.state.WorkMode;
+    if (!isPluginMode(mode)) {
+        page.header = app.uiText(QStringLiteral("Fbk_ModeEdit"));
+        return page;
+    }
+    if (entry.hasFlag(sStrInternalParam::isOrphean)) {
+        page.header = app.uiText(QStringLiteral("OrpheanStringInfo"));
+        return page;
+    }
+    if (!entry.isEspAssigned()) {
+        page.header = app.uiText(QStringLiteral("RecordDataError"));
+        return page;
+    }
+    const trecord& record = *entry.esp.rec;
+    const tField& field = *entry.esp.field;
+    page.linked = true;
+    page.maxLength = field.maxStrSize;
+    page.lineBreaksAllowed = field.hasCR;
+    page.header = app.uiTextFormat(
+        QStringLiteral("Edit_RecordHeader"),
+        {record.header.name.toString(), record.EdidNameEx(), record.headerData.formID, field.header.name.toString(),
+         field.params.has(sfieldParam::notNull) ? app.uiText(QStringLiteral("bNullTag")) : QString()});
+    appendRecordStrings(record, mode == TWorkMode::StringsEspLayout, page.rows);
+    page.focusedRow = static_cast<int>(page.rows.indexOf(field.sk));
+    return page;
+}
+
+rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, const trecord& record,
+                           const tSkyStr* focused, TWorkMode mode) {
+    rDialoguePage page;
+    const bool isDial = record.header.name == kSigDIAL;
+    if (!isDial && record.header.name != kSigINFO) return page;
+    const tPluginNode* qust = nullptr;
+    for (const auto& child : tree.root.children) {
+        const tGrup* g = child->grup();
+        if (g && g->headerData.sType == 0 && g->headerData.sIdent == kSigQUST.asUint()) {
+            qust = child.get();
+            break;
+        }
+    }
+    if (!qust) return page;
+    page.marked = true;
+    const bool skipRepeated = mode == TWorkMode::StringsEspLayout;
+
+    const tPluginNode* topicGroup = nullptr;
+    const trecord* topic = nullptr;
+    // Walks the nodes below `from` in tree order until `visit` returns true.
+    const std::function<bool(const tPluginNode&, const std::function<bool(const tPluginNode&)>&)> walk =
+        [&walk](const tPluginNode& from, const std::function<bool(const tPluginNode&)>& visit) {
+            for (const auto& child : from.children)
+                if (visit(*child) || walk(*child, visit)) return true;
+            return false;
+        };
+    if (isDial) {
+        topic = &record;
+        const uint32_t formId = record.headerData.formID;
+        walk(*qust, [&](const tPluginNode& n) {
+            const tGrup* g = n.grup();
+            if (g && g->headerData.sType >= 1 && g->headerData.sType <= 10 && g->headerData.sIdent == formId) {
+                topicGroup = &n;
+                return true;
+            }
+            return false;
+        });
+    } else {
+        const tPluginNode* node = record.espRec;
+        const tPluginNode* parent = node ? node->parent : nullptr;
+        if (parent && parent->grup() && parent->parent && parent->parent != &tree.root) {
+            topicGroup = parent;
+            const uint32_t topicId = parent->grup()->headerData.sIdent;
+            // The topic record is looked for from the QUST group's first child onwards, to the end of the tree.
+            tPluginNode* first = qust->children.empty() ? nullptr : qust->children.front().get();
+            const tPluginNode* treeStart = tree.root.children.front().get();
+            for (tPluginNode* n = first; n && !topic;) {
+                const trecord* r = n->record();
+                if (r && r->header.name == kSigDIAL && r->headerData.formID == topicId) topic = r;
+                n = nextNode(tree, n);
+                if (n == treeStart) break; // wrapped
+            }
+        }
+    }
+    if (topic) {
+        appendRecordStrings(*topic, skipRepeated, page.rows);
+        page.header =
+            app.uiTextFormat(QStringLiteral("Edit_DialHeader"), {topic->EdidNameEx(), topic->headerData.formID});
+    }
+    if (!topicGroup) {
+        page.focusedRow = static_cast<int>(page.rows.indexOf(const_cast<tSkyStr*>(focused)));
+        return page;
+    }
+    if (page.header.isEmpty())
+        page.header = app.uiTextFormat(QStringLiteral("Edit_DialHeaderId"), {topicGroup->grup()->headerData.sIdent});
+    walk(*topicGroup, [&](const tPluginNode& n) {
+        const trecord* r = n.record();
+        if (r && r->header.name == kSigINFO) appendRecordStrings(*r, skipRepeated, page.rows);
+        return false;
+    });
+    page.focusedRow = static_cast<int>(page.rows.indexOf(const_cast<tSkyStr*>(focused)));
+    return page;
+}
+
+bool needsStore(const tSkyStr& entry, const QString& editorText, bool forceValid, sStrParams statusIn) {
+    if (editorText != entry.gTrans) return true;
+    const bool hasAllStatus = (entry.sparams.bits() & statusIn.bits()) == statusIn.bits();
+    if (hasAllStatus || entry.hasParam(sStrParam::translated)) return false;
+    return forceValid;
+}
+
+QList<tSkyStr*> searchVocabulary(const tListSet& vocabulary, int listIndex, const QString& text, bool inTranslation) {
+    QList<tSkyStr*> hits;
+    if (text.size() < 3) return hits;
+    // One matcher for the whole walk: its skip table is made once, not for every entry.
+    const QStringMatcher matcher(text.toLower(), Qt::CaseInsensitive);
+    for (int i = 0; i < 3; ++i) {
+        if (listIndex >= 0 && i != listIndex) continue;
+        for (const auto& e : vocabulary[i]) {
+            const QString& hay = inTranslation ? e->gTrans : e->gS;
+            if (hay.size() >= text.size() && matcher.indexIn(hay) >= 0) hits.append(e.get());
+        }
+    }
+    return hits;
+}
+
+rDiffView diffView(const QString& first, const QString& second) {
+    rDiffView view;
+    TDiff diff;
+    if (!diff.Execute(first, second)) return view;
+    view.stats = diff.DiffStats();
+    for (const TCompareRec& r : diff.records()) {
+        const QChar c(r.Kind == TChangeKind::ckDelete ? r.chr1() : r.chr2());
+        if (view.runs.empty() || view.runs.back().kind != r.Kind) view.runs.push_back({r.Kind, QString()});
+        view.runs.back().text.append(c);
+    }
+    return view;
+}
+
+tPluginNode* nextNode(const tPluginTree& tree, tPluginNode* node) {
+    const tPluginNode* root = &tree.root;
+    if (root->children.empty()) return nullptr;
+    if (!node || node == root) return root->children.front().get();
+    if (!node->children.empty()) return node->children.front().get();
+    while (node != root) {
+        tPluginNode* parent = node->parent;
+        const size_t next = static_cast<size_t>(node->row) + 1;
+        if (next < parent->children.size()) return parent->children[next].get();
+        node = parent;
+    }
+    return root->children.front().get(); // wrapped
+}
+
+tPluginNode* previousNode(const tPluginTree& tree, tPluginNode* node) {
+    const tPluginNode* root = &tree.root;
+    if (root->children.empty()) return nullptr;
+    if (!node || node == root || (node->parent == root && node->row == 0))
+        return lastDescendant(root->children.back().get()); // wrapped
+    tPluginNode* parent = node->parent;
+    if (node->row > 0) return lastDescendant(parent->children[static_cast<size_t>(node->row) - 1].get());
+    return parent;
+}
+
+rTreeStep nextTreeString(const tPluginTree& tree, tPluginNode* start, const tSkyStr* focused, bool forward,
+                         const std::function<bool(const tSkyStr&)>& visible) {
+    if (!start && focused && focused->esp.rec) start = focused->esp.rec->espRec;
+    if (!start) return {};
+    tPluginNode* node = start;
+    while (true) {
+        node = forward ? nextNode(tree, node) : previousNode(tree, node);
+        if (!node || node == start) return {};
+        const trecord* r = node->record();
+        if (!r || r->rawrecord()) continue;
+        for (const auto& field : r->fList) {
+            tSkyStr* e = field->sk;
+            if (e && e != focused && (!visible || visible(*e))) return {e, node};
+        }
+    }
+}
+
+} // namespace editlogic

@@ -1,0 +1,121 @@
+// What the string edit dialog decides without drawing: trimming a stored text, the length counter, case changes,
+// the tag check, the record and dialogue pages' rows, the vocabulary search, the difference view's runs and the
+// walk to the next string of the plugin tree.
+#pragma once
+
+#include "aids/Diff.h"
+#include "core/QUILL_main.h"
+#include "strings/QUILL_typedef.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class tPluginNode;
+class tPluginTree;
+class trecord;
+class tField;
+
+namespace editlogic {
+
+// The trim set: control characters, the blank and the ideographic space.
+bool isTrimChar(QChar c);
+// A translation as the dialog stores it with auto-trim: characters up to the blank cut at both ends, then trailing
+// characters of the trim set.
+QString trimForStore(const QString& text);
+
+// Whether storing `editorText` into `entry` changes anything: an unchanged text is stored again only with
+// forceValid, and never when the entry already has every status of statusIn or is translated.
+bool needsStore(const tSkyStr& entry, const QString& editorText, bool forceValid, sStrParams statusIn);
+
+// The length counter: too long past a known field size, a line-break error when the field takes none.
+struct rLengthInfo {
+    int length = 0;
+    int maxLength = 0;
+    bool tooLong = false;
+    bool lineBreakError = false;
+    // "%d/%d %s": length, field size and "[!]" on a line-break error.
+    QString counterText() const;
+};
+rLengthInfo lengthInfo(const QString& text, int maxLength, bool lineBreaksAllowed);
+// The lines an editor shows for `text` (a trailing line break opens an empty last line).
+int lineCount(const QString& text);
+
+enum class TCaseChange { upper, lower, title };
+// Title case puts the first letter of every word in capitals and the others in small letters.
+QString changeCase(const QString& text, TCaseChange change);
+
+// One row of the tag check: the tags at one position and their colour codes (0 white, 1 light blue: the two
+// differ, 2 light red: the source tag is missing from the translation, 3 salmon: the translation tag is not in the
+// source).
+struct TAliasData {
+    QString sSource;
+    QString sDest;
+    int cSource = 0;
+    int cDest = 0;
+};
+struct rAliasCheck {
+    std::vector<TAliasData> rows;
+    bool tagsDiffer = false; // the two tag hashes differ (the page's marker is highlighted)
+};
+rAliasCheck checkAliases(const QString& source, const QString& translation);
+// RGB of a tag check colour code.
+uint32_t aliasColour(int code);
+
+// The record page: the header line, the rows (one per string field, a shared entry once in "Strings+ EspLayout"),
+// the row of the focused field, and the field's size and line-break rule when the string is linked to one.
+struct rRecordPage {
+    QString header;
+    QList<tSkyStr*> rows;
+    int focusedRow = -1;
+    bool linked = false; // maxLength and lineBreaksAllowed come from the field
+    int maxLength = 0;
+    bool lineBreaksAllowed = false;
+};
+rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry);
+// The rows of a record's string fields; with skipRepeated an entry already listed (in `rows`) is left out.
+void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows);
+// The record list's "ID" cell: the field signature in the plugin modes for a linked string, else five hex digits.
+QString recordRowId(const tSkyStr& entry, TWorkMode mode);
+
+// The dialogue page: the topic's header line and rows for a DIAL or INFO record; empty (marker neutral) otherwise.
+struct rDialoguePage {
+    QString header;
+    QList<tSkyStr*> rows;
+    int focusedRow = -1;
+    bool marked = false; // the plugin has a QUST group and the record is a DIAL or INFO
+};
+rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, const trecord& record,
+                           const tSkyStr* focused, TWorkMode mode);
+
+// The vocabulary entries of list `listIndex` (all three when negative) whose source (or translation) contains
+// `text` ignoring case. Texts shorter than three characters find nothing.
+QList<tSkyStr*> searchVocabulary(const tListSet& vocabulary, int listIndex, const QString& text, bool inTranslation);
+
+// The difference view: the statistics and the merged text as runs of one change kind (a deleted character comes
+// from the first text, every other from the second).
+struct rDiffRun {
+    TChangeKind kind = TChangeKind::ckNone;
+    QString text;
+};
+struct rDiffView {
+    TDiffStats stats;
+    std::vector<rDiffRun> runs;
+};
+rDiffView diffView(const QString& first, const QString& second);
+
+// Moving on in the plugin modes: from `start` (or the focused string's record node), the next (or previous) record
+// of the tree that is not raw, wrapping, whose first string field holds an entry other than `focused` for which
+// `visible` is true. Stops when the walk comes back to its start.
+struct rTreeStep {
+    tSkyStr* entry = nullptr;
+    tPluginNode* node = nullptr; // the record's node (the dialog's editedEspNode)
+};
+rTreeStep nextTreeString(const tPluginTree& tree, tPluginNode* start, const tSkyStr* focused, bool forward,
+                         const std::function<bool(const tSkyStr&)>& visible);
+// Pre-order neighbours in the tree, wrapping at the ends; null for an empty tree.
+tPluginNode* nextNode(const tPluginTree& tree, tPluginNode* node);
+tPluginNode* previousNode(const tPluginTree& tree, tPluginNode* node);
+
+} // namespace editlogic
