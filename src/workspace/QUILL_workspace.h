@@ -17,6 +17,7 @@ struct TScriptDocument;           // workspace/QUILL_wsScript.h
 struct TMenuDocument;             // workspace/QUILL_wsScript.h
 struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
+struct TAidsState;                // workspace/QUILL_wsAids.h
 
 // Pairs of an entry and the vocabulary entry whose translation it took during the heuristic batch.
 struct rHeuristicPair {
@@ -44,6 +45,7 @@ public:
     // The open document, null when none is open.
     std::unique_ptr<TDocument> document;
     std::unique_ptr<TVocabularyState> vocabulary;
+    std::unique_ptr<TAidsState> aids;
     // The undo steps of the commands that changed entries of the open document.
     TEditHistory history;
 
