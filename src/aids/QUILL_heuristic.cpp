@@ -207,22 +207,31 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     candidates.clear();
     const int length = static_cast<int>(s.sLD.size());
     const qsizetype n = s.aWords.size();
+    rHeuristicResult result;
+    int best = kHeuristicMaxChosen;
+    result.distance = best;
+    // The threshold depends on the string alone; a candidate only passes or fails the shared-word test. A distance
+    // is at least the length difference, so only lengths within the threshold can count.
+    const int threshold = n == 0 ? 2 : candidateThreshold(s, s);
+    const int shortest = length - threshold + 1, longest = length + threshold - 1;
+    struct rWord {
+        const rPosting* posting;
+        uint32_t hash;
+        int weight;
+    };
+    std::array<rWord, 64> words;
+    size_t count = 0;
+    size_t listed = 0; // words[listed..count) are checked per candidate instead of listed
+    int needed = 0;
     if (n == 0) {
-        // Every entry may pass, with a threshold of 2: only lengths within one of the string's can.
-        for (int l = std::max(length - 1, 0); l <= length + 1; ++l)
+        for (int l = std::max(shortest, 0); l <= longest; ++l)
             if (static_cast<size_t>(l) < byLength_.size())
                 candidates.insert(candidates.end(), byLength_[static_cast<size_t>(l)].begin(),
                                   byLength_[static_cast<size_t>(l)].end());
+        std::sort(candidates.begin(), candidates.end());
     } else {
-        // The string's distinct words, weighted by how often they occur in it.
-        struct rWord {
-            const rPosting* posting;
-            int weight;
-        };
-        std::array<rWord, 64> words;
-        size_t count = 0;
+        // The string's distinct words that some entry holds, weighted by how often they occur in the string.
         for (const uint32_t h : s.aWords) {
-            // Words no entry holds can add nothing.
             const rPosting* p = posting(h);
             if (!p) continue;
             size_t k = 0;
@@ -230,54 +239,58 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
                 ++k;
             if (k == count) {
                 if (count == words.size()) continue;
-                words[count++] = {p, 0};
+                words[count++] = {p, h, 0};
             }
             ++words[k].weight;
         }
-        const int needed = n <= 3 ? 1 : static_cast<int>(n / 2);
+        needed = n <= 3 ? 1 : static_cast<int>(n / 2);
         // An entry reaching `needed` holds at least one word outside any set of words whose weights sum below
-        // `needed`: leave out the longest lists while that holds, and let the threshold test count them per entry.
+        // `needed`: the longest lists are left out while that holds, and their words are checked per candidate.
         std::sort(words.begin(), words.begin() + static_cast<qsizetype>(count), [](const rWord& a, const rWord& b) {
-            return (a.posting->end - a.posting->begin) > (b.posting->end - b.posting->begin);
+            return (a.posting->end - a.posting->begin) < (b.posting->end - b.posting->begin);
         });
         int leftOut = 0;
-        if (++scratch.serial == 0) {
-            std::fill(scratch.seen.begin(), scratch.seen.end(), 0);
-            scratch.serial = 1;
-        }
-        if (scratch.seen.size() != entries_.size()) scratch.seen.assign(entries_.size(), 0);
-        for (size_t k = 0; k < count; ++k) {
-            if (leftOut + words[k].weight <= needed - 1) {
-                leftOut += words[k].weight;
-                continue;
-            }
+        listed = count;
+        while (listed > 0 && leftOut + words[listed - 1].weight <= needed - 1)
+            leftOut += words[--listed].weight;
+        if (scratch.counts.size() != entries_.size()) scratch.counts.assign(entries_.size(), 0);
+        uint8_t* counts = scratch.counts.data();
+        for (size_t k = 0; k < listed; ++k) {
+            const uint8_t weight = static_cast<uint8_t>(words[k].weight);
             for (uint32_t e = words[k].posting->begin; e < words[k].posting->end; ++e) {
                 const int entry = postingEntries_[e];
-                if (scratch.seen[static_cast<size_t>(entry)] == scratch.serial) continue;
-                scratch.seen[static_cast<size_t>(entry)] = scratch.serial;
-                candidates.push_back(entry);
+                const int l = lengths_[static_cast<size_t>(entry)];
+                if (l < shortest || l > longest) continue;
+                if (counts[entry] == 0) candidates.push_back(entry);
+                counts[entry] = static_cast<uint8_t>(counts[entry] + weight);
             }
         }
+        // In vocabulary order: a sort for a few candidates, a sweep of the counts for many.
+        if (candidates.size() * 16 < entries_.size()) {
+            std::sort(candidates.begin(), candidates.end());
+        } else {
+            candidates.clear();
+            for (size_t e = 0; e < entries_.size(); ++e)
+                if (counts[e]) candidates.push_back(static_cast<int>(e));
+        }
     }
-    rHeuristicResult result;
-    int best = kHeuristicMaxChosen;
-    if (candidates.empty()) {
-        result.distance = best;
-        return result;
-    }
-    std::sort(candidates.begin(), candidates.end());
     bool patternSet = false;
     for (const int k : candidates) {
         const tSkyStr& c = *entries_[static_cast<size_t>(k)];
+        if (n > 0) {
+            int common = scratch.counts[static_cast<size_t>(k)];
+            scratch.counts[static_cast<size_t>(k)] = 0;
+            for (size_t w = listed; w < count && common < needed; ++w)
+                if (c.aWords.contains(words[w].hash)) common += words[w].weight;
+            if (common < needed) continue;
+        }
         if (c.listIndex != s.listIndex) continue;
-        const int t = candidateThreshold(s, c);
-        if (t <= 0 || std::abs(lengths_[static_cast<size_t>(k)] - length) >= t) continue;
         if (!patternSet) {
             scratch.kernel.setPattern(s.sLD);
             patternSet = true;
         }
-        const int d = scratch.kernel.distance(c.sLD, t);
-        if (d >= t) continue;
+        const int d = scratch.kernel.distance(c.sLD, threshold);
+        if (d >= threshold) continue;
         ++result.found;
         if (d < best) {
             best = d;
@@ -388,11 +401,13 @@ std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabul
     TBoundedDistance kernel;
     bool patternSet = false;
     const int length = static_cast<int>(s.sLD.size());
+    // Every threshold of the string is this one or 0; a distance is at least the length difference.
+    const int widest = s.aWords.isEmpty() ? 2 : candidateThreshold(s, s);
     for (size_t k = 0; k < vocabulary.size(); ++k) {
         if (progress && k % 15 == 0) progress(static_cast<qsizetype>(k));
         tSkyStr& c = *vocabulary[k];
         c.initStrings();
-        if (c.listIndex != s.listIndex) continue;
+        if (c.listIndex != s.listIndex || std::abs(static_cast<int>(c.sLD.size()) - length) >= widest) continue;
         const int t = candidateThreshold(s, c);
         if (t <= 0 || std::abs(static_cast<int>(c.sLD.size()) - length) >= t) continue;
         if (!patternSet) {

@@ -71,8 +71,7 @@ public:
     // Per-thread working memory of match().
     struct rScratch {
         TBoundedDistance kernel;
-        std::vector<uint32_t> seen; // per entry: the serial of the last string that listed it
-        uint32_t serial = 0;
+        std::vector<uint8_t> counts; // per entry: the weight of the listed words it holds (zero between strings)
         std::vector<int> candidates;
     };
     rHeuristicResult match(const tSkyStr& s, rScratch& scratch) const;

@@ -29,7 +29,10 @@ namespace {
 
 bool holds(const QString& text, const rSearchData& rule) {
     if (rule.s1.isEmpty()) return false;
-    return rule.caseSensitive ? text.contains(rule.s1) : text.toLower().contains(rule.s1);
+    if (rule.caseSensitive) return text.contains(rule.s1);
+    // A text whose lower-case form holds s1 also holds it ignoring case: that test needs no copy and rules most texts
+    // out (bench_heuristic: one rule over 500,000 strings).
+    return text.contains(rule.s1, Qt::CaseInsensitive) && text.toLower().contains(rule.s1);
 }
 
 QString replaceFirst(QString text, QLatin1StringView what, const QString& with) {

@@ -3,6 +3,7 @@
 // form.setCommand("Key", handler) for its menu items, then one call below.
 #include "ui/QUILL_uiExtensions.h"
 
+#include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
@@ -12,4 +13,5 @@ void installUiExtensions(TForm1& form) {
     installEspTreeView(form);
     installPexListingView(form);
     installVocabularyPage(form);
+    installAidsUi(form);
 }
