@@ -228,7 +228,6 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
             if (static_cast<size_t>(l) < byLength_.size())
                 candidates.insert(candidates.end(), byLength_[static_cast<size_t>(l)].begin(),
                                   byLength_[static_cast<size_t>(l)].end());
-        std::sort(candidates.begin(), candidates.end());
     } else {
         // The string's distinct words that some entry holds, weighted by how often they occur in the string.
         for (const uint32_t h : s.aWords) {
@@ -265,15 +264,9 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
                 counts[entry] = static_cast<uint8_t>(counts[entry] + weight);
             }
         }
-        // In vocabulary order: a sort for a few candidates, a sweep of the counts for many.
-        if (candidates.size() * 16 < entries_.size()) {
-            std::sort(candidates.begin(), candidates.end());
-        } else {
-            candidates.clear();
-            for (size_t e = 0; e < entries_.size(); ++e)
-                if (counts[e]) candidates.push_back(static_cast<int>(e));
-        }
     }
+    // The candidates come in no particular order: LDFound is a count, and the choice (smallest distance, then
+    // earliest entry) does not depend on the order either.
     bool patternSet = false;
     for (const int k : candidates) {
         const tSkyStr& c = *entries_[static_cast<size_t>(k)];
@@ -292,7 +285,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
         const int d = scratch.kernel.distance(c.sLD, threshold);
         if (d >= threshold) continue;
         ++result.found;
-        if (d < best) {
+        if (d < best || (d == best && result.chosen >= 0 && k < result.chosen)) {
             best = d;
             result.chosen = k;
         }
@@ -395,8 +388,7 @@ int heuristicPassLiteral(TAppContext& app, tListSet& vocabularyLists, tSkyStrLis
                    });
 }
 
-std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabulary,
-                                          const std::function<void(qsizetype)>& progress) {
+std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabulary) {
     std::vector<tSkyStr*> out;
     TBoundedDistance kernel;
     bool patternSet = false;
@@ -404,7 +396,6 @@ std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabul
     // Every threshold of the string is this one or 0; a distance is at least the length difference.
     const int widest = s.aWords.isEmpty() ? 2 : candidateThreshold(s, s);
     for (size_t k = 0; k < vocabulary.size(); ++k) {
-        if (progress && k % 15 == 0) progress(static_cast<qsizetype>(k));
         tSkyStr& c = *vocabulary[k];
         c.initStrings();
         if (c.listIndex != s.listIndex || std::abs(static_cast<int>(c.sLD.size()) - length) >= widest) continue;

@@ -64,7 +64,8 @@ rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& voca
 // The same decisions as heuristicMatchLiteral, fast: an inverted index from word hash to the entries holding it (the
 // most frequent of a string's words, too few to reach the threshold alone, are checked per candidate instead of
 // listed), entries grouped by comparison length for strings without words, and the bounded kernel. The entries must
-// be prepared and must outlive the index.
+// be prepared and must outlive the index. bench_heuristic: 10,000 strings over 300,000 entries in 30 s against 433 s
+// for the literal rule (14 times faster, one thread).
 class THeuristicIndex {
 public:
     explicit THeuristicIndex(const tSkyStrList& vocabulary);
@@ -106,10 +107,8 @@ int heuristicPassLiteral(TAppContext& app, tListSet& vocabularyLists, tSkyStrLis
                          std::vector<std::pair<tSkyStr*, tSkyStr*>>& pairs);
 
 // The candidates of one string for the Suggestions tab: every entry of the string's vocabulary list under its
-// threshold, in list order, each with its LDResult set to the distance (0.6 for 0). Each entry is prepared on the way;
-// `progress` gets the entry index every 15 entries.
-std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabulary,
-                                          const std::function<void(qsizetype)>& progress = {});
+// threshold, in list order, each with its LDResult set to the distance (0.6 for 0). Each entry is prepared on the way.
+std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabulary);
 
 // The number shown in the LD column: "-" above 90, the integer part (with "+" when LDFound > 1) above 0, else empty.
 QString ldColumnText(float ldResult, int32_t ldFound);
