@@ -163,6 +163,7 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("Menu_Partial"))->setShortcut(QKeySequence(Qt::Key_F2));
     makeAction(QStringLiteral("Menu_Cancel"))->setShortcut(QKeySequence(Qt::Key_F4));
     makeAction(QStringLiteral("Menu_Edit"));
+    makeAction(QStringLiteral("Menu_FixAlias"));
     makeAction(QStringLiteral("Menu_Validate_All"));
     makeAction(QStringLiteral("Menu_ResetAll"));
     makeAction(QStringLiteral("Menu_Undo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -278,6 +279,7 @@ void TForm1::buildMenus() {
     listMenu_ = new QMenu(this);
     for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit"})
         add(listMenu_, key);
+    add(listMenu_, "Menu_FixAlias");
     listMenu_->addSeparator();
     add(listMenu_, "Menu_Validate_All");
     add(listMenu_, "Menu_ResetAll");

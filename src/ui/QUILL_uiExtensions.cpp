@@ -4,6 +4,7 @@
 #include "ui/QUILL_uiExtensions.h"
 
 #include "ui/QUILL_editDialog.h"
+#include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
@@ -14,4 +15,5 @@ void installUiExtensions(TForm1& form) {
     installPexListingView(form);
     installVocabularyPage(form);
     installEditDialog(form);
+    installAidsUi(form);
 }

@@ -1,6 +1,7 @@
 // The workspace: ownership of the open work, opening by kind, closing.
 #include "workspace/QUILL_workspace.h"
 
+#include "workspace/QUILL_wsAids.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 #include "workspace/QUILL_wsScript.h"
@@ -207,6 +208,7 @@ int TEntryCommand::finish() {
 }
 
 void TWorkspace::clearLoadedLists() {
+    forgetAidsEntries(*this);
     for (auto& pairs : heuristicMatches)
         pairs.clear();
     // Before the unsaved-work mark goes with the history: a journal of unsaved work stays.

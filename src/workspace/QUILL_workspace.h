@@ -17,6 +17,7 @@ struct TScriptDocument;           // workspace/QUILL_wsScript.h
 struct TMenuDocument;             // workspace/QUILL_wsScript.h
 struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
+struct TAidsState;                // workspace/QUILL_wsAids.h
 
 // The recovery journal (workspace/QUILL_journal.h).
 class TJournalWriter;
@@ -48,6 +49,7 @@ public:
     // The open document, null when none is open.
     std::unique_ptr<TDocument> document;
     std::unique_ptr<TVocabularyState> vocabulary;
+    std::unique_ptr<TAidsState> aids;
     // The undo steps of the commands that changed entries of the open document.
     TEditHistory history;
     // The recovery journal of the open document: written only when set (the window sets it, the command line never

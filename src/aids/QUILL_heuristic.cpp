@@ -1,0 +1,531 @@
+// Heuristic suggestions: threshold, distances, the batch and the word tokens.
+#include "aids/QUILL_heuristic.h"
+
+#include "core/QUILL_parallel.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstdlib>
+
+// ----- Threshold and distances
+
+int candidateThreshold(const tSkyStr& s, const tSkyStr& c) {
+    const qsizetype n = s.aWords.size();
+    if (n == 0) return 2;
+    // round(L / 1.5) = round(2L / 3); 2L / 3 never ends in a half, so (2L + 1) div 3 rounds it.
+    const int length = static_cast<int>(s.sLD.size());
+    const int base = std::min((2 * length + 1) / 3, kHeuristicMaxChosen);
+    const qsizetype needed = n <= 3 ? 1 : n / 2;
+    const int threshold = n <= 3 ? base + 5 : base;
+    qsizetype common = 0;
+    for (const uint32_t h : s.aWords) {
+        if (c.aWords.contains(h) && ++common >= needed) return threshold;
+    }
+    return 0;
+}
+
+int levenshteinDistance(QStringView a, QStringView b) {
+    const qsizetype n = a.size(), m = b.size();
+    if (n == 0) return static_cast<int>(m);
+    if (m == 0) return static_cast<int>(n);
+    // Row by row over the whole table; only the previous row is needed to fill the next.
+    std::vector<int> previous(static_cast<size_t>(m + 1)), current(static_cast<size_t>(m + 1));
+    for (qsizetype j = 0; j <= m; ++j)
+        previous[static_cast<size_t>(j)] = static_cast<int>(j);
+    for (qsizetype i = 1; i <= n; ++i) {
+        current[0] = static_cast<int>(i);
+        for (qsizetype j = 1; j <= m; ++j) {
+            const int substitution = previous[static_cast<size_t>(j - 1)] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            const int deletion = previous[static_cast<size_t>(j)] + 1;
+            const int insertion = current[static_cast<size_t>(j - 1)] + 1;
+            current[static_cast<size_t>(j)] = std::min({substitution, deletion, insertion});
+        }
+        std::swap(previous, current);
+    }
+    return previous[static_cast<size_t>(m)];
+}
+
+void TBoundedDistance::setPattern(QStringView pattern) {
+    length_ = pattern.size();
+    const int blocks = static_cast<int>((length_ + 63) / 64);
+    if (blocks != blocks_ || low_.empty()) {
+        blocks_ = blocks;
+        low_.assign(static_cast<size_t>(256 * std::max(blocks, 1)), 0);
+        zero_.assign(static_cast<size_t>(std::max(blocks, 1)), 0);
+        usedLow_.clear();
+    } else {
+        for (const char16_t c : usedLow_)
+            std::fill_n(low_.begin() + static_cast<qsizetype>(c) * blocks_, blocks_, 0);
+        usedLow_.clear();
+    }
+    highChars_.clear();
+    high_.clear();
+    for (qsizetype i = 0; i < length_; ++i) {
+        const char16_t c = pattern[i].unicode();
+        uint64_t* masks;
+        if (c < 256) {
+            masks = &low_[static_cast<size_t>(c) * static_cast<size_t>(blocks_)];
+            usedLow_.push_back(c);
+        } else {
+            auto it = std::find(highChars_.begin(), highChars_.end(), c);
+            if (it == highChars_.end()) {
+                highChars_.push_back(c);
+                high_.resize(high_.size() + static_cast<size_t>(blocks_), 0);
+                it = highChars_.end() - 1;
+            }
+            masks = &high_[static_cast<size_t>(it - highChars_.begin()) * static_cast<size_t>(blocks_)];
+        }
+        masks[i / 64] |= uint64_t(1) << (i % 64);
+    }
+}
+
+const uint64_t* TBoundedDistance::masksOf(char16_t c) const {
+    if (c < 256) return &low_[static_cast<size_t>(c) * static_cast<size_t>(blocks_)];
+    for (size_t k = 0; k < highChars_.size(); ++k)
+        if (highChars_[k] == c) return &high_[k * static_cast<size_t>(blocks_)];
+    return zero_.data();
+}
+
+int TBoundedDistance::distance(QStringView text, int bound) const {
+    const qsizetype m = length_, n = text.size();
+    if (m == 0) return static_cast<int>(n);
+    if (n == 0) return static_cast<int>(m);
+    // The distance is at least the length difference.
+    if (std::abs(m - n) >= bound) return static_cast<int>(std::max<qsizetype>(std::abs(m - n), bound));
+    // Vertical deltas of the current column: Pv bit set = +1, Mv bit set = -1 (Myers' notation), per block.
+    constexpr int kStackBlocks = 8;
+    uint64_t pvStack[kStackBlocks], mvStack[kStackBlocks];
+    std::vector<uint64_t> heap;
+    uint64_t* pv = pvStack;
+    uint64_t* mv = mvStack;
+    if (blocks_ > kStackBlocks) {
+        heap.resize(static_cast<size_t>(2 * blocks_));
+        pv = heap.data();
+        mv = heap.data() + blocks_;
+    }
+    for (int b = 0; b < blocks_; ++b) {
+        pv[b] = ~uint64_t(0);
+        mv[b] = 0;
+    }
+    const uint64_t lastBit = uint64_t(1) << ((m - 1) % 64);
+    const uint64_t topBit = uint64_t(1) << 63;
+    qsizetype score = m; // D[m][j]
+    for (qsizetype j = 0; j < n; ++j) {
+        const uint64_t* eqs = masksOf(text[j].unicode());
+        // The top row is D[0][j] = j: the horizontal delta entering the first block is always +1.
+        int carry = 1;
+        for (int b = 0; b < blocks_; ++b) {
+            uint64_t eq = eqs[b];
+            const uint64_t p = pv[b], mm = mv[b];
+            const uint64_t xv = eq | mm;
+            if (carry < 0) eq |= 1;
+            const uint64_t xh = (((eq & p) + p) ^ p) | eq;
+            uint64_t ph = mm | ~(xh | p);
+            uint64_t mh = p & xh;
+            const uint64_t out = b == blocks_ - 1 ? lastBit : topBit;
+            const int next = (ph & out) ? 1 : ((mh & out) ? -1 : 0);
+            ph <<= 1;
+            mh <<= 1;
+            if (carry < 0)
+                mh |= 1;
+            else if (carry > 0)
+                ph |= 1;
+            pv[b] = mh | ~(xv | ph);
+            mv[b] = ph & xv;
+            carry = next;
+        }
+        score += carry;
+        // Each column left can lower the last row by one at most.
+        if (score - (n - 1 - j) >= bound) return bound;
+    }
+    return static_cast<int>(score);
+}
+
+// ----- The literal rule
+
+rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& vocabulary) {
+    rHeuristicResult result;
+    int best = kHeuristicMaxChosen;
+    for (size_t k = 0; k < vocabulary.size(); ++k) {
+        const tSkyStr& c = *vocabulary[k];
+        if (c.listIndex != s.listIndex) continue;
+        const int t = candidateThreshold(s, c);
+        if (t <= 0) continue;
+        const int d = levenshteinDistance(s.sLD, c.sLD);
+        if (d >= t) continue;
+        ++result.found;
+        if (d < best) {
+            best = d;
+            result.chosen = static_cast<int>(k);
+        }
+    }
+    result.distance = best;
+    return result;
+}
+
+// ----- The index
+
+THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
+    entries_.reserve(vocabulary.size());
+    lengths_.reserve(vocabulary.size());
+    std::vector<std::pair<uint32_t, int>> pairs;
+    std::vector<uint32_t> hashes;
+    for (size_t k = 0; k < vocabulary.size(); ++k) {
+        const tSkyStr& c = *vocabulary[k];
+        const int index = static_cast<int>(k);
+        entries_.push_back(&c);
+        const int length = static_cast<int>(c.sLD.size());
+        lengths_.push_back(length);
+        if (static_cast<size_t>(length) >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
+        byLength_[static_cast<size_t>(length)].push_back(index);
+        hashes.assign(c.aWords.begin(), c.aWords.end());
+        std::sort(hashes.begin(), hashes.end());
+        hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+        for (const uint32_t h : hashes)
+            pairs.emplace_back(h, index);
+    }
+    // Sorted by hash, then entry: each posting list comes out in vocabulary order.
+    std::sort(pairs.begin(), pairs.end());
+    postingEntries_.reserve(pairs.size());
+    for (size_t k = 0; k < pairs.size();) {
+        const uint32_t h = pairs[k].first;
+        const uint32_t begin = static_cast<uint32_t>(postingEntries_.size());
+        for (; k < pairs.size() && pairs[k].first == h; ++k)
+            postingEntries_.push_back(pairs[k].second);
+        postings_.push_back({h, begin, static_cast<uint32_t>(postingEntries_.size())});
+    }
+}
+
+const THeuristicIndex::rPosting* THeuristicIndex::posting(uint32_t hash) const {
+    const auto it = std::lower_bound(postings_.begin(), postings_.end(), hash,
+                                     [](const rPosting& p, uint32_t h) { return p.hash < h; });
+    return it != postings_.end() && it->hash == hash ? &*it : nullptr;
+}
+
+rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) const {
+    std::vector<int>& candidates = scratch.candidates;
+    candidates.clear();
+    const int length = static_cast<int>(s.sLD.size());
+    const qsizetype n = s.aWords.size();
+    rHeuristicResult result;
+    int best = kHeuristicMaxChosen;
+    result.distance = best;
+    // The threshold depends on the string alone; a candidate only passes or fails the shared-word test. A distance
+    // is at least the length difference, so only lengths within the threshold can count.
+    const int threshold = n == 0 ? 2 : candidateThreshold(s, s);
+    const int shortest = length - threshold + 1, longest = length + threshold - 1;
+    struct rWord {
+        const rPosting* posting;
+        uint32_t hash;
+        int weight;
+    };
+    std::array<rWord, 64> words;
+    size_t count = 0;
+    size_t listed = 0; // words[listed..count) are checked per candidate instead of listed
+    int needed = 0;
+    if (n == 0) {
+        for (int l = std::max(shortest, 0); l <= longest; ++l)
+            if (static_cast<size_t>(l) < byLength_.size())
+                candidates.insert(candidates.end(), byLength_[static_cast<size_t>(l)].begin(),
+                                  byLength_[static_cast<size_t>(l)].end());
+    } else {
+        // The string's distinct words that some entry holds, weighted by how often they occur in the string.
+        for (const uint32_t h : s.aWords) {
+            const rPosting* p = posting(h);
+            if (!p) continue;
+            size_t k = 0;
+            while (k < count && words[k].posting != p)
+                ++k;
+            if (k == count) {
+                if (count == words.size()) continue;
+                words[count++] = {p, h, 0};
+            }
+            ++words[k].weight;
+        }
+        needed = n <= 3 ? 1 : static_cast<int>(n / 2);
+        // An entry reaching `needed` holds at least one word outside any set of words whose weights sum below
+        // `needed`: the longest lists are left out while that holds, and their words are checked per candidate.
+        std::sort(words.begin(), words.begin() + static_cast<qsizetype>(count), [](const rWord& a, const rWord& b) {
+            return (a.posting->end - a.posting->begin) < (b.posting->end - b.posting->begin);
+        });
+        int leftOut = 0;
+        listed = count;
+        while (listed > 0 && leftOut + words[listed - 1].weight <= needed - 1)
+            leftOut += words[--listed].weight;
+        if (scratch.counts.size() != entries_.size()) scratch.counts.assign(entries_.size(), 0);
+        uint8_t* counts = scratch.counts.data();
+        for (size_t k = 0; k < listed; ++k) {
+            const uint8_t weight = static_cast<uint8_t>(words[k].weight);
+            for (uint32_t e = words[k].posting->begin; e < words[k].posting->end; ++e) {
+                const int entry = postingEntries_[e];
+                const int l = lengths_[static_cast<size_t>(entry)];
+                if (l < shortest || l > longest) continue;
+                if (counts[entry] == 0) candidates.push_back(entry);
+                counts[entry] = static_cast<uint8_t>(counts[entry] + weight);
+            }
+        }
+    }
+    // The candidates come in no particular order: LDFound is a count, and the choice (smallest distance, then
+    // earliest entry) does not depend on the order either.
+    bool patternSet = false;
+    for (const int k : candidates) {
+        const tSkyStr& c = *entries_[static_cast<size_t>(k)];
+        if (n > 0) {
+            int common = scratch.counts[static_cast<size_t>(k)];
+            scratch.counts[static_cast<size_t>(k)] = 0;
+            for (size_t w = listed; w < count && common < needed; ++w)
+                if (c.aWords.contains(words[w].hash)) common += words[w].weight;
+            if (common < needed) continue;
+        }
+        if (c.listIndex != s.listIndex) continue;
+        if (!patternSet) {
+            scratch.kernel.setPattern(s.sLD);
+            patternSet = true;
+        }
+        const int d = scratch.kernel.distance(c.sLD, threshold);
+        if (d >= threshold) continue;
+        ++result.found;
+        if (d < best || (d == best && result.chosen >= 0 && k < result.chosen)) {
+            best = d;
+            result.chosen = k;
+        }
+    }
+    result.distance = best;
+    return result;
+}
+
+// ----- The batch
+
+namespace {
+
+void prepareVocabulary(tSkyStrList& vocabulary) {
+    for (auto& c : vocabulary)
+        c->initStrings();
+}
+
+// What the pass does to a string once its result is known.
+void takeResult(tSkyStr& s, const rHeuristicResult& result, tSkyStrList& vocabulary,
+                std::vector<std::pair<tSkyStr*, tSkyStr*>>& pairs, int& withoutCandidate) {
+    s.LDFound = result.found;
+    s.LDResult = kLdNothingFound;
+    if (result.chosen < 0) {
+        ++withoutCandidate;
+        return;
+    }
+    tSkyStr* chosen = vocabulary[static_cast<size_t>(result.chosen)].get();
+    s.LDResult = result.distance == 0 ? kLdExactCandidate : static_cast<float>(result.distance);
+    s.setSTrans(chosen->gTrans);
+    pairs.emplace_back(&s, chosen);
+}
+
+// The pass's loop, with the matching of each block of strings done by `matchBlock` ahead of the walk that reports
+// progress, honours cancel and applies the results in list order.
+template <typename MatchBlock>
+int runPass(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& strings, int listIndex,
+            std::vector<std::pair<tSkyStr*, tSkyStr*>>& pairs, const MatchBlock& matchBlock) {
+    tSkyStrList& vocabulary = vocabularyLists[static_cast<size_t>(listIndex)];
+    app.progressMax(static_cast<qint64>(strings.size()));
+    int withoutCandidate = 0;
+    bool prepared = false;
+    constexpr size_t kBlock = 256;
+    std::vector<const tSkyStr*> block;
+    std::vector<rHeuristicResult> results;
+    for (size_t start = 0; start < strings.size(); start += kBlock) {
+        const size_t end = std::min(strings.size(), start + kBlock);
+        block.clear();
+        for (size_t i = start; i < end; ++i) {
+            const tSkyStr& s = *strings[i];
+            if (!s.hasFlag(sStrInternalParam::pexNoTrans) && s.sparams.empty()) block.push_back(&s);
+        }
+        if (!block.empty() && !prepared) {
+            // The first string that goes on meets every entry, which prepares it.
+            prepareVocabulary(vocabulary);
+            prepared = true;
+        }
+        results.assign(block.size(), {});
+        if (!block.empty()) matchBlock(block, results);
+        size_t next = 0;
+        for (size_t i = start; i < end; ++i) {
+            tSkyStr& s = *strings[i];
+            if (s.hasFlag(sStrInternalParam::pexNoTrans)) continue;
+            app.progressStep(static_cast<qint64>(i), 10);
+            if (app.cancelRequested()) return -1;
+            if (!s.sparams.empty()) continue;
+            takeResult(s, results[next++], vocabulary, pairs, withoutCandidate);
+        }
+    }
+    return withoutCandidate;
+}
+
+} // namespace
+
+int heuristicPass(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& strings, int listIndex,
+                  std::vector<std::pair<tSkyStr*, tSkyStr*>>& pairs, int threads) {
+    std::unique_ptr<THeuristicIndex> index;
+    THeuristicIndex::rScratch scratch[2];
+    const bool split = threads > 1 && std::thread::hardware_concurrency() > 1;
+    return runPass(app, vocabularyLists, strings, listIndex, pairs,
+                   [&](const std::vector<const tSkyStr*>& block, std::vector<rHeuristicResult>& results) {
+                       if (!index) index = std::make_unique<THeuristicIndex>(vocabularyLists[listIndex]);
+                       const size_t half = split && block.size() > 1 ? block.size() / 2 : block.size();
+                       const auto work = [&](size_t from, size_t to, THeuristicIndex::rScratch& own) {
+                           for (size_t k = from; k < to; ++k)
+                               results[k] = index->match(*block[k], own);
+                       };
+                       runSideBySide(
+                           half < block.size(), [&] { work(0, half, scratch[0]); },
+                           [&] { work(half, block.size(), scratch[1]); });
+                   });
+}
+
+int heuristicPassLiteral(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& strings, int listIndex,
+                         std::vector<std::pair<tSkyStr*, tSkyStr*>>& pairs) {
+    const tSkyStrList& vocabulary = vocabularyLists[static_cast<size_t>(listIndex)];
+    return runPass(app, vocabularyLists, strings, listIndex, pairs,
+                   [&](const std::vector<const tSkyStr*>& block, std::vector<rHeuristicResult>& results) {
+                       for (size_t k = 0; k < block.size(); ++k)
+                           results[k] = heuristicMatchLiteral(*block[k], vocabulary);
+                   });
+}
+
+std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabulary) {
+    std::vector<tSkyStr*> out;
+    TBoundedDistance kernel;
+    bool patternSet = false;
+    const int length = static_cast<int>(s.sLD.size());
+    // Every threshold of the string is this one or 0; a distance is at least the length difference.
+    const int widest = s.aWords.isEmpty() ? 2 : candidateThreshold(s, s);
+    for (size_t k = 0; k < vocabulary.size(); ++k) {
+        tSkyStr& c = *vocabulary[k];
+        c.initStrings();
+        if (c.listIndex != s.listIndex || std::abs(static_cast<int>(c.sLD.size()) - length) >= widest) continue;
+        const int t = candidateThreshold(s, c);
+        if (t <= 0 || std::abs(static_cast<int>(c.sLD.size()) - length) >= t) continue;
+        if (!patternSet) {
+            kernel.setPattern(s.sLD);
+            patternSet = true;
+        }
+        const int d = kernel.distance(c.sLD, t);
+        if (d >= t) continue;
+        c.LDResult = d == 0 ? kLdExactCandidate : static_cast<float>(d);
+        out.push_back(&c);
+    }
+    return out;
+}
+
+QString ldColumnText(float ldResult, int32_t ldFound) {
+    if (ldResult > 90) return QStringLiteral("-");
+    if (ldResult > 0) {
+        QString text = QString::number(static_cast<int>(ldResult));
+        if (ldFound > 1) text += QLatin1Char('+');
+        return text;
+    }
+    return {};
+}
+
+// ----- Word tokens
+
+namespace {
+
+struct rStrSearch {
+    bool banned = false;
+    QString s;
+    int32_t nb = 0;
+};
+
+class TWordTokens {
+public:
+    // `oneWordList` answers the ban test; null when no token may be banned.
+    explicit TWordTokens(const std::vector<tSkyStr*>* oneWordList, uint32_t banKey) {
+        if (!oneWordList || banKey == 0) return;
+        // For each translation hash of a one-word entry: whether one of those entries is the word `banKey` itself.
+        for (const tSkyStr* e : *oneWordList) {
+            bool& own = translationOfKey_[e->hashTrans];
+            own = own || e->aWords.contains(banKey);
+        }
+    }
+
+    int offer(const QString& word, int count, int minimumLength) {
+        if (word.size() <= minimumLength) return count;
+        const auto it = index_.constFind(word);
+        if (it != index_.constEnd()) {
+            rStrSearch& token = tokens[static_cast<size_t>(*it)];
+            if (!token.banned) token.nb += count;
+            return token.nb;
+        }
+        rStrSearch token{false, word, count};
+        const auto ban = translationOfKey_.constFind(textHash(word));
+        token.banned = ban != translationOfKey_.constEnd() && !*ban;
+        index_.insert(word, static_cast<int>(tokens.size()));
+        tokens.push_back(std::move(token));
+        return count;
+    }
+
+    // Offers each word of `text` once; returns the highest count returned.
+    int countWords(const QString& text) {
+        QString clean = punctuationToSpace(text).toLower();
+        clean.remove(QLatin1Char('\r'));
+        int best = 0;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= clean.size(); ++i) {
+            if (i < clean.size() && clean[i] != QLatin1Char(' ') && clean[i] != QLatin1Char('\n')) continue;
+            if (i > start) best = std::max(best, offer(clean.mid(start, i - start), 1, 3));
+            start = i + 1;
+        }
+        return best;
+    }
+
+    std::vector<rStrSearch> tokens;
+
+private:
+    QHash<QString, int> index_;
+    QHash<uint32_t, bool> translationOfKey_;
+};
+
+} // namespace
+
+void textWords(QStringList& out, const QString& text, int max) {
+    out.clear();
+    TWordTokens tokens(nullptr, 0);
+    tokens.countWords(text);
+    std::stable_sort(tokens.tokens.begin(), tokens.tokens.end(), [](const rStrSearch& a, const rStrSearch& b) {
+        return QString::compare(a.s, b.s, Qt::CaseInsensitive) < 0;
+    });
+    for (const rStrSearch& t : tokens.tokens) {
+        if (out.size() >= max) break;
+        out << t.s;
+    }
+}
+
+void wordSuggestions(QStringList& out, const QString& word, int max, const std::vector<tSkyStr*>& oneWordList,
+                     const tListSet& vocabularyLists) {
+    const QString w = word.trimmed().toLower();
+    if (w.size() <= 2) return;
+    out.clear();
+    const uint32_t h = textHash(w);
+    int best = 0;
+    TWordTokens direct(nullptr, 0);
+    for (const tSkyStr* e : oneWordList) {
+        if (e->aWords.isEmpty() || e->aWords.first() != h) continue;
+        direct.offer(punctuationToSpace(e->gTrans).toLower(), 99, 1);
+        best = 99;
+    }
+    TWordTokens counted(&oneWordList, h);
+    TWordTokens& tokens = best == 99 ? direct : counted;
+    if (best != 99) {
+        for (const size_t list : {size_t(0), size_t(2)}) {
+            for (const auto& e : vocabularyLists[list]) {
+                if (best > 99) break;
+                if (e->aWords.contains(h)) best = std::max(best, counted.countWords(e->gTrans));
+            }
+        }
+    }
+    std::stable_sort(tokens.tokens.begin(), tokens.tokens.end(),
+                     [](const rStrSearch& a, const rStrSearch& b) { return a.nb > b.nb; });
+    const int limit = (best + 5) / 3;
+    if (limit <= 1) return;
+    for (const rStrSearch& t : tokens.tokens) {
+        if (out.size() >= max) break;
+        if (!t.banned && t.nb >= limit) out << t.s;
+    }
+}

@@ -1,0 +1,425 @@
+// The aids' page and dialogs, and their commands in the window.
+#include "ui/QUILL_aidsUi.h"
+
+#include "aids/QUILL_heuristic.h"
+#include "core/QUILL_main.h"
+#include "ui/QUILL_mainWindow.h"
+#include "ui/QUILL_stringListModel.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsAids.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kLdColumn = 3;
+
+// A candidate row sorts on its LDResult, not on the column's text.
+class TCandidateItem : public QTreeWidgetItem {
+public:
+    TCandidateItem(tSkyStr* entry, const QStringList& texts) : QTreeWidgetItem(texts), entry_(entry) {}
+    tSkyStr* entry() const { return entry_; }
+    bool operator<(const QTreeWidgetItem& other) const override {
+        if (treeWidget() && treeWidget()->sortColumn() == kLdColumn)
+            return entry_->LDResult < static_cast<const TCandidateItem&>(other).entry_->LDResult;
+        return QTreeWidgetItem::operator<(other);
+    }
+
+private:
+    tSkyStr* entry_;
+};
+
+QTreeWidget* entryTree(const TAppContext& app, QWidget* parent, const char* name) {
+    auto* tree = new QTreeWidget(parent);
+    tree->setObjectName(QLatin1String(name));
+    tree->setRootIsDecorated(false);
+    tree->setUniformRowHeights(true);
+    tree->setHeaderLabels({app.uiText(QStringLiteral("ID")), app.uiText(QStringLiteral("Original")),
+                           app.uiText(QStringLiteral("Translated")), app.uiText(QStringLiteral("LD"))});
+    tree->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    tree->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    return tree;
+}
+
+QStringList rowTexts(const tSkyStr& e) {
+    return {QStringLiteral("%1").arg(e.id, 8, 16, QLatin1Char('0')), e.gS, e.gTrans,
+            ldColumnText(e.LDResult, e.LDFound)};
+}
+
+QButtonGroup* radioGroup(QWidget* parent, QVBoxLayout* layout, const TAppContext& app, const QString& titleKey,
+                         const QStringList& keys, int current, const char* name) {
+    auto* box = new QGroupBox(app.uiText(titleKey), parent);
+    box->setObjectName(QLatin1String(name));
+    auto* boxLayout = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(parent);
+    for (int i = 0; i < keys.size(); ++i) {
+        auto* radio = new QRadioButton(app.uiText(keys[i]), box);
+        radio->setChecked(i == current);
+        group->addButton(radio, i);
+        boxLayout->addWidget(radio);
+    }
+    layout->addWidget(box);
+    return group;
+}
+
+QDialogButtonBox* okCancel(QDialog* dialog, const TAppContext& app) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
+    buttons->addButton(app.uiText(QStringLiteral("Cancel")), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+} // namespace
+
+// ----- Suggestions page
+
+TSuggestionsPage::TSuggestionsPage(TForm1& form, QWidget* parent)
+    : QWidget(parent), form_(form), ws_(form.workspace()) {
+    setObjectName(QStringLiteral("TSuggestionsPage"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    LDtree = entryTree(ws_.app, this, "LDtree");
+    LDtree->setSortingEnabled(true);
+    LDtree->sortByColumn(kLdColumn, Qt::AscendingOrder);
+    LDtree->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(LDtree);
+    TimerLD = new QTimer(this);
+    TimerLD->setObjectName(QStringLiteral("TimerLD"));
+    TimerLD->setInterval(250);
+    TimerLD->setSingleShot(true);
+    connect(TimerLD, &QTimer::timeout, this, &TSuggestionsPage::refreshCandidates);
+    connect(LDtree, &QTreeWidget::itemDoubleClicked, this, [this] { editWithFocusedCandidate(); });
+    connect(LDtree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(ws_.app.uiText(QStringLiteral("Menu_Validate2")), this, &TSuggestionsPage::takeFocusedCandidate);
+        menu.addAction(ws_.app.uiText(QStringLiteral("Menu_Edit2")), this, &TSuggestionsPage::editWithFocusedCandidate);
+        menu.exec(LDtree->viewport()->mapToGlobal(at));
+    });
+}
+
+bool TSuggestionsPage::pageShown() const {
+    return form_.bottomPages() && form_.bottomPages()->currentWidget() == form_.autoTranslationPage();
+}
+
+void TSuggestionsPage::focusChanged(tSkyStr* entry) {
+    TimerLD->stop();
+    aidsState(ws_).LDfstring = entry;
+    if (pageShown() && liveRefresh) TimerLD->start();
+}
+
+void TSuggestionsPage::clearCandidates() {
+    TimerLD->stop();
+    LDtree->clear();
+}
+
+void TSuggestionsPage::refreshCandidates() {
+    clearCandidates();
+    if (!aidsState(ws_).LDfstring) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<tSkyStr*> found = ::refreshCandidates(ws_);
+    QList<QTreeWidgetItem*> items;
+    for (tSkyStr* c : found)
+        items << new TCandidateItem(c, rowTexts(*c));
+    LDtree->setSortingEnabled(false);
+    LDtree->addTopLevelItems(items);
+    LDtree->setSortingEnabled(true);
+    LDtree->sortByColumn(kLdColumn, Qt::AscendingOrder);
+    if (!items.isEmpty()) LDtree->setCurrentItem(LDtree->topLevelItem(0));
+    QApplication::restoreOverrideCursor();
+}
+
+tSkyStr* TSuggestionsPage::focusedCandidate() const {
+    auto* item = static_cast<TCandidateItem*>(LDtree->currentItem());
+    return item ? item->entry() : nullptr;
+}
+
+void TSuggestionsPage::takeFocusedCandidate() {
+    tSkyStr* candidate = focusedCandidate();
+    if (!candidate || !ws_.app.isIdle()) return;
+    if (takeCandidate(ws_, *candidate)) form_.repaintLists();
+}
+
+void TSuggestionsPage::editWithFocusedCandidate() {
+    tSkyStr* candidate = focusedCandidate();
+    if (!candidate || !ws_.app.isIdle()) return;
+    if (!mayEditWithCandidate(ws_, *candidate)) return;
+    if (openEditDialog) openEditDialog(*aidsState(ws_).LDfstring, candidate->gTrans);
+}
+
+// ----- TForm4
+
+TForm4::TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent) : QDialog(parent), ws_(ws) {
+    const TAppContext& app = ws.app;
+    const rSearchData& settings = aidsState(ws).searchSettings;
+    setObjectName(QStringLiteral("TForm4"));
+    setWindowTitle(app.uiText(QStringLiteral("Searchandreplace")));
+    auto* layout = new QVBoxLayout(this);
+    const auto field = [&](const QString& key, const char* name) {
+        layout->addWidget(new QLabel(app.uiText(key), this));
+        auto* box = new QComboBox(this);
+        box->setObjectName(QLatin1String(name));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        layout->addWidget(box);
+        return box;
+    };
+    ComboBox1 = field(QStringLiteral("Search"), "ComboBox1");
+    ComboBox2 = field(QStringLiteral("Replace"), "ComboBox2");
+    QStringList words;
+    if (skSource) textWords(words, skSource->gS, 12);
+    words.sort(Qt::CaseInsensitive);
+    ComboBox1->addItems(words);
+    ComboBox1->setEditText(settings.s1);
+    ComboBox2->setEditText(settings.s2);
+    connect(ComboBox1, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        QStringList proposals = {};
+        wordSuggestions(ws_, proposals, text, 5);
+        const QString kept = ComboBox2->currentText();
+        ComboBox2->clear();
+        ComboBox2->addItems(proposals);
+        ComboBox2->setEditText(kept);
+    });
+    RadioGroup1 = radioGroup(this, layout, app, QStringLiteral("searchRepIn"),
+                             {QStringLiteral("StringsAll"), QStringLiteral("StringNoVal"), QStringLiteral("StringNoLD"),
+                              QStringLiteral("StringSel")},
+                             settings.mode1 >= 0 && settings.mode1 <= 3 ? settings.mode1 : 0, "RadioGroup1");
+    RadioGroup2 =
+        radioGroup(this, layout, app, QStringLiteral("search_Method"),
+                   {QStringLiteral("searchindest"), QStringLiteral("searchinSource"), QStringLiteral("justAddInDest")},
+                   settings.mode2 >= 0 && settings.mode2 <= 2 ? settings.mode2 : 0, "RadioGroup2");
+    CheckBox1 = new QCheckBox(app.uiText(QStringLiteral("Case_sensitive")), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setChecked(settings.caseSensitive);
+    layout->addWidget(CheckBox1);
+    ComboBox3 = field(QStringLiteral("searchRepMethode"), "ComboBox3");
+    ComboBox3->addItems(searchPatterns());
+    if (settings.strformat.isEmpty())
+        ComboBox3->setCurrentIndex(0);
+    else
+        ComboBox3->setEditText(settings.strformat);
+    CheckBox2 = new QCheckBox(app.uiText(QStringLiteral("Search_inAllLists")), this);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    CheckBox2->setChecked(settings.allList);
+    layout->addWidget(CheckBox2);
+    layout->addWidget(okCancel(this, app));
+}
+
+rSearchData TForm4::rule() const {
+    rSearchData r;
+    r.s1 = ComboBox1->currentText();
+    r.s2 = ComboBox2->currentText();
+    r.mode1 = RadioGroup1->checkedId();
+    r.mode2 = RadioGroup2->checkedId();
+    r.caseSensitive = CheckBox1->isChecked();
+    r.allList = CheckBox2->isChecked();
+    r.strformat = ComboBox3->currentText();
+    return r;
+}
+
+// ----- TForm11
+
+TForm11::TForm11(TWorkspace& ws, const QString& text, const QString& file, QWidget* parent)
+    : QDialog(parent), filenamefull(file) {
+    const TAppContext& app = ws.app;
+    setObjectName(QStringLiteral("TForm11"));
+    setWindowTitle(app.uiText(QStringLiteral("BatchSearchAndReplace")));
+    resize(640, 480);
+    auto* layout = new QVBoxLayout(this);
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setPlainText(text);
+    layout->addWidget(Memo1);
+    QDialogButtonBox* buttons = okCancel(this, app);
+    QPushButton* save = buttons->addButton(app.uiText(QStringLiteral("SaveRules")), QDialogButtonBox::ActionRole);
+    save->setObjectName(QStringLiteral("SaveRules"));
+    connect(save, &QPushButton::clicked, this, [this, &ws] { saveBatchRules(ws, Memo1->toPlainText()); });
+    layout->addWidget(buttons);
+}
+
+// ----- TForm5
+
+TForm5::TForm5(const TAppContext& app, const QList<tSkyStr*>& candidates, const QString& caption, QWidget* parent)
+    : QDialog(parent), candidates_(candidates) {
+    setObjectName(QStringLiteral("TForm5"));
+    setWindowTitle(caption);
+    resize(640, 360);
+    auto* layout = new QVBoxLayout(this);
+    replaceTree = entryTree(app, this, "replaceTree");
+    replaceTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (tSkyStr* c : candidates)
+        replaceTree->addTopLevelItem(new QTreeWidgetItem(rowTexts(*c)));
+    replaceTree->selectAll();
+    layout->addWidget(replaceTree);
+    layout->addWidget(new QLabel(app.uiText(QStringLiteral("ctrl_select")), this));
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
+    QPushButton* all = buttons->addButton(app.uiText(QStringLiteral("SelectAll")), QDialogButtonBox::ActionRole);
+    QPushButton* none = buttons->addButton(app.uiText(QStringLiteral("DeselectAll")), QDialogButtonBox::ActionRole);
+    buttons->addButton(app.uiText(QStringLiteral("No")), QDialogButtonBox::RejectRole);
+    all->setObjectName(QStringLiteral("SelectAll"));
+    none->setObjectName(QStringLiteral("DeselectAll"));
+    connect(all, &QPushButton::clicked, replaceTree, &QTreeWidget::selectAll);
+    connect(none, &QPushButton::clicked, replaceTree, &QTreeWidget::clearSelection);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+QList<tSkyStr*> TForm5::selectedCandidates() const {
+    QList<tSkyStr*> out;
+    for (int i = 0; i < replaceTree->topLevelItemCount(); ++i)
+        if (replaceTree->topLevelItem(i)->isSelected()) out << candidates_[i];
+    return out;
+}
+
+// ----- TFormsText
+
+TFormsText::TFormsText(const TAppContext& app, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TFormsText"));
+    setWindowTitle(app.uiText(QStringLiteral("textSearch")));
+    auto* layout = new QVBoxLayout(this);
+    cbSearchText = new QComboBox(this);
+    cbSearchText->setObjectName(QStringLiteral("cbSearchText"));
+    cbSearchText->setEditable(true);
+    cbSearchText->setInsertPolicy(QComboBox::NoInsert);
+    layout->addWidget(cbSearchText);
+    RadioGroup1 = radioGroup(this, layout, app, QStringLiteral("SearchIn"),
+                             {QStringLiteral("Source"), QStringLiteral("Destination"), QStringLiteral("SearchResult")},
+                             0, "RadioGroup1");
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+}
+
+QString TFormsText::SearchTextHistory() const {
+    QStringList lines;
+    for (int i = 0; i < cbSearchText->count() && i < 10; ++i)
+        lines << cbSearchText->itemText(i);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void TFormsText::setSearchTextHistory(const QString& lines) {
+    cbSearchText->clear();
+    QStringList items = lines.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    cbSearchText->addItems(items);
+    cbSearchText->setEditText(QString());
+}
+
+QString TFormsText::searchText() const {
+    return cbSearchText->currentText();
+}
+
+int TFormsText::searchIn() const {
+    return RadioGroup1->checkedId();
+}
+
+void TFormsText::accept() {
+    const QString text = cbSearchText->currentText();
+    if (!text.isEmpty()) {
+        const int at = cbSearchText->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (at >= 0) cbSearchText->removeItem(at);
+        cbSearchText->insertItem(0, text);
+        cbSearchText->setEditText(text);
+    }
+    QDialog::accept();
+}
+
+// ----- Installation
+
+TSuggestionsPage* installAidsUi(TForm1& form) {
+    TWorkspace& ws = form.workspace();
+    QWidget* host = form.autoTranslationPage();
+    auto* page = new TSuggestionsPage(form, host);
+    if (!host->layout()) new QVBoxLayout(host);
+    host->layout()->setContentsMargins(0, 0, 0, 0);
+    host->layout()->addWidget(page);
+
+    // The focused row of each list view names the string whose candidates are listed.
+    for (int i = 0; i < 3; ++i) {
+        QTreeView* view = form.listView(i);
+        if (!view || !view->selectionModel()) continue;
+        QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, page,
+                         [&form, page, i](const QModelIndex& current) {
+                             TStringListProxy* proxy = form.listProxy(i);
+                             page->focusChanged(proxy && current.isValid() ? proxy->entryAt(current) : nullptr);
+                         });
+    }
+    QObject::connect(form.bottomPages(), &QTabWidget::currentChanged, page, [&form, page] {
+        if (form.bottomPages()->currentWidget() != form.autoTranslationPage()) return;
+        QCoreApplication::processEvents();
+        page->refreshCandidates();
+    });
+    // A command may free the entries the view points at; the focus goes with the document.
+    QObject::connect(&form, &TForm1::operationStarted, page, [page] { page->clearCandidates(); });
+    QObject::connect(&form, &TForm1::documentChanged, page, [page, &ws] {
+        page->clearCandidates();
+        aidsState(ws).LDfstring = nullptr;
+    });
+    QObject::connect(&form, &TForm1::vocabularyChanged, page, [page] { page->clearCandidates(); });
+
+    TAidsState& aids = aidsState(ws);
+    aids.chooseSimilar = [&form](QList<tSkyStr*>& candidates, const QString& caption) {
+        TForm5 dialog(form.workspace().app, candidates, caption, &form);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        candidates = dialog.selectedCandidates();
+        return true;
+    };
+    aids.editBatch = [&form](QString& text, const QString& file) {
+        TForm11 dialog(form.workspace(), text, file, &form);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        text = dialog.Memo1->toPlainText();
+        return true;
+    };
+
+    const auto activeList = [&form] { return qBound(0, form.listPages()->currentIndex(), 2); };
+    const auto resortOnLd = [&form](int i) {
+        if (QTreeView* view = form.listView(i)) view->sortByColumn(kLdColumn, Qt::AscendingOrder);
+    };
+    form.setCommand(QStringLiteral("Heuristic"), [&form, &ws, activeList, resortOnLd] {
+        const int i = activeList();
+        runHeuristic(ws, i);
+        form.repaintLists();
+        resortOnLd(i);
+    });
+    form.setCommand(QStringLiteral("HeuristicFull"), [&form, &ws, resortOnLd] {
+        runHeuristicFull(ws);
+        form.repaintLists();
+        for (int i = 0; i < 3; ++i)
+            resortOnLd(i);
+    });
+    form.setCommand(QStringLiteral("SearchandReplace"), [&form, &ws, activeList] {
+        TForm4 dialog(ws, form.focusedEntry(), &form);
+        if (dialog.exec() != QDialog::Accepted) return;
+        searchAndReplace(ws, dialog.rule(), activeList());
+        form.repaintLists();
+    });
+    form.setCommand(QStringLiteral("BatchSearchAndReplace"), [&form, &ws, activeList] {
+        if (runBatchFile(ws, activeList())) form.repaintLists();
+    });
+    form.setCommand(QStringLiteral("Menu_FixAlias"), [&form, &ws] {
+        fixAliases(ws, form.selectedEntries());
+        form.repaintLists();
+    });
+    return page;
+}
