@@ -3,17 +3,44 @@
 // form.setCommand("Key", handler) for its menu items, then one call below.
 #include "ui/QUILL_uiExtensions.h"
 
-#include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_aidsUi.h"
+#include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
 #include "ui/QUILL_vocabularyPage.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsAids.h"
+
+namespace {
+
+// The edit dialog's aids: the word proposals of the word under the caret, carrying a stored translation to the
+// strings with the same source, and opening on a suggestion the translator picked.
+void connectEditDialogToAids(TForm1& form, TForm2& dialog, TSuggestionsPage& suggestions) {
+    TWorkspace& ws = form.workspace();
+    QObject::connect(&dialog, &TForm2::wordsRequested, &dialog, [&ws, &dialog](const QString& text) {
+        QStringList words;
+        textWords(words, text, 12);
+        QStringList translations;
+        if (!words.isEmpty()) wordSuggestions(ws, translations, words.constFirst(), 5);
+        dialog.setWordProposals(words.value(0), translations);
+    });
+    dialog.propagateTranslation = [&ws](tSkyStr* entry, sStrParams statusIn, sStrParams statusOut) {
+        if (entry) replaceAllStrings(ws, *entry, statusIn, statusOut, false);
+    };
+    suggestions.openEditDialog = [&ws, &dialog](tSkyStr& entry, const QString& proposed) {
+        dialog.bestLDString = aidsState(ws).bestLDString;
+        dialog.openEditDialog(true, &entry, &proposed);
+    };
+}
+
+} // namespace
 
 void installUiExtensions(TForm1& form) {
     installEspTreeView(form);
     installPexListingView(form);
     installVocabularyPage(form);
     installEditDialog(form);
-    installAidsUi(form);
+    TSuggestionsPage* suggestions = installAidsUi(form);
+    if (TForm2* dialog = editDialog(form); dialog && suggestions) connectEditDialogToAids(form, *dialog, *suggestions);
 }
