@@ -49,9 +49,15 @@ struct TWindow {
     ~TWindow() { form->workspace().state().WorkMode = TWorkMode::None; }
 };
 
-TWindow& window() {
-    static TWindow w;
+// Made on first use, let go of before the application object (a window outliving it cannot be closed).
+std::unique_ptr<TWindow>& windowHolder() {
+    static std::unique_ptr<TWindow> w;
     return w;
+}
+
+TWindow& window() {
+    if (!windowHolder()) windowHolder() = std::make_unique<TWindow>();
+    return *windowHolder();
 }
 
 void BM_WalkBaseline(benchmark::State& state) {
@@ -124,6 +130,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    windowHolder().reset();
     quillbench::timings().printRatio("keystroke", "walk", "(target: keystroke < 0.100 s)");
     quillbench::timings().printRatio("hint-layout", "hint-words", "(target: hint-layout < 0.005 s)");
     return 0;
