@@ -37,8 +37,10 @@ bool THintFilter::eventFilter(QObject* watched, QEvent* event) {
         TQUILLHint* hint = TQUILLHint::instance();
         QString text;
         if (auto* view = qobject_cast<QAbstractItemView*>(widget->parentWidget()); view && view->viewport() == widget) {
+            // The string lists show a cell's hint over its first pixels only; other views anywhere in the cell.
             const QModelIndex index = view->indexAt(help->pos());
-            if (index.isValid() && help->pos().x() - view->visualRect(index).left() < kCellHintWidth)
+            const bool stringList = view->objectName().endsWith(QLatin1String("SkyTree"));
+            if (index.isValid() && (!stringList || help->pos().x() - view->visualRect(index).left() < kCellHintWidth))
                 text = index.data(Qt::ToolTipRole).toString();
         } else {
             text = widget->toolTip();

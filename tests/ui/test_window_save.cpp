@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -42,14 +43,11 @@ private:
                 files->reject();
                 return;
             }
-            // The dialog reads its folder in the background and may reset the name meanwhile: accept only once it
-            // holds the path.
-            files->selectFile(paths_.first());
-            if (QFileInfo(files->selectedFiles().value(0)).absoluteFilePath() !=
-                QFileInfo(paths_.first()).absoluteFilePath())
-                return;
+            // The whole path typed into the name field, as a user may: the dialog takes it whatever folder it shows.
+            const QString path = paths_.takeFirst();
+            files->selectFile(path);
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
             ++fileDialogs;
-            paths_.removeFirst();
             static_cast<QDialog*>(files)->accept(); // as the Save button does
         } else if (auto* question = qobject_cast<TFormDialog*>(modal)) {
             ++questions;
