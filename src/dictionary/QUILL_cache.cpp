@@ -195,7 +195,8 @@ int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder)
     for (int k = 0; k < lines.size(); ++k) {
         const QString setName = vocabularySetName(lines[k]);
         if (vocabularyLineIsTableSet(lines[k])) pairVocabularySet(app, lists, k, stringsFolder, setName);
-        if (writeCache(app, lists, cacheFilePath(app.state, setName))) ++written;
+        // A set whose tables were not found gives nothing to write: no empty cache is left to list.
+        if (countListSet(lists) > 0 && writeCache(app, lists, cacheFilePath(app.state, setName))) ++written;
         clearListSet(lists);
         app.progressStep(k, 1);
     }

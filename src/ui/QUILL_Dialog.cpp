@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -121,7 +122,7 @@ void setUiKey(QObject* object, const QString& key, const TAppContext& app) {
     else if (auto* group = qobject_cast<QGroupBox*>(object))
         group->setTitle(app.uiText(key));
     else if (auto* menu = qobject_cast<QMenu*>(object))
-        menu->setTitle(app.uiText(key).remove(QLatin1Char('&')));
+        menu->setTitle(app.uiText(key)); // the '&' gives the menu its Alt key
     else if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isWindow())
         widget->setWindowTitle(app.uiText(key));
 }
@@ -141,6 +142,10 @@ void translateObject(QObject* object, const TAppContext& app) {
     if (!key.isEmpty()) setUiKey(object, key, app);
     const QString hint = object->property("uiHintKey").toString();
     if (!hint.isEmpty()) setUiHintKey(object, hint, app);
+    if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+        const QString placeholder = edit->property("uiPlaceholderKey").toString();
+        if (!placeholder.isEmpty()) edit->setPlaceholderText(app.uiText(placeholder));
+    }
     if (auto* tabs = qobject_cast<QTabWidget*>(object)) {
         for (int i = 0; i < tabs->count(); ++i) {
             const QString pageKey = tabs->widget(i)->property("uiKey").toString();

@@ -43,7 +43,8 @@ int showMessageDialog(const TAppContext& app, const QString& caption, const QStr
                       QWidget* parent);
 
 // Applies uiText to every caption of a window that carries its key in the property "uiKey" (window title, buttons,
-// labels, group boxes, check boxes, tab pages, menu items with '&' removed) and to tool tips keyed by "uiHintKey".
+// labels, group boxes, check boxes, tab pages, menu items with '&' removed, menus keeping it as their Alt key), to
+// tool tips keyed by "uiHintKey" and to line edits' placeholders keyed by "uiPlaceholderKey".
 void translateWindow(QWidget* window, const TAppContext& app);
 // Tags an object with the UI text key of its caption (and of its hint) and gives it its text now.
 void setUiKey(QObject* object, const QString& key, const TAppContext& app);

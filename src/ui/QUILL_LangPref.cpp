@@ -157,9 +157,17 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     const QStringList folders = listLanguageFolders(st.programFolder);
     ComboBox3->addItems(folders);
     ComboBox3->setCurrentIndex(languageFolderIndex(folders, st.UILang));
+    // Each language shows its name beside its code; the code is the item's data.
     const QStringList languages = codepageLanguageNames(st.codepageList);
-    ComboBox1->addItems(languages);
-    ComboBox2->addItems(languages);
+    for (const QString& code : languages) {
+        const QString nameKey = QStringLiteral("Lang_") + code;
+        const QString name = app.uiText(nameKey);
+        const QString text = name.isEmpty() || name.compare(nameKey, Qt::CaseInsensitive) == 0
+                                 ? code
+                                 : code + QStringLiteral(" - ") + name;
+        ComboBox1->addItem(text, code);
+        ComboBox2->addItem(text, code);
+    }
     const int source = static_cast<int>(languages.indexOf(st.SourceLang.toLower()));
     const int dest = static_cast<int>(languages.indexOf(st.DestLang.toLower()));
     ComboBox1->setCurrentIndex(source >= 0 ? source : 0);
@@ -192,23 +200,27 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
 
 void TForm3::languagesChanged() {
     const TAppState& st = ws_.app.state;
-    const QString source = ComboBox1->currentText();
-    const QString dest = ComboBox2->currentText();
+    const QString source = ComboBox1->currentData().toString();
+    const QString dest = ComboBox2->currentData().toString();
     Label4->setText(QStringLiteral("[%1]").arg(chooseCodepage(QLatin1Char('_') + source, st.codepageList, false).s));
     Label5->setText(QStringLiteral("[%1]").arg(chooseCodepage(QLatin1Char('_') + dest, st.codepageList, false).s));
     const bool differ = source.toLower() != dest.toLower();
-    CheckBox1->setEnabled(differ);
-    CheckBox1->setChecked(differ && (st.isFirstLaunch || source.toLower() != st.SourceLang.toLower() ||
-                                     dest.toLower() != st.DestLang.toLower()));
     memo1->clear();
     const QString folder = QDir::fromNativeSeparators(Edit1->text());
+    bool anyTables = false; // at least one set of the vocabulary can be built
     for (const rCacheInfoLine& line : cacheInformation(ws_.app, folder, source, dest)) {
         auto* item = new QListWidgetItem(line.text, memo1);
         if (line.colour == rCacheInfoLine::red)
             item->setBackground(QColor(0xFF, 0xDD, 0xDD));
         else if (line.colour == rCacheInfoLine::green)
             item->setBackground(QColor(0xDD, 0xFF, 0xDD));
+        anyTables = anyTables || line.colour == rCacheInfoLine::green;
     }
+    // Building is offered where it would make something: never ticked when no table of the game was found.
+    CheckBox1->setEnabled(differ);
+    CheckBox1->setChecked(
+        differ && anyTables &&
+        (st.isFirstLaunch || source.toLower() != st.SourceLang.toLower() || dest.toLower() != st.DestLang.toLower()));
 }
 
 void TForm3::backupChanged() {
@@ -227,8 +239,8 @@ void TForm3::browse(QLineEdit* field, const QString& captionKey) {
 
 rOptionsChoice TForm3::choice() const {
     rOptionsChoice c;
-    c.sourceLang = ComboBox1->currentText();
-    c.destLang = ComboBox2->currentText();
+    c.sourceLang = ComboBox1->currentData().toString();
+    c.destLang = ComboBox2->currentData().toString();
     c.uiLang = ComboBox3->currentText();
     auto folder = [](const QLineEdit* field) {
         QString f = QDir::fromNativeSeparators(field->text());

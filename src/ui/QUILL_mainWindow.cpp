@@ -2,12 +2,15 @@
 // the status bar, recent files, presets, drag and drop, and close.
 #include "ui/QUILL_mainWindow.h"
 
+#include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "core/QUILL_startup.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_LangPref.h"
 #include "ui/QUILL_guiHost.h"
+#include "ui/QUILL_hintWindow.h"
+#include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
 #include "workspace/QUILL_journal.h"
@@ -34,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -103,7 +107,11 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
 
     restoreGeometryFromPrefs();
     translateWindow(this, ws_->app);
-    showHtmlPage(QStringLiteral("../common/sstreadme.htm"));
+    // The home page in the interface language when its folder has one, else the common one.
+    const QString ownHome = QStringLiteral("sstreadme.htm");
+    showHtmlPage(quillfs::findFileNoCase(ws_->state().resFolder, ownHome).isEmpty()
+                     ? QStringLiteral("../common/sstreadme.htm")
+                     : ownHome);
 
     nullButton_->setChecked(ws_->state().showNullDefault);
     installBuiltInCommands();
@@ -112,6 +120,7 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
     rebuildPresetMenu();
     arrangeViews();
     updatePageCaptions();
+    TQUILLHint::install(); // every hint of the application is the formatted one
     installUiExtensions(*this);
     updateCommands();
     emit vocabularyChanged();
@@ -149,7 +158,8 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("Load_ScriptPex"))->setIcon(s->standardIcon(QStyle::SP_FileIcon));
     makeAction(QStringLiteral("Menu_ExportEsp"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     actions_[QStringLiteral("Menu_ExportEsp")]->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    makeAction(QStringLiteral("Menu_ExportEspAs"));
+    makeAction(QStringLiteral("Menu_ExportEspAs"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    actions_[QStringLiteral("Menu_ExportEspAs")]->setIcon(s->standardIcon(QStyle::SP_DriveFDIcon));
     makeAction(QStringLiteral("Save_SST"));
     makeAction(QStringLiteral("Menu_CloseAll"))->setIcon(s->standardIcon(QStyle::SP_DialogCloseButton));
     makeAction(QStringLiteral("Menu_Quit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -276,6 +286,12 @@ void TForm1::buildMenus() {
     add(xmlMenu_, "Menu_ExportXliff");
     add(xmlMenu_, "Menu_ImportXliff");
 
+    // F10 opens the menu bar, as the Alt key does.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        if (fileMenu_->menuAction()->isEnabled()) menuBar()->setActiveAction(fileMenu_->menuAction());
+    });
+
     listMenu_ = new QMenu(this);
     for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit"})
         add(listMenu_, key);
@@ -291,7 +307,7 @@ void TForm1::buildToolBar() {
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(20, 20));
     toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (const char* key : {"Load_Esp", "Load_Strings", "Load_ScriptPex", "Menu_ExportEsp"})
+    for (const char* key : {"Load_Esp", "Load_Strings", "Load_ScriptPex", "Menu_ExportEsp", "Menu_ExportEspAs"})
         toolBar_->addAction(actions_.value(QLatin1String(key)));
     toolBar_->addSeparator();
     for (const char* key : {"Trans_Exact", "Heuristic", "SearchandReplace", "BatchSearchAndReplace", "AddIdToStrings"})
@@ -417,7 +433,9 @@ void TForm1::buildPages() {
         models_[i] = new TStringListModel(*ws_, i, view);
         proxies_[i] = new TStringListProxy(*ws_, models_[i], view);
         view->setModel(proxies_[i]);
+        view->setItemDelegate(new TStringListDelegate(view));
         view->setRootIsDecorated(false);
+        view->setIndentation(14);
         view->setUniformRowHeights(false);
         view->setAlternatingRowColors(true);
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -542,8 +560,11 @@ void TForm1::saveGeometryToPrefs() {
     if (normal.isValid()) {
         pos.width = normal.width();
         pos.height = normal.height();
-        pos.top = normal.top();
-        pos.left = normal.left();
+        // move() places the frame, whose corner lies above and left of the client area by the frame's size: the
+        // frame's corner is kept, or every restart would move the window down by the title bar.
+        const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+        pos.top = normal.top() - frameOffset.y();
+        pos.left = normal.left() - frameOffset.x();
     }
     pos.Control1 = bottomPages_->height();
 }
@@ -597,6 +618,14 @@ void TForm1::installBuiltInCommands() {
             emit vocabularyChanged();
         }
     });
+    // Save and Save as, whatever the kind of document: the captions follow the kind (updateCommands); the document
+    // asks its questions and makes its backups.
+    for (const bool saveAs : {false, true})
+        handlers_.insert(saveAs ? QStringLiteral("Menu_ExportEspAs") : QStringLiteral("Menu_ExportEsp"),
+                         [this, &ws, saveAs] {
+                             ws.saveDocument(saveAs);
+                             updateCommands();
+                         });
     handlers_.insert(QStringLiteral("Menu_Quit"), [this] { close(); });
     handlers_.insert(QStringLiteral("Set_Options"), [this, &ws] {
         if (TForm3::runOptions(ws, this)) {
@@ -738,6 +767,9 @@ void TForm1::arrangeViews() {
         header->setSectionResizeMode(1, QHeaderView::Stretch);
         header->setSectionResizeMode(2, QHeaderView::Stretch);
     }
+    // Entries sharing a string id hang under the entry that owns the text.
+    for (QTreeView* view : views_)
+        view->setRootIsDecorated(!ws_->sharedIdList.empty());
     edidSearchAction_->setVisible(layout.edidSearchVisible);
     if (!layout.edidSearchVisible && searchModeButtons_[0]->isChecked()) searchModeButtons_[1]->setChecked(true);
     for (int i = 1; i < 3; ++i)
@@ -767,6 +799,7 @@ void TForm1::applyFilter(const QString& text, bool trim) {
     for (int n = 0; n < 3; ++n) {
         const int i = (first + n) % 3;
         proxies_[i]->setFilter(filter);
+        if (!ws_->sharedIdList.empty()) views_[i]->expandAll(); // the shared rows show under their owners
         host_->processEvents();
     }
     updatePageCaptions();
@@ -802,9 +835,12 @@ void TForm1::repaintLists() {
 
 void TForm1::updateTitle() {
     // Unsaved work shows as a leading "*".
-    setWindowTitle(QStringLiteral("%1%2 - %3 - [mode: %4]")
+    const QString mode =
+        ws_->app.uiText(QStringLiteral("Mode_") +
+                        QString(workModeName(ws_->state().WorkMode)).remove(QLatin1Char(' ')).remove(QLatin1Char('+')));
+    setWindowTitle(QStringLiteral("%1%2 - %3 - %4")
                        .arg(ws_->hasUnsavedWork() ? QStringLiteral("*") : QString(), QStringLiteral("Quillery"),
-                            TAppContext::versionText(), workModeName(ws_->state().WorkMode)));
+                            TAppContext::versionText(), ws_->app.uiTextFormat(QStringLiteral("Title_Mode"), {mode})));
 }
 
 void TForm1::rebuildRecentMenu() {

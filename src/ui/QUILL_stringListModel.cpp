@@ -1,6 +1,7 @@
 // String list model and proxy: cell texts, marks and colours from the list rules; filtering and sorting by them.
 #include "ui/QUILL_stringListModel.h"
 
+#include "plugin/QUILL_espStrings.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QBrush>
@@ -48,12 +49,6 @@ const QIcon& orphanIcon() {
     return icon;
 }
 
-// The tag, length and line-break errors of a translation.
-const QIcon& translationErrorIcon() {
-    static const QIcon icon = markIcon(QStringLiteral("\u00B6"), QColor(0xC6, 0x28, 0x28));
-    return icon;
-}
-
 const QIcon& duplicateIcon() {
     static const QIcon icon = markIcon(QStringLiteral("="), QColor(0x6a, 0x3d, 0x9a));
     return icon;
@@ -62,18 +57,55 @@ const QIcon& duplicateIcon() {
 } // namespace
 
 TStringListModel::TStringListModel(TWorkspace& ws, int listIndex, QObject* parent)
-    : QAbstractTableModel(parent), ws_(ws), listIndex_(listIndex),
+    : QAbstractItemModel(parent), ws_(ws), listIndex_(listIndex),
       fixedFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
     fixedFont_.setPointSizeF(qMax(7.0, fixedFont_.pointSizeF() - 1.0));
 }
 
+std::vector<tSkyStr*> TStringListModel::childrenOf(const tSkyStr& owner) const {
+    if (!owner.hasFlag(sStrInternalParam::toLocalizedSharedID) || ws_.sharedIdList.empty()) return {};
+    return sharedChildrenOf(ws_.sharedIdList, owner);
+}
+
+int TStringListModel::rowOfListPosition(int position) const {
+    if (rowOf_.size() == ws_.loadedLists[listIndex_].size()) return rowOf_[static_cast<size_t>(position)];
+    return position;
+}
+
+QModelIndex TStringListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column < 0 || column >= kListColumnCount) return {};
+    if (!parent.isValid()) {
+        if (row >= rowCount()) return {};
+        return createIndex(row, column, quintptr(0));
+    }
+    if (parent.internalId() != 0) return {}; // children have no children
+    const auto& list = ws_.loadedLists[listIndex_];
+    const int position = order_.size() == list.size() ? order_[static_cast<size_t>(parent.row())] : parent.row();
+    return createIndex(row, column, quintptr(position) + 1);
+}
+
+QModelIndex TStringListModel::parent(const QModelIndex& child) const {
+    if (!child.isValid() || child.internalId() == 0) return {};
+    return createIndex(rowOfListPosition(static_cast<int>(child.internalId() - 1)), 0, quintptr(0));
+}
+
 int TStringListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid()) return 0;
-    return static_cast<int>(ws_.loadedLists[listIndex_].size());
+    if (!parent.isValid()) return static_cast<int>(ws_.loadedLists[listIndex_].size());
+    if (parent.internalId() != 0 || parent.column() != 0) return 0;
+    const tSkyStr* owner = entryAt(parent.row());
+    return owner ? static_cast<int>(childrenOf(*owner).size()) : 0;
+}
+
+bool TStringListModel::hasChildren(const QModelIndex& parent) const {
+    if (!parent.isValid()) return rowCount() > 0;
+    if (parent.internalId() != 0 || parent.column() != 0) return false;
+    const tSkyStr* owner = entryAt(parent.row());
+    // Most entries share nothing: the flag answers before any lookup.
+    return owner && owner->hasFlag(sStrInternalParam::toLocalizedSharedID) && !childrenOf(*owner).empty();
 }
 
 int TStringListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kListColumnCount;
+    return parent.isValid() && parent.column() != 0 ? 0 : kListColumnCount;
 }
 
 tSkyStr* TStringListModel::entryAt(int row) const {
@@ -83,6 +115,16 @@ tSkyStr* TStringListModel::entryAt(int row) const {
     return list[static_cast<size_t>(row)].get();
 }
 
+tSkyStr* TStringListModel::entryAt(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this) return nullptr;
+    if (index.internalId() == 0) return entryAt(index.row());
+    const auto& list = ws_.loadedLists[listIndex_];
+    const size_t position = static_cast<size_t>(index.internalId() - 1);
+    if (position >= list.size()) return nullptr;
+    const std::vector<tSkyStr*> children = childrenOf(*list[position]);
+    return index.row() < static_cast<int>(children.size()) ? children[static_cast<size_t>(index.row())] : nullptr;
+}
+
 void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     const auto& list = ws_.loadedLists[listIndex_];
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -90,9 +132,12 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     std::vector<const tSkyStr*> previous;
     previous.reserve(static_cast<size_t>(before.size()));
     for (const QModelIndex& index : before)
-        previous.push_back(entryAt(index.row()));
+        previous.push_back(index.internalId() == 0 ? entryAt(index.row()) : nullptr);
 
     order_ = sortedListOrder(ws_, list, column, order == Qt::DescendingOrder);
+    rowOf_.assign(order_.size(), 0);
+    for (size_t r = 0; r < order_.size(); ++r)
+        rowOf_[static_cast<size_t>(order_[r])] = static_cast<int>(r);
     sortColumn_ = column;
 
     // Keep selections and the current row on their entries.
@@ -105,6 +150,10 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i) {
+        if (before[i].internalId() != 0) {
+            after.append(before[i]); // a child row: same row under the same parent entry
+            continue;
+        }
         const int row = rowOf.value(previous[static_cast<size_t>(i)], -1);
         after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
     }
@@ -113,9 +162,34 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
 }
 
 QVariant TStringListModel::data(const QModelIndex& index, int role) const {
-    const tSkyStr* e = entryAt(index.row());
+    const tSkyStr* e = entryAt(index);
     if (!e) return {};
-    return stringCellData(ws_, *e, index.column(), role, lineHeight_, fixedFont_);
+    const int column = index.column();
+    if (index.internalId() == 0) return stringCellData(ws_, *e, column, role, lineHeight_, fixedFont_);
+    // A child row: a further field sharing its owner's string id.
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == 1 || column == 2) return QStringLiteral("[shared String]");
+        return listCellText(ws_, *e, column);
+    case Qt::ToolTipRole: {
+        // A child row shows the text it shares, its owner's.
+        const tSkyStr* shown = entryAt(parent(index));
+        if (!shown) return {};
+        if (column == 1) return shown->gS;
+        if (column == 2) return shown->gTrans;
+        return {};
+    }
+    case kChildRole:
+        return true;
+    case Qt::SizeHintRole:
+        return {};
+    case Qt::ForegroundRole:
+        return QBrush(QColor(0x70, 0x60, 0x90));
+    case Qt::BackgroundRole:
+        return QBrush(QColor(0xEE, 0xEA, 0xF6));
+    default:
+        return stringCellData(ws_, *e, column, role, lineHeight_, fixedFont_);
+    }
 }
 
 QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, int role, int lineHeight,
@@ -125,10 +199,15 @@ QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, 
     switch (role) {
     case Qt::DisplayRole:
         return listCellText(ws, *e, column);
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
         if (column == 1) return e->gS;
         if (column == 2) return e->gTrans;
         return {};
+    }
+    case TStringListModel::kMarkersRole:
+        return listRowMarkers(*e);
+    case TStringListModel::kChildRole:
+        return false;
     case Qt::SizeHintRole:
         if (column != 1) return {};
         return QSize(-1, 4 + lineHeight * listRowLines(*e, ws.app.state.VTSimpleLine2));
@@ -141,24 +220,32 @@ QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, 
         return f;
     }
     case Qt::ForegroundRole:
+        // Empty and blank texts grey; a translation that is still the source a lighter grey-blue, so that an
+        // untranslated row never reads as a translated one.
         if ((column == 1 && listCellText(ws, *e, 1).startsWith(QLatin1Char('[')) && e->gS.trimmed().isEmpty()) ||
             (column == 2 && e->gTrans.trimmed().isEmpty()))
             return QBrush(QColor(0x80, 0x80, 0x80));
+        if (column == 2 && listTranslationIsSource(*e)) return QBrush(QColor(0x8C, 0x96, 0xA8));
         return {};
-    case Qt::BackgroundRole:
-        // Validated rows green, partial (incomplete) rows amber; the view alternates the others.
+    case Qt::BackgroundRole: {
+        // Partial (incomplete) rows amber over validated green over the score band's shade (child rows are
+        // lavender); the view alternates the others.
         if (e->hasParam(sStrParam::incompleteTrans)) return QBrush(QColor(0xFF, 0xF1, 0xD0));
         if (e->hasParam(sStrParam::validated)) return QBrush(QColor(0xDD, 0xF5, 0xDD));
+        // Close suggestions pale blue, far ones pale rose, by band.
+        static const QColor bands[8] = {QColor(0xDC, 0xEC, 0xFB), QColor(0xE2, 0xEE, 0xF8), QColor(0xE9, 0xF0, 0xF4),
+                                        QColor(0xF0, 0xF0, 0xEE), QColor(0xF6, 0xEE, 0xE6), QColor(0xF9, 0xE9, 0xE0),
+                                        QColor(0xFB, 0xE3, 0xDB), QColor(0xFC, 0xDC, 0xD6)};
+        const int band = listScoreBand(*e);
+        if (band > 0) return QBrush(bands[band - 1]);
         return {};
+    }
     case Qt::TextAlignmentRole:
         if (column == 3) return int(Qt::AlignHCenter | Qt::AlignTop);
         return int(Qt::AlignLeft | Qt::AlignTop);
     case Qt::DecorationRole:
         if (column == 1 && (e->hasFlag(I::pexWarn) || e->hasFlag(I::pexNoTrans))) return warningIcon();
         if (column == 1 && e->hasFlag(I::nTrans)) return duplicateIcon();
-        if (column == 2 &&
-            (e->hasFlag(I::aliasError) || e->hasFlag(I::stringSizeError) || e->hasFlag(I::stringCRError)))
-            return translationErrorIcon();
         if (column == 3 && e->hasFlag(I::bigWarning)) return bigWarningIcon();
         if (column == 3 && e->hasFlag(I::Warning)) return warningIcon();
         if (column == 4 && e->hasFlag(I::isOrphean)) return orphanIcon();
@@ -176,6 +263,7 @@ QVariant TStringListModel::headerData(int section, Qt::Orientation orientation, 
 void TStringListModel::reload() {
     beginResetModel();
     order_.clear();
+    rowOf_.clear();
     sortColumn_ = -1;
     endResetModel();
 }
@@ -198,10 +286,11 @@ void TStringListProxy::setFilter(const rListFilter& filter) {
 
 tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
     if (!proxyIndex.isValid()) return nullptr;
-    return source_->entryAt(mapToSource(proxyIndex).row());
+    return source_->entryAt(mapToSource(proxyIndex));
 }
 
-bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    if (sourceParent.isValid()) return true; // child rows follow their parent
     const tSkyStr* e = source_->entryAt(sourceRow);
     return e && entryPassesFilter(filter_, *e);
 }

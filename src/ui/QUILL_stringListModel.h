@@ -3,7 +3,7 @@
 
 #include "workspace/QUILL_listRules.h"
 
-#include <QAbstractTableModel>
+#include <QAbstractItemModel>
 #include <QFont>
 #include <QSortFilterProxyModel>
 #include <vector>
@@ -16,19 +16,33 @@ class tSkyStr;
 QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, int role, int lineHeight,
                         const QFont& fixedFont);
 
-class TStringListModel : public QAbstractTableModel {
+// A top-level row per entry of the list; an entry that owns a plugin string id other fields share has those fields'
+// entries (TWorkspace::sharedIdList) as child rows.
+class TStringListModel : public QAbstractItemModel {
     Q_OBJECT
 public:
+    // The row-end markers of a row (bits of TRowMarker), for the delegate.
+    static constexpr int kMarkersRole = Qt::UserRole + 1;
+    // True on a child row.
+    static constexpr int kChildRole = Qt::UserRole + 2;
+
     TStringListModel(TWorkspace& ws, int listIndex, QObject* parent = nullptr);
 
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     int listIndex() const { return listIndex_; }
-    // The entry of a source row, or nullptr.
+    // The entry of a top-level row, or nullptr.
     tSkyStr* entryAt(int row) const;
+    // The entry of a row of either level, or nullptr.
+    tSkyStr* entryAt(const QModelIndex& index) const;
+    // The entries sharing the string id of a top-level entry (its child rows).
+    std::vector<tSkyStr*> childrenOf(const tSkyStr& owner) const;
     // Call after the list was replaced or reordered.
     void reload();
     // Call after entries changed in place (statuses, translations).
@@ -44,7 +58,10 @@ private:
     int listIndex_;
     int lineHeight_ = 18;
     int sortColumn_ = -1;
+    // A child row's index carries its parent's position in the list + 1 (0 on a top-level row), which a sort keeps.
+    int rowOfListPosition(int position) const;
     std::vector<int> order_; // row -> list index; empty while unsorted
+    std::vector<int> rowOf_; // list index -> row, beside order_
     QFont fixedFont_;
 };
 

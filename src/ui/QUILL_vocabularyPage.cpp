@@ -52,7 +52,8 @@ QVariant TVocabularyModel::data(const QModelIndex& index, int role) const {
     const bool matches = filter_.isEmpty() || folder.s.contains(filter_);
     switch (role) {
     case Qt::DisplayRole: {
-        QString text = folder.s + (node.isDictionary() ? QStringLiteral(" - [User]") : QString()) + QLatin1Char(' ');
+        QString text = folder.s + (node.isDictionary() ? ws_.app.uiText(QStringLiteral("Vocab_UserMark")) : QString()) +
+                       QLatin1Char(' ');
         if (folder.fparams.has(sFdrParam::fdrLoaded)) text += QStringLiteral("- [%1]").arg(folder.count);
         return text;
     }

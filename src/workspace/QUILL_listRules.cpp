@@ -126,6 +126,23 @@ int listRowLines(const tSkyStr& entry, bool simpleLine) {
     return qMin<qsizetype>(5, entry.gS.size() / 100 + 1);
 }
 
+int listScoreBand(const tSkyStr& entry) {
+    const float score = entry.LDResult;
+    if (!(score > 0.0f) || score > 90.0f) return 0;
+    return qBound(1, static_cast<int>(std::ceil(score)), 8);
+}
+
+bool listTranslationIsSource(const tSkyStr& entry) {
+    return !entry.hasParam(sStrParam::validated) && entry.gTrans == entry.gS && !entry.gS.trimmed().isEmpty();
+}
+
+int listRowMarkers(const tSkyStr& entry) {
+    using I = sStrInternalParam;
+    return (entry.hasFlag(I::aliasError) ? rowMarkerAlias : 0) |
+           (entry.hasFlag(I::stringSizeError) ? rowMarkerSize : 0) |
+           (entry.hasFlag(I::stringCRError) ? rowMarkerLineBreak : 0);
+}
+
 bool statusButtonMatches(TStatusButton button, const tSkyStr& e) {
     using P = sStrParam;
     using I = sStrInternalParam;

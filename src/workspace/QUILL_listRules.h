@@ -39,6 +39,14 @@ int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q,
 std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending);
 // Lines a row takes: 1 with simpleLine; else 1 below 100 source characters, then one more per 100, at most 5.
 int listRowLines(const tSkyStr& entry, bool simpleLine);
+// The shade band of a heuristic score: the smallest whole number not below `LDResult`, 1 to 8 (8 for 8 or more); 0
+// without a heuristic result (an exact match scores 0, no result above 90).
+int listScoreBand(const tSkyStr& entry);
+// The translation is the source still, and no one validated it as such: the cell shows muted.
+bool listTranslationIsSource(const tSkyStr& entry);
+// The row-end markers of an entry: bits of TRowMarker.
+enum TRowMarker : int { rowMarkerAlias = 1, rowMarkerSize = 2, rowMarkerLineBreak = 4 };
+int listRowMarkers(const tSkyStr& entry);
 
 // The eight status buttons in their order: Trans., Not.Trans, Validated, Partial, LD, Alias, duplicates, warnings.
 enum class TStatusButton : int {

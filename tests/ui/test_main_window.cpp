@@ -149,7 +149,8 @@ TEST(MainWindow, ListsShowFilterAndSort) {
     fillSampleLists(form.workspace());
     form.refreshLists();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillery - %1 - [mode: Strings]").arg(TAppContext::versionText()));
+    EXPECT_EQ(form.windowTitle(),
+              QStringLiteral("Quillery - %1 - [mode: string tables]").arg(TAppContext::versionText()));
     EXPECT_EQ(form.listPages()->tabText(0), QStringLiteral("STRINGS [7/7]"));
     const QAbstractItemModel* model = form.listProxy(0);
     EXPECT_EQ(model->index(4, 1).data().toString(), QStringLiteral("[NULL]"));

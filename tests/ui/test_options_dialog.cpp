@@ -1,4 +1,5 @@
 // The options dialog: its values from the preferences, the language rules of the rebuild box, Cancel and Ok.
+#include "string_table_builder.h"
 #include "temp_program_dir.h"
 #include "ui/QUILL_LangPref.h"
 #include "ui/QUILL_mainWindow.h"
@@ -34,8 +35,13 @@ TEST(OptionsDialog, ShowsThePreferencesAndTheCacheInformation) {
     TForm1 form(dir.path(), {}, QString());
     TForm3 dialog(form.workspace(), &form);
     dialog.show();
-    EXPECT_EQ(dialog.ComboBox1->currentText(), QStringLiteral("en"));
-    EXPECT_EQ(dialog.ComboBox2->currentText(), QStringLiteral("de"));
+    // The languages show their names beside their codes; the code is what is taken.
+    EXPECT_EQ(dialog.ComboBox1->currentData().toString(), QStringLiteral("en"));
+    EXPECT_EQ(dialog.ComboBox1->currentText(), QStringLiteral("en - English"));
+    EXPECT_EQ(dialog.ComboBox2->currentData().toString(), QStringLiteral("de"));
+    const int mexican = dialog.ComboBox2->findData(QStringLiteral("esmx"));
+    ASSERT_GE(mexican, 0);
+    EXPECT_EQ(dialog.ComboBox2->itemText(mexican), QStringLiteral("esmx - Spanish (Mexico)"));
     EXPECT_TRUE(dialog.Label4->text().startsWith(QLatin1Char('[')) && dialog.Label4->text().endsWith(QLatin1Char(']')));
     for (int i = 0; i < dialog.ComboBox3->count(); ++i)
         EXPECT_NE(dialog.ComboBox3->itemText(i).toLower(), QStringLiteral("common"));
@@ -49,11 +55,23 @@ TEST(OptionsDialog, ShowsThePreferencesAndTheCacheInformation) {
     dialog.pages->setCurrentIndex(1);
     screenshot(&dialog, QStringLiteral("options-dialog-switches"));
 
-    // The same language on both sides disables and clears the rebuild box.
-    dialog.ComboBox2->setCurrentText(QStringLiteral("fr"));
+    // Other languages tick the rebuild box only where the game's tables for them were found.
+    auto choose = [](QComboBox* combo, const char* code) {
+        combo->setCurrentIndex(combo->findData(QLatin1String(code)));
+    };
+    choose(dialog.ComboBox2, "fr");
     EXPECT_TRUE(dialog.CheckBox1->isEnabled());
+    EXPECT_FALSE(dialog.CheckBox1->isChecked()); // no table of the game anywhere
+    const QString tables = dir.file(QStringLiteral("Game/Data/Strings"));
+    writeUtf8TableSet(tables, QStringLiteral("fallout4"), QStringLiteral("en"),
+                      {{{{1, "Iron"}}, {{2, "Long"}}, {{3, "Hi"}}}});
+    writeUtf8TableSet(tables, QStringLiteral("fallout4"), QStringLiteral("it"),
+                      {{{{1, "Ferro"}}, {{2, "Lungo"}}, {{3, "Ciao"}}}});
+    dialog.Edit1->setText(QDir::toNativeSeparators(tables));
+    choose(dialog.ComboBox2, "it");
     EXPECT_TRUE(dialog.CheckBox1->isChecked());
-    dialog.ComboBox2->setCurrentText(QStringLiteral("en"));
+    // The same language on both sides disables and clears the rebuild box.
+    choose(dialog.ComboBox2, "en");
     EXPECT_FALSE(dialog.CheckBox1->isEnabled());
     EXPECT_FALSE(dialog.CheckBox1->isChecked());
     // The backup folder needs both backup switches.
@@ -73,7 +91,7 @@ TEST(OptionsDialog, OkTakesTheChoicesAndClearsTheFirstLaunch) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<TForm3*>(w); d && d->isVisible()) {
                 EXPECT_FALSE(d->CheckBox4->isEnabled()); // expert mode waits for a second start
-                d->ComboBox2->setCurrentText(QStringLiteral("it"));
+                d->ComboBox2->setCurrentIndex(d->ComboBox2->findData(QStringLiteral("it")));
                 d->CheckBox1->setChecked(false);
                 d->Edit3->setValue(9);
                 d->accept();

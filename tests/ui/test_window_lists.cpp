@@ -1,0 +1,247 @@
+// The string lists as the window shows them: child rows for shared string ids, the score-band shading, the muted
+// untranslated cells, the row-end markers, and the commands every work mode enables.
+#include "temp_program_dir.h"
+
+#include "ui/QUILL_mainWindow.h"
+#include "ui/QUILL_stringListDelegate.h"
+#include "ui/QUILL_stringListModel.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsPlugin.h"
+#include "workspace/QUILL_wsScript.h"
+#include "workspace/QUILL_wsStrings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBrush>
+#include <QDir>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+tSkyStr* addEntry(TWorkspace& ws, int list, const QString& source, const QString& translation, uint32_t id,
+                  sStrParams params = {}, sStrInternalParams internal = {}, float ld = 99.0f) {
+    auto e = std::make_unique<tSkyStr>(source, translation, list, id, 0, params, internal);
+    e->LDResult = ld;
+    e->listIndex = static_cast<uint8_t>(list);
+    tSkyStr* raw = e.get();
+    ws.loadedLists[list].push_back(std::move(e));
+    return raw;
+}
+
+void saveScreenshot(QWidget* widget, const QString& name) {
+    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    QCoreApplication::processEvents();
+    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
+
+QColor background(const QModelIndex& index) {
+    return index.data(Qt::BackgroundRole).value<QBrush>().color();
+}
+
+struct TListsFixture {
+    TTempProgramDir dir;
+    TForm1 form{dir.path(), {}, QString()};
+    tSkyStr* owner = nullptr;
+    TListsFixture() {
+        TWorkspace& ws = form.workspace();
+        using I = sStrInternalParam;
+        addEntry(ws, 0, QStringLiteral("Laser Rifle"), QStringLiteral("Fusil laser"), 0x10, {sStrParam::translated});
+        owner = addEntry(ws, 0, QStringLiteral("Door"), QStringLiteral("Porte"), 0x20, {sStrParam::translated},
+                         {I::toLocalizedSharedID});
+        addEntry(ws, 0, QStringLiteral("Nuka-Cola"), QStringLiteral("Nuka-Cola"), 0x30);
+        addEntry(ws, 0, QStringLiteral("Stimpak"), QStringLiteral("Stimpak"), 0x40, {sStrParam::validated});
+        addEntry(ws, 0, QStringLiteral("Power Armor"), QStringLiteral("Armure"), 0x50, {}, {}, 2.4f);
+        addEntry(ws, 0, QStringLiteral("Bobby pin"), QStringLiteral("Epingle <Alias=Player>"), 0x60,
+                 {sStrParam::translated}, {I::aliasError, I::stringCRError}, 7.5f);
+        addEntry(ws, 0, QStringLiteral("Exact"), QStringLiteral("Exact"), 0x70, {}, {}, 0.0f);
+        for (int i = 0; i < 2; ++i) {
+            auto shared = std::make_unique<tSkyStr>(QStringLiteral("Door"), QStringLiteral("Porte"), 0, 0x20, 0);
+            ws.sharedIdList.push_back(std::move(shared));
+        }
+        ws.state().WorkMode = TWorkMode::Strings;
+        ws.state().currentFileName = QStringLiteral("Sample");
+        form.resize(1280, 800);
+        form.show();
+        form.refreshLists();
+    }
+    ~TListsFixture() {
+        form.workspace().markWorkSaved();
+        form.workspace().state().WorkMode = TWorkMode::None;
+    }
+    QModelIndex rowOf(const QString& source, int column = 1) {
+        TStringListProxy* proxy = form.listProxy(0);
+        for (int r = 0; r < proxy->rowCount(); ++r)
+            if (proxy->entryAt(proxy->index(r, 0))->gS == source) return proxy->index(r, column);
+        return {};
+    }
+};
+
+} // namespace
+
+TEST(WindowLists, SharedIdsShowAsChildRowsThatFollowTheirOwner) {
+    TListsFixture t;
+    TStringListProxy* proxy = t.form.listProxy(0);
+    QTreeView* view = t.form.listView(0);
+    EXPECT_TRUE(view->rootIsDecorated());
+    const QModelIndex owner = t.rowOf(QStringLiteral("Door"), 0);
+    ASSERT_TRUE(owner.isValid());
+    ASSERT_EQ(proxy->rowCount(owner), 2);
+    EXPECT_TRUE(view->isExpanded(owner));
+    EXPECT_EQ(proxy->rowCount(t.rowOf(QStringLiteral("Laser Rifle"), 0)), 0);
+    const QModelIndex child = proxy->index(0, 1, owner);
+    EXPECT_EQ(child.data().toString(), QStringLiteral("[shared String]"));
+    EXPECT_EQ(proxy->index(1, 2, owner).data().toString(), QStringLiteral("[shared String]"));
+    EXPECT_EQ(child.data(Qt::ToolTipRole).toString(), QStringLiteral("Door")); // the shared text
+    EXPECT_EQ(proxy->entryAt(child), t.form.workspace().sharedIdList[0].get());
+    EXPECT_EQ(proxy->index(0, 0, owner).parent().row(), owner.row());
+    // Their own background, apart from the owner's and the plain rows'.
+    const QColor childColour = background(child);
+    EXPECT_TRUE(childColour.isValid());
+    EXPECT_NE(childColour, background(t.rowOf(QStringLiteral("Door"))));
+    saveScreenshot(&t.form, QStringLiteral("lists-child-rows-shading"));
+    t.form.resize(600, 480);
+    saveScreenshot(&t.form, QStringLiteral("lists-child-rows-shading-minimum"));
+
+    // A sort moves the owner; its children stay under it.
+    t.form.listView(0)->header()->sectionClicked(1);
+    t.form.listView(0)->header()->sectionClicked(1); // descending
+    const QModelIndex moved = t.rowOf(QStringLiteral("Door"), 0);
+    EXPECT_NE(moved.row(), owner.row());
+    ASSERT_EQ(proxy->rowCount(moved), 2);
+    EXPECT_EQ(proxy->entryAt(proxy->index(1, 0, moved)), t.form.workspace().sharedIdList[1].get());
+    EXPECT_EQ(proxy->index(1, 0, moved).parent(), moved);
+
+    // The filter decides for the owner; its children go and come with it.
+    t.form.applyFilter(QStringLiteral("rifle"));
+    EXPECT_EQ(proxy->rowCount(), 1);
+    t.form.applyFilter(QStringLiteral("door"));
+    ASSERT_EQ(proxy->rowCount(), 1);
+    EXPECT_EQ(proxy->rowCount(proxy->index(0, 0)), 2);
+
+    // A selected child row is an entry the list commands act on.
+    view->selectionModel()->select(proxy->index(1, 0, proxy->index(0, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QList<tSkyStr*> selected = t.form.selectedEntries();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0], t.form.workspace().sharedIdList[1].get());
+}
+
+TEST(WindowLists, ShadingMutedCellsAndMarkers) {
+    TListsFixture t;
+    // Score bands: the smallest whole number not below the score, none for an exact match or no result.
+    const QColor band3 = background(t.rowOf(QStringLiteral("Power Armor")));
+    const QColor band8 = background(t.rowOf(QStringLiteral("Bobby pin")));
+    EXPECT_TRUE(band3.isValid());
+    EXPECT_TRUE(band8.isValid());
+    EXPECT_NE(band3, band8);
+    EXPECT_FALSE(t.rowOf(QStringLiteral("Exact")).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(t.rowOf(QStringLiteral("Nuka-Cola")).data(Qt::BackgroundRole).isValid());
+    // Validated and partial colours win over the band.
+    EXPECT_NE(background(t.rowOf(QStringLiteral("Stimpak"))), band3);
+
+    // A translation that is still the source is muted; a translated one and a validated equal one are not.
+    const QVariant untranslated = t.rowOf(QStringLiteral("Nuka-Cola"), 2).data(Qt::ForegroundRole);
+    ASSERT_TRUE(untranslated.isValid());
+    EXPECT_FALSE(t.rowOf(QStringLiteral("Laser Rifle"), 2).data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(t.rowOf(QStringLiteral("Stimpak"), 2).data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(t.rowOf(QStringLiteral("Nuka-Cola"), 1).data(Qt::ForegroundRole).isValid()); // the source is not
+
+    // Row-end markers: the bits, and their places at the right end of the cell, alias first.
+    EXPECT_EQ(t.rowOf(QStringLiteral("Bobby pin")).data(TStringListModel::kMarkersRole).toInt(),
+              rowMarkerAlias | rowMarkerLineBreak);
+    EXPECT_EQ(t.rowOf(QStringLiteral("Laser Rifle")).data(TStringListModel::kMarkersRole).toInt(), 0);
+    const QRect cell(100, 40, 200, 20);
+    const QList<QRect> all =
+        TStringListDelegate::markerRects(cell, rowMarkerAlias | rowMarkerSize | rowMarkerLineBreak);
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_LT(all[0].right(), all[1].left());
+    EXPECT_LT(all[1].right(), all[2].left());
+    EXPECT_LE(all[2].right(), cell.right());
+    EXPECT_GE(all[0].left(), cell.left());
+    const QList<QRect> one = TStringListDelegate::markerRects(cell, rowMarkerSize);
+    ASSERT_EQ(one.size(), 1);
+    EXPECT_EQ(one[0], all[2]); // a single marker takes the last place
+}
+
+// Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is
+// left dead.
+TEST(WindowLists, EveryCommandWithAHandlerFollowsTheTableInEveryWorkMode) {
+    TTempProgramDir dir;
+    TForm1 form(dir.path(), {}, QString());
+    TWorkspace& ws = form.workspace();
+    auto* translation = form.findChild<QMenu*>(QStringLiteral("Translation"));
+    auto* tools = form.findChild<QMenu*>(QStringLiteral("Tools"));
+    auto* xml = form.findChild<QMenu*>(QStringLiteral("XML"));
+    ASSERT_TRUE(translation && tools && xml);
+    auto inMenu = [](QMenu* menu, QAction* action) {
+        QList<QMenu*> open{menu};
+        while (!open.isEmpty()) {
+            QMenu* m = open.takeFirst();
+            for (QAction* a : m->actions()) {
+                if (a == action) return true;
+                if (a->menu()) open << a->menu();
+            }
+        }
+        return false;
+    };
+    for (const TWorkMode mode :
+         {TWorkMode::None, TWorkMode::sstEditCustom, TWorkMode::sstViewEdit, TWorkMode::Strings, TWorkMode::Esp,
+          TWorkMode::StringsEspLayout, TWorkMode::MCMTranslate, TWorkMode::ScriptPex}) {
+        for (const bool sameLanguage : {false, true}) {
+            ws.state().WorkMode = mode;
+            ws.state().DestLang = sameLanguage ? ws.state().SourceLang : QStringLiteral("fr");
+            if (!sameLanguage && ws.state().SourceLang == QStringLiteral("fr"))
+                ws.state().SourceLang = QStringLiteral("en");
+            form.updateCommands();
+            const TAppState& st = ws.state();
+            const bool loaded = st.fileLoaded(), dictionary = st.dictionaryMode(), plugin = st.pluginLoaded();
+            int checked = 0;
+            for (QAction* action : form.findChildren<QAction*>()) {
+                const QString key = action->objectName();
+                if (key.isEmpty() || form.commandAction(key) != action || !form.hasCommand(key)) continue;
+                bool expected = true;
+                if (key == QLatin1String("Menu_ExportEsp") || key == QLatin1String("Menu_ExportEspAs"))
+                    expected = loaded;
+                else if (key == QLatin1String("Save_SST"))
+                    expected =
+                        mode != TWorkMode::Strings && !sameLanguage && (loaded || mode == TWorkMode::sstViewEdit);
+                else if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame"))
+                    expected = loaded && sameLanguage;
+                else if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare"))
+                    expected = plugin;
+                else if (key == QLatin1String("LoadStringAsDest"))
+                    expected = mode == TWorkMode::Strings || mode == TWorkMode::StringsEspLayout;
+                else if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField"))
+                    expected = mode == TWorkMode::sstEditCustom;
+                else if (key == QLatin1String("Menu_Undo") || key == QLatin1String("Menu_Redo"))
+                    continue; // by the edit history
+                else if (key == QLatin1String("SearchandReplace") || key == QLatin1String("BatchSearchAndReplace") ||
+                         key == QLatin1String("AddIdToStrings"))
+                    expected = loaded && !dictionary;
+                else if (QStringList{"Menu_Validate", "Menu_Partial", "Menu_Cancel", "Menu_Edit", "Menu_Validate_All",
+                                     "Menu_ResetAll"}
+                             .contains(key))
+                    expected = loaded || dictionary; // the list commands also serve a dictionary being edited
+                else if (inMenu(translation, action))
+                    expected = loaded && !dictionary;
+                else if (inMenu(tools, action))
+                    expected = !dictionary;
+                else if (inMenu(xml, action))
+                    expected = loaded;
+                EXPECT_EQ(action->isEnabled(), expected)
+                    << key.toStdString() << " in mode " << workModeName(mode).toStdString()
+                    << (sameLanguage ? " same" : "");
+                ++checked;
+            }
+            EXPECT_GT(checked, 15);
+        }
+    }
+    ws.state().WorkMode = TWorkMode::None;
+}
