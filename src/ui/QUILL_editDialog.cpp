@@ -685,6 +685,10 @@ void TForm2::closeEvent(QCloseEvent* event) {
         transEdit_->clear();
     }
     event->accept();
+    // The keys go back to the list the translator came from, whatever window the system activates next.
+    form_.activateWindow();
+    const int list = form_.listPages() ? form_.listPages()->currentIndex() : 0;
+    if (list >= 0 && list < 3 && form_.listView(list)) form_.listView(list)->setFocus();
 }
 
 void TForm2::releasePages() {
