@@ -5,6 +5,7 @@
 #include "dictionary/QUILL_xliff.h"
 #include "plugin/QUILL_espTree.h"
 #include "strings/QUILL_stringTable.h"
+#include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
 
@@ -18,17 +19,25 @@ bool exchangeable(const tSkyStr& entry) {
     return !entry.hasFlag(sStrInternalParam::isDeleted) && !entry.hasFlag(sStrInternalParam::pexNoTrans);
 }
 
+// A unit's id: the entry's identity across a reopen (the one the recovery journal uses), written as translation
+// tools show it. Equal menu keys are numbered by xliffEntries.
 QString baseId(TWorkspace& ws, const tSkyStr& entry) {
-    if (entry.isEspAssigned())
+    const rEntryIdentity id = entryIdentity(ws, entry);
+    switch (id.kind) {
+    case rEntryIdentity::TKind::pluginField:
         return QStringLiteral("%1:%2:%3")
-            .arg(entry.esp.formID, 8, 16, QLatin1Char('0'))
-            .arg(entry.esp.fName.toString())
-            .arg(entry.getrFieldIndex().index);
-    if (ws.menu()) return ws.menuKeyOf(entry);
-    if (ws.script()) return QString::number(entry.id);
-    QString table = tableExtension(entry.listIndex, true);
+            .arg(id.number, 8, 16, QLatin1Char('0'))
+            .arg(id.field.toString())
+            .arg(id.index);
+    case rEntryIdentity::TKind::menuKey:
+        return id.key;
+    case rEntryIdentity::TKind::stringId:
+        break;
+    }
+    if (ws.script()) return QString::number(id.number);
+    QString table = tableExtension(id.list, true);
     if (table.startsWith(QLatin1Char('.'))) table.remove(0, 1);
-    return table + QLatin1Char(':') + QString::number(entry.id);
+    return table + QLatin1Char(':') + QString::number(id.number);
 }
 
 TXliffState stateOf(const tSkyStr& entry) {
