@@ -351,6 +351,24 @@ TJournalWriter::~TJournalWriter() {
     thread_.join();
 }
 
+bool TJournalWriter::claim(const QString& path) {
+    if (claimed(path)) return true;
+    release();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    // Only a lock whose process is gone is stale, however old: a window may stay open for days.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) return false;
+    lock_ = std::move(lock);
+    lockedPath_ = path;
+    return true;
+}
+
+void TJournalWriter::release() {
+    lock_.reset(); // unlocks
+    lockedPath_.clear();
+}
+
 void TJournalWriter::push(rJob job) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -502,7 +520,12 @@ void journalStep(TWorkspace& ws, const std::vector<rEntryChange>& changes, TJour
     // A failed write is told once; the steps go on being written (a later one may succeed).
     const QString error = ws.journal->takeError();
     if (!error.isEmpty()) ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_JournalError"), {error}));
-    if (!ws.journal->active()) ws.journal->start(journalPathFor(ws), currentJournalHeader(ws));
+    if (!ws.journal->active()) {
+        const QString path = journalPathFor(ws);
+        // Another window holds this document's journal: its steps must not be overwritten by these.
+        if (!ws.journal->claimed(path)) return;
+        ws.journal->start(path, currentJournalHeader(ws));
+    }
     ws.journal->append(captureJournalRecord(ws, changes, kind));
 }
 
@@ -511,11 +534,15 @@ void endJournal(TWorkspace& ws) {
 }
 
 void closeJournal(TWorkspace& ws) {
-    if (!ws.journal || !ws.journal->active()) return;
-    if (ws.hasUnsavedWork())
-        ws.journal->close();
-    else
-        ws.journal->remove();
+    if (!ws.journal) return;
+    if (ws.journal->active()) {
+        if (ws.hasUnsavedWork())
+            ws.journal->close();
+        else
+            ws.journal->remove();
+        ws.journal->waitIdle();
+    }
+    ws.journal->release();
 }
 
 int replayJournal(TWorkspace& ws, const std::vector<rJournalRecord>& records, int* missing) {
@@ -554,18 +581,23 @@ int replayJournal(TWorkspace& ws, const std::vector<rJournalRecord>& records, in
 }
 
 int offerJournal(TWorkspace& ws) {
-    if (ws.recovery == TRecoveryUse::ignore || !journalled(ws)) return 0;
+    if (!journalled(ws)) return 0;
     // A journal of the document closed just before must be removed or kept before this one is looked for.
     if (ws.journal) ws.journal->waitIdle();
     const QString path = journalPathFor(ws);
+    // Only the window writes, so only the window tidies up.
+    const bool writes = ws.journal != nullptr;
+    if (writes && !ws.journal->claim(path)) {
+        ws.app.logMessage(ws.app.uiText(QStringLiteral("Fbk_JournalInUse")), true);
+        return 0;
+    }
+    if (ws.recovery == TRecoveryUse::ignore) return 0;
     if (!QFileInfo::exists(path)) return 0;
     QByteArray bytes;
     if (!quillfs::readWholeFile(path, bytes)) return 0;
     rJournalContents contents;
     // A journal of another document (or of other languages) is not offered, and left alone.
     if (!readJournal(bytes, contents) || !sameHeader(contents.header, currentJournalHeader(ws))) return 0;
-    // Only the window writes, so only the window tidies up.
-    const bool writes = ws.journal != nullptr;
     if (contents.records.empty()) {
         if (writes) QFile::remove(path);
         return 0;

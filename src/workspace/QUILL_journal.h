@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLockFile>
 #include <QString>
 #include <condition_variable>
 #include <cstdint>
@@ -115,6 +116,14 @@ public:
     // The last write error since the last call, empty when none; cleared by the call.
     QString takeError();
 
+    // Claims the journal at `path` for this process while its document is open (a lock file beside it), so that a
+    // second window on the same document neither offers nor overwrites the journal of the first. A lock left by a
+    // process that died is taken over. False when a live process holds it.
+    bool claim(const QString& path);
+    bool claimed(const QString& path) const { return lock_ && lockedPath_ == path; }
+    // Lets the claim go (the document was closed).
+    void release();
+
 private:
     struct rJob {
         enum class TType { start, append, remove, close } type;
@@ -140,6 +149,8 @@ private:
     // The window thread's.
     bool active_ = false;
     QString path_;
+    std::unique_ptr<QLockFile> lock_;
+    QString lockedPath_;
     std::thread thread_; // last: started once everything above is made
 };
 

@@ -398,3 +398,32 @@ TEST(Journal, IdentitiesNameEntriesByWhatSurvivesAReopen) {
     EXPECT_FALSE(readJournal(other, read));
     EXPECT_FALSE(readJournal(bytes.left(8), read));
 }
+
+// Two windows on one document: the second neither offers the first's live journal nor writes over it; once the first
+// is gone (closed, or dead and its lock stale) the journal is the second's to offer.
+TEST_F(TJournalFixture, ASecondWindowOnTheSameDocumentLeavesTheFirstsJournalAlone) {
+    TSession first(dir.path());
+    ASSERT_TRUE(first.ws.openFileByKind(plugin));
+    first.type(first.ws.loadedLists[0][0].get(), QStringLiteral("Premier"));
+    first.ws.journal->waitIdle();
+    const QString path = first.ws.journal->path();
+    const QByteArray written = fileBytes(path);
+    ASSERT_FALSE(written.isEmpty());
+    {
+        TSession second(dir.path());
+        ASSERT_TRUE(second.ws.openFileByKind(plugin));
+        EXPECT_EQ(second.asked(QStringLiteral("not saved on")), 0);
+        EXPECT_EQ(second.asked(QStringLiteral("another Quillery window")), 1);
+        second.type(second.ws.loadedLists[0][1].get(), QStringLiteral("Second"));
+        second.ws.journal->waitIdle();
+        EXPECT_EQ(fileBytes(path), written);
+    }
+    EXPECT_EQ(fileBytes(path), written); // the second window's close touched nothing either
+    // The first window dies: its lock goes with it, and the next window offers its work.
+    first.ws.journal.reset();
+    TSession third(dir.path());
+    third.host.answers.enqueue(drYes);
+    ASSERT_TRUE(third.ws.openFileByKind(plugin));
+    EXPECT_EQ(third.asked(QStringLiteral("not saved on")), 1);
+    EXPECT_EQ(third.ws.loadedLists[0][0]->gTrans, QStringLiteral("Premier"));
+}
