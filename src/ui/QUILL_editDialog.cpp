@@ -596,6 +596,7 @@ void TForm2::openEditDialog(bool commitFirst, tSkyStr* entry, const QString* pro
     if (commitFirst && fstring_)
         valideStringChange(false, confirmBox_->isChecked(), true, {sStrParam::validated}, {sStrParam::incompleteTrans});
     fstring_ = entry ? entry : form_.focusedEntry();
+    emit focusedStringChanged(fstring_);
     if (!fstring_) return;
     editNewString(proposed);
 }
@@ -670,6 +671,7 @@ void TForm2::closeEvent(QCloseEvent* event) {
     saveGeometryToPrefs();
     detachRows();
     fstring_ = nullptr;
+    emit focusedStringChanged(fstring_);
     currentEspRecord_ = nullptr;
     editedEspNode_ = nullptr;
     backupOriginalSourceString_.clear();
@@ -764,6 +766,7 @@ void TForm2::moveToNextString(bool forward) {
     }
     if (!next || next == fstring_) return;
     fstring_ = next;
+    emit focusedStringChanged(fstring_);
     // The translation editor keeps the focus (editNewString gives it), so that the next string can be typed at once;
     // the record and dialogue lists show the new string's row selected.
     editNewString();

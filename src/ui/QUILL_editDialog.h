@@ -145,6 +145,8 @@ signals:
     void translationStored();
     // The translator released the mouse in an editor: the text for the word proposals (GetStringWords).
     void wordsRequested(const QString& text);
+    // The string the dialog holds changed (null once it closed).
+    void focusedStringChanged(tSkyStr* entry);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -25,6 +25,9 @@ void connectEditDialogToAids(TForm1& form, TForm2& dialog, TSuggestionsPage& sug
         if (!words.isEmpty()) wordSuggestions(ws, translations, words.constFirst(), 5);
         dialog.setWordProposals(words.value(0), translations);
     });
+    // The suggestions refuse to change another string than the one the dialog holds.
+    QObject::connect(&dialog, &TForm2::focusedStringChanged, &dialog,
+                     [&ws](tSkyStr* entry) { aidsState(ws).fstring = entry; });
     dialog.propagateTranslation = [&ws](tSkyStr* entry, sStrParams statusIn, sStrParams statusOut) {
         if (entry) replaceAllStrings(ws, *entry, statusIn, statusOut, false);
     };

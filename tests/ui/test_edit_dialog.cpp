@@ -9,6 +9,7 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsAids.h"
 
 #include <QAction>
 #include <QApplication>
@@ -278,4 +279,20 @@ TEST(EditDialog, SaveStoresThePendingEditAndCloses) {
     EXPECT_FALSE(f.dialog->isVisible());
     EXPECT_EQ(entry->gTrans, QStringLiteral("Gardé"));
     EXPECT_TRUE(QFile::exists(target + QStringLiteral("/Saved.esp")));
+}
+
+// While the dialog holds a string, a suggestion may not be taken for another one; once it closed, it may.
+TEST(EditDialog, SuggestionsForAnotherStringAreRefusedWhileTheDialogHoldsOne) {
+    TDialogFixture f;
+    f.openRow(0);
+    ASSERT_EQ(aidsState(f.ws).fstring, f.rowEntry(0));
+    aidsState(f.ws).LDfstring = f.rowEntry(1);
+    TAnswer answer;
+    answer.next(true);
+    EXPECT_FALSE(mayEditWithCandidate(f.ws, *f.rowEntry(2)));
+    EXPECT_EQ(answer.asked, 1);
+    key(f.editor(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(aidsState(f.ws).fstring, nullptr);
+    EXPECT_TRUE(mayEditWithCandidate(f.ws, *f.rowEntry(2)));
 }
