@@ -29,12 +29,12 @@ QByteArray deflate(const QByteArray& in) {
 
 } // namespace
 
-QByteArray buildBa2(const rBa2Spec& spec) {
-    const qsizetype dataStart = 24 + 36 * static_cast<qsizetype>(spec.files.size());
+QByteArray buildBa2(const rBa2Spec& layout) {
+    const qsizetype dataStart = 24 + 36 * static_cast<qsizetype>(layout.files.size());
     QByteArray records;
     QByteArray data;
     QByteArray names;
-    for (const rBa2FileSpec& f : spec.files) {
+    for (const rBa2FileSpec& f : layout.files) {
         QString path = f.path.toLower();
         path.replace(QLatin1Char('/'), QLatin1Char('\\'));
         const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
@@ -60,11 +60,11 @@ QByteArray buildBa2(const rBa2Spec& spec) {
         names.append(name);
     }
     QByteArray out("BTDX");
-    u32(out, spec.version);
+    u32(out, layout.version);
     out.append("GNRL");
-    u32(out, static_cast<uint32_t>(spec.files.size()));
-    u64(out, spec.nameTable ? static_cast<uint64_t>(dataStart + data.size()) : 0);
+    u32(out, static_cast<uint32_t>(layout.files.size()));
+    u64(out, layout.nameTable ? static_cast<uint64_t>(dataStart + data.size()) : 0);
     out.append(records).append(data);
-    if (spec.nameTable) out.append(names);
+    if (layout.nameTable) out.append(names);
     return out;
 }

@@ -19,4 +19,4 @@ struct rBa2Spec {
     std::vector<rBa2FileSpec> files;
 };
 
-QByteArray buildBa2(const rBa2Spec& spec);
+QByteArray buildBa2(const rBa2Spec& layout);

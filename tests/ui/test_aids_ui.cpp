@@ -4,6 +4,7 @@
 #include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
+#include "ui_screenshot.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
 #include "workspace/QUILL_wsDictionary.h"
@@ -23,14 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void screenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
 
 tSkyStr* addEntry(tSkyStrList& list, int listIndex, const QString& source, const QString& translation, uint32_t id) {
     list.push_back(std::make_unique<tSkyStr>(source, translation, listIndex, id, 99, sStrParams{}, sStrInternalParams{},

@@ -8,6 +8,7 @@
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
+#include "ui_screenshot.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
 
@@ -38,14 +39,6 @@ void key(QWidget* widget, int k, Qt::KeyboardModifiers mods = Qt::NoModifier, co
 void type(QWidget* widget, const QString& text) {
     for (QChar c : text)
         key(widget, c == QLatin1Char('\n') ? Qt::Key_Return : 0, Qt::NoModifier, QString(c));
-}
-
-void screenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
 
 // Answers the next question the window asks, counting the questions.

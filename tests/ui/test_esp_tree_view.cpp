@@ -5,6 +5,7 @@
 #include "temp_program_dir.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
+#include "ui_screenshot.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QApplication>
@@ -17,14 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void screenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
 
 QStringList topTexts(QAbstractItemModel* model, const QModelIndex& parent = {}) {
     QStringList out;

@@ -7,6 +7,7 @@
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
+#include "ui_screenshot.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsPlugin.h"
 #include "workspace/QUILL_wsScript.h"
@@ -52,14 +53,6 @@ QList<TFormDialog*> visibleDialogs() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* d = qobject_cast<TFormDialog*>(w); d && d->isVisible()) out << d;
     return out;
-}
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
 
 // Fills the three lists with entries of every kind the filter tells apart.
@@ -114,10 +107,10 @@ TEST(MainWindow, StartsShowsAndClosesSavingPrefs) {
             if (key.isEmpty()) continue;
             EXPECT_NE(action->text(), key) << key.toStdString();
         }
-        saveScreenshot(&form, QStringLiteral("main-window-empty"));
+        screenshot(&form, QStringLiteral("main-window-empty"));
         form.resize(600, 480);
         QCoreApplication::processEvents();
-        saveScreenshot(&form, QStringLiteral("main-window-empty-minimum"));
+        screenshot(&form, QStringLiteral("main-window-empty-minimum"));
         EXPECT_TRUE(form.close());
     }
     ASSERT_TRUE(QFile::exists(dir.file(QStringLiteral("prefs.ini"))));
@@ -158,10 +151,10 @@ TEST(MainWindow, ListsShowFilterAndSort) {
     EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("00010"));
     EXPECT_EQ(model->index(3, 3).data().toString(), QStringLiteral("12+"));
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), form.workspace().app.uiText(QStringLiteral("Original")));
-    saveScreenshot(&form, QStringLiteral("main-window-strings-loaded"));
+    screenshot(&form, QStringLiteral("main-window-strings-loaded"));
     form.listPages()->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    saveScreenshot(&form, QStringLiteral("main-window-dlstrings-long-text"));
+    screenshot(&form, QStringLiteral("main-window-dlstrings-long-text"));
     form.listPages()->setCurrentIndex(0);
 
     // Every status button up: only the empty and blank sources stay (the null button is down).
@@ -185,7 +178,7 @@ TEST(MainWindow, ListsShowFilterAndSort) {
 
     form.resize(600, 480);
     QCoreApplication::processEvents();
-    saveScreenshot(&form, QStringLiteral("main-window-strings-loaded-minimum"));
+    screenshot(&form, QStringLiteral("main-window-strings-loaded-minimum"));
     form.workspace().state().WorkMode = TWorkMode::None;
 }
 
@@ -345,7 +338,7 @@ TEST(MessageDialog, ButtonSetsAndEscape) {
         EXPECT_EQ(!dialog.ButtonCancel->isHidden(), c.cancel);
         EXPECT_GE(dialog.width(), 450);
         EXPECT_GE(dialog.height(), 85);
-        saveScreenshot(&dialog, QLatin1String(c.screenshot));
+        screenshot(&dialog, QLatin1String(c.screenshot));
         dialog.close();
     }
     // Escape answers Cancel in the set of 11; a Yes/No question ignores it.

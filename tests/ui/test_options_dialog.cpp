@@ -3,6 +3,7 @@
 #include "temp_program_dir.h"
 #include "ui/QUILL_LangPref.h"
 #include "ui/QUILL_mainWindow.h"
+#include "ui_screenshot.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QApplication>
@@ -17,16 +18,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
-
-void screenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(OptionsDialog, ShowsThePreferencesAndTheCacheInformation) {
     TTempProgramDir dir;

@@ -1,6 +1,7 @@
 // The string lists as the window shows them: child rows for shared string ids, the score-band shading, the muted
 // untranslated cells, the row-end markers, and the commands every work mode enables.
 #include "temp_program_dir.h"
+#include "ui_screenshot.h"
 
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListDelegate.h"
@@ -31,14 +32,6 @@ tSkyStr* addEntry(TWorkspace& ws, int list, const QString& source, const QString
     tSkyStr* raw = e.get();
     ws.loadedLists[list].push_back(std::move(e));
     return raw;
-}
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("QUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents();
-    widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
 
 QColor background(const QModelIndex& index) {
@@ -105,9 +98,9 @@ TEST(WindowLists, SharedIdsShowAsChildRowsThatFollowTheirOwner) {
     const QColor childColour = background(child);
     EXPECT_TRUE(childColour.isValid());
     EXPECT_NE(childColour, background(t.rowOf(QStringLiteral("Door"))));
-    saveScreenshot(&t.form, QStringLiteral("lists-child-rows-shading"));
+    screenshot(&t.form, QStringLiteral("lists-child-rows-shading"));
     t.form.resize(600, 480);
-    saveScreenshot(&t.form, QStringLiteral("lists-child-rows-shading-minimum"));
+    screenshot(&t.form, QStringLiteral("lists-child-rows-shading-minimum"));
 
     // A sort moves the owner; its children stay under it.
     t.form.listView(0)->header()->sectionClicked(1);
