@@ -255,8 +255,12 @@ TRecordDefinitions& recordDefs() {
 
 void loadRecordDefinitions(TAppState& state) {
     TRecordDefinitions& defs = recordDefs();
-    if (defs.loaded()) return;
-    state.recordDefinitionLines = recordDefinitionText(state.recordDefinitionLines);
-    defs.loadRecordDefs(state.recordDefinitionLines);
-    defs.loadFieldSizeRef(state.fieldSizeRefList);
+    // The tables are the process's; every workspace made after the first still shows the text they were built from.
+    static QStringList inForce;
+    if (!defs.loaded()) {
+        inForce = recordDefinitionText(state.recordDefinitionLines);
+        defs.loadRecordDefs(inForce);
+        defs.loadFieldSizeRef(state.fieldSizeRefList);
+    }
+    state.recordDefinitionLines = inForce;
 }
