@@ -268,11 +268,6 @@ void TStringListModel::reload() {
     endResetModel();
 }
 
-void TStringListModel::refreshAll() {
-    if (rowCount() == 0) return;
-    emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
-}
-
 TStringListProxy::TStringListProxy(TWorkspace& ws, TStringListModel* source, QObject* parent)
     : QSortFilterProxyModel(parent), ws_(ws), source_(source) {
     setSourceModel(source);

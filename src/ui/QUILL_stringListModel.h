@@ -45,8 +45,6 @@ public:
     std::vector<tSkyStr*> childrenOf(const tSkyStr& owner) const;
     // Call after the list was replaced or reordered.
     void reload();
-    // Call after entries changed in place (statuses, translations).
-    void refreshAll();
     // Reorders the rows by a column under the lists' sort rule (the list itself keeps its order).
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return sortColumn_; }

@@ -238,3 +238,27 @@ TEST(WindowLists, EveryCommandWithAHandlerFollowsTheTableInEveryWorkMode) {
     }
     ws.state().WorkMode = TWorkMode::None;
 }
+
+// After a list command changed entries in place, the redraw measures rows anew (a translation that gained lines
+// grows its row) and keeps what the translator was looking at: the focused row, the selection, the expanded owner.
+TEST(WindowLists, RepaintAfterAListCommandKeepsFocusSelectionAndExpansion) {
+    TListsFixture t;
+    TStringListProxy* proxy = t.form.listProxy(0);
+    QTreeView* view = t.form.listView(0);
+    const QModelIndex rifle = t.rowOf(QStringLiteral("Laser Rifle"));
+    const QModelIndex owner = t.rowOf(QStringLiteral("Door"), 0);
+    view->setCurrentIndex(rifle);
+    view->selectionModel()->select(rifle, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QApplication::processEvents();
+    const int before = view->visualRect(rifle).height();
+
+    proxy->entryAt(rifle)->setSTrans(QStringLiteral("Fusil\nlaser\nlourd"));
+    t.form.repaintLists();
+    QApplication::processEvents();
+
+    EXPECT_GT(view->visualRect(rifle).height(), before);
+    EXPECT_EQ(view->currentIndex(), rifle);
+    EXPECT_TRUE(view->selectionModel()->isRowSelected(rifle.row(), rifle.parent()));
+    EXPECT_TRUE(view->isExpanded(owner));
+    EXPECT_EQ(proxy->rowCount(owner), 2);
+}
