@@ -59,7 +59,7 @@ QTreeWidget* entryTree(const TAppContext& app, QWidget* parent, const char* name
 }
 
 QStringList rowTexts(const tSkyStr& e) {
-    return {QStringLiteral("%1").arg(e.id, 8, 16, QLatin1Char('0')), e.gS, e.gTrans,
+    return {QStringLiteral("%1").arg(e.id, 5, 16, QLatin1Char('0')), e.gS, e.gTrans,
             ldColumnText(e.LDResult, e.LDFound)};
 }
 

@@ -202,7 +202,10 @@ int TEntryCommand::finish() {
     changed_ = static_cast<int>(changes.size());
     if (changes.empty()) return 0;
     journalStep(ws_, changes, TJournalStepKind::command);
-    ws_.history.push({ws_.app.uiTextFormat(nameKey_, {changed_}), std::move(changes)});
+    // A step of one string takes the "_1" form of its name where the language has one ("Validate 1 string").
+    const QString singular = nameKey_ + QStringLiteral("_1");
+    const QString& key = changed_ == 1 && ws_.app.texts.contains(singular) ? singular : nameKey_;
+    ws_.history.push({ws_.app.uiTextFormat(key, {changed_}), std::move(changes)});
     ws_.afterHistoryChange();
     return changed_;
 }

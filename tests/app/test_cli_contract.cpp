@@ -137,7 +137,7 @@ TEST(CliContract, StepsThatChangeEntriesSayHowMany) {
         "</Source><Dest>Mousquet laser</Dest></String></Content></SSTXMLRessources>");
     rCliRun r = s.run({s.plain, "--import-xml", xml, "--import-xml", xml});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("Import XML (1 strings)")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Import XML (1 string)")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("--import-xml changed no string.")) << r.err.toStdString();
 }
 

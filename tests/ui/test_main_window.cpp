@@ -210,10 +210,10 @@ TEST(MainWindow, ValidateAndPartialActOnTheSelection) {
     EXPECT_EQ(redo->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     ASSERT_TRUE(undo->isEnabled());
     EXPECT_FALSE(redo->isEnabled());
-    EXPECT_EQ(undo->text(), QStringLiteral("Undo Mark 1 strings partial"));
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo Mark 1 string partial"));
     undo->trigger();
     EXPECT_TRUE(entry->hasParam(sStrParam::validated));
-    EXPECT_EQ(redo->text(), QStringLiteral("Redo Mark 1 strings partial"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Redo Mark 1 string partial"));
     undo->trigger();
     EXPECT_FALSE(entry->hasParam(sStrParam::validated));
     EXPECT_FALSE(undo->isEnabled());
