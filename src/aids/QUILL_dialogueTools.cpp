@@ -72,8 +72,10 @@ QString applyOldDialogPattern(const QString& pattern, const QString& prompt, con
 QString cutAtWord(const QString& text, int limit) {
     if (text.size() <= 4 || text.size() <= limit) return text;
     const QString dots = QStringLiteral("...");
-    // Positions are 1-based: position p is text[p - 1]; every position up to the limit lies in the text.
-    for (qsizetype p = limit; p >= limit - 20 && p >= 1; --p) {
+    // Positions are 1-based: position p is text[p - 1]; every position up to the limit lies in the text. The space
+    // is looked for from position limit - 2 down, so that the text kept before it and the dots never pass the limit
+    // (from the limit itself, a space at limit - 1 or limit gave one or two characters more than the limit).
+    for (qsizetype p = limit - 2; p >= limit - 20 && p >= 1; --p) {
         if (text[p - 1] != QLatin1Char(' ')) continue;
         for (qsizetype q = p - 1; q >= limit - 21 && q >= 1; --q)
             if (text[q - 1] != QLatin1Char(' ')) return text.left(q) + dots;

@@ -43,9 +43,10 @@ QStringList oldDialogWords(const QString& lines);
 // The pattern with its first "%PREFIXE%" standing for `prompt` and its first "%DIAL%" for `response` (each
 // placeholder is taken from the pattern itself, never from the text put into the other).
 QString applyOldDialogPattern(const QString& pattern, const QString& prompt, const QString& response);
-// `text` cut at a word before `limit` characters and ended with "...": unchanged when it has 4 characters or fewer or
-// is not longer than the limit. The cut looks back from position `limit` (1-based) over 21 positions for a space and
-// keeps the text up to the last non-space before it; without one it keeps limit - 3 characters.
+// `text` cut at a word and ended with "...", at most `limit` characters in all: unchanged when it has 4 characters or
+// fewer or is not longer than the limit. The cut looks back from position limit - 2 (1-based) down to limit - 20 for
+// a space and keeps the text up to the last non-space before it (no further back than limit - 21); without one it
+// keeps limit - 3 characters.
 QString cutAtWord(const QString& text, int limit);
 // The plugin's top-level group of quests ("QUST"), or null.
 const tPluginNode* findQuestGroup(const tPluginTree& tree);

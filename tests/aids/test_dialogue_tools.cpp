@@ -65,11 +65,21 @@ TEST(DialogueTools, CutAtWordKeepsShortTextsAndCutsBeforeTheLimit) {
     EXPECT_EQ(cutAtWord(QString(75, QLatin1Char('x')), 75), QString(75, QLatin1Char('x')));
     // A space at position 70 of a 100-character text: the 69 letters before it.
     EXPECT_EQ(cutAtWord(longLine(70, 100), 75), QString(69, QLatin1Char('a')) + QStringLiteral("..."));
-    // The nearest space to the limit wins; a space at the limit itself still counts.
+    // The nearest space to the limit wins, but only where the dots still fit: a space at 73 is taken, spaces at 74
+    // and 75 would make the line longer than the limit.
     QString two = longLine(60, 100);
-    two[74] = QLatin1Char(' ');
-    EXPECT_EQ(cutAtWord(two, 75), QString(59, QLatin1Char('a')) + QStringLiteral(" ") + QString(14, QLatin1Char('a')) +
-                                      QStringLiteral("..."));
+    two[72] = QLatin1Char(' ');
+    EXPECT_EQ(cutAtWord(two, 75), two.left(72) + QStringLiteral("..."));
+    two[72] = QLatin1Char('a');
+    two[73] = two[74] = QLatin1Char(' ');
+    EXPECT_EQ(cutAtWord(two, 75), two.left(59) + QStringLiteral("..."));
+    // Whatever the spaces, a cut line never passes the limit.
+    for (int limit = 75; limit <= 150; limit += 5)
+        for (int space = 1; space <= 160; space += 3) {
+            const QString cut = cutAtWord(longLine(space, 170), limit);
+            EXPECT_LE(cut.size(), limit) << limit << " " << space;
+            EXPECT_TRUE(cut.endsWith(QStringLiteral("...")));
+        }
     // A space at position limit - 21 lies outside the window: the plain cut at limit - 3.
     EXPECT_EQ(cutAtWord(longLine(54, 100), 75), longLine(54, 100).left(72) + QStringLiteral("..."));
     EXPECT_EQ(cutAtWord(longLine(55, 100), 75), QString(54, QLatin1Char('a')) + QStringLiteral("..."));
