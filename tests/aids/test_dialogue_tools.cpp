@@ -5,6 +5,7 @@
 #include "plugin/QUILL_espTree.h"
 #include "support/plugin_builder.h"
 #include "support/scripted_host.h"
+#include "support/string_table_builder.h"
 #include "support/temp_program_dir.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDialogue.h"
@@ -245,6 +246,34 @@ TEST(DialogueTools, TaggedPromptsFollowTheirTwoBoxes) {
     f.entry(boss)->setS(QStringLiteral("Tell <alias=Boss>"));
     options.allPrompts = false;
     EXPECT_EQ(runOldDialogStyle(f.ws, options), 1);
+}
+
+// A localized plugin: texts come from its string tables, the DNAM stays in the INFO records read, and a prompt whose
+// string id other fields share is left alone (its translation is theirs too).
+TEST(DialogueTools, LocalizedPluginUsesTableTextsAndSkipsSharedIds) {
+    TDialogueFixture f;
+    B b(true);
+    openQuestTopic(b);
+    b.record("INFO", 0x20, {B::u32("NAM1", 100), B::u32("RNAM", 1)});
+    b.record("INFO", 0x21, {B::u32("DNAM", 0x20), B::u32("RNAM", 2)});
+    b.record("INFO", 0x22, {B::u32("NAM1", 101), B::u32("RNAM", 3)});
+    b.record("INFO", 0x23, {B::u32("NAM1", 102), B::u32("RNAM", 3)});
+    b.endGroup().endGroup().endGroup();
+    const QString path = f.dir.write(QStringLiteral("Data/Loc.esp"), b.bytes());
+    rTableSetTexts texts;
+    texts[0] = {{1, QStringLiteral("Greet")}, {2, QStringLiteral("Again")}, {3, QStringLiteral("Shared")}};
+    texts[2] = {{100, QStringLiteral("Hello there")}, {101, QStringLiteral("One")}, {102, QStringLiteral("Two")}};
+    writeUtf8TableSet(f.dir.file(QStringLiteral("Data/Strings")), QStringLiteral("Loc"), QStringLiteral("en"), texts);
+    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.entry(QStringLiteral("Shared"))->hasFlag(sStrInternalParam::toLocalizedSharedID));
+    f.entry(QStringLiteral("Shared"))->setSTrans(QStringLiteral("mine"));
+    rOldDialogOptions options;
+    options.keepChanges = true;
+    EXPECT_EQ(runOldDialogStyle(f.ws, options), 2);
+    EXPECT_EQ(f.trans(QStringLiteral("Greet")), QStringLiteral("Hello there"));
+    EXPECT_EQ(f.trans(QStringLiteral("Again")), QStringLiteral("Hello there"));
+    EXPECT_TRUE(f.entry(QStringLiteral("Again"))->hasFlag(sStrInternalParam::Warning));
+    EXPECT_EQ(f.trans(QStringLiteral("Shared")), QStringLiteral("mine"));
 }
 
 TEST(DialogueTools, WithoutQuestGroupNothingIsConverted) {
