@@ -146,7 +146,10 @@ int TOldDialogRun::processInfoRecord(const trecord& record) {
                     response = applyOldDialogPattern(options_.pattern, prompt, response);
                 if (tagged && options_.addOriginal)
                     response = applyOldDialogPattern(options_.pattern, prompt, response);
-                if (options_.longResponse == TLongResponse::skip && response.size() > options_.limit)
+                // An empty pattern would leave the prompt without any text.
+                if (response.isEmpty())
+                    ok = false;
+                else if (options_.longResponse == TLongResponse::skip && response.size() > options_.limit)
                     ok = false;
                 else if (options_.longResponse == TLongResponse::cut && !tagged)
                     response = cutAtWord(response, options_.limit);

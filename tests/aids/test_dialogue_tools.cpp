@@ -242,6 +242,13 @@ TEST(DialogueTools, TaggedPromptsFollowTheirTwoBoxes) {
     EXPECT_EQ(f.trans(boss), QStringLiteral("Tell <Alias=Boss> - Go away"));
     EXPECT_EQ(oldDialogPattern(f.ws), QStringLiteral("%PREFIXE% - %DIAL%"));
 
+    // An empty pattern converts nothing rather than blank the prompt.
+    options.pattern.clear();
+    EXPECT_EQ(runOldDialogStyle(f.ws, options), 0);
+    EXPECT_EQ(f.trans(boss), boss);
+    EXPECT_EQ(f.trans(price), price);
+    options.pattern = QStringLiteral("%PREFIXE% - %DIAL%");
+
     // "<alias" in lower case is no tag.
     f.entry(boss)->setS(QStringLiteral("Tell <alias=Boss>"));
     options.allPrompts = false;
