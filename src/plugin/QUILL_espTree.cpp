@@ -409,12 +409,20 @@ template <typename Node, typename Visit> void walk(Node& node, const Visit& visi
 
 } // namespace
 
+void tPluginNode::forEachBelow(const std::function<void(tPluginNode&)>& visit) {
+    walk(*this, visit);
+}
+
+void tPluginNode::forEachBelow(const std::function<void(const tPluginNode&)>& visit) const {
+    walk(*this, visit);
+}
+
 void tPluginTree::forEach(const std::function<void(tPluginNode&)>& visit) {
-    walk(root, visit);
+    root.forEachBelow(visit);
 }
 
 void tPluginTree::forEach(const std::function<void(const tPluginNode&)>& visit) const {
-    walk(static_cast<const tPluginNode&>(root), visit);
+    root.forEachBelow(visit);
 }
 
 qsizetype tPluginTree::nodeCount() const {

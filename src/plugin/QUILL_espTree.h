@@ -265,6 +265,9 @@ public:
     QString text() const;
     // Drawn grey and italic: a raw record, or a group without string records.
     bool dimmed() const;
+    // Every node below this one in pre-order (file order), this one excluded.
+    void forEachBelow(const std::function<void(tPluginNode&)>& visit);
+    void forEachBelow(const std::function<void(const tPluginNode&)>& visit) const;
 };
 
 // The plugin as read: the file's bytes (raw records and unchanged fields point into them) and the tree of nodes.

@@ -3,6 +3,7 @@
 // source, and the word proposals. Each command that changes entries records one undo step.
 #pragma once
 
+#include "aids/QUILL_dialogueTools.h"
 #include "aids/QUILL_search.h"
 #include "strings/QUILL_typedef.h"
 
@@ -19,6 +20,8 @@ struct TAidsState {
     rSearchData searchSettings;
     // The text-search dialog's history (newest first).
     QStringList textSearchHistory;
+    // The old dialogue style's pattern, kept for the run.
+    QString oldDialogPattern = QString::fromLatin1(kOldDialogDefaultPattern);
     // The focused string whose candidates the Suggestions tab lists, and the string open in the edit dialog (both
     // not owned; cleared with the lists).
     tSkyStr* LDfstring = nullptr;
