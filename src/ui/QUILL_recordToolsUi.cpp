@@ -7,11 +7,18 @@
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsTagging.h"
 
 #include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTextOption>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -35,6 +42,72 @@ void ShowRecStruct(QWidget* parent, const TAppContext& app, const trecord* recor
     if (!record) return;
     TForm10 dialog(app, *record, parent);
     dialog.exec();
+}
+
+TForm8::TForm8(const TAppContext& app, const rOptionRequest& request, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TForm8"));
+    setUiKey(this, QStringLiteral("AddIdToStrings"), app);
+    auto* layout = new QVBoxLayout(this);
+    auto* what = new QGroupBox(this);
+    what->setObjectName(QStringLiteral("AddWhat"));
+    setUiKey(what, QStringLiteral("AddWhat"), app);
+    auto* whatLayout = new QVBoxLayout(what);
+    const std::array<bool, 4> enabled = idTagOptionsEnabled(app.state.WorkMode);
+    const char* keys[4] = {"Add_StringID", "Add_EDID", "Add_RecordRef", "Add_DialRef"};
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new QCheckBox(what);
+        box->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
+        setUiKey(box, QLatin1String(keys[i]), app);
+        box->setChecked(false);
+        box->setEnabled(enabled[static_cast<size_t>(i)]);
+        whatLayout->addWidget(box);
+        CheckBoxes[static_cast<size_t>(i)] = box;
+    }
+    layout->addWidget(what);
+    auto* where = new QGroupBox(this);
+    where->setObjectName(QStringLiteral("AddId"));
+    setUiKey(where, QStringLiteral("AddId"), app);
+    auto* whereLayout = new QVBoxLayout(where);
+    RadioGroup1 = new QButtonGroup(this);
+    const char* items[3] = {"overwrite_All", "overwrite_NoTrans", "overwrite_Selection"};
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(where);
+        setUiKey(radio, QLatin1String(items[i]), app);
+        radio->setChecked(i == request.current);
+        RadioGroup1->addButton(radio, i);
+        whereLayout->addWidget(radio);
+    }
+    layout->addWidget(where);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("Button1"));
+    setUiKey(ok, QStringLiteral("Ok"), app);
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("Button2"));
+    setUiKey(cancel, QStringLiteral("Cancel"), app);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+int TForm8::choice() const {
+    return RadioGroup1->checkedId();
+}
+
+QList<bool> TForm8::checks() const {
+    QList<bool> out;
+    for (const QCheckBox* box : CheckBoxes)
+        out << (box->isEnabled() && box->isChecked());
+    return out;
+}
+
+bool showIdTagDialog(QWidget* parent, const TAppContext& app, rOptionRequest& request, int& answer) {
+    if (request.dialog != QLatin1String("TForm8")) return false;
+    TForm8 dialog(app, request, parent);
+    answer = dialog.exec() == QDialog::Accepted ? dialog.choice() : -1;
+    if (answer >= 0) request.checks = dialog.checks();
+    return true;
 }
 
 namespace {
@@ -90,4 +163,9 @@ void installListMenu(TForm1& form) {
 void installRecordToolsUi(TForm1& form) {
     installTreeMenu(form);
     installListMenu(form);
+    TWorkspace& ws = form.workspace();
+    form.setCommand(QStringLiteral("AddIdToStrings"), [&form, &ws] {
+        if (addIdTags(ws) > 0) form.repaintLists();
+        form.updateCommands();
+    });
 }
