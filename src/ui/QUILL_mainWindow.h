@@ -82,6 +82,8 @@ public:
     void arrangeViews();
     void applyFilter(const QString& text, bool trim = false);
     void setStatusButtons(bool down);
+    // Sorts list view `listIndex` by `column` as a header click does, the header showing it.
+    void sortListView(int listIndex, int column, Qt::SortOrder order);
     void rebuildRecentMenu();
     void rebuildPresetMenu();
     void updateTitle();

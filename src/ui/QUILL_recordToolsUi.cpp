@@ -168,4 +168,13 @@ void installRecordToolsUi(TForm1& form) {
         if (addIdTags(ws) > 0) form.repaintLists();
         form.updateCommands();
     });
+    // The marked strings come first: each list view sorts by the score column, descending.
+    for (const auto& [key, same] : {std::pair{"Menu_TagDiff", false}, std::pair{"Menu_TagSame", true}})
+        form.setCommand(QLatin1String(key), [&form, &ws, same = same] {
+            tagStrings(ws, same);
+            for (int i = 0; i < 3; ++i)
+                form.sortListView(i, static_cast<int>(TListColumn::ld), Qt::DescendingOrder);
+            form.repaintLists();
+            form.updateCommands();
+        });
 }

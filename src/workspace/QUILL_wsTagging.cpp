@@ -116,3 +116,18 @@ int addIdTags(TWorkspace& ws) {
     repaintLists(ws);
     return changed;
 }
+
+int tagStrings(TWorkspace& ws, bool same) {
+    TAppContext& app = ws.app;
+    TEntryCommand command(ws, QStringLiteral("Step_TagStrings"));
+    {
+        TOperation operation(app, app.uiText(QStringLiteral("ComparingStrings")), true);
+        for (auto& list : ws.loadedLists)
+            for (const auto& entry : list)
+                if ((entry->hash == entry->hashTrans) == same)
+                    entry->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
+    }
+    const int changed = command.finish();
+    repaintLists(ws);
+    return changed;
+}

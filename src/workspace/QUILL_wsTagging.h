@@ -46,3 +46,8 @@ int addIdTagsToList(TWorkspace& ws, tSkyStrList& list, const rIdTagOptions& opti
 // dropped. One undo step "Step_AddIdTags"; returns the number of entries changed, -1 when cancelled or no box was
 // checked.
 int addIdTags(TWorkspace& ws);
+
+// "Menu_TagDiff" (same = false) and "Menu_TagSame": every entry whose source hash differs from (equals) its
+// translation hash becomes partial and not validated, inside a "ComparingStrings" operation. The views then sort by
+// the score column, descending. One undo step "Step_TagStrings"; returns the number of entries changed.
+int tagStrings(TWorkspace& ws, bool same);

@@ -59,3 +59,25 @@ TEST(CliTagging, IdTagsOnThePluginAndKeptThroughASave) {
     EXPECT_EQ(runCli({"--program-dir", dir.path(), plain, "--add-id-tags"}).status, 1);
     EXPECT_EQ(runCli({"--program-dir", dir.path(), plain, "--add-id-tags", "--form-id", "--filter", "3"}).status, 2);
 }
+
+TEST(CliTagging, TagSameAndTagDiff) {
+    TTempProgramDir dir;
+    const QString samples = dir.file(QStringLiteral("Samples"));
+    ASSERT_EQ(writePluginSamples(samples).size(), 5);
+    const QString plain = QDir(samples).filePath(QStringLiteral("QuillerySample.esp"));
+    // A fresh plugin's translations are its sources: all marked by --tag-same, none by --tag-diff.
+    const rCliRun same = runCli({"--program-dir", dir.path(), plain, "--tag-same", "--dump"});
+    ASSERT_EQ(same.status, 0) << same.err.toStdString();
+    const QStringList lines = same.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(QStringLiteral("\"status\":[\"incompleteTrans\"]"))) << line.toStdString();
+    const rCliRun diff = runCli({"--program-dir", dir.path(), plain, "--tag-diff", "--dump"});
+    ASSERT_EQ(diff.status, 0) << diff.err.toStdString();
+    EXPECT_FALSE(diff.out.contains(QStringLiteral("incompleteTrans")));
+    // After id tags every translation differs.
+    const rCliRun both = runCli(
+        {"--program-dir", dir.path(), plain, "--add-id-tags", "--form-id", "--filter", "0", "--tag-diff", "--dump"});
+    ASSERT_EQ(both.status, 0) << both.err.toStdString();
+    EXPECT_EQ(both.out.count(QStringLiteral("incompleteTrans")), lines.size());
+}

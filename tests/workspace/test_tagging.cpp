@@ -198,3 +198,28 @@ TEST(IdTags, DialogueTopicsOnAPluginAreOneUndoStep) {
     EXPECT_EQ(f.translationOf(0x21, "NAM1"), QStringLiteral("Hello there"));
     EXPECT_EQ(f.translationOf(0x80, "FULL"), QStringLiteral("Laser"));
 }
+
+TEST(TagStrings, SameAndDiffMarkPartialAsOneStep) {
+    TTaggingFixture f;
+    f.ws.app.state.WorkMode = TWorkMode::Strings;
+    tSkyStr* same = f.add(0, 1, QStringLiteral("Door"), QStringLiteral("Door"), {sStrParam::validated});
+    tSkyStr* differs = f.add(1, 2, QStringLiteral("Key"), QStringLiteral("Clé"), {sStrParam::validated});
+    tSkyStr* caseOnly = f.add(2, 3, QStringLiteral("Lock"), QStringLiteral("lock"));
+
+    EXPECT_EQ(tagStrings(f.ws, true), 1);
+    EXPECT_EQ(same->sparams, sStrParams{sStrParam::incompleteTrans});
+    EXPECT_EQ(differs->sparams, sStrParams{sStrParam::validated});
+    EXPECT_TRUE(caseOnly->sparams.empty());
+    EXPECT_TRUE(f.host.logContains(f.ws.app.uiText(QStringLiteral("ComparingStrings"))));
+    EXPECT_EQ(f.ws.history.stepCount(), 1u);
+
+    EXPECT_EQ(tagStrings(f.ws, false), 2);
+    EXPECT_EQ(differs->sparams, sStrParams{sStrParam::incompleteTrans});
+    EXPECT_EQ(caseOnly->sparams, sStrParams{sStrParam::incompleteTrans});
+    // Already partial and not validated: the same mark again changes nothing and records nothing.
+    EXPECT_EQ(tagStrings(f.ws, false), 0);
+    EXPECT_EQ(f.ws.history.stepCount(), 2u);
+    ASSERT_TRUE(f.ws.undo());
+    EXPECT_EQ(differs->sparams, sStrParams{sStrParam::validated});
+    EXPECT_EQ(same->gTrans, QStringLiteral("Door"));
+}

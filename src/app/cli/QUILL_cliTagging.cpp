@@ -1,4 +1,4 @@
-// Command-line steps of the tagging commands: --add-id-tags.
+// Command-line steps of the tagging commands: --add-id-tags, --tag-same and --tag-diff.
 #include "QUILL_cli.h"
 
 #include "workspace/QUILL_wsTagging.h"
@@ -45,5 +45,21 @@ const TCliStepRegistrar addIdTagsStep(
          cli.host.presetChecks.insert(QStringLiteral("TForm8"), checks);
          return addIdTags(cli.ws) >= 0;
      }});
+
+const TCliStepRegistrar tagSameStep({QStringLiteral("--tag-same"),
+                                     QStringLiteral("mark partial the strings whose translation equals the source "
+                                                    "(\"Menu_TagSame\")"),
+                                     TCliSyntax{0, 0, {}, true}, [](TCliContext& cli, const QStringList&) {
+                                         tagStrings(cli.ws, true);
+                                         return true;
+                                     }});
+
+const TCliStepRegistrar tagDiffStep({QStringLiteral("--tag-diff"),
+                                     QStringLiteral("mark partial the strings whose translation differs from the "
+                                                    "source (\"Menu_TagDiff\")"),
+                                     TCliSyntax{0, 0, {}, true}, [](TCliContext& cli, const QStringList&) {
+                                         tagStrings(cli.ws, false);
+                                         return true;
+                                     }});
 
 } // namespace
