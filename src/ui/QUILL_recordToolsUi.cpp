@@ -14,28 +14,37 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextEdit>
 #include <QTextOption>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+namespace {
+constexpr int kColumns = 24 * 3;
+} // namespace
 
 TForm10::TForm10(const TAppContext& app, const trecord& record, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm10"));
     setUiKey(this, QStringLiteral("EspStruct"), app);
     auto* layout = new QVBoxLayout(this);
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new QTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
+    Memo1->setAcceptRichText(false);
     Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // The hex lines have no blanks: they wrap anywhere rather than scroll sideways.
+    // The hex lines have no blanks: they wrap every 24 bytes (three columns each), never inside a byte.
+    Memo1->setLineWrapMode(QTextEdit::FixedColumnWidth);
+    Memo1->setLineWrapColumnOrWidth(kColumns);
     Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Memo1->setPlainText(recordStructureText(record));
     layout->addWidget(Memo1);
-    resize(720, 480);
+    const int charWidth = QFontMetrics(Memo1->font()).horizontalAdvance(QLatin1Char('0'));
+    resize(charWidth * (kColumns + 8) + 40, 520);
 }
 
 void ShowRecStruct(QWidget* parent, const TAppContext& app, const trecord* record) {

@@ -9,7 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
-class QPlainTextEdit;
+class QTextEdit;
 class TAppContext;
 class TForm1;
 class trecord;
@@ -19,7 +19,7 @@ class TForm10 : public QDialog {
     Q_OBJECT
 public:
     TForm10(const TAppContext& app, const trecord& record, QWidget* parent = nullptr);
-    QPlainTextEdit* Memo1 = nullptr;
+    QTextEdit* Memo1 = nullptr;
 };
 
 // Shows the record structure window for `record`, modally; nothing without a record.
