@@ -6,6 +6,7 @@
 #include "core/QUILL_main.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
+#include "ui/QUILL_recordToolsUi.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -76,6 +77,7 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     // The dictionary dialogs have windows of their own; every other request gets the generic choice dialog.
     int answer = -1;
     if (app_ && showDictionaryOptionDialog(form_, *app_, request, answer)) return answer;
+    if (app_ && showIdTagDialog(form_, *app_, request, answer)) return answer;
     QDialog dialog(form_);
     dialog.setWindowTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption);
     auto* layout = new QVBoxLayout(&dialog);

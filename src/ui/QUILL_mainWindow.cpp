@@ -745,6 +745,8 @@ void TForm1::updateCommands() {
 
     xmlMenu_->menuAction()->setVisible(st.usesXML);
     recentMenu_->setEnabled(idle && !recentMenu_->actions().isEmpty());
+    if (QMenu* compare = toolsMenu_->findChild<QMenu*>(QStringLiteral("Menu_CompareSourceDest")))
+        compare->menuAction()->setEnabled(idle && fileLoaded && sameLanguage);
     for (QMenu* m : {fileMenu_, editMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
         m->menuAction()->setEnabled(idle);
 }
@@ -776,6 +778,16 @@ void TForm1::arrangeViews() {
         listPages_->setTabVisible(i, layout.extraListsVisible);
     listPages_->setCurrentIndex(0);
     updateTitle();
+}
+
+void TForm1::sortListView(int listIndex, int column, Qt::SortOrder order) {
+    if (listIndex < 0 || listIndex > 2) return;
+    sortColumn_[listIndex] = column;
+    sortOrder_[listIndex] = order;
+    models_[listIndex]->sortBy(column, order);
+    QHeaderView* header = views_[listIndex]->header();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(column, order);
 }
 
 void TForm1::setStatusButtons(bool down) {

@@ -57,6 +57,8 @@ public:
     QTreeView* listView(int listIndex) const { return views_[listIndex]; }
     TStringListProxy* listProxy(int listIndex) const { return proxies_[listIndex]; }
     TStringListModel* listModel(int listIndex) const { return models_[listIndex]; }
+    // The lists' context menu, for the areas that add items to it.
+    QMenu* listMenu() const { return listMenu_; }
     // The entry of the focused row of the active list page, or nullptr.
     tSkyStr* focusedEntry() const;
     // The entries of the selected rows of the active list page.
@@ -80,6 +82,8 @@ public:
     void arrangeViews();
     void applyFilter(const QString& text, bool trim = false);
     void setStatusButtons(bool down);
+    // Sorts list view `listIndex` by `column` as a header click does, the header showing it.
+    void sortListView(int listIndex, int column, Qt::SortOrder order);
     void rebuildRecentMenu();
     void rebuildPresetMenu();
     void updateTitle();

@@ -9,6 +9,7 @@
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
+#include "ui/QUILL_recordToolsUi.h"
 #include "ui/QUILL_vocabularyPage.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
@@ -44,6 +45,7 @@ void installUiExtensions(TForm1& form) {
     installEspTreeView(form);
     installPexListingView(form);
     installVocabularyPage(form);
+    installRecordToolsUi(form);
     installEditDialog(form);
     installDialogueUi(form);
     TSuggestionsPage* suggestions = installAidsUi(form);

@@ -24,6 +24,8 @@ public:
     int chooseOption(rOptionRequest& request) override;
     // Set by a step from its options ("--filter 1"): dialog name -> chosen index.
     QHash<QString, int> presetChoices;
+    // And the check boxes' states a step sets for a dialog ("--form-id" ...): dialog name -> states.
+    QHash<QString, QList<bool>> presetChecks;
 };
 
 struct TCliContext {

@@ -136,6 +136,8 @@ int TCliHost::showMessage(const QString& caption, const QString& text, int butto
 }
 
 int TCliHost::chooseOption(rOptionRequest& request) {
+    if (auto checks = presetChecks.constFind(request.dialog); checks != presetChecks.constEnd())
+        request.checks = *checks;
     auto it = presetChoices.constFind(request.dialog);
     if (it != presetChoices.constEnd()) return *it;
     return request.current;
