@@ -310,7 +310,7 @@ TEST(PluginReader, FlatReaderKeepsOnlyStringFields) {
     rPluginReadContext ctx;
     ctx.defs = &builtInDefs();
     ASSERT_EQ(readPluginHeader(stream, nullptr, ctx), 0);
-    readPluginRecords(stream, tree, ctx);
+    readPluginRecords(stream, tree.fileData, tree, ctx);
     ASSERT_EQ(tree.compareRecordList.size(), 1u);
     trecord& r = *tree.compareRecordList[0];
     EXPECT_EQ(r.fList.size(), 1u);
