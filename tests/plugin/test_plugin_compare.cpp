@@ -274,6 +274,21 @@ TEST(PluginCompare, RefusedCancelledAndUnreadableOlderFilesChangeNothing) {
     EXPECT_FALSE(compareRecordsLoaded(f.ws));
 }
 
+TEST(PluginCompare, MenuCommandPicksInTheCompareFolderAndReportsAMissingFile) {
+    TCompareFixture f;
+    EXPECT_FALSE(pickAndComparePlugin(f.ws)); // no plugin open: no dialog
+    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    f.host.pickAnswers.enqueue(f.dir.file(QStringLiteral("Old/missing.esp")));
+    EXPECT_FALSE(pickAndComparePlugin(f.ws));
+    ASSERT_FALSE(f.host.messages.isEmpty());
+    EXPECT_TRUE(f.host.messages.last().text.startsWith(f.ws.app.uiText(QStringLiteral("FileNotFound"))));
+    EXPECT_TRUE(f.host.options.isEmpty());
+    f.host.pickAnswers.enqueue(f.write(QStringLiteral("Old/mod.esp"), olderPlugin()));
+    EXPECT_TRUE(pickAndComparePlugin(f.ws));
+    EXPECT_EQ(f.entry(0x101, "FULL")->gTrans, QStringLiteral("Pistolet"));
+    EXPECT_FALSE(pickAndComparePlugin(f.ws)); // cancelled file dialog
+}
+
 TEST(PluginCompare, SavingAfterACompareChangesOnlyTheTexts) {
     TCompareFixture f;
     const QByteArray newer = newerPlugin();
