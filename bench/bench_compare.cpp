@@ -2,7 +2,7 @@
 // groups, one in ten compressed, a text field in one record of five, as bench_plugin builds it) compared with a
 // translated copy of itself, against opening it, both as the workspace commands run them. Open and compare run back
 // to back in every round; the medians and the median of the per-round ratios are printed (target: compare at most
-// twice the open). Usage: bench_compare [--scale=1] [--rounds=5].
+// twice the open), and the memory the compare keeps after it. Usage: bench_compare [--scale=1] [--rounds=5].
 #include "bench_support.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_startup.h"
@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,6 +71,15 @@ QByteArray syntheticPlugin(bool translated) {
     return b.bytes();
 }
 
+// Resident memory in KiB where the platform reports it (Linux), else -1.
+qint64 residentKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +102,7 @@ int main(int argc, char** argv) {
         ws.app.state.DestLang = QStringLiteral("fr");
         bool opened = false;
         const double open = timed([&] { opened = ws.openPlugin(newer, false); });
+        const qint64 openedKiB = residentKiB();
         bool compared = false;
         host.optionAnswers.enqueue(0);
         const double compare = timed([&] { compared = comparePlugin(ws, older); });
@@ -104,7 +115,8 @@ int main(int argc, char** argv) {
             for (const auto& list : ws.loadedLists)
                 for (const auto& e : list)
                     carried += e->hasParam(sStrParam::incompleteTrans) ? 1 : 0;
-            std::printf("strings carried over: %d\n", carried);
+            std::printf("strings carried over: %d; memory kept by the compare: %lld MB\n", carried,
+                        static_cast<long long>((residentKiB() - openedKiB) / 1024));
         }
         std::printf("round %d: open %.3f s, compare %.3f s\n", round, open, compare);
         quillbench::timings().record("open", open);

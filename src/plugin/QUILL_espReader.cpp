@@ -137,7 +137,13 @@ void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTr
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
             record->assignData(TSharedBytes(bytes, stream.view(gh.dsize)), ctx);
-            if (record->pruneNonStrings()) tree.compareRecordList.push_back(std::move(record));
+            if (record->pruneNonStrings()) {
+                // The records keep only their texts, in bytes of their own: the file they came from can go.
+                record->sourceData.clear();
+                for (auto& field : record->fList)
+                    field->buffer = field->buffer.detached();
+                tree.compareRecordList.push_back(std::move(record));
+            }
         }
         if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());
     }

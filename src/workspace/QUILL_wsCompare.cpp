@@ -39,12 +39,10 @@ bool comparePlugin(TWorkspace& ws, const QString& path) {
     // The file is read once: the probe of its localization flag and the record reader share the bytes.
     QByteArray bytes;
     QString error;
-    if (!quillfs::readWholeFile(fullPath, bytes, &error)) {
-        app.logMessage(error.isEmpty() ? fullPath : error, true);
-        return false;
-    }
+    const bool readable = quillfs::readWholeFile(fullPath, bytes, &error);
+    if (!readable) app.logMessage(error.isEmpty() ? fullPath : error);
     TBinaryCursor probe(bytes);
-    if (readPluginHeader(probe, nullptr, rPluginReadContext{}) != 0) {
+    if (!readable || readPluginHeader(probe, nullptr, rPluginReadContext{}) != 0) {
         app.logMessage(app.uiText(QStringLiteral("Fbk_MustDeloc")), true);
         return false;
     }
@@ -63,7 +61,6 @@ bool comparePlugin(TWorkspace& ws, const QString& path) {
     if (choice < 0 || choice > 4) return false;
     vs.overwriteChoice = choice;
 
-    doc.tree.compareRecordList.clear();
     bool ok = false;
     {
         TOperation operation(app, app.uiText(QStringLiteral("Fbk_EspCompare")), true, true);

@@ -316,6 +316,11 @@ TEST(PluginReader, FlatReaderKeepsOnlyStringFields) {
     EXPECT_EQ(r.fList.size(), 1u);
     EXPECT_EQ(r.nameField, nullptr);
     EXPECT_EQ(r.edidNameHash, textHash(QStringLiteral("A")));
+    // The kept text is a copy: the file's bytes are not held by the record.
+    EXPECT_EQ(r.fList[0]->buffer, QByteArrayView("Gun", 4));
+    const char* file = tree.fileData.constData();
+    EXPECT_TRUE(r.fList[0]->buffer.constData() < file || r.fList[0]->buffer.constData() >= file + tree.fileData.size());
+    EXPECT_TRUE(r.sourceData.isEmpty());
 }
 
 TEST(PluginReader, BadInputIsAnErrorNotACrash) {

@@ -238,8 +238,13 @@ TEST(PluginCompare, RefusedCancelledAndUnreadableOlderFilesChangeNothing) {
     EXPECT_TRUE(f.host.options.isEmpty());
     EXPECT_TRUE(f.ws.state().EspCompareFolder.isEmpty() ||
                 !f.ws.state().EspCompareFolder.endsWith(QStringLiteral("Old/")));
-    // Not a plugin at all: refused the same way.
+    // Not a plugin at all, or not readable: refused the same way.
+    f.host.log.clear();
     EXPECT_FALSE(comparePlugin(f.ws, f.write(QStringLiteral("Old/text.esp"), "not a plugin")));
+    EXPECT_TRUE(f.host.logContains(f.ws.app.uiText(QStringLiteral("Fbk_MustDeloc"))));
+    f.host.log.clear();
+    EXPECT_FALSE(comparePlugin(f.ws, f.dir.file(QStringLiteral("Old"))));
+    EXPECT_TRUE(f.host.logContains(f.ws.app.uiText(QStringLiteral("Fbk_MustDeloc"))));
 
     // Cancelled in the overwrite dialog.
     const QString older = f.write(QStringLiteral("Old/mod.esp"), olderPlugin());
