@@ -1,6 +1,7 @@
 // The plugin compare command: the older plugin read, the overwrite choice, the carry-over as one undo step.
 #include "workspace/QUILL_wsCompare.h"
 
+#include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_main.h"
 #include "plugin/QUILL_espCompare.h"
