@@ -29,7 +29,7 @@ void readAs(const QByteArray& bytes, int mode) {
         const int localized = readPluginHeader(stream, mode == 0 ? &tree : nullptr, ctx);
         if (localized < 0) return;
         if (mode == 2) {
-            readPluginRecords(stream, tree, ctx);
+            readPluginRecords(stream, tree.fileData, tree, ctx);
             return;
         }
         readPluginTree(stream, tree, mode == 0, ctx);

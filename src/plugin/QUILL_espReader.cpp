@@ -124,7 +124,8 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
     }
 }
 
-void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginReadContext& given) {
+void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTree& tree,
+                       const rPluginReadContext& given) {
     const rBudgetedContext budgeted(given, stream.size());
     const rPluginReadContext& ctx = budgeted.ctx;
     qsizetype objects = 0;
@@ -135,8 +136,14 @@ void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginRe
         } else {
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
-            record->assignData(TSharedBytes(tree.fileData, stream.view(gh.dsize)), ctx);
-            if (record->pruneNonStrings()) tree.compareRecordList.push_back(std::move(record));
+            record->assignData(TSharedBytes(bytes, stream.view(gh.dsize)), ctx);
+            if (record->pruneNonStrings()) {
+                // The records keep only their texts, in bytes of their own: the file they came from can go.
+                record->sourceData.clear();
+                for (auto& field : record->fList)
+                    field->buffer = field->buffer.detached();
+                tree.compareRecordList.push_back(std::move(record));
+            }
         }
         if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());
     }

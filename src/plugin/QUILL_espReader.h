@@ -17,7 +17,9 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
 void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& ctx);
 
 // Reads every record after the cursor, groups flattened, into tree.compareRecordList, keeping only string fields.
-void readPluginRecords(TBinaryCursor& stream, tPluginTree& tree, const rPluginReadContext& ctx);
+// The cursor reads `bytes` (another plugin than the tree's); the records kept hold copies of their texts only.
+void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTree& tree,
+                       const rPluginReadContext& ctx);
 
 // grupString of every group: some record below it is not raw. With hide, the other groups are hidden.
 void markStringGroups(tPluginTree& tree, bool hide);

@@ -3,6 +3,7 @@
 
 #include "plugin/QUILL_espStrings.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsCompare.h"
 
 #include <QBrush>
 #include <QColor>
@@ -41,6 +42,12 @@ const QIcon& warningIcon() {
 
 const QIcon& bigWarningIcon() {
     static const QIcon icon = markIcon(QStringLiteral("!"), QColor(0xC6, 0x28, 0x28));
+    return icon;
+}
+
+// A partial string of a field whose older texts may have paired wrongly (a warning pair), after a plugin compare.
+const QIcon& compareWarningIcon() {
+    static const QIcon icon = markIcon(QStringLiteral("?"), QColor(0xE0, 0x80, 0x20));
     return icon;
 }
 
@@ -248,6 +255,7 @@ QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, 
         if (column == 1 && e->hasFlag(I::nTrans)) return duplicateIcon();
         if (column == 3 && e->hasFlag(I::bigWarning)) return bigWarningIcon();
         if (column == 3 && e->hasFlag(I::Warning)) return warningIcon();
+        if (column == 3 && isCompareWarning(ws, *e)) return compareWarningIcon();
         if (column == 4 && e->hasFlag(I::isOrphean)) return orphanIcon();
         return {};
     default:

@@ -4,6 +4,7 @@
 #include "ui/QUILL_uiExtensions.h"
 
 #include "ui/QUILL_aidsUi.h"
+#include "ui/QUILL_compareUi.h"
 #include "ui/QUILL_dialogueUi.h"
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_espTreeView.h"
@@ -48,6 +49,7 @@ void installUiExtensions(TForm1& form) {
     installRecordToolsUi(form);
     installEditDialog(form);
     installDialogueUi(form);
+    installPluginCompare(form);
     TSuggestionsPage* suggestions = installAidsUi(form);
     if (TForm2* dialog = editDialog(form); dialog && suggestions) connectEditDialogToAids(form, *dialog, *suggestions);
 }

@@ -174,31 +174,54 @@ QString TPluginDocument::baseName() const {
     return QFileInfo(fileName).completeBaseName();
 }
 
-bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree, bool addHeader, bool keepAll,
-                    int expected) {
-    tree.clear();
-    tree.fileData = bytes;
-    TBinaryCursor stream(tree.fileData);
+namespace {
+
+// Reads `bytes` with `read` after their header, whose localization flag must be `expected`. A read error is
+// reported (its message logged, then an Ok dialog) after `discard` dropped what was read; false then.
+template <typename Read, typename Discard>
+bool readPluginReported(TAppContext& app, const QByteArray& bytes, tPluginTree* addHeaderTo, int expected,
+                        const Read& read, const Discard& discard) {
+    TBinaryCursor stream(bytes);
     const rPluginReadContext ctx = readContext(app, stream.size());
     try {
-        const int localized = readPluginHeader(stream, addHeader ? &tree : nullptr, ctx);
+        const int localized = readPluginHeader(stream, addHeaderTo, ctx);
         if (localized != expected) {
-            tree.clear();
+            discard();
             app.logMessage(app.uiText(QStringLiteral("Fbk_TES4Error")), true);
             return false;
         }
-        readPluginTree(stream, tree, keepAll, ctx);
+        read(stream, ctx);
         return true;
     } catch (const TQuillError& e) {
-        tree.clear();
+        discard();
         app.logMessage(e.message());
         app.logMessage(app.uiText(QStringLiteral("Fbk_ReadError")), true);
         return false;
     } catch (const std::bad_alloc&) {
-        tree.clear();
+        discard();
         app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
         return false;
     }
+}
+
+} // namespace
+
+bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree, bool addHeader, bool keepAll,
+                    int expected) {
+    tree.clear();
+    tree.fileData = bytes;
+    return readPluginReported(
+        app, tree.fileData, addHeader ? &tree : nullptr, expected,
+        [&](TBinaryCursor& stream, const rPluginReadContext& ctx) { readPluginTree(stream, tree, keepAll, ctx); },
+        [&tree] { tree.clear(); });
+}
+
+bool loadCompareRecords(TAppContext& app, const QByteArray& bytes, tPluginTree& tree) {
+    tree.compareRecordList.clear();
+    return readPluginReported(
+        app, bytes, nullptr, 0,
+        [&](TBinaryCursor& stream, const rPluginReadContext& ctx) { readPluginRecords(stream, bytes, tree, ctx); },
+        [&tree] { tree.compareRecordList.clear(); });
 }
 
 int getPluginLocalization(TAppContext& app, const QString& path) {

@@ -1,6 +1,7 @@
 // Workspace state of an open plugin, and the plugin commands (open plain or localized, save).
 #pragma once
 
+#include "plugin/QUILL_espCompare.h"
 #include "plugin/QUILL_espStrings.h"
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_document.h"
@@ -22,6 +23,9 @@ struct TPluginDocument : TDocument {
     QString tablesFolder;
     rPluginStringCounts stringCounts;
     rOrphanSharedCounts orphanShared;
+    // The code page of the last plugin compare, which decodes the older texts of tree.compareRecordList. Both go
+    // with the document: closing it, opening another or a failed load ends them.
+    tespCompareCodepage compareCodepage;
 
     // The plugin's name without its extension: what its string tables are named after.
     QString baseName() const;
@@ -36,6 +40,10 @@ struct TPluginDocument : TDocument {
 // flag is `expected`, the tree. Reports a read error (log and Ok dialog) and leaves the tree empty; false then.
 bool loadPluginFile(TAppContext& app, const QByteArray& bytes, tPluginTree& tree, bool addHeader, bool keepAll,
                     int expected);
+
+// Reads the records of another, not localized plugin into tree.compareRecordList (emptied first), each kept with its
+// string fields only. A read error is reported as loadPluginFile reports it and leaves the list empty; false then.
+bool loadCompareRecords(TAppContext& app, const QByteArray& bytes, tPluginTree& tree);
 
 // -1 (unreadable or not a plugin), 0 or 1: the localization flag of the file. A file error is reported.
 int getPluginLocalization(TAppContext& app, const QString& path);

@@ -310,12 +310,17 @@ TEST(PluginReader, FlatReaderKeepsOnlyStringFields) {
     rPluginReadContext ctx;
     ctx.defs = &builtInDefs();
     ASSERT_EQ(readPluginHeader(stream, nullptr, ctx), 0);
-    readPluginRecords(stream, tree, ctx);
+    readPluginRecords(stream, tree.fileData, tree, ctx);
     ASSERT_EQ(tree.compareRecordList.size(), 1u);
     trecord& r = *tree.compareRecordList[0];
     EXPECT_EQ(r.fList.size(), 1u);
     EXPECT_EQ(r.nameField, nullptr);
     EXPECT_EQ(r.edidNameHash, textHash(QStringLiteral("A")));
+    // The kept text is a copy: the file's bytes are not held by the record.
+    EXPECT_EQ(r.fList[0]->buffer, QByteArrayView("Gun", 4));
+    const char* file = tree.fileData.constData();
+    EXPECT_TRUE(r.fList[0]->buffer.constData() < file || r.fList[0]->buffer.constData() >= file + tree.fileData.size());
+    EXPECT_TRUE(r.sourceData.isEmpty());
 }
 
 TEST(PluginReader, BadInputIsAnErrorNotACrash) {
