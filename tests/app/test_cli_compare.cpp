@@ -85,7 +85,7 @@ TEST(CliCompare, DumpShowsTheCarriedTextsAndMarks) {
     const QString table = dir.write(QStringLiteral("Data/x_en.STRINGS"), QByteArray(8, '\0'));
     const rCliRun tables = runCli({"--program-dir", dir.path(), table, "--compare", oldPath});
     EXPECT_EQ(tables.status, 1);
-    EXPECT_TRUE(tables.err.contains(QStringLiteral("works on an open plugin only"))) << tables.err.toStdString();
+    EXPECT_TRUE(tables.err.contains(QStringLiteral("needs an open plugin"))) << tables.err.toStdString();
 }
 
 TEST(CliCompare, LocalizedPluginTakesThePlainSamplesTexts) {
