@@ -118,10 +118,20 @@ TForm9::TForm9(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     // The tool rewrites the translation with source texts: it makes sense only for a plugin edited in its own
     // language.
     const TAppState& state = app.state;
-    Button1->setEnabled(state.SourceLang.compare(state.DestLang, Qt::CaseInsensitive) == 0);
+    const bool sameLanguage = state.SourceLang.compare(state.DestLang, Qt::CaseInsensitive) == 0;
+    Button1->setEnabled(sameLanguage);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    // A greyed Ok says nothing by itself: the reason stands beside it.
+    auto* bottom = new QHBoxLayout();
+    LabelLanguage =
+        new QLabel(app.uiTextFormat(QStringLiteral("OldDial_SameLanguage"), {state.SourceLang, state.DestLang}), this);
+    LabelLanguage->setObjectName(QStringLiteral("LabelLanguage"));
+    LabelLanguage->setWordWrap(true);
+    LabelLanguage->setVisible(!sameLanguage);
+    bottom->addWidget(LabelLanguage, 1);
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom);
 }
 
 void TForm9::limitChanged(int limit) {

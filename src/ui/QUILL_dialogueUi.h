@@ -27,6 +27,7 @@ public:
     rOldDialogOptions options() const;
 
     QLabel* Label1 = nullptr;        // "OldDial_Info"
+    QLabel* LabelLanguage = nullptr; // why Ok is greyed: the source and translation languages differ
     QCheckBox* CheckBox3 = nullptr;  // "OldDial_AddPrefix"
     QPlainTextEdit* Memo1 = nullptr; // the prefix words
     QLineEdit* Edit2 = nullptr;      // the pattern

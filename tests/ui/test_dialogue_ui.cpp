@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -116,6 +117,10 @@ TEST(DialogueUi, OldDialogStyleDialogControls) {
     ws.state().DestLang = QStringLiteral("fr");
     TForm9 french(ws, &form);
     EXPECT_FALSE(french.Button1->isEnabled());
+    french.show();
+    EXPECT_TRUE(french.LabelLanguage->isVisible());
+    EXPECT_TRUE(french.LabelLanguage->text().contains(QStringLiteral("fr")));
+    screenshot(&french, QStringLiteral("old-dialog-style-other-language"));
 }
 
 // The command through the window: enabled with a plugin, the dialog's Ok runs the tool, the word list is saved, one
