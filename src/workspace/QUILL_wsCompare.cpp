@@ -21,8 +21,11 @@ bool canComparePlugin(const TWorkspace& ws) {
 bool pickAndComparePlugin(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!canComparePlugin(ws)) return false;
-    const QString path = app.host().pickOpenFile(QString(), app.state.EspCompareFolder, QString(),
-                                                 app.uiText(QStringLiteral("FilterEsp")));
+    // Before any compare, the older version most likely lies beside the plugin being translated.
+    const QString folder = !app.state.EspCompareFolder.isEmpty() || !ws.document
+                               ? app.state.EspCompareFolder
+                               : QFileInfo(ws.document->path).absolutePath();
+    const QString path = app.host().pickOpenFile(QString(), folder, QString(), app.uiText(QStringLiteral("FilterEsp")));
     if (path.isEmpty()) return false;
     if (!QFileInfo::exists(path)) {
         app.logMessage(app.uiText(QStringLiteral("FileNotFound")) + QStringLiteral(": ") + path, true, dbOk);

@@ -10,6 +10,7 @@
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -283,8 +284,11 @@ TEST(PluginCompare, MenuCommandPicksInTheCompareFolderAndReportsAMissingFile) {
     TCompareFixture f;
     EXPECT_FALSE(pickAndComparePlugin(f.ws)); // no plugin open: no dialog
     ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    f.ws.app.state.EspCompareFolder.clear(); // no compare yet: the dialog starts beside the open plugin
     f.host.pickAnswers.enqueue(f.dir.file(QStringLiteral("Old/missing.esp")));
     EXPECT_FALSE(pickAndComparePlugin(f.ws));
+    ASSERT_EQ(f.host.pickFolders.size(), 1);
+    EXPECT_EQ(QDir(f.host.pickFolders[0]), QDir(f.dir.file(QStringLiteral("Data"))));
     ASSERT_FALSE(f.host.messages.isEmpty());
     EXPECT_TRUE(f.host.messages.last().text.startsWith(f.ws.app.uiText(QStringLiteral("FileNotFound"))));
     EXPECT_TRUE(f.host.options.isEmpty());
@@ -292,6 +296,8 @@ TEST(PluginCompare, MenuCommandPicksInTheCompareFolderAndReportsAMissingFile) {
     EXPECT_TRUE(pickAndComparePlugin(f.ws));
     EXPECT_EQ(f.entry(0x101, "FULL")->gTrans, QStringLiteral("Pistolet"));
     EXPECT_FALSE(pickAndComparePlugin(f.ws)); // cancelled file dialog
+    ASSERT_EQ(f.host.pickFolders.size(), 3);
+    EXPECT_EQ(QDir(f.host.pickFolders[2]), QDir(f.dir.file(QStringLiteral("Old")))); // the last compare's folder
 }
 
 TEST(PluginCompare, SavingAfterACompareChangesOnlyTheTexts) {

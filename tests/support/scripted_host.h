@@ -17,9 +17,10 @@ public:
 
     QStringList log;
     QList<rAsked> messages;
-    QQueue<int> answers;          // dialog results, in order; when empty: Yes for Yes/No sets, else Ok
-    QQueue<QString> pickAnswers;  // answers of the file and folder pickers, in order; empty means cancelled
-    QQueue<int> optionAnswers;    // answers of options dialogs; when empty the preselected choice
+    QQueue<int> answers;         // dialog results, in order; when empty: Yes for Yes/No sets, else Ok
+    QQueue<QString> pickAnswers; // answers of the file and folder pickers, in order; empty means cancelled
+    QStringList pickFolders;     // the folder each open dialog started in
+    QQueue<int> optionAnswers;   // answers of options dialogs; when empty the preselected choice
     QList<rOptionRequest> options;
     int progressMaximum = 0;
     int progressPosition = 0;
@@ -35,7 +36,10 @@ public:
         if (buttons & dbYes) return drYes;
         return drOk;
     }
-    QString pickOpenFile(const QString&, const QString&, const QString&, const QString&) override { return nextPick(); }
+    QString pickOpenFile(const QString&, const QString& folder, const QString&, const QString&) override {
+        pickFolders << folder;
+        return nextPick();
+    }
     QString pickSaveFile(const QString&, const QString&, const QString&, const QString&) override { return nextPick(); }
     QString pickFolder(const QString&, const QString&) override { return nextPick(); }
     int chooseOption(rOptionRequest& request) override {
