@@ -46,83 +46,134 @@ int levenshteinDistance(QStringView a, QStringView b) {
 }
 
 void TBoundedDistance::setPattern(QStringView pattern) {
-    length_ = pattern.size();
-    const int blocks = static_cast<int>((length_ + 63) / 64);
-    if (blocks != blocks_ || low_.empty()) {
-        blocks_ = blocks;
-        low_.assign(static_cast<size_t>(256 * std::max(blocks, 1)), 0);
-        zero_.assign(static_cast<size_t>(std::max(blocks, 1)), 0);
+    pattern_.assign(pattern.utf16(), pattern.utf16() + pattern.size());
+    const qsizetype length = pattern.size();
+    // One zero word past the last block, so that a window of 64 rows starting anywhere in the pattern reads inside.
+    const int stride = static_cast<int>((length + 63) / 64) + 1;
+    if (stride != stride_ || low_.empty()) {
+        stride_ = stride;
+        low_.assign(static_cast<size_t>(256 * stride), 0);
+        zero_.assign(static_cast<size_t>(stride), 0);
         usedLow_.clear();
     } else {
         for (const char16_t c : usedLow_)
-            std::fill_n(low_.begin() + static_cast<qsizetype>(c) * blocks_, blocks_, 0);
+            std::fill_n(low_.begin() + static_cast<qsizetype>(c) * stride_, stride_, 0);
         usedLow_.clear();
     }
     highChars_.clear();
     high_.clear();
-    for (qsizetype i = 0; i < length_; ++i) {
+    for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = pattern[i].unicode();
         uint64_t* masks;
         if (c < 256) {
-            masks = &low_[static_cast<size_t>(c) * static_cast<size_t>(blocks_)];
+            masks = &low_[static_cast<size_t>(c) * static_cast<size_t>(stride_)];
             usedLow_.push_back(c);
         } else {
             auto it = std::find(highChars_.begin(), highChars_.end(), c);
             if (it == highChars_.end()) {
                 highChars_.push_back(c);
-                high_.resize(high_.size() + static_cast<size_t>(blocks_), 0);
+                high_.resize(high_.size() + static_cast<size_t>(stride_), 0);
                 it = highChars_.end() - 1;
             }
-            masks = &high_[static_cast<size_t>(it - highChars_.begin()) * static_cast<size_t>(blocks_)];
+            masks = &high_[static_cast<size_t>(it - highChars_.begin()) * static_cast<size_t>(stride_)];
         }
         masks[i / 64] |= uint64_t(1) << (i % 64);
     }
 }
 
-const uint64_t* TBoundedDistance::masksOf(char16_t c) const {
-    if (c < 256) return &low_[static_cast<size_t>(c) * static_cast<size_t>(blocks_)];
+inline const uint64_t* TBoundedDistance::masksOf(char16_t c) const {
+    if (c < 256) return &low_[static_cast<size_t>(c) * static_cast<size_t>(stride_)];
     for (size_t k = 0; k < highChars_.size(); ++k)
-        if (highChars_[k] == c) return &high_[k * static_cast<size_t>(blocks_)];
+        if (highChars_[k] == c) return &high_[k * static_cast<size_t>(stride_)];
     return zero_.data();
 }
 
+namespace {
+
+// The 64 match bits of pattern rows [from, from + 64) in a mask row (rows past the pattern read as zero).
+inline uint64_t maskWindow(const uint64_t* masks, qsizetype from) {
+    const qsizetype word = from / 64;
+    const int shift = static_cast<int>(from % 64);
+    // (x << 1) << (63 - shift) is x << (64 - shift) without the undefined shift by 64 when shift is 0.
+    return (masks[word] >> shift) | ((masks[word + 1] << 1) << (63 - shift));
+}
+
+} // namespace
+
 int TBoundedDistance::distance(QStringView text, int bound) const {
-    const qsizetype m = length_, n = text.size();
+    const char16_t* a = pattern_.data();
+    const char16_t* b = text.utf16();
+    qsizetype m = static_cast<qsizetype>(pattern_.size()), n = text.size();
+    // A common prefix or suffix never changes the distance: only the differing middles are compared.
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(m, n);
+    while (prefix < shorter && a[prefix] == b[prefix])
+        ++prefix;
+    while (m > prefix && n > prefix && a[m - 1] == b[n - 1]) {
+        --m;
+        --n;
+    }
+    m -= prefix;
+    n -= prefix;
+    b += prefix;
     if (m == 0) return static_cast<int>(n);
     if (n == 0) return static_cast<int>(m);
     // The distance is at least the length difference.
     if (std::abs(m - n) >= bound) return static_cast<int>(std::max<qsizetype>(std::abs(m - n), bound));
-    // Vertical deltas of the current column: Pv bit set = +1, Mv bit set = -1 (Myers' notation), per block.
+    if (m <= 64) {
+        // Myers' column update on one machine word (Hyyrö's form for the global distance). Pv/Mv: vertical deltas
+        // +1/-1 of the current column; the horizontal delta entering the top row is always +1 (D[0][j] = j).
+        uint64_t pv = ~uint64_t(0), mv = 0;
+        const uint64_t lastBit = uint64_t(1) << (m - 1);
+        qsizetype score = m; // D[m][j]
+        for (qsizetype j = 0; j < n; ++j) {
+            const uint64_t eq = maskWindow(masksOf(b[j]), prefix);
+            const uint64_t xv = eq | mv;
+            const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
+            uint64_t ph = mv | ~(xh | pv);
+            uint64_t mh = pv & xh;
+            score += (ph & lastBit) ? 1 : ((mh & lastBit) ? -1 : 0);
+            ph = (ph << 1) | 1;
+            mh <<= 1;
+            pv = mh | ~(xv | ph);
+            mv = ph & xv;
+            // Each column left can lower the last row by one at most.
+            if (score - (n - 1 - j) >= bound) return bound;
+        }
+        return static_cast<int>(score);
+    }
+    const int blocks = static_cast<int>((m + 63) / 64);
+    // Vertical deltas of the current column, per block.
     constexpr int kStackBlocks = 8;
     uint64_t pvStack[kStackBlocks], mvStack[kStackBlocks];
     std::vector<uint64_t> heap;
     uint64_t* pv = pvStack;
     uint64_t* mv = mvStack;
-    if (blocks_ > kStackBlocks) {
-        heap.resize(static_cast<size_t>(2 * blocks_));
+    if (blocks > kStackBlocks) {
+        heap.resize(static_cast<size_t>(2 * blocks));
         pv = heap.data();
-        mv = heap.data() + blocks_;
+        mv = heap.data() + blocks;
     }
-    for (int b = 0; b < blocks_; ++b) {
-        pv[b] = ~uint64_t(0);
-        mv[b] = 0;
+    for (int k = 0; k < blocks; ++k) {
+        pv[k] = ~uint64_t(0);
+        mv[k] = 0;
     }
     const uint64_t lastBit = uint64_t(1) << ((m - 1) % 64);
     const uint64_t topBit = uint64_t(1) << 63;
     qsizetype score = m; // D[m][j]
     for (qsizetype j = 0; j < n; ++j) {
-        const uint64_t* eqs = masksOf(text[j].unicode());
+        const uint64_t* eqs = masksOf(b[j]);
         // The top row is D[0][j] = j: the horizontal delta entering the first block is always +1.
         int carry = 1;
-        for (int b = 0; b < blocks_; ++b) {
-            uint64_t eq = eqs[b];
-            const uint64_t p = pv[b], mm = mv[b];
+        for (int k = 0; k < blocks; ++k) {
+            uint64_t eq = maskWindow(eqs, prefix + 64 * k);
+            const uint64_t p = pv[k], mm = mv[k];
             const uint64_t xv = eq | mm;
             if (carry < 0) eq |= 1;
             const uint64_t xh = (((eq & p) + p) ^ p) | eq;
             uint64_t ph = mm | ~(xh | p);
             uint64_t mh = p & xh;
-            const uint64_t out = b == blocks_ - 1 ? lastBit : topBit;
+            const uint64_t out = k == blocks - 1 ? lastBit : topBit;
             const int next = (ph & out) ? 1 : ((mh & out) ? -1 : 0);
             ph <<= 1;
             mh <<= 1;
@@ -130,12 +181,11 @@ int TBoundedDistance::distance(QStringView text, int bound) const {
                 mh |= 1;
             else if (carry > 0)
                 ph |= 1;
-            pv[b] = mh | ~(xv | ph);
-            mv[b] = ph & xv;
+            pv[k] = mh | ~(xv | ph);
+            mv[k] = ph & xv;
             carry = next;
         }
         score += carry;
-        // Each column left can lower the last row by one at most.
         if (score - (n - 1 - j) >= bound) return bound;
     }
     return static_cast<int>(score);

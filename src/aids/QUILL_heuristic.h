@@ -28,20 +28,21 @@ int candidateThreshold(const tSkyStr& s, const tSkyStr& c);
 // tested against.
 int levenshteinDistance(QStringView a, QStringView b);
 
-// Bounded Levenshtein distance of one pattern against many texts: Myers' bit-parallel column update (Hyyrö's form for
-// the global distance), 64 pattern characters per machine word, with blocks for longer patterns. distance() returns
+// Bounded Levenshtein distance of one pattern against many texts: the common prefix and suffix are set aside (they
+// never change the distance), then Myers' bit-parallel column update (Hyyrö's form for the global distance) runs over
+// the differing middles, 64 pattern characters per machine word, with blocks for longer middles. distance() returns
 // the exact distance when it is below `bound`, else some value >= bound, leaving as soon as the bound cannot be met.
 class TBoundedDistance {
 public:
     void setPattern(QStringView pattern);
     int distance(QStringView text, int bound) const;
-    qsizetype patternLength() const { return length_; }
+    qsizetype patternLength() const { return static_cast<qsizetype>(pattern_.size()); }
 
 private:
     const uint64_t* masksOf(char16_t c) const;
-    qsizetype length_ = 0;
-    int blocks_ = 0;
-    // Match masks of the characters below 256, `blocks_` words each; rows of absent characters are zero.
+    std::vector<char16_t> pattern_;
+    int stride_ = 0; // words per mask row: the pattern's blocks and one zero word
+    // Match masks of the characters below 256, `stride_` words each; rows of absent characters are zero.
     std::vector<uint64_t> low_;
     std::vector<char16_t> usedLow_;
     // The other characters of the pattern, with their masks (patterns rarely hold more than a few).
