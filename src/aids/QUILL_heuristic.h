@@ -82,6 +82,8 @@ public:
 private:
     std::vector<const tSkyStr*> entries_;
     std::vector<int> lengths_;
+    // Per entry, its character bag (see characterBag): a lower bound of the distance checked before the kernel runs.
+    std::vector<uint8_t> bags_;
     // Posting lists: entries (ascending) holding each hash, stored contiguously.
     struct rPosting {
         uint32_t hash;
