@@ -244,12 +244,27 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
     std::vector<std::pair<uint32_t, int>> pairs;
     std::vector<uint32_t> hashes;
     bags_.resize(vocabulary.size() * kBagSize);
+    copies_.assign(vocabulary.size(), 1);
+    // The last entry met with each comparison text: a later entry with the same text, words and list gets the same
+    // distance and threshold, so it is only counted with the first.
+    QHash<QString, int> byText;
+    byText.reserve(static_cast<qsizetype>(vocabulary.size()));
     for (size_t k = 0; k < vocabulary.size(); ++k) {
         const tSkyStr& c = *vocabulary[k];
         const int index = static_cast<int>(k);
         entries_.push_back(&c);
         const int length = static_cast<int>(c.sLD.size());
         lengths_.push_back(length);
+        int& first = byText[c.sLD];
+        if (first > 0) {
+            const tSkyStr& earlier = *entries_[static_cast<size_t>(first - 1)];
+            if (earlier.listIndex == c.listIndex && earlier.aWords == c.aWords) {
+                ++copies_[static_cast<size_t>(first - 1)];
+                copies_[k] = 0;
+                continue;
+            }
+        }
+        first = index + 1;
         characterBag(c.sLD, &bags_[k * kBagSize]);
         if (static_cast<size_t>(length) >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
         byLength_[static_cast<size_t>(length)].push_back(index);
@@ -366,7 +381,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
         }
         const int d = scratch.kernel.distance(c.sLD, threshold);
         if (d >= threshold) continue;
-        ++result.found;
+        result.found += copies_[static_cast<size_t>(k)];
         if (d < best || (d == best && result.chosen >= 0 && k < result.chosen)) {
             best = d;
             result.chosen = k;

@@ -82,6 +82,9 @@ public:
 private:
     std::vector<const tSkyStr*> entries_;
     std::vector<int> lengths_;
+    // Per entry, how many entries it stands for: itself and the later ones with the same comparison text, words and
+    // list, which the posting lists leave out (0 for those). bench_heuristic: a fifth of the entries are such copies.
+    std::vector<int> copies_;
     // Per entry, its character bag (see characterBag): a lower bound of the distance checked before the kernel runs.
     std::vector<uint8_t> bags_;
     // Posting lists: entries (ascending) holding each hash, stored contiguously.
