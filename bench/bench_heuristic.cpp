@@ -133,14 +133,16 @@ int main(int argc, char** argv) {
     TAppContext app(&host);
     auto& t = quillbench::timings();
 
-    // "--profile N": the indexed batch once, one thread, over the first N strings and nothing else, for an
-    // instruction count (valgrind --tool=callgrind --toggle-collect='heuristicPass*').
+    // "--profile N [THREADS]": the indexed batch once (one thread unless told) over the first N strings and nothing
+    // else, for an instruction count (valgrind --tool=callgrind --toggle-collect='heuristicPass*') or a whole-process
+    // timing.
     for (int a = 1; a + 1 < argc; ++a) {
         if (std::string_view(argv[a]) != "--profile") continue;
         const size_t count = std::min<size_t>(std::strtoul(argv[a + 1], nullptr, 10), sources.size());
+        const int threads = a + 2 < argc ? std::atoi(argv[a + 2]) : 1;
         tSkyStrList strings = untranslatedCopy(std::vector<QString>(sources.begin(), sources.begin() + count));
         std::vector<std::pair<tSkyStr*, tSkyStr*>> out;
-        const int left = heuristicPass(app, vocabulary, strings, 0, out, 1);
+        const int left = heuristicPass(app, vocabulary, strings, 0, out, threads);
         long long found = 0;
         for (const auto& s : strings)
             found += s->LDFound;

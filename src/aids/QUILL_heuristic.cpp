@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdlib>
 
@@ -464,14 +465,15 @@ int heuristicPass(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& stri
     return runPass(app, vocabularyLists, strings, listIndex, pairs,
                    [&](const std::vector<const tSkyStr*>& block, std::vector<rHeuristicResult>& results) {
                        if (!index) index = std::make_unique<THeuristicIndex>(vocabularyLists[listIndex]);
-                       const size_t half = split && block.size() > 1 ? block.size() / 2 : block.size();
-                       const auto work = [&](size_t from, size_t to, THeuristicIndex::rScratch& own) {
-                           for (size_t k = from; k < to; ++k)
+                       // Strings cost from nothing to thousands of comparisons: each thread takes the next string
+                       // not yet taken rather than a fixed half, and its result goes to the string's own slot.
+                       std::atomic<size_t> next{0};
+                       const auto work = [&](THeuristicIndex::rScratch& own) {
+                           for (size_t k = next++; k < block.size(); k = next++)
                                results[k] = index->match(*block[k], own);
                        };
                        runSideBySide(
-                           half < block.size(), [&] { work(0, half, scratch[0]); },
-                           [&] { work(half, block.size(), scratch[1]); });
+                           split && block.size() > 1, [&] { work(scratch[0]); }, [&] { work(scratch[1]); });
                    });
 }
 
