@@ -240,25 +240,29 @@ int bagLowerBound(const uint8_t* a, const uint8_t* b, int lengthDifference) {
 } // namespace
 
 THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
-    entries_.reserve(vocabulary.size());
-    lengths_.reserve(vocabulary.size());
+    const size_t size = vocabulary.size();
+    lengths_.resize(size);
+    lists_.resize(size);
+    textStarts_.resize(size);
+    wordStarts_.resize(size + 1);
+    bags_.resize(size * kBagSize);
+    copies_.assign(size, 1);
     std::vector<std::pair<uint32_t, int>> pairs;
-    std::vector<uint32_t> hashes;
-    bags_.resize(vocabulary.size() * kBagSize);
-    copies_.assign(vocabulary.size(), 1);
     // The last entry met with each comparison text: a later entry with the same text, words and list gets the same
     // distance and threshold, so it is only counted with the first.
     QHash<QString, int> byText;
-    byText.reserve(static_cast<qsizetype>(vocabulary.size()));
-    for (size_t k = 0; k < vocabulary.size(); ++k) {
+    byText.reserve(static_cast<qsizetype>(size));
+    for (size_t k = 0; k < size; ++k) {
         const tSkyStr& c = *vocabulary[k];
         const int index = static_cast<int>(k);
-        entries_.push_back(&c);
         const int length = static_cast<int>(c.sLD.size());
-        lengths_.push_back(length);
+        lengths_[k] = length;
+        lists_[k] = c.listIndex;
+        textStarts_[k] = static_cast<uint32_t>(texts_.size());
+        wordStarts_[k] = static_cast<uint32_t>(words_.size());
         int& first = byText[c.sLD];
         if (first > 0) {
-            const tSkyStr& earlier = *entries_[static_cast<size_t>(first - 1)];
+            const tSkyStr& earlier = *vocabulary[static_cast<size_t>(first - 1)];
             if (earlier.listIndex == c.listIndex && earlier.aWords == c.aWords) {
                 ++copies_[static_cast<size_t>(first - 1)];
                 copies_[k] = 0;
@@ -266,15 +270,17 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
             }
         }
         first = index + 1;
+        texts_.insert(texts_.end(), c.sLD.utf16(), c.sLD.utf16() + length);
         characterBag(c.sLD, &bags_[k * kBagSize]);
         if (static_cast<size_t>(length) >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
         byLength_[static_cast<size_t>(length)].push_back(index);
-        hashes.assign(c.aWords.begin(), c.aWords.end());
-        std::sort(hashes.begin(), hashes.end());
-        hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
-        for (const uint32_t h : hashes)
-            pairs.emplace_back(h, index);
+        const auto wordsBegin = words_.insert(words_.end(), c.aWords.begin(), c.aWords.end());
+        std::sort(wordsBegin, words_.end());
+        words_.erase(std::unique(words_.begin() + wordStarts_[k], words_.end()), words_.end());
+        for (size_t w = wordStarts_[k]; w < words_.size(); ++w)
+            pairs.emplace_back(words_[w], index);
     }
+    wordStarts_[size] = static_cast<uint32_t>(words_.size());
     // Sorted by hash, then entry: each posting list comes out in vocabulary order.
     std::sort(pairs.begin(), pairs.end());
     postingEntries_.reserve(pairs.size());
@@ -305,14 +311,9 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     // is at least the length difference, so only lengths within the threshold can count.
     const int threshold = n == 0 ? 2 : candidateThreshold(s, s);
     const int shortest = length - threshold + 1, longest = length + threshold - 1;
-    struct rWord {
-        const rPosting* posting;
-        uint32_t hash;
-        int weight;
-    };
-    std::array<rWord, 64> words;
-    size_t count = 0;
-    size_t listed = 0; // words[listed..count) are checked per candidate instead of listed
+    std::vector<rWordUse>& words = scratch.words;
+    words.clear();
+    size_t listed = 0; // words[listed..) are checked per candidate instead of listed
     int needed = 0;
     if (n == 0) {
         for (int l = std::max(shortest, 0); l <= longest; ++l)
@@ -321,33 +322,31 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
                                   byLength_[static_cast<size_t>(l)].end());
     } else {
         // The string's distinct words that some entry holds, weighted by how often they occur in the string.
-        for (const uint32_t h : s.aWords) {
-            const rPosting* p = posting(h);
-            if (!p) continue;
-            size_t k = 0;
-            while (k < count && words[k].posting != p)
-                ++k;
-            if (k == count) {
-                if (count == words.size()) continue;
-                words[count++] = {p, h, 0};
-            }
-            ++words[k].weight;
+        std::vector<uint32_t>& hashes = scratch.hashes;
+        hashes.assign(s.aWords.begin(), s.aWords.end());
+        std::sort(hashes.begin(), hashes.end());
+        for (size_t k = 0; k < hashes.size();) {
+            size_t next = k + 1;
+            while (next < hashes.size() && hashes[next] == hashes[k])
+                ++next;
+            if (const rPosting* p = posting(hashes[k]))
+                words.push_back({hashes[k], p->begin, p->end, static_cast<int>(next - k)});
+            k = next;
         }
         needed = n <= 3 ? 1 : static_cast<int>(n / 2);
         // An entry reaching `needed` holds at least one word outside any set of words whose weights sum below
         // `needed`: the longest lists are left out while that holds, and their words are checked per candidate.
-        std::sort(words.begin(), words.begin() + static_cast<qsizetype>(count), [](const rWord& a, const rWord& b) {
-            return (a.posting->end - a.posting->begin) < (b.posting->end - b.posting->begin);
-        });
+        std::sort(words.begin(), words.end(),
+                  [](const rWordUse& a, const rWordUse& b) { return (a.end - a.begin) < (b.end - b.begin); });
         int leftOut = 0;
-        listed = count;
+        listed = words.size();
         while (listed > 0 && leftOut + words[listed - 1].weight <= needed - 1)
             leftOut += words[--listed].weight;
-        if (scratch.counts.size() != entries_.size()) scratch.counts.assign(entries_.size(), 0);
+        if (scratch.counts.size() != size()) scratch.counts.assign(size(), 0);
         uint8_t* counts = scratch.counts.data();
         for (size_t k = 0; k < listed; ++k) {
             const uint8_t weight = static_cast<uint8_t>(words[k].weight);
-            for (uint32_t e = words[k].posting->begin; e < words[k].posting->end; ++e) {
+            for (uint32_t e = words[k].begin; e < words[k].end; ++e) {
                 const int entry = postingEntries_[e];
                 const int l = lengths_[static_cast<size_t>(entry)];
                 if (l < shortest || l > longest) continue;
@@ -362,27 +361,27 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     std::array<uint8_t, kBagSize> bag;
     characterBag(s.sLD, bag.data());
     for (const int k : candidates) {
-        const tSkyStr& c = *entries_[static_cast<size_t>(k)];
+        const size_t e = static_cast<size_t>(k);
         if (n > 0) {
-            int common = scratch.counts[static_cast<size_t>(k)];
-            scratch.counts[static_cast<size_t>(k)] = 0;
-            for (size_t w = listed; w < count && common < needed; ++w)
-                if (c.aWords.contains(words[w].hash)) common += words[w].weight;
+            int common = scratch.counts[e];
+            scratch.counts[e] = 0;
+            const uint32_t* held = words_.data() + wordStarts_[e];
+            const uint32_t* heldEnd = words_.data() + wordStarts_[e + 1];
+            for (size_t w = listed; w < words.size() && common < needed; ++w)
+                if (std::binary_search(held, heldEnd, words[w].hash)) common += words[w].weight;
             if (common < needed) continue;
         }
-        if (c.listIndex != s.listIndex) continue;
+        if (lists_[e] != s.listIndex) continue;
         // A third of the candidates that get this far are too far; the bags turn away about 40% of those at the
         // cost of a few instructions (bench_heuristic --profile under callgrind).
-        if (bagLowerBound(bag.data(), &bags_[static_cast<size_t>(k) * kBagSize],
-                          std::abs(lengths_[static_cast<size_t>(k)] - length)) >= threshold)
-            continue;
+        if (bagLowerBound(bag.data(), &bags_[e * kBagSize], std::abs(lengths_[e] - length)) >= threshold) continue;
         if (!patternSet) {
             scratch.kernel.setPattern(s.sLD);
             patternSet = true;
         }
-        const int d = scratch.kernel.distance(c.sLD, threshold);
+        const int d = scratch.kernel.distance(QStringView(texts_.data() + textStarts_[e], lengths_[e]), threshold);
         if (d >= threshold) continue;
-        result.found += copies_[static_cast<size_t>(k)];
+        result.found += copies_[e];
         if (d < best || (d == best && result.chosen >= 0 && k < result.chosen)) {
             best = d;
             result.chosen = k;

@@ -64,24 +64,40 @@ rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& voca
 
 // The same decisions as heuristicMatchLiteral, fast: an inverted index from word hash to the entries holding it (the
 // most frequent of a string's words, too few to reach the threshold alone, are checked per candidate instead of
-// listed), entries grouped by comparison length for strings without words, and the bounded kernel. The entries must
-// be prepared and must outlive the index. bench_heuristic: 10,000 strings over 300,000 entries in 30 s against 433 s
-// for the literal rule (14 times faster, one thread).
+// listed), entries grouped by comparison length for strings without words, a lower bound from character counts, and
+// the bounded kernel. The entries must be prepared; the index keeps its own copy of what it compares (texts, words,
+// list), packed so that a candidate costs no visit to its entry. Figures: bench_heuristic.
 class THeuristicIndex {
 public:
     explicit THeuristicIndex(const tSkyStrList& vocabulary);
+    // One distinct word of the string being matched: its posting list and how often the string holds it.
+    struct rWordUse {
+        uint32_t hash;
+        uint32_t begin;
+        uint32_t end;
+        int weight;
+    };
     // Per-thread working memory of match().
     struct rScratch {
         TBoundedDistance kernel;
-        std::vector<uint8_t> counts; // per entry: the weight of the listed words it holds (zero between strings)
+        // Per entry: the weight of the listed words it holds (zero between strings); a text has 31 word hashes at most.
+        std::vector<uint8_t> counts;
         std::vector<int> candidates;
+        std::vector<uint32_t> hashes;
+        std::vector<rWordUse> words;
     };
     rHeuristicResult match(const tSkyStr& s, rScratch& scratch) const;
-    size_t size() const { return entries_.size(); }
+    size_t size() const { return lengths_.size(); }
 
 private:
-    std::vector<const tSkyStr*> entries_;
+    // Per entry: comparison length, list, and where its comparison text and distinct words (ascending) start in
+    // `texts_` and `words_` (the words end where the next entry's start).
     std::vector<int> lengths_;
+    std::vector<uint8_t> lists_;
+    std::vector<uint32_t> textStarts_;
+    std::vector<char16_t> texts_;
+    std::vector<uint32_t> wordStarts_;
+    std::vector<uint32_t> words_;
     // Per entry, how many entries it stands for: itself and the later ones with the same comparison text, words and
     // list, which the posting lists leave out (0 for those). bench_heuristic: a fifth of the entries are such copies.
     std::vector<int> copies_;
