@@ -184,6 +184,7 @@ int TBoundedDistance::distance(QStringView text, int bound) const {
             carry = next;
         }
         score += carry;
+        // Each column left can lower the last row by one at most.
         if (score - (n - 1 - j) >= bound) return bound;
     }
     return static_cast<int>(score);
@@ -377,9 +378,9 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
         // that it is in the cache when its turn comes.
         if (i + kLookAhead < candidates.size()) {
             const size_t ahead = static_cast<size_t>(candidates[i + kLookAhead]);
-            prefetch(&bags_[ahead * kBagSize]);
-            prefetch(&texts_[textStarts_[ahead]]);
-            prefetch(&words_[wordStarts_[ahead]]);
+            prefetch(bags_.data() + ahead * kBagSize);
+            prefetch(texts_.data() + textStarts_[ahead]);
+            prefetch(words_.data() + wordStarts_[ahead]);
         }
         if (n > 0) {
             int common = scratch.counts[e];
