@@ -8,6 +8,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdlib>
+#include <tuple>
 
 // ----- Threshold and distances
 
@@ -216,7 +217,7 @@ rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& voca
 
 namespace {
 
-constexpr size_t kBagSize = 32;
+constexpr size_t kBagSize = THeuristicIndex::kBagSize;
 constexpr size_t kLookAhead = 8;
 
 // A hint to bring the memory at `address` into the cache; nothing where the compiler offers no such hint.
@@ -252,54 +253,57 @@ int bagLowerBound(const uint8_t* a, const uint8_t* b, int lengthDifference) {
 
 THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
     const size_t size = vocabulary.size();
-    lengths_.resize(size);
-    lists_.resize(size);
-    textStarts_.resize(size);
-    wordStarts_.resize(size + 1);
-    bags_.resize(size * kBagSize);
-    copies_.assign(size, 1);
-    std::vector<std::pair<uint32_t, int>> pairs;
+    entries_.resize(size);
+    // (hash, comparison length, entry) of every distinct word of every entry that is not a copy.
+    std::vector<std::tuple<uint32_t, uint16_t, int>> pairs;
     // The last entry met with each comparison text: a later entry with the same text, words and list gets the same
     // distance and threshold, so it is only counted with the first.
     QHash<QString, int> byText;
     byText.reserve(static_cast<qsizetype>(size));
     for (size_t k = 0; k < size; ++k) {
         const tSkyStr& c = *vocabulary[k];
+        rEntry& entry = entries_[k];
         const int index = static_cast<int>(k);
-        const int length = static_cast<int>(c.sLD.size());
-        lengths_[k] = length;
-        lists_[k] = c.listIndex;
-        textStarts_[k] = static_cast<uint32_t>(texts_.size());
-        wordStarts_[k] = static_cast<uint32_t>(words_.size());
+        // Comparison texts are cut to 200 characters at most (tSkyStr::sourceParse).
+        const uint16_t length = static_cast<uint16_t>(std::min<qsizetype>(c.sLD.size(), 65535));
+        entry.length = length;
+        entry.list = c.listIndex;
+        entry.copies = 1;
+        entry.textStart = static_cast<uint32_t>(texts_.size());
+        entry.wordStart = static_cast<uint32_t>(words_.size());
+        entry.wordCount = 0;
         int& first = byText[c.sLD];
         if (first > 0) {
             const tSkyStr& earlier = *vocabulary[static_cast<size_t>(first - 1)];
             if (earlier.listIndex == c.listIndex && earlier.aWords == c.aWords) {
-                ++copies_[static_cast<size_t>(first - 1)];
-                copies_[k] = 0;
+                ++entries_[static_cast<size_t>(first - 1)].copies;
+                entry.copies = 0;
                 continue;
             }
         }
         first = index + 1;
         texts_.insert(texts_.end(), c.sLD.utf16(), c.sLD.utf16() + length);
-        characterBag(c.sLD, &bags_[k * kBagSize]);
-        if (static_cast<size_t>(length) >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
-        byLength_[static_cast<size_t>(length)].push_back(index);
+        characterBag(c.sLD, entry.bag.data());
+        if (length >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
+        byLength_[length].push_back(index);
         const auto wordsBegin = words_.insert(words_.end(), c.aWords.begin(), c.aWords.end());
         std::sort(wordsBegin, words_.end());
-        words_.erase(std::unique(words_.begin() + wordStarts_[k], words_.end()), words_.end());
-        for (size_t w = wordStarts_[k]; w < words_.size(); ++w)
-            pairs.emplace_back(words_[w], index);
+        words_.erase(std::unique(words_.begin() + entry.wordStart, words_.end()), words_.end());
+        // A text has 31 word hashes at most (addWordHashes).
+        entry.wordCount = static_cast<uint8_t>(words_.size() - entry.wordStart);
+        for (size_t w = entry.wordStart; w < words_.size(); ++w)
+            pairs.emplace_back(words_[w], length, index);
     }
-    wordStarts_[size] = static_cast<uint32_t>(words_.size());
-    // Sorted by hash, then entry: each posting list comes out in vocabulary order.
     std::sort(pairs.begin(), pairs.end());
     postingEntries_.reserve(pairs.size());
+    postingLengths_.reserve(pairs.size());
     for (size_t k = 0; k < pairs.size();) {
-        const uint32_t h = pairs[k].first;
+        const uint32_t h = std::get<0>(pairs[k]);
         const uint32_t begin = static_cast<uint32_t>(postingEntries_.size());
-        for (; k < pairs.size() && pairs[k].first == h; ++k)
-            postingEntries_.push_back(pairs[k].second);
+        for (; k < pairs.size() && std::get<0>(pairs[k]) == h; ++k) {
+            postingLengths_.push_back(std::get<1>(pairs[k]));
+            postingEntries_.push_back(std::get<2>(pairs[k]));
+        }
         postings_.push_back({h, begin, static_cast<uint32_t>(postingEntries_.size())});
     }
 }
@@ -340,8 +344,17 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
             size_t next = k + 1;
             while (next < hashes.size() && hashes[next] == hashes[k])
                 ++next;
-            if (const rPosting* p = posting(hashes[k]))
-                words.push_back({hashes[k], p->begin, p->end, static_cast<int>(next - k)});
+            if (const rPosting* p = posting(hashes[k])) {
+                // Only the entries of the lengths the string can meet.
+                const uint16_t* lengths = postingLengths_.data();
+                const uint16_t low = static_cast<uint16_t>(std::clamp(shortest, 0, 65535));
+                const uint16_t high = static_cast<uint16_t>(std::clamp(longest, 0, 65535));
+                const uint32_t begin =
+                    static_cast<uint32_t>(std::lower_bound(lengths + p->begin, lengths + p->end, low) - lengths);
+                const uint32_t end =
+                    static_cast<uint32_t>(std::upper_bound(lengths + begin, lengths + p->end, high) - lengths);
+                words.push_back({hashes[k], begin, end, static_cast<int>(next - k)});
+            }
             k = next;
         }
         needed = n <= 3 ? 1 : static_cast<int>(n / 2);
@@ -359,8 +372,6 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
             const uint8_t weight = static_cast<uint8_t>(words[k].weight);
             for (uint32_t e = words[k].begin; e < words[k].end; ++e) {
                 const int entry = postingEntries_[e];
-                const int l = lengths_[static_cast<size_t>(entry)];
-                if (l < shortest || l > longest) continue;
                 if (counts[entry] == 0) candidates.push_back(entry);
                 counts[entry] = static_cast<uint8_t>(counts[entry] + weight);
             }
@@ -373,35 +384,37 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     characterBag(s.sLD, bag.data());
     for (size_t i = 0; i < candidates.size(); ++i) {
         const int k = candidates[i];
-        const size_t e = static_cast<size_t>(k);
-        // The candidates are scattered over the whole vocabulary: ask for the data of one a few places ahead now, so
-        // that it is in the cache when its turn comes.
+        const rEntry& c = entries_[static_cast<size_t>(k)];
+        // The candidates are scattered over the whole vocabulary: ask for the record of one some places ahead, and
+        // for the text and words of one nearer (its record has come by then), so that they are in the cache when
+        // their turn comes.
+        if (i + 2 * kLookAhead < candidates.size())
+            prefetch(&entries_[static_cast<size_t>(candidates[i + 2 * kLookAhead])]);
         if (i + kLookAhead < candidates.size()) {
-            const size_t ahead = static_cast<size_t>(candidates[i + kLookAhead]);
-            prefetch(bags_.data() + ahead * kBagSize);
-            prefetch(texts_.data() + textStarts_[ahead]);
-            prefetch(words_.data() + wordStarts_[ahead]);
+            const rEntry& ahead = entries_[static_cast<size_t>(candidates[i + kLookAhead])];
+            prefetch(texts_.data() + ahead.textStart);
+            prefetch(words_.data() + ahead.wordStart);
         }
         if (n > 0) {
-            int common = scratch.counts[e];
-            scratch.counts[e] = 0;
-            const uint32_t* held = words_.data() + wordStarts_[e];
-            const uint32_t* heldEnd = words_.data() + wordStarts_[e + 1];
+            int common = scratch.counts[static_cast<size_t>(k)];
+            scratch.counts[static_cast<size_t>(k)] = 0;
+            const uint32_t* held = words_.data() + c.wordStart;
+            const uint32_t* heldEnd = held + c.wordCount;
             for (size_t w = listed; w < words.size() && common < needed; ++w)
                 if (std::binary_search(held, heldEnd, words[w].hash)) common += words[w].weight;
             if (common < needed) continue;
         }
-        if (lists_[e] != s.listIndex) continue;
+        if (c.list != s.listIndex) continue;
         // A third of the candidates that get this far are too far; the bags turn away about 40% of those at the
         // cost of a few instructions (bench_heuristic --profile under callgrind).
-        if (bagLowerBound(bag.data(), &bags_[e * kBagSize], std::abs(lengths_[e] - length)) >= threshold) continue;
+        if (bagLowerBound(bag.data(), c.bag.data(), std::abs(c.length - length)) >= threshold) continue;
         if (!patternSet) {
             scratch.kernel.setPattern(s.sLD);
             patternSet = true;
         }
-        const int d = scratch.kernel.distance(QStringView(texts_.data() + textStarts_[e], lengths_[e]), threshold);
+        const int d = scratch.kernel.distance(QStringView(texts_.data() + c.textStart, c.length), threshold);
         if (d >= threshold) continue;
-        result.found += copies_[e];
+        result.found += c.copies;
         if (d < best || (d == best && result.chosen >= 0 && k < result.chosen)) {
             best = d;
             result.chosen = k;

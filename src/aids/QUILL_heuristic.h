@@ -87,23 +87,29 @@ public:
         std::vector<rWordUse> words;
     };
     rHeuristicResult match(const tSkyStr& s, rScratch& scratch) const;
-    size_t size() const { return lengths_.size(); }
+    size_t size() const { return entries_.size(); }
+    // Character counts kept per entry (see characterBag in the source).
+    static constexpr size_t kBagSize = 32;
 
 private:
-    // Per entry: comparison length, list, and where its comparison text and distinct words (ascending) start in
-    // `texts_` and `words_` (the words end where the next entry's start).
-    std::vector<int> lengths_;
-    std::vector<uint8_t> lists_;
-    std::vector<uint32_t> textStarts_;
+    // What a candidate is judged on, one cache line per entry: its character bag, where its comparison text and
+    // distinct words (ascending) are in `texts_` and `words_`, its list, and how many entries it stands for (itself
+    // and the later ones with the same comparison text, words and list, which the posting lists leave out; 0 for
+    // those). bench_heuristic: a fifth of the entries are such copies.
+    struct alignas(64) rEntry {
+        std::array<uint8_t, kBagSize> bag;
+        uint32_t textStart;
+        uint32_t wordStart;
+        int32_t copies;
+        uint16_t length;
+        uint8_t wordCount;
+        uint8_t list;
+    };
+    std::vector<rEntry> entries_;
     std::vector<char16_t> texts_;
-    std::vector<uint32_t> wordStarts_;
     std::vector<uint32_t> words_;
-    // Per entry, how many entries it stands for: itself and the later ones with the same comparison text, words and
-    // list, which the posting lists leave out (0 for those). bench_heuristic: a fifth of the entries are such copies.
-    std::vector<int> copies_;
-    // Per entry, its character bag (see characterBag): a lower bound of the distance checked before the kernel runs.
-    std::vector<uint8_t> bags_;
-    // Posting lists: entries (ascending) holding each hash, stored contiguously.
+    // Posting lists: the entries holding each hash by comparison length (then in vocabulary order), stored
+    // contiguously with their lengths beside them, so that a string reads only the lengths it can meet.
     struct rPosting {
         uint32_t hash;
         uint32_t begin;
@@ -111,6 +117,7 @@ private:
     };
     std::vector<rPosting> postings_; // sorted by hash
     std::vector<int> postingEntries_;
+    std::vector<uint16_t> postingLengths_;
     // Entries by comparison length (ascending within a length).
     std::vector<std::vector<int>> byLength_;
     const rPosting* posting(uint32_t hash) const;
