@@ -66,7 +66,9 @@ rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& voca
 // most frequent of a string's words, too few to reach the threshold alone, are checked per candidate instead of
 // listed), entries grouped by comparison length for strings without words, a lower bound from character counts, and
 // the bounded kernel. The entries must be prepared; the index keeps its own copy of what it compares (texts, words,
-// list), packed so that a candidate costs no visit to its entry. Figures: bench_heuristic.
+// list), packed so that a candidate costs no visit to its entry; the candidates' data is asked into the cache ahead of
+// use (without that, 2.7 times the time: the pass waits on memory more than it computes). bench_heuristic, busy
+// 2-core machine: 10,000 strings over 300,000 entries about 70 times faster than the literal rule on one thread.
 class THeuristicIndex {
 public:
     explicit THeuristicIndex(const tSkyStrList& vocabulary);
