@@ -8,7 +8,6 @@
 #include <atomic>
 #include <bit>
 #include <cstdlib>
-#include <tuple>
 
 // ----- Threshold and distances
 
@@ -254,8 +253,8 @@ int bagLowerBound(const uint8_t* a, const uint8_t* b, int lengthDifference) {
 THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
     const size_t size = vocabulary.size();
     entries_.resize(size);
-    // (hash, comparison length, entry) of every distinct word of every entry that is not a copy.
-    std::vector<std::tuple<uint32_t, uint16_t, int>> pairs;
+    // (hash and comparison length in one key, entry) of every distinct word of every entry that is not a copy.
+    std::vector<std::pair<uint64_t, int>> pairs;
     // The last entry met with each comparison text: a later entry with the same text, words and list gets the same
     // distance and threshold, so it is only counted with the first.
     QHash<QString, int> byText;
@@ -292,17 +291,17 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
         // A text has 31 word hashes at most (addWordHashes).
         entry.wordCount = static_cast<uint8_t>(words_.size() - entry.wordStart);
         for (size_t w = entry.wordStart; w < words_.size(); ++w)
-            pairs.emplace_back(words_[w], length, index);
+            pairs.emplace_back(uint64_t(words_[w]) << 16 | length, index);
     }
     std::sort(pairs.begin(), pairs.end());
     postingEntries_.reserve(pairs.size());
     postingLengths_.reserve(pairs.size());
     for (size_t k = 0; k < pairs.size();) {
-        const uint32_t h = std::get<0>(pairs[k]);
+        const uint32_t h = static_cast<uint32_t>(pairs[k].first >> 16);
         const uint32_t begin = static_cast<uint32_t>(postingEntries_.size());
-        for (; k < pairs.size() && std::get<0>(pairs[k]) == h; ++k) {
-            postingLengths_.push_back(std::get<1>(pairs[k]));
-            postingEntries_.push_back(std::get<2>(pairs[k]));
+        for (; k < pairs.size() && static_cast<uint32_t>(pairs[k].first >> 16) == h; ++k) {
+            postingLengths_.push_back(static_cast<uint16_t>(pairs[k].first & 0xFFFF));
+            postingEntries_.push_back(pairs[k].second);
         }
         postings_.push_back({h, begin, static_cast<uint32_t>(postingEntries_.size())});
     }
