@@ -16,7 +16,9 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <string_view>
 
 namespace {
 
@@ -130,6 +132,23 @@ int main(int argc, char** argv) {
     TScriptedHost host;
     TAppContext app(&host);
     auto& t = quillbench::timings();
+
+    // "--profile N [THREADS]": the indexed batch once (one thread unless told) over the first N strings and nothing
+    // else, for an instruction count (valgrind --tool=callgrind --toggle-collect='heuristicPass*') or a whole-process
+    // timing.
+    for (int a = 1; a + 1 < argc; ++a) {
+        if (std::string_view(argv[a]) != "--profile") continue;
+        const size_t count = std::min<size_t>(std::strtoul(argv[a + 1], nullptr, 10), sources.size());
+        const int threads = a + 2 < argc ? std::atoi(argv[a + 2]) : 1;
+        tSkyStrList strings = untranslatedCopy(std::vector<QString>(sources.begin(), sources.begin() + count));
+        std::vector<std::pair<tSkyStr*, tSkyStr*>> out;
+        const int left = heuristicPass(app, vocabulary, strings, 0, out, threads);
+        long long found = 0;
+        for (const auto& s : strings)
+            found += s->LDFound;
+        std::printf("%zu strings: %d without a candidate, %lld candidates counted\n", count, left, found);
+        return 0;
+    }
 
     // Results first: the literal rule on the sample, the fast batch on the whole, the same decisions.
     std::vector<QString> sample(sources.begin(), sources.begin() + kLiteralSample);

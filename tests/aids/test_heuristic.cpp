@@ -128,7 +128,14 @@ TEST(HeuristicBatch, FastBatchEqualsLiteralRule) {
     std::mt19937 rng(42);
     tListSet vocabulary;
     for (int k = 0; k < 2000; ++k) {
-        const QString source = randomText(rng);
+        QString source = randomText(rng);
+        // Repeats of an earlier entry: the same text, the same text in capitals (the same comparison text and words),
+        // and a long text with words added past the 150 characters the comparison keeps (the same comparison text,
+        // other words). Each must count, and the earliest must win a tie.
+        if (k >= 100 && k % 7 == 0) {
+            const QString earlier = vocabulary[0][static_cast<size_t>(rng() % static_cast<unsigned>(k))]->gS;
+            source = k % 3 == 0 ? earlier : (k % 3 == 1 ? earlier.toUpper() : earlier + QStringLiteral(" house key"));
+        }
         // A few entries of another list index, which every string skips.
         vocabulary[0].push_back(entry(source, QStringLiteral("T%1 ").arg(k) + source, k % 97 == 0 ? 1 : 0));
     }
@@ -221,6 +228,34 @@ TEST(HeuristicBatch, FirstOfEqualDistancesWinsAndDistance25IsOnlyCounted) {
     EXPECT_EQ(exact[0]->LDResult, kLdExactCandidate);
     EXPECT_EQ(exact[1]->gTrans, QStringLiteral("cé"));
     EXPECT_EQ(exact[1]->LDResult, 1.0f);
+}
+
+TEST(HeuristicBatch, RepeatedEntriesEachCountAndTheFirstIsChosen) {
+    // Two-letter words carry no hash, and the comparison keeps 150 characters: the first two entries have the same
+    // comparison text but different words, so only the second shares the string's word.
+    QString filler;
+    for (int k = 0; k < 50; ++k)
+        filler += QStringLiteral("aa ");
+    tListSet vocabulary;
+    vocabulary[0].push_back(entry(filler + QStringLiteral("sword"), QStringLiteral("épée")));
+    vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 1")));
+    vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 2")));
+    vocabulary[0].push_back(entry((filler + QStringLiteral("dragon")).toUpper(), QStringLiteral("dragon 3")));
+    ASSERT_EQ(vocabulary[0][0]->sLD, vocabulary[0][1]->sLD);
+    ASSERT_NE(vocabulary[0][0]->aWords, vocabulary[0][1]->aWords);
+    tSkyStrList literal, fast;
+    for (tSkyStrList* list : {&literal, &fast})
+        list->push_back(entry(filler.left(144) + QStringLiteral("dragon")));
+    TScriptedHost host;
+    TAppContext app(&host);
+    std::vector<std::pair<tSkyStr*, tSkyStr*>> pairs;
+    heuristicPassLiteral(app, vocabulary, literal, 0, pairs);
+    heuristicPass(app, vocabulary, fast, 0, pairs);
+    EXPECT_EQ(literal[0]->LDFound, 3);
+    EXPECT_EQ(literal[0]->gTrans, QStringLiteral("dragon 1"));
+    EXPECT_EQ(fast[0]->LDFound, literal[0]->LDFound);
+    EXPECT_EQ(fast[0]->LDResult, literal[0]->LDResult);
+    EXPECT_EQ(fast[0]->gTrans, literal[0]->gTrans);
 }
 
 TEST(HeuristicBatch, CancelStopsAtOnceAndKeepsWhatWasDone) {
