@@ -8,6 +8,9 @@
 #include <atomic>
 #include <bit>
 #include <cstdlib>
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+#include <xmmintrin.h>
+#endif
 
 // ----- Threshold and distances
 
@@ -223,6 +226,8 @@ constexpr size_t kLookAhead = 8;
 inline void prefetch(const void* address) {
 #if defined(__GNUC__) || defined(__clang__)
     __builtin_prefetch(address);
+#elif defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+    _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
 #else
     (void)address;
 #endif
