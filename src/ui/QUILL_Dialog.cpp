@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -163,4 +165,28 @@ void translateWindow(QWidget* window, const TAppContext& app) {
     for (QObject* child : window->findChildren<QObject*>()) {
         translateObject(child, app);
     }
+}
+
+QButtonGroup* addRadioGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const QStringList& texts,
+                            int current, const char* name) {
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(QLatin1String(name));
+    auto* boxLayout = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(parent);
+    for (int i = 0; i < texts.size(); ++i) {
+        auto* radio = new QRadioButton(texts[i], box);
+        radio->setChecked(i == current);
+        group->addButton(radio, i);
+        boxLayout->addWidget(radio);
+    }
+    layout->addWidget(box);
+    return group;
+}
+
+QButtonGroup* addRadioGroup(QWidget* parent, QBoxLayout* layout, const TAppContext& app, const QString& titleKey,
+                            const QStringList& keys, int current, const char* name) {
+    QStringList texts;
+    for (const QString& key : keys)
+        texts << app.uiText(key);
+    return addRadioGroup(parent, layout, app.uiText(titleKey), texts, current, name);
 }

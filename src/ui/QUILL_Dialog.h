@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+class QBoxLayout;
+class QButtonGroup;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -49,3 +51,11 @@ void translateWindow(QWidget* window, const TAppContext& app);
 // Tags an object with the UI text key of its caption (and of its hint) and gives it its text now.
 void setUiKey(QObject* object, const QString& key, const TAppContext& app);
 void setUiHintKey(QObject* object, const QString& key, const TAppContext& app);
+
+// Adds to `layout` a group box titled `title` holding one radio button per text, `current` checked (none when out of
+// range), the box named `name`; returns the group, whose ids are the texts' positions.
+QButtonGroup* addRadioGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const QStringList& texts,
+                            int current, const char* name);
+// The same with the title and the button texts given as UI text keys.
+QButtonGroup* addRadioGroup(QWidget* parent, QBoxLayout* layout, const TAppContext& app, const QString& titleKey,
+                            const QStringList& keys, int current, const char* name);

@@ -1,5 +1,6 @@
 // The aids' page and dialogs, and their commands in the window.
 #include "ui/QUILL_aidsUi.h"
+#include "ui/QUILL_Dialog.h"
 
 #include "aids/QUILL_heuristic.h"
 #include "core/QUILL_main.h"
@@ -13,14 +14,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -61,22 +60,6 @@ QTreeWidget* entryTree(const TAppContext& app, QWidget* parent, const char* name
 QStringList rowTexts(const tSkyStr& e) {
     return {QStringLiteral("%1").arg(e.id, 5, 16, QLatin1Char('0')), e.gS, e.gTrans,
             ldColumnText(e.LDResult, e.LDFound)};
-}
-
-QButtonGroup* radioGroup(QWidget* parent, QVBoxLayout* layout, const TAppContext& app, const QString& titleKey,
-                         const QStringList& keys, int current, const char* name) {
-    auto* box = new QGroupBox(app.uiText(titleKey), parent);
-    box->setObjectName(QLatin1String(name));
-    auto* boxLayout = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(parent);
-    for (int i = 0; i < keys.size(); ++i) {
-        auto* radio = new QRadioButton(app.uiText(keys[i]), box);
-        radio->setChecked(i == current);
-        group->addButton(radio, i);
-        boxLayout->addWidget(radio);
-    }
-    layout->addWidget(box);
-    return group;
 }
 
 QDialogButtonBox* okCancel(QDialog* dialog, const TAppContext& app) {
@@ -198,14 +181,14 @@ TForm4::TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent) : QDial
         ComboBox2->addItems(proposals);
         ComboBox2->setEditText(kept);
     });
-    RadioGroup1 = radioGroup(this, layout, app, QStringLiteral("searchRepIn"),
-                             {QStringLiteral("StringsAll"), QStringLiteral("StringNoVal"), QStringLiteral("StringNoLD"),
-                              QStringLiteral("StringSel")},
-                             settings.mode1 >= 0 && settings.mode1 <= 3 ? settings.mode1 : 0, "RadioGroup1");
-    RadioGroup2 =
-        radioGroup(this, layout, app, QStringLiteral("search_Method"),
-                   {QStringLiteral("searchindest"), QStringLiteral("searchinSource"), QStringLiteral("justAddInDest")},
-                   settings.mode2 >= 0 && settings.mode2 <= 2 ? settings.mode2 : 0, "RadioGroup2");
+    RadioGroup1 = addRadioGroup(this, layout, app, QStringLiteral("searchRepIn"),
+                                {QStringLiteral("StringsAll"), QStringLiteral("StringNoVal"),
+                                 QStringLiteral("StringNoLD"), QStringLiteral("StringSel")},
+                                settings.mode1 >= 0 && settings.mode1 <= 3 ? settings.mode1 : 0, "RadioGroup1");
+    RadioGroup2 = addRadioGroup(
+        this, layout, app, QStringLiteral("search_Method"),
+        {QStringLiteral("searchindest"), QStringLiteral("searchinSource"), QStringLiteral("justAddInDest")},
+        settings.mode2 >= 0 && settings.mode2 <= 2 ? settings.mode2 : 0, "RadioGroup2");
     CheckBox1 = new QCheckBox(app.uiText(QStringLiteral("Case_sensitive")), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setChecked(settings.caseSensitive);
@@ -303,9 +286,9 @@ TFormsText::TFormsText(const TAppContext& app, QWidget* parent) : QDialog(parent
     cbSearchText->setEditable(true);
     cbSearchText->setInsertPolicy(QComboBox::NoInsert);
     layout->addWidget(cbSearchText);
-    RadioGroup1 = radioGroup(this, layout, app, QStringLiteral("SearchIn"),
-                             {QStringLiteral("Source"), QStringLiteral("Destination"), QStringLiteral("SearchResult")},
-                             0, "RadioGroup1");
+    RadioGroup1 = addRadioGroup(
+        this, layout, app, QStringLiteral("SearchIn"),
+        {QStringLiteral("Source"), QStringLiteral("Destination"), QStringLiteral("SearchResult")}, 0, "RadioGroup1");
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

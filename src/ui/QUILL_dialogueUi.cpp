@@ -9,13 +9,11 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -24,23 +22,6 @@ namespace {
 constexpr int kMinimumLimit = 75;
 constexpr int kMaximumLimit = 150;
 constexpr int kFirstLimit = 115;
-
-// A titled group of radio buttons, the first checked; returns the group (ids 0, 1, 2 ...).
-QButtonGroup* radioBox(QWidget* parent, QBoxLayout* layout, const TAppContext& app, const QString& titleKey,
-                       const QStringList& keys, const char* name) {
-    auto* box = new QGroupBox(app.uiText(titleKey), parent);
-    box->setObjectName(QLatin1String(name));
-    auto* boxLayout = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(parent);
-    for (int i = 0; i < keys.size(); ++i) {
-        auto* radio = new QRadioButton(app.uiText(keys[i]), box);
-        radio->setChecked(i == 0);
-        group->addButton(radio, i);
-        boxLayout->addWidget(radio);
-    }
-    layout->addWidget(box);
-    return group;
-}
 
 QCheckBox* checkBox(QWidget* parent, const TAppContext& app, const char* key, const char* name) {
     auto* box = new QCheckBox(app.uiText(QLatin1String(key)), parent);
@@ -88,13 +69,14 @@ TForm9::TForm9(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     left->addWidget(CheckBox4);
     connect(CheckBox1, &QCheckBox::toggled, CheckBox4, &QCheckBox::setEnabled);
 
-    RadioGroup1 = radioBox(this, right, app, QStringLiteral("OldDial_Apply"),
-                           {QStringLiteral("Overwrite_AllRelevant"), QStringLiteral("overwrite_PartialOnly"),
-                            QStringLiteral("overwrite_Selection")},
-                           "RadioGroup1");
-    RadioGroup2 = radioBox(
-        this, right, app, QStringLiteral("OldDial_StringOp"),
-        {QStringLiteral("OldDial_Keep"), QStringLiteral("OldDial_Skip"), QStringLiteral("OldDial_Cut")}, "RadioGroup2");
+    RadioGroup1 = addRadioGroup(this, right, app, QStringLiteral("OldDial_Apply"),
+                                {QStringLiteral("Overwrite_AllRelevant"), QStringLiteral("overwrite_PartialOnly"),
+                                 QStringLiteral("overwrite_Selection")},
+                                0, "RadioGroup1");
+    RadioGroup2 =
+        addRadioGroup(this, right, app, QStringLiteral("OldDial_StringOp"),
+                      {QStringLiteral("OldDial_Keep"), QStringLiteral("OldDial_Skip"), QStringLiteral("OldDial_Cut")},
+                      0, "RadioGroup2");
     Edit1 = new QSpinBox(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setRange(kMinimumLimit, kMaximumLimit);

@@ -3,31 +3,13 @@
 
 #include "core/QUILL_main.h"
 #include "dictionary/QUILL_passes.h"
+#include "ui/QUILL_Dialog.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
-#include <QGroupBox>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
-
-// A titled group of radio buttons, one per text, with `current` checked.
-QButtonGroup* addRadioGroup(QDialog* dialog, QVBoxLayout* layout, const QString& title, const QStringList& texts,
-                            int current, const char* name) {
-    auto* box = new QGroupBox(title, dialog);
-    box->setObjectName(QLatin1String(name));
-    auto* boxLayout = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(dialog);
-    for (int i = 0; i < texts.size(); ++i) {
-        auto* radio = new QRadioButton(texts[i], box);
-        radio->setChecked(i == current);
-        group->addButton(radio, i);
-        boxLayout->addWidget(radio);
-    }
-    layout->addWidget(box);
-    return group;
-}
 
 void addButtons(QDialog* dialog, QVBoxLayout* layout) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);

@@ -55,15 +55,8 @@ bool comparePlugin(TWorkspace& ws, const QString& path) {
     // The edit dialog's pending edit is stored before the entries change under it.
     if (vs.storePendingEdit) vs.storePendingEdit();
 
-    rOptionRequest request;
-    request.dialog = QStringLiteral("TForm6");
-    request.caption = app.uiText(QStringLiteral("Esp Compare:"));
-    for (const QString& key : overwriteChoiceKeys())
-        request.choices << app.uiText(key);
-    request.current = vs.overwriteChoice;
-    const int choice = app.host().chooseOption(request);
-    if (choice < 0 || choice > 4) return false;
-    vs.overwriteChoice = choice;
+    const int choice = askOverwriteChoice(ws, QStringLiteral("Esp Compare:"));
+    if (choice < 0) return false;
 
     bool ok = false;
     {

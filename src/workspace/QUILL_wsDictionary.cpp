@@ -142,6 +142,21 @@ rVocabularyNode* findDictionaryNode(TWorkspace& ws, const QString& name, bool cl
     return vocabularyState(ws).vocab.findDictionaryNode(name, clearLocks);
 }
 
+int askOverwriteChoice(TWorkspace& ws, const QString& captionKey) {
+    TAppContext& app = ws.app;
+    TVocabularyState& vs = vocabularyState(ws);
+    rOptionRequest request;
+    request.dialog = QStringLiteral("TForm6");
+    request.caption = app.uiText(captionKey);
+    for (const QString& key : overwriteChoiceKeys())
+        request.choices << app.uiText(key);
+    request.current = vs.overwriteChoice;
+    const int choice = app.host().chooseOption(request);
+    if (choice < 0 || choice > 4) return -1;
+    vs.overwriteChoice = choice;
+    return choice;
+}
+
 bool focusDictionaryNode(TWorkspace& ws, const QString& name) {
     TVocabularyState& vs = vocabularyState(ws);
     rVocabularyNode* node = vs.vocab.findDictionaryNode(name.toLower(), false);
@@ -323,15 +338,8 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
         return false;
     }
     const rStringLang parts = splitNameLang(file.completeBaseName());
-    rOptionRequest request;
-    request.dialog = QStringLiteral("TForm6");
-    request.caption = app.uiText(QStringLiteral("LoadStringAsDest"));
-    for (const QString& key : overwriteChoiceKeys())
-        request.choices << app.uiText(key);
-    request.current = vs.overwriteChoice;
-    const int choice = app.host().chooseOption(request);
-    if (choice < 0 || choice > 4) return false;
-    vs.overwriteChoice = choice;
+    const int choice = askOverwriteChoice(ws, QStringLiteral("LoadStringAsDest"));
+    if (choice < 0) return false;
 
     TEntryCommand command(ws, QStringLiteral("Step_LoadStringAsDest"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_LoadStringAsDest")), true, true);

@@ -30,6 +30,11 @@ struct TVocabularyState {
 // The vocabulary state, created on first use.
 TVocabularyState& vocabularyState(TWorkspace& ws);
 
+// Asks which translations a copying command may replace (the overwrite options dialog TForm6, captioned with the
+// text of `captionKey`, preset with the remembered choice). Returns the choice, 0 to 4, remembered for the next
+// command; -1 when the translator cancelled.
+int askOverwriteChoice(TWorkspace& ws, const QString& captionKey);
+
 // The custom dictionary opened for editing: its entries are the loaded lists, saved as the dictionary itself.
 struct TCustomDictionaryDocument : TDocument {
     TExportKind exportKind() const override { return TExportKind::stringTables; }
