@@ -169,6 +169,7 @@ bool statusButtonMatches(TStatusButton button, const tSkyStr& e) {
 
 void rListFilter::setSearchText(const QString& fieldText, bool trim) {
     text = (trim ? fieldText.trimmed() : fieldText).toLower();
+    matcher = QStringMatcher(text, Qt::CaseInsensitive);
     bool ok = false;
     const uint value = text.trimmed().toUInt(&ok, 16);
     formId = ok ? value : 0;
@@ -183,14 +184,18 @@ bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
             shown = filter.buttons[b] && statusButtonMatches(static_cast<TStatusButton>(b), entry);
     }
     if (!shown || filter.text.isEmpty()) return shown;
+    const bool prepared = filter.matcher.pattern() == filter.text;
+    const auto holds = [&](const QString& haystack) {
+        return prepared ? filter.matcher.indexIn(haystack) >= 0 : haystack.contains(filter.text, Qt::CaseInsensitive);
+    };
     switch (filter.searchIn) {
     case TSearchIn::source:
-        return entry.gS.contains(filter.text, Qt::CaseInsensitive);
+        return holds(entry.gS);
     case TSearchIn::translation:
-        return entry.gTrans.contains(filter.text, Qt::CaseInsensitive);
+        return holds(entry.gTrans);
     case TSearchIn::edid:
         if (filter.formId != 0 && entry.isEspAssigned() && entry.getFormID() == filter.formId) return true;
-        return entry.getEdidName().contains(filter.text, Qt::CaseInsensitive);
+        return holds(entry.getEdidName());
     }
     return shown;
 }

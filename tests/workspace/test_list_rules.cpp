@@ -96,6 +96,41 @@ TEST(ListRules, SearchTextBySourceTranslationAndFormId) {
     EXPECT_FALSE(entryPassesFilter(filter, e));
 }
 
+// The prepared search finds exactly what a case-insensitive contains finds: accents, other scripts, a needle longer
+// than the text, characters outside the Basic Multilingual Plane, and a text set directly without preparing it.
+TEST(ListRules, PreparedSearchMatchesCaseInsensitiveContains) {
+    const QStringList texts{QStringLiteral("Épée LÉGENDAIRE"),   QStringLiteral("Straße"),
+                            QStringLiteral("ΣΟΦΙΑ σοφία"),       QStringLiteral("İstanbul ıı"),
+                            QStringLiteral("Rune 𐌰𐌱 of FIRE"),   QStringLiteral("ab"),
+                            QStringLiteral("Nuka-Cola Quantum"), QString()};
+    const QStringList searches{QStringLiteral("épée"),
+                               QStringLiteral("légendaire"),
+                               QStringLiteral("STRASSE"),
+                               QStringLiteral("straße"),
+                               QStringLiteral("σοφια"),
+                               QStringLiteral("σοφία"),
+                               QStringLiteral("istanbul"),
+                               QStringLiteral("𐌰𐌱"),
+                               QStringLiteral("of fire"),
+                               QStringLiteral("abc"),
+                               QStringLiteral("a-c"),
+                               QStringLiteral("quantum"),
+                               QStringLiteral("nuka-cola quantum and more")};
+    for (const QString& search : searches) {
+        rListFilter filter;
+        filter.setSearchText(search, false);
+        for (const QString& text : texts) {
+            const tSkyStr e = entry(text.isEmpty() ? QStringLiteral("x") : text, QString(), {sStrParam::translated});
+            EXPECT_EQ(entryPassesFilter(filter, e), e.gS.contains(filter.text, Qt::CaseInsensitive))
+                << search.toStdString() << " in " << text.toStdString();
+        }
+    }
+    rListFilter direct;
+    direct.text = QStringLiteral("fire"); // not prepared: still searched
+    EXPECT_TRUE(entryPassesFilter(direct, entry(QStringLiteral("Rune of FIRE"), QString(), {sStrParam::translated})));
+    EXPECT_FALSE(entryPassesFilter(direct, entry(QStringLiteral("Rune of ice"), QString(), {sStrParam::translated})));
+}
+
 TEST(ListRules, SortingComparers) {
     TWorkspace ws;
     tSkyStr a = entry(QStringLiteral("apple"), QStringLiteral("Zeta"));
