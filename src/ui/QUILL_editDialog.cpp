@@ -2,6 +2,7 @@
 #include "ui/QUILL_editDialog.h"
 
 #include "plugin/QUILL_espTree.h"
+#include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
@@ -10,15 +11,17 @@
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -1001,15 +1004,18 @@ void TForm2::setCompareRows(const QList<TCompareData>& rows, bool marked) {
 // ----- In-editor search
 
 void TForm2::pickSearchText() {
-    bool ok = false;
-    const QString text = QInputDialog::getItem(this, ws_.app.uiText(QStringLiteral("Hint_EditSearch")),
-                                               ws_.app.uiText(QStringLiteral("Search")), ssearchHistory_, 0, true, &ok);
-    if (!ok) return;
-    ssearchText_ = text;
-    if (!text.isEmpty() && !ssearchHistory_.contains(text)) ssearchHistory_.prepend(text);
-    findNext_->setEnabled(!text.isEmpty());
-    findPrevious_->setEnabled(!text.isEmpty());
-    if (!text.isEmpty()) findInEditor(true);
+    // The text search dialog with the history, the last text and the editor searched last time.
+    TFormsText picker(ws_.app, this);
+    picker.setSearchTextHistory(ssearchHistory_.join(QStringLiteral("\r\n")));
+    picker.cbSearchText->setEditText(ssearchText_);
+    if (QAbstractButton* memo = picker.RadioGroup1->button(ssearchMemo_)) memo->setChecked(true);
+    if (picker.exec() != QDialog::Accepted) return;
+    ssearchHistory_ = picker.SearchTextHistory().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ssearchText_ = picker.searchText();
+    if (picker.searchIn() >= 0) ssearchMemo_ = picker.searchIn();
+    findNext_->setEnabled(!ssearchText_.isEmpty());
+    findPrevious_->setEnabled(!ssearchText_.isEmpty());
+    if (!ssearchText_.isEmpty()) findInEditor(true);
 }
 
 void TForm2::findInEditor(bool forward) {

@@ -127,6 +127,9 @@ public:
     // Widgets, for tests and the window's hooks.
     TGutterEdit* sourceEditor() const { return sourceEdit_; }
     TGutterEdit* translationEditor() const { return transEdit_; }
+    // The in-editor search: the text search dialog, then find next and previous.
+    QAction* findAction() const { return findAction_; }
+    QAction* findNextAction() const { return findNext_; }
     QTabWidget* pages() const { return pages_; }
     QLabel* counter() const { return counter_; }
     QCheckBox* confirmBox() const { return confirmBox_; }

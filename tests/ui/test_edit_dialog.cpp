@@ -5,6 +5,7 @@
 #include "support/plugin_samples.h"
 #include "temp_program_dir.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
@@ -12,9 +13,12 @@
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -288,4 +292,50 @@ TEST(EditDialog, SuggestionsForAnotherStringAreRefusedWhileTheDialogHoldsOne) {
     QCoreApplication::processEvents();
     EXPECT_EQ(aidsState(f.ws).fstring, nullptr);
     EXPECT_TRUE(mayEditWithCandidate(f.ws, *f.rowEntry(2)));
+}
+
+// The in-editor search asks through the text search dialog, which keeps the text, the history and the editor chosen
+// from one search to the next; find next goes on from the caret; a text not found collapses the selection.
+TEST(EditDialog, InEditorSearchThroughTheTextSearchDialog) {
+    TDialogFixture f;
+    f.openRow(0);
+    ASSERT_TRUE(f.dialog->isVisible());
+    f.dialog->sourceEditor()->setPlainText(QStringLiteral("Ink and more ink, then INK again"));
+    EXPECT_FALSE(f.dialog->findNextAction()->isEnabled());
+
+    // Fills the dialog once it shows: the text, the editor (0 source, 1 translation, 2 preview), then Ok.
+    QString shownText;
+    int shownMemo = -1;
+    QStringList shownHistory;
+    const auto answer = [&](const QString& text, int memo) {
+        QTimer::singleShot(10, [&, text, memo] {
+            auto* picker = qobject_cast<TFormsText*>(QApplication::activeModalWidget());
+            ASSERT_NE(picker, nullptr);
+            shownText = picker->cbSearchText->currentText();
+            shownMemo = picker->searchIn();
+            shownHistory = picker->SearchTextHistory().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            picker->cbSearchText->setEditText(text);
+            picker->RadioGroup1->button(memo)->setChecked(true);
+            picker->accept();
+        });
+    };
+    answer(QStringLiteral("ink"), 0);
+    f.dialog->findAction()->trigger();
+    EXPECT_EQ(shownMemo, 1); // the translation editor at first
+    QTextCursor found = f.dialog->sourceEditor()->textCursor();
+    EXPECT_EQ(found.selectedText(), QStringLiteral("Ink"));
+    EXPECT_EQ(found.selectionStart(), 0);
+    EXPECT_TRUE(f.dialog->findNextAction()->isEnabled());
+    f.dialog->findNextAction()->trigger();
+    EXPECT_EQ(f.dialog->sourceEditor()->textCursor().selectionStart(), 13); // "ink" of "more ink"
+
+    answer(QStringLiteral("absent"), 0);
+    f.dialog->findAction()->trigger();
+    EXPECT_EQ(shownText, QStringLiteral("ink")); // the last text and editor come back
+    EXPECT_EQ(shownMemo, 0);
+    EXPECT_FALSE(f.dialog->sourceEditor()->textCursor().hasSelection());
+
+    answer(QStringLiteral("ink"), 0);
+    f.dialog->findAction()->trigger();
+    EXPECT_EQ(shownHistory, (QStringList{QStringLiteral("absent"), QStringLiteral("ink")}));
 }
