@@ -8,6 +8,7 @@
 #include "core/QUILL_startup.h"
 #include "plugin_builder.h"
 #include "scripted_host.h"
+#include "synthetic_plugin.h"
 #include "temp_program_dir.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsCompare.h"
@@ -31,43 +32,16 @@ public:
     void appendLog(const QString&) override {}
 };
 
-QByteArray filler(uint32_t n, int size) {
-    QByteArray b(size, Qt::Uninitialized);
-    uint32_t x = n * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        b[i] = static_cast<char>("abcdefgh01234567"[(x >> 13) & 15]);
-        if (i % 8 == 7) x = x * 1103515245u + 12345u;
-    }
-    return b;
-}
-
 // The plugin, with English texts or (translated) French ones in the same fields.
 QByteArray syntheticPlugin(bool translated) {
-    const int records = std::max(1000, static_cast<int>(1000000 * gScale));
-    static const char* const types[] = {"WEAP", "ARMO", "MISC", "BOOK", "ALCH", "KEYM", "AMMO", "NPC_", "CONT", "FURN"};
     TPluginBuilder b;
-    const int perType = records / 10;
-    uint32_t formId = 0x01000000;
-    for (const char* type : types) {
-        b.beginGroup(type);
-        for (int i = 0; i < perType; ++i) {
-            if (i % 1000 == 0) {
-                if (i) b.endGroup().endGroup();
-                b.beginGroup(static_cast<uint32_t>(i / 1000), 2).beginGroup(static_cast<uint32_t>(i), 3);
-            }
-            ++formId;
-            std::vector<rBuiltField> fields{
-                TPluginBuilder::text("EDID", QStringLiteral("Synthetic%1").arg(formId, 0, 16)),
-                TPluginBuilder::raw("DATA", filler(formId, 220))};
-            if (formId % 5 == 0) {
-                const QString text = translated ? QStringLiteral("Objet synthétique numéro %1 du banc d'essai")
-                                                : QStringLiteral("Synthetic item number %1 of the benchmark");
-                fields.push_back(TPluginBuilder::text("FULL", text.arg(formId)));
-            }
-            b.record(type, formId, fields, formId % 10 == 3 ? -1 : TPluginBuilder::kNotCompressed);
-        }
-        b.endGroup().endGroup().endGroup();
-    }
+    quillbench::addSyntheticRecords(b, std::max(1000, static_cast<int>(1000000 * gScale)),
+                                    [translated](uint32_t formId, std::vector<rBuiltField>& fields) {
+                                        const QString text =
+                                            translated ? QStringLiteral("Objet synthétique numéro %1 du banc d'essai")
+                                                       : QStringLiteral("Synthetic item number %1 of the benchmark");
+                                        fields.push_back(TPluginBuilder::text("FULL", text.arg(formId)));
+                                    });
     return b.bytes();
 }
 

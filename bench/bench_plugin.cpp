@@ -15,6 +15,7 @@
 #include "plugin_builder.h"
 #include "scripted_host.h"
 #include "strings/QUILL_stringTable.h"
+#include "synthetic_plugin.h"
 #include "temp_program_dir.h"
 
 #include <QCoreApplication>
@@ -48,17 +49,6 @@ const TRecordDefinitions& defs() {
     return d;
 }
 
-QByteArray filler(uint32_t n, int size) {
-    QByteArray b(size, Qt::Uninitialized);
-    uint32_t x = n * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        // Loosely repetitive data, so that compressed records shrink about as real ones do.
-        b[i] = static_cast<char>("abcdefgh01234567"[(x >> 13) & 15]);
-        if (i % 8 == 7) x = x * 1103515245u + 12345u;
-    }
-    return b;
-}
-
 struct TSyntheticPlugin {
     TTempProgramDir dir{false};
     QString plainPath, localizedPath, stringsFolder;
@@ -74,34 +64,15 @@ struct TSyntheticPlugin {
         tListSet tables;
         for (int localized = 0; localized < 2; ++localized) {
             TPluginBuilder b(localized == 1);
-            static const char* const types[] = {"WEAP", "ARMO", "MISC", "BOOK", "ALCH",
-                                                "KEYM", "AMMO", "NPC_", "CONT", "FURN"};
-            const int perType = records / 10;
-            uint32_t formId = 0x01000000;
-            for (const char* type : types) {
-                b.beginGroup(type);
-                for (int i = 0; i < perType; ++i) {
-                    if (i % 1000 == 0) {
-                        if (i) b.endGroup().endGroup();
-                        b.beginGroup(static_cast<uint32_t>(i / 1000), 2).beginGroup(static_cast<uint32_t>(i), 3);
-                    }
-                    ++formId;
-                    std::vector<rBuiltField> fields{
-                        TPluginBuilder::text("EDID", QStringLiteral("Synthetic%1").arg(formId, 0, 16)),
-                        TPluginBuilder::raw("DATA", filler(formId, 220))};
-                    if (formId % 5 == 0) {
-                        const QString text = QStringLiteral("Synthetic item number %1 of the benchmark").arg(formId);
-                        if (localized) {
-                            fields.push_back(TPluginBuilder::u32("FULL", formId));
-                            tables[0].push_back(std::make_unique<tSkyStr>(text, text, 0, formId, 99));
-                        } else {
-                            fields.push_back(TPluginBuilder::text("FULL", text));
-                        }
-                    }
-                    b.record(type, formId, fields, formId % 10 == 3 ? -1 : TPluginBuilder::kNotCompressed);
+            quillbench::addSyntheticRecords(b, records, [&](uint32_t formId, std::vector<rBuiltField>& fields) {
+                const QString text = QStringLiteral("Synthetic item number %1 of the benchmark").arg(formId);
+                if (localized) {
+                    fields.push_back(TPluginBuilder::u32("FULL", formId));
+                    tables[0].push_back(std::make_unique<tSkyStr>(text, text, 0, formId, 99));
+                } else {
+                    fields.push_back(TPluginBuilder::text("FULL", text));
                 }
-                b.endGroup().endGroup().endGroup();
-            }
+            });
             const QByteArray bytes = b.bytes();
             quillfs::writeFileAtomic(localized ? localizedPath : plainPath, bytes);
             if (!localized) plainSize = bytes.size();
