@@ -94,11 +94,11 @@ public:
     static constexpr size_t kBagSize = 32;
 
 private:
-    // What a candidate is judged on, one cache line per entry: its character bag, where its comparison text and
+    // What a candidate is judged on, 48 bytes per entry: its character bag, where its comparison text and
     // distinct words (ascending) are in `texts_` and `words_`, its list, and how many entries it stands for (itself
     // and the later ones with the same comparison text, words and list, which the posting lists leave out; 0 for
     // those). bench_heuristic: a fifth of the entries are such copies.
-    struct alignas(64) rEntry {
+    struct rEntry {
         std::array<uint8_t, kBagSize> bag;
         uint32_t textStart;
         uint32_t wordStart;
