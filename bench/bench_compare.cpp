@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         ws.app.state.SourceLang = QStringLiteral("en");
         ws.app.state.DestLang = QStringLiteral("fr");
         bool opened = false;
-        const double open = timed([&] { opened = ws.openPlugin(newer, false); });
+        const double open = timed([&] { opened = ws.openAs("plugin", newer, false); });
         const qint64 openedKiB = residentKiB();
         bool compared = false;
         host.optionAnswers.enqueue(0);

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     ws.app.state.DestLang = ws.app.state.SourceLang;
     std::vector<uint32_t> sharedIds;
     const QString path = dir.write(QStringLiteral("bench.esp"), buildPlugin(infos, sharedEvery, sharedIds));
-    if (!ws.openPlugin(path, false)) return 1;
+    if (!ws.openAs("plugin", path, false)) return 1;
     const tPluginNode* quests = findQuestGroup(ws.plugin()->tree);
     std::printf("%d INFO records, %zu shared responses, %d rounds\n", infos, sharedIds.size(), rounds);
 

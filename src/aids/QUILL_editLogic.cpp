@@ -14,10 +14,6 @@ constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
 constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
 constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 
-bool isPluginMode(TWorkMode mode) {
-    return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
-}
-
 // The deepest last descendant of a node (the node itself without children).
 tPluginNode* lastDescendant(tPluginNode* node) {
     while (!node->children.empty())
@@ -31,15 +27,20 @@ bool isTrimChar(QChar c) {
     return c.unicode() <= 0x20 || c.unicode() == 0x3000;
 }
 
-QString trimForStore(const QString& text) {
+QString trimForStore(const QString& text, const QString& source) {
+    const bool keepStart = !source.isEmpty() && isTrimChar(source.front());
+    const bool keepEnd = !source.isEmpty() && isTrimChar(source.back());
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    while (end > begin && isTrimChar(text[end - 1]))
-        --end;
+    if (!keepStart)
+        while (begin < end && text[begin].unicode() <= 32)
+            ++begin;
+    if (!keepEnd) {
+        while (end > begin && text[end - 1].unicode() <= 32)
+            --end;
+        while (end > begin && isTrimChar(text[end - 1]))
+            --end;
+    }
     return text.mid(begin, end - begin);
 }
 
@@ -120,15 +121,14 @@ void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr
     }
 }
 
-QString recordRowId(const tSkyStr& entry, TWorkMode mode) {
-    if (isPluginMode(mode) && entry.isEspAssigned()) return entry.esp.fName.toString();
+QString recordRowId(const tSkyStr& entry, TPluginLayout plugin) {
+    if (plugin != TPluginLayout::none && entry.isEspAssigned()) return entry.esp.fName.toString();
     return QStringLiteral("%1").arg(entry.id, 5, 16, QLatin1Char('0'));
 }
 
-rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry) {
+rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry, TPluginLayout plugin) {
     rRecordPage page;
-    const TWorkMode mode = app.state.WorkMode;
-    if (!isPluginMode(mode)) {
+    if (plugin == TPluginLayout::none) {
         page.header = app.uiText(QStringLiteral("Fbk_ModeEdit"));
         return page;
     }
@@ -149,13 +149,13 @@ rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry) {
         QStringLiteral("Edit_RecordHeader"),
         {record.header.name.toString(), record.EdidNameEx(), record.headerData.formID, field.header.name.toString(),
          field.params.has(sfieldParam::notNull) ? app.uiText(QStringLiteral("bNullTag")) : QString()});
-    appendRecordStrings(record, mode == TWorkMode::StringsEspLayout, page.rows);
+    appendRecordStrings(record, plugin == TPluginLayout::localized, page.rows);
     page.focusedRow = static_cast<int>(page.rows.indexOf(field.sk));
     return page;
 }
 
 rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, const trecord& record,
-                           const tSkyStr* focused, TWorkMode mode) {
+                           const tSkyStr* focused, TPluginLayout plugin) {
     rDialoguePage page;
     const bool isDial = record.header.name == kSigDIAL;
     if (!isDial && record.header.name != kSigINFO) return page;
@@ -169,7 +169,7 @@ rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, cons
     }
     if (!qust) return page;
     page.marked = true;
-    const bool skipRepeated = mode == TWorkMode::StringsEspLayout;
+    const bool skipRepeated = plugin == TPluginLayout::localized;
 
     const tPluginNode* topicGroup = nullptr;
     const trecord* topic = nullptr;

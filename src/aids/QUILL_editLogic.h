@@ -22,8 +22,9 @@ namespace editlogic {
 // The trim set: control characters, the blank and the ideographic space.
 bool isTrimChar(QChar c);
 // A translation as the dialog stores it with auto-trim: characters up to the blank cut at both ends, then trailing
-// characters of the trim set.
-QString trimForStore(const QString& text);
+// characters of the trim set; but an end where `source` itself starts or ends with such characters keeps them (a
+// script joins its texts, so " and more " must keep its blanks).
+QString trimForStore(const QString& text, const QString& source);
 
 // Whether storing `editorText` into `entry` changes anything: an unchanged text is stored again only with
 // forceValid, and never when the entry already has every status of statusIn or is translated.
@@ -73,11 +74,14 @@ struct rRecordPage {
     int maxLength = 0;
     bool lineBreaksAllowed = false;
 };
-rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry);
+// Which plugin the pages show: none open, a plain one, or a localized one (its texts in string tables, where one
+// string may be shared by several fields).
+enum class TPluginLayout : uint8_t { none, plain, localized };
+rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry, TPluginLayout plugin);
 // The rows of a record's string fields; with skipRepeated an entry already listed (in `rows`) is left out.
 void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows);
 // The record list's "ID" cell: the field signature in the plugin modes for a linked string, else five hex digits.
-QString recordRowId(const tSkyStr& entry, TWorkMode mode);
+QString recordRowId(const tSkyStr& entry, TPluginLayout plugin);
 
 // The dialogue page: the topic's header line and rows for a DIAL or INFO record; empty (marker neutral) otherwise.
 struct rDialoguePage {
@@ -87,7 +91,7 @@ struct rDialoguePage {
     bool marked = false; // the plugin has a QUST group and the record is a DIAL or INFO
 };
 rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, const trecord& record,
-                           const tSkyStr* focused, TWorkMode mode);
+                           const tSkyStr* focused, TPluginLayout plugin);
 
 // The vocabulary entries of list `listIndex` (all three when negative) whose source (or translation) contains
 // `text` ignoring case. Texts shorter than three characters find nothing.

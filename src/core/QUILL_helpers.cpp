@@ -74,14 +74,10 @@ QString dictionaryFileName(const TAppState& state, const QString& name, const QS
     return QStringLiteral("%1_%2_%3.%4").arg(stripExtension(name), state.SourceLang, state.DestLang, ext);
 }
 
-QString dictionaryBaseName(const TAppState& state, bool lower) {
+QString dictionaryBaseName(const TAppState& state, const QString& suffix, bool lower) {
     QString base = stripExtension(state.currentFileName);
     if (lower) base = base.toLower();
-    if (state.WorkMode == TWorkMode::MCMTranslate)
-        base += QStringLiteral("_mcm");
-    else if (state.WorkMode == TWorkMode::ScriptPex)
-        base += QStringLiteral("_pex");
-    return base;
+    return base + suffix;
 }
 
 QString addonHashSuffix(const TAppState& state) {

@@ -37,8 +37,8 @@ rPresetName splitPresetName(const QString& text);
 QString pathNoCase(const QString& folder, const QString& fileName);
 // "%s_%s_%s.%s" of stripExtension(name), SourceLang, DestLang and ext.
 QString dictionaryFileName(const TAppState& state, const QString& name, const QString& ext);
-// stripExtension(current file name), lower-cased when asked, plus "_mcm" (menu file) or "_pex" (script).
-QString dictionaryBaseName(const TAppState& state, bool lower);
+// stripExtension(current file name), lower-cased when asked, plus the document's suffix ("_mcm", "_pex").
+QString dictionaryBaseName(const TAppState& state, const QString& suffix, bool lower);
 // "_%.8x" of the addon hash when useAddonHash is on and the hash is not 0; else empty.
 QString addonHashSuffix(const TAppState& state);
 // a / b, 0 when b is 0.

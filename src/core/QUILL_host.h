@@ -2,6 +2,7 @@
 // The GUI implements it with Qt dialogs, the command line with its options, the tests with a scripted host.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -36,6 +37,26 @@ struct rOptionRequest {
     // Check boxes the dialog shows beside the choices, with their states; the host may change the states.
     QStringList checkCaptions;
     QList<bool> checks;
+    // Which check boxes may be changed (empty: all of them).
+    QList<bool> checksEnabled;
+};
+
+// A choice among the rows of a list (the similar-strings dialog "TForm5"): each row's cells under `headers`, the
+// rows preselected in `chosen`. The host leaves the rows the user kept marked in `chosen`.
+struct rRowChoiceRequest {
+    QString dialog;
+    QString caption;
+    QStringList headers;
+    QList<QStringList> rows;
+    QList<bool> chosen;
+};
+
+// A text the user may edit before it is used (the batch dialog "TForm11" showing a rule file).
+struct rTextRequest {
+    QString dialog;
+    QString caption;
+    QString fileName;
+    QString text;
 };
 
 class THost {
@@ -55,6 +76,19 @@ public:
     virtual QString pickFolder(const QString& caption, const QString& start) = 0;
     // An options dialog; returns the chosen index or -1 when cancelled.
     virtual int chooseOption(rOptionRequest& request) = 0;
+    // A choice of rows; false when the user declined. Without a list to show, one Yes/No question keeps every row or
+    // none.
+    virtual bool chooseRows(rRowChoiceRequest& request) {
+        const bool yes = showMessage(request.caption, request.caption, dbYesNo, 0) == drYes;
+        for (bool& chosen : request.chosen)
+            chosen = yes;
+        return yes;
+    }
+    // Lets the user edit `request.text`; false when cancelled. Without an editor the text is used as it is.
+    virtual bool editText(rTextRequest& request) {
+        (void)request;
+        return true;
+    }
 
     // Progress bar, status bar text and busy state.
     virtual void setProgressRange(int maximum) { (void)maximum; }

@@ -152,9 +152,15 @@ int compareStringKey(const tEspStrRef& a, const tEspStrRef& b) {
 
 using tRefComparer = int (*)(const tEspStrRef&, const tEspStrRef&);
 
-tRefComparer comparerFor(TWorkMode mode) {
-    if (mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout) return comparePluginKey;
-    if (mode == TWorkMode::Strings) return compareStringKey;
+tRefComparer comparerFor(TReferenceKey key) {
+    switch (key) {
+    case TReferenceKey::pluginField:
+        return comparePluginKey;
+    case TReferenceKey::stringId:
+        return compareStringKey;
+    case TReferenceKey::none:
+        break;
+    }
     return nullptr;
 }
 
@@ -168,8 +174,8 @@ const tEspStrRef* findFirst(const std::vector<tEspStrRef>& refs, const tEspStrRe
 
 } // namespace
 
-bool sortReferences(std::vector<tEspStrRef>& references, TWorkMode mode) {
-    const tRefComparer cmp = comparerFor(mode);
+bool sortReferences(std::vector<tEspStrRef>& references, TReferenceKey key) {
+    const tRefComparer cmp = comparerFor(key);
     if (!cmp) return false;
     // Stable, so that among references with one key the first one read is taken.
     std::stable_sort(references.begin(), references.end(),
@@ -179,7 +185,7 @@ bool sortReferences(std::vector<tEspStrRef>& references, TWorkMode mode) {
 
 void referenceMatch(const std::vector<tEspStrRef>& references, tSkyStrList& target, bool edidOnly,
                     rPassContext& context) {
-    const tRefComparer cmp = comparerFor(context.mode);
+    const tRefComparer cmp = comparerFor(context.references);
     if (!cmp) return;
     const bool pluginDocument = cmp == comparePluginKey;
     for (auto& entryPtr : target) {

@@ -18,10 +18,14 @@ tStringPredicate overwriteFilter(int choice);
 QStringList overwriteChoiceKeys();
 QStringList applyModeKeys();
 
+// How a document's entries are matched with a dictionary's references: by plugin field (form id, EDID hash, field
+// signature, field index), by string id (a table set), or not at all.
+enum class TReferenceKey : uint8_t { none, pluginField, stringId };
+
 // What a pass needs beside the lists.
 struct rPassContext {
     bool sameLanguage = false; // SourceLang equals DestLang, ignoring case
-    TWorkMode mode = TWorkMode::None;
+    TReferenceKey references = TReferenceKey::none;
     tStringPredicate filter = tStringPredicate::all;
     std::function<bool(const tSkyStr&)> isSelected; // for the "selection" filter
     std::function<void(int)> progress;              // gets a running counter, every 10 entries
@@ -44,8 +48,8 @@ uint32_t signatureKey(const sHeaderSig& sig);
 void takeTranslationFrom(tSkyStr& target, const tSkyStr& dictionaryEntry);
 
 // The key order of references: for a plugin document (form id, EDID hash, field signature, field index); for
-// string tables the string id alone. Returns false for other work modes (nothing to match).
-bool sortReferences(std::vector<tEspStrRef>& references, TWorkMode mode);
-// Reference pass of one list; `references` must be sorted with sortReferences for the same mode.
+// string tables the string id alone. Returns false without a key (nothing to match).
+bool sortReferences(std::vector<tEspStrRef>& references, TReferenceKey key);
+// Reference pass of one list; `references` must be sorted with sortReferences for the context's key.
 void referenceMatch(const std::vector<tEspStrRef>& references, tSkyStrList& target, bool edidOnly,
                     rPassContext& context);

@@ -55,10 +55,6 @@ int compareXmlKey(const tEspStrRef& a, const tEspStrRef& b) {
     return sign(a.sourceHash, b.sourceHash);
 }
 
-bool isPluginMode(TWorkMode mode) {
-    return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
-}
-
 } // namespace
 
 bool isExportedToXml(const tSkyStr& entry) {
@@ -142,15 +138,15 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
     }
 }
 
-bool sortXmlReferences(std::vector<tEspStrRef>& references, TWorkMode mode) {
-    if (!isPluginMode(mode)) return false;
+bool sortXmlReferences(std::vector<tEspStrRef>& references, TReferenceKey key) {
+    if (key != TReferenceKey::pluginField) return false;
     std::stable_sort(references.begin(), references.end(),
                      [](const tEspStrRef& a, const tEspStrRef& b) { return compareXmlKey(a, b) < 0; });
     return true;
 }
 
 void xmlReferenceMatch(const std::vector<tEspStrRef>& references, tSkyStrList& target, rPassContext& context) {
-    if (!isPluginMode(context.mode) || references.empty()) return;
+    if (context.references != TReferenceKey::pluginField || references.empty()) return;
     for (auto& entryPtr : target) {
         tSkyStr& entry = *entryPtr;
         context.step();

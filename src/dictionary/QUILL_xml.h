@@ -39,6 +39,6 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
                     const std::function<void(int, int)>& progress = {});
 
 // Sorts by (EDID hash, field signature, source hash); false outside plugin documents.
-bool sortXmlReferences(std::vector<tEspStrRef>& references, TWorkMode mode);
+bool sortXmlReferences(std::vector<tEspStrRef>& references, TReferenceKey key);
 // Applies sorted imported references to one list (plugin documents only).
 void xmlReferenceMatch(const std::vector<tEspStrRef>& references, tSkyStrList& target, rPassContext& context);

@@ -4,6 +4,7 @@
 
 #include "aids/QUILL_heuristic.h"
 #include "core/QUILL_main.h"
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
 #include "workspace/QUILL_workspace.h"
@@ -137,8 +138,8 @@ tSkyStr* TSuggestionsPage::focusedCandidate() const {
 
 void TSuggestionsPage::takeFocusedCandidate() {
     tSkyStr* candidate = focusedCandidate();
-    if (!candidate || !ws_.app.isIdle()) return;
-    if (takeCandidate(ws_, *candidate)) form_.repaintLists();
+    if (!candidate) return;
+    form_.runGuarded([this, candidate] { takeCandidate(ws_, *candidate); });
 }
 
 void TSuggestionsPage::editWithFocusedCandidate() {
@@ -220,9 +221,8 @@ rSearchData TForm4::rule() const {
 
 // ----- TForm11
 
-TForm11::TForm11(TWorkspace& ws, const QString& text, const QString& file, QWidget* parent)
+TForm11::TForm11(TAppContext& app, const QString& text, const QString& file, QWidget* parent)
     : QDialog(parent), filenamefull(file) {
-    const TAppContext& app = ws.app;
     setObjectName(QStringLiteral("TForm11"));
     setWindowTitle(app.uiText(QStringLiteral("BatchSearchAndReplace")));
     resize(640, 480);
@@ -235,43 +235,61 @@ TForm11::TForm11(TWorkspace& ws, const QString& text, const QString& file, QWidg
     QDialogButtonBox* buttons = okCancel(this, app);
     QPushButton* save = buttons->addButton(app.uiText(QStringLiteral("SaveRules")), QDialogButtonBox::ActionRole);
     save->setObjectName(QStringLiteral("SaveRules"));
-    connect(save, &QPushButton::clicked, this, [this, &ws] { saveBatchRules(ws, Memo1->toPlainText()); });
+    connect(save, &QPushButton::clicked, this, [this, &app] { saveBatchRules(app, Memo1->toPlainText()); });
     layout->addWidget(buttons);
 }
 
 // ----- TForm5
 
-TForm5::TForm5(const TAppContext& app, const QList<tSkyStr*>& candidates, const QString& caption, QWidget* parent)
-    : QDialog(parent), candidates_(candidates) {
+TForm5::TForm5(const TAppContext& app, const rRowChoiceRequest& request, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("TForm5"));
-    setWindowTitle(caption);
+    setWindowTitle(request.caption);
     resize(640, 360);
     auto* layout = new QVBoxLayout(this);
     replaceTree = entryTree(app, this, "replaceTree");
     replaceTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    for (tSkyStr* c : candidates)
-        replaceTree->addTopLevelItem(new QTreeWidgetItem(rowTexts(*c)));
-    replaceTree->selectAll();
+    if (!request.headers.isEmpty()) replaceTree->setHeaderLabels(request.headers);
+    QList<QTreeWidgetItem*> items;
+    for (const QStringList& row : request.rows)
+        items << new QTreeWidgetItem(row);
+    replaceTree->addTopLevelItems(items);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i]->setSelected(request.chosen.value(i));
     layout->addWidget(replaceTree);
+    countLabel = new QLabel(this);
+    countLabel->setObjectName(QStringLiteral("countLabel"));
+    layout->addWidget(countLabel);
     layout->addWidget(new QLabel(app.uiText(QStringLiteral("ctrl_select")), this));
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);
     QPushButton* all = buttons->addButton(app.uiText(QStringLiteral("SelectAll")), QDialogButtonBox::ActionRole);
     QPushButton* none = buttons->addButton(app.uiText(QStringLiteral("DeselectAll")), QDialogButtonBox::ActionRole);
-    buttons->addButton(app.uiText(QStringLiteral("No")), QDialogButtonBox::RejectRole);
+    QPushButton* no = buttons->addButton(app.uiText(QStringLiteral("No")), QDialogButtonBox::RejectRole);
+    ok->setObjectName(QStringLiteral("Ok"));
+    no->setObjectName(QStringLiteral("No"));
     all->setObjectName(QStringLiteral("SelectAll"));
     none->setObjectName(QStringLiteral("DeselectAll"));
+    for (QPushButton* b : {ok, all, none})
+        b->setAutoDefault(false);
+    no->setDefault(true);
     connect(all, &QPushButton::clicked, replaceTree, &QTreeWidget::selectAll);
     connect(none, &QPushButton::clicked, replaceTree, &QTreeWidget::clearSelection);
+    connect(replaceTree, &QTreeWidget::itemSelectionChanged, this, &TForm5::updateCount);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    updateCount();
 }
 
-QList<tSkyStr*> TForm5::selectedCandidates() const {
-    QList<tSkyStr*> out;
+void TForm5::updateCount() {
+    countLabel->setText(app_.uiTextFormat(QStringLiteral("Similar_Chosen"),
+                                          {replaceTree->selectedItems().size(), replaceTree->topLevelItemCount()}));
+}
+
+QList<bool> TForm5::chosenRows() const {
+    QList<bool> out;
     for (int i = 0; i < replaceTree->topLevelItemCount(); ++i)
-        if (replaceTree->topLevelItem(i)->isSelected()) out << candidates_[i];
+        out << replaceTree->topLevelItem(i)->isSelected();
     return out;
 }
 
@@ -353,56 +371,26 @@ TSuggestionsPage* installAidsUi(TForm1& form) {
         QCoreApplication::processEvents();
         page->refreshCandidates();
     });
-    // A command may free the entries the view points at; the focus goes with the document.
+    // The candidates point into the vocabulary, the focused string into the lists: each goes before they are freed.
+    TChangeChannel& changes = form.changes();
     QObject::connect(&form, &TForm1::operationStarted, page, [page] { page->clearCandidates(); });
-    QObject::connect(&form, &TForm1::documentChanged, page, [page, &ws] {
+    QObject::connect(&changes, &TChangeChannel::documentAboutToClose, page, [page, &ws] {
         page->clearCandidates();
         aidsState(ws).LDfstring = nullptr;
     });
-    QObject::connect(&form, &TForm1::vocabularyChanged, page, [page] { page->clearCandidates(); });
+    QObject::connect(&changes, &TChangeChannel::vocabularyAboutToBeReplaced, page, [page] { page->clearCandidates(); });
 
-    TAidsState& aids = aidsState(ws);
-    aids.chooseSimilar = [&form](QList<tSkyStr*>& candidates, const QString& caption) {
-        TForm5 dialog(form.workspace().app, candidates, caption, &form);
-        if (dialog.exec() != QDialog::Accepted) return false;
-        candidates = dialog.selectedCandidates();
-        return true;
-    };
-    aids.editBatch = [&form](QString& text, const QString& file) {
-        TForm11 dialog(form.workspace(), text, file, &form);
-        if (dialog.exec() != QDialog::Accepted) return false;
-        text = dialog.Memo1->toPlainText();
-        return true;
-    };
-
+    // The lists, Undo and the title follow these commands through the change channel; the heuristic's lists are shown
+    // by their scores the same way.
     const auto activeList = [&form] { return qBound(0, form.listPages()->currentIndex(), 2); };
-    const auto resortOnLd = [&form](int i) {
-        if (QTreeView* view = form.listView(i)) view->sortByColumn(kLdColumn, Qt::AscendingOrder);
-    };
-    form.setCommand(QStringLiteral("Heuristic"), [&form, &ws, activeList, resortOnLd] {
-        const int i = activeList();
-        runHeuristic(ws, i);
-        form.repaintLists();
-        resortOnLd(i);
-    });
-    form.setCommand(QStringLiteral("HeuristicFull"), [&form, &ws, resortOnLd] {
-        runHeuristicFull(ws);
-        form.repaintLists();
-        for (int i = 0; i < 3; ++i)
-            resortOnLd(i);
-    });
+    form.setCommand(QStringLiteral("Heuristic"), [&ws, activeList] { runHeuristic(ws, activeList()); });
+    form.setCommand(QStringLiteral("HeuristicFull"), [&ws] { runHeuristicFull(ws); });
     form.setCommand(QStringLiteral("SearchandReplace"), [&form, &ws, activeList] {
         TForm4 dialog(ws, form.focusedEntry(), &form);
         if (dialog.exec() != QDialog::Accepted) return;
         searchAndReplace(ws, dialog.rule(), activeList());
-        form.repaintLists();
     });
-    form.setCommand(QStringLiteral("BatchSearchAndReplace"), [&form, &ws, activeList] {
-        if (runBatchFile(ws, activeList())) form.repaintLists();
-    });
-    form.setCommand(QStringLiteral("Menu_FixAlias"), [&form, &ws] {
-        fixAliases(ws, form.selectedEntries());
-        form.repaintLists();
-    });
+    form.setCommand(QStringLiteral("BatchSearchAndReplace"), [&ws, activeList] { runBatchFile(ws, activeList()); });
+    form.setCommand(QStringLiteral("Menu_FixAlias"), [&form, &ws] { fixAliases(ws, form.selectedEntries()); });
     return page;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "aids/QUILL_search.h"
+#include "core/QUILL_host.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -17,6 +18,7 @@ class QTimer;
 class QTreeWidget;
 class TAppContext;
 class TForm1;
+class QLabel;
 class TWorkspace;
 struct tSkyStr;
 
@@ -76,22 +78,25 @@ private:
 class TForm11 : public QDialog {
     Q_OBJECT
 public:
-    TForm11(TWorkspace& ws, const QString& text, const QString& file, QWidget* parent = nullptr);
+    TForm11(TAppContext& app, const QString& text, const QString& file, QWidget* parent = nullptr);
     QPlainTextEdit* Memo1 = nullptr;
     QString filenamefull;
 };
 
-// "Update_Similar_Strings": the strings with the same source, all selected; Ok keeps the selected ones.
+// "Update_Similar_Strings": the strings with the same source, the request's chosen rows selected and the count shown;
+// Ok keeps the selected ones. No is the default button: Enter never overwrites translations by surprise.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
-    TForm5(const TAppContext& app, const QList<tSkyStr*>& candidates, const QString& caption,
-           QWidget* parent = nullptr);
-    QList<tSkyStr*> selectedCandidates() const;
+    TForm5(const TAppContext& app, const rRowChoiceRequest& request, QWidget* parent = nullptr);
+    // The request's rows, marked as the selection leaves them.
+    QList<bool> chosenRows() const;
     QTreeWidget* replaceTree = nullptr;
+    QLabel* countLabel = nullptr;
 
 private:
-    QList<tSkyStr*> candidates_;
+    void updateCount();
+    const TAppContext& app_;
 };
 
 // "textSearch": a search text with its history, and where to search (0 source, 1 translation, 2 search results).

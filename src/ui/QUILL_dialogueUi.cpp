@@ -144,14 +144,9 @@ void installDialogueUi(TForm1& form) {
         TForm9 dialog(ws, &form);
         if (dialog.exec() != QDialog::Accepted) return;
         runOldDialogStyle(ws, dialog.options(), dialog.Memo1->toPlainText());
-        form.repaintLists();
     });
-    form.setCommand(QStringLiteral("ConvertTCSC"), [&form, &ws] {
-        convertChinese(ws, TChineseDirection::traditionalToSimplified);
-        form.repaintLists();
-    });
-    form.setCommand(QStringLiteral("ConvertSCTC"), [&form, &ws] {
-        convertChinese(ws, TChineseDirection::simplifiedToTraditional);
-        form.repaintLists();
-    });
+    form.setCommand(QStringLiteral("ConvertTCSC"),
+                    [&ws] { convertChinese(ws, TChineseDirection::traditionalToSimplified); });
+    form.setCommand(QStringLiteral("ConvertSCTC"),
+                    [&ws] { convertChinese(ws, TChineseDirection::simplifiedToTraditional); });
 }

@@ -3,11 +3,13 @@
 
 #include "plugin/QUILL_espTree.h"
 #include "ui/QUILL_aidsUi.h"
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsCompare.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 
@@ -41,6 +43,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace editlogic;
 
@@ -85,8 +88,10 @@ void stretchTextColumns(QTreeView* view, const QList<int>& textColumns) {
         header->setSectionResizeMode(c, textColumns.contains(c) ? QHeaderView::Stretch : QHeaderView::Interactive);
 }
 
-bool isPluginMode(TWorkMode mode) {
-    return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
+TPluginLayout pluginLayout(const TWorkspace& ws) {
+    const TPluginDocument* plugin = ws.plugin();
+    if (!plugin) return TPluginLayout::none;
+    return plugin->localized ? TPluginLayout::localized : TPluginLayout::plain;
 }
 
 } // namespace
@@ -248,7 +253,7 @@ void TForm2::buildUi() {
     recordHeader_ = new QLineEdit(recordPage);
     recordHeader_->setReadOnly(true);
     recordModel_ = new TEntryRowsModel(ws_, {0, 1, 2, 3}, this);
-    recordModel_->idOf = [this](const tSkyStr& e) { return recordRowId(e, ws_.state().WorkMode); };
+    recordModel_->idOf = [this](const tSkyStr& e) { return recordRowId(e, pluginLayout(ws_)); };
     recordView_ = makeRowsView(recordPage, recordModel_, QStringLiteral("RecordList"));
     stretchTextColumns(recordView_, {1, 2});
     recordLayout->addWidget(recordHeader_);
@@ -611,13 +616,14 @@ void TForm2::editNewString(const QString* proposed) {
     const QSignalBlocker blocker(transEdit_);
     sourceEdit_->setPlainText(fstring_->gS);
     transEdit_->setPlainText(proposed ? *proposed : fstring_->gTrans);
+    // A proposed text is an edit not yet stored.
+    transEdit_->document()->setModified(proposed && *proposed != fstring_->gTrans);
     backupOriginalSourceString_.clear();
     getDiff();
     getEspData();
     CheckAlias();
     updateLengthInfo();
-    setCompareRows({}, false);
-    if (compareResultList) compareResultList(*this);
+    fillComparePage();
     if (!isVisible()) show();
     raise();
     activateWindow();
@@ -635,35 +641,68 @@ void TForm2::editNewString(const QString* proposed) {
 bool TForm2::valideStringChange(bool forceValid, bool confirm, bool autotrim, sStrParams statusIn,
                                 sStrParams statusOut) {
     if (!fstring_) return true;
+    const bool editCustom = ws_.state().editCustom();
+    QString source = editCustom ? sourceEdit_->toPlainText() : fstring_->gS;
+    QString text = transEdit_->toPlainText();
     if (autotrim && autoTrim_->isChecked()) {
-        for (TGutterEdit* editor : {sourceEdit_, transEdit_}) {
-            if (editor->isReadOnly()) continue;
-            const QString text = editor->toPlainText();
-            const QString trimmed = trimForStore(text);
-            if (trimmed != text) {
-                const QSignalBlocker blocker(editor);
-                editor->setPlainText(trimmed);
-            }
+        // The editors show what is stored.
+        if (editCustom) source = trimForStore(source, {});
+        text = trimForStore(text, source);
+        for (const auto& [editor, trimmed] : {std::pair{sourceEdit_, source}, std::pair{transEdit_, text}}) {
+            if (editor->isReadOnly() || editor->toPlainText() == trimmed) continue;
+            const QSignalBlocker blocker(editor);
+            editor->setPlainText(trimmed);
         }
     }
-    const QString text = transEdit_->toPlainText();
-    const QString source = sourceEdit_->toPlainText();
-    const bool sourceChanged = ws_.state().editCustom() && source != fstring_->gS;
+    const bool sourceChanged = editCustom && source != fstring_->gS;
     if (!sourceChanged && !needsStore(*fstring_, text, forceValid, statusIn)) return true;
     if (confirm && ws_.app.messageDialog(ws_.app.uiText(QStringLiteral("Ask_ConfirmStr")), dbYesNo) != drYes)
         return false;
-    ws_.storeTranslation(fstring_, text, statusIn, statusOut, ws_.state().editCustom() ? &source : nullptr);
-    if (noReplace_->isChecked() && propagateTranslation) propagateTranslation(fstring_, statusIn, statusOut);
-    recordModel_->refresh();
-    dialogueModel_->refresh();
-    emit translationStored();
+    rStoreRequest request;
+    request.translation = text;
+    request.source = editCustom ? &source : nullptr;
+    request.statusIn = statusIn;
+    request.statusOut = statusOut;
+    request.trim = false; // trimmed above, as the editors show
+    request.forceValid = forceValid;
+    // The propagation toggle: the strings with the same source follow, in the same undo step.
+    request.carrySimilar = noReplace_->isChecked();
+    transEdit_->document()->setModified(false);
+    ws_.storeTranslation(fstring_, request);
     return true;
 }
 
-void TForm2::storeAndClose() {
+void TForm2::storePendingEdit(bool alwaysAsk) {
     if (!fstring_) return;
-    valideStringChange(false, true, true, {sStrParam::validated}, {sStrParam::incompleteTrans});
+    const bool ask = alwaysAsk || confirmBox_->isChecked();
+    valideStringChange(false, ask, true, {sStrParam::validated}, {sStrParam::incompleteTrans});
     closeDialog();
+}
+
+void TForm2::entriesChanged(const std::vector<tSkyStr*>& entries) {
+    if (!fstring_ || !isVisible()) return;
+    recordModel_->refresh();
+    dialogueModel_->refresh();
+    hitsModel_->refresh();
+    fillComparePage();
+    // A command changed the string the dialog holds (an undo, a replacement): the editor shows it unless the
+    // translator is typing in it.
+    if (std::find(entries.begin(), entries.end(), fstring_) == entries.end()) return;
+    if (transEdit_->document()->isModified()) return;
+    const QSignalBlocker blocker(transEdit_);
+    transEdit_->setPlainText(fstring_->gTrans);
+    transEdit_->document()->setModified(false);
+    updateLengthInfo();
+}
+
+void TForm2::fillComparePage() {
+    setCompareRows({}, false);
+    if (!fstring_ || !compareRecordsLoaded(ws_)) return;
+    const bool warning = fstring_->hasFlag(sStrInternalParam::Warning);
+    QList<TCompareData> rows;
+    for (const QString& text : compareTextsFor(ws_, *fstring_))
+        rows.append({text, warning});
+    setCompareRows(rows, warning);
 }
 
 void TForm2::closeDialog() {
@@ -717,8 +756,7 @@ void TForm2::detachRows() {
 }
 
 void TForm2::updateLengthInfo() {
-    const TWorkMode mode = ws_.state().WorkMode;
-    if (mode == TWorkMode::MCMTranslate || mode == TWorkMode::ScriptPex) return;
+    if (ws_.document && !ws_.document->countsLength()) return;
     const rLengthInfo info = lengthInfo(transEdit_->toPlainText(), currentMaxStringLength_, currentCRState_);
     counter_->setText(info.counterText());
     counter_->setStyleSheet(info.tooLong ? QStringLiteral("color: #d00000; font-weight: bold;") : QString());
@@ -734,7 +772,7 @@ void TForm2::moveToNextString(bool forward) {
     if (!ws_.state().OptAutoSelectField || !fstring_) return;
     tSkyStr* next = nullptr;
     const int list = fstring_->listIndex;
-    if (isPluginMode(ws_.state().WorkMode)) {
+    if (ws_.plugin()) {
         const int row = static_cast<int>(recordModel_->rows().indexOf(fstring_));
         if (row >= 0) next = recordModel_->entryAt(forward ? row + 1 : row - 1);
         TPluginDocument* plugin = ws_.plugin();
@@ -799,15 +837,14 @@ void TForm2::openRow(QTreeView* view, const QModelIndex& index) {
 
 void TForm2::getEspData() {
     if (!fstring_) return;
-    const rRecordPage page = recordPage(ws_.app, *fstring_);
+    const rRecordPage page = recordPage(ws_.app, *fstring_, pluginLayout(ws_));
     recordHeader_->setText(page.header);
     if (page.linked) {
         currentMaxStringLength_ = page.maxLength;
         currentCRState_ = page.lineBreaksAllowed;
     }
     if (!page.linked) {
-        if (!isPluginMode(ws_.state().WorkMode) || fstring_->hasFlag(sStrInternalParam::isOrphean) ||
-            !fstring_->isEspAssigned()) {
+        if (!ws_.plugin() || fstring_->hasFlag(sStrInternalParam::isOrphean) || !fstring_->isEspAssigned()) {
             recordModel_->setRows({});
             dialogueModel_->setRows({});
             dialogueHeader_->clear();
@@ -834,7 +871,7 @@ void TForm2::getDialogData(const trecord& record) {
     setMarker(pageDialogue, false);
     const TPluginDocument* plugin = ws_.plugin();
     if (!plugin) return;
-    const rDialoguePage page = dialoguePage(ws_.app, plugin->tree, record, fstring_, ws_.state().WorkMode);
+    const rDialoguePage page = dialoguePage(ws_.app, plugin->tree, record, fstring_, pluginLayout(ws_));
     setMarker(pageDialogue, page.marked);
     dialogueHeader_->setText(page.header);
     dialogueModel_->setRows(page.rows);
@@ -1138,22 +1175,20 @@ void installEditDialog(TForm1& form) {
     TWorkspace& ws = form.workspace();
     form.setCommand(QStringLiteral("Menu_Edit"), [dialog] { dialog->openEditDialog(true); });
     setEspTreeActivation(form, [dialog](trecord*, tSkyStr* entry) { dialog->openEditDialog(true, entry); });
-    vocabularyState(ws).storePendingEdit = [dialog] {
-        if (dialog->focusedString()) dialog->storeAndClose();
-    };
-    // One stored string: the lists are repainted (their shown rows read it again); a full refresh would measure
-    // every row of a long list.
-    QObject::connect(dialog, &TForm2::translationStored, &form, [&form] {
-        for (int i = 0; i < 3; ++i)
-            form.listView(i)->viewport()->update();
-        form.updateCommands();
-    });
-    // A command may free the entries the pages show: they let go when it starts. A new document closes the
-    // dialog (the main window announces it right after the command); otherwise the pages are filled again then.
-    QObject::connect(&form, &TForm1::operationStarted, dialog, [dialog] { dialog->releasePages(); });
-    QObject::connect(&form, &TForm1::documentChanged, dialog, [dialog] {
+    // Before a command saves, copies into or replaces the entries, the dialog's edit is stored (asked about as the
+    // command and the dialog's setting say) and the dialog closes; before the entries are freed it lets go of them.
+    TChangeChannel& changes = form.changes();
+    QObject::connect(&changes, &TChangeChannel::pendingEditRequested, dialog,
+                     [dialog](bool alwaysAsk) { dialog->storePendingEdit(alwaysAsk); });
+    QObject::connect(&changes, &TChangeChannel::documentAboutToClose, dialog, [dialog] {
         if (dialog->focusedString()) dialog->closeDialog();
+        dialog->releasePages();
     });
+    QObject::connect(&changes, &TChangeChannel::entriesModified, dialog,
+                     [dialog](const std::vector<tSkyStr*>& entries) { dialog->entriesChanged(entries); });
+    // A command may reorder the lists or the tree the pages were filled from: they let go while it runs and are
+    // filled again once it is done (the entries themselves live until documentAboutToClose).
+    QObject::connect(&form, &TForm1::operationStarted, dialog, [dialog] { dialog->releasePages(); });
     QObject::connect(&form, &TForm1::operationEnded, dialog,
                      [dialog] { QTimer::singleShot(0, dialog, [dialog] { dialog->refillPages(); }); });
 }

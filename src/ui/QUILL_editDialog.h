@@ -100,8 +100,11 @@ public:
     void moveToNextString(bool forward);
     void updateLengthInfo();
     void applyEditorFont();
-    // Before a save: stores as the main window does (with the question) and closes.
-    void storeAndClose();
+    // Before a command saves, copies into or replaces the entries: stores the editor's text (asking first with
+    // `alwaysAsk`, or when "Ask before keeping a change" is set) and closes.
+    void storePendingEdit(bool alwaysAsk);
+    // A command changed entries: the pages' rows are drawn again, and the editor follows its string unless edited.
+    void entriesChanged(const std::vector<tSkyStr*>& entries);
     void closeDialog();
     // While a command runs the pages hold no entries; afterwards they are filled again for the focused string.
     void releasePages();
@@ -115,14 +118,12 @@ public:
     // Inserts the text of word proposal cell `id` (1 to 5) into the translation editor.
     void ListBoxKeyClick(int id);
 
-    // Seams filled by other parts of the window. The word proposal list: `word` shown bold, then up to five
-    // translations ranked from 1. The plugin compare page's rows and marker. Carrying a stored translation to the
-    // strings with the same source (called when the no-replace toggle is down, i.e. propagation on).
+    // The word proposal list: `word` shown bold, then up to five translations ranked from 1. The plugin compare
+    // page's rows and marker.
     void setWordProposals(const QString& word, const QStringList& translations);
     void setCompareRows(const QList<TCompareData>& rows, bool marked);
-    std::function<void(tSkyStr* entry, sStrParams statusIn, sStrParams statusOut)> propagateTranslation;
-    // Fills the compare page for the loaded string (espcompareResultList); unset leaves the page empty.
-    std::function<void(TForm2& dialog)> compareResultList;
+    // The compare page for the loaded string: the older texts of its field after a plugin compare.
+    void fillComparePage();
 
     // Widgets, for tests and the window's hooks.
     TGutterEdit* sourceEditor() const { return sourceEdit_; }
@@ -144,8 +145,6 @@ public:
     bool lineBreaksAllowed() const { return currentCRState_; }
 
 signals:
-    // A translation was stored: the main window repaints its lists.
-    void translationStored();
     // The translator released the mouse in an editor: the text for the word proposals (GetStringWords).
     void wordsRequested(const QString& text);
     // The string the dialog holds changed (null once it closed).

@@ -3,6 +3,7 @@
 
 #include "plugin/QUILL_espDefinition.h"
 #include "plugin/QUILL_espTree.h"
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_mainWindow.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsPlugin.h"
@@ -167,7 +168,8 @@ void installEspTreeView(TForm1& form) {
     pageState(form).model = model;
     QObject::connect(&form, &TForm1::operationStarted, model, &TEspTreeModel::detach);
     QObject::connect(&form, &TForm1::operationEnded, model, &TEspTreeModel::reload);
-    QObject::connect(&form, &TForm1::documentChanged, model, &TEspTreeModel::reload);
+    QObject::connect(&form.changes(), &TChangeChannel::documentAboutToClose, model, &TEspTreeModel::detach);
+    QObject::connect(&form.changes(), &TChangeChannel::documentReplaced, model, &TEspTreeModel::reload);
     QObject::connect(view, &QTreeView::doubleClicked, view, [&form, model](const QModelIndex& index) {
         const tPluginNode* node = model->nodeAt(index);
         trecord* record = node ? node->record() : nullptr;

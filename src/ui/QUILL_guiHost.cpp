@@ -5,6 +5,7 @@
 
 #include "core/QUILL_main.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_recordToolsUi.h"
 
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -71,6 +73,22 @@ QString TGuiHost::pickFolder(const QString& caption, const QString& start) {
     if (chosen.isEmpty()) return {};
     return QDir::fromNativeSeparators(chosen).endsWith(QLatin1Char('/')) ? QDir::fromNativeSeparators(chosen)
                                                                          : QDir::fromNativeSeparators(chosen) + '/';
+}
+
+bool TGuiHost::chooseRows(rRowChoiceRequest& request) {
+    if (!app_) return THost::chooseRows(request);
+    TForm5 dialog(*app_, request, form_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request.chosen = dialog.chosenRows();
+    return true;
+}
+
+bool TGuiHost::editText(rTextRequest& request) {
+    if (!app_) return true;
+    TForm11 dialog(*app_, request.text, request.fileName, form_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request.text = dialog.Memo1->toPlainText();
+    return true;
 }
 
 int TGuiHost::chooseOption(rOptionRequest& request) {

@@ -10,7 +10,7 @@ class TGuiHost : public THost {
 public:
     explicit TGuiHost(TForm1* form) : form_(form) {}
     // The context whose texts the dialogs use (set once the workspace exists).
-    void setContext(const TAppContext* app) { app_ = app; }
+    void setContext(TAppContext* app) { app_ = app; }
 
     void appendLog(const QString& line) override;
     int showMessage(const QString& caption, const QString& text, int buttons, int intervalMs) override;
@@ -20,6 +20,8 @@ public:
                          const QString& filter) override;
     QString pickFolder(const QString& caption, const QString& start) override;
     int chooseOption(rOptionRequest& request) override;
+    bool chooseRows(rRowChoiceRequest& request) override;
+    bool editText(rTextRequest& request) override;
     void setProgressRange(int maximum) override;
     void setProgress(int position) override;
     void setStatusText(int panel, const QString& text) override;
@@ -38,6 +40,6 @@ public:
 
 private:
     TForm1* form_;
-    const TAppContext* app_ = nullptr;
+    TAppContext* app_ = nullptr;
     bool cancel_ = false;
 };

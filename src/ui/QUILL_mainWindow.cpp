@@ -2,12 +2,14 @@
 // the status bar, recent files, presets, drag and drop, and close.
 #include "ui/QUILL_mainWindow.h"
 
+#include "core/QUILL_error.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "core/QUILL_startup.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_LangPref.h"
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_hintWindow.h"
 #include "ui/QUILL_stringListDelegate.h"
@@ -15,6 +17,7 @@
 #include "ui/QUILL_uiExtensions.h"
 #include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsXliff.h"
 
 #include <QAction>
@@ -38,6 +41,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -87,6 +91,7 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
       firstArgument_(firstArgument) {
     setObjectName(QStringLiteral("TForm1"));
     host_->setContext(&ws_->app);
+    changes_ = new TChangeChannel(*ws_, this);
     setWindowTitle(QStringLiteral("Quillery"));
     setAcceptDrops(true);
     setMinimumSize(600, 480);
@@ -114,6 +119,7 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
                      : ownHome);
 
     nullButton_->setChecked(ws_->state().showNullDefault);
+    connectChanges();
     installBuiltInCommands();
     ws_->app.refreshStatusLanguage();
     rebuildRecentMenu();
@@ -123,10 +129,13 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
     TQUILLHint::install(); // every hint of the application is the formatted one
     installUiExtensions(*this);
     updateCommands();
-    emit vocabularyChanged();
+    emit changes_->vocabularyReplaced();
 }
 
 TForm1::~TForm1() {
+    // Nothing hears of the workspace once the window goes.
+    delete changes_;
+    changes_ = nullptr;
     // The windows the areas made (the edit dialog) go first, while the workspace they point into still exists.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child->isWindow()) delete child;
@@ -592,48 +601,76 @@ void TForm1::setCommand(const QString& key, std::function<void()> handler) {
 }
 
 void TForm1::runCommand(const QString& key) {
-    if (!ws_->app.isIdle()) return;
     auto it = handlers_.constFind(key);
     if (it == handlers_.constEnd()) return;
     const auto handler = *it; // a handler may replace itself
-    handler();
+    runGuarded(handler);
 }
 
-void TForm1::afterCommand() {
-    refreshLists();
+bool TForm1::runGuarded(const std::function<void()>& work) {
+    if (!ws_->app.isIdle()) return false;
+    // A choice that acts on the selected rows reads them now, never from an earlier command.
+    ws_->setSelection(selectedEntriesOfAllLists());
+    bool done = false;
+    QString failure;
+    try {
+        work();
+        done = true;
+    } catch (const std::bad_alloc&) {
+        failure = ws_->app.uiText(QStringLiteral("Fbk_OutOfMemory"));
+    } catch (const TQuillError& error) {
+        failure = error.message();
+    } catch (const std::exception& error) {
+        failure = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        failure = ws_->app.uiText(QStringLiteral("Fbk_CommandFailed"));
+    }
+    ws_->setSelection({});
+    if (!done) {
+        // The command's operation and undo step closed while it unwound; what it reported still stands.
+        ws_->app.logMessage(ws_->app.uiTextFormat(QStringLiteral("Fbk_CommandError"), {failure}), true, dbOk);
+        updateCommands();
+    }
+    return done;
+}
+
+void TForm1::connectChanges() {
+    connect(changes_, &TChangeChannel::documentAboutToClose, this, [this] {
+        searchTimer_->stop();
+        for (TStringListModel* model : models_)
+            model->detach();
+    });
+    connect(changes_, &TChangeChannel::documentReplaced, this, [this] { refreshLists(); });
+    connect(changes_, &TChangeChannel::entriesModified, this, [this] { repaintLists(); });
+    connect(changes_, &TChangeChannel::historyMoved, this, [this] { updateCommands(); });
+    connect(changes_, &TChangeChannel::listsAboutToBeReordered, this, [this] {
+        for (TStringListModel* model : models_)
+            model->beginReorder();
+    });
+    connect(changes_, &TChangeChannel::listsReordered, this, [this] {
+        for (TStringListModel* model : models_)
+            model->endReorder();
+        applyFilter(searchField_->text());
+    });
+    connect(changes_, &TChangeChannel::scoresReady, this, [this](int listIndex, bool descending) {
+        sortListView(listIndex, static_cast<int>(TListColumn::ld),
+                     descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    });
 }
 
 void TForm1::installBuiltInCommands() {
     TWorkspace& ws = *ws_;
     for (const auto& [key, kind] : {std::pair{"Load_Esp", "plugin"}, std::pair{"Load_Strings", "stringTables"},
                                     std::pair{"Load_ScriptPex", "script"}})
-        handlers_.insert(QLatin1String(key), [this, &ws, kind = kind] {
-            // A cancelled dialog leaves the lists as they were; a failed open may have closed the document.
-            const TDocument* before = ws.document.get();
-            if (ws.pickAndOpenDocument(documentKind(kind)) || ws.document.get() != before) afterCommand();
-        });
-    handlers_.insert(QStringLiteral("Menu_CloseAll"), [this, &ws] {
-        if (ws.closeAll()) {
-            refreshLists();
-            emit vocabularyChanged();
-        }
-    });
+        handlers_.insert(QLatin1String(key), [&ws, kind = kind] { ws.pickAndOpenDocument(documentKind(kind)); });
+    handlers_.insert(QStringLiteral("Menu_CloseAll"), [&ws] { ws.closeAll(); });
     // Save and Save as, whatever the kind of document: the captions follow the kind (updateCommands); the document
     // asks its questions and makes its backups.
     for (const bool saveAs : {false, true})
         handlers_.insert(saveAs ? QStringLiteral("Menu_ExportEspAs") : QStringLiteral("Menu_ExportEsp"),
-                         [this, &ws, saveAs] {
-                             ws.saveDocument(saveAs);
-                             updateCommands();
-                         });
+                         [&ws, saveAs] { ws.saveDocument(saveAs); });
     handlers_.insert(QStringLiteral("Menu_Quit"), [this] { close(); });
-    handlers_.insert(QStringLiteral("Set_Options"), [this, &ws] {
-        if (TForm3::runOptions(ws, this)) {
-            refreshLists();
-            emit vocabularyChanged();
-        }
-        updateCommands();
-    });
+    handlers_.insert(QStringLiteral("Set_Options"), [this, &ws] { TForm3::runOptions(ws, this); });
     handlers_.insert(QStringLiteral("addPreset"), [this, &ws] {
         addPreset(ws.state());
         rebuildPresetMenu();
@@ -648,34 +685,32 @@ void TForm1::installBuiltInCommands() {
     handlers_.insert(QStringLiteral("ForceUtf8Export"), [this, &ws] {
         ws.state().ForceUtf8Export = actions_.value(QStringLiteral("ForceUtf8Export"))->isChecked();
     });
-    // The list commands change entries through the workspace, which records each as an undo step.
-    handlers_.insert(QStringLiteral("Menu_Validate"),
-                     [this, &ws] { afterEntryCommand(ws.validateEntries(selectedEntries())); });
-    handlers_.insert(QStringLiteral("Menu_Partial"),
-                     [this, &ws] { afterEntryCommand(ws.markEntriesPartial(selectedEntries())); });
-    handlers_.insert(QStringLiteral("Menu_Cancel"),
-                     [this, &ws] { afterEntryCommand(ws.resetEntries(selectedEntries())); });
-    handlers_.insert(QStringLiteral("Menu_Validate_All"), [this, &ws] { afterEntryCommand(ws.validateAll()); });
-    handlers_.insert(QStringLiteral("Menu_ResetAll"), [this, &ws] { afterEntryCommand(ws.resetAll()); });
-    handlers_.insert(QStringLiteral("Menu_Undo"), [this, &ws] { afterEntryCommand(ws.undo() ? 1 : 0); });
-    handlers_.insert(QStringLiteral("Menu_Redo"), [this, &ws] { afterEntryCommand(ws.redo() ? 1 : 0); });
+    // The list commands change entries through the workspace, which records each as an undo step and tells the
+    // views.
+    handlers_.insert(QStringLiteral("Menu_Validate"), [this, &ws] { ws.validateEntries(selectedEntries()); });
+    handlers_.insert(QStringLiteral("Menu_Partial"), [this, &ws] { ws.markEntriesPartial(selectedEntries()); });
+    handlers_.insert(QStringLiteral("Menu_Cancel"), [this, &ws] { ws.resetEntries(selectedEntries()); });
+    handlers_.insert(QStringLiteral("Menu_Validate_All"), [&ws] { ws.validateAll(); });
+    handlers_.insert(QStringLiteral("Menu_ResetAll"), [&ws] { ws.resetAll(); });
+    handlers_.insert(QStringLiteral("Menu_Undo"), [&ws] { ws.undo(); });
+    handlers_.insert(QStringLiteral("Menu_Redo"), [&ws] { ws.redo(); });
     // XLIFF exchange: the import is one undo step like any entry command.
     handlers_.insert(QStringLiteral("Menu_ExportXliff"), [&ws] { pickXliffExport(ws); });
-    handlers_.insert(QStringLiteral("Menu_ImportXliff"), [this, &ws] {
-        rXliffImportCounts counts;
-        if (pickXliffImport(ws, &counts)) afterEntryCommand(counts.changed);
-    });
-}
-
-void TForm1::afterEntryCommand(int changed) {
-    if (changed > 0) repaintLists();
-    updateCommands();
+    handlers_.insert(QStringLiteral("Menu_ImportXliff"), [&ws] { pickXliffImport(ws, nullptr); });
 }
 
 tSkyStr* TForm1::focusedEntry() const {
     const int page = listPages_->currentIndex();
     if (page < 0 || page > 2) return nullptr;
     return proxies_[page]->entryAt(views_[page]->currentIndex());
+}
+
+QList<tSkyStr*> TForm1::selectedEntriesOfAllLists() const {
+    QList<tSkyStr*> out;
+    for (int page = 0; page < 3; ++page)
+        for (const QModelIndex& index : views_[page]->selectionModel()->selectedRows())
+            if (tSkyStr* e = proxies_[page]->entryAt(index)) out.append(e);
+    return out;
 }
 
 QList<tSkyStr*> TForm1::selectedEntries() const {
@@ -697,14 +732,11 @@ void TForm1::updateCommands() {
 
     auto allowed = [&](const QString& key) -> bool {
         if (key == QLatin1String("Menu_ExportEsp") || key == QLatin1String("Menu_ExportEspAs")) return fileLoaded;
-        if (key == QLatin1String("Save_SST"))
-            return st.WorkMode != TWorkMode::Strings && !sameLanguage &&
-                   (fileLoaded || st.WorkMode == TWorkMode::sstViewEdit);
+        if (key == QLatin1String("Save_SST")) return ws_->canSaveDocumentDictionary();
         if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame"))
             return fileLoaded && sameLanguage && !dictionaryMode;
         if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare")) return pluginLoaded;
-        if (key == QLatin1String("LoadStringAsDest"))
-            return st.WorkMode == TWorkMode::Strings || st.WorkMode == TWorkMode::StringsEspLayout;
+        if (key == QLatin1String("LoadStringAsDest")) return canLoadStringsAsDest(*ws_);
         if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField")) return st.editCustom();
         if (key == QLatin1String("SearchandReplace") || key == QLatin1String("BatchSearchAndReplace") ||
             key == QLatin1String("AddIdToStrings"))
@@ -832,11 +864,15 @@ void TForm1::refreshLists() {
         views_[i]->header()->setSortIndicatorShown(false);
     }
     arrangeViews();
+    // Another document starts with every row shown: a search typed for the last one would hide most of it.
+    {
+        const QSignalBlocker blocker(searchField_);
+        searchField_->clear();
+    }
     setStatusButtons(true);
     ws_->app.refreshStatusLanguage();
     rebuildRecentMenu();
     updateCommands();
-    emit documentChanged();
 }
 
 void TForm1::repaintLists() {
@@ -867,13 +903,9 @@ void TForm1::rebuildRecentMenu() {
         item->setData(i);
         item->setToolTip(QDir::toNativeSeparators(recent[i]));
         connect(item, &QAction::triggered, this, [this, i] {
-            if (!ws_->app.isIdle()) return;
-            const auto result = ws_->openRecentFile(i);
-            if (result == TWorkspace::TRecentResult::removed)
-                rebuildRecentMenu();
-            else if (result != TWorkspace::TRecentResult::outOfRange)
-                afterCommand();
-            updateCommands();
+            runGuarded([this, i] {
+                if (ws_->openRecentFile(i) == TWorkspace::TRecentResult::removed) rebuildRecentMenu();
+            });
         });
     }
     recentMenu_->setEnabled(!recent.isEmpty());
@@ -893,13 +925,7 @@ void TForm1::rebuildPresetMenu() {
             new QAction(ws_->app.uiTextFormat(QStringLiteral("Menu_preset"), {preset.src, preset.dst}), presetMenu_);
         item->setObjectName(QStringLiteral("mPreset%1").arg(i));
         item->setData(i);
-        connect(item, &QAction::triggered, this, [this, i] {
-            if (!ws_->app.isIdle()) return;
-            if (ws_->applyPreset(i)) {
-                refreshLists();
-                emit vocabularyChanged();
-            }
-        });
+        connect(item, &QAction::triggered, this, [this, i] { runGuarded([this, i] { ws_->applyPreset(i); }); });
         presetMenu_->insertAction(before, item);
         before = item;
     }
@@ -980,10 +1006,8 @@ void TForm1::firstActivation() {
     const QString platform = QGuiApplication::platformName();
     const bool headless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
     if (ws_->state().isFirstLaunch && !headless) runCommand(QStringLiteral("Set_Options"));
-    if (!firstArgument_.isEmpty()) {
-        ws_->openFileByKind(QFileInfo(firstArgument_).absoluteFilePath());
-        afterCommand();
-    }
+    if (!firstArgument_.isEmpty())
+        runGuarded([this] { ws_->openFileByKind(QFileInfo(firstArgument_).absoluteFilePath()); });
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -996,9 +1020,8 @@ void TForm1::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Only the first dropped file is taken, and only a kind the program opens.
     const QString path = urls.first().toLocalFile();
-    if (!TWorkspace::isOpenableKind(path) || !ws_->app.isIdle()) return;
-    ws_->openFileByKind(path);
-    afterCommand();
+    if (!TWorkspace::isOpenableKind(path)) return;
+    runGuarded([this, path] { ws_->openFileByKind(path); });
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

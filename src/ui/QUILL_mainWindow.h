@@ -25,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class TChangeChannel;
 class TGuiHost;
 class TStringListModel;
 class TStringListProxy;
@@ -42,6 +43,8 @@ public:
 
     TWorkspace& workspace() { return *ws_; }
     TGuiHost& host() { return *host_; }
+    // What the workspace changed: the window and every panel refresh from it.
+    TChangeChannel& changes() { return *changes_; }
 
     // Bottom pages, for the areas that fill them.
     QTabWidget* bottomPages() const { return bottomPages_; }
@@ -63,6 +66,8 @@ public:
     tSkyStr* focusedEntry() const;
     // The entries of the selected rows of the active list page.
     QList<tSkyStr*> selectedEntries() const;
+    // The entries of the selected rows of the three list pages.
+    QList<tSkyStr*> selectedEntriesOfAllLists() const;
 
     // Commands: every menu item and tool button is an action named by its UI text key. An action is enabled only
     // once a handler is set (and the enabling rules allow it). A handler set again replaces the previous one.
@@ -71,11 +76,14 @@ public:
     bool hasCommand(const QString& key) const { return handlers_.contains(key); }
     // Runs a command's handler as a click would (tests, the command line of the window).
     void runCommand(const QString& key);
+    // Runs `work` as every command runs: only when idle, with the lists' selection handed to the workspace, and
+    // inside the error boundary (an exception is reported, never carried to the event loop). False when it failed.
+    bool runGuarded(const std::function<void()>& work);
 
-    // After a command that replaced the lists (open, close): refills the views, arranges them for the mode,
+    // When another document (or none) is open: refills the views, arranges them for the document, clears the search,
     // presses the status buttons, refreshes the title, status bar, recent menu and commands.
     void refreshLists();
-    // After a command that changed entries in place: repaints the views and re-applies the filter.
+    // When entries changed in place: repaints the views and re-applies the filter.
     void repaintLists();
     // The enabling rules; run at the end of every operation.
     void updateCommands();
@@ -101,12 +109,7 @@ public:
     QLabel* statusPanel(int panel) const { return statusPanels_[qBound(1, panel, 2) - 1]; }
 
 signals:
-    // The document changed (opened or closed): pages that show document data refresh.
-    void documentChanged();
-    // The languages or the vocabulary set changed: the Vocabulary tree is rebuilt.
-    void vocabularyChanged();
-    // An operation begins (before any pending event runs) or ends. A command may free the document's data while it
-    // runs, so a page that points into that data lets go of it on operationStarted and rebuilds on documentChanged.
+    // An operation begins (before any pending event runs) or ends.
     void operationStarted();
     void operationEnded();
 
@@ -130,13 +133,12 @@ private:
     void firstActivation();
     void installBuiltInCommands();
     QAction* makeAction(const QString& key, const QString& hintKey = {});
-    // After a command that changed `changed` entries: repaints the lists, refreshes the commands and the title.
-    void afterEntryCommand(int changed);
     void updatePageCaptions();
-    void afterCommand();
+    void connectChanges();
 
     std::unique_ptr<TGuiHost> host_;
     std::unique_ptr<TWorkspace> ws_;
+    TChangeChannel* changes_ = nullptr;
     QString firstArgument_;
     bool activated_ = false;
     bool busy_ = false;

@@ -2,6 +2,7 @@
 #include "ui/QUILL_pexListingView.h"
 
 #include "script/QUILL_scriptListing.h"
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_mainWindow.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsScript.h"
@@ -248,7 +249,7 @@ TPexListingView::TPexListingView(TForm1& form, QWidget* parent) : QWidget(parent
     connect(form_.bottomPages(), &QTabWidget::currentChanged, this, [this] {
         if (form_.bottomPages()->currentWidget() == parentWidget()) TabSheet10Show();
     });
-    connect(&form_, &TForm1::documentChanged, this, [this] {
+    connect(&form_.changes(), &TChangeChannel::documentReplaced, this, [this] {
         bookmarkLine = 0;
         showListing(1);
         reconnectFocus();
@@ -308,7 +309,7 @@ bool TPexListingView::searchListing(const rPexSearchOptions& options) {
 }
 
 void TPexListingView::followFocusedString() {
-    if (form_.workspace().state().WorkMode != TWorkMode::ScriptPex) return;
+    if (!form_.workspace().script()) return;
     const tSkyStr* entry = form_.focusedEntry();
     if (!entry) return;
     ButtonedEdit3->setText(entry->gS);

@@ -61,14 +61,13 @@ TForm8::TForm8(const TAppContext& app, const rOptionRequest& request, QWidget* p
     what->setObjectName(QStringLiteral("AddWhat"));
     setUiKey(what, QStringLiteral("AddWhat"), app);
     auto* whatLayout = new QVBoxLayout(what);
-    const std::array<bool, 4> enabled = idTagOptionsEnabled(app.state.WorkMode);
     const char* keys[4] = {"Add_StringID", "Add_EDID", "Add_RecordRef", "Add_DialRef"};
     for (int i = 0; i < 4; ++i) {
         auto* box = new QCheckBox(what);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(i + 1));
         setUiKey(box, QLatin1String(keys[i]), app);
         box->setChecked(false);
-        box->setEnabled(enabled[static_cast<size_t>(i)]);
+        box->setEnabled(request.checksEnabled.value(i, true));
         whatLayout->addWidget(box);
         CheckBoxes[static_cast<size_t>(i)] = box;
     }
@@ -173,17 +172,8 @@ void installRecordToolsUi(TForm1& form) {
     installTreeMenu(form);
     installListMenu(form);
     TWorkspace& ws = form.workspace();
-    form.setCommand(QStringLiteral("AddIdToStrings"), [&form, &ws] {
-        if (addIdTags(ws) > 0) form.repaintLists();
-        form.updateCommands();
-    });
-    // The marked strings come first: each list view sorts by the score column, descending.
+    // The lists, Undo and the title follow through the change channel (tagging also shows the lists by score).
+    form.setCommand(QStringLiteral("AddIdToStrings"), [&ws] { addIdTags(ws); });
     for (const auto& [key, same] : {std::pair{"Menu_TagDiff", false}, std::pair{"Menu_TagSame", true}})
-        form.setCommand(QLatin1String(key), [&form, &ws, same = same] {
-            tagStrings(ws, same);
-            for (int i = 0; i < 3; ++i)
-                form.sortListView(i, static_cast<int>(TListColumn::ld), Qt::DescendingOrder);
-            form.repaintLists();
-            form.updateCommands();
-        });
+        form.setCommand(QLatin1String(key), [&ws, same = same] { tagStrings(ws, same); });
 }

@@ -97,6 +97,7 @@ QModelIndex TStringListModel::parent(const QModelIndex& child) const {
 }
 
 int TStringListModel::rowCount(const QModelIndex& parent) const {
+    if (detached_) return 0;
     if (!parent.isValid()) return static_cast<int>(ws_.loadedLists[listIndex_].size());
     if (parent.internalId() != 0 || parent.column() != 0) return 0;
     const tSkyStr* owner = entryAt(parent.row());
@@ -117,13 +118,13 @@ int TStringListModel::columnCount(const QModelIndex& parent) const {
 
 tSkyStr* TStringListModel::entryAt(int row) const {
     const auto& list = ws_.loadedLists[listIndex_];
-    if (row < 0 || static_cast<size_t>(row) >= list.size()) return nullptr;
+    if (detached_ || row < 0 || static_cast<size_t>(row) >= list.size()) return nullptr;
     if (order_.size() == list.size()) row = order_[static_cast<size_t>(row)];
     return list[static_cast<size_t>(row)].get();
 }
 
 tSkyStr* TStringListModel::entryAt(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this) return nullptr;
+    if (detached_ || !index.isValid() || index.model() != this) return nullptr;
     if (index.internalId() == 0) return entryAt(index.row());
     const auto& list = ws_.loadedLists[listIndex_];
     const size_t position = static_cast<size_t>(index.internalId() - 1);
@@ -132,40 +133,84 @@ tSkyStr* TStringListModel::entryAt(const QModelIndex& index) const {
     return index.row() < static_cast<int>(children.size()) ? children[static_cast<size_t>(index.row())] : nullptr;
 }
 
-void TStringListModel::sortBy(int column, Qt::SortOrder order) {
+void TStringListModel::computeOrder(Qt::SortOrder order) {
     const auto& list = ws_.loadedLists[listIndex_];
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<const tSkyStr*> previous;
-    previous.reserve(static_cast<size_t>(before.size()));
-    for (const QModelIndex& index : before)
-        previous.push_back(index.internalId() == 0 ? entryAt(index.row()) : nullptr);
-
-    order_ = sortedListOrder(ws_, list, column, order == Qt::DescendingOrder);
+    sortOrder_ = order;
+    if (sortColumn_ < 0) {
+        order_.clear();
+        rowOf_.clear();
+        return;
+    }
+    order_ = sortedListOrder(ws_, list, sortColumn_, order == Qt::DescendingOrder);
     rowOf_.assign(order_.size(), 0);
     for (size_t r = 0; r < order_.size(); ++r)
         rowOf_[static_cast<size_t>(order_[r])] = static_cast<int>(r);
-    sortColumn_ = column;
+}
 
-    // Keep selections and the current row on their entries.
-    QHash<const tSkyStr*, int> rowOf;
-    if (!before.isEmpty()) {
-        rowOf.reserve(static_cast<qsizetype>(order_.size()));
-        for (size_t r = 0; r < order_.size(); ++r)
-            rowOf.insert(list[static_cast<size_t>(order_[r])].get(), static_cast<int>(r));
+void TStringListModel::capturePersistentRows() {
+    persistentBefore_ = persistentIndexList();
+    persistentEntries_.clear();
+    persistentEntries_.reserve(static_cast<size_t>(persistentBefore_.size()));
+    for (const QModelIndex& index : persistentBefore_)
+        persistentEntries_.push_back(index.internalId() == 0 ? entryAt(index.row()) : entryAt(parent(index)));
+}
+
+void TStringListModel::restorePersistentRows() {
+    const auto& list = ws_.loadedLists[listIndex_];
+    QHash<const tSkyStr*, int> positionOf;
+    if (!persistentBefore_.isEmpty()) {
+        positionOf.reserve(static_cast<qsizetype>(list.size()));
+        for (size_t p = 0; p < list.size(); ++p)
+            positionOf.insert(list[p].get(), static_cast<int>(p));
     }
     QModelIndexList after;
-    after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        if (before[i].internalId() != 0) {
-            after.append(before[i]); // a child row: same row under the same parent entry
-            continue;
+    after.reserve(persistentBefore_.size());
+    for (qsizetype i = 0; i < persistentBefore_.size(); ++i) {
+        const QModelIndex& before = persistentBefore_[i];
+        const int position = positionOf.value(persistentEntries_[static_cast<size_t>(i)], -1);
+        if (position < 0) {
+            after.append(QModelIndex());
+        } else if (before.internalId() == 0) {
+            after.append(index(rowOfListPosition(position), before.column()));
+        } else {
+            // A child row: the same row under its owner, wherever the owner went.
+            after.append(createIndex(before.row(), before.column(), quintptr(position) + 1));
         }
-        const int row = rowOf.value(previous[static_cast<size_t>(i)], -1);
-        after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
     }
-    changePersistentIndexList(before, after);
+    changePersistentIndexList(persistentBefore_, after);
+    persistentBefore_.clear();
+    persistentEntries_.clear();
+}
+
+void TStringListModel::sortBy(int column, Qt::SortOrder order) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    capturePersistentRows();
+    sortColumn_ = column;
+    computeOrder(order);
+    // Keep selections and the current row on their entries.
+    restorePersistentRows();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TStringListModel::beginReorder() {
+    if (detached_) return;
+    emit layoutAboutToBeChanged();
+    capturePersistentRows();
+}
+
+void TStringListModel::endReorder() {
+    if (detached_) return;
+    computeOrder(sortOrder_);
+    restorePersistentRows();
+    emit layoutChanged();
+}
+
+void TStringListModel::detach() {
+    beginResetModel();
+    detached_ = true;
+    order_.clear();
+    rowOf_.clear();
+    endResetModel();
 }
 
 QVariant TStringListModel::data(const QModelIndex& index, int role) const {
@@ -270,6 +315,7 @@ QVariant TStringListModel::headerData(int section, Qt::Orientation orientation, 
 
 void TStringListModel::reload() {
     beginResetModel();
+    detached_ = false;
     order_.clear();
     rowOf_.clear();
     sortColumn_ = -1;

@@ -43,8 +43,14 @@ public:
     tSkyStr* entryAt(const QModelIndex& index) const;
     // The entries sharing the string id of a top-level entry (its child rows).
     std::vector<tSkyStr*> childrenOf(const tSkyStr& owner) const;
-    // Call after the list was replaced or reordered.
+    // The list was replaced: every row anew, in the list's order.
     void reload();
+    // The entries are about to be freed: no rows until reload.
+    void detach();
+    // The list is reordered or extended in place between these two: the rows (and the view's selection and current
+    // row) stay on their entries, under the header's sort when one is set.
+    void beginReorder();
+    void endReorder();
     // Reorders the rows by a column under the lists' sort rule (the list itself keeps its order).
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return sortColumn_; }
@@ -58,8 +64,17 @@ private:
     int sortColumn_ = -1;
     // A child row's index carries its parent's position in the list + 1 (0 on a top-level row), which a sort keeps.
     int rowOfListPosition(int position) const;
+    // Sets order_ (and rowOf_) for the sort column, or clears them for the list's own order.
+    void computeOrder(Qt::SortOrder order);
+    // The persistent rows' entries before a change of order, and their rows after it.
+    void capturePersistentRows();
+    void restorePersistentRows();
     std::vector<int> order_; // row -> list index; empty while unsorted
     std::vector<int> rowOf_; // list index -> row, beside order_
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool detached_ = false;
+    QModelIndexList persistentBefore_;
+    std::vector<const tSkyStr*> persistentEntries_; // top-level row's entry, or a child row's owner
     QFont fixedFont_;
 };
 

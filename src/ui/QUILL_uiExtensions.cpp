@@ -17,8 +17,8 @@
 
 namespace {
 
-// The edit dialog's aids: the word proposals of the word under the caret, carrying a stored translation to the
-// strings with the same source, and opening on a suggestion the translator picked.
+// The edit dialog's aids: the word proposals of the word under the caret, and opening on a suggestion the translator
+// picked.
 void connectEditDialogToAids(TForm1& form, TForm2& dialog, TSuggestionsPage& suggestions) {
     TWorkspace& ws = form.workspace();
     QObject::connect(&dialog, &TForm2::wordsRequested, &dialog, [&ws, &dialog](const QString& text) {
@@ -31,9 +31,6 @@ void connectEditDialogToAids(TForm1& form, TForm2& dialog, TSuggestionsPage& sug
     // The suggestions refuse to change another string than the one the dialog holds.
     QObject::connect(&dialog, &TForm2::focusedStringChanged, &dialog,
                      [&ws](tSkyStr* entry) { aidsState(ws).fstring = entry; });
-    dialog.propagateTranslation = [&ws](tSkyStr* entry, sStrParams statusIn, sStrParams statusOut) {
-        if (entry) replaceAllStrings(ws, *entry, statusIn, statusOut, false);
-    };
     suggestions.openEditDialog = [&ws, &dialog](tSkyStr& entry, const QString& proposed) {
         dialog.bestLDString = aidsState(ws).bestLDString;
         dialog.openEditDialog(true, &entry, &proposed);

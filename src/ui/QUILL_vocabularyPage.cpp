@@ -1,6 +1,7 @@
 // The Vocabulary page and the dictionary commands of the main window.
 #include "ui/QUILL_vocabularyPage.h"
 
+#include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
 #include "workspace/QUILL_workspace.h"
@@ -161,8 +162,6 @@ TVocabularyPage::TVocabularyPage(TForm1& form, QWidget* parent) : QWidget(parent
     view_->setDropIndicatorShown(true);
     layout->addWidget(view_);
 
-    TVocabularyState& vs = vocabularyState(ws);
-    auto repaintLists = [this] { form_.repaintLists(); };
     addAction(QStringLiteral("Hint_VocabSel"), QStringLiteral("Hint_VocabSel"), [this, &ws] {
         vocabularyState(ws).vocab.setAllChecked(true, ws.app.state);
         model_->reload();
@@ -175,24 +174,15 @@ TVocabularyPage::TVocabularyPage(TForm1& form, QWidget* parent) : QWidget(parent
         vocabularyState(ws).vocab.sortByName(ws.app.state);
         model_->reload();
     });
-    addAction(QStringLiteral("menu_Applysst"), QStringLiteral("Hint_applySst"), [this, &ws, repaintLists] {
-        if (!focusCurrent()) return;
-        applySelectedDictionary(ws);
-        model_->reload();
-        repaintLists();
+    // The lists and this tree follow the commands through the change channel.
+    addAction(QStringLiteral("menu_Applysst"), QStringLiteral("Hint_applySst"), [this, &ws] {
+        if (focusCurrent()) applySelectedDictionary(ws);
     });
-    addAction(QStringLiteral("Hint_VocabReload"), QStringLiteral("Hint_VocabReload"), [this, &ws, repaintLists] {
-        reloadVocabulary(ws);
-        model_->reload();
-        repaintLists();
-    });
+    addAction(QStringLiteral("Hint_VocabReload"), QStringLiteral("Hint_VocabReload"), [&ws] { reloadVocabulary(ws); });
     addAction(QStringLiteral("Hint_OpenUserFolder"), QStringLiteral("Hint_OpenUserFolder"),
               [&ws] { QDesktopServices::openUrl(QUrl::fromLocalFile(ws.app.state.userDictionaryFolder)); });
-    addAction(QStringLiteral("menu_deletesst"), QStringLiteral("menu_deletesst"), [this, &ws, repaintLists] {
-        if (!focusCurrent()) return;
-        deleteFocusedDictionary(ws);
-        model_->reload();
-        repaintLists();
+    addAction(QStringLiteral("menu_deletesst"), QStringLiteral("menu_deletesst"), [this, &ws] {
+        if (focusCurrent()) deleteFocusedDictionary(ws);
     });
     addAction(QStringLiteral("Hint_mergeSST"), QStringLiteral("Hint_mergeSST"), [&ws] { devWorkInProgress(ws); });
     addAction(QStringLiteral("menu_editsst"), QStringLiteral("Hint_OpenEditSST"), [&ws] {
@@ -208,7 +198,6 @@ TVocabularyPage::TVocabularyPage(TForm1& form, QWidget* parent) : QWidget(parent
     connect(filter_, &QLineEdit::textChanged, model_, &TVocabularyModel::setFilterText);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateActions(); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { focusCurrent(); });
-    (void)vs;
     updateActions();
 }
 
@@ -219,9 +208,7 @@ QAction* TVocabularyPage::addAction(const QString& key, const QString& hintKey, 
     a->setToolTip(app.uiText(hintKey));
     a->setStatusTip(app.uiText(hintKey));
     connect(a, &QAction::triggered, this, [this, run] {
-        if (!form_.workspace().app.isIdle()) return;
-        if (beforeCommand) beforeCommand();
-        run();
+        form_.runGuarded(run);
         updateActions();
     });
     actions_ << a;
@@ -256,82 +243,28 @@ void installVocabularyPage(TForm1& form) {
     if (!host->layout()) new QVBoxLayout(host);
     host->layout()->addWidget(page);
 
-    // The list views' selection, for the "overwrite_Selection" filter; gathered once per selection change.
-    auto selection = std::make_shared<QSet<const tSkyStr*>>();
-    auto dirty = std::make_shared<bool>(true);
-    for (int i = 0; i < 3; ++i) {
-        if (QTreeView* view = form.listView(i))
-            QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, page,
-                             [dirty] { *dirty = true; });
-    }
-    // The vocabulary state may be replaced (closing all work drops it): the window's hooks are attached again
-    // before every command and on every document or vocabulary change.
-    const auto attachHooks = [&form, &ws, page, selection, dirty] {
-        TVocabularyState& vs = vocabularyState(ws);
-        if (vs.vocabularyViewChanged) return;
-        vs.vocabularyViewChanged = [page] { page->model()->reload(); };
-        vs.listTranslated = [&form](int) { form.repaintLists(); };
-        vs.isSelected = [&form, selection, dirty](const tSkyStr& entry) {
-            if (*dirty) {
-                selection->clear();
-                for (int i = 0; i < 3; ++i) {
-                    QTreeView* view = form.listView(i);
-                    TStringListProxy* proxy = form.listProxy(i);
-                    if (!view || !proxy || !view->selectionModel()) continue;
-                    for (const QModelIndex& index : view->selectionModel()->selectedRows())
-                        if (tSkyStr* e = proxy->entryAt(index)) selection->insert(e);
-                }
-                *dirty = false;
-            }
-            return selection->contains(&entry);
-        };
+    const auto command = [&form](const char* key, std::function<void()> run) {
+        form.setCommand(QLatin1String(key), std::move(run));
     };
-    attachHooks();
-    page->beforeCommand = attachHooks;
-    const auto command = [&form, attachHooks](const char* key, std::function<void()> run) {
-        form.setCommand(QLatin1String(key), [attachHooks, run] {
-            attachHooks();
-            run();
-        });
-    };
-
-    QObject::connect(&form, &TForm1::vocabularyChanged, page, [page, &ws, attachHooks] {
-        attachHooks();
-        if (!vocabularyState(ws).vocab.loaded) scanVocabulary(ws);
+    TChangeChannel& changes = form.changes();
+    QObject::connect(&changes, &TChangeChannel::vocabularyReplaced, page, [page] {
         page->model()->reload();
         page->updateActions();
     });
-    QObject::connect(&form, &TForm1::documentChanged, page, [page, attachHooks] {
-        attachHooks();
+    QObject::connect(&changes, &TChangeChannel::documentReplaced, page, [page] {
         page->model()->reload();
         page->updateActions();
     });
     scanVocabulary(ws);
 
-    command("Save_SST", [&ws, page] {
-        ws.saveDocumentDictionary();
-        page->model()->reload();
-    });
-    command("Trans_Exact", [&form, &ws] {
-        translateExact(ws);
-        form.repaintLists();
-    });
-    command("LoadStringAsDest", [&form, &ws] {
-        pickStringsAsDest(ws);
-        form.repaintLists();
-    });
-    command("Open", [&form, &ws] {
-        ws.openDocument(documentKind("customDictionary"), {}, false);
-        form.refreshLists();
-    });
-    command("Save", [&ws, page] {
-        ws.saveCustomDictionary();
-        page->model()->reload();
-    });
+    command("Save_SST", [&ws] { ws.saveDocumentDictionary(); });
+    command("Trans_Exact", [&ws] { translateExact(ws); });
+    command("LoadStringAsDest", [&ws] { pickStringsAsDest(ws); });
+    command("Open", [&ws] { ws.openDocument(documentKind("customDictionary"), {}, false); });
+    command("Save", [&ws] { ws.saveCustomDictionary(); });
     command("Menu_AddField", [&form, &ws] {
         const int list = form.listPages() ? qBound(0, form.listPages()->currentIndex(), 2) : 0;
         tSkyStr* added = addCustomEntry(ws, list);
-        form.refreshLists();
         // The new entry is the last row of its page: focus it and show it.
         if (added) {
             if (QTreeView* view = form.listView(list)) {
@@ -349,8 +282,5 @@ void installVocabularyPage(TForm1& form) {
         }
     });
     command("SaveCurrentXml", [&ws] { pickXmlExport(ws); });
-    command("LoadCurrentXML", [&form, &ws] {
-        pickXmlImport(ws);
-        form.repaintLists();
-    });
+    command("LoadCurrentXML", [&ws] { pickXmlImport(ws); });
 }

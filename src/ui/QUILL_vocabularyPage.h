@@ -49,8 +49,6 @@ public:
     QAction* action(const QString& key) const;
     // Enables the commands that need a focused node or an open document.
     void updateActions();
-    // Run before each of the page's commands.
-    std::function<void()> beforeCommand;
 
 private:
     // Makes the view's current row the focused node of the vocabulary state; false when none.

@@ -3,8 +3,15 @@
 
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsPlugin.h"
+#include "workspace/QUILL_wsScript.h"
+#include "workspace/QUILL_wsStrings.h"
 
 #include <QFileInfo>
+
+bool TDocument::saveWork(TWorkspace& ws) {
+    return savesWorkAsDocument(ws.app.state) ? ws.saveDocument(false) : ws.saveDocumentDictionary();
+}
 
 QString chooseSaveTarget(TWorkspace& ws, const QString& target, const char* titleKey, const QString& folder,
                          const QString& name, const char* filterKey) {
@@ -15,37 +22,27 @@ QString chooseSaveTarget(TWorkspace& ws, const QString& target, const char* titl
 
 const std::vector<rDocumentKind>& documentKinds() {
     static const std::vector<rDocumentKind> kinds = {
-        {"script",
-         {QStringLiteral("pex")},
-         "Filterpex",
-         &TAppState::papyrusPexFolder,
-         false,
-         [](TWorkspace& ws, const QString& path, bool remember) { return ws.loadScript(path, remember); }},
+        {"script", {QStringLiteral("pex")}, "Filterpex", &TAppState::papyrusPexFolder, false, &TScriptDocument::open},
         {"menuFile",
          {QStringLiteral("bsa"), QStringLiteral("ba2"), QStringLiteral("txt")},
          "Filtertxt",
          &TAppState::StringsAddonFolder,
          false,
-         [](TWorkspace& ws, const QString& path, bool) { return ws.loadMenuFile(path); }},
+         &TMenuDocument::open},
         // Light plugins (.esl) are plugins of the same format.
         {"plugin",
          {QStringLiteral("esp"), QStringLiteral("esm"), QStringLiteral("esl")},
          "FilterEsp",
          &TAppState::EspFolder,
          false,
-         [](TWorkspace& ws, const QString& path, bool remember) { return ws.openPlugin(path, remember); }},
+         &TPluginDocument::open},
         {"stringTables",
          {QStringLiteral("strings"), QStringLiteral("dlstrings"), QStringLiteral("ilstrings")},
          "FilterStr",
          &TAppState::StringsAddonFolder,
          true,
-         [](TWorkspace& ws, const QString& path, bool remember) { return ws.openTableSet(path, remember); }},
-        {"customDictionary",
-         {},
-         "",
-         &TAppState::userDictionaryFolder,
-         false,
-         [](TWorkspace& ws, const QString&, bool) { return openCustomDictionary(ws); }},
+         &TTableSetDocument::open},
+        {"customDictionary", {}, "", &TAppState::userDictionaryFolder, false, &TCustomDictionaryDocument::open},
     };
     return kinds;
 }

@@ -67,10 +67,13 @@ void TEntryRecorder::addAll(const tListSet& lists, const tSkyStrList& shared) {
             before_.emplace_back(entry.get(), rEntryState::of(*entry));
     for (const auto& entry : shared)
         before_.emplace_back(entry.get(), rEntryState::of(*entry));
+    all_ = true;
 }
 
 void TEntryRecorder::add(tSkyStr* entry) {
-    if (entry) before_.emplace_back(entry, rEntryState::of(*entry));
+    if (!entry || all_ || taken_.contains(entry)) return;
+    taken_.insert(entry);
+    before_.emplace_back(entry, rEntryState::of(*entry));
 }
 
 std::vector<rEntryChange> TEntryRecorder::changes() const {

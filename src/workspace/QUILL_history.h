@@ -4,6 +4,7 @@
 
 #include "strings/QUILL_typedef.h"
 
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -65,10 +66,13 @@ class TEntryRecorder {
 public:
     // Takes the state of every entry of the lists (and of the further entries sharing their ids).
     void addAll(const tListSet& lists, const tSkyStrList& shared);
+    // Takes the state of one more entry (once: an entry already taken keeps its first state).
     void add(tSkyStr* entry);
     // The changes since the states were taken, in the order the entries were added.
     std::vector<rEntryChange> changes() const;
 
 private:
     std::vector<std::pair<tSkyStr*, rEntryState>> before_;
+    QSet<const tSkyStr*> taken_; // the entries add() took
+    bool all_ = false;           // addAll took every entry
 };

@@ -152,10 +152,7 @@ bool readRecord(QByteArrayView payload, rJournalRecord& record) {
 }
 
 bool journalled(const TWorkspace& ws) {
-    const TWorkMode mode = ws.app.state.WorkMode;
-    // A dictionary being edited can gain entries no identity names again.
-    return ws.document && !ws.document->path.isEmpty() && mode != TWorkMode::None && mode != TWorkMode::sstEditCustom &&
-           mode != TWorkMode::sstViewEdit;
+    return ws.document && ws.document->journalled();
 }
 
 int64_t nowMs() {

@@ -34,10 +34,6 @@ bool isBlankOnly(const QString& text) {
     return true;
 }
 
-bool plainOrMenuMode(TWorkMode mode) {
-    return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout || mode == TWorkMode::MCMTranslate;
-}
-
 } // namespace
 
 QString listCellDisplayText(const QString& text) {
@@ -58,7 +54,7 @@ QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column) {
     switch (static_cast<TListColumn>(column)) {
     case TListColumn::id:
         if (entry.hasFlag(sStrInternalParam::isCache)) return QStringLiteral("-");
-        if (st.WorkMode == TWorkMode::MCMTranslate) return ws.menuKeyOf(entry);
+        if (ws.menu()) return ws.menuKeyOf(entry);
         if (st.pluginLoaded() && entry.isEspAssigned())
             return entry.esp.rec->getname().left(4) + QLatin1Char(' ') + entry.esp.fName.toString();
         return QStringLiteral("%1").arg(entry.id, 5, 16, QLatin1Char('0'));
@@ -82,7 +78,7 @@ QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column) {
 rListSortKey listSortKey(const TWorkspace& ws, const tSkyStr& e, int column) {
     switch (static_cast<TListColumn>(column)) {
     case TListColumn::id:
-        if (plainOrMenuMode(ws.app.state.WorkMode)) return {0, listCellText(ws, e, column).toCaseFolded()};
+        if (ws.document && ws.document->idsAreText()) return {0, listCellText(ws, e, column).toCaseFolded()};
         return {e.id, {}};
     case TListColumn::original:
         return {0, e.gS.toCaseFolded()};

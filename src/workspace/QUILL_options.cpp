@@ -81,6 +81,8 @@ void rebuildVocabularyCache(TWorkspace& ws) {
     buildCaches(app, ws.vocabularyLists, app.state.StringsFolder);
     clearListSet(ws.vocabularyLists);
     unloadVocabulary(ws);
+    operation.end();
+    scanVocabulary(ws);
 }
 
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
@@ -107,12 +109,11 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
         if (ws.hasLoadedWork())
             go = ws.app.messageDialog(ws.app.uiText(QStringLiteral("Ask_LangUnload")), dbYesNo) == drYes;
         if (go && ws.closeAll()) {
-            st.SourceLang = c.sourceLang;
-            st.DestLang = c.destLang;
             if (c.rebuildCache) {
-                st.SourceLang = st.SourceLang.toLower();
-                st.DestLang = st.DestLang.toLower();
+                ws.setLanguages(c.sourceLang.toLower(), c.destLang.toLower());
                 rebuildVocabularyCache(ws);
+            } else {
+                ws.setLanguages(c.sourceLang, c.destLang);
             }
             taken = true;
         }

@@ -13,12 +13,52 @@
 #include "workspace/QUILL_journal.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <new>
 
 TWorkspace::TWorkspace(THost* host) : app(host) {}
 
 TWorkspace::~TWorkspace() {
     closeJournal(*this);
+}
+
+void TWorkspace::addObserver(TWorkspaceObserver* observer) {
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void TWorkspace::removeObserver(TWorkspaceObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void TWorkspace::reorderLists(const std::function<void()>& change) {
+    notify(&TWorkspaceObserver::listsAboutToChange);
+    change();
+    notify(&TWorkspaceObserver::listsChanged);
+}
+
+void TWorkspace::setSelection(QList<tSkyStr*> entries) {
+    selection_ = std::move(entries);
+    selectionSet_.clear();
+    selectionSetBuilt_ = false;
+}
+
+bool TWorkspace::isSelected(const tSkyStr& entry) const {
+    if (!selectionSetBuilt_) {
+        selectionSet_ = QSet<const tSkyStr*>(selection_.cbegin(), selection_.cend());
+        selectionSetBuilt_ = true;
+    }
+    return selectionSet_.contains(&entry);
+}
+
+std::function<bool(const tSkyStr&)> TWorkspace::selectionPredicate() const {
+    return [this](const tSkyStr& entry) { return isSelected(entry); };
+}
+
+void TWorkspace::announceDocumentChange() {
+    if (!documentReplaced_) return;
+    documentReplaced_ = false;
+    notify(&TWorkspaceObserver::documentChanged);
 }
 
 TPluginDocument* TWorkspace::plugin() const {
@@ -33,6 +73,26 @@ TMenuDocument* TWorkspace::menu() const {
     return dynamic_cast<TMenuDocument*>(document.get());
 }
 
+TCustomDictionaryDocument* TWorkspace::customDictionary() const {
+    return dynamic_cast<TCustomDictionaryDocument*>(document.get());
+}
+
+TDocument& TWorkspace::installDocument(std::unique_ptr<TDocument> opened) {
+    clearLoadedLists();
+    document = std::move(opened);
+    app.state.WorkMode = document->mode();
+    return *document;
+}
+
+void TWorkspace::forgetOpenFile() {
+    TAppState& st = app.state;
+    st.currentFileName.clear();
+    st.currentFilePath.clear();
+    st.openTablesFolder.clear();
+    st.openTablesLang.clear();
+    st.addonHash = 0;
+}
+
 bool TWorkspace::openFileByKind(const QString& path) {
     const rDocumentKind* kind = documentKindOf(path);
     return kind && openDocument(*kind, path, kind->rememberFolderWhenGiven);
@@ -44,11 +104,14 @@ bool TWorkspace::openDocument(const rDocumentKind& kind, const QString& path, bo
     try {
         opened = kind.open(*this, path, rememberFolder);
     } catch (const std::bad_alloc&) {
-        // Whatever kind ran out of memory, nothing half-read stays open.
-        clearLoadedLists();
-        app.state.WorkMode = TWorkMode::None;
         app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
     }
+    if (!opened && documentReplaced_) {
+        // Whatever failed, nothing half-read stays open: the previous document was already closed.
+        clearLoadedLists();
+        forgetOpenFile();
+    }
+    announceDocumentChange();
     if (!opened) return false;
     // What the open itself filled in (the document's dictionary, the exact pass) is where the work starts from.
     history.clear();
@@ -78,17 +141,17 @@ rColumnLayout TWorkspace::columnLayout() const {
 }
 
 bool TWorkspace::confirmDictionarySave() {
+    // An edit the dialog holds is part of the work the question is about (asked about where the dialog says so).
+    storePendingEdit(false);
     TAppState& st = app.state;
     if (!st.dictionaryModified) return true;
     // Without a dictionary of its own (a table set, or both languages the same) the work lives only in the document.
-    const bool sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
-    const bool documentOnly = st.WorkMode == TWorkMode::Strings || (sameLanguage && !st.editCustom());
+    const bool documentOnly = document && document->savesWorkAsDocument(st);
     const QString question = documentOnly ? QStringLiteral("Ask_SavingDocument") : QStringLiteral("Ask_SavingSST");
     const int answer = app.messageDialog(app.uiTextFormat(question, {st.currentFileName}), dbYesNoCancel);
     if (answer == drYes) {
         // A failed or refused save keeps the work and the question's caller waits.
-        if (documentOnly) return saveDocument(false);
-        return st.editCustom() ? saveCustomDictionary() : saveDocumentDictionary();
+        return document ? document->saveWork(*this) : saveDocumentDictionary();
     }
     if (answer == drNo) {
         markWorkSaved();
@@ -110,12 +173,26 @@ void TWorkspace::markUnsavableChange() {
 
 void TWorkspace::afterHistoryChange() {
     app.state.dictionaryModified = !history.atSavedPoint();
+    notify(&TWorkspaceObserver::historyChanged);
 }
+
+namespace {
+
+std::vector<tSkyStr*> entriesOf(const TEditStep& step) {
+    std::vector<tSkyStr*> entries;
+    entries.reserve(step.changes.size());
+    for (const rEntryChange& change : step.changes)
+        entries.push_back(change.entry);
+    return entries;
+}
+
+} // namespace
 
 bool TWorkspace::undo() {
     const TEditStep* step = history.undo();
     if (!step) return false;
     journalStep(*this, step->changes, TJournalStepKind::undo);
+    notify(&TWorkspaceObserver::entriesChanged, entriesOf(*step));
     afterHistoryChange();
     return true;
 }
@@ -124,6 +201,7 @@ bool TWorkspace::redo() {
     const TEditStep* step = history.redo();
     if (!step) return false;
     journalStep(*this, step->changes, TJournalStepKind::redo);
+    notify(&TWorkspaceObserver::entriesChanged, entriesOf(*step));
     afterHistoryChange();
     return true;
 }
@@ -192,7 +270,11 @@ TEntryCommand::TEntryCommand(TWorkspace& ws, QString nameKey, const QList<tSkySt
 }
 
 TEntryCommand::~TEntryCommand() {
-    finish();
+    // A command leaving by an exception still records what it changed; nothing may escape a destructor.
+    try {
+        finish();
+    } catch (...) {
+    }
 }
 
 int TEntryCommand::finish() {
@@ -202,15 +284,24 @@ int TEntryCommand::finish() {
     changed_ = static_cast<int>(changes.size());
     if (changes.empty()) return 0;
     journalStep(ws_, changes, TJournalStepKind::command);
+    std::vector<tSkyStr*> entries;
+    entries.reserve(changes.size());
+    for (const rEntryChange& change : changes)
+        entries.push_back(change.entry);
     // A step of one string takes the "_1" form of its name where the language has one ("Validate 1 string").
     const QString singular = nameKey_ + QStringLiteral("_1");
     const QString& key = changed_ == 1 && ws_.app.texts.contains(singular) ? singular : nameKey_;
     ws_.history.push({ws_.app.uiTextFormat(key, {changed_}), std::move(changes)});
+    ws_.notify(&TWorkspaceObserver::entriesChanged, entries);
     ws_.afterHistoryChange();
     return changed_;
 }
 
 void TWorkspace::clearLoadedLists() {
+    // The views let go of the entries before they are freed, and hear of the new lists when the command is done.
+    notify(&TWorkspaceObserver::documentClosing);
+    documentReplaced_ = true;
+    setSelection({});
     forgetAidsEntries(*this);
     for (auto& pairs : heuristicMatches)
         pairs.clear();
@@ -223,6 +314,7 @@ void TWorkspace::clearLoadedLists() {
     clearListSet(loadedLists);
     clearListSet(workLists);
     document.reset();
+    app.state.WorkMode = TWorkMode::None;
 }
 
 bool TWorkspace::closeAll() {
@@ -232,14 +324,10 @@ bool TWorkspace::closeAll() {
         clearLoadedLists();
         // Unloading keeps the remembered apply and overwrite choices, which live with the vocabulary state.
         unloadVocabulary(*this);
-        app.state.WorkMode = TWorkMode::None;
-        app.state.currentFileName.clear();
-        app.state.currentFilePath.clear();
-        app.state.openTablesFolder.clear();
-        app.state.openTablesLang.clear();
-        app.state.addonHash = 0;
+        forgetOpenFile();
     }
     scanVocabulary(*this);
+    announceDocumentChange();
     return true;
 }
 
@@ -274,8 +362,14 @@ bool TWorkspace::applyPreset(int index) {
         if (app.messageDialog(app.uiText(QStringLiteral("Ask_LangUnload")), dbYesNo) != drYes) return false;
     }
     if (!closeAll()) return false;
-    st.SourceLang = preset.src;
-    st.DestLang = preset.dst;
-    app.refreshStatusLanguage();
+    setLanguages(preset.src, preset.dst);
     return true;
+}
+
+void TWorkspace::setLanguages(const QString& source, const QString& dest) {
+    app.state.SourceLang = source;
+    app.state.DestLang = dest;
+    app.refreshStatusLanguage();
+    // The vocabulary is made of the tables and dictionaries of the two languages.
+    scanVocabulary(*this);
 }

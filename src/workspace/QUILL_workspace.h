@@ -10,6 +10,10 @@
 
 #include "workspace/QUILL_document.h"
 #include "workspace/QUILL_history.h"
+#include "workspace/QUILL_observer.h"
+
+#include <QSet>
+#include <functional>
 
 // The documents (each declared in the workspace header of its subsystem) and the vocabulary state.
 struct TPluginDocument;           // workspace/QUILL_wsPlugin.h
@@ -27,6 +31,20 @@ enum class TRecoveryUse : uint8_t;
 struct rHeuristicPair {
     tSkyStr* entry = nullptr;      // not owned
     tSkyStr* vocabulary = nullptr; // not owned
+};
+
+// What the store command stores.
+struct rStoreRequest {
+    QString translation;
+    const QString* source = nullptr; // the edited source of a custom dictionary entry
+    sStrParams statusIn{sStrParam::validated};
+    sStrParams statusOut{sStrParam::incompleteTrans};
+    // Blanks at the ends that the source does not have at its ends go (the edit dialog's trim toggle).
+    bool trim = true;
+    // Stores even an unchanged translation (so that it takes statusIn).
+    bool forceValid = false;
+    // The other strings with the same source take the translation, after the similar-strings question.
+    bool carrySimilar = true;
 };
 
 class TWorkspace {
@@ -57,26 +75,52 @@ public:
     std::unique_ptr<TJournalWriter> journal;
     TRecoveryUse recovery{};
 
+    // The views that follow the work (not owned: each removes itself before it goes). Every change to the lists,
+    // the entries, the history or the vocabulary reaches them through notify.
+    void addObserver(TWorkspaceObserver* observer);
+    void removeObserver(TWorkspaceObserver* observer);
+    template <typename... Params, typename... Args>
+    void notify(void (TWorkspaceObserver::*event)(Params...), Args&&... args) {
+        const std::vector<TWorkspaceObserver*> observers = observers_; // an observer may remove itself
+        for (TWorkspaceObserver* observer : observers)
+            (observer->*event)(args...);
+    }
+    // Asks the views to store an edit not yet stored (the edit dialog's text) before a command saves, copies into or
+    // replaces the entries (see TWorkspaceObserver::storePendingEdit).
+    void storePendingEdit(bool alwaysAsk = true) { notify(&TWorkspaceObserver::storePendingEdit, alwaysAsk); }
+    // A list was reordered or extended in place by `change`: the views keep their rows on their entries.
+    void reorderLists(const std::function<void()>& change);
+
+    // The entries the translator selected in the lists when the running command began (the window sets them before
+    // each command; the command line selects nothing). Cleared with the lists, so never stale.
+    void setSelection(QList<tSkyStr*> entries);
+    const QList<tSkyStr*>& selection() const { return selection_; }
+    bool isSelected(const tSkyStr& entry) const;
+    // isSelected as the passes and rules take it.
+    std::function<bool(const tSkyStr&)> selectionPredicate() const;
+
     // The open document as its kind, or null when another kind (or none) is open.
     TPluginDocument* plugin() const;
     TScriptDocument* script() const;
     TMenuDocument* menu() const;
+    TCustomDictionaryDocument* customDictionary() const;
 
     // Opens a file by the kind its extension names (the table of documentKinds); other files are ignored. Returns
     // true when a document was opened.
     bool openFileByKind(const QString& path);
     static bool isOpenableKind(const QString& path) { return documentKindOf(path) != nullptr; }
-    // Opens `path` as a document of `kind`, after the unsaved-work question; the history starts empty.
+    // Opens `path` as a document of `kind`, after the unsaved-work question; the history starts empty. When the
+    // kind's loader fails, the previous document is gone too and the window shows none.
     bool openDocument(const rDocumentKind& kind, const QString& path, bool rememberFolder);
+    // openDocument by the kind's name ("plugin", "stringTables", "script", "menuFile", "customDictionary").
+    bool openAs(const char* kindName, const QString& path, bool rememberFolder = false) {
+        return openDocument(documentKind(kindName), path, rememberFolder);
+    }
+    // A loader closes the work that was open and makes `document` the open one (its mode in the title).
+    TDocument& installDocument(std::unique_ptr<TDocument> document);
     // The menus' open commands ("Load_Esp", "Load_Strings", "Load_ScriptPex"): after the unsaved-work question, the
     // host's open dialog in the kind's folder; a chosen file that does not exist is reported ("FileNotFound").
     bool pickAndOpenDocument(const rDocumentKind& kind);
-
-    // Loaders (each in the workspace file of its subsystem).
-    bool openTableSet(const QString& path, bool rememberFolder);
-    bool openPlugin(const QString& path, bool rememberFolder);
-    bool loadScript(const QString& path, bool rememberFolder);
-    bool loadMenuFile(const QString& path);
 
     // "Save" and "Save as" of the open document (menus and the command line's --save/--save-as): unless expert mode,
     // asks "Fbk_FinalizeWarn", then the document saves itself. With saveAs, `target` is the chosen path
@@ -87,13 +131,13 @@ public:
     TExportKind exportKind() const;
     // The columns and pages the lists show for the open document.
     rColumnLayout columnLayout() const;
-    bool saveTableSetDocument(bool saveAs, const QString& target);
     // Writes the three loaded lists as "<folder><pluginName>_<DestLang>" after "Fbk_FinalizeConfirm" when that set
     // exists, inside a "Fbk_SaveStr" operation.
     bool saveTableSet(const QString& folder, const QString& pluginName);
 
     // Asks to save unsaved work ("Ask_SavingSST", or "Ask_SavingDocument" where the document has no dictionary of its
-    // own); false when the user cancelled or the save failed, so that nothing is lost without a question.
+    // own), once the views stored their pending edit; false when the user cancelled or the save failed, so that
+    // nothing is lost without a question.
     bool confirmDictionarySave();
     // Unsaved work: a change to a translation or status since the document was opened or its work last saved.
     bool hasUnsavedWork() const { return app.state.dictionaryModified; }
@@ -113,17 +157,19 @@ public:
     // "Menu_Validate_All" / "Menu_ResetAll" over every loaded entry, after their question; -1 when declined.
     int validateAll();
     int resetAll();
-    // The edit dialog's store (defined in QUILL_wsEdit.cpp): `translation` becomes the entry's translation, statusIn
-    // is set and statusOut cleared, as one undo step. `source`, when given (editing a custom dictionary), becomes the
-    // source too; the history cannot take a source back, so the work then stays unsaved until the next save.
-    // Returns true when the entry changed.
-    bool storeTranslation(tSkyStr* entry, const QString& translation, sStrParams statusIn, sStrParams statusOut,
-                          const QString* source = nullptr);
+    // The store of the edit dialog's keys (Ctrl+Enter, F1, F2, F3) and of the command line's --translate (defined in
+    // QUILL_wsEdit.cpp): the entry takes the translation (trimmed as storedText says), statusIn is set and statusOut
+    // cleared, and the strings with the same source follow when asked, all as one undo step. `source`, when given
+    // (editing a custom dictionary), becomes the source too; the history cannot take a source back, so the work then
+    // stays unsaved until the next save. Returns true when an entry changed.
+    bool storeTranslation(tSkyStr* entry, const rStoreRequest& request);
     // Edit > Undo / Redo: false when there was nothing to undo or redo.
     bool undo();
     bool redo();
-    // Saves the dictionary of the current work (defined with the dictionaries).
+    // Saves the dictionary of the current work (defined with the dictionaries), when canSaveDocumentDictionary.
     bool saveDocumentDictionary();
+    // The open document keeps its work in a dictionary of its own, in another language than its source.
+    bool canSaveDocumentDictionary() const;
     // Saves the custom dictionary being edited (defined with the dictionaries).
     bool saveCustomDictionary();
     // Run by every document load, inside its operation: restores the document's own dictionary (by reference).
@@ -132,8 +178,11 @@ public:
     // document kind asks for it.
     void afterDocumentLoad();
 
-    // Clears the loaded lists, the shared entries, the heuristic pairs, the document and its history.
+    // Clears the loaded lists, the shared entries, the heuristic pairs, the document and its history; the views let
+    // go of the entries first.
     void clearLoadedLists();
+    // The state of no document: what the title, the status bar and the saves read of the open file is cleared.
+    void forgetOpenFile();
     // "Menu_CloseAll": after confirmDictionarySave, clears the loaded lists and the vocabulary and sets WorkMode None
     // inside a "Closing" operation. False when the user kept the work.
     bool closeAll();
@@ -151,6 +200,8 @@ public:
     // current ones; else, after "Ask_LangUnload" when work is loaded, closes all work and takes its languages.
     // True when the languages changed (the Vocabulary tree must be rebuilt).
     bool applyPreset(int index);
+    // Takes two new languages (after the work of the old ones was closed): the vocabulary follows them.
+    void setLanguages(const QString& source, const QString& dest);
 
     // The key of a menu-file entry, empty for any other entry.
     QString menuKeyOf(const tSkyStr& entry) const;
@@ -158,18 +209,30 @@ public:
 private:
     friend class TEntryCommand;
     void afterHistoryChange();
+    // Tells the views the document changed when the lists were cleared since the last time it did.
+    void announceDocumentChange();
+
+    std::vector<TWorkspaceObserver*> observers_;
+    QList<tSkyStr*> selection_;
+    mutable QSet<const tSkyStr*> selectionSet_;
+    mutable bool selectionSetBuilt_ = false;
+    bool documentReplaced_ = false;
 };
 
 // One command's changes to entries, recorded as one undo step when the command is done (or leaves by an exception):
-// made before the command touches the entries, over all loaded entries or the given ones. The step's name is the UI
-// text `nameKey` formatted with the number of entries changed; nothing is recorded when none changed.
+// made before the command touches the entries, over all loaded entries or the given ones (more may be added before
+// they change). The step's name is the UI text `nameKey` formatted with the number of entries changed; nothing is
+// recorded when none changed. Once recorded, the views hear of the changed entries and of the history.
 class TEntryCommand {
 public:
+    // Over every loaded entry.
     TEntryCommand(TWorkspace& ws, QString nameKey);
     TEntryCommand(TWorkspace& ws, QString nameKey, const QList<tSkyStr*>& entries);
     ~TEntryCommand();
     TEntryCommand(const TEntryCommand&) = delete;
     TEntryCommand& operator=(const TEntryCommand&) = delete;
+    // Adds an entry the command is about to change (its state now is what an undo puts back).
+    void add(tSkyStr* entry) { recorder_.add(entry); }
     // Records the step now; returns the number of entries changed.
     int finish();
 

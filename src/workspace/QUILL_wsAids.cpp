@@ -17,10 +17,6 @@ namespace {
 // and 1.04 times one thread in two runs on a shared two-core machine (37 s against 58 s, then 29 s against 30 s).
 constexpr int kHeuristicThreads = 2;
 
-void repaintList(TWorkspace& ws, int listIndex) {
-    if (auto& f = vocabularyState(ws).listTranslated) f(listIndex);
-}
-
 // The heuristic pass of one list inside its operation; false when cancelled.
 bool heuristicOnList(TWorkspace& ws, int i) {
     TAppContext& app = ws.app;
@@ -36,12 +32,14 @@ bool heuristicOnList(TWorkspace& ws, int i) {
     const auto size = static_cast<qlonglong>(list.size());
     app.logMessage(
         app.uiTextFormat(QStringLiteral("Fbk_LDResult"), {left, size, ratio(left, static_cast<double>(size)) * 100}));
-    repaintList(ws, i);
+    ws.notify(&TWorkspaceObserver::scoresComputed, i, false);
     return true;
 }
 
-// The similar strings of `sourceSk` take its translation (see replaceAllStrings), without recording a step.
-int carrySimilar(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2, bool autoAccept) {
+// The similar strings of `sourceSk` take its translation (see replaceAllStrings); each is added to `command` before
+// it changes, so the step holds only those.
+int carrySimilar(TWorkspace& ws, TEntryCommand& command, tSkyStr& sourceSk, sStrParams v1, sStrParams v2,
+                 bool autoAccept) {
     TAppContext& app = ws.app;
     if (app.state.noReplace || sourceSk.listIndex > 2) return 0;
     QList<tSkyStr*> candidates;
@@ -51,14 +49,26 @@ int carrySimilar(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2
     }
     if (candidates.isEmpty()) return 0;
     if (!autoAccept) {
-        const QString caption =
-            app.uiText(QStringLiteral("Update_Similar_Strings")) + QStringLiteral(" ") + sourceSk.gTrans;
-        TAidsState& aids = aidsState(ws);
-        const bool accepted =
-            aids.chooseSimilar ? aids.chooseSimilar(candidates, caption) : app.messageDialog(caption, dbYesNo) == drYes;
-        if (!accepted) return 0;
+        rRowChoiceRequest request;
+        request.dialog = QStringLiteral("TForm5");
+        request.caption = app.uiText(QStringLiteral("Update_Similar_Strings")) + QStringLiteral(" ") + sourceSk.gTrans;
+        for (const char* key : {"ID", "Original", "Translated", "LD"})
+            request.headers << app.uiText(QLatin1String(key));
+        for (const tSkyStr* c : candidates) {
+            request.rows.append({QStringLiteral("%1").arg(c->id, 5, 16, QLatin1Char('0')), c->gS, c->gTrans,
+                                 ldColumnText(c->LDResult, c->LDFound)});
+            // Translations someone made are kept unless the translator picks them too.
+            request.chosen.append(!c->hasParam(sStrParam::translated) && !c->hasParam(sStrParam::validated) &&
+                                  !c->hasParam(sStrParam::incompleteTrans));
+        }
+        if (!app.host().chooseRows(request)) return 0;
+        QList<tSkyStr*> kept;
+        for (qsizetype i = 0; i < candidates.size(); ++i)
+            if (request.chosen.value(i)) kept << candidates[i];
+        candidates = kept;
     }
     for (tSkyStr* c : candidates) {
+        command.add(c);
         c->setSTrans(sourceSk.gTrans);
         c->resetStatus(v1, v2);
     }
@@ -112,14 +122,12 @@ std::vector<tSkyStr*> refreshCandidates(TWorkspace& ws) {
 bool takeCandidate(TWorkspace& ws, const tSkyStr& candidate) {
     TAidsState& aids = aidsState(ws);
     if (!aids.LDfstring || !editDialogAllows(ws)) return false;
-    TEntryCommand command(ws, QStringLiteral("Step_TakeSuggestion"));
     tSkyStr& target = *aids.LDfstring;
+    TEntryCommand command(ws, QStringLiteral("Step_TakeSuggestion"), {&target});
     target.setSTrans(candidate.gTrans);
     target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-    carrySimilar(ws, target, {sStrParam::validated}, {sStrParam::incompleteTrans}, false);
+    carrySimilar(ws, command, target, {sStrParam::validated}, {sStrParam::incompleteTrans}, false);
     command.finish();
-    for (int i = 0; i < 3; ++i)
-        repaintList(ws, i);
     return true;
 }
 
@@ -141,53 +149,52 @@ int fixAliases(TWorkspace& ws, const QList<tSkyStr*>& entries) {
         e->setSTrans(fixed);
         e->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
     }
-    const int changed = command.finish();
-    for (int i = 0; i < 3; ++i)
-        repaintList(ws, i);
-    return changed;
-}
-
-int replaceAllStrings(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2, bool autoAccept) {
-    TEntryCommand command(ws, QStringLiteral("Step_Similar"));
-    carrySimilar(ws, sourceSk, v1, v2, autoAccept);
     return command.finish();
 }
 
-void translateEntry(TWorkspace& ws, tSkyStr& entry, const QString& text) {
-    TEntryCommand command(ws, QStringLiteral("Step_Translate"));
-    entry.setSTrans(text);
-    entry.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-    carrySimilar(ws, entry, {sStrParam::validated}, {sStrParam::incompleteTrans}, false);
+int replaceAllStrings(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2, bool autoAccept) {
+    TEntryCommand command(ws, QStringLiteral("Step_Similar"), {});
+    carrySimilar(ws, command, sourceSk, v1, v2, autoAccept);
+    return command.finish();
 }
 
-int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList, bool refresh) {
+int carrySimilarTranslations(TWorkspace& ws, TEntryCommand& command, tSkyStr& sourceSk, sStrParams v1, sStrParams v2) {
+    return carrySimilar(ws, command, sourceSk, v1, v2, false);
+}
+
+int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList) {
     TEntryCommand command(ws, QStringLiteral("Step_Replace"));
-    applySearchRule(rule, ws.loadedLists, activeList, vocabularyState(ws).isSelected);
-    const int changed = command.finish();
-    if (refresh)
-        for (int i = 0; i < 3; ++i)
-            repaintList(ws, i);
-    return changed;
+    applySearchRule(rule, ws.loadedLists, activeList, ws.selectionPredicate());
+    return command.finish();
 }
 
 int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList) {
     if (!rule.caseSensitive) rule.s1 = rule.s1.toLower();
     aidsState(ws).searchSettings = rule;
     if (rule.s1.trimmed().isEmpty() && rule.mode2 != 2) return 0;
-    return applySearchRule(ws, rule, activeList, true);
+    TOperation operation(ws.app, ws.app.uiText(QStringLiteral("Fbk_Replacing")));
+    const int changed = applySearchRule(ws, rule, activeList);
+    reportChangedStrings(ws.app, changed);
+    return changed;
 }
 
 int runBatchText(TWorkspace& ws, const QString& text, int activeList) {
+    TOperation operation(ws.app, ws.app.uiText(QStringLiteral("Fbk_Replacing")));
     TEntryCommand command(ws, QStringLiteral("Step_Batch"));
-    const auto& isSelected = vocabularyState(ws).isSelected;
+    const auto isSelected = ws.selectionPredicate();
     for (const rSearchData& rule : parseBatchRules(text)) {
         aidsState(ws).searchSettings = rule;
         applySearchRule(rule, ws.loadedLists, activeList, isSelected);
     }
     const int changed = command.finish();
-    for (int i = 0; i < 3; ++i)
-        repaintList(ws, i);
+    reportChangedStrings(ws.app, changed);
     return changed;
+}
+
+void reportChangedStrings(TAppContext& app, int changed) {
+    const QString text = app.uiTextFormat(QStringLiteral("Fbk_StringsChanged"), {changed});
+    app.logMessage(text);
+    app.host().setStatusText(2, text);
 }
 
 bool readBatchFile(TWorkspace& ws, const QString& path, QString& text) {
@@ -205,15 +212,17 @@ bool runBatchFile(TWorkspace& ws, int activeList) {
     const QString path = app.host().pickOpenFile(app.uiText(QStringLiteral("Dia_loadBatch")), app.state.batchFolder,
                                                  QString(), app.uiText(QStringLiteral("Filtertxt2")));
     if (path.isEmpty()) return false;
-    QString text;
-    if (!readBatchFile(ws, path, text)) return false;
-    if (auto& edit = aidsState(ws).editBatch; edit && !edit(text, path)) return false;
-    runBatchText(ws, text, activeList);
+    rTextRequest request;
+    request.dialog = QStringLiteral("TForm11");
+    request.caption = app.uiText(QStringLiteral("BatchSearchAndReplace"));
+    request.fileName = path;
+    if (!readBatchFile(ws, path, request.text)) return false;
+    if (!app.host().editText(request)) return false;
+    runBatchText(ws, request.text, activeList);
     return true;
 }
 
-bool saveBatchRules(TWorkspace& ws, const QString& text) {
-    TAppContext& app = ws.app;
+bool saveBatchRules(TAppContext& app, const QString& text) {
     const QString path = app.host().pickSaveFile(app.uiText(QStringLiteral("Dia_SaveBatch")), QString(), QString(),
                                                  app.uiText(QStringLiteral("Filtertxt2")));
     if (path.isEmpty()) return false;

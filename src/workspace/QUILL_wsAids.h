@@ -13,8 +13,9 @@
 #include <vector>
 
 class TWorkspace;
+class TAppContext;
 
-// What the aids keep for the whole run, and the windows' seams (each may be left empty: the command line, tests).
+// What the aids keep for the whole run.
 struct TAidsState {
     // The search dialog's rule, shared with the batch runner; kept for the run, never saved.
     rSearchData searchSettings;
@@ -28,13 +29,6 @@ struct TAidsState {
     tSkyStr* fstring = nullptr;
     // The source text of the candidate last taken into the edit dialog.
     QString bestLDString;
-
-    // The similar-strings dialog (TForm5): shows `candidates` (all selected) under `caption`, leaves the chosen ones in
-    // it and returns true for Ok. Unset: one Yes/No question through the host takes all or none.
-    std::function<bool(QList<tSkyStr*>& candidates, const QString& caption)> chooseSimilar;
-    // The batch dialog (TForm11): shows the file's text for editing; returns true for Ok with the text to run.
-    // Unset: the file's text runs as it is.
-    std::function<bool(QString& text, const QString& file)> editBatch;
 };
 
 TAidsState& aidsState(TWorkspace& ws);
@@ -64,18 +58,14 @@ bool mayEditWithCandidate(TWorkspace& ws, const tSkyStr& candidate);
 int fixAliases(TWorkspace& ws, const QList<tSkyStr*>& entries);
 
 // Carries `sourceSk`'s translation to the other entries of its list with the same source (those whose translation
-// differs or which have none of `v1`), after the similar-strings dialog unless `autoAccept`; each changed entry gets
-// resetStatus(v1, v2). Nothing with the noReplace preference. Used after validating in the edit dialog and when a
-// candidate is taken. One undo step; returns the number changed.
+// differs or which have none of `v1`), after the similar-strings question ("TForm5" through the host, the
+// untranslated ones preselected) unless `autoAccept`; each changed entry gets resetStatus(v1, v2). Nothing with the
+// noReplace preference. One undo step that holds only the entries it changed; returns the number changed.
 int replaceAllStrings(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2, bool autoAccept);
 
-// The edit dialog's Ctrl+Enter as a command (the command line's --translate): `entry` takes `text`, validated, then
-// replaceAllStrings with {validated} / {incompleteTrans}. One undo step.
-void translateEntry(TWorkspace& ws, tSkyStr& entry, const QString& text);
-
-// Applies one rule (applySearchRule over the loaded lists; `activeList` is the visible page's list). One undo step;
-// returns the number changed. `refresh` repaints the list views afterwards.
-int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList, bool refresh = true);
+// Applies one rule (applySearchRule over the loaded lists; `activeList` is the visible page's list, the
+// selection the workspace's). One undo step; returns the number changed.
+int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList);
 // The search dialog's Ok: stores `rule` (s1 lower-cased unless case-sensitive) as searchSettings and applies it
 // when its search text is not blank or its mode2 is 2. Returns the number changed.
 int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList);
@@ -90,7 +80,12 @@ bool readBatchFile(TWorkspace& ws, const QString& path, QString& text);
 bool runBatchFile(TWorkspace& ws, int activeList);
 // "SaveRules": writes `text` as UTF-8 with a byte-order mark to a file chosen in the save dialog; a write error is
 // reported with its text. False when cancelled or failed.
-bool saveBatchRules(TWorkspace& ws, const QString& text);
+bool saveBatchRules(TAppContext& app, const QString& text);
+// "N strings changed" in the log and the status bar, after a replacement.
+void reportChangedStrings(TAppContext& app, int changed);
+// The similar strings of `sourceSk` follow its translation inside a command already recording (the store command).
+class TEntryCommand;
+int carrySimilarTranslations(TWorkspace& ws, TEntryCommand& command, tSkyStr& sourceSk, sStrParams v1, sStrParams v2);
 
 // The text-search dialog's history: `text` moves to the top (kept at 10).
 void rememberSearchText(TWorkspace& ws, const QString& text);

@@ -14,8 +14,7 @@
 #include <QFileInfo>
 
 bool canComparePlugin(const TWorkspace& ws) {
-    const TWorkMode mode = ws.app.state.WorkMode;
-    return (mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout) && ws.plugin();
+    return ws.plugin() != nullptr;
 }
 
 bool pickAndComparePlugin(TWorkspace& ws) {
@@ -51,9 +50,8 @@ bool comparePlugin(TWorkspace& ws, const QString& path) {
         return false;
     }
     st.EspCompareFolder = quillfs::withTrailingSeparator(QFileInfo(fullPath).absolutePath());
-    TVocabularyState& vs = vocabularyState(ws);
     // The edit dialog's pending edit is stored before the entries change under it.
-    if (vs.storePendingEdit) vs.storePendingEdit();
+    ws.storePendingEdit();
 
     const int choice = askOverwriteChoice(ws, QStringLiteral("Esp Compare:"));
     if (choice < 0) return false;
@@ -79,7 +77,7 @@ int carryOverTranslations(TWorkspace& ws, tStringPredicate filter) {
         chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Load));
     rPassContext pass;
     pass.filter = filter;
-    pass.isSelected = vocabularyState(ws).isSelected;
+    pass.isSelected = ws.selectionPredicate();
     const auto accepts = [&pass](const tSkyStr& entry) { return pass.accepts(entry); };
     TEntryCommand command(ws, QStringLiteral("Step_Compare"));
     carryOverTranslations(doc.tree, doc.tree.compareRecordList, doc.compareCodepage.codepage, accepts);

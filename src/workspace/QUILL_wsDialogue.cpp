@@ -56,7 +56,7 @@ int runOldDialogStyle(TWorkspace& ws, const rOldDialogOptions& chosen, const std
     oldDialogPattern(ws) = chosen.pattern;
     rOldDialogOptions options = chosen;
     if (options.selection == tStringPredicate::selected && !options.isSelected)
-        options.isSelected = vocabularyState(ws).isSelected;
+        options.isSelected = ws.selectionPredicate();
 
     int total = 0;
     {

@@ -36,24 +36,23 @@ rPassContext passContext(TWorkspace& ws, tStringPredicate filter) {
     rPassContext c;
     const TAppState& st = ws.app.state;
     c.sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
-    c.mode = st.WorkMode;
+    c.references = ws.document ? ws.document->referenceKey() : TReferenceKey::none;
     c.filter = filter;
-    c.isSelected = vocabularyState(ws).isSelected;
+    c.isSelected = ws.selectionPredicate();
     TAppContext* app = &ws.app;
     c.progress = [app](int n) { app->progressStep(n, 10); };
     return c;
 }
 
-void notifyList(TWorkspace& ws, int i) {
-    if (auto& f = vocabularyState(ws).listTranslated) f(i);
-}
-
 void notifyView(TWorkspace& ws) {
-    if (auto& f = vocabularyState(ws).vocabularyViewChanged) f();
+    ws.notify(&TWorkspaceObserver::vocabularyChanged);
 }
 
-void storePendingEdit(TWorkspace& ws) {
-    if (auto& f = vocabularyState(ws).storePendingEdit) f();
+// The vocabulary's entries are about to go: whatever points at them (the heuristic pairs, the views) lets go.
+void forgetVocabularyEntries(TWorkspace& ws) {
+    ws.notify(&TWorkspaceObserver::vocabularyAboutToChange);
+    for (auto& pairs : ws.heuristicMatches)
+        pairs.clear();
 }
 
 // Steps 5 and 6 of applying a dictionary read into the work lists: by source text when it has no references, then
@@ -63,7 +62,7 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
     const bool withReferences = !refs.empty();
     if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
     app.progressMax(2 * countListSet(ws.loadedLists));
-    sortReferences(refs, app.state.WorkMode);
+    sortReferences(refs, ws.document ? ws.document->referenceKey() : TReferenceKey::none);
     rPassContext context = passContext(ws, filter);
     for (int i = 0; i < 3; ++i) {
         if (!withReferences) {
@@ -71,7 +70,6 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
             app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {tableExtension(i), n}));
         }
         referenceMatch(refs, ws.loadedLists[i], edidOnly, context);
-        notifyList(ws, i);
     }
 }
 
@@ -102,9 +100,7 @@ void scanVocabulary(TWorkspace& ws) {
     TVocabularyState& vs = vocabularyState(ws);
     // The view's nodes are about to be replaced: entries pointing at them go too.
     if (countListSet(ws.vocabularyLists) > 0) {
-        if (vs.candidatesCleared) vs.candidatesCleared();
-        for (auto& pairs : ws.heuristicMatches)
-            pairs.clear();
+        forgetVocabularyEntries(ws);
         clearListSet(ws.vocabularyLists);
     }
     vs.focusedNode = -1;
@@ -115,9 +111,7 @@ void scanVocabulary(TWorkspace& ws) {
 
 void unloadVocabulary(TWorkspace& ws) {
     TVocabularyState& vs = vocabularyState(ws);
-    if (vs.candidatesCleared) vs.candidatesCleared();
-    for (auto& pairs : ws.heuristicMatches)
-        pairs.clear();
+    forgetVocabularyEntries(ws);
     vs.vocab.clear(ws.vocabularyLists);
     vs.focusedNode = -1;
     notifyView(ws);
@@ -167,7 +161,7 @@ bool focusDictionaryNode(TWorkspace& ws, const QString& name) {
 void refreshVocabularyEntry(TWorkspace& ws, const QString& name) {
     TVocabularyState& vs = vocabularyState(ws);
     if (rVocabularyNode* node = vs.vocab.findDictionaryNode(name.toLower(), false)) {
-        if (vs.candidatesCleared) vs.candidatesCleared();
+        ws.notify(&TWorkspaceObserver::vocabularyAboutToChange);
         const void* folder = node->folder.get();
         for (auto& pairs : ws.heuristicMatches)
             std::erase_if(pairs,
@@ -193,7 +187,6 @@ void exactTranslation(TWorkspace& ws, tStringPredicate filter, bool forceSearch)
                                         {tableExtension(i), n, static_cast<qlonglong>(size), ratio(n, size) * 100}));
         totalLeft += n;
         totalSize += size;
-        notifyList(ws, i);
     }
     app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResult"),
                                     {app.uiText(QStringLiteral("All")), static_cast<qlonglong>(totalLeft),
@@ -220,7 +213,7 @@ void TWorkspace::applyDocumentDictionary() {
         node.folder->fparams.clear(sFdrParam::fdrLocked);
 
     const QString folder = st.userDictionaryFolder;
-    const QString name = dictionaryBaseName(st, true);
+    const QString name = documentDictionaryBase(*this, true);
     QStringList& inUse = vs.vocab.dictionariesInUse;
     inUse = QStringList{name + addonHashSuffix(st)};
     QString path = quillfs::findFileNoCase(folder, dictionaryFileName(st, inUse[0], QStringLiteral("sst")));
@@ -263,10 +256,7 @@ void TWorkspace::afterDocumentLoad() {
     checkSourceEncoding(*this);
     TVocabularyState& vs = vocabularyState(*this);
     if (!vs.vocab.loaded) loadVocabulary(*this);
-    const TWorkMode mode = app.state.WorkMode;
-    if (mode == TWorkMode::Strings || mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout ||
-        mode == TWorkMode::MCMTranslate)
-        exactTranslation(*this, tStringPredicate::all, false);
+    if (document && document->exactPassOnOpen()) exactTranslation(*this, tStringPredicate::all, false);
 }
 
 bool applySelectedDictionary(TWorkspace& ws) {
@@ -284,7 +274,7 @@ bool applySelectedDictionary(TWorkspace& ws) {
     const QString name = node.folder->s;
     vs.vocab.dictionariesInUse << name;
 
-    storePendingEdit(ws);
+    ws.storePendingEdit();
     rOptionRequest request;
     request.dialog = QStringLiteral("TForm12");
     request.caption = app.uiText(QStringLiteral("menu_applySST"));
@@ -330,8 +320,8 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
     TVocabularyState& vs = vocabularyState(ws);
-    if (st.WorkMode != TWorkMode::Strings && st.WorkMode != TWorkMode::StringsEspLayout) return false;
-    storePendingEdit(ws);
+    if (!canLoadStringsAsDest(ws)) return false;
+    ws.storePendingEdit();
     const QFileInfo file(path);
     if (!file.exists()) {
         app.logMessage(app.uiText(QStringLiteral("FileNotFound")), true, dbOk);
@@ -346,14 +336,14 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     rTableSink sink;
     sink.mode = tSinkMode::destinationTables;
     sink.predicate = overwriteFilter(choice);
-    sink.isSelected = vs.isSelected;
-    const bool ok = readTableSet(app, ws.loadedLists, quillfs::withTrailingSeparator(file.absolutePath()),
-                                 parts.name.toLower(), sink, false, parts.s1);
-    if (ok) {
-        app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
-        for (int i = 0; i < 3; ++i)
-            notifyList(ws, i);
-    }
+    sink.isSelected = ws.selectionPredicate();
+    bool ok = false;
+    // The reader orders the lists by id: the views keep their rows on their entries.
+    ws.reorderLists([&] {
+        ok = readTableSet(app, ws.loadedLists, quillfs::withTrailingSeparator(file.absolutePath()),
+                          parts.name.toLower(), sink, false, parts.s1);
+    });
+    if (ok) app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
     operation.end();
     if (!ok) app.logMessage(app.uiText(QStringLiteral("Fbk_LoadStringAsDestFailed")), true, dbOk);
     return ok;
@@ -361,8 +351,8 @@ bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
 
 bool pickStringsAsDest(TWorkspace& ws) {
     TAppContext& app = ws.app;
-    if (app.state.WorkMode != TWorkMode::Strings && app.state.WorkMode != TWorkMode::StringsEspLayout) return false;
-    storePendingEdit(ws);
+    if (!canLoadStringsAsDest(ws)) return false;
+    ws.storePendingEdit();
     const QString path = app.host().pickOpenFile(QString(), app.state.StringsAddonFolder, QString(),
                                                  app.uiText(QStringLiteral("FilterStr")));
     if (path.isEmpty()) return false;
@@ -371,21 +361,31 @@ bool pickStringsAsDest(TWorkspace& ws) {
 
 // ----- Saving, the custom dictionary, deleting
 
-QString documentDictionaryFileName(const TAppState& st) {
-    return dictionaryFileName(st, dictionaryBaseName(st, true) + addonHashSuffix(st), QStringLiteral("sst"));
+QString documentDictionaryBase(const TWorkspace& ws, bool lower) {
+    return dictionaryBaseName(ws.app.state, ws.document ? ws.document->dictionarySuffix() : QString(), lower);
+}
+
+QString documentDictionaryFileName(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    return dictionaryFileName(st, documentDictionaryBase(ws, true) + addonHashSuffix(st), QStringLiteral("sst"));
+}
+
+bool TWorkspace::canSaveDocumentDictionary() const {
+    const TAppState& st = app.state;
+    return document && document->hasOwnDictionary() && !st.currentFileName.isEmpty() &&
+           st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) != 0;
+}
+
+bool canLoadStringsAsDest(const TWorkspace& ws) {
+    return ws.document && ws.document->hasStringTables();
 }
 
 bool TWorkspace::saveDocumentDictionary() {
     TAppState& st = app.state;
-    const TWorkMode mode = st.WorkMode;
-    const bool savable = mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout ||
-                         mode == TWorkMode::MCMTranslate || mode == TWorkMode::ScriptPex ||
-                         mode == TWorkMode::sstViewEdit;
-    if (!savable || st.currentFileName.isEmpty() || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
-        return false;
-    storePendingEdit(*this);
+    if (!canSaveDocumentDictionary()) return false;
+    storePendingEdit();
     TVocabularyState& vs = vocabularyState(*this);
-    const QString name = dictionaryBaseName(st, true) + addonHashSuffix(st);
+    const QString name = documentDictionaryBase(*this, true) + addonHashSuffix(st);
     vs.vocab.dictionariesInUse = QStringList{name};
     const QString fileName = dictionaryFileName(st, name, QStringLiteral("sst"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveSST")), true);
@@ -397,8 +397,8 @@ bool TWorkspace::saveDocumentDictionary() {
 }
 
 bool TWorkspace::saveCustomDictionary() {
-    if (app.state.WorkMode != TWorkMode::sstEditCustom) return false;
-    storePendingEdit(*this);
+    if (!customDictionary()) return false;
+    storePendingEdit();
     const QString fileName = dictionaryFileName(app.state, quilldict::customDictionaryName(), QStringLiteral("sst"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
@@ -407,26 +407,22 @@ bool TWorkspace::saveCustomDictionary() {
     return ok;
 }
 
-bool openCustomDictionary(TWorkspace& ws) {
-    if (!ws.confirmDictionarySave()) return false;
+bool TCustomDictionaryDocument::open(TWorkspace& ws, const QString&, bool) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
-    st.currentFileName = quilldict::customDictionaryName();
-    ws.clearLoadedLists();
-    TOperation operation(app, app.uiText(QStringLiteral("Fbk_LoadCustom")), true);
-    st.WorkMode = TWorkMode::sstEditCustom;
-    const QString path =
-        pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, st.currentFileName, QStringLiteral("sst")));
+    const QString name = quilldict::customDictionaryName();
+    const QString path = pathNoCase(st.userDictionaryFolder, dictionaryFileName(st, name, QStringLiteral("sst")));
+    auto document = std::make_unique<TCustomDictionaryDocument>();
+    document->path = path;
+    ws.installDocument(std::move(document));
+    st.currentFileName = name;
     st.currentFilePath = path;
-    ws.document = std::make_unique<TCustomDictionaryDocument>();
-    ws.document->path = path;
+    TOperation operation(app, app.uiText(QStringLiteral("Fbk_LoadCustom")), true);
     if (QFileInfo::exists(path)) {
         int counter = 0;
         quilldict::loadDictionaryForEdit(app, ws.loadedLists, path, true, 1u << static_cast<int>(sStrParam::translated),
                                          1u << static_cast<int>(sStrParam::incompleteTrans), counter);
     }
-    for (int i = 0; i < 3; ++i)
-        notifyList(ws, i);
     return true;
 }
 
@@ -441,14 +437,13 @@ bool TCustomDictionaryDocument::save(TWorkspace& ws, bool, const QString&) {
 }
 
 tSkyStr* addCustomEntry(TWorkspace& ws, int listIndex) {
-    if (ws.app.state.WorkMode != TWorkMode::sstEditCustom || listIndex < 0 || listIndex > 2) return nullptr;
-    storePendingEdit(ws);
+    if (!ws.customDictionary() || listIndex < 0 || listIndex > 2) return nullptr;
+    ws.storePendingEdit();
     auto entry =
         std::make_unique<tSkyStr>(QString(), QString(), listIndex, 0u, 0, sStrParams{sStrParam::incompleteTrans});
     tSkyStr* added = entry.get();
-    ws.loadedLists[listIndex].push_back(std::move(entry));
+    ws.reorderLists([&] { ws.loadedLists[listIndex].push_back(std::move(entry)); });
     ws.markUnsavableChange();
-    notifyList(ws, listIndex);
     return added;
 }
 
@@ -474,8 +469,9 @@ void devWorkInProgress(TWorkspace& ws) {
 
 // ----- XML exchange
 
-QString defaultXmlBaseName(const TAppState& st) {
-    return QStringLiteral("%1_%2_%3").arg(dictionaryBaseName(st, false), st.SourceLang, st.DestLang);
+QString defaultXmlBaseName(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    return QStringLiteral("%1_%2_%3").arg(documentDictionaryBase(ws, false), st.SourceLang, st.DestLang);
 }
 
 bool writeXmlExport(TWorkspace& ws, const QString& path) {
@@ -520,7 +516,7 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
                               p.sourceHash);
         const bool withReferences = !refs.empty();
         if (!withReferences) markDuplicateSources(ws.workLists, sStrInternalParam::nTrans);
-        sortXmlReferences(refs, app.state.WorkMode);
+        sortXmlReferences(refs, ws.document ? ws.document->referenceKey() : TReferenceKey::none);
         app.progressMax(countListSet(ws.loadedLists));
         rPassContext context = passContext(ws, tStringPredicate::all);
         for (int i = 0; i < 3; ++i) {
@@ -529,7 +525,6 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
                 app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TransResultSST"), {tableExtension(i), n}));
             }
             xmlReferenceMatch(refs, ws.loadedLists[i], context);
-            notifyList(ws, i);
         }
         return true;
     } catch (const std::exception&) {
@@ -543,7 +538,7 @@ bool exportXmlFile(TWorkspace& ws, const QString& chosenPath) {
     const QFileInfo chosen(chosenPath);
     app.state.XMLFolder = quillfs::withTrailingSeparator(chosen.absolutePath());
     const QString path = chosen.absolutePath() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".xml");
-    TOperation operation(app, app.uiTextFormat(QStringLiteral("ExportXMLRes"), {dictionaryBaseName(app.state, false)}),
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("ExportXMLRes"), {documentDictionaryBase(ws, false)}),
                          true, true);
     const bool ok = writeXmlExport(ws, path);
     operation.end();
@@ -558,7 +553,7 @@ bool importXmlFile(TWorkspace& ws, const QString& path) {
         return false;
     }
     app.state.XMLFolder = quillfs::withTrailingSeparator(QFileInfo(path).absolutePath());
-    TOperation operation(app, app.uiTextFormat(QStringLiteral("ImportXMLRes"), {dictionaryBaseName(app.state, false)}),
+    TOperation operation(app, app.uiTextFormat(QStringLiteral("ImportXMLRes"), {documentDictionaryBase(ws, false)}),
                          true, true);
     return readXmlImport(ws, path);
 }
@@ -566,9 +561,8 @@ bool importXmlFile(TWorkspace& ws, const QString& path) {
 bool pickXmlExport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
-    const QString path =
-        app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
-                                defaultXmlBaseName(app.state), app.uiText(QStringLiteral("FilterXML")));
+    const QString path = app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
+                                                 defaultXmlBaseName(ws), app.uiText(QStringLiteral("FilterXML")));
     if (path.isEmpty()) return false;
     return exportXmlFile(ws, path);
 }
@@ -577,7 +571,7 @@ bool pickXmlImport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
     const QString path = app.host().pickOpenFile(app.uiText(QStringLiteral("LoadCurrentXML")), app.state.XMLFolder,
-                                                 defaultXmlBaseName(app.state) + QStringLiteral(".xml"),
+                                                 defaultXmlBaseName(ws) + QStringLiteral(".xml"),
                                                  app.uiText(QStringLiteral("FilterXML")));
     if (path.isEmpty()) return false;
     return importXmlFile(ws, path);

@@ -17,14 +17,6 @@ struct TVocabularyState {
     // Remembered for the run: the overwrite choice (0 to 4) shared by every pass that offers it, and the apply mode.
     int overwriteChoice = 1;
     int applyMode = 0;
-
-    // Set by the windows: the list views' selection (for "overwrite_Selection"), the edit dialog's store of its
-    // pending edit, and the notices of what to repaint. Each may be left empty (the command line).
-    std::function<bool(const tSkyStr&)> isSelected;
-    std::function<void()> storePendingEdit;
-    std::function<void()> vocabularyViewChanged;
-    std::function<void(int listIndex)> listTranslated; // re-sort the list's view on its LD column
-    std::function<void()> candidatesCleared;
 };
 
 // The vocabulary state, created on first use.
@@ -37,9 +29,19 @@ int askOverwriteChoice(TWorkspace& ws, const QString& captionKey);
 
 // The custom dictionary opened for editing: its entries are the loaded lists, saved as the dictionary itself.
 struct TCustomDictionaryDocument : TDocument {
+    // "Open" of the Custom_Dic menu: the custom dictionary of the two languages, for editing.
+    static bool open(TWorkspace& ws, const QString& path, bool rememberFolder);
+
+    TWorkMode mode() const override { return TWorkMode::sstEditCustom; }
     TExportKind exportKind() const override { return TExportKind::stringTables; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+    // It is a dictionary: its work is saved as itself.
+    bool hasOwnDictionary() const override { return false; }
+    bool savesWorkAsDocument(const TAppState&) const override { return false; }
+    bool saveWork(TWorkspace& ws) override { return save(ws, false, {}); }
+    bool exactPassOnOpen() const override { return false; }
+    bool journalled() const override { return false; }
 };
 
 // The vocabulary.
@@ -61,12 +63,14 @@ void translateExact(TWorkspace& ws);
 bool applySelectedDictionary(TWorkspace& ws);
 // "LoadStringAsDest" on a chosen table file (the picker variant asks for the file first).
 bool loadStringsAsDest(TWorkspace& ws, const QString& path);
+// Only a document whose texts live in string tables (a table set, a localized plugin) takes destination tables.
+bool canLoadStringsAsDest(const TWorkspace& ws);
 bool pickStringsAsDest(TWorkspace& ws);
 
 // The XML exchange: the file variants run the whole command around a known path.
 bool writeXmlExport(TWorkspace& ws, const QString& path);
 bool readXmlImport(TWorkspace& ws, const QString& path);
-QString defaultXmlBaseName(const TAppState& state);
+QString defaultXmlBaseName(const TWorkspace& ws);
 bool exportXmlFile(TWorkspace& ws, const QString& chosenPath);
 bool importXmlFile(TWorkspace& ws, const QString& path);
 // "SaveCurrentXml" / "LoadCurrentXML": the file variants after the host's file dialog.
@@ -74,8 +78,6 @@ bool pickXmlExport(TWorkspace& ws);
 bool pickXmlImport(TWorkspace& ws);
 
 // The custom dictionary and the vocabulary view's file commands.
-// "Open" of the Custom_Dic menu: the custom dictionary opened for editing.
-bool openCustomDictionary(TWorkspace& ws);
 // Appends an empty incompleteTrans entry to list `listIndex` of the custom dictionary; null outside it.
 tSkyStr* addCustomEntry(TWorkspace& ws, int listIndex);
 // "menu_deletesst": sends the focused dictionary's file to the trash and reloads the vocabulary.
@@ -83,4 +85,6 @@ bool deleteFocusedDictionary(TWorkspace& ws);
 // The merge and edit commands of the vocabulary view, not built yet.
 void devWorkInProgress(TWorkspace& ws);
 // The file name "Save_SST" writes for the open document.
-QString documentDictionaryFileName(const TAppState& state);
+QString documentDictionaryFileName(const TWorkspace& ws);
+// The current file's name without extension, lower-cased when asked, with the document's dictionary suffix.
+QString documentDictionaryBase(const TWorkspace& ws, bool lower);

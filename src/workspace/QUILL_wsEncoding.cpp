@@ -9,18 +9,8 @@ qsizetype checkSourceEncoding(TWorkspace& ws) {
     const TAppState& st = app.state;
     if (!ws.document) return 0;
     ws.document->misencodedTexts = 0;
-    QString language;
-    switch (st.WorkMode) {
-    case TWorkMode::Esp:
-    case TWorkMode::StringsEspLayout:
-        language = st.SourceLang;
-        break;
-    case TWorkMode::Strings:
-        language = st.openTablesLang.isEmpty() ? st.SourceLang : st.openTablesLang;
-        break;
-    default:
-        return 0;
-    }
+    const QString language = ws.document->sourceTextLanguage(st);
+    if (language.isEmpty()) return 0;
     const rCodepage codepage = chooseCodepage(QLatin1Char('_') + language, st.codepageList, st.ForceUtf8Load);
     if (codepage.isUtf8 || codepage.isForceDeloc()) return 0;
     qsizetype beyondAscii = 0;

@@ -12,6 +12,7 @@
 #include "strings/QUILL_backup.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsStrings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,19 +39,18 @@ rPluginReadContext readContext(TAppContext& app, qsizetype total) {
     return ctx;
 }
 
-// The common start of both loads: the current file, the cleared lists and the new document.
-TPluginDocument& beginPluginLoad(TWorkspace& ws, const QString& fullPath, bool rememberFolder) {
+// The common start of both loads: the open work closed, the new document and the current file.
+TPluginDocument& beginPluginLoad(TWorkspace& ws, const QString& fullPath, bool rememberFolder, bool localized) {
     TAppState& st = ws.app.state;
-    st.currentFilePath = fullPath;
-    st.currentFileName = QFileInfo(fullPath).fileName();
-    if (rememberFolder) st.EspFolder = folderOf(fullPath);
-    ws.clearLoadedLists();
     auto document = std::make_unique<TPluginDocument>();
     document->path = fullPath;
     document->folder = folderOf(fullPath);
-    document->fileName = st.currentFileName;
-    TPluginDocument& doc = *document;
-    ws.document = std::move(document);
+    document->fileName = QFileInfo(fullPath).fileName();
+    document->localized = localized;
+    auto& doc = static_cast<TPluginDocument&>(ws.installDocument(std::move(document)));
+    st.currentFilePath = fullPath;
+    st.currentFileName = doc.fileName;
+    if (rememberFolder) st.EspFolder = doc.folder;
     return doc;
 }
 
@@ -74,37 +74,31 @@ bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base
 bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
-    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder);
+    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder, false);
     TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
-    const bool ok = loadPluginFile(app, bytes, doc.tree, true, true, 0);
-    if (ok) {
-        markStringGroups(doc.tree, false);
-        addRecentFile(st.recentAddon, fullPath);
-        const rCodepage codepage = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
-        doc.stringCounts = collectInlineStrings(doc.tree, ws.loadedLists, codepage, recordDefs());
-        app.logMessage(
-            app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
-        st.WorkMode = TWorkMode::Esp;
-        ws.applyDocumentDictionary();
+    if (!loadPluginFile(app, bytes, doc.tree, true, true, 0)) {
+        operation.end();
+        app.logMessage(app.uiText(QStringLiteral("Fbk_Failesp")), true);
+        return false;
     }
+    markStringGroups(doc.tree, false);
+    addRecentFile(st.recentAddon, fullPath);
+    const rCodepage codepage = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
+    doc.stringCounts = collectInlineStrings(doc.tree, ws.loadedLists, codepage, recordDefs());
+    app.logMessage(
+        app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
+    ws.applyDocumentDictionary();
     operation.end();
-    if (ok) {
-        ws.afterDocumentLoad();
-        return true;
-    }
-    ws.clearLoadedLists();
-    st.WorkMode = TWorkMode::None;
-    app.logMessage(app.uiText(QStringLiteral("Fbk_Failesp")), true);
-    return false;
+    ws.afterDocumentLoad();
+    return true;
 }
 
 bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
     app.logMessage(app.uiText(QStringLiteral("Fbk_TESLocalized2")), true, dbSelfClosing);
-    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder);
+    TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder, true);
     TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_Loadesp"), {fullPath}), true, true);
-    doc.localized = true;
     bool ok = loadPluginFile(app, bytes, doc.tree, false, false, 1);
     if (ok) {
         doc.stringCounts = collectStringRefs(doc.tree, ws.loadedLists, recordDefs());
@@ -145,7 +139,6 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
             app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
             doc.orphanShared = resolveOrphansAndShared(app, ws.loadedLists, ws.sharedIdList);
             addRecentFile(st.recentAddon, fullPath);
-            st.WorkMode = TWorkMode::StringsEspLayout;
             st.openTablesFolder = folder;
             st.openTablesLang = st.SourceLang;
             ws.applyDocumentDictionary();
@@ -153,8 +146,6 @@ bool loadLocalizedPlugin(TWorkspace& ws, const QString& fullPath, const QByteArr
     }
     operation.end();
     if (!ok) {
-        ws.clearLoadedLists();
-        st.WorkMode = TWorkMode::None;
         app.logMessage(app.uiText(QStringLiteral("Fbk_FailespString")), true);
         return false;
     }
@@ -231,8 +222,8 @@ int getPluginLocalization(TAppContext& app, const QString& path) {
     return readPluginHeader(stream, nullptr, rPluginReadContext{});
 }
 
-bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
-    if (!confirmDictionarySave()) return false;
+bool TPluginDocument::open(TWorkspace& ws, const QString& path, bool rememberFolder) {
+    TAppContext& app = ws.app;
     loadRecordDefinitions(app.state);
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     // The file is read once; the probe and the reader share the bytes.
@@ -244,8 +235,8 @@ bool TWorkspace::openPlugin(const QString& path, bool rememberFolder) {
         app.logMessage(app.uiText(QStringLiteral("Fbk_TES4Error")), true);
         return false;
     }
-    return localized == 0 ? loadPlainPlugin(*this, fullPath, bytes, rememberFolder)
-                          : loadLocalizedPlugin(*this, fullPath, bytes, rememberFolder);
+    return localized == 0 ? loadPlainPlugin(ws, fullPath, bytes, rememberFolder)
+                          : loadLocalizedPlugin(ws, fullPath, bytes, rememberFolder);
 }
 
 bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName, bool saveAs) {
@@ -289,8 +280,12 @@ rColumnLayout TPluginDocument::layout() const {
 }
 
 bool TPluginDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
-    // A localized plugin is never written: its string tables are saved instead.
-    if (localized) return ws.saveTableSetDocument(saveAs, target);
+    // A localized plugin is never written: its string tables are saved instead, beside the tables it was read with.
+    if (localized) {
+        const QString tables =
+            !tablesFolder.isEmpty() ? tablesFolder : quillfs::withTrailingSeparator(folder + QStringLiteral("strings"));
+        return saveTableSetDocument(ws, saveAs, target, tables, baseName());
+    }
     if (!saveAs) return writePlugin(ws, folder, fileName, false);
     const QString chosen = chooseSaveTarget(ws, target, "Dia_SaveEspAs", folder, fileName, "FilterEsp");
     if (chosen.isEmpty()) return false;

@@ -30,10 +30,19 @@ struct TPluginDocument : TDocument {
     // The plugin's name without its extension: what its string tables are named after.
     QString baseName() const;
 
+    // "Load_Esp": a plain plugin with its texts, or a localized one with its string tables of SourceLang. The file is
+    // read before the open work closes, so that an unreadable file or one that is not a plugin leaves it open.
+    static bool open(TWorkspace& ws, const QString& path, bool rememberFolder);
+
+    TWorkMode mode() const override { return localized ? TWorkMode::StringsEspLayout : TWorkMode::Esp; }
     // A localized plugin saves its string tables.
     TExportKind exportKind() const override { return localized ? TExportKind::stringTables : TExportKind::plugin; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+    TReferenceKey referenceKey() const override { return TReferenceKey::pluginField; }
+    bool idsAreText() const override { return true; }
+    bool hasStringTables() const override { return localized; }
+    QString sourceTextLanguage(const TAppState& state) const override { return state.SourceLang; }
 };
 
 // Reads a plugin file into the tree: the header (the TES4 record added with addHeader), then, when its localization

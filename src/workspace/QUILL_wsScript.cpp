@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <new>
 
 namespace {
 
@@ -47,67 +46,70 @@ rColumnLayout singleListLayout() {
 
 } // namespace
 
-bool TWorkspace::loadScript(const QString& path, bool rememberFolder) {
-    if (!confirmDictionarySave()) return false;
+bool TScriptDocument::open(TWorkspace& ws, const QString& path, bool rememberFolder) {
+    TAppContext& app = ws.app;
     TAppState& st = app.state;
     if (!st.quillexpertMode && app.messageDialog(app.uiText(QStringLiteral("Ask_pexDisclaimer")), dbYesNo) != drYes)
         return false;
     const QString fullPath = QFileInfo(path).absoluteFilePath();
+    auto document = std::make_unique<TScriptDocument>();
+    document->path = fullPath;
+    document->folder = folderOf(fullPath);
+    document->fileName = QFileInfo(fullPath).fileName();
+    auto& doc = static_cast<TScriptDocument&>(ws.installDocument(std::move(document)));
     st.currentFilePath = fullPath;
-    st.currentFileName = QFileInfo(fullPath).fileName();
-    st.openTablesFolder = folderOf(fullPath);
+    st.currentFileName = doc.fileName;
+    st.openTablesFolder = doc.folder;
     st.openTablesLang = st.SourceLang;
-    if (rememberFolder) st.papyrusPexFolder = st.openTablesFolder;
+    if (rememberFolder) st.papyrusPexFolder = doc.folder;
 
-    clearLoadedLists();
     TOperation operation(app, app.uiTextFormat(QStringLiteral("Fbk_LoadPex"), {fullPath}), true, true);
-    auto doc = std::make_unique<TScriptDocument>();
-    doc->path = fullPath;
-    doc->folder = st.openTablesFolder;
-    doc->fileName = st.currentFileName;
-    const bool ok = loadPexFile(doc->pex, fullPath, &app);
-    if (ok) {
-        applyPexStringRules(doc->pex, st.pexNoTransProc);
-        TScriptDocument& opened = *doc;
-        document = std::move(doc);
-        addRecentFile(st.recentAddon, fullPath);
-        st.WorkMode = TWorkMode::ScriptPex;
-        buildScriptStrings(opened.pex, st.pexLockTranslateTag, loadedLists[0]);
-        applyDocumentDictionary();
+    if (!loadPexFile(doc.pex, fullPath, &app)) {
+        operation.end();
+        app.logMessage(app.uiText(QStringLiteral("Fbk_FailPex")), true);
+        return false;
     }
+    applyPexStringRules(doc.pex, st.pexNoTransProc);
+    addRecentFile(st.recentAddon, fullPath);
+    buildScriptStrings(doc.pex, st.pexLockTranslateTag, ws.loadedLists[0]);
+    ws.applyDocumentDictionary();
     operation.end();
-    if (ok) {
-        afterDocumentLoad();
-        return true;
-    }
-    clearLoadedLists();
-    st.WorkMode = TWorkMode::None;
-    app.logMessage(app.uiText(QStringLiteral("Fbk_FailPex")), true);
-    return false;
+    ws.afterDocumentLoad();
+    return true;
 }
 
-bool TWorkspace::loadMenuFile(const QString& path) {
-    if (!confirmDictionarySave()) return false;
+bool TMenuDocument::open(TWorkspace& ws, const QString& path, bool) {
+    TAppContext& app = ws.app;
     TAppState& st = app.state;
     const QString fullPath = QFileInfo(path).absoluteFilePath();
+    const QFileInfo info(fullPath);
+    const bool archive = info.suffix().compare(QLatin1String("bsa"), Qt::CaseInsensitive) == 0 ||
+                         info.suffix().compare(QLatin1String("ba2"), Qt::CaseInsensitive) == 0;
+    auto document = std::make_unique<TMenuDocument>();
+    document->path = fullPath;
+    document->fromArchive = archive;
+    QString language = st.SourceLang;
+    if (archive) {
+        document->modName = modNameOfArchive(info.fileName());
+        document->folder = quillfs::withTrailingSeparator(
+            QDir(info.absolutePath()).filePath(QStringLiteral("interface/translations")));
+    } else {
+        const rStringLang split = splitNameLang(stripExtension(info.fileName()));
+        document->modName = split.name;
+        document->folder = folderOf(fullPath);
+        language = split.s1;
+    }
+    auto& doc = static_cast<TMenuDocument&>(ws.installDocument(std::move(document)));
+    st.currentFilePath = fullPath;
+    st.currentFileName = doc.modName;
+    if (!archive) st.openTablesLang = language;
+    st.openTablesFolder = doc.folder;
+
     TOperation operation(app, app.uiTextFormat(QStringLiteral("FbK_LoadingAddonMCM"), {fullPath}), true, true);
-    bool ok = false;
     try {
-        const QFileInfo info(fullPath);
-        const bool archive = info.suffix().compare(QLatin1String("bsa"), Qt::CaseInsensitive) == 0 ||
-                             info.suffix().compare(QLatin1String("ba2"), Qt::CaseInsensitive) == 0;
         QByteArray bytes;
-        auto doc = std::make_unique<TMenuDocument>();
-        doc->path = fullPath;
         if (archive) {
-            doc->fromArchive = true;
-            doc->modName = modNameOfArchive(info.fileName());
-            doc->folder = quillfs::withTrailingSeparator(
-                QDir(info.absolutePath()).filePath(QStringLiteral("interface/translations")));
-            st.currentFilePath = fullPath;
-            st.currentFileName = doc->modName;
-            clearLoadedLists();
-            const QString wanted = doc->modName.toLower() + QLatin1Char('_') + st.SourceLang.toLower();
+            const QString wanted = doc.modName.toLower() + QLatin1Char('_') + st.SourceLang.toLower();
             bool found = false;
             try {
                 found = readArchiveMenu(fullPath, wanted, bytes);
@@ -116,53 +118,36 @@ bool TWorkspace::loadMenuFile(const QString& path) {
             }
             if (!found) {
                 app.logMessage(app.uiTextFormat(QStringLiteral("MCMnotFoundinBSA"),
-                                                {doc->modName + QLatin1Char('_') + st.SourceLang}),
+                                                {doc.modName + QLatin1Char('_') + st.SourceLang}),
                                true);
-                throw TQuillError(QString());
+                return false;
             }
         } else {
-            const rStringLang split = splitNameLang(stripExtension(info.fileName()));
-            doc->modName = split.name;
-            doc->folder = folderOf(fullPath);
-            st.currentFilePath = fullPath;
-            st.currentFileName = split.name;
-            st.openTablesLang = split.s1;
-            clearLoadedLists();
             QString error;
             // The file given is read as it is named, whatever case or "_" its name has.
             if (!quillfs::readWholeFile(fullPath, bytes, &error))
                 throw TQuillError(app.uiTextFormat(QStringLiteral("fbk_menuReadError"), {fullPath, error}));
         }
-        st.openTablesFolder = doc->folder;
         for (rMenuEntry& entry : parseMenuText(decodeMenuBytes(bytes))) {
-            const uint32_t id = static_cast<uint32_t>(doc->menuKeys.size());
-            doc->menuKeys << entry.key;
+            const uint32_t id = static_cast<uint32_t>(doc.menuKeys.size());
+            doc.menuKeys << entry.key;
             auto sk = std::make_unique<tSkyStr>(entry.value, QString(), 0, id, 0);
             sk->initStrings();
-            loadedLists[0].push_back(std::move(sk));
+            ws.loadedLists[0].push_back(std::move(sk));
         }
         // A text file without one "KEY<tab>TEXT" line is some other file (codepage.txt, a readme), not a menu file.
-        if (loadedLists[0].empty())
+        if (ws.loadedLists[0].empty())
             throw TQuillError(
                 app.uiTextFormat(QStringLiteral("fbk_menuNoEntries"), {QDir::toNativeSeparators(fullPath)}));
-        document = std::move(doc);
-        addRecentFile(st.recentAddon, fullPath);
-        st.WorkMode = TWorkMode::MCMTranslate;
-        applyDocumentDictionary();
-        ok = true;
     } catch (const TQuillError& error) {
-        if (!error.message().isEmpty()) app.logMessage(error.message(), true);
-    } catch (const std::bad_alloc&) {
-        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
+        app.logMessage(error.message(), true);
+        return false;
     }
+    addRecentFile(st.recentAddon, fullPath);
+    ws.applyDocumentDictionary();
     operation.end();
-    if (ok) {
-        afterDocumentLoad();
-        return true;
-    }
-    clearLoadedLists();
-    st.WorkMode = TWorkMode::None;
-    return false;
+    ws.afterDocumentLoad();
+    return true;
 }
 
 QString TWorkspace::menuKeyOf(const tSkyStr& entry) const {

@@ -14,9 +14,17 @@ struct TScriptDocument : TDocument {
     QString folder;   // where the script was read from, with a trailing '/'
     QString fileName; // the script's file name with its extension
 
+    // "Load_ScriptPex": after the disclaimer (unless expert mode), the script's strings.
+    static bool open(TWorkspace& ws, const QString& path, bool rememberFolder);
+
+    TWorkMode mode() const override { return TWorkMode::ScriptPex; }
     TExportKind exportKind() const override { return TExportKind::script; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+    QString dictionarySuffix() const override { return QStringLiteral("_pex"); }
+    // A script's texts are names and messages the vocabulary knows nothing of.
+    bool exactPassOnOpen() const override { return false; }
+    bool countsLength() const override { return false; }
 };
 
 struct TMenuDocument : TDocument {
@@ -25,9 +33,16 @@ struct TMenuDocument : TDocument {
     QString modName;
     bool fromArchive = false;
 
+    // A menu translation file, loose or inside the mod's archive (.bsa, .ba2).
+    static bool open(TWorkspace& ws, const QString& path, bool rememberFolder);
+
+    TWorkMode mode() const override { return TWorkMode::MCMTranslate; }
     TExportKind exportKind() const override { return TExportKind::menuFile; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+    QString dictionarySuffix() const override { return QStringLiteral("_mcm"); }
+    bool idsAreText() const override { return true; }
+    bool countsLength() const override { return false; }
 };
 
 // The menus' "Menu_ExportPex" / "Menu_ExportMCM" (and "As") reach these through TWorkspace::saveDocument, which asks

@@ -14,60 +14,36 @@
 #include <QDir>
 #include <QFileInfo>
 
-bool TWorkspace::openTableSet(const QString& path, bool rememberFolder) {
-    if (!confirmDictionarySave()) return false;
+bool TTableSetDocument::open(TWorkspace& ws, const QString& path, bool rememberFolder) {
+    TAppContext& app = ws.app;
     TAppState& st = app.state;
     const QFileInfo info(path);
     const rStringLang parts = splitNameLang(info.completeBaseName());
     const QString folder = quillfs::withTrailingSeparator(info.absolutePath());
     if (rememberFolder) st.StringsAddonFolder = folder;
+
+    auto document = std::make_unique<TTableSetDocument>();
+    document->path = path;
+    document->folder = folder;
+    document->pluginName = parts.name;
+    document->language = parts.s1;
+    ws.installDocument(std::move(document));
     st.openTablesFolder = folder;
     st.openTablesLang = parts.s1;
     st.currentFileName = parts.name;
     st.currentFilePath = path;
 
-    clearLoadedLists();
     rTableSink openSink;
     openSink.mode = tSinkMode::openTables;
     TOperation operation(app, app.uiTextFormat(QStringLiteral("FbK_LoadindAddonStr"), {QDir::toNativeSeparators(path)}),
                          true, true);
-    const bool ok = readTableSet(app, loadedLists, folder, parts.name.toLower(), openSink, false, parts.s1);
-    if (ok) {
-        app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
-        addRecentFile(st.recentAddon, path);
-        st.WorkMode = TWorkMode::Strings;
-        auto doc = std::make_unique<TTableSetDocument>();
-        doc->path = path;
-        doc->folder = folder;
-        doc->pluginName = parts.name;
-        doc->language = parts.s1;
-        document = std::move(doc);
-        applyDocumentDictionary();
-    }
+    if (!readTableSet(app, ws.loadedLists, folder, parts.name.toLower(), openSink, false, parts.s1)) return false;
+    app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_ComputeData")));
+    addRecentFile(st.recentAddon, path);
+    ws.applyDocumentDictionary();
     operation.end();
-    if (ok) {
-        afterDocumentLoad();
-    } else {
-        // Nothing half-read stays: the previous document was already closed.
-        clearLoadedLists();
-        st.WorkMode = TWorkMode::None;
-        st.currentFileName.clear();
-        st.currentFilePath.clear();
-    }
-    return ok;
-}
-
-QString tableSaveFolder(const TWorkspace& ws) {
-    const TAppState& st = ws.app.state;
-    if (!st.openTablesFolder.isEmpty()) return st.openTablesFolder;
-    // A localized plugin whose loader did not note its tables' folder: the strings folder beside it.
-    return quillfs::withTrailingSeparator(QFileInfo(st.currentFilePath).absolutePath()) + QStringLiteral("strings/");
-}
-
-QString tableSaveName(const TWorkspace& ws) {
-    const TAppState& st = ws.app.state;
-    if (st.WorkMode == TWorkMode::StringsEspLayout) return stripExtension(st.currentFileName);
-    return st.currentFileName;
+    ws.afterDocumentLoad();
+    return true;
 }
 
 void splitSaveAsTarget(const QString& target, const QString& destLang, QString& folder, QString& name) {
@@ -92,7 +68,9 @@ bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) 
     QDir().mkpath(folder);
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveStr")), true, true);
     app.progressMax(2);
-    const bool ok = writeTableSet(app, loadedLists, folder, pluginName, st.DestLang);
+    bool ok = false;
+    // The writer orders the lists by id: the views keep their rows on their entries.
+    reorderLists([&] { ok = writeTableSet(app, loadedLists, folder, pluginName, st.DestLang); });
     if (ok) {
         const QString base = QDir::toNativeSeparators(quillfs::withTrailingSeparator(folder) + pluginName +
                                                       QLatin1Char('_') + st.DestLang);
@@ -101,15 +79,15 @@ bool TWorkspace::saveTableSet(const QString& folder, const QString& pluginName) 
     return ok;
 }
 
-bool TWorkspace::saveTableSetDocument(bool saveAs, const QString& target) {
-    if (!saveAs) return saveTableSet(tableSaveFolder(*this), tableSaveName(*this));
-    const QString chosen = chooseSaveTarget(*this, target, "Dia_SaveStrAs", tableSaveFolder(*this),
-                                            stripExtension(tableSaveName(*this)), "FilterStr");
+bool saveTableSetDocument(TWorkspace& ws, bool saveAs, const QString& target, const QString& folder,
+                          const QString& name) {
+    if (!saveAs) return ws.saveTableSet(folder, name);
+    const QString chosen = chooseSaveTarget(ws, target, "Dia_SaveStrAs", folder, name, "FilterStr");
     if (chosen.isEmpty()) return false;
-    QString folder, name;
-    splitSaveAsTarget(chosen, app.state.DestLang, folder, name);
-    if (name.isEmpty()) return false;
-    return saveTableSet(folder, name);
+    QString chosenFolder, chosenName;
+    splitSaveAsTarget(chosen, ws.app.state.DestLang, chosenFolder, chosenName);
+    if (chosenName.isEmpty()) return false;
+    return ws.saveTableSet(chosenFolder, chosenName);
 }
 
 bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed) {
@@ -119,7 +97,7 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
         return false;
     }
     // The edit dialog stores its pending edit and closes before anything is written.
-    if (const auto& storePending = vocabularyState(*this).storePendingEdit) storePending();
+    storePendingEdit();
     // Common start of every save: the translator confirms unless expert mode is on.
     if (!st.quillexpertMode && !confirmed) {
         const int answer = app.messageDialog(
@@ -132,8 +110,7 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
     // What the journal holds is in the file now.
     endJournal(*this);
     // Where the document is the only place the work goes, saving it saves the work.
-    if (st.WorkMode == TWorkMode::Strings || st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0)
-        markWorkSaved();
+    if (document->savesWorkAsDocument(st)) markWorkSaved();
     return true;
 }
 
@@ -144,7 +121,7 @@ rColumnLayout TTableSetDocument::layout() const {
 }
 
 bool TTableSetDocument::save(TWorkspace& ws, bool saveAs, const QString& target) {
-    return ws.saveTableSetDocument(saveAs, target);
+    return saveTableSetDocument(ws, saveAs, target, folder, pluginName);
 }
 
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {

@@ -7,15 +7,25 @@
 
 class TWorkspace;
 
-// The set the open tables were read from.
+// The set the open tables were read from. Its work goes into the tables themselves.
 struct TTableSetDocument : TDocument {
     QString folder;     // with a trailing '/'
     QString pluginName; // as written in the file name, without language
     QString language;   // the suffix of the opened files
 
+    // "Load_Strings": the set of the table at `path`, read with the code page of its language.
+    static bool open(TWorkspace& ws, const QString& path, bool rememberFolder);
+
+    TWorkMode mode() const override { return TWorkMode::Strings; }
     TExportKind exportKind() const override { return TExportKind::stringTables; }
     rColumnLayout layout() const override;
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
+    bool hasOwnDictionary() const override { return false; }
+    TReferenceKey referenceKey() const override { return TReferenceKey::stringId; }
+    bool hasStringTables() const override { return true; }
+    QString sourceTextLanguage(const TAppState& state) const override {
+        return language.isEmpty() ? state.SourceLang : language;
+    }
 };
 
 // "Build_Cache": closes the current work (false when the user keeps it), empties the vocabulary, builds one cache
@@ -23,10 +33,10 @@ struct TTableSetDocument : TDocument {
 // Returns the number of caches written, or -1 when the work was kept.
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString());
 
-// The folder and base name a table-set document saves to: the open tables' set for WorkMode Strings; for a localized
-// plugin its strings folder and its file name without extension.
-QString tableSaveFolder(const TWorkspace& ws);
-QString tableSaveName(const TWorkspace& ws);
+// "Save" and "Save as" of a document whose texts are a table set: Save writes `folder` + `name` + "_<DestLang>";
+// Save as writes where `target` (or the save dialog) says.
+bool saveTableSetDocument(TWorkspace& ws, bool saveAs, const QString& target, const QString& folder,
+                          const QString& name);
 
 // The save-as target "FOLDER/NAME" split into folder and base name: a table extension and a "_<DestLang>" suffix
 // the user typed are dropped, so that the set is always NAME_<DestLang>.

@@ -17,17 +17,11 @@ QString hexTag(uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0'));
 }
 
-void repaintLists(TWorkspace& ws) {
-    if (auto& f = vocabularyState(ws).listTranslated)
-        for (int i = 0; i < 3; ++i)
-            f(i);
-}
-
 } // namespace
 
-std::array<bool, 4> idTagOptionsEnabled(TWorkMode mode) {
-    const bool tables = mode == TWorkMode::Strings || mode == TWorkMode::StringsEspLayout;
-    const bool plugin = mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
+std::array<bool, 4> idTagOptionsEnabled(const TWorkspace& ws) {
+    const bool tables = ws.document && ws.document->hasStringTables();
+    const bool plugin = ws.plugin() != nullptr;
     return {tables, plugin, plugin, plugin};
 }
 
@@ -70,7 +64,7 @@ int addIdTagsToList(TWorkspace& ws, tSkyStrList& list, const rIdTagOptions& opti
     static constexpr tStringPredicate kFilters[3] = {tStringPredicate::all, tStringPredicate::notTranslatedNorValidated,
                                                      tStringPredicate::selected};
     const tStringPredicate filter = kFilters[qBound(0, options.filter, 2)];
-    const auto& isSelected = vocabularyState(ws).isSelected;
+    const auto isSelected = ws.selectionPredicate();
     ws.app.progressMax(static_cast<qint64>(list.size()));
     int handled = 0;
     qint64 i = 0;
@@ -86,7 +80,7 @@ int addIdTagsToList(TWorkspace& ws, tSkyStrList& list, const rIdTagOptions& opti
 
 int addIdTags(TWorkspace& ws) {
     TAppContext& app = ws.app;
-    const std::array<bool, 4> enabled = idTagOptionsEnabled(app.state.WorkMode);
+    const std::array<bool, 4> enabled = idTagOptionsEnabled(ws);
     rOptionRequest request;
     request.dialog = QStringLiteral("TForm8");
     request.caption = app.uiText(QStringLiteral("AddIdToStrings"));
@@ -97,6 +91,7 @@ int addIdTags(TWorkspace& ws) {
         request.checkCaptions << app.uiText(QLatin1String(key));
         request.checks << false;
     }
+    request.checksEnabled = QList<bool>(enabled.begin(), enabled.end());
     const int choice = app.host().chooseOption(request);
     if (choice < 0 || choice > 2) return -1;
     // A box the work mode leaves disabled cannot be checked.
@@ -113,7 +108,6 @@ int addIdTags(TWorkspace& ws) {
             addIdTagsToList(ws, list, options, topics);
     }
     const int changed = command.finish();
-    repaintLists(ws);
     return changed;
 }
 
@@ -128,6 +122,8 @@ int tagStrings(TWorkspace& ws, bool same) {
                     entry->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
     }
     const int changed = command.finish();
-    repaintLists(ws);
+    // The marked strings come first: each list is shown by its score, descending.
+    for (int i = 0; i < 3; ++i)
+        ws.notify(&TWorkspaceObserver::scoresComputed, i, true);
     return changed;
 }

@@ -26,7 +26,7 @@ struct rIdTagOptions {
 
 // The boxes a work mode enables, in the order above: string ids where the texts come from string tables, the plugin
 // references where a plugin is open.
-std::array<bool, 4> idTagOptionsEnabled(TWorkMode mode);
+std::array<bool, 4> idTagOptionsEnabled(const TWorkspace& ws);
 
 // The dialogue topic of each INFO record that has one: the INFO lies in a group below the top level, and a DIAL
 // record whose form id is that group's label stands before it in the tree. The value is that form id.

@@ -192,9 +192,6 @@ bool importXliffFile(TWorkspace& ws, const QString& path, rXliffImportCounts* co
         }
         result.changed = command.finish();
     }
-    if (auto& refresh = vocabularyState(ws).listTranslated)
-        for (int i = 0; i < 3; ++i)
-            refresh(i);
     app.logMessage(
         app.uiTextFormat(QStringLiteral("XLF_Imported"),
                          {result.changed, result.applied, result.sourceChanged, result.unknown, result.notApplied}),

@@ -29,7 +29,7 @@ struct TDialogueFixture {
         ws.app.state.DestLang = QStringLiteral("en");
     }
     bool open(const QByteArray& bytes) {
-        return ws.openPlugin(dir.write(QStringLiteral("Data/dial.esp"), bytes), false);
+        return ws.openAs("plugin", dir.write(QStringLiteral("Data/dial.esp"), bytes), false);
     }
     // The entry of list `list` whose source is `source` (the first one).
     tSkyStr* entry(const QString& source, int list = 0) {
@@ -271,7 +271,7 @@ TEST(DialogueTools, LocalizedPluginUsesTableTextsAndSkipsSharedIds) {
     texts[0] = {{1, QStringLiteral("Greet")}, {2, QStringLiteral("Again")}, {3, QStringLiteral("Shared")}};
     texts[2] = {{100, QStringLiteral("Hello there")}, {101, QStringLiteral("One")}, {102, QStringLiteral("Two")}};
     writeUtf8TableSet(f.dir.file(QStringLiteral("Data/Strings")), QStringLiteral("Loc"), QStringLiteral("en"), texts);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     ASSERT_TRUE(f.entry(QStringLiteral("Shared"))->hasFlag(sStrInternalParam::toLocalizedSharedID));
     f.entry(QStringLiteral("Shared"))->setSTrans(QStringLiteral("mine"));
     rOldDialogOptions options;

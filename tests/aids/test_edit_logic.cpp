@@ -87,10 +87,16 @@ struct TTreeFixture {
 } // namespace
 
 TEST(EditLogic, TrimCounterAndCase) {
-    EXPECT_EQ(trimForStore(QStringLiteral("\t  Hello world \r\n")), QStringLiteral("Hello world"));
+    EXPECT_EQ(trimForStore(QStringLiteral("\t  Hello world \r\n"), QStringLiteral("Hi")),
+              QStringLiteral("Hello world"));
     // An ideographic space is only cut at the end, after the blanks before it.
-    EXPECT_EQ(trimForStore(QStringLiteral("\u3000Text  \u3000 ")), QStringLiteral("\u3000Text"));
-    EXPECT_EQ(trimForStore(QStringLiteral(" \u3000 ")), QString());
+    EXPECT_EQ(trimForStore(QStringLiteral("\u3000Text  \u3000 "), {}), QStringLiteral("\u3000Text"));
+    EXPECT_EQ(trimForStore(QStringLiteral(" \u3000 "), {}), QString());
+    // An end where the source has blanks keeps the translation's: scripts join their texts.
+    EXPECT_EQ(trimForStore(QStringLiteral("  Bonjour, voyageur  "), QStringLiteral(" Hello, traveller ")),
+              QStringLiteral("  Bonjour, voyageur  "));
+    EXPECT_EQ(trimForStore(QStringLiteral(" et plus \r\n"), QStringLiteral("and more ")),
+              QStringLiteral("et plus \r\n"));
 
     rLengthInfo info = lengthInfo(QString(51, QLatin1Char('x')), 50, true);
     EXPECT_TRUE(info.tooLong);
@@ -146,49 +152,46 @@ TEST(EditLogic, TagCheckColours) {
 
 TEST(EditLogic, RecordAndDialoguePages) {
     TTreeFixture f;
-    rRecordPage page = recordPage(f.app, *f.gunDesc);
+    const TPluginLayout plain = TPluginLayout::plain;
+    rRecordPage page = recordPage(f.app, *f.gunDesc, plain);
     EXPECT_TRUE(page.linked);
     EXPECT_EQ(page.maxLength, 50);
     EXPECT_EQ(page.header, QStringLiteral("Record: WEAP - [00000100] - Field: DESC "));
     EXPECT_EQ(page.rows, (QList<tSkyStr*>{f.gun, f.gunDesc}));
     EXPECT_EQ(page.focusedRow, 1);
-    EXPECT_EQ(recordRowId(*f.gun, TWorkMode::Esp), QStringLiteral("FULL"));
-    EXPECT_EQ(recordRowId(*f.gun, TWorkMode::Strings), QStringLiteral("00001"));
+    EXPECT_EQ(recordRowId(*f.gun, plain), QStringLiteral("FULL"));
+    EXPECT_EQ(recordRowId(*f.gun, TPluginLayout::none), QStringLiteral("00001"));
 
-    // A shared string id: one row in "Strings+ EspLayout", two elsewhere.
+    // A shared string id: one row in a localized plugin, two in a plain one.
     f.gunRec->fList[1]->sk = f.gun;
-    f.app.state.WorkMode = TWorkMode::StringsEspLayout;
-    EXPECT_EQ(recordPage(f.app, *f.gun).rows.size(), 1);
-    f.app.state.WorkMode = TWorkMode::Esp;
-    EXPECT_EQ(recordPage(f.app, *f.gun).rows.size(), 2);
+    EXPECT_EQ(recordPage(f.app, *f.gun, TPluginLayout::localized).rows.size(), 1);
+    EXPECT_EQ(recordPage(f.app, *f.gun, plain).rows.size(), 2);
 
     tSkyStr orphan(QStringLiteral("x"), QStringLiteral("x"), 0, 9, 0);
-    EXPECT_FALSE(recordPage(f.app, orphan).linked);
-    f.app.state.WorkMode = TWorkMode::Strings;
-    EXPECT_FALSE(recordPage(f.app, *f.gun).linked);
-    f.app.state.WorkMode = TWorkMode::Esp;
+    EXPECT_FALSE(recordPage(f.app, orphan, plain).linked);
+    EXPECT_FALSE(recordPage(f.app, *f.gun, TPluginLayout::none).linked);
 
     // An INFO: the topic's DIAL first, then every INFO of the topic group.
-    rDialoguePage dial = dialoguePage(f.app, f.tree, *f.info1, f.line1, TWorkMode::Esp);
+    rDialoguePage dial = dialoguePage(f.app, f.tree, *f.info1, f.line1, plain);
     EXPECT_TRUE(dial.marked);
     EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.dialName, f.line1, f.line2}));
     EXPECT_EQ(dial.focusedRow, 1);
     EXPECT_EQ(dial.header, QStringLiteral("DIAL: [00000200]"));
     // The DIAL itself finds its topic group below QUST.
-    dial = dialoguePage(f.app, f.tree, *f.dialRec, f.dialName, TWorkMode::Esp);
+    dial = dialoguePage(f.app, f.tree, *f.dialRec, f.dialName, plain);
     EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.dialName, f.line1, f.line2}));
     // A topic whose DIAL comes later in the tree is still found.
-    dial = dialoguePage(f.app, f.tree, *f.otherInfo, f.otherLine, TWorkMode::Esp);
+    dial = dialoguePage(f.app, f.tree, *f.otherInfo, f.otherLine, plain);
     EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.laterDial, f.otherLine}));
     // Not dialogue: empty and neutral.
-    dial = dialoguePage(f.app, f.tree, *f.gunRec, f.gun, TWorkMode::Esp);
+    dial = dialoguePage(f.app, f.tree, *f.gunRec, f.gun, plain);
     EXPECT_FALSE(dial.marked);
     EXPECT_TRUE(dial.rows.isEmpty());
     // Without a QUST group: empty and neutral.
     f.tree.root.children.pop_back();
     tPluginNode* loose = f.group(&f.tree.root, 0, TTreeFixture::label("DIAL"));
     trecord* info = f.record(f.group(loose, 7, 0x500), sHeaderSig('I', 'N', 'F', 'O'), 0x501, {});
-    EXPECT_FALSE(dialoguePage(f.app, f.tree, *info, nullptr, TWorkMode::Esp).marked);
+    EXPECT_FALSE(dialoguePage(f.app, f.tree, *info, nullptr, plain).marked);
 }
 
 TEST(EditLogic, TreeWalkSkipsRawHiddenAndFocused) {
@@ -242,35 +245,48 @@ TEST(EditLogic, VocabularySearchAndDiffRuns) {
     EXPECT_EQ(deleted.runs[1].kind, TChangeKind::ckDelete);
 }
 
-TEST(EditLogic, StoreTranslationIsOneUndoStep) {
+TEST(EditLogic, StoreTranslationIsOneUndoStepWithTheStringsThatFollow) {
     TTempProgramDir dir;
     TScriptedHost host;
     TWorkspace ws(&host);
     startApplication(ws.app, dir.path());
-    ws.loadedLists[0].push_back(
-        std::make_unique<tSkyStr>(QStringLiteral("Gun <Alias=A>"), QStringLiteral("Gun <Alias=A>"), 0, 1, 0,
-                                  sStrParams{sStrParam::incompleteTrans}, sStrInternalParams{}, nullptr, true));
+    for (uint32_t id = 1; id <= 3; ++id) {
+        const QString source = id == 3 ? QStringLiteral("Other") : QStringLiteral("Gun <Alias=A>");
+        ws.loadedLists[0].push_back(std::make_unique<tSkyStr>(
+            source, source, 0, id, 0, sStrParams{sStrParam::incompleteTrans}, sStrInternalParams{}, nullptr, true));
+    }
     tSkyStr* e = ws.loadedLists[0][0].get();
+    tSkyStr* twin = ws.loadedLists[0][1].get();
     EXPECT_FALSE(ws.hasUnsavedWork());
-    EXPECT_TRUE(ws.storeTranslation(e, QStringLiteral("Fusil <Alias=B>"), {sStrParam::validated},
-                                    {sStrParam::incompleteTrans}));
-    EXPECT_EQ(e->gTrans, QStringLiteral("Fusil <Alias=B>"));
+    rStoreRequest request;
+    request.translation = QStringLiteral("  Fusil <Alias=B>\r\n");
+    EXPECT_TRUE(ws.storeTranslation(e, request));
+    EXPECT_EQ(e->gTrans, QStringLiteral("Fusil <Alias=B>")); // trimmed: the source has no blanks at its ends
     EXPECT_TRUE(e->hasParam(sStrParam::validated));
     EXPECT_FALSE(e->hasParam(sStrParam::incompleteTrans));
     EXPECT_TRUE(e->hasFlag(sStrInternalParam::aliasError)); // the full setter checks the tags
+    EXPECT_EQ(twin->gTrans, e->gTrans);                     // the similar string followed (the host said Yes)
     EXPECT_TRUE(ws.hasUnsavedWork());
-    EXPECT_EQ(ws.history.stepCount(), 1u);
+    // One step, holding only the two entries it changed.
+    ASSERT_EQ(ws.history.stepCount(), 1u);
     EXPECT_TRUE(ws.undo());
     EXPECT_EQ(e->gTrans, QStringLiteral("Gun <Alias=A>"));
+    EXPECT_EQ(twin->gTrans, QStringLiteral("Gun <Alias=A>"));
     EXPECT_TRUE(e->hasParam(sStrParam::incompleteTrans));
     EXPECT_FALSE(ws.hasUnsavedWork());
     EXPECT_TRUE(ws.redo());
     EXPECT_EQ(e->gTrans, QStringLiteral("Fusil <Alias=B>"));
+    EXPECT_EQ(twin->gTrans, QStringLiteral("Fusil <Alias=B>"));
 
     // A custom dictionary's source change stays unsaved even back at the saved point.
     ws.markWorkSaved();
     const QString newSource = QStringLiteral("Rifle");
-    EXPECT_TRUE(ws.storeTranslation(e, QStringLiteral("Fusil"), {sStrParam::validated}, {}, &newSource));
+    request = {};
+    request.translation = QStringLiteral("Fusil");
+    request.source = &newSource;
+    request.statusOut = {};
+    request.carrySimilar = false;
+    EXPECT_TRUE(ws.storeTranslation(e, request));
     EXPECT_EQ(e->gS, newSource);
     ws.undo();
     EXPECT_TRUE(ws.hasUnsavedWork());

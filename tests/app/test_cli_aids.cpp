@@ -90,9 +90,17 @@ TEST(CliAids, HeuristicScoresAndTranslateWithSimilarStrings) {
     EXPECT_EQ(
         f.run({QStringLiteral("--translate"), QStringLiteral("0"), QStringLiteral("99"), QStringLiteral("x")}).status,
         1);
-    EXPECT_EQ(
-        f.run({QStringLiteral("--translate"), QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("x")}).status,
-        1);
+    // Its arguments are checked before anything opens or is saved: wrong usage, and no save.
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("--translate"), QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("x")},
+          QStringList{QStringLiteral("--translate"), QStringLiteral("0"), QStringLiteral("1"),
+                      QStringLiteral("--save")},
+          QStringList{QStringLiteral("--translate"), QStringLiteral("0"), QStringLiteral("one"),
+                      QStringLiteral("x")}}) {
+        const rCliRun run = f.run(bad);
+        EXPECT_EQ(run.status, 2) << bad.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Saved"))) << run.err.toStdString();
+    }
     EXPECT_EQ(f.run({QStringLiteral("--heuristic"), QStringLiteral("--list"), QStringLiteral("3")}).status, 1);
 }
 

@@ -326,11 +326,8 @@ TEST(Helpers, DictionaryNamesFollowTheMode) {
     TAppState s;
     s.currentFileName = QStringLiteral("MyMod.esp");
     EXPECT_EQ(dictionaryFileName(s, s.currentFileName, QStringLiteral("sst")), QStringLiteral("MyMod_en_fr.sst"));
-    EXPECT_EQ(dictionaryBaseName(s, true), QStringLiteral("mymod"));
-    s.WorkMode = TWorkMode::MCMTranslate;
-    EXPECT_EQ(dictionaryBaseName(s, false), QStringLiteral("MyMod_mcm"));
-    s.WorkMode = TWorkMode::ScriptPex;
-    EXPECT_EQ(dictionaryBaseName(s, true), QStringLiteral("mymod_pex"));
+    EXPECT_EQ(dictionaryBaseName(s, {}, true), QStringLiteral("mymod"));
+    EXPECT_EQ(dictionaryBaseName(s, QStringLiteral("_mcm"), false), QStringLiteral("MyMod_mcm"));
     EXPECT_EQ(addonHashSuffix(s), QString());
     s.addonHash = 0xAB12;
     EXPECT_EQ(addonHashSuffix(s), QString());

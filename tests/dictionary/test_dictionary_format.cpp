@@ -1,6 +1,7 @@
 // Dictionary files: record layouts of the four versions, the writer byte for byte, both readers' rules, malformed
 // files, the sorted batch and the backups.
 #include "test_dictionary_support.h"
+#include "test_documents.h"
 
 #include "strings/QUILL_backup.h"
 
@@ -355,11 +356,11 @@ TEST(DictionaryBackups, KeptToTheCountOldestFirst) {
 
 TEST(DictionaryBackups, SaveWritesWholeFileAfterMovingThePreviousOne) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     f.st().currentFileName = QStringLiteral("My.Mod.esp");
     f.add(0, QStringLiteral("Hello"), QStringLiteral("Bonjour"), {sStrParam::translated});
     // The dictionary name is my.mod and the file name drops the last dotted part again.
-    EXPECT_EQ(documentDictionaryFileName(f.st()), QStringLiteral("my_en_fr.sst"));
+    EXPECT_EQ(documentDictionaryFileName(f.ws), QStringLiteral("my_en_fr.sst"));
     ASSERT_TRUE(f.ws.saveDocumentDictionary());
     ASSERT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("my_en_fr.sst"))));
     ASSERT_TRUE(f.ws.saveDocumentDictionary());
@@ -384,7 +385,7 @@ TEST(DictionaryBackups, FailedWriteLeavesThePreviousFileAndReports) {
 
 TEST(CustomDictionary, SaveAndReopenGivesBackEveryEntry) {
     TDictionaryFixture f;
-    ASSERT_TRUE(openCustomDictionary(f.ws));
+    ASSERT_TRUE(f.ws.openAs("customDictionary", {}));
     EXPECT_EQ(f.st().WorkMode, TWorkMode::sstEditCustom);
     tSkyStr* a = addCustomEntry(f.ws, 1);
     ASSERT_NE(a, nullptr);
@@ -403,7 +404,7 @@ TEST(CustomDictionary, SaveAndReopenGivesBackEveryEntry) {
     EXPECT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("_userCustomDictionary_en_fr.sst"))));
 
     f.st().dictionaryModified = false;
-    ASSERT_TRUE(openCustomDictionary(f.ws));
+    ASSERT_TRUE(f.ws.openAs("customDictionary", {}));
     ASSERT_EQ(f.ws.loadedLists[1].size(), 1u);
     ASSERT_EQ(f.ws.loadedLists[0].size(), 1u);
     ASSERT_EQ(f.ws.loadedLists[2].size(), 1u);

@@ -2,6 +2,7 @@
 // dictionary and a chosen one, overwrite filters, and a translator's whole round on a plugin.
 #include "dictionary/QUILL_passes.h"
 #include "test_dictionary_support.h"
+#include "test_documents.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,7 @@ TEST(ExactMatch, SameLanguageNoSearchAndFilters) {
 
 TEST(ReferenceMatch, PluginKeyIsFormIdEdidHashFieldAndIndex) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     TFakePlugin plugin;
     trecord* book = plugin.record("BOOK", 0x100, QStringLiteral("MyBook"));
     tSkyStr* full = f.add(0, QStringLiteral("Title"));
@@ -117,9 +118,9 @@ TEST(ReferenceMatch, PluginKeyIsFormIdEdidHashFieldAndIndex) {
     options.withReferences = true;
     ASSERT_TRUE(
         quilldict::loadDictionary(f.ws.app, work, f.writeUser("r_en_fr.sst", raw.bytes), options, counter, &refs));
-    ASSERT_TRUE(sortReferences(refs, TWorkMode::Esp));
+    ASSERT_TRUE(sortReferences(refs, TReferenceKey::pluginField));
     rPassContext context;
-    context.mode = TWorkMode::Esp;
+    context.references = TReferenceKey::pluginField;
     for (int i = 0; i < 3; ++i)
         referenceMatch(refs, f.ws.loadedLists[i], false, context);
     EXPECT_EQ(full->gTrans, QStringLiteral("Titre"));
@@ -138,8 +139,8 @@ TEST(ReferenceMatch, PluginKeyIsFormIdEdidHashFieldAndIndex) {
     EXPECT_TRUE(changed->hasFlag(sStrInternalParam::bigWarning));
     EXPECT_FALSE(desc0->hasFlag(sStrInternalParam::bigWarning));
 
-    // Other work modes match nothing.
-    context.mode = TWorkMode::MCMTranslate;
+    // Documents without references match nothing.
+    context.references = TReferenceKey::none;
     changed->resetTrans();
     referenceMatch(refs, f.ws.loadedLists[1], true, context);
     EXPECT_EQ(changed->gTrans, QStringLiteral("New text"));
@@ -147,7 +148,7 @@ TEST(ReferenceMatch, PluginKeyIsFormIdEdidHashFieldAndIndex) {
 
 TEST(ReferenceMatch, StringTablesMatchByStringIdAndKeepOtherStatus) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     tSkyStr* a = f.add(0, QStringLiteral("Alpha"), QString(), {sStrParam::validated, sStrParam::translated}, 7);
     tSkyStr* b = f.add(0, QStringLiteral("Beta"), QString(), {}, 8);
     a->sInternalparams.set(sStrInternalParam::Warning);
@@ -160,9 +161,9 @@ TEST(ReferenceMatch, StringTablesMatchByStringIdAndKeepOtherStatus) {
     quilldict::rDictionaryLoad options;
     options.withReferences = true;
     quilldict::loadDictionary(f.ws.app, work, f.writeUser("s_en_fr.sst", raw.bytes), options, counter, &refs);
-    sortReferences(refs, TWorkMode::Strings);
+    sortReferences(refs, TReferenceKey::stringId);
     rPassContext context;
-    context.mode = TWorkMode::Strings;
+    context.references = TReferenceKey::stringId;
     referenceMatch(refs, f.ws.loadedLists[0], false, context);
     EXPECT_EQ(a->gTrans, QStringLiteral("Alpha fr"));
     EXPECT_TRUE(a->hasParam(sStrParam::incompleteTrans));
@@ -173,7 +174,7 @@ TEST(ReferenceMatch, StringTablesMatchByStringIdAndKeepOtherStatus) {
 
 TEST(DocumentDictionary, MissingDictionaryIsLoggedAndHashSuffixFallsBack) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     f.st().currentFileName = QStringLiteral("mymod");
     f.add(0, QStringLiteral("Hello"), QString(), {}, 1);
     f.ws.applyDocumentDictionary();
@@ -189,8 +190,8 @@ TEST(DocumentDictionary, MissingDictionaryIsLoggedAndHashSuffixFallsBack) {
     EXPECT_EQ(f.ws.loadedLists[0][0]->gTrans, QStringLiteral("Bonjour"));
     EXPECT_EQ(countListSet(f.ws.workLists), 0);
     // The next save writes the name with the suffix.
-    f.st().WorkMode = TWorkMode::Esp;
-    EXPECT_EQ(documentDictionaryFileName(f.st()),
+    adoptDocument(f.ws, TWorkMode::Esp);
+    EXPECT_EQ(documentDictionaryFileName(f.ws),
               QStringLiteral("mymod_%1_en_fr.sst").arg(f.st().addonHash, 8, 16, QLatin1Char('0')));
 }
 
@@ -201,7 +202,7 @@ TEST(DocumentDictionary, DecliningToEnableTheUncheckedDictionaryAppliesNothing) 
     f.writeUser(QStringLiteral("mymod_en_fr.sst"), raw.bytes);
     f.st().cacheDisabledList = {QStringLiteral("sst_mymod")};
     scanVocabulary(f.ws);
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     f.st().currentFileName = QStringLiteral("mymod");
     tSkyStr* e = f.add(0, QStringLiteral("Hello"));
     f.host.answers.enqueue(drNo);
@@ -222,7 +223,7 @@ TEST(DocumentDictionary, DecliningToEnableTheUncheckedDictionaryAppliesNothing) 
 
 TEST(DocumentDictionary, AppliedChosenDictionaryFollowsFilterAndMode) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     f.st().currentFileName = QStringLiteral("tables");
     TRawDictionary raw(4);
     raw.record(0, "One", "Un", 0, 1, 0, "****")
@@ -271,7 +272,7 @@ TEST(DocumentDictionary, ExactPassAfterLoadHonoursTheAutoTranslatePreference) {
     TRawDictionary raw(4);
     raw.record(0, "Hello", "Bonjour");
     f.writeUser(QStringLiteral("voc_en_fr.sst"), raw.bytes);
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     f.st().currentFileName = QStringLiteral("tables");
     tSkyStr* e = f.add(0, QStringLiteral("Hello"));
     f.st().AuthAutoTranslate2 = false;
@@ -301,7 +302,7 @@ TEST(TranslatorRound, PluginTranslationsAreRestoredByReference) {
     const QStringList translations = {"Pistolet", "Une arme.", "Meme texte A", "Meme texte B", "Note fr", "Salut"};
     auto openPlugin = [&](TFakePlugin& plugin) {
         f.ws.clearLoadedLists();
-        f.st().WorkMode = TWorkMode::Esp;
+        adoptDocument(f.ws, TWorkMode::Esp);
         f.st().currentFileName = QStringLiteral("Round.esp");
         std::vector<tSkyStr*> entries;
         std::map<uint32_t, trecord*> records;
@@ -337,7 +338,7 @@ TEST(TranslatorRound, PluginTranslationsAreRestoredByReference) {
 // Every message of a round fits its UI text (a wrong argument count would show "Args_Error").
 TEST(TranslatorRound, MessagesFitTheirUiTexts) {
     TDictionaryFixture f(true);
-    f.st().WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     f.st().currentFileName = QStringLiteral("Texts.esp");
     f.st().useAddonHash = true;
     f.add(0, QStringLiteral("Hello"), QStringLiteral("Bonjour"), {sStrParam::translated});
@@ -370,7 +371,8 @@ TEST(LoadStringsAsDest, TablesOfTheDestinationLanguageFillAcceptedEntries) {
         f.dir.write(QStringLiteral("en/QuillerySampleLocalized_en.%1").arg(QLatin1String(ext)), bytes);
         f.dir.write(QStringLiteral("fr/QuillerySampleLocalized_fr.%1").arg(QLatin1String(ext)), bytes);
     }
-    ASSERT_TRUE(f.ws.openTableSet(f.dir.file(QStringLiteral("en/QuillerySampleLocalized_en.STRINGS")), false));
+    ASSERT_TRUE(
+        f.ws.openAs("stringTables", f.dir.file(QStringLiteral("en/QuillerySampleLocalized_en.STRINGS")), false));
     ASSERT_EQ(f.st().WorkMode, TWorkMode::Strings);
     ASSERT_FALSE(f.ws.loadedLists[0].empty());
     tSkyStr* first = f.ws.loadedLists[0][0].get();
@@ -406,6 +408,6 @@ TEST(LoadStringsAsDest, TablesOfTheDestinationLanguageFillAcceptedEntries) {
     QFile::remove(f.dir.file(QStringLiteral("fr/QuillerySampleLocalized_fr.ILSTRINGS")));
     EXPECT_FALSE(loadStringsAsDest(f.ws, fr));
     EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_LoadStringAsDestFailed")));
-    f.st().WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     EXPECT_FALSE(loadStringsAsDest(f.ws, fr));
 }

@@ -2,6 +2,7 @@
 // caches, refreshing after a save, the one-word list.
 #include "dictionary/QUILL_vocabulary.h"
 #include "test_dictionary_support.h"
+#include "test_documents.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ TEST(Vocabulary, IdenticalPairIsStoredOnceUnderTheEarlierEntryAndExactPassFollow
     EXPECT_TRUE(node(f, "base")->folder->fparams.has(sFdrParam::fdrLoaded));
     EXPECT_TRUE(vocabularyState(f.ws).vocab.loaded);
 
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     tSkyStr* hello = f.add(0, QStringLiteral("Hello"));
     tSkyStr* door = f.add(0, QStringLiteral("Door"));
     exactTranslation(f.ws, tStringPredicate::all, false);
@@ -180,7 +181,7 @@ TEST(Vocabulary, SavingRefreshesTheDocumentsDictionaryInTheLoadedVocabulary) {
     TDictionaryFixture f;
     f.writeCache(QStringLiteral("base_en_fr.cache"), cacheBytes({{0, "Door", "Porte"}}));
     loadVocabulary(f.ws);
-    f.st().WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     f.st().currentFileName = QStringLiteral("Mod.esp");
     f.add(0, QStringLiteral("Gate"), QStringLiteral("Portail"), {sStrParam::translated});
     f.add(0, QStringLiteral("Door"), QStringLiteral("Porte"), {sStrParam::translated});

@@ -3,6 +3,7 @@
 #include "dictionary/QUILL_xml.h"
 #include "temp_program_dir.h"
 #include "test_dictionary_support.h"
+#include "test_documents.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ struct TPluginDoc {
 
     void open(TDictionaryFixture& f) {
         f.ws.clearLoadedLists();
-        f.st().WorkMode = TWorkMode::Esp;
+        adoptDocument(f.ws, TWorkMode::Esp);
         f.st().currentFileName = QStringLiteral("Xml.esp");
         trecord* weap = plugin.record("WEAP", 0x10, QStringLiteral("Gun"));
         trecord* noteRec = plugin.record("NOTE", 0x30, QString());
@@ -109,7 +110,7 @@ TEST(XmlExchange, ElementsWithoutUsableListAreSkippedAndDuplicatesMerge) {
 
 TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) {
     TDictionaryFixture tables;
-    tables.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(tables.ws, TWorkMode::Strings);
     tables.st().currentFileName = QStringLiteral("mymod");
     tables.add(0, QStringLiteral("Gun"), QStringLiteral("Fusil"), {sStrParam::translated}, 1);
     const QString fromTables = tables.dir.file(QStringLiteral("tables.xml"));
@@ -128,7 +129,7 @@ TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) 
     const QString fromPlugin = f.dir.file(QStringLiteral("plugin.xml"));
     ASSERT_TRUE(writeXmlExport(f.ws, fromPlugin));
     TDictionaryFixture g;
-    g.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(g.ws, TWorkMode::Strings);
     tSkyStr* e = g.add(0, QStringLiteral("Gun"), QString(), {}, 1);
     ASSERT_TRUE(readXmlImport(g.ws, fromPlugin));
     EXPECT_EQ(e->gTrans, QStringLiteral("Gun"));
@@ -137,7 +138,7 @@ TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) 
 
 TEST(XmlExchange, BrokenFilesReportXmlError) {
     TDictionaryFixture f;
-    f.st().WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     f.add(0, QStringLiteral("Gun"));
     const QString path = f.dir.write(QStringLiteral("bad.xml"), "<SSTXMLRessources><Content><String List=\"0\">");
     EXPECT_FALSE(readXmlImport(f.ws, path));

@@ -109,7 +109,7 @@ QStringList flagNames(const tSkyStr* e) {
 
 TEST(PluginCompare, OlderTextsPairByFormIdSignatureAndOrder) {
     TCompareFixture f;
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
     const QString older = f.write(QStringLiteral("Old/mod.esp"), olderPlugin());
     const QString untouchedBefore = f.entry(0x201, "ITXT", 2)->gTrans;
     ASSERT_TRUE(comparePlugin(f.ws, older));
@@ -172,7 +172,7 @@ TEST(PluginCompare, OlderTextsPairByFormIdSignatureAndOrder) {
 
 TEST(PluginCompare, OneUndoStepJournalledAndUnsaved) {
     TCompareFixture f;
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
     EXPECT_FALSE(f.ws.hasUnsavedWork());
     const tSkyStr* button = f.entry(0x200, "ITXT", 0);
     const QString before = button->gTrans;
@@ -193,7 +193,7 @@ TEST(PluginCompare, OneUndoStepJournalledAndUnsaved) {
 
 TEST(PluginCompare, NoTransFilterKeepsATranslatedEntryAndUsesItsOlderFieldUp) {
     TCompareFixture f;
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
     tSkyStr* first = f.entry(0x200, "ITXT", 0);
     // As a dictionary pass leaves it.
     first->setSTrans(QStringLiteral("D'accord"));
@@ -221,7 +221,7 @@ TEST(PluginCompare, RefusedCancelledAndUnreadableOlderFilesChangeNothing) {
     const QString path = f.write(QStringLiteral("Data/mod.esp"), newerPlugin());
     // Nothing open: no plugin mode, nothing asked.
     EXPECT_FALSE(comparePlugin(f.ws, path));
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     const auto translations = [&f] {
         QStringList out;
         for (auto& list : f.ws.loadedLists)
@@ -273,17 +273,17 @@ TEST(PluginCompare, RefusedCancelledAndUnreadableOlderFilesChangeNothing) {
     f.host.answers.enqueue(drNo);
     ASSERT_TRUE(f.ws.closeAll());
     EXPECT_FALSE(compareRecordsLoaded(f.ws));
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     ASSERT_TRUE(comparePlugin(f.ws, older));
     f.host.answers.enqueue(drNo);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     EXPECT_FALSE(compareRecordsLoaded(f.ws));
 }
 
 TEST(PluginCompare, MenuCommandPicksInTheCompareFolderAndReportsAMissingFile) {
     TCompareFixture f;
     EXPECT_FALSE(pickAndComparePlugin(f.ws)); // no plugin open: no dialog
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/mod.esp"), newerPlugin()), false));
     f.ws.app.state.EspCompareFolder.clear(); // no compare yet: the dialog starts beside the open plugin
     f.host.pickAnswers.enqueue(f.dir.file(QStringLiteral("Old/missing.esp")));
     EXPECT_FALSE(pickAndComparePlugin(f.ws));
@@ -303,7 +303,7 @@ TEST(PluginCompare, MenuCommandPicksInTheCompareFolderAndReportsAMissingFile) {
 TEST(PluginCompare, SavingAfterACompareChangesOnlyTheTexts) {
     TCompareFixture f;
     const QByteArray newer = newerPlugin();
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/mod.esp"), newer), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/mod.esp"), newer), false));
     ASSERT_TRUE(comparePlugin(f.ws, f.write(QStringLiteral("Old/mod.esp"), olderPlugin())));
     const QString target = f.dir.file(QStringLiteral("Out/mod.esp"));
     ASSERT_TRUE(f.ws.saveDocument(true, target));
@@ -327,7 +327,7 @@ TEST(PluginCompare, RealPluginWithATranslatedCopyOfItselfPairsEveryString) {
     TCompareFixture f;
     const QString source = QStringLiteral(QUILL_SHARED_FIXTURES) + QStringLiteral("/testing-plugins/Skyrim/Blank.esm");
     const QString path = f.write(QStringLiteral("Data/Blank.esm"), fileBytes(source));
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     // The translated copy: every text replaced, saved as a plain plugin.
     int strings = 0;
     for (auto& list : f.ws.loadedLists)
@@ -339,7 +339,7 @@ TEST(PluginCompare, RealPluginWithATranslatedCopyOfItselfPairsEveryString) {
     const QString copy = f.dir.file(QStringLiteral("Old/Blank.esm"));
     ASSERT_TRUE(f.ws.saveDocument(true, copy));
     f.host.answers.enqueue(drNo);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     f.host.optionAnswers.enqueue(0);
     ASSERT_TRUE(comparePlugin(f.ws, copy));
     for (auto& list : f.ws.loadedLists)

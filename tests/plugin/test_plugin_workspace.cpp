@@ -56,7 +56,7 @@ QByteArray samplePlain() {
 TEST(PluginWorkspace, PlainPluginListsItsTextsInOrder) {
     TPluginFixture f;
     const QString path = f.write(QStringLiteral("Data/mymod.esp"), samplePlain());
-    ASSERT_TRUE(f.ws.openPlugin(path, true));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, true));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::Esp);
     ASSERT_EQ(f.list(0).size(), 2u);
     ASSERT_EQ(f.list(1).size(), 1u);
@@ -76,10 +76,10 @@ TEST(PluginWorkspace, PlainPluginListsItsTextsInOrder) {
 
 TEST(PluginWorkspace, NotAPluginAndTruncatedPluginFail) {
     TPluginFixture f;
-    EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("a.esp"), "TES3 not a plugin at all"), false));
+    EXPECT_FALSE(f.ws.openAs("plugin", f.write(QStringLiteral("a.esp"), "TES3 not a plugin at all"), false));
     EXPECT_EQ(f.ws.plugin(), nullptr);
     const QByteArray bytes = samplePlain();
-    EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("b.esp"), bytes.left(bytes.size() - 3)), false));
+    EXPECT_FALSE(f.ws.openAs("plugin", f.write(QStringLiteral("b.esp"), bytes.left(bytes.size() - 3)), false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
     EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
 }
@@ -91,18 +91,18 @@ TEST(PluginWorkspace, HostileFilesFailWithAMessage) {
     B deep;
     for (int i = 0; i < 2000; ++i)
         deep.beginGroup(static_cast<uint32_t>(i), 1);
-    EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("deep.esp"), deep.bytes()), false));
+    EXPECT_FALSE(f.ws.openAs("plugin", f.write(QStringLiteral("deep.esp"), deep.bytes()), false));
     EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_PluginTooDeep"))) << f.host.log.join('\n').toStdString();
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
     EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
     if (QFileInfo::exists(QStringLiteral("/dev/zero"))) {
         const QString zero = f.dir.file(QStringLiteral("z.esp"));
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
-        EXPECT_FALSE(f.ws.openPlugin(zero, false));
+        EXPECT_FALSE(f.ws.openAs("plugin", zero, false));
     }
     const QString fifo = f.dir.file(QStringLiteral("x.esp"));
     if (QProcess::execute(QStringLiteral("mkfifo"), {fifo}) == 0) {
-        EXPECT_FALSE(f.ws.openPlugin(fifo, false));
+        EXPECT_FALSE(f.ws.openAs("plugin", fifo, false));
     }
     EXPECT_EQ(f.ws.plugin(), nullptr);
 }
@@ -111,7 +111,7 @@ TEST(PluginWorkspace, SaveWithoutChangeKeepsTheBytesAndBacksUp) {
     TPluginFixture f;
     const QByteArray bytes = samplePlain();
     const QString path = f.write(QStringLiteral("Data/mymod.esp"), bytes);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     ASSERT_TRUE(f.ws.saveDocument(false));
     EXPECT_EQ(f.read(path), bytes);
     const QStringList files = f.filesIn(QStringLiteral("Data"));
@@ -124,7 +124,7 @@ TEST(PluginWorkspace, SaveAsWritesTheTranslationWithoutBackup) {
     TPluginFixture f;
     const QByteArray bytes = samplePlain();
     const QString path = f.write(QStringLiteral("Data/mymod.esp"), bytes);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     f.list(0)[0]->setSTrans(QStringLiteral("Fusil laser"));
     f.list(1)[0]->setSTrans(QStringLiteral("Chaud"));
     const QString target = f.dir.file(QStringLiteral("Out/sub/mymod_fr.esp"));
@@ -148,7 +148,7 @@ TEST(PluginWorkspace, RefusedConfirmationWritesNothing) {
     TPluginFixture f;
     const QByteArray bytes = samplePlain();
     const QString path = f.write(QStringLiteral("Data/mymod.esp"), bytes);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     f.list(0)[0]->setSTrans(QStringLiteral("Changed"));
     f.host.answers.enqueue(drNo);
     EXPECT_FALSE(f.ws.saveDocument(false));
@@ -171,7 +171,7 @@ TEST(PluginWorkspace, LocalizedPluginWithOrphansAndSharedIds) {
     texts[0] = {{10, QStringLiteral("Gun")}, {30, QStringLiteral("Unused")}};
     texts[1] = {{20, QStringLiteral("A description")}};
     writeUtf8TableSet(f.dir.file(QStringLiteral("Data/Strings")), QStringLiteral("MyMod"), QStringLiteral("en"), texts);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::StringsEspLayout);
     EXPECT_EQ(f.ws.plugin()->stringCounts.fields, 4);
     EXPECT_EQ(f.ws.plugin()->orphanShared.orphanFields, 1);
@@ -208,7 +208,7 @@ TEST(PluginWorkspace, LocalizedPluginWithoutTablesFails) {
     TPluginFixture f;
     B b(true);
     b.record("WEAP", 0x1, {B::u32("FULL", 10)});
-    EXPECT_FALSE(f.ws.openPlugin(f.write(QStringLiteral("Data/x.esp"), b.bytes()), false));
+    EXPECT_FALSE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/x.esp"), b.bytes()), false));
     EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::None);
 }
@@ -224,11 +224,11 @@ TEST(PluginWorkspace, PickedTablesMustBeInTheSourceLanguage) {
     const auto de =
         writeUtf8TableSet(f.dir.file(QStringLiteral("Elsewhere")), QStringLiteral("x"), QStringLiteral("de"), texts);
     f.host.pickAnswers.enqueue(de[0]);
-    EXPECT_FALSE(f.ws.openPlugin(path, false));
+    EXPECT_FALSE(f.ws.openAs("plugin", path, false));
     const auto en =
         writeUtf8TableSet(f.dir.file(QStringLiteral("Elsewhere")), QStringLiteral("x"), QStringLiteral("en"), texts);
     f.host.pickAnswers.enqueue(en[1]);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     EXPECT_EQ(f.list(0)[0]->gS, QStringLiteral("Gun"));
     // The tables are saved where they were read from.
     ASSERT_TRUE(f.ws.saveDocument(false));
@@ -248,7 +248,7 @@ TEST(PluginFixtures, EveryRealPluginOpensAndSavesBackIdentically) {
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         const QByteArray bytes = in.readAll();
         const QString path = f.write(QStringLiteral("Data/") + QFileInfo(source).fileName(), bytes);
-        ASSERT_TRUE(f.ws.openPlugin(path, false));
+        ASSERT_TRUE(f.ws.openAs("plugin", path, false));
         ++plugins;
         if (QFileInfo(source).path().endsWith(QLatin1String("Fallout4"))) {
             EXPECT_EQ(countListSet(f.ws.loadedLists), 0);
@@ -302,7 +302,7 @@ TEST(PluginSamples, BothSamplesListTheSameTexts) {
     TPluginFixture f;
     const QStringList files = writePluginSamples(f.ws.app, f.dir.file(QStringLiteral("Samples")));
     ASSERT_EQ(files.size(), 5);
-    ASSERT_TRUE(f.ws.openPlugin(files[0], false));
+    ASSERT_TRUE(f.ws.openAs("plugin", files[0], false));
     int total = 0;
     for (int i = 0; i < 3; ++i) {
         QStringList listed;
@@ -316,7 +316,7 @@ TEST(PluginSamples, BothSamplesListTheSameTexts) {
     const QString copy = f.dir.file(QStringLiteral("Out/QuillerySample.esp"));
     ASSERT_TRUE(f.ws.saveDocument(true, copy));
     EXPECT_EQ(f.read(copy), f.read(files[0]));
-    ASSERT_TRUE(f.ws.openPlugin(files[1], false));
+    ASSERT_TRUE(f.ws.openAs("plugin", files[1], false));
     EXPECT_EQ(f.ws.state().WorkMode, TWorkMode::StringsEspLayout);
     for (int i = 0; i < 3; ++i) {
         QStringList listed;
@@ -361,7 +361,7 @@ TEST(PluginWorkspace, Utf8TextsReadAsAnEightBitCodePageWarnAndSavingAsks) {
     utf8.endGroup();
     const QByteArray bytes = utf8.bytes();
     const QString path = f.write(QStringLiteral("Data/french.esp"), bytes);
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Mousquet laser \xC3\x83\xC2\xA0 plume"));
     EXPECT_EQ(f.ws.document->misencodedTexts, 2);
     EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_TextsLookUtf8"))) << f.host.log.join('\n').toStdString();
@@ -378,7 +378,7 @@ TEST(PluginWorkspace, Utf8TextsReadAsAnEightBitCodePageWarnAndSavingAsks) {
     // Read as UTF-8 (the option ticked), the same file neither warns nor asks.
     f.write(QStringLiteral("Data/french.esp"), bytes);
     f.ws.app.state.ForceUtf8Load = true;
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Mousquet laser \xC3\xA0 plume"));
     EXPECT_EQ(f.ws.document->misencodedTexts, 0);
 
@@ -392,7 +392,7 @@ TEST(PluginWorkspace, Utf8TextsReadAsAnEightBitCodePageWarnAndSavingAsks) {
     ansi.record("WEAP", 0x102, {B::text("EDID", "Odd2"), raw("\xC0 la fa\xE7on")});
     ansi.endGroup();
     f.host.log.clear();
-    ASSERT_TRUE(f.ws.openPlugin(f.write(QStringLiteral("Data/ansi.esp"), ansi.bytes()), false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.write(QStringLiteral("Data/ansi.esp"), ansi.bytes()), false));
     EXPECT_EQ(f.list(0)[0]->gS, QString::fromUtf8("Caf\xC3\xA9 cr\xC3\xA8me"));
     EXPECT_EQ(f.ws.document->misencodedTexts, 0);
     EXPECT_FALSE(f.host.logContains(QStringLiteral("Fbk_TextsLookUtf8")));

@@ -96,7 +96,7 @@ TEST(MenuFile, SavedFormIsUtf16WithMarkAndCrLfAndLineBreaksEscaped) {
 TEST(MenuFile, LooseFileOpensAndSavesForTheDestinationLanguage) {
     TMenuWorkspace t;
     const QString path = t.dir.write(QStringLiteral("Interface/Translations/mymod_english.txt"), buildSampleMenuFile());
-    ASSERT_TRUE(t.ws.loadMenuFile(path));
+    ASSERT_TRUE(t.ws.openAs("menuFile", path));
     EXPECT_EQ(t.ws.state().WorkMode, TWorkMode::MCMTranslate);
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("mymod"));
     EXPECT_EQ(t.keys(),
@@ -127,9 +127,9 @@ TEST(MenuFile, LooseFileOpensAndSavesForTheDestinationLanguage) {
 
 TEST(MenuFile, NamesSplitAtTheLastUnderscoreAndANameWithoutOneStillOpens) {
     TMenuWorkspace t;
-    ASSERT_TRUE(t.ws.loadMenuFile(t.dir.write(QStringLiteral("my_mod_english.txt"), kText.toUtf8())));
+    ASSERT_TRUE(t.ws.openAs("menuFile", t.dir.write(QStringLiteral("my_mod_english.txt"), kText.toUtf8())));
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("my_mod"));
-    ASSERT_TRUE(t.ws.loadMenuFile(t.dir.write(QStringLiteral("plainname.txt"), kText.toUtf8())));
+    ASSERT_TRUE(t.ws.openAs("menuFile", t.dir.write(QStringLiteral("plainname.txt"), kText.toUtf8())));
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("plainname"));
     EXPECT_EQ(t.ws.loadedLists[0].size(), 2u);
     // Save as: the chosen name is the mod name.
@@ -145,7 +145,7 @@ TEST(MenuFile, ArchiveLookupUsesTheArchiveNameAndSourceLanguage) {
          {{QStringLiteral("mods_en.txt"), utf16(kText, false, true)},
           {QStringLiteral("mods_de.txt"), utf16(QStringLiteral("$Title\tDeutsch\r\n"), false, true)}}});
     const QString archive = t.dir.write(QStringLiteral("Data/Mods.bsa"), buildBsa(archiveLayout));
-    ASSERT_TRUE(t.ws.loadMenuFile(archive));
+    ASSERT_TRUE(t.ws.openAs("menuFile", archive));
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("Mods"));
     EXPECT_EQ(t.sources(), (QStringList{QStringLiteral("Caf\u00e9 \u2013 menu"), QStringLiteral("Second line")}));
     t.ws.loadedLists[0][0]->setSTrans(QStringLiteral("Caf\u00e9"));
@@ -155,13 +155,13 @@ TEST(MenuFile, ArchiveLookupUsesTheArchiveNameAndSourceLanguage) {
     // No entry for the source language: reported with the searched name; nothing stays loaded.
     t.ws.state().SourceLang = QStringLiteral("it");
     t.host.messages.clear();
-    EXPECT_FALSE(t.ws.loadMenuFile(archive));
+    EXPECT_FALSE(t.ws.openAs("menuFile", archive));
     EXPECT_TRUE(t.ws.loadedLists[0].empty());
     EXPECT_EQ(t.ws.state().WorkMode, TWorkMode::None);
     ASSERT_FALSE(t.host.messages.isEmpty());
     EXPECT_TRUE(t.host.log.join(QLatin1Char('\n')).contains(QStringLiteral("Mods_it")));
     // Not an archive at all.
-    EXPECT_FALSE(t.ws.loadMenuFile(t.dir.write(QStringLiteral("broken.bsa"), QByteArray("BSA\0garbage", 11))));
+    EXPECT_FALSE(t.ws.openAs("menuFile", t.dir.write(QStringLiteral("broken.bsa"), QByteArray("BSA\0garbage", 11))));
 }
 
 TEST(MenuFile, MainBa2OpensAsTheModsMenuArchive) {
@@ -182,15 +182,15 @@ TEST(MenuFile, MainBa2OpensAsTheModsMenuArchive) {
         buildBa2(
             {1, false, {{QStringLiteral("interface/translations/cut_en.txt"), utf16(kText, false, true), false, 4}}}));
     t.host.log.clear();
-    EXPECT_FALSE(t.ws.loadMenuFile(cut));
+    EXPECT_FALSE(t.ws.openAs("menuFile", cut));
     EXPECT_TRUE(t.ws.loadedLists[0].empty());
     EXPECT_TRUE(t.host.log.join(QLatin1Char('\n')).contains(QStringLiteral("Fbk_ArchiveError")));
 }
 
 TEST(MenuFile, UnreadableFileFailsAndClearsTheLists) {
     TMenuWorkspace t;
-    ASSERT_TRUE(t.ws.loadMenuFile(t.dir.write(QStringLiteral("a_en.txt"), kText.toUtf8())));
-    EXPECT_FALSE(t.ws.loadMenuFile(t.dir.file(QStringLiteral("missing_en.txt"))));
+    ASSERT_TRUE(t.ws.openAs("menuFile", t.dir.write(QStringLiteral("a_en.txt"), kText.toUtf8())));
+    EXPECT_FALSE(t.ws.openAs("menuFile", t.dir.file(QStringLiteral("missing_en.txt"))));
     EXPECT_TRUE(t.ws.loadedLists[0].empty());
     EXPECT_TRUE(t.host.logContains(QStringLiteral("missing_en.txt")));
 }

@@ -36,7 +36,7 @@ struct TScriptWorkspace {
 TEST(ScriptWorkspace, DisclaimerNoLoadsNothing) {
     TScriptWorkspace t;
     t.host.answers.enqueue(drNo);
-    EXPECT_FALSE(t.ws.loadScript(t.path, false));
+    EXPECT_FALSE(t.ws.openAs("script", t.path, false));
     EXPECT_TRUE(t.ws.loadedLists[0].empty());
     ASSERT_EQ(t.host.messages.size(), 1);
     EXPECT_EQ(t.host.messages[0].buttons, dbYesNo);
@@ -44,7 +44,7 @@ TEST(ScriptWorkspace, DisclaimerNoLoadsNothing) {
 
 TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
     TScriptWorkspace t;
-    ASSERT_TRUE(t.ws.loadScript(t.path, true));
+    ASSERT_TRUE(t.ws.openAs("script", t.path, true));
     EXPECT_EQ(t.ws.state().WorkMode, TWorkMode::ScriptPex);
     EXPECT_EQ(t.ws.state().currentFileName, QStringLiteral("QuillerySample.pex"));
     EXPECT_EQ(t.ws.state().papyrusPexFolder, t.ws.script()->folder);
@@ -62,7 +62,7 @@ TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
     t.ws.state().pexLockTranslateTag = false;
     t.ws.state().quillexpertMode = true;
     t.host.messages.clear();
-    ASSERT_TRUE(t.ws.loadScript(t.path, false));
+    ASSERT_TRUE(t.ws.openAs("script", t.path, false));
     EXPECT_TRUE(t.host.messages.isEmpty());
     EXPECT_FALSE(t.entry(QStringLiteral("$QS_MenuTitle"))->hasFlag(sStrInternalParam::pexNoTrans));
 }
@@ -70,7 +70,7 @@ TEST(ScriptWorkspace, LoadListsTheTableWithItsFlags) {
 TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
     TScriptWorkspace t;
     const QByteArray original = fileBytes(t.path);
-    ASSERT_TRUE(t.ws.loadScript(t.path, false));
+    ASSERT_TRUE(t.ws.openAs("script", t.path, false));
     t.entry(QStringLiteral("Quest started"))->setSTrans(QStringLiteral("Qu\u00eate commenc\u00e9e\r\nenfin"));
     t.entry(QStringLiteral("OnInit"))->setSTrans(QStringLiteral("never written"));
     ASSERT_TRUE(t.ws.saveDocument(false, QString()));
@@ -83,7 +83,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
 
     TScriptWorkspace check;
     check.ws.state().quillexpertMode = true;
-    ASSERT_TRUE(check.ws.loadScript(t.path, false));
+    ASSERT_TRUE(check.ws.openAs("script", t.path, false));
     EXPECT_TRUE(check.entry(QStringLiteral("Qu\u00eate commenc\u00e9e\nenfin")));
     EXPECT_TRUE(check.entry(QStringLiteral("OnInit")));
     EXPECT_FALSE(check.entry(QStringLiteral("never written")));
@@ -98,7 +98,7 @@ TEST(ScriptWorkspace, SaveBacksUpAndWritesTheTranslations) {
 
 TEST(ScriptWorkspace, AWriteThatFailsSaysSo) {
     TScriptWorkspace t;
-    ASSERT_TRUE(t.ws.loadScript(t.path, false));
+    ASSERT_TRUE(t.ws.openAs("script", t.path, false));
     // A folder where the file should go: the write cannot replace it.
     QDir().mkpath(t.dir.file(QStringLiteral("Blocked/Target.pex")));
     EXPECT_FALSE(saveScript(t.ws, t.dir.file(QStringLiteral("Blocked")), QStringLiteral("Target.pex"), true));
@@ -108,7 +108,7 @@ TEST(ScriptWorkspace, AWriteThatFailsSaysSo) {
 TEST(ScriptWorkspace, NotAScriptFailsAndABodyErrorStillLoads) {
     TScriptWorkspace t;
     const QString bad = t.dir.write(QStringLiteral("bad.pex"), QByteArray("not a script at all"));
-    EXPECT_FALSE(t.ws.loadScript(bad, false));
+    EXPECT_FALSE(t.ws.openAs("script", bad, false));
     EXPECT_TRUE(t.host.logContains(QStringLiteral("Fbk_FailPex")));
     EXPECT_TRUE(t.ws.loadedLists[0].empty());
     EXPECT_EQ(t.ws.state().WorkMode, TWorkMode::None);
@@ -116,7 +116,7 @@ TEST(ScriptWorkspace, NotAScriptFailsAndABodyErrorStillLoads) {
     QByteArray cut = buildSampleScript(3, 2);
     cut.chop(40);
     const QString truncated = t.dir.write(QStringLiteral("cut.pex"), cut);
-    ASSERT_TRUE(t.ws.loadScript(truncated, false));
+    ASSERT_TRUE(t.ws.openAs("script", truncated, false));
     EXPECT_FALSE(t.ws.loadedLists[0].empty());
     EXPECT_FALSE(t.ws.script()->pex.bodyError.isEmpty());
     EXPECT_FALSE(t.ws.script()->pex.listingReady);

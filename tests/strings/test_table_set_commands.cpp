@@ -2,6 +2,7 @@
 #include "scripted_host.h"
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
+#include "test_documents.h"
 
 #include "core/QUILL_startup.h"
 #include "strings/QUILL_stringTable.h"
@@ -32,7 +33,7 @@ struct TableSetFixture : ::testing::Test {
 } // namespace
 
 TEST_F(TableSetFixture, OpeningAnyTableOfASetOpensAllThree) {
-    ASSERT_TRUE(ws.openTableSet(tables + "MyMod_de.dlstrings", true));
+    ASSERT_TRUE(ws.openAs("stringTables", tables + "MyMod_de.dlstrings", true));
     const TAppState& st = ws.state();
     EXPECT_EQ(st.WorkMode, TWorkMode::Strings);
     EXPECT_EQ(st.currentFileName, "MyMod");
@@ -49,9 +50,9 @@ TEST_F(TableSetFixture, OpeningAnyTableOfASetOpensAllThree) {
 }
 
 TEST_F(TableSetFixture, AMissingTableLeavesNothingLoaded) {
-    ASSERT_TRUE(ws.openTableSet(tables + "MyMod_de.strings", false));
+    ASSERT_TRUE(ws.openAs("stringTables", tables + "MyMod_de.strings", false));
     QFile::remove(tables + "MyMod_de.ilstrings");
-    EXPECT_FALSE(ws.openTableSet(tables + "MyMod_de.strings", false));
+    EXPECT_FALSE(ws.openAs("stringTables", tables + "MyMod_de.strings", false));
     EXPECT_EQ(countListSet(ws.loadedLists), 0);
     EXPECT_EQ(ws.state().WorkMode, TWorkMode::None);
     EXPECT_TRUE(host.logContains("MyMod_de"));
@@ -59,7 +60,7 @@ TEST_F(TableSetFixture, AMissingTableLeavesNothingLoaded) {
 }
 
 TEST_F(TableSetFixture, SaveWritesASecondSetUnderDestLangAndAsksBeforeReplacingIt) {
-    ASSERT_TRUE(ws.openTableSet(tables + "MyMod_de.strings", false));
+    ASSERT_TRUE(ws.openAs("stringTables", tables + "MyMod_de.strings", false));
     for (auto& list : ws.loadedLists)
         for (auto& e : list)
             e->setSTrans(e->gS + " (fr)");
@@ -90,7 +91,7 @@ TEST_F(TableSetFixture, SaveWritesASecondSetUnderDestLangAndAsksBeforeReplacingI
 }
 
 TEST_F(TableSetFixture, SaveAsTakesTheChosenFolderAndName) {
-    ASSERT_TRUE(ws.openTableSet(tables + "MyMod_de.strings", false));
+    ASSERT_TRUE(ws.openAs("stringTables", tables + "MyMod_de.strings", false));
     ws.state().quillexpertMode = true;
     host.pickAnswers.enqueue(dir.path() + "Out/Renamed_fr.strings");
     ASSERT_TRUE(ws.saveDocument(true));
@@ -118,7 +119,7 @@ TEST_F(TableSetFixture, SaveDispatchNeedsADocument) {
     EXPECT_FALSE(ws.saveDocument(false));
     EXPECT_TRUE(host.logContains("Nothing to save"));
     // A script mode without a loaded script saves nothing, whichever save is wired.
-    ws.state().WorkMode = TWorkMode::ScriptPex;
+    adoptDocument(ws, TWorkMode::ScriptPex);
     ws.state().quillexpertMode = true;
     EXPECT_FALSE(ws.saveDocument(false));
 }

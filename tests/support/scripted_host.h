@@ -7,6 +7,7 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TScriptedHost : public THost {
 public:
@@ -22,6 +23,11 @@ public:
     QStringList pickFolders;     // the folder each open dialog started in
     QQueue<int> optionAnswers;   // answers of options dialogs; when empty the preselected choice
     QList<rOptionRequest> options;
+    QList<rRowChoiceRequest> rowChoices; // the row choices asked, as asked
+    // Answers a row choice (may change `chosen`); unset: the Yes/No question every host without a list asks.
+    std::function<bool(rRowChoiceRequest&)> rowAnswer;
+    // Answers a text to edit (may change it); unset: the text is used as it is.
+    std::function<bool(rTextRequest&)> textAnswer;
     int progressMaximum = 0;
     int progressPosition = 0;
     int busyChanges = 0;
@@ -46,6 +52,11 @@ public:
         options.append(request);
         return optionAnswers.isEmpty() ? request.current : optionAnswers.dequeue();
     }
+    bool chooseRows(rRowChoiceRequest& request) override {
+        rowChoices.append(request);
+        return rowAnswer ? rowAnswer(request) : THost::chooseRows(request);
+    }
+    bool editText(rTextRequest& request) override { return textAnswer ? textAnswer(request) : true; }
     void setProgressRange(int maximum) override { progressMaximum = maximum; }
     void setProgress(int position) override { progressPosition = position; }
     void operationStateChanged(bool b) override {

@@ -1,10 +1,11 @@
 // The aids in the window: the Suggestions page following the focused row, taking a candidate through the
 // similar-strings dialog, the search, batch and text-search dialogs; screenshots when QUILL_SCREENSHOT_DIR is set.
 #include "temp_program_dir.h"
+#include "test_documents.h"
 #include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
 #include "workspace/QUILL_wsDictionary.h"
@@ -16,7 +17,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -39,7 +42,7 @@ TEST(AidsUi, SuggestionsFollowTheFocusedRowAndACandidateIsTaken) {
     form.resize(1280, 800);
     form.show();
     TWorkspace& ws = form.workspace();
-    ws.state().WorkMode = TWorkMode::Strings;
+    adoptDocument(ws, TWorkMode::Strings);
     tSkyStr* door = addEntry(ws.loadedLists[0], 0, QStringLiteral("Open the door"), QStringLiteral("Open the door"), 1);
     tSkyStr* again =
         addEntry(ws.loadedLists[0], 0, QStringLiteral("Open the door"), QStringLiteral("Open the door"), 2);
@@ -73,17 +76,24 @@ TEST(AidsUi, SuggestionsFollowTheFocusedRowAndACandidateIsTaken) {
     view->setCurrentIndex(view->model()->index(0, 0));
     page->refreshCandidates();
     QStringList offered;
-    aidsState(ws).chooseSimilar = [&](QList<tSkyStr*>& candidates, const QString& caption) {
-        TForm5 dialog(ws.app, candidates, caption, &form);
-        dialog.show();
-        screenshot(&dialog, QStringLiteral("similar-strings-dialog"));
-        for (tSkyStr* c : dialog.selectedCandidates())
-            offered << c->gS;
-        candidates = dialog.selectedCandidates();
+    QString count;
+    bool noIsDefault = false;
+    TModalAnswerer answerer([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TForm5*>(modal);
+        if (!dialog) return false;
+        screenshot(dialog, QStringLiteral("similar-strings-dialog"));
+        for (QTreeWidgetItem* item : dialog->replaceTree->selectedItems())
+            offered << item->text(1);
+        count = dialog->countLabel->text();
+        if (auto* no = dialog->findChild<QPushButton*>(QStringLiteral("No"))) noIsDefault = no->isDefault();
+        dialog->accept();
         return true;
-    };
+    });
     page->takeFocusedCandidate();
+    EXPECT_EQ(answerer.answered, 1);
     EXPECT_EQ(offered, QStringList{QStringLiteral("Open the door")});
+    EXPECT_TRUE(count.contains(QLatin1Char('1')));
+    EXPECT_TRUE(noIsDefault); // Enter never overwrites by surprise
     EXPECT_EQ(door->gTrans, QStringLiteral("Ouvrir les portes"));
     EXPECT_TRUE(door->hasParam(sStrParam::validated));
     EXPECT_EQ(again->gTrans, QStringLiteral("Ouvrir les portes"));
@@ -133,7 +143,7 @@ TEST(AidsUi, SearchBatchAndTextSearchDialogs) {
     EXPECT_EQ(rule.strformat, QStringLiteral("[%REPLACE%] %ORIG%"));
     screenshot(&search, QStringLiteral("search-and-replace-dialog"));
 
-    TForm11 batch(ws, QStringLiteral("# rules\nstartrule\nsearch=door\nreplace=porte\nendrule\n"),
+    TForm11 batch(ws.app, QStringLiteral("# rules\nstartrule\nsearch=door\nreplace=porte\nendrule\n"),
                   dir.file(QStringLiteral("rules.txt")), &form);
     batch.show();
     EXPECT_TRUE(batch.Memo1->toPlainText().contains(QStringLiteral("startrule")));

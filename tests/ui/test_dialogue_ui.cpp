@@ -139,7 +139,7 @@ TEST(DialogueUi, CommandsRunFromTheWindow) {
     EXPECT_FALSE(oldDialog->isEnabled());
     EXPECT_TRUE(form.commandAction(QStringLiteral("ConvertSCTC"))->isEnabled());
 
-    ASSERT_TRUE(ws.openPlugin(dir.write(QStringLiteral("Data/dial.esp"), dialoguePlugin()), false));
+    ASSERT_TRUE(ws.openAs("plugin", dir.write(QStringLiteral("Data/dial.esp"), dialoguePlugin()), false));
     form.refreshLists();
     EXPECT_TRUE(oldDialog->isEnabled());
 

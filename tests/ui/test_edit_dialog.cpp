@@ -72,7 +72,7 @@ struct TDialogFixture {
         form.show();
         ws.state().quillexpertMode = true;
         const QStringList files = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples")));
-        EXPECT_TRUE(ws.openPlugin(files.value(0), false));
+        EXPECT_TRUE(ws.openAs("plugin", files.value(0), false));
         form.refreshLists();
         dialog = editDialog(form);
     }

@@ -43,7 +43,7 @@ TEST(EspTreeView, ShowsThePluginTreeWithDimmedRawNodes) {
     EXPECT_TRUE(defs->isReadOnly());
     EXPECT_TRUE(defs->toPlainText().endsWith(QStringLiteral("Skip:NAVM\nSkip:NAVI")));
 
-    ASSERT_TRUE(ws.openPlugin(files[0], false));
+    ASSERT_TRUE(ws.openAs("plugin", files[0], false));
     form.refreshLists(); // as the window does after a command
     auto* view = form.espTreePage()->findChild<QTreeView*>(QStringLiteral("EspTreeView"));
     ASSERT_NE(view, nullptr);
@@ -77,8 +77,7 @@ TEST(EspTreeView, ShowsThePluginTreeWithDimmedRawNodes) {
     screenshot(&form, QStringLiteral("main-window-plugin-tree"));
 
     // A localized plugin: no TES4 node, and groups without ids are hidden.
-    ASSERT_TRUE(ws.openPlugin(files[1], false));
-    emit form.documentChanged();
+    ASSERT_TRUE(ws.openDocument(documentKind("plugin"), files[1], false));
     const QStringList localized = topTexts(model);
     EXPECT_FALSE(localized.isEmpty());
     EXPECT_FALSE(localized.contains(QStringLiteral("TES4 [00000000] [0|0|1]")));

@@ -3,6 +3,7 @@
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_startup.h"
 #include "temp_program_dir.h"
+#include "test_documents.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_mainWindow.h"
@@ -78,7 +79,7 @@ void fillSampleLists(TWorkspace& ws) {
                        "view is narrow, as descriptions in the game often are. It goes on and on."),
         QStringLiteral("Une longue description."), 0x20, {sStrParam::translated});
     add(2, QStringLiteral("Press [E] to talk"), QString(), 0x30, {});
-    ws.state().WorkMode = TWorkMode::Strings;
+    adoptDocument(ws, TWorkMode::Strings);
     ws.state().currentFileName = QStringLiteral("Fallout4");
 }
 
@@ -179,7 +180,7 @@ TEST(MainWindow, ListsShowFilterAndSort) {
     form.resize(600, 480);
     QCoreApplication::processEvents();
     screenshot(&form, QStringLiteral("main-window-strings-loaded-minimum"));
-    form.workspace().state().WorkMode = TWorkMode::None;
+    adoptDocument(form.workspace(), TWorkMode::None);
 }
 
 TEST(MainWindow, ValidateAndPartialActOnTheSelection) {
@@ -222,7 +223,7 @@ TEST(MainWindow, ValidateAndPartialActOnTheSelection) {
     EXPECT_TRUE(entry->hasParam(sStrParam::validated));
     EXPECT_TRUE(form.windowTitle().startsWith(QLatin1Char('*')));
     form.workspace().markWorkSaved(); // nothing to ask when the test window closes
-    form.workspace().state().WorkMode = TWorkMode::None;
+    adoptDocument(form.workspace(), TWorkMode::None);
 }
 
 TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
@@ -233,7 +234,7 @@ TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
     int runs = 0;
     form.setCommand(QStringLiteral("Trans_Exact"), [&runs] { ++runs; });
     EXPECT_FALSE(form.commandAction(QStringLiteral("Trans_Exact"))->isEnabled());
-    form.workspace().state().WorkMode = TWorkMode::Esp;
+    adoptDocument(form.workspace(), TWorkMode::Esp);
     form.workspace().document = std::make_unique<TPluginDocument>();
     form.updateCommands();
     EXPECT_TRUE(form.commandAction(QStringLiteral("Trans_Exact"))->isEnabled());
@@ -241,7 +242,7 @@ TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(form.commandAction(QStringLiteral("Menu_ExportEsp"))->text(),
               form.workspace().app.uiText(QStringLiteral("Menu_ExportEsp")));
-    form.workspace().state().WorkMode = TWorkMode::ScriptPex;
+    adoptDocument(form.workspace(), TWorkMode::ScriptPex);
     form.workspace().document = std::make_unique<TScriptDocument>();
     form.updateCommands();
     EXPECT_EQ(form.commandAction(QStringLiteral("Menu_ExportEsp"))->text(),
@@ -256,7 +257,7 @@ TEST(MainWindow, CommandsFollowTheModeAndTheRegisteredHandlers) {
     EXPECT_EQ(form.progressBar()->value(), form.progressBar()->maximum());
     EXPECT_TRUE(form.commandAction(QStringLiteral("Load_Esp"))->isEnabled());
     EXPECT_TRUE(form.logPane()->toPlainText().contains(QStringLiteral("-----------------------------------------")));
-    form.workspace().state().WorkMode = TWorkMode::None;
+    adoptDocument(form.workspace(), TWorkMode::None);
 }
 
 TEST(MainWindow, RecentFilesAndPresetMenus) {
@@ -400,7 +401,7 @@ TEST(MainWindow, HalfAMillionStringsOpenFilterAndSort) {
         ws.loadedLists[0].push_back(std::make_unique<tSkyStr>(QStringLiteral("Source text number %1").arg(i),
                                                               QStringLiteral("Texte %1").arg(i), 0, i, 0,
                                                               i % 3 ? sStrParams{} : sStrParams{sStrParam::validated}));
-    ws.state().WorkMode = TWorkMode::Strings;
+    adoptDocument(ws, TWorkMode::Strings);
     QElapsedTimer timer;
     timer.start();
     form.refreshLists();
@@ -419,7 +420,7 @@ TEST(MainWindow, HalfAMillionStringsOpenFilterAndSort) {
     // Timings are reported for the record, never asserted.
     std::printf("500000 strings: open %lld ms, filter %lld ms, sort by source %lld ms\n",
                 static_cast<long long>(openMs), static_cast<long long>(filterMs), static_cast<long long>(sortMs));
-    form.workspace().state().WorkMode = TWorkMode::None;
+    adoptDocument(form.workspace(), TWorkMode::None);
 }
 
 TEST(MainWindow, HeaderSortsOfEveryColumnFollowTheListsSortRule) {
@@ -441,5 +442,5 @@ TEST(MainWindow, HeaderSortsOfEveryColumnFollowTheListsSortRule) {
             }
         }
     }
-    form.workspace().state().WorkMode = TWorkMode::None;
+    adoptDocument(form.workspace(), TWorkMode::None);
 }

@@ -37,7 +37,7 @@ TEST(PexListingView, ShowsTheListingAndFollowsMarkersJumpsAndSearches) {
     TWorkspace& ws = form.workspace();
     ws.state().quillexpertMode = true;
     const QString path = dir.write(QStringLiteral("QuillerySample.pex"), buildSampleScript(3, 9));
-    ASSERT_TRUE(ws.loadScript(path, false));
+    ASSERT_TRUE(ws.openAs("script", path, false));
     form.refreshLists();
     EXPECT_EQ(view->SynEdit1->toPlainText(), ws.script()->pex.feedback.lines.join(QLatin1Char('\n')));
 
@@ -96,7 +96,6 @@ TEST(PexListingView, ShowsTheListingAndFollowsMarkersJumpsAndSearches) {
     }
 
     // Closing the script empties the page.
-    ws.clearLoadedLists();
-    form.refreshLists();
+    ASSERT_TRUE(ws.closeAll());
     EXPECT_TRUE(view->SynEdit1->toPlainText().isEmpty());
 }

@@ -75,7 +75,7 @@ struct TWindowFixture {
 TEST(RecordToolsUi, StructureWindowFromTheTreeAndTheLists) {
     TWindowFixture f;
     ASSERT_EQ(f.samples.size(), 5);
-    ASSERT_TRUE(f.ws.openPlugin(f.samples[0], false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.samples[0], false));
     f.form.refreshLists();
     f.form.bottomPages()->setCurrentWidget(f.form.espTreePage());
     QTreeView* tree = f.tree();
@@ -150,9 +150,9 @@ TEST(RecordToolsUi, IdTagsDialogByWorkModeAndTheCompareCommands) {
     ASSERT_EQ(f.samples.size(), 5);
 
     // In a string table mode only the string id box is offered.
-    f.ws.state().WorkMode = TWorkMode::Strings;
     rOptionRequest request;
     request.current = 1;
+    request.checksEnabled = {true, false, false, false};
     {
         TForm8 dialog(f.ws.app, request, &f.form);
         dialog.show();
@@ -162,7 +162,7 @@ TEST(RecordToolsUi, IdTagsDialogByWorkModeAndTheCompareCommands) {
         screenshot(&dialog, QStringLiteral("dialog-add-id-tags-strings-mode"));
     }
 
-    ASSERT_TRUE(f.ws.openPlugin(f.samples[0], false));
+    ASSERT_TRUE(f.ws.openAs("plugin", f.samples[0], false));
     f.form.refreshLists();
     QAction* addIds = f.form.commandAction(QStringLiteral("AddIdToStrings"));
     ASSERT_TRUE(addIds->isEnabled());

@@ -73,35 +73,48 @@ TEST(AidsCommands, SimilarStringsFollowAfterTheQuestionUnlessNoReplace) {
     tSkyStr* other = f.add(0, QStringLiteral("Steel Sword"), QStringLiteral("Steel Sword"));
     tSkyStr* otherList = f.add(1, QStringLiteral("Iron Sword"), QStringLiteral("Iron Sword"));
 
+    const auto translate = [&](const QString& text) {
+        rStoreRequest request;
+        request.translation = text;
+        return f.ws.storeTranslation(source, request);
+    };
     // No: only the string itself changes.
     f.host.answers.enqueue(drNo);
-    translateEntry(f.ws, *source, QStringLiteral("Épée en fer"));
+    translate(QStringLiteral("Épée en fer"));
     EXPECT_TRUE(source->hasParam(sStrParam::validated));
     EXPECT_EQ(same->gTrans, QStringLiteral("Iron Sword"));
     ASSERT_EQ(f.host.messages.size(), 1);
     EXPECT_TRUE(f.host.messages[0].text.endsWith(QStringLiteral("Épée en fer")));
     EXPECT_EQ(f.ws.history.stepCount(), 1u);
 
-    // Yes: the same source in the same list follows; the one already validated with that text is not asked about.
+    // The dialog: the same source in the same list is offered, the one already validated with that text is not;
+    // the translations someone made are offered unchosen, and the translator's choice is what changes.
     f.host.messages.clear();
-    QList<tSkyStr*> offered;
-    aidsState(f.ws).chooseSimilar = [&](QList<tSkyStr*>& candidates, const QString&) {
-        offered = candidates;
-        return true;
-    };
-    translateEntry(f.ws, *source, QStringLiteral("Épée de fer"));
-    EXPECT_EQ(offered, (QList<tSkyStr*>{same, done}));
+    f.host.rowChoices.clear();
+    f.host.rowAnswer = [](rRowChoiceRequest&) { return true; };
+    translate(QStringLiteral("Épée de fer"));
+    ASSERT_EQ(f.host.rowChoices.size(), 1);
+    const rRowChoiceRequest& offered = f.host.rowChoices[0];
+    ASSERT_EQ(offered.rows.size(), 2);
+    EXPECT_EQ(offered.rows[0].value(1), QStringLiteral("Iron Sword"));
+    EXPECT_EQ(offered.chosen, (QList<bool>{true, false}));
     EXPECT_EQ(same->gTrans, QStringLiteral("Épée de fer"));
     EXPECT_TRUE(same->hasParam(sStrParam::validated));
+    EXPECT_EQ(done->gTrans, QStringLiteral("Épée en fer"));
     EXPECT_EQ(other->gTrans, QStringLiteral("Steel Sword"));
     EXPECT_EQ(otherList->gTrans, QStringLiteral("Iron Sword"));
-    EXPECT_EQ(f.ws.history.stepCount(), 2u);
+    // One step for the string and the one that followed, holding only those two.
+    ASSERT_EQ(f.ws.history.stepCount(), 2u);
+    f.ws.undo();
+    EXPECT_EQ(source->gTrans, QStringLiteral("Épée en fer"));
+    EXPECT_EQ(same->gTrans, QStringLiteral("Iron Sword"));
+    f.ws.redo();
 
     // noReplace: never asked, nothing carried.
     f.ws.state().noReplace = true;
-    offered.clear();
-    translateEntry(f.ws, *source, QStringLiteral("Lame de fer"));
-    EXPECT_TRUE(offered.isEmpty());
+    f.host.rowChoices.clear();
+    translate(QStringLiteral("Lame de fer"));
+    EXPECT_TRUE(f.host.rowChoices.isEmpty());
     EXPECT_EQ(same->gTrans, QStringLiteral("Épée de fer"));
 }
 
@@ -178,21 +191,21 @@ TEST(AidsCommands, BatchFilesSaveReadAndMissing) {
     const QString path = f.dir.file(QStringLiteral("rules.txt"));
     const QString text = QStringLiteral("startrule\nsearch=porte\nreplace=portail\nendrule\n# é\n");
     f.host.pickAnswers.enqueue(path);
-    ASSERT_TRUE(saveBatchRules(f.ws, text));
+    ASSERT_TRUE(saveBatchRules(f.ws.app, text));
     EXPECT_TRUE(fileBytes(path).startsWith("\xEF\xBB\xBF"));
     QString read;
     ASSERT_TRUE(readBatchFile(f.ws, path, read));
     EXPECT_EQ(read, text);
 
     // The dialog may change the text before Ok; Cancel runs nothing.
-    aidsState(f.ws).editBatch = [](QString& t, const QString&) {
-        t.replace(QStringLiteral("portail"), QStringLiteral("grille"));
+    f.host.textAnswer = [](rTextRequest& request) {
+        request.text.replace(QStringLiteral("portail"), QStringLiteral("grille"));
         return true;
     };
     f.host.pickAnswers.enqueue(path);
     EXPECT_TRUE(runBatchFile(f.ws, 0));
     EXPECT_EQ(a->gTrans, QStringLiteral("grille"));
-    aidsState(f.ws).editBatch = [](QString&, const QString&) { return false; };
+    f.host.textAnswer = [](rTextRequest&) { return false; };
     f.host.pickAnswers.enqueue(path);
     EXPECT_FALSE(runBatchFile(f.ws, 0));
 
@@ -203,7 +216,7 @@ TEST(AidsCommands, BatchFilesSaveReadAndMissing) {
     // Saving into a folder that cannot be written reports the error and keeps the dialog.
     f.host.pickAnswers.enqueue(f.dir.file(QStringLiteral("no/such/folder/x.txt")));
     f.host.messages.clear();
-    EXPECT_FALSE(saveBatchRules(f.ws, text));
+    EXPECT_FALSE(saveBatchRules(f.ws.app, text));
 
     // The text-search history keeps the ten latest, newest first, without repeats.
     for (int k = 0; k < 12; ++k)

@@ -165,7 +165,7 @@ TEST(UnsavedWork, ValidatingWithoutAVocabularyIsUnsavedWorkAndEveryWayOutAsks) {
     f.host.answers.enqueue(drYes);
     EXPECT_TRUE(f.ws.confirmDictionarySave());
     EXPECT_FALSE(f.ws.hasUnsavedWork());
-    EXPECT_TRUE(QFile::exists(f.ws.state().userDictionaryFolder + documentDictionaryFileName(f.ws.state())));
+    EXPECT_TRUE(QFile::exists(f.ws.state().userDictionaryFolder + documentDictionaryFileName(f.ws)));
     f.ws.markEntriesPartial(f.entries(0, 3, 1));
     EXPECT_TRUE(f.ws.hasUnsavedWork());
     f.ws.undo();
@@ -250,7 +250,7 @@ TEST(Documents, EachKindGivesItsLayoutAndSaveCaption) {
     ASSERT_TRUE(f.ws.openFileByKind(f.dir.file(QStringLiteral("Data/strings/QuillerySampleLocalized_en.STRINGS"))));
     EXPECT_EQ(f.ws.columnLayout().idWidth, 60);
     EXPECT_TRUE(f.ws.columnLayout().extraListsVisible);
-    ASSERT_TRUE(openCustomDictionary(f.ws));
+    ASSERT_TRUE(f.ws.openAs("customDictionary", {}));
     EXPECT_FALSE(f.ws.columnLayout().idVisible);
     EXPECT_EQ(f.ws.plugin(), nullptr);
 }

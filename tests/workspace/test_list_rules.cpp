@@ -5,6 +5,7 @@
 #include "plugin_samples.h"
 #include "scripted_host.h"
 #include "temp_program_dir.h"
+#include "test_documents.h"
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_options.h"
 #include "workspace/QUILL_workspace.h"
@@ -179,7 +180,7 @@ TEST(WorkspaceCommands, PresetsAskOnlyWhenWorkIsLoaded) {
     EXPECT_FALSE(ws.applyPreset(1)); // the current languages
     EXPECT_FALSE(ws.applyPreset(7));
     EXPECT_TRUE(host.messages.isEmpty());
-    ws.state().WorkMode = TWorkMode::Strings;
+    adoptDocument(ws, TWorkMode::Strings);
     ws.loadedLists[0].push_back(std::make_unique<tSkyStr>(QStringLiteral("a"), QStringLiteral("b"), 0, 1, 0));
     host.answers.enqueue(drNo);
     EXPECT_FALSE(ws.applyPreset(0));
@@ -195,7 +196,7 @@ TEST(WorkspaceCommands, PresetsAskOnlyWhenWorkIsLoaded) {
 TEST(WorkspaceCommands, CloseAllAsksToSaveAndCanBeRefused) {
     TScriptedHost host;
     TWorkspace ws(&host);
-    ws.state().WorkMode = TWorkMode::Esp;
+    adoptDocument(ws, TWorkMode::Esp);
     ws.state().currentFileName = QStringLiteral("MyMod.esp");
     ws.state().dictionaryModified = true;
     ws.loadedLists[2].push_back(std::make_unique<tSkyStr>(QStringLiteral("a"), QStringLiteral("b"), 2, 1, 0));
@@ -255,7 +256,7 @@ TEST(OptionsRules, LanguageFoldersCacheInformationAndApplying) {
     EXPECT_FALSE(ws.state().EspBackupOptFolder);
     EXPECT_FALSE(ws.state().isFirstLaunch);
     // With a document open the question comes first, and No keeps the languages.
-    ws.state().WorkMode = TWorkMode::Strings;
+    adoptDocument(ws, TWorkMode::Strings);
     choice.destLang = QStringLiteral("it");
     host.answers.enqueue(drNo);
     EXPECT_FALSE(applyOptions(ws, choice));

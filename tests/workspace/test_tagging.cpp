@@ -3,6 +3,7 @@
 #include "plugin/plugin_test_support.h"
 #include "scripted_host.h"
 #include "temp_program_dir.h"
+#include "test_documents.h"
 
 #include "core/QUILL_startup.h"
 #include "workspace/QUILL_workspace.h"
@@ -85,19 +86,23 @@ QByteArray dialoguePlugin() {
 
 } // namespace
 
-TEST(IdTags, OptionsEnabledByWorkMode) {
+TEST(IdTags, OptionsEnabledByDocument) {
     using A = std::array<bool, 4>;
-    EXPECT_EQ(idTagOptionsEnabled(TWorkMode::Strings), (A{true, false, false, false}));
-    EXPECT_EQ(idTagOptionsEnabled(TWorkMode::Esp), (A{false, true, true, true}));
-    EXPECT_EQ(idTagOptionsEnabled(TWorkMode::StringsEspLayout), (A{true, true, true, true}));
-    for (TWorkMode m : {TWorkMode::None, TWorkMode::sstEditCustom, TWorkMode::sstViewEdit, TWorkMode::MCMTranslate,
-                        TWorkMode::ScriptPex})
-        EXPECT_EQ(idTagOptionsEnabled(m), (A{false, false, false, false}));
+    TWorkspace ws;
+    const auto enabled = [&ws](TWorkMode mode) {
+        adoptDocument(ws, mode);
+        return idTagOptionsEnabled(ws);
+    };
+    EXPECT_EQ(enabled(TWorkMode::Strings), (A{true, false, false, false}));
+    EXPECT_EQ(enabled(TWorkMode::Esp), (A{false, true, true, true}));
+    EXPECT_EQ(enabled(TWorkMode::StringsEspLayout), (A{true, true, true, true}));
+    for (TWorkMode m : {TWorkMode::None, TWorkMode::sstEditCustom, TWorkMode::MCMTranslate, TWorkMode::ScriptPex})
+        EXPECT_EQ(enabled(m), (A{false, false, false, false}));
 }
 
 TEST(IdTags, FormatsOfLinkedAndUnlinkedEntriesAndTheEntriesLeftAlone) {
     TTaggingFixture f;
-    f.ws.app.state.WorkMode = TWorkMode::StringsEspLayout;
+    adoptDocument(f.ws, TWorkMode::StringsEspLayout);
     trecord record(rGenericHeader{sHeaderSig('B', 'O', 'O', 'K'), 0});
     tField field;
     field.header.name = sHeaderSig('D', 'E', 'S', 'C');
@@ -139,7 +144,7 @@ TEST(IdTags, FormatsOfLinkedAndUnlinkedEntriesAndTheEntriesLeftAlone) {
 
 TEST(IdTags, FilterKeepsTranslatedValidatedAndUnselectedEntriesAndStatusesStay) {
     TTaggingFixture f;
-    f.ws.app.state.WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     tSkyStr* plain = f.add(0, 1, QStringLiteral("A"), QStringLiteral("a"));
     tSkyStr* translated = f.add(0, 2, QStringLiteral("B"), QStringLiteral("b"), {sStrParam::translated});
     tSkyStr* validated = f.add(0, 3, QStringLiteral("C"), QStringLiteral("c"), {sStrParam::validated});
@@ -156,20 +161,20 @@ TEST(IdTags, FilterKeepsTranslatedValidatedAndUnselectedEntriesAndStatusesStay) 
 
     // Item 2: the selected rows; without a selection (the command line) nothing.
     EXPECT_EQ(f.idTags(2, {true, false, false, false}), 0);
-    vocabularyState(f.ws).isSelected = [validated](const tSkyStr& e) { return &e == validated; };
+    f.ws.setSelection({validated});
     EXPECT_EQ(f.idTags(2, {true, false, false, false}), 1);
     EXPECT_EQ(validated->gTrans, QStringLiteral("[00003] c"));
     EXPECT_EQ(validated->sparams, sStrParams{sStrParam::validated});
 
     // A work mode enabling only plugin boxes, with only the string id checked: nothing to do.
-    f.ws.app.state.WorkMode = TWorkMode::Esp;
+    adoptDocument(f.ws, TWorkMode::Esp);
     EXPECT_EQ(f.idTags(0, {true, false, false, false}), -1);
 }
 
 TEST(IdTags, DialogueTopicsOnAPluginAreOneUndoStep) {
     TTaggingFixture f;
     const QString path = f.dir.write(QStringLiteral("Data/dialogue.esp"), dialoguePlugin());
-    ASSERT_TRUE(f.ws.openPlugin(path, false));
+    ASSERT_TRUE(f.ws.openAs("plugin", path, false));
     ASSERT_EQ(f.ws.state().WorkMode, TWorkMode::Esp);
     f.ws.history.clear();
     for (const auto& list : f.ws.loadedLists)
@@ -201,7 +206,7 @@ TEST(IdTags, DialogueTopicsOnAPluginAreOneUndoStep) {
 
 TEST(TagStrings, SameAndDiffMarkPartialAsOneStep) {
     TTaggingFixture f;
-    f.ws.app.state.WorkMode = TWorkMode::Strings;
+    adoptDocument(f.ws, TWorkMode::Strings);
     tSkyStr* same = f.add(0, 1, QStringLiteral("Door"), QStringLiteral("Door"), {sStrParam::validated});
     tSkyStr* differs = f.add(1, 2, QStringLiteral("Key"), QStringLiteral("Clé"), {sStrParam::validated});
     tSkyStr* caseOnly = f.add(2, 3, QStringLiteral("Lock"), QStringLiteral("lock"));

@@ -38,7 +38,7 @@ TEST(TranslatorRound, DictionaryRestoresEveryTranslationByReferenceAndThePluginK
     ASSERT_FALSE(files.isEmpty());
     const QString plugin = dir.file(QStringLiteral("Data/QuillerySample.esp"));
 
-    ASSERT_TRUE(ws->openPlugin(plugin, false));
+    ASSERT_TRUE(ws->openAs("plugin", plugin, false));
     ASSERT_EQ(ws->state().WorkMode, TWorkMode::Esp);
     const int translated = translateAll(*ws);
     ASSERT_GT(translated, 20);
@@ -51,7 +51,7 @@ TEST(TranslatorRound, DictionaryRestoresEveryTranslationByReferenceAndThePluginK
     ws = std::make_unique<TWorkspace>(&host2);
     startApplication(ws->app, dir.path());
     ws->state().quillexpertMode = true;
-    ASSERT_TRUE(ws->openPlugin(plugin, false));
+    ASSERT_TRUE(ws->openAs("plugin", plugin, false));
     int restored = 0;
     for (const auto& list : ws->loadedLists)
         for (const auto& entry : list) {
@@ -69,7 +69,7 @@ TEST(TranslatorRound, DictionaryRestoresEveryTranslationByReferenceAndThePluginK
     startApplication(reread.app, dir.path());
     reread.state().SourceLang = QStringLiteral("fr");
     reread.state().DestLang = QStringLiteral("de");
-    ASSERT_TRUE(reread.openPlugin(saved, false));
+    ASSERT_TRUE(reread.openAs("plugin", saved, false));
     int seen = 0;
     for (const auto& list : reread.loadedLists)
         for (const auto& entry : list) {

@@ -60,6 +60,9 @@ struct TCliSyntax {
     std::vector<TCliOption> options;
     // The step changes entries: the number it changed is logged (the undo step it recorded, or none).
     bool changesEntries = false;
+    // Checks the plain arguments beyond their count (numbers, ranges): an empty result accepts them, else it says
+    // what is wrong.
+    std::function<QString(const QStringList& arguments)> check;
     const TCliOption* option(const QString& name) const;
 };
 

@@ -19,19 +19,35 @@ bool listOption(const QStringList& args, int& list) {
     return ok && list >= 0 && list <= 2;
 }
 
+// "LIST ID": LIST 0 to 2 and ID a whole number; empty when they are.
+QString checkEntryArguments(const QStringList& args) {
+    bool listOk = false, idOk = false;
+    const int list = args.value(0).toInt(&listOk);
+    args.value(1).toUInt(&idOk);
+    if (!listOk || list < 0 || list > 2) return QStringLiteral("LIST must be 0, 1 or 2, not %1").arg(args.value(0));
+    if (!idOk) return QStringLiteral("ID must be a whole number, not %1").arg(args.value(1));
+    return {};
+}
+
+TCliSyntax translateSyntax() {
+    TCliSyntax syntax{3, 3, {}, true};
+    syntax.check = checkEntryArguments;
+    return syntax;
+}
+
 const TCliStepRegistrar translateStep(
     {QStringLiteral("--translate"),
-     QStringLiteral("LIST ID TEXT: store TEXT as the validated translation of entry ID of list LIST (0-2); --yes "
-                    "carries it to the entries with the same source"),
-     [](TCliContext& cli, const QStringList& args) {
-         bool listOk = false, idOk = false;
-         const int list = args.value(0).toInt(&listOk);
-         const uint id = args.value(1).toUInt(&idOk);
-         if (args.size() != 3 || !listOk || !idOk || list < 0 || list > 2)
-             return usageError(cli, QStringLiteral("--translate"));
+     QStringLiteral("LIST ID TEXT: store TEXT as the validated translation of entry ID of list LIST (0-2), as the "
+                    "edit dialog's Ctrl+Enter does; --yes carries it to the entries with the same source"),
+     translateSyntax(), [](TCliContext& cli, const QStringList& args) {
+         const int list = args[0].toInt();
+         const uint id = args[1].toUInt();
          for (auto& entry : cli.ws.loadedLists[static_cast<size_t>(list)]) {
              if (entry->id != id) continue;
-             translateEntry(cli.ws, *entry, args[2]);
+             rStoreRequest request;
+             request.translation = args[2];
+             request.forceValid = true;
+             cli.ws.storeTranslation(entry.get(), request);
              return true;
          }
          cli.ws.app.logMessage(

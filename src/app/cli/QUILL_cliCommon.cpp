@@ -51,6 +51,12 @@ bool finishPlannedStep(rCliPlannedStep& planned, const QStringList& plain, const
                           .arg(count);
         return false;
     }
+    if (syntax.check) {
+        if (const QString problem = syntax.check(plain); !problem.isEmpty()) {
+            error = QStringLiteral("%1: %2").arg(planned.step->name, problem);
+            return false;
+        }
+    }
     planned.args = plain + valued + flags;
     return true;
 }

@@ -92,8 +92,7 @@ const TCliStepRegistrar exportStep({QStringLiteral("--export-xml"),
 const TCliStepRegistrar saveStep({QStringLiteral("--save-dictionary"),
                                   QStringLiteral("save the document's dictionary (\"Save_SST\")"), TCliSyntax{},
                                   [](TCliContext& cli, const QStringList&) {
-                                      if (cli.ws.app.state.WorkMode == TWorkMode::sstEditCustom)
-                                          return cli.ws.saveCustomDictionary();
+                                      if (cli.ws.customDictionary()) return cli.ws.saveCustomDictionary();
                                       return cli.ws.saveDocumentDictionary();
                                   }});
 

@@ -29,7 +29,7 @@ const TCliCommandRegistrar pluginTreeCommand(
              cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {path}));
              return 1;
          }
-         if (!cli.ws.openPlugin(path, false) || !cli.ws.plugin()) return 1;
+         if (!cli.ws.openAs("plugin", path, false) || !cli.ws.plugin()) return 1;
          printTree(cli.out, cli.ws.plugin()->tree.root, 0);
          cli.out.flush();
          return 0;

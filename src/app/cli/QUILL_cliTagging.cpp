@@ -25,7 +25,7 @@ const TCliStepRegistrar addIdTagsStep(
              return false;
          }
          const char* flags[4] = {"--string-id", "--form-id", "--record-ref", "--dial-ref"};
-         const std::array<bool, 4> enabled = idTagOptionsEnabled(app.state.WorkMode);
+         const std::array<bool, 4> enabled = idTagOptionsEnabled(cli.ws);
          QList<bool> checks;
          for (int i = 0; i < 4; ++i) {
              const bool asked = args.contains(QLatin1String(flags[i]));
