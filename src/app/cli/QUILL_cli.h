@@ -60,9 +60,6 @@ struct TCliSyntax {
     std::vector<TCliOption> options;
     // The step changes entries: the number it changed is logged (the undo step it recorded, or none).
     bool changesEntries = false;
-    // Checks the plain arguments beyond their count (numbers, ranges): an empty result accepts them, else it says
-    // what is wrong.
-    std::function<QString(const QStringList& arguments)> check;
     const TCliOption* option(const QString& name) const;
 };
 
@@ -80,6 +77,9 @@ struct TCliStep {
     QString usage; // shown by --help
     std::optional<TCliSyntax> syntax;
     TRun run;
+    // Checks a step with a syntax's plain arguments before anything is opened: an error text makes the call wrong
+    // usage (exit status 2). Unset: any arguments the syntax allows.
+    std::function<QString(const QStringList& arguments)> checkArguments;
 };
 
 // A command runs instead of opening a document: `quillery-cli [opts] name ARGS...`. Returns the exit status.

@@ -24,36 +24,37 @@ QString checkEntryArguments(const QStringList& args) {
     bool listOk = false, idOk = false;
     const int list = args.value(0).toInt(&listOk);
     args.value(1).toUInt(&idOk);
-    if (!listOk || list < 0 || list > 2) return QStringLiteral("LIST must be 0, 1 or 2, not %1").arg(args.value(0));
-    if (!idOk) return QStringLiteral("ID must be a whole number, not %1").arg(args.value(1));
+    if (!listOk || list < 0 || list > 2)
+        return QStringLiteral("--translate: LIST must be 0, 1 or 2, not %1").arg(args.value(0));
+    if (!idOk) return QStringLiteral("--translate: ID must be a whole number, not %1").arg(args.value(1));
     return {};
 }
 
-TCliSyntax translateSyntax() {
-    TCliSyntax syntax{3, 3, {}, true};
-    syntax.check = checkEntryArguments;
-    return syntax;
+TCliStep translateStep() {
+    TCliStep step(
+        QStringLiteral("--translate"),
+        QStringLiteral("LIST ID TEXT: store TEXT as the validated translation of entry ID of list LIST (0-2), as the "
+                       "edit dialog's Ctrl+Enter does; --yes carries it to the entries with the same source"),
+        TCliSyntax{3, 3, {}, true}, [](TCliContext& cli, const QStringList& args) {
+            const int list = args[0].toInt();
+            const uint id = args[1].toUInt();
+            for (auto& entry : cli.ws.loadedLists[static_cast<size_t>(list)]) {
+                if (entry->id != id) continue;
+                rStoreRequest request;
+                request.translation = args[2];
+                request.forceValid = true;
+                cli.ws.storeTranslation(entry.get(), request);
+                return true;
+            }
+            cli.ws.app.logMessage(
+                cli.ws.app.uiTextFormat(QStringLiteral("Cli_EntryNotFound"), {list, static_cast<qlonglong>(id)}));
+            return false;
+        });
+    step.checkArguments = checkEntryArguments;
+    return step;
 }
 
-const TCliStepRegistrar translateStep(
-    {QStringLiteral("--translate"),
-     QStringLiteral("LIST ID TEXT: store TEXT as the validated translation of entry ID of list LIST (0-2), as the "
-                    "edit dialog's Ctrl+Enter does; --yes carries it to the entries with the same source"),
-     translateSyntax(), [](TCliContext& cli, const QStringList& args) {
-         const int list = args[0].toInt();
-         const uint id = args[1].toUInt();
-         for (auto& entry : cli.ws.loadedLists[static_cast<size_t>(list)]) {
-             if (entry->id != id) continue;
-             rStoreRequest request;
-             request.translation = args[2];
-             request.forceValid = true;
-             cli.ws.storeTranslation(entry.get(), request);
-             return true;
-         }
-         cli.ws.app.logMessage(
-             cli.ws.app.uiTextFormat(QStringLiteral("Cli_EntryNotFound"), {list, static_cast<qlonglong>(id)}));
-         return false;
-     }});
+const TCliStepRegistrar translateRegistrar(translateStep());
 
 const TCliStepRegistrar heuristicStep({QStringLiteral("--heuristic"),
                                        QStringLiteral("[--list N]: suggestions for the untranslated strings of list N "

@@ -51,11 +51,9 @@ bool finishPlannedStep(rCliPlannedStep& planned, const QStringList& plain, const
                           .arg(count);
         return false;
     }
-    if (syntax.check) {
-        if (const QString problem = syntax.check(plain); !problem.isEmpty()) {
-            error = QStringLiteral("%1: %2").arg(planned.step->name, problem);
-            return false;
-        }
+    if (planned.step->checkArguments) {
+        error = planned.step->checkArguments(plain);
+        if (!error.isEmpty()) return false;
     }
     planned.args = plain + valued + flags;
     return true;
