@@ -376,9 +376,7 @@ TSuggestionsPage* installAidsUi(TForm1& form) {
     };
 
     const auto activeList = [&form] { return qBound(0, form.listPages()->currentIndex(), 2); };
-    const auto resortOnLd = [&form](int i) {
-        if (QTreeView* view = form.listView(i)) view->sortByColumn(kLdColumn, Qt::AscendingOrder);
-    };
+    const auto resortOnLd = [&form](int i) { form.sortListView(i, kLdColumn, Qt::AscendingOrder); };
     form.setCommand(QStringLiteral("Heuristic"), [&form, &ws, activeList, resortOnLd] {
         const int i = activeList();
         runHeuristic(ws, i);

@@ -292,6 +292,10 @@ tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
     return source_->entryAt(mapToSource(proxyIndex));
 }
 
+void TStringListProxy::sort(int column, Qt::SortOrder order) {
+    source_->sortBy(column, order);
+}
+
 bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (sourceParent.isValid()) return true; // child rows follow their parent
     const tSkyStr* e = source_->entryAt(sourceRow);

@@ -163,6 +163,35 @@ TEST(WindowLists, ShadingMutedCellsAndMarkers) {
     EXPECT_EQ(one[0], all[2]); // a single marker takes the last place
 }
 
+// The score column sorts by its number whoever asks: a tool's re-sort through the view (as the heuristic batch does)
+// and header clicks after it, never by the cell texts, which put "10+" before "4".
+TEST(WindowLists, TheScoreColumnSortsByItsNumber) {
+    TTempProgramDir dir;
+    TForm1 form{dir.path(), {}, QString()};
+    TWorkspace& ws = form.workspace();
+    const std::pair<float, int> scores[] = {{10.0f, 2}, {11.0f, 0}, {16.5f, 3}, {4.0f, 1}, {6.0f, 1}};
+    for (const auto& [score, found] : scores)
+        addEntry(ws, 0, QStringLiteral("Source %1").arg(score), QStringLiteral("T"), 0x10, {}, {}, score)->LDFound =
+            found;
+    ws.state().WorkMode = TWorkMode::Strings;
+    form.refreshLists();
+    const auto shown = [&form] {
+        QStringList texts;
+        for (int r = 0; r < form.listProxy(0)->rowCount(); ++r)
+            texts << form.listProxy(0)->index(r, 3).data().toString();
+        return texts.join(QLatin1Char(' ')).toStdString();
+    };
+    form.listView(0)->sortByColumn(3, Qt::AscendingOrder);
+    EXPECT_EQ(shown(), "16+ 11 10+ 6 4");
+    QHeaderView* header = form.listView(0)->header();
+    emit header->sectionClicked(1);
+    emit header->sectionClicked(3);
+    EXPECT_EQ(shown(), "16+ 11 10+ 6 4");
+    emit header->sectionClicked(3);
+    EXPECT_EQ(shown(), "4 6 10+ 11 16+");
+    ws.state().WorkMode = TWorkMode::None;
+}
+
 // Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is
 // left dead.
 TEST(WindowLists, EveryCommandWithAHandlerFollowsTheTableInEveryWorkMode) {
