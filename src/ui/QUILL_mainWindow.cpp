@@ -832,6 +832,12 @@ void TForm1::refreshLists() {
         views_[i]->header()->setSortIndicatorShown(false);
     }
     arrangeViews();
+    // Another document (or none) starts with the search cleared: under the previous one's search a new file looks
+    // nearly empty.
+    if (ws_->documentGeneration() != listedGeneration_) {
+        listedGeneration_ = ws_->documentGeneration();
+        searchField_->clear();
+    }
     setStatusButtons(true);
     ws_->app.refreshStatusLanguage();
     rebuildRecentMenu();

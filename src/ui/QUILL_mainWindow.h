@@ -181,6 +181,7 @@ private:
     std::array<QToolButton*, 3> searchModeButtons_{}; // EDID, source, translation
     QAction* edidSearchAction_ = nullptr;
     QLineEdit* searchField_ = nullptr;
+    uint64_t listedGeneration_ = 0; // the workspace's documentGeneration when the lists were last filled
     QTimer* searchTimer_ = nullptr;
 
     QProgressBar* progress_ = nullptr;

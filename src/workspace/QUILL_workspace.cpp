@@ -211,6 +211,7 @@ int TEntryCommand::finish() {
 }
 
 void TWorkspace::clearLoadedLists() {
+    ++documentGeneration_;
     forgetAidsEntries(*this);
     for (auto& pairs : heuristicMatches)
         pairs.clear();

@@ -134,6 +134,9 @@ public:
 
     // Clears the loaded lists, the shared entries, the heuristic pairs, the document and its history.
     void clearLoadedLists();
+    // Grows each time the loaded lists are cleared (every open and every close), so that a view tells another
+    // document, or the same file opened again, from the one it shows.
+    uint64_t documentGeneration() const { return documentGeneration_; }
     // "Menu_CloseAll": after confirmDictionarySave, clears the loaded lists and the vocabulary and sets WorkMode None
     // inside a "Closing" operation. False when the user kept the work.
     bool closeAll();
@@ -158,6 +161,7 @@ public:
 private:
     friend class TEntryCommand;
     void afterHistoryChange();
+    uint64_t documentGeneration_ = 0;
 };
 
 // One command's changes to entries, recorded as one undo step when the command is done (or leaves by an exception):

@@ -1,8 +1,10 @@
 // The string lists as the window shows them: child rows for shared string ids, the score-band shading, the muted
 // untranslated cells, the row-end markers, and the commands every work mode enables.
+#include "plugin_samples.h"
 #include "temp_program_dir.h"
 #include "ui_screenshot.h"
 
+#include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
@@ -15,10 +17,14 @@
 #include <QApplication>
 #include <QBrush>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -190,6 +196,53 @@ TEST(WindowLists, TheScoreColumnSortsByItsNumber) {
     emit header->sectionClicked(3);
     EXPECT_EQ(shown(), "4 6 10+ 11 16+");
     ws.state().WorkMode = TWorkMode::None;
+}
+
+// A document opened or closed starts with the search cleared (under the previous file's search a new one looks nearly
+// empty); an open the translator cancels keeps the search with the document.
+TEST(WindowLists, ANewDocumentStartsWithTheSearchCleared) {
+    TTempProgramDir dir;
+    TForm1 form{dir.path(), {}, QString()};
+    TWorkspace& ws = form.workspace();
+    const QStringList samples = writePluginSamples(ws.app, dir.file(QStringLiteral("Data")));
+    ASSERT_EQ(samples.size(), 5);
+    form.show();
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("ButtonedEdit1"));
+    ASSERT_NE(search, nullptr);
+    // Opened through the recent files, as a translator reopens them.
+    ws.state().recentAddon = QStringList{samples[0], samples[1]};
+    form.rebuildRecentMenu();
+    const auto open = [&form](const QString& path) {
+        for (QAction* item : form.findChild<QMenu*>(QStringLiteral("Recent_files"))->actions())
+            if (item->text() == QFileInfo(path).fileName()) return item->trigger();
+        ADD_FAILURE() << "not in the recent files: " << path.toStdString();
+    };
+    open(samples[0]);
+    ASSERT_EQ(ws.state().WorkMode, TWorkMode::Esp);
+    const int all = form.listProxy(0)->rowCount();
+    ASSERT_GT(all, 1);
+    search->setText(QStringLiteral("no such text"));
+    form.applyFilter(search->text());
+    EXPECT_EQ(form.listProxy(0)->rowCount(), 0);
+
+    // The unsaved-work question cancelled: the same document, the same search.
+    ws.state().dictionaryModified = true;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* d = qobject_cast<TFormDialog*>(QApplication::activeModalWidget())) d->ButtonCancel->click();
+    });
+    cancel.start(20);
+    open(samples[1]);
+    cancel.stop();
+    EXPECT_EQ(search->text(), QStringLiteral("no such text"));
+    ws.state().dictionaryModified = false;
+
+    open(samples[1]);
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_EQ(form.listProxy(0)->rowCount(), static_cast<int>(ws.loadedLists[0].size()));
+    search->setText(QStringLiteral("no such text"));
+    form.runCommand(QStringLiteral("Menu_CloseAll"));
+    EXPECT_TRUE(search->text().isEmpty());
 }
 
 // Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is
