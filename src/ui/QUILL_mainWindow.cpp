@@ -765,9 +765,22 @@ void TForm1::arrangeViews() {
         header->resizeSection(0, layout.idWidth);
         header->resizeSection(3, 60);
         header->resizeSection(4, 150);
-        // Source and translation share what the other columns leave.
-        header->setSectionResizeMode(1, QHeaderView::Stretch);
-        header->setSectionResizeMode(2, QHeaderView::Stretch);
+        if (layout.edidIsMain) {
+            // The editor id is the main column: it takes the spare width and carries the tree of the shared rows;
+            // source and translation start sharing what the other columns leave.
+            // (The vertical scroll bar a long list shows comes out of the view's width too.)
+            const int others = (layout.idVisible ? layout.idWidth : 0) + 60 + 150 +
+                               view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+            const int text = qMax(200, (view->viewport()->width() - others) / 2);
+            header->resizeSection(1, text);
+            header->resizeSection(2, text);
+            header->setSectionResizeMode(4, QHeaderView::Stretch);
+        } else {
+            // Source and translation share what the other columns leave.
+            header->setSectionResizeMode(1, QHeaderView::Stretch);
+            header->setSectionResizeMode(2, QHeaderView::Stretch);
+        }
+        view->setTreePosition(layout.edidIsMain ? 4 : 0);
     }
     // Entries sharing a string id hang under the entry that owns the text.
     for (QTreeView* view : views_)

@@ -245,6 +245,35 @@ TEST(WindowLists, ANewDocumentStartsWithTheSearchCleared) {
     EXPECT_TRUE(search->text().isEmpty());
 }
 
+// In the plugin modes the editor id is the main column: it takes the spare width and carries the shared rows' tree;
+// elsewhere source and translation share the spare width.
+TEST(WindowLists, TheEditorIdIsTheMainColumnOfPlugins) {
+    TListsFixture t;
+    QTreeView* view = t.form.listView(0);
+    QHeaderView* header = view->header();
+    EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Stretch);
+    EXPECT_EQ(header->sectionResizeMode(2), QHeaderView::Stretch);
+    EXPECT_EQ(view->treePosition(), 0);
+
+    TWorkspace& ws = t.form.workspace();
+    const QStringList samples = writePluginSamples(ws.app, t.dir.file(QStringLiteral("Data")));
+    ASSERT_TRUE(ws.openPlugin(samples.value(0), false));
+    t.form.refreshLists();
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionResizeMode(4), QHeaderView::Stretch);
+    EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Interactive);
+    EXPECT_EQ(header->sectionResizeMode(2), QHeaderView::Interactive);
+    EXPECT_EQ(view->treePosition(), 4);
+    EXPECT_GE(header->sectionSize(4), 150);
+    EXPECT_GE(header->sectionSize(1), 200); // the texts start wide enough to read
+    const int source = header->sectionSize(1), edid = header->sectionSize(4);
+    t.form.resize(t.form.width() + 200, t.form.height());
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(1), source);
+    EXPECT_EQ(header->sectionSize(4), edid + 200);
+    screenshot(&t.form, QStringLiteral("lists-plugin-edid-main-column"));
+}
+
 // Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is
 // left dead.
 TEST(WindowLists, EveryCommandWithAHandlerFollowsTheTableInEveryWorkMode) {
