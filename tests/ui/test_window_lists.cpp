@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -272,6 +273,25 @@ TEST(WindowLists, TheEditorIdIsTheMainColumnOfPlugins) {
     EXPECT_EQ(header->sectionSize(1), source);
     EXPECT_EQ(header->sectionSize(4), edid + 200);
     screenshot(&t.form, QStringLiteral("lists-plugin-edid-main-column"));
+}
+
+// "Translate with care" and "do not translate" script strings each show their own mark beside the source, apart from
+// the duplicate mark; with both flags the first that applies, "with care", shows.
+TEST(WindowLists, DoNotTranslateAndTranslateWithCareShowTheirOwnMarks) {
+    TWorkspace ws;
+    using I = sStrInternalParam;
+    const auto mark = [&ws](sStrInternalParams flags) {
+        const tSkyStr entry(QStringLiteral("Open"), QStringLiteral("Open"), 0, 1, 0, {}, flags);
+        return stringCellData(ws, entry, 1, Qt::DecorationRole, 18, QFont()).value<QIcon>().cacheKey();
+    };
+    const qint64 care = mark({I::pexWarn}), never = mark({I::pexNoTrans}), duplicate = mark({I::nTrans});
+    EXPECT_NE(care, 0);
+    EXPECT_NE(never, 0);
+    EXPECT_NE(care, never);
+    EXPECT_NE(never, duplicate);
+    EXPECT_NE(care, duplicate);
+    EXPECT_EQ(mark({I::pexWarn, I::pexNoTrans}), care);
+    EXPECT_EQ(mark({}), 0);
 }
 
 // Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is
