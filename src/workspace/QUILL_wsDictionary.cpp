@@ -228,6 +228,11 @@ void TWorkspace::applyDocumentDictionary() {
         path = quillfs::findFileNoCase(folder, dictionaryFileName(st, name, QStringLiteral("sst")));
         inUse[0] = name;
     }
+    // A dotted file name's dictionary saved under the old, shorter name still loads until one of its own exists.
+    if (const QString old = oldDictionaryName(name); path.isEmpty() && !old.isEmpty()) {
+        path = quillfs::findFileNoCase(folder, dictionaryFileName(st, old, QStringLiteral("sst")));
+        if (!path.isEmpty()) inUse[0] = old;
+    }
     if (path.isEmpty()) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_NOSSTfound"), {st.currentFileName}));
         return;
