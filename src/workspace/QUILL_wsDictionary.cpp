@@ -571,9 +571,9 @@ bool importXmlFile(TWorkspace& ws, const QString& path) {
 bool pickXmlExport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
-    const QString path =
-        app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
-                                defaultXmlBaseName(app.state), app.uiText(QStringLiteral("FilterXML")));
+    const QString path = app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
+                                                 defaultXmlBaseName(app.state) + QStringLiteral(".xml"),
+                                                 app.uiText(QStringLiteral("FilterXML")));
     if (path.isEmpty()) return false;
     return exportXmlFile(ws, path);
 }

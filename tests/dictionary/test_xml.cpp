@@ -5,6 +5,7 @@
 #include "test_dictionary_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -184,6 +185,22 @@ TEST(XmlExchange, EveryTextRoundTripsThroughWellFormedXml) {
     EXPECT_EQ(work[0][0]->gS, QStringLiteral("a\x01"
                                              "b"));
     EXPECT_EQ(work[0][0]->gTrans, QStringLiteral(R"(C:\Data\u0041)"));
+}
+
+// A dotted plugin's export is offered under its whole name with ".xml", so the export's extension rule keeps it
+// (offered without, "My.Mod_en_fr" was cut to "My.xml", where the exports of every My.* plugin met).
+TEST(XmlExchange, ADottedPluginsExportKeepsItsWholeName) {
+    TDictionaryFixture f;
+    TPluginDoc doc;
+    doc.open(f);
+    f.st().currentFileName = QStringLiteral("My.Mod.esp");
+    EXPECT_FALSE(pickXmlExport(f.ws)); // cancelled
+    ASSERT_EQ(f.host.pickNames.size(), 1);
+    EXPECT_EQ(f.host.pickNames[0].toStdString(), "My.Mod_en_fr.xml");
+    doc.gun->setSTrans(QStringLiteral("Fusil"));
+    doc.gun->sparams = {sStrParam::translated};
+    ASSERT_TRUE(exportXmlFile(f.ws, f.dir.file(f.host.pickNames[0])));
+    EXPECT_TRUE(QFileInfo::exists(f.dir.file(QStringLiteral("My.Mod_en_fr.xml"))));
 }
 
 TEST(XmlExchange, BrokenFilesReportXmlError) {
