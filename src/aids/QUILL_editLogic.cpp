@@ -10,10 +10,6 @@ namespace editlogic {
 
 namespace {
 
-constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
-constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
-constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
-
 bool isPluginMode(TWorkMode mode) {
     return mode == TWorkMode::Esp || mode == TWorkMode::StringsEspLayout;
 }

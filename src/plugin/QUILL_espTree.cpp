@@ -12,8 +12,6 @@
 
 namespace {
 
-const sHeaderSig kSigINFO('I', 'N', 'F', 'O');
-const sHeaderSig kSigDIAL('D', 'I', 'A', 'L');
 const sHeaderSig kSigDNAM('D', 'N', 'A', 'M');
 const sHeaderSig kSigNAM2('N', 'A', 'M', '2');
 

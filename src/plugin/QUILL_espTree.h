@@ -114,6 +114,10 @@ inline constexpr sHeaderSig kSigGRUP{'G', 'R', 'U', 'P'};
 inline constexpr sHeaderSig kSigTES4{'T', 'E', 'S', '4'};
 inline constexpr sHeaderSig kSigXXXX{'X', 'X', 'X', 'X'};
 inline constexpr sHeaderSig kSigEDID{'E', 'D', 'I', 'D'};
+// The dialogue records: a quest's group, a topic and its responses.
+inline constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
+inline constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
+inline constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 
 // Encodes a translation for a field: the encoded text followed by one zero byte, not cut. A null function keeps
 // the stored bytes (the no-conversion code page).

@@ -10,9 +10,6 @@
 
 namespace {
 
-const sHeaderSig kSigINFO('I', 'N', 'F', 'O');
-const sHeaderSig kSigDIAL('D', 'I', 'A', 'L');
-
 QString hexTag(uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0'));
 }
