@@ -1,6 +1,7 @@
 // The string edit dialog's rules, kept apart from its widgets.
 #include "aids/QUILL_editLogic.h"
 
+#include "aids/QUILL_dialogueTools.h"
 #include "plugin/QUILL_espTree.h"
 #include "strings/QUILL_hash.h"
 
@@ -155,14 +156,7 @@ rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, cons
     rDialoguePage page;
     const bool isDial = record.header.name == kSigDIAL;
     if (!isDial && record.header.name != kSigINFO) return page;
-    const tPluginNode* qust = nullptr;
-    for (const auto& child : tree.root.children) {
-        const tGrup* g = child->grup();
-        if (g && g->headerData.sType == 0 && g->headerData.sIdent == kSigQUST.asUint()) {
-            qust = child.get();
-            break;
-        }
-    }
+    const tPluginNode* qust = findQuestGroup(tree);
     if (!qust) return page;
     page.marked = true;
     const bool skipRepeated = mode == TWorkMode::StringsEspLayout;
