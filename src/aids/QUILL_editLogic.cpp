@@ -181,22 +181,13 @@ rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, cons
             }
             return false;
         });
-    } else {
-        const tPluginNode* node = record.espRec;
-        const tPluginNode* parent = node ? node->parent : nullptr;
-        if (parent && parent->grup() && parent->parent && parent->parent != &tree.root) {
-            topicGroup = parent;
-            const uint32_t topicId = parent->grup()->headerData.sIdent;
-            // The topic record is looked for from the QUST group's first child onwards, to the end of the tree.
-            tPluginNode* first = qust->children.empty() ? nullptr : qust->children.front().get();
-            const tPluginNode* treeStart = tree.root.children.front().get();
-            for (tPluginNode* n = first; n && !topic;) {
-                const trecord* r = n->record();
-                if (r && r->header.name == kSigDIAL && r->headerData.formID == topicId) topic = r;
-                n = nextNode(tree, n);
-                if (n == treeStart) break; // wrapped
-            }
-        }
+    } else if (const tPluginNode* node = record.espRec) {
+        topicGroup = dialogueResponseGroup(tree, *node);
+        forEachDialogueResponse(tree, [&topic, node](const tPluginNode& info, const trecord& found) {
+            if (&info != node) return false;
+            topic = &found;
+            return true;
+        });
     }
     if (topic) {
         appendRecordStrings(*topic, skipRepeated, page.rows);
