@@ -5,6 +5,7 @@
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsStrings.h"
 
 #include <QDir>
 
@@ -72,17 +73,6 @@ bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
            choice.destLang.toLower() != app.state.DestLang.toLower();
 }
 
-void rebuildVocabularyCache(TWorkspace& ws) {
-    TAppContext& app = ws.app;
-    ws.clearLoadedLists();
-    TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);
-    unloadVocabulary(ws);
-    clearListSet(ws.vocabularyLists);
-    buildCaches(app, ws.vocabularyLists, app.state.StringsFolder);
-    clearListSet(ws.vocabularyLists);
-    unloadVocabulary(ws);
-}
-
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     TAppState& st = ws.app.state;
     const bool reload = optionsNeedReload(ws.app, c);
@@ -112,7 +102,7 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
             if (c.rebuildCache) {
                 st.SourceLang = st.SourceLang.toLower();
                 st.DestLang = st.DestLang.toLower();
-                rebuildVocabularyCache(ws);
+                buildCacheCommand(ws);
             }
             taken = true;
         }

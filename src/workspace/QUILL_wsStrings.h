@@ -18,9 +18,9 @@ struct TTableSetDocument : TDocument {
     bool save(TWorkspace& ws, bool saveAs, const QString& target) override;
 };
 
-// "Build_Cache": closes the current work (false when the user keeps it), empties the vocabulary, builds one cache
-// per line of vocabulary.txt from `stringsFolder` (StringsFolder when empty) and leaves the vocabulary unloaded.
-// Returns the number of caches written, or -1 when the work was kept.
+// "Build_Cache" (the options' rebuild and the command line's build-cache): closes the work loaded (-1 when the user
+// keeps it), empties the vocabulary, builds one cache per line of vocabulary.txt from `stringsFolder` (StringsFolder
+// when empty), logs their number and leaves the vocabulary unloaded. Returns the number of caches written.
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString());
 
 // The folder and base name a table-set document saves to: the open tables' set for WorkMode Strings; for a localized
