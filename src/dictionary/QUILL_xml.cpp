@@ -1,6 +1,7 @@
 // XML exchange: export document, import parsing and reference matching.
 #include "dictionary/QUILL_xml.h"
 
+#include "dictionary/QUILL_xliff.h"
 #include "plugin/QUILL_espTree.h"
 
 #include <pugixml.hpp>
@@ -42,34 +43,22 @@ QString withCrLf(const QString& text) {
 // neither U+FFFE nor U+FFFF, and no half of a surrogate pair; UTF-8 has no form for the last. An element whose text
 // holds one is written with Escaped="1", each such code unit as "\uXXXX" and each backslash doubled; the import
 // undoes that only where the attribute is set, so files written before read as they always did.
-bool xmlCarries(const QString& text, qsizetype& i) {
-    const char16_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-        ++i; // a whole pair
-        return true;
-    }
-    if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF) return false;
-    return c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
 void setXmlText(pugi::xml_node node, const QString& text) {
-    bool plain = true;
-    for (qsizetype i = 0; i < text.size() && plain; ++i)
-        plain = xmlCarries(text, i);
-    if (plain) {
+    if (isXmlCharacterData(text)) {
         node.text().set(utf8(text).c_str());
         return;
     }
     QString escaped;
     escaped.reserve(text.size() + 16);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype at = i;
+    for (qsizetype i = 0, n = 0; i < text.size(); i += n) {
+        n = xmlCharacterLength(text, i);
         if (text[i] == QLatin1Char('\\'))
             escaped += QStringLiteral("\\\\");
-        else if (xmlCarries(text, i))
-            escaped += QStringView(text).sliced(at, i - at + 1);
+        else if (n > 0)
+            escaped += QStringView(text).sliced(i, n);
         else
             escaped += QStringLiteral("\\u%1").arg(uint(text[i].unicode()), 4, 16, QLatin1Char('0'));
+        n = qMax<qsizetype>(n, 1);
     }
     node.append_attribute("Escaped").set_value("1");
     node.text().set(utf8(escaped).c_str());
