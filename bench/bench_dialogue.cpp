@@ -17,7 +17,6 @@
 
 namespace {
 
-const sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 const sHeaderSig kSigNAM1{'N', 'A', 'M', '1'};
 
 // The baseline lookup: the first INFO with that form id, found by walking the group from its start.

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
-constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 constexpr sHeaderSig kSigNAM1{'N', 'A', 'M', '1'};
 constexpr sHeaderSig kSigRNAM{'R', 'N', 'A', 'M'};
 constexpr sHeaderSig kSigDNAM{'D', 'N', 'A', 'M'};

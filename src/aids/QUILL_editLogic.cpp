@@ -1,6 +1,7 @@
 // The string edit dialog's rules, kept apart from its widgets.
 #include "aids/QUILL_editLogic.h"
 
+#include "aids/QUILL_dialogueTools.h"
 #include "plugin/QUILL_espTree.h"
 #include "strings/QUILL_hash.h"
 
@@ -9,10 +10,6 @@
 namespace editlogic {
 
 namespace {
-
-constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
-constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
-constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 
 // The deepest last descendant of a node (the node itself without children).
 tPluginNode* lastDescendant(tPluginNode* node) {
@@ -159,14 +156,7 @@ rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, cons
     rDialoguePage page;
     const bool isDial = record.header.name == kSigDIAL;
     if (!isDial && record.header.name != kSigINFO) return page;
-    const tPluginNode* qust = nullptr;
-    for (const auto& child : tree.root.children) {
-        const tGrup* g = child->grup();
-        if (g && g->headerData.sType == 0 && g->headerData.sIdent == kSigQUST.asUint()) {
-            qust = child.get();
-            break;
-        }
-    }
+    const tPluginNode* qust = findQuestGroup(tree);
     if (!qust) return page;
     page.marked = true;
     const bool skipRepeated = plugin == TPluginLayout::localized;
@@ -191,22 +181,13 @@ rDialoguePage dialoguePage(const TAppContext& app, const tPluginTree& tree, cons
             }
             return false;
         });
-    } else {
-        const tPluginNode* node = record.espRec;
-        const tPluginNode* parent = node ? node->parent : nullptr;
-        if (parent && parent->grup() && parent->parent && parent->parent != &tree.root) {
-            topicGroup = parent;
-            const uint32_t topicId = parent->grup()->headerData.sIdent;
-            // The topic record is looked for from the QUST group's first child onwards, to the end of the tree.
-            tPluginNode* first = qust->children.empty() ? nullptr : qust->children.front().get();
-            const tPluginNode* treeStart = tree.root.children.front().get();
-            for (tPluginNode* n = first; n && !topic;) {
-                const trecord* r = n->record();
-                if (r && r->header.name == kSigDIAL && r->headerData.formID == topicId) topic = r;
-                n = nextNode(tree, n);
-                if (n == treeStart) break; // wrapped
-            }
-        }
+    } else if (const tPluginNode* node = record.espRec) {
+        topicGroup = dialogueResponseGroup(tree, *node);
+        forEachDialogueResponse(tree, [&topic, node](const tPluginNode& info, const trecord& found) {
+            if (&info != node) return false;
+            topic = &found;
+            return true;
+        });
     }
     if (topic) {
         appendRecordStrings(*topic, skipRepeated, page.rows);

@@ -84,6 +84,7 @@ void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr
 QString recordRowId(const tSkyStr& entry, TPluginLayout plugin);
 
 // The dialogue page: the topic's header line and rows for a DIAL or INFO record; empty (marker neutral) otherwise.
+// An INFO's topic is the one forEachDialogueResponse gives it (the id tags name the same).
 struct rDialoguePage {
     QString header;
     QList<tSkyStr*> rows;

@@ -71,7 +71,12 @@ QString pathNoCase(const QString& folder, const QString& fileName) {
 }
 
 QString dictionaryFileName(const TAppState& state, const QString& name, const QString& ext) {
-    return QStringLiteral("%1_%2_%3.%4").arg(stripExtension(name), state.SourceLang, state.DestLang, ext);
+    return QStringLiteral("%1_%2_%3.%4").arg(name, state.SourceLang, state.DestLang, ext);
+}
+
+QString oldDictionaryName(const QString& name) {
+    const QString old = stripExtension(name);
+    return old == name ? QString() : old;
 }
 
 QString dictionaryBaseName(const TAppState& state, const QString& suffix, bool lower) {

@@ -35,8 +35,12 @@ rStringLang splitNameLang(const QString& name);
 rPresetName splitPresetName(const QString& text);
 // The file in `folder` named `fileName` ignoring case, else folder + fileName (for a file about to be written).
 QString pathNoCase(const QString& folder, const QString& fileName);
-// "%s_%s_%s.%s" of stripExtension(name), SourceLang, DestLang and ext.
+// "%s_%s_%s.%s" of the dictionary or cache name (whole: "my.mod" names "my.mod_en_fr.sst"), SourceLang, DestLang and
+// ext.
 QString dictionaryFileName(const TAppState& state, const QString& name, const QString& ext);
+// The name the document dictionary of a dotted file name was saved under before it was named from the whole name:
+// its last dotted part dropped too ("my.mod" -> "my"); empty when that is the name itself.
+QString oldDictionaryName(const QString& name);
 // stripExtension(current file name), lower-cased when asked, plus the document's suffix ("_mcm", "_pex").
 QString dictionaryBaseName(const TAppState& state, const QString& suffix, bool lower);
 // "_%.8x" of the addon hash when useAddonHash is on and the hash is not 0; else empty.

@@ -159,18 +159,16 @@ TXliffState xliffStateOf(const QString& name) {
     return TXliffState::none;
 }
 
+qsizetype xmlCharacterLength(const QString& text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    if (c < 0x20) return c == '\t' || c == '\n' || c == '\r' ? 1 : 0;
+    if (QChar::isHighSurrogate(c)) return i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()) ? 2 : 0;
+    return QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF ? 0 : 1;
+}
+
 bool isXmlCharacterData(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x20) {
-            if (c != '\t' && c != '\n' && c != '\r') return false;
-        } else if (QChar::isHighSurrogate(c)) {
-            if (i + 1 >= text.size() || !QChar::isLowSurrogate(text[i + 1].unicode())) return false;
-            ++i;
-        } else if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
-            return false;
-        }
-    }
+    for (qsizetype i = 0, n = 0; i < text.size(); i += n)
+        if ((n = xmlCharacterLength(text, i)) == 0) return false;
     return true;
 }
 

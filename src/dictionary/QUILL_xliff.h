@@ -50,6 +50,9 @@ TXliffState xliffStateOf(const QString& name);
 // Whether XML 1.0 can carry the text: no control character besides tab, line feed and carriage return, no lone
 // surrogate, no U+FFFE or U+FFFF.
 bool isXmlCharacterData(const QString& text);
+// The code units (1, or 2 for a surrogate pair) of the character XML 1.0 can carry at `i` of `text`; 0 when it cannot
+// carry the code unit there.
+qsizetype xmlCharacterLength(const QString& text, qsizetype i);
 
 // The UTF-8 bytes of an XLIFF 1.2 document with one file element. A translated or final unit is approved (what tools
 // count as done); a new one has an empty target. Texts keep every character: carriage returns and

@@ -1,6 +1,7 @@
 // XML exchange: export document, import parsing and reference matching.
 #include "dictionary/QUILL_xml.h"
 
+#include "dictionary/QUILL_xliff.h"
 #include "plugin/QUILL_espTree.h"
 
 #include <pugixml.hpp>
@@ -38,6 +39,58 @@ QString withCrLf(const QString& text) {
     return out;
 }
 
+// XML 1.0 carries no control character but tab, line feed and carriage return (not even as a character reference),
+// neither U+FFFE nor U+FFFF, and no half of a surrogate pair; UTF-8 has no form for the last. An element whose text
+// holds one is written with Escaped="1", each such code unit as "\uXXXX" and each backslash doubled; the import
+// undoes that only where the attribute is set, so files written before read as they always did.
+void setXmlText(pugi::xml_node node, const QString& text) {
+    if (isXmlCharacterData(text)) {
+        node.text().set(utf8(text).c_str());
+        return;
+    }
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (qsizetype i = 0, n = 0; i < text.size(); i += n) {
+        n = xmlCharacterLength(text, i);
+        if (text[i] == QLatin1Char('\\'))
+            escaped += QStringLiteral("\\\\");
+        else if (n > 0)
+            escaped += QStringView(text).sliced(i, n);
+        else
+            escaped += QStringLiteral("\\u%1").arg(uint(text[i].unicode()), 4, 16, QLatin1Char('0'));
+        n = qMax<qsizetype>(n, 1);
+    }
+    node.append_attribute("Escaped").set_value("1");
+    node.text().set(utf8(escaped).c_str());
+}
+
+QString xmlText(const pugi::xml_node& node) {
+    const QString text = fromUtf8(node.text().get());
+    if (QLatin1String(node.attribute("Escaped").value()) != QLatin1String("1")) return text;
+    const auto isHexDigit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+    };
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\\') || i + 1 == text.size()) {
+            out += text[i];
+        } else if (text[i + 1] == QLatin1Char('\\')) {
+            out += text[i];
+            ++i;
+        } else if (const QStringView digits = QStringView(text).mid(i + 2, 4);
+                   text[i + 1] == QLatin1Char('u') && digits.size() == 4 &&
+                   std::all_of(digits.begin(), digits.end(), isHexDigit)) {
+            out += QChar(static_cast<char16_t>(digits.toUInt(nullptr, 16)));
+            i += 5;
+        } else {
+            out += text[i]; // any other backslash, as it stands
+        }
+    }
+    return out;
+}
+
 struct TByteWriter : pugi::xml_writer {
     QByteArray out;
     void write(const void* data, size_t size) override {
@@ -70,9 +123,9 @@ QByteArray buildXmlExport(const rXmlParams& params, const tListSet& lists, bool 
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("SSTXMLRessources");
     pugi::xml_node head = root.append_child("Params");
-    head.append_child("Addon").text().set(utf8(params.addon).c_str());
-    head.append_child("Source").text().set(utf8(params.source).c_str());
-    head.append_child("Dest").text().set(utf8(params.dest).c_str());
+    setXmlText(head.append_child("Addon"), params.addon);
+    setXmlText(head.append_child("Source"), params.source);
+    setXmlText(head.append_child("Dest"), params.dest);
     pugi::xml_node content = root.append_child("Content");
     int n = 0;
     for (const auto& list : lists) {
@@ -83,13 +136,13 @@ QByteArray buildXmlExport(const rXmlParams& params, const tListSet& lists, bool 
             str.append_attribute("List").set_value(static_cast<unsigned>(entry.listIndex));
             if (entry.hasParam(sStrParam::incompleteTrans)) str.append_attribute("Partial").set_value("1");
             if (pluginDocument && entry.isEspAssigned()) {
-                str.append_child("EDID").text().set(utf8(entry.getEdidName()).c_str());
+                setXmlText(str.append_child("EDID"), entry.getEdidName());
                 const QString rec =
                     entry.esp.rec->header.name.toString() + QLatin1Char(':') + entry.esp.field->header.name.toString();
-                str.append_child("REC").text().set(utf8(rec).c_str());
+                setXmlText(str.append_child("REC"), rec);
             }
-            str.append_child("Source").text().set(utf8(entry.gS).c_str());
-            str.append_child("Dest").text().set(utf8(entry.gTrans).c_str());
+            setXmlText(str.append_child("Source"), entry.gS);
+            setXmlText(str.append_child("Dest"), entry.gTrans);
             if (progress && ++n % 1000 == 0) progress(n);
         }
     }
@@ -120,10 +173,10 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
         const int list = fromUtf8(listAttr.value()).toInt(&numeric);
         if (!numeric || list < 0 || list > 2) continue;
         const bool partial = fromUtf8(str.attribute("Partial").value()) == QLatin1String("1");
-        const QString source = withCrLf(fromUtf8(str.child("Source").text().get()));
-        const QString dest = withCrLf(fromUtf8(str.child("Dest").text().get()));
-        const QString edid = fromUtf8(str.child("EDID").text().get());
-        const QString rec = fromUtf8(str.child("REC").text().get());
+        const QString source = withCrLf(xmlText(str.child("Source")));
+        const QString dest = withCrLf(xmlText(str.child("Dest")));
+        const QString edid = xmlText(str.child("EDID"));
+        const QString rec = xmlText(str.child("REC"));
         sHeaderSig field('0', '0', '0', '0');
         if (rec.size() == 9) {
             const QByteArray latin = rec.mid(5, 4).toLatin1();

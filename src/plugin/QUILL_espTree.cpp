@@ -5,6 +5,7 @@
 #include "core/QUILL_main.h"
 #include "plugin/QUILL_espDefinition.h"
 
+#include <QHash>
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,8 +13,6 @@
 
 namespace {
 
-const sHeaderSig kSigINFO('I', 'N', 'F', 'O');
-const sHeaderSig kSigDIAL('D', 'I', 'A', 'L');
 const sHeaderSig kSigDNAM('D', 'N', 'A', 'M');
 const sHeaderSig kSigNAM2('N', 'A', 'M', '2');
 
@@ -429,4 +428,41 @@ qsizetype tPluginTree::nodeCount() const {
     qsizetype n = 0;
     forEach([&n](const tPluginNode&) { ++n; });
     return n;
+}
+
+const tPluginNode* dialogueResponseGroup(const tPluginTree& tree, const tPluginNode& info) {
+    const tPluginNode* group = info.parent;
+    return group && group->grup() && group->parent && group->parent != &tree.root ? group : nullptr;
+}
+
+namespace {
+
+struct rDialogueWalk {
+    const tPluginTree& tree;
+    const std::function<bool(const tPluginNode&, const trecord&)>& visit;
+    QHash<uint32_t, const trecord*> topics; // the first DIAL of each form id met so far
+
+    bool below(const tPluginNode& node) {
+        for (const auto& child : node.children) {
+            if (const trecord* r = child->record()) {
+                if (r->header.name == kSigDIAL && !topics.contains(r->headerData.formID)) {
+                    topics.insert(r->headerData.formID, r);
+                } else if (r->header.name == kSigINFO) {
+                    const tPluginNode* group = dialogueResponseGroup(tree, *child);
+                    const trecord* topic = group ? topics.value(group->grup()->headerData.sIdent) : nullptr;
+                    if (topic && visit(*child, *topic)) return true;
+                }
+            }
+            if (below(*child)) return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void forEachDialogueResponse(const tPluginTree& tree,
+                             const std::function<bool(const tPluginNode& info, const trecord& topic)>& visit) {
+    rDialogueWalk walk{tree, visit, {}};
+    walk.below(tree.root);
 }

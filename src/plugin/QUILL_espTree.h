@@ -114,6 +114,10 @@ inline constexpr sHeaderSig kSigGRUP{'G', 'R', 'U', 'P'};
 inline constexpr sHeaderSig kSigTES4{'T', 'E', 'S', '4'};
 inline constexpr sHeaderSig kSigXXXX{'X', 'X', 'X', 'X'};
 inline constexpr sHeaderSig kSigEDID{'E', 'D', 'I', 'D'};
+// The dialogue records: a quest's group, a topic and its responses.
+inline constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
+inline constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
+inline constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
 
 // Encodes a translation for a field: the encoded text followed by one zero byte, not cut. A null function keeps
 // the stored bytes (the no-conversion code page).
@@ -285,3 +289,11 @@ public:
     void forEach(const std::function<void(const tPluginNode&)>& visit) const;
     qsizetype nodeCount() const;
 };
+
+// Which dialogue topic an INFO record answers, one rule for every tool. Its responses group is the group the INFO lies
+// in when that group is below the top level; the group's label is the topic's form id, and the topic is the first DIAL
+// record with that form id standing before the INFO in the tree (a topic's responses group follows its record).
+const tPluginNode* dialogueResponseGroup(const tPluginTree& tree, const tPluginNode& info);
+// Visits, in tree order, every INFO record that has a topic, with that topic, until `visit` returns true.
+void forEachDialogueResponse(const tPluginTree& tree,
+                             const std::function<bool(const tPluginNode& info, const trecord& topic)>& visit);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -127,6 +128,13 @@ void setUiKey(QObject* object, const QString& key, const TAppContext& app) {
         menu->setTitle(app.uiText(key)); // the '&' gives the menu its Alt key
     else if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isWindow())
         widget->setWindowTitle(app.uiText(key));
+}
+
+QCheckBox* checkBox(QWidget* parent, const TAppContext& app, const char* key, const char* name) {
+    auto* box = new QCheckBox(parent);
+    box->setObjectName(QLatin1String(name));
+    setUiKey(box, QLatin1String(key), app);
+    return box;
 }
 
 void setUiHintKey(QObject* object, const QString& key, const TAppContext& app) {

@@ -7,6 +7,7 @@
 
 class QBoxLayout;
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -51,6 +52,9 @@ void translateWindow(QWidget* window, const TAppContext& app);
 // Tags an object with the UI text key of its caption (and of its hint) and gives it its text now.
 void setUiKey(QObject* object, const QString& key, const TAppContext& app);
 void setUiHintKey(QObject* object, const QString& key, const TAppContext& app);
+
+// A check box named `name`, its caption the UI text `key` (kept as its "uiKey").
+QCheckBox* checkBox(QWidget* parent, const TAppContext& app, const char* key, const char* name);
 
 // Adds to `layout` a group box titled `title` holding one radio button per text, `current` checked (none when out of
 // range), the box named `name`; returns the group, whose ids are the texts' positions.

@@ -24,13 +24,6 @@
 
 namespace {
 
-QCheckBox* checkBox(const char* name, const char* key, const TAppContext& app, QWidget* parent) {
-    auto* box = new QCheckBox(parent);
-    box->setObjectName(QLatin1String(name));
-    setUiKey(box, QLatin1String(key), app);
-    return box;
-}
-
 QLabel* label(const char* key, const TAppContext& app, QWidget* parent) {
     auto* l = new QLabel(parent);
     setUiKey(l, QLatin1String(key), app);
@@ -106,18 +99,18 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     // Switches.
     auto* options = new QWidget(pages);
     auto* v = new QVBoxLayout(options);
-    CheckBoxOptSound = checkBox("CheckBoxOptSound", "ChkOptSound", app, options);
+    CheckBoxOptSound = checkBox(options, app, "ChkOptSound", "CheckBoxOptSound");
     v->addWidget(CheckBoxOptSound);
     auto* backup = new QGroupBox(options);
     setUiKey(backup, QStringLiteral("OptBackup"), app);
     auto* b = new QVBoxLayout(backup);
-    CheckBoxOptBackup = checkBox("CheckBoxOptBackup", "ChkOptBackup", app, backup);
-    CheckBoxOptFolder = checkBox("CheckBoxOptFolder", "ChkOptBackupFolder", app, backup);
+    CheckBoxOptBackup = checkBox(backup, app, "ChkOptBackup", "CheckBoxOptBackup");
+    CheckBoxOptFolder = checkBox(backup, app, "ChkOptBackupFolder", "CheckBoxOptFolder");
     b->addWidget(CheckBoxOptBackup);
     b->addWidget(CheckBoxOptFolder);
     b->addWidget(folderRow(Edit2, "Edit2", backup, [this] { browse(Edit2, QStringLiteral("Dia_chooseBackupDir")); }));
     v->addWidget(backup);
-    CheckBox2 = checkBox("CheckBox2", "ChkAutoSwitchField", app, options);
+    CheckBox2 = checkBox(options, app, "ChkAutoSwitchField", "CheckBox2");
     v->addWidget(CheckBox2);
     auto* countRow = new QHBoxLayout();
     Edit3 = new QSpinBox(options);
@@ -126,12 +119,12 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     countRow->addWidget(Edit3);
     countRow->addWidget(label("sstCountBackup", app, options), 1);
     v->addLayout(countRow);
-    CheckBox3 = checkBox("CheckBox3", "ChkUseAdvancedDic", app, options);
-    CheckBox4 = checkBox("CheckBox4", "chkExpertMode", app, options);
-    CheckBox5 = checkBox("CheckBox5", "ChkVTSimpleLine", app, options);
-    CheckBox6 = checkBox("CheckBox6", "ChkUseFileStream", app, options);
-    CheckBox7 = checkBox("CheckBox7", "ChkAutoTranslate", app, options);
-    CheckBox8 = checkBox("CheckBox8", "ChkUseStringDialog", app, options);
+    CheckBox3 = checkBox(options, app, "ChkUseAdvancedDic", "CheckBox3");
+    CheckBox4 = checkBox(options, app, "chkExpertMode", "CheckBox4");
+    CheckBox5 = checkBox(options, app, "ChkVTSimpleLine", "CheckBox5");
+    CheckBox6 = checkBox(options, app, "ChkUseFileStream", "CheckBox6");
+    CheckBox7 = checkBox(options, app, "ChkAutoTranslate", "CheckBox7");
+    CheckBox8 = checkBox(options, app, "ChkUseStringDialog", "CheckBox8");
     for (QCheckBox* c : {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8})
         v->addWidget(c);
     v->addStretch(1);
@@ -140,7 +133,7 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
 
     // Bottom: the rebuild box, Ok and Cancel.
     auto* bottom = new QHBoxLayout();
-    CheckBox1 = checkBox("CheckBox1", "Build_Cache", app, this);
+    CheckBox1 = checkBox(this, app, "Build_Cache", "CheckBox1");
     bottom->addWidget(CheckBox1, 1);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(app.uiText(QStringLiteral("Ok")), QDialogButtonBox::AcceptRole);

@@ -23,12 +23,6 @@ constexpr int kMinimumLimit = 75;
 constexpr int kMaximumLimit = 150;
 constexpr int kFirstLimit = 115;
 
-QCheckBox* checkBox(QWidget* parent, const TAppContext& app, const char* key, const char* name) {
-    auto* box = new QCheckBox(app.uiText(QLatin1String(key)), parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 } // namespace
 
 TForm9::TForm9(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {

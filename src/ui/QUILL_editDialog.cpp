@@ -7,6 +7,7 @@
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
+#include "ui/QUILL_windowGeometry.h"
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsCompare.h"
@@ -566,27 +567,16 @@ void TForm2::applyEditorFont() {
 }
 
 void TForm2::restoreGeometryFromPrefs() {
-    const rwindowpos& pos = ws_.state().editWindowpos;
-    QRect available(0, 0, 1280, 800);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) available = screen->availableGeometry();
     setMinimumSize(560, 420);
-    const int width = qBound(minimumWidth(), pos.width, qMax(minimumWidth(), available.width()));
-    const int height = qBound(minimumHeight(), pos.height, qMax(minimumHeight(), available.height()));
-    resize(width, height);
-    move(qBound(available.left(), pos.left, qMax(available.left(), available.right() - width)),
-         qBound(available.top(), pos.top, qMax(available.top(), available.bottom() - height)));
-    const int upper = qBound(120, pos.Control1, qMax(120, height - 100));
-    splitter_->setSizes({upper, qMax(150, height - upper)});
+    const rwindowpos& pos = ws_.state().editWindowpos;
+    restoreWindowGeometry(*this, pos);
+    const int upper = qBound(120, pos.Control1, qMax(120, height() - 100));
+    splitter_->setSizes({upper, qMax(150, height() - upper)});
 }
 
 void TForm2::saveGeometryToPrefs() {
     rwindowpos& pos = ws_.state().editWindowpos;
-    const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    if (!r.isValid()) return;
-    pos.width = r.width();
-    pos.height = r.height();
-    pos.left = r.left();
-    pos.top = r.top();
+    if (!saveWindowGeometry(*this, pos)) return;
     pos.Control1 = splitter_->sizes().value(0, pos.Control1);
 }
 
@@ -1172,7 +1162,6 @@ void installEditDialog(TForm1& form) {
     auto* dialog = new TForm2(form, &form);
     dialogs().insert(&form, dialog);
     QObject::connect(dialog, &QObject::destroyed, [&form] { dialogs().remove(&form); });
-    TWorkspace& ws = form.workspace();
     form.setCommand(QStringLiteral("Menu_Edit"), [dialog] { dialog->openEditDialog(true); });
     setEspTreeActivation(form, [dialog](trecord*, tSkyStr* entry) { dialog->openEditDialog(true, entry); });
     // Before a command saves, copies into or replaces the entries, the dialog's edit is stored (asked about as the

@@ -15,6 +15,7 @@
 #include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
+#include "ui/QUILL_windowGeometry.h"
 #include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
@@ -547,34 +548,15 @@ void TForm1::buildStatusBar() {
 // Geometry
 
 void TForm1::restoreGeometryFromPrefs() {
-    QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    const rwindowpos pos = fitWindowPos(ws_->state().windowpos, available.size());
-    const int width = qMax(pos.width, minimumWidth());
-    const int height = qMax(pos.height, minimumHeight());
-    resize(width, height);
-    // Keep the window reachable: a position saved on a screen that is gone is brought back onto this one.
-    int left = pos.left, top = pos.top;
-    if (left + 100 > available.right() || left + width < available.left() + 100) left = available.left();
-    if (top < available.top() || top + 50 > available.bottom()) top = available.top();
-    move(left, top);
+    const rwindowpos pos = restoreWindowGeometry(*this, ws_->state().windowpos);
     ws_->state().windowpos.Control1 = pos.Control1;
     const int bottom = qMax(80, pos.Control1);
-    splitter_->setSizes({qMax(kTopPanelMinimum, height - bottom), bottom});
+    splitter_->setSizes({qMax(kTopPanelMinimum, height() - bottom), bottom});
 }
 
 void TForm1::saveGeometryToPrefs() {
     rwindowpos& pos = ws_->state().windowpos;
-    const QRect normal = isMaximized() || isMinimized() || isFullScreen() ? normalGeometry() : geometry();
-    if (normal.isValid()) {
-        pos.width = normal.width();
-        pos.height = normal.height();
-        // move() places the frame, whose corner lies above and left of the client area by the frame's size: the
-        // frame's corner is kept, or every restart would move the window down by the title bar.
-        const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
-        pos.top = normal.top() - frameOffset.y();
-        pos.left = normal.left() - frameOffset.x();
-    }
+    saveWindowGeometry(*this, pos);
     pos.Control1 = bottomPages_->height();
 }
 
@@ -797,9 +779,22 @@ void TForm1::arrangeViews() {
         header->resizeSection(0, layout.idWidth);
         header->resizeSection(3, 60);
         header->resizeSection(4, 150);
-        // Source and translation share what the other columns leave.
-        header->setSectionResizeMode(1, QHeaderView::Stretch);
-        header->setSectionResizeMode(2, QHeaderView::Stretch);
+        if (layout.edidIsMain) {
+            // The editor id is the main column: it takes the spare width and carries the tree of the shared rows;
+            // source and translation start sharing what the other columns leave.
+            // (The vertical scroll bar a long list shows comes out of the view's width too.)
+            const int others = (layout.idVisible ? layout.idWidth : 0) + 60 + 150 +
+                               view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+            const int text = qMax(200, (view->viewport()->width() - others) / 2);
+            header->resizeSection(1, text);
+            header->resizeSection(2, text);
+            header->setSectionResizeMode(4, QHeaderView::Stretch);
+        } else {
+            // Source and translation share what the other columns leave.
+            header->setSectionResizeMode(1, QHeaderView::Stretch);
+            header->setSectionResizeMode(2, QHeaderView::Stretch);
+        }
+        view->setTreePosition(layout.edidIsMain ? 4 : 0);
     }
     // Entries sharing a string id hang under the entry that owns the text.
     for (QTreeView* view : views_)

@@ -40,6 +40,12 @@ const QIcon& warningIcon() {
     return icon;
 }
 
+// A script string the game never shows as text (pexNoTrans): not to be translated.
+const QIcon& doNotTranslateIcon() {
+    static const QIcon icon = markIcon(QStringLiteral("\u00D7"), QColor(0x55, 0x60, 0x70));
+    return icon;
+}
+
 const QIcon& bigWarningIcon() {
     static const QIcon icon = markIcon(QStringLiteral("!"), QColor(0xC6, 0x28, 0x28));
     return icon;
@@ -296,7 +302,9 @@ QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, 
         if (column == 3) return int(Qt::AlignHCenter | Qt::AlignTop);
         return int(Qt::AlignLeft | Qt::AlignTop);
     case Qt::DecorationRole:
-        if (column == 1 && (e->hasFlag(I::pexWarn) || e->hasFlag(I::pexNoTrans))) return warningIcon();
+        // "Translate with care" (pexWarn) the warning mark, "do not translate" (pexNoTrans) its own.
+        if (column == 1 && e->hasFlag(I::pexWarn)) return warningIcon();
+        if (column == 1 && e->hasFlag(I::pexNoTrans)) return doNotTranslateIcon();
         if (column == 1 && e->hasFlag(I::nTrans)) return duplicateIcon();
         if (column == 3 && e->hasFlag(I::bigWarning)) return bigWarningIcon();
         if (column == 3 && e->hasFlag(I::Warning)) return warningIcon();
@@ -336,6 +344,10 @@ void TStringListProxy::setFilter(const rListFilter& filter) {
 tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
     if (!proxyIndex.isValid()) return nullptr;
     return source_->entryAt(mapToSource(proxyIndex));
+}
+
+void TStringListProxy::sort(int column, Qt::SortOrder order) {
+    source_->sortBy(column, order);
 }
 
 bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {

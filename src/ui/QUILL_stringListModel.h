@@ -86,6 +86,9 @@ public:
     const rListFilter& filter() const { return filter_; }
     TStringListModel* listModel() const { return source_; }
     tSkyStr* entryAt(const QModelIndex& proxyIndex) const;
+    // Every sort request (QTreeView::sortByColumn included) goes to the model's sort under the lists' rule: the
+    // proxy never sorts by the cell texts, which put a score of "10+" before "4" and held on through later sorts.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

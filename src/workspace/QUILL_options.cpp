@@ -5,6 +5,7 @@
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsStrings.h"
 
 #include <QDir>
 
@@ -72,19 +73,6 @@ bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
            choice.destLang.toLower() != app.state.DestLang.toLower();
 }
 
-void rebuildVocabularyCache(TWorkspace& ws) {
-    TAppContext& app = ws.app;
-    ws.clearLoadedLists();
-    TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);
-    unloadVocabulary(ws);
-    clearListSet(ws.vocabularyLists);
-    buildCaches(app, ws.vocabularyLists, app.state.StringsFolder);
-    clearListSet(ws.vocabularyLists);
-    unloadVocabulary(ws);
-    operation.end();
-    scanVocabulary(ws);
-}
-
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     TAppState& st = ws.app.state;
     const bool reload = optionsNeedReload(ws.app, c);
@@ -111,7 +99,8 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
         if (go && ws.closeAll()) {
             if (c.rebuildCache) {
                 ws.setLanguages(c.sourceLang.toLower(), c.destLang.toLower());
-                rebuildVocabularyCache(ws);
+                buildCacheCommand(ws);
+                scanVocabulary(ws);
             } else {
                 ws.setLanguages(c.sourceLang, c.destLang);
             }

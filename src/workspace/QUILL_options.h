@@ -53,5 +53,3 @@ bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice);
 // when work is loaded, closes all work, sets the languages and rebuilds the cache when asked. Returns true when the
 // languages were taken (the Vocabulary tree must be rebuilt).
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& choice);
-// Rebuilding the vocabulary cache: clears the loaded lists and the vocabulary, then builds every cache.
-void rebuildVocabularyCache(TWorkspace& ws);

@@ -13,8 +13,6 @@
 
 namespace {
 
-const sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
-
 // A data file of the misc folder, found whatever the letter case of its name on disk.
 QString miscFile(const TAppState& state, const QString& name) {
     const QString found = quillfs::findFileNoCase(state.miscFolder, name);

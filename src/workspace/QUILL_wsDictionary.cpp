@@ -221,6 +221,11 @@ void TWorkspace::applyDocumentDictionary() {
         path = quillfs::findFileNoCase(folder, dictionaryFileName(st, name, QStringLiteral("sst")));
         inUse[0] = name;
     }
+    // A dotted file name's dictionary saved under the old, shorter name still loads until one of its own exists.
+    if (const QString old = oldDictionaryName(name); path.isEmpty() && !old.isEmpty()) {
+        path = quillfs::findFileNoCase(folder, dictionaryFileName(st, old, QStringLiteral("sst")));
+        if (!path.isEmpty()) inUse[0] = old;
+    }
     if (path.isEmpty()) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_NOSSTfound"), {st.currentFileName}));
         return;
@@ -318,8 +323,6 @@ bool applySelectedDictionary(TWorkspace& ws) {
 
 bool loadStringsAsDest(TWorkspace& ws, const QString& path) {
     TAppContext& app = ws.app;
-    TAppState& st = app.state;
-    TVocabularyState& vs = vocabularyState(ws);
     if (!canLoadStringsAsDest(ws)) return false;
     ws.storePendingEdit();
     const QFileInfo file(path);
@@ -562,7 +565,8 @@ bool pickXmlExport(TWorkspace& ws) {
     TAppContext& app = ws.app;
     if (!gameDocumentOpen(app.state)) return false;
     const QString path = app.host().pickSaveFile(app.uiText(QStringLiteral("SaveCurrentXML")), app.state.XMLFolder,
-                                                 defaultXmlBaseName(ws), app.uiText(QStringLiteral("FilterXML")));
+                                                 defaultXmlBaseName(ws) + QStringLiteral(".xml"),
+                                                 app.uiText(QStringLiteral("FilterXML")));
     if (path.isEmpty()) return false;
     return exportXmlFile(ws, path);
 }

@@ -126,7 +126,8 @@ bool TTableSetDocument::save(TWorkspace& ws, bool saveAs, const QString& target)
 
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
     TAppContext& app = ws.app;
-    if (!ws.closeAll()) return -1;
+    // The options close the work before they switch languages; there is nothing left to close then.
+    if (ws.hasLoadedWork() && !ws.closeAll()) return -1;
     const QString folder =
         stringsFolder.isEmpty() ? app.state.StringsFolder : quillfs::withTrailingSeparator(stringsFolder);
     TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);

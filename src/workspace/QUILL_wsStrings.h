@@ -28,9 +28,9 @@ struct TTableSetDocument : TDocument {
     }
 };
 
-// "Build_Cache": closes the current work (false when the user keeps it), empties the vocabulary, builds one cache
-// per line of vocabulary.txt from `stringsFolder` (StringsFolder when empty) and leaves the vocabulary unloaded.
-// Returns the number of caches written, or -1 when the work was kept.
+// "Build_Cache" (the options' rebuild and the command line's build-cache): closes the work loaded (-1 when the user
+// keeps it), empties the vocabulary, builds one cache per line of vocabulary.txt from `stringsFolder` (StringsFolder
+// when empty), logs their number and leaves the vocabulary unloaded. Returns the number of caches written.
 int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString());
 
 // "Save" and "Save as" of a document whose texts are a table set: Save writes `folder` + `name` + "_<DestLang>";

@@ -6,12 +6,7 @@
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 
-#include <QSet>
-
 namespace {
-
-const sHeaderSig kSigINFO('I', 'N', 'F', 'O');
-const sHeaderSig kSigDIAL('D', 'I', 'A', 'L');
 
 QString hexTag(uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0'));
@@ -27,21 +22,9 @@ std::array<bool, 4> idTagOptionsEnabled(const TWorkspace& ws) {
 
 tDialogueTopics dialogueTopics(const tPluginTree& tree) {
     tDialogueTopics topics;
-    QSet<uint32_t> dialsSeen;
-    // Pre-order is file order: a DIAL counts for the INFO records that come after it.
-    tree.forEach([&](const tPluginNode& node) {
-        const trecord* record = node.record();
-        if (!record) return;
-        if (record->header.name == kSigDIAL) {
-            dialsSeen.insert(record->headerData.formID);
-            return;
-        }
-        if (record->header.name != kSigINFO) return;
-        const tPluginNode* group = node.parent;
-        // The group must itself lie in a group: its parent is not the root.
-        if (!group || !group->grup() || !group->parent || group->parent == &tree.root) return;
-        const uint32_t label = group->grup()->headerData.sIdent;
-        if (dialsSeen.contains(label)) topics.insert(record, label);
+    forEachDialogueResponse(tree, [&topics](const tPluginNode& info, const trecord& topic) {
+        topics.insert(info.record(), topic.headerData.formID);
+        return false;
     });
     return topics;
 }

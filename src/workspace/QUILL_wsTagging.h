@@ -28,8 +28,7 @@ struct rIdTagOptions {
 // references where a plugin is open.
 std::array<bool, 4> idTagOptionsEnabled(const TWorkspace& ws);
 
-// The dialogue topic of each INFO record that has one: the INFO lies in a group below the top level, and a DIAL
-// record whose form id is that group's label stands before it in the tree. The value is that form id.
+// The dialogue topic of each INFO record that has one (forEachDialogueResponse); the value is the topic's form id.
 using tDialogueTopics = QHash<const trecord*, uint32_t>;
 tDialogueTopics dialogueTopics(const tPluginTree& tree);
 

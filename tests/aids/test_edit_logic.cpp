@@ -7,6 +7,7 @@
 #include "core/QUILL_startup.h"
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsTagging.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ using namespace editlogic;
 namespace {
 
 // A small plugin: a WEAP group with two records, and a QUST group holding a DIAL, its topic group of two INFOs, and
-// a second topic whose DIAL comes later in the tree.
+// a second topic group whose DIAL comes only after it.
 struct TTreeFixture {
     tPluginTree tree;
     tSkyStrList entries;
@@ -180,9 +181,11 @@ TEST(EditLogic, RecordAndDialoguePages) {
     // The DIAL itself finds its topic group below QUST.
     dial = dialoguePage(f.app, f.tree, *f.dialRec, f.dialName, plain);
     EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.dialName, f.line1, f.line2}));
-    // A topic whose DIAL comes later in the tree is still found.
+    // A topic's record follows its responses only in a damaged file: the page, as the id tags, names no topic then,
+    // and shows the responses under the group's label.
     dial = dialoguePage(f.app, f.tree, *f.otherInfo, f.otherLine, plain);
-    EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.laterDial, f.otherLine}));
+    EXPECT_EQ(dial.rows, (QList<tSkyStr*>{f.otherLine}));
+    EXPECT_EQ(dial.header, QStringLiteral("DIAL: [00000300]"));
     // Not dialogue: empty and neutral.
     dial = dialoguePage(f.app, f.tree, *f.gunRec, f.gun, plain);
     EXPECT_FALSE(dial.marked);
@@ -192,6 +195,28 @@ TEST(EditLogic, RecordAndDialoguePages) {
     tPluginNode* loose = f.group(&f.tree.root, 0, TTreeFixture::label("DIAL"));
     trecord* info = f.record(f.group(loose, 7, 0x500), sHeaderSig('I', 'N', 'F', 'O'), 0x501, {});
     EXPECT_FALSE(dialoguePage(f.app, f.tree, *info, nullptr, plain).marked);
+}
+
+// The dialogue page and the id tags name the same topic for every INFO: a DIAL kept before the quest group is the
+// topic for both, a DIAL standing after its responses for neither.
+TEST(EditLogic, TheDialoguePageAndTheIdTagsNameTheSameTopic) {
+    TTreeFixture f;
+    f.tree.root.children.clear();
+    const sHeaderSig dialSig('D', 'I', 'A', 'L'), infoSig('I', 'N', 'F', 'O');
+    tSkyStr* early = f.entry(QStringLiteral("Early topic"), 20);
+    tSkyStr* reply = f.entry(QStringLiteral("Reply"), 21);
+    tSkyStr* lateReply = f.entry(QStringLiteral("Late reply"), 22);
+    f.record(f.group(&f.tree.root, 0, TTreeFixture::label("DIAL")), dialSig, 0x400, {early});
+    tPluginNode* qust = f.group(&f.tree.root, 0, TTreeFixture::label("QUST"));
+    const trecord* info = f.record(f.group(qust, 7, 0x400), infoSig, 0x401, {reply});
+    const trecord* lateInfo = f.record(f.group(qust, 7, 0x500), infoSig, 0x501, {lateReply});
+    f.record(qust, dialSig, 0x500, {f.entry(QStringLiteral("Late topic"), 23)});
+
+    const tDialogueTopics topics = dialogueTopics(f.tree);
+    EXPECT_EQ(topics.value(info), 0x400u);
+    EXPECT_EQ(dialoguePage(f.app, f.tree, *info, reply, TPluginLayout::plain).rows, (QList<tSkyStr*>{early, reply}));
+    EXPECT_FALSE(topics.contains(lateInfo));
+    EXPECT_EQ(dialoguePage(f.app, f.tree, *lateInfo, lateReply, TPluginLayout::plain).rows, QList<tSkyStr*>{lateReply});
 }
 
 TEST(EditLogic, TreeWalkSkipsRawHiddenAndFocused) {

@@ -221,6 +221,8 @@ TEST(CliXliff, TranslateToolkitReadsOurFilesAndItsRoundTripImports) {
     for (const QJsonObject& o : dumpObjects(r.out)) {
         const bool picked =
             o["id"].toInt() == 1 || o["id"].toInt() == 2 || o["id"].toInt() == 3 || o["id"].toInt() == 6;
-        if (picked) EXPECT_EQ(o["translation"].toString(), translated(o["source"].toString())) << o["id"].toInt();
+        if (picked) {
+            EXPECT_EQ(o["translation"].toString(), translated(o["source"].toString())) << o["id"].toInt();
+        }
     }
 }

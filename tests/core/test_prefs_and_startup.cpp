@@ -325,8 +325,11 @@ TEST(Helpers, NamesAndNumbers) {
 TEST(Helpers, DictionaryNamesFollowTheMode) {
     TAppState s;
     s.currentFileName = QStringLiteral("MyMod.esp");
-    EXPECT_EQ(dictionaryFileName(s, s.currentFileName, QStringLiteral("sst")), QStringLiteral("MyMod_en_fr.sst"));
+    EXPECT_EQ(dictionaryFileName(s, dictionaryBaseName(s, {}, false), QStringLiteral("sst")),
+              QStringLiteral("MyMod_en_fr.sst"));
     EXPECT_EQ(dictionaryBaseName(s, {}, true), QStringLiteral("mymod"));
+    EXPECT_EQ(oldDictionaryName(QStringLiteral("mymod")), QString());
+    EXPECT_EQ(oldDictionaryName(QStringLiteral("my.mod_pex")), QStringLiteral("my"));
     EXPECT_EQ(dictionaryBaseName(s, QStringLiteral("_mcm"), false), QStringLiteral("MyMod_mcm"));
     EXPECT_EQ(addonHashSuffix(s), QString());
     s.addonHash = 0xAB12;

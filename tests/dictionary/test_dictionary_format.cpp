@@ -359,10 +359,10 @@ TEST(DictionaryBackups, SaveWritesWholeFileAfterMovingThePreviousOne) {
     adoptDocument(f.ws, TWorkMode::Esp);
     f.st().currentFileName = QStringLiteral("My.Mod.esp");
     f.add(0, QStringLiteral("Hello"), QStringLiteral("Bonjour"), {sStrParam::translated});
-    // The dictionary name is my.mod and the file name drops the last dotted part again.
-    EXPECT_EQ(documentDictionaryFileName(f.ws), QStringLiteral("my_en_fr.sst"));
+    // The dictionary is named from the whole file name without its extension.
+    EXPECT_EQ(documentDictionaryFileName(f.ws), QStringLiteral("my.mod_en_fr.sst"));
     ASSERT_TRUE(f.ws.saveDocumentDictionary());
-    ASSERT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("my_en_fr.sst"))));
+    ASSERT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("my.mod_en_fr.sst"))));
     ASSERT_TRUE(f.ws.saveDocumentDictionary());
     EXPECT_EQ(QDir(f.st().dictionaryBackupFolder).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(f.host.logContains(QStringLiteral("Fbk_Saved")));

@@ -4,6 +4,8 @@
 #include "test_dictionary_support.h"
 #include "test_documents.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -193,6 +195,44 @@ TEST(DocumentDictionary, MissingDictionaryIsLoggedAndHashSuffixFallsBack) {
     adoptDocument(f.ws, TWorkMode::Esp);
     EXPECT_EQ(documentDictionaryFileName(f.ws),
               QStringLiteral("mymod_%1_en_fr.sst").arg(f.st().addonHash, 8, 16, QLatin1Char('0')));
+}
+
+// Plugins with dotted names each keep a dictionary named from the whole name without its extension, so that they no
+// longer share one file and push each other into Backup; a dictionary of the old name (the last dotted part dropped
+// too) is read while none of the new name exists.
+TEST(DocumentDictionary, DottedPluginNamesKeepTheirOwnDictionaryAndReadTheOldName) {
+    TDictionaryFixture f;
+    adoptDocument(f.ws, TWorkMode::Esp);
+    f.st().currentFileName = QStringLiteral("My.Patch.esp");
+    EXPECT_EQ(documentDictionaryFileName(f.ws).toStdString(), "my.patch_en_fr.sst");
+    f.st().currentFileName = QStringLiteral("My.Mod.esp");
+    EXPECT_EQ(documentDictionaryFileName(f.ws).toStdString(), "my.mod_en_fr.sst");
+
+    TRawDictionary old(1);
+    old.record(0, "Hello", "Bonjour");
+    f.writeUser(QStringLiteral("my_en_fr.sst"), old.bytes);
+    tSkyStr* e = f.add(0, QStringLiteral("Hello"));
+    f.ws.applyDocumentDictionary();
+    EXPECT_EQ(e->gTrans.toStdString(), "Bonjour");
+    EXPECT_EQ(vocabularyState(f.ws).vocab.dictionariesInUse.join(QLatin1Char(',')).toStdString(), "my");
+
+    // Saving writes the new name and leaves the old file, which the other plugin may still read, where it is.
+    ASSERT_TRUE(f.ws.saveDocumentDictionary());
+    EXPECT_TRUE(QFileInfo::exists(f.userFile(QStringLiteral("my.mod_en_fr.sst"))));
+    EXPECT_EQ(fileBytes(f.userFile(QStringLiteral("my_en_fr.sst"))), old.bytes);
+    EXPECT_TRUE(QDir(f.userFile(QStringLiteral("Backup"))).isEmpty());
+
+    // From now on the new file wins, and the vocabulary reads each dotted name from its own file.
+    TRawDictionary own(1);
+    own.record(0, "Hello", "Salut");
+    f.writeUser(QStringLiteral("my.mod_en_fr.sst"), own.bytes);
+    e->resetTrans();
+    f.ws.applyDocumentDictionary();
+    EXPECT_EQ(e->gTrans.toStdString(), "Salut");
+    scanVocabulary(f.ws);
+    rVocabularyNode* node = findDictionaryNode(f.ws, QStringLiteral("my.mod"), false);
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(vocabularyState(f.ws).vocab.filePath(f.st(), *node).endsWith(QStringLiteral("/my.mod_en_fr.sst")));
 }
 
 TEST(DocumentDictionary, DecliningToEnableTheUncheckedDictionaryAppliesNothing) {

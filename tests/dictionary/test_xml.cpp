@@ -6,6 +6,8 @@
 #include "test_documents.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -134,6 +136,72 @@ TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) 
     ASSERT_TRUE(readXmlImport(g.ws, fromPlugin));
     EXPECT_EQ(e->gTrans, QStringLiteral("Gun"));
     EXPECT_TRUE(e->sparams.empty());
+}
+
+// Every text the lists can hold comes back from an export, which stays well-formed XML 1.0: control characters,
+// U+FFFE and U+FFFF, halves of surrogate pairs, a zero character, backslashes. A file written before, holding control
+// characters as character references and backslashes as they are, reads as it did.
+TEST(XmlExchange, EveryTextRoundTripsThroughWellFormedXml) {
+    const QChar nul(0);
+    const QStringList texts{QStringLiteral("bell\a and tabs\v\f\x1f end"),
+                            QStringLiteral("zero ") + nul + QStringLiteral(" inside"),
+                            QStringLiteral("not characters ") + QChar(0xFFFE) + QChar(0xFFFF),
+                            QStringLiteral("half ") + QChar(0xD83D) + QStringLiteral(" pair ") + QChar(0xDE00),
+                            QStringLiteral("whole pair \U0001F600, tab\tkept, line\r\nbreak"),
+                            QStringLiteral(R"(C:\Data\u0041 \\ \)"),
+                            QStringLiteral("  Bonjour, voyageur  ")};
+    TDictionaryFixture f;
+    f.st().WorkMode = TWorkMode::Strings;
+    TDictionaryFixture g;
+    g.st().WorkMode = TWorkMode::Strings;
+    std::vector<tSkyStr*> targets;
+    for (int i = 0; i < texts.size(); ++i) {
+        // Each text as a translation and as a source.
+        f.add(0, QStringLiteral("Source %1").arg(i), texts[i], {sStrParam::translated});
+        f.add(1, texts[i], QStringLiteral("Translation %1").arg(i), {sStrParam::translated});
+        targets.push_back(g.add(0, QStringLiteral("Source %1").arg(i), QString(), {}));
+        targets.push_back(g.add(1, texts[i], QString(), {}));
+    }
+    const QString path = f.dir.file(QStringLiteral("every.xml"));
+    ASSERT_TRUE(writeXmlExport(f.ws, path));
+    QXmlStreamReader reader(fileBytes(path));
+    while (!reader.atEnd())
+        reader.readNext();
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+
+    ASSERT_TRUE(readXmlImport(g.ws, path));
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(targets[2 * i]->gTrans, texts[i]) << i;
+        EXPECT_EQ(targets[2 * i + 1]->gTrans, QStringLiteral("Translation %1").arg(i)) << i;
+    }
+
+    const QByteArray before = "<SSTXMLRessources><Content><String List=\"0\"><Source>a&#01;b</Source>"
+                              "<Dest>C:\\Data\\u0041</Dest></String></Content></SSTXMLRessources>";
+    quilldict::TSortedBatch batch;
+    std::vector<rXmlPendingRef> refs;
+    parseXmlImport(before, batch, refs);
+    tListSet work;
+    batch.mergeInto(work);
+    ASSERT_EQ(work[0].size(), 1u);
+    EXPECT_EQ(work[0][0]->gS, QStringLiteral("a\x01"
+                                             "b"));
+    EXPECT_EQ(work[0][0]->gTrans, QStringLiteral(R"(C:\Data\u0041)"));
+}
+
+// A dotted plugin's export is offered under its whole name with ".xml", so the export's extension rule keeps it
+// (offered without, "My.Mod_en_fr" was cut to "My.xml", where the exports of every My.* plugin met).
+TEST(XmlExchange, ADottedPluginsExportKeepsItsWholeName) {
+    TDictionaryFixture f;
+    TPluginDoc doc;
+    doc.open(f);
+    f.st().currentFileName = QStringLiteral("My.Mod.esp");
+    EXPECT_FALSE(pickXmlExport(f.ws)); // cancelled
+    ASSERT_EQ(f.host.pickNames.size(), 1);
+    EXPECT_EQ(f.host.pickNames[0].toStdString(), "My.Mod_en_fr.xml");
+    doc.gun->setSTrans(QStringLiteral("Fusil"));
+    doc.gun->sparams = {sStrParam::translated};
+    ASSERT_TRUE(exportXmlFile(f.ws, f.dir.file(f.host.pickNames[0])));
+    EXPECT_TRUE(QFileInfo::exists(f.dir.file(QStringLiteral("My.Mod_en_fr.xml"))));
 }
 
 TEST(XmlExchange, BrokenFilesReportXmlError) {

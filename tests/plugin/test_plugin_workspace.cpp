@@ -330,8 +330,9 @@ TEST(PluginSamples, BothSamplesListTheSameTexts) {
 // Run with QUILL_REGENERATE_SAMPLES=1 to write the samples again into data/samples after changing the generator.
 TEST(PluginSamples, ShippedSamplesAreTheGeneratedOnes) {
     TPluginFixture f;
-    if (qEnvironmentVariableIsSet("QUILL_REGENERATE_SAMPLES"))
+    if (qEnvironmentVariableIsSet("QUILL_REGENERATE_SAMPLES")) {
         ASSERT_EQ(writePluginSamples(f.ws.app, QStringLiteral(QUILL_DATA_DIR) + QStringLiteral("/samples")).size(), 5);
+    }
     const QStringList files = writePluginSamples(f.ws.app, f.dir.file(QStringLiteral("Samples")));
     ASSERT_EQ(files.size(), 5);
     const QDir shipped(QStringLiteral(QUILL_DATA_DIR) + QStringLiteral("/samples"));

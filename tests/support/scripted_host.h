@@ -21,6 +21,7 @@ public:
     QQueue<int> answers;         // dialog results, in order; when empty: Yes for Yes/No sets, else Ok
     QQueue<QString> pickAnswers; // answers of the file and folder pickers, in order; empty means cancelled
     QStringList pickFolders;     // the folder each open dialog started in
+    QStringList pickNames;       // the file name each open or save dialog suggested
     QQueue<int> optionAnswers;   // answers of options dialogs; when empty the preselected choice
     QList<rOptionRequest> options;
     QList<rRowChoiceRequest> rowChoices; // the row choices asked, as asked
@@ -42,11 +43,15 @@ public:
         if (buttons & dbYes) return drYes;
         return drOk;
     }
-    QString pickOpenFile(const QString&, const QString& folder, const QString&, const QString&) override {
+    QString pickOpenFile(const QString&, const QString& folder, const QString& name, const QString&) override {
         pickFolders << folder;
+        pickNames << name;
         return nextPick();
     }
-    QString pickSaveFile(const QString&, const QString&, const QString&, const QString&) override { return nextPick(); }
+    QString pickSaveFile(const QString&, const QString&, const QString& name, const QString&) override {
+        pickNames << name;
+        return nextPick();
+    }
     QString pickFolder(const QString&, const QString&) override { return nextPick(); }
     int chooseOption(rOptionRequest& request) override {
         options.append(request);

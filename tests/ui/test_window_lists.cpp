@@ -1,9 +1,11 @@
 // The string lists as the window shows them: child rows for shared string ids, the score-band shading, the muted
 // untranslated cells, the row-end markers, and the commands every work mode enables.
+#include "plugin_samples.h"
 #include "temp_program_dir.h"
 #include "test_documents.h"
 #include "ui_screenshot.h"
 
+#include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
@@ -16,10 +18,15 @@
 #include <QApplication>
 #include <QBrush>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -162,6 +169,130 @@ TEST(WindowLists, ShadingMutedCellsAndMarkers) {
     const QList<QRect> one = TStringListDelegate::markerRects(cell, rowMarkerSize);
     ASSERT_EQ(one.size(), 1);
     EXPECT_EQ(one[0], all[2]); // a single marker takes the last place
+}
+
+// The score column sorts by its number whoever asks: a tool's re-sort through the view (as the heuristic batch does)
+// and header clicks after it, never by the cell texts, which put "10+" before "4".
+TEST(WindowLists, TheScoreColumnSortsByItsNumber) {
+    TTempProgramDir dir;
+    TForm1 form{dir.path(), {}, QString()};
+    TWorkspace& ws = form.workspace();
+    const std::pair<float, int> scores[] = {{10.0f, 2}, {11.0f, 0}, {16.5f, 3}, {4.0f, 1}, {6.0f, 1}};
+    for (const auto& [score, found] : scores)
+        addEntry(ws, 0, QStringLiteral("Source %1").arg(score), QStringLiteral("T"), 0x10, {}, {}, score)->LDFound =
+            found;
+    ws.state().WorkMode = TWorkMode::Strings;
+    form.refreshLists();
+    const auto shown = [&form] {
+        QStringList texts;
+        for (int r = 0; r < form.listProxy(0)->rowCount(); ++r)
+            texts << form.listProxy(0)->index(r, 3).data().toString();
+        return texts.join(QLatin1Char(' ')).toStdString();
+    };
+    form.listView(0)->sortByColumn(3, Qt::AscendingOrder);
+    EXPECT_EQ(shown(), "16+ 11 10+ 6 4");
+    QHeaderView* header = form.listView(0)->header();
+    emit header->sectionClicked(1);
+    emit header->sectionClicked(3);
+    EXPECT_EQ(shown(), "16+ 11 10+ 6 4");
+    emit header->sectionClicked(3);
+    EXPECT_EQ(shown(), "4 6 10+ 11 16+");
+    ws.state().WorkMode = TWorkMode::None;
+}
+
+// A document opened or closed starts with the search cleared (under the previous file's search a new one looks nearly
+// empty); an open the translator cancels keeps the search with the document.
+TEST(WindowLists, ANewDocumentStartsWithTheSearchCleared) {
+    TTempProgramDir dir;
+    TForm1 form{dir.path(), {}, QString()};
+    TWorkspace& ws = form.workspace();
+    const QStringList samples = writePluginSamples(ws.app, dir.file(QStringLiteral("Data")));
+    ASSERT_EQ(samples.size(), 5);
+    form.show();
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("ButtonedEdit1"));
+    ASSERT_NE(search, nullptr);
+    // Opened through the recent files, as a translator reopens them.
+    ws.state().recentAddon = QStringList{samples[0], samples[1]};
+    form.rebuildRecentMenu();
+    const auto open = [&form](const QString& path) {
+        for (QAction* item : form.findChild<QMenu*>(QStringLiteral("Recent_files"))->actions())
+            if (item->text() == QFileInfo(path).fileName()) return item->trigger();
+        ADD_FAILURE() << "not in the recent files: " << path.toStdString();
+    };
+    open(samples[0]);
+    ASSERT_EQ(ws.state().WorkMode, TWorkMode::Esp);
+    const int all = form.listProxy(0)->rowCount();
+    ASSERT_GT(all, 1);
+    search->setText(QStringLiteral("no such text"));
+    form.applyFilter(search->text());
+    EXPECT_EQ(form.listProxy(0)->rowCount(), 0);
+
+    // The unsaved-work question cancelled: the same document, the same search.
+    ws.state().dictionaryModified = true;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* d = qobject_cast<TFormDialog*>(QApplication::activeModalWidget())) d->ButtonCancel->click();
+    });
+    cancel.start(20);
+    open(samples[1]);
+    cancel.stop();
+    EXPECT_EQ(search->text(), QStringLiteral("no such text"));
+    ws.state().dictionaryModified = false;
+
+    open(samples[1]);
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_EQ(form.listProxy(0)->rowCount(), static_cast<int>(ws.loadedLists[0].size()));
+    search->setText(QStringLiteral("no such text"));
+    form.runCommand(QStringLiteral("Menu_CloseAll"));
+    EXPECT_TRUE(search->text().isEmpty());
+}
+
+// In the plugin modes the editor id is the main column: it takes the spare width and carries the shared rows' tree;
+// elsewhere source and translation share the spare width.
+TEST(WindowLists, TheEditorIdIsTheMainColumnOfPlugins) {
+    TListsFixture t;
+    QTreeView* view = t.form.listView(0);
+    QHeaderView* header = view->header();
+    EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Stretch);
+    EXPECT_EQ(header->sectionResizeMode(2), QHeaderView::Stretch);
+    EXPECT_EQ(view->treePosition(), 0);
+
+    TWorkspace& ws = t.form.workspace();
+    const QStringList samples = writePluginSamples(ws.app, t.dir.file(QStringLiteral("Data")));
+    ASSERT_TRUE(ws.openAs("plugin", samples.value(0), false));
+    t.form.refreshLists();
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionResizeMode(4), QHeaderView::Stretch);
+    EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Interactive);
+    EXPECT_EQ(header->sectionResizeMode(2), QHeaderView::Interactive);
+    EXPECT_EQ(view->treePosition(), 4);
+    EXPECT_GE(header->sectionSize(4), 150);
+    EXPECT_GE(header->sectionSize(1), 200); // the texts start wide enough to read
+    const int source = header->sectionSize(1), edid = header->sectionSize(4);
+    t.form.resize(t.form.width() + 200, t.form.height());
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(1), source);
+    EXPECT_EQ(header->sectionSize(4), edid + 200);
+    screenshot(&t.form, QStringLiteral("lists-plugin-edid-main-column"));
+}
+
+// "Translate with care" and "do not translate" script strings each show their own mark beside the source, apart from
+// the duplicate mark; with both flags the first that applies, "with care", shows.
+TEST(WindowLists, DoNotTranslateAndTranslateWithCareShowTheirOwnMarks) {
+    TWorkspace ws;
+    using I = sStrInternalParam;
+    const auto mark = [&ws](sStrInternalParams flags) {
+        const tSkyStr entry(QStringLiteral("Open"), QStringLiteral("Open"), 0, 1, 0, {}, flags);
+        return stringCellData(ws, entry, 1, Qt::DecorationRole, 18, QFont()).value<QIcon>().cacheKey();
+    };
+    const qint64 care = mark({I::pexWarn}), never = mark({I::pexNoTrans}), duplicate = mark({I::nTrans});
+    EXPECT_NE(care, 0);
+    EXPECT_NE(never, 0);
+    EXPECT_NE(care, never);
+    EXPECT_NE(never, duplicate);
+    EXPECT_NE(care, duplicate);
+    EXPECT_EQ(mark({I::pexWarn, I::pexNoTrans}), care);
+    EXPECT_EQ(mark({}), 0);
 }
 
 // Every work mode: each command with a handler is enabled exactly where the enabling table says, so no command is

@@ -3,6 +3,7 @@
 #include "temp_program_dir.h"
 
 #include "core/QUILL_dataList.h"
+#include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "workspace/QUILL_workspace.h"
 
@@ -41,22 +42,32 @@ QHash<QString, QString> uiTexts(const QString& path) {
 
 } // namespace
 
+// The main window and the edit dialog keep their places under one rule: each restart shows the frame where it was left.
 TEST(WindowNewUser, ThePositionHoldsOverThreeRestarts) {
     TTempProgramDir dir;
-    dir.write(QStringLiteral("prefs.ini"), "isFirstLaunch=0\r\nPOSL=60\r\nPOST=40\r\nPOSW=700\r\nPOSH=500\r\n");
+    dir.write(QStringLiteral("prefs.ini"), "isFirstLaunch=0\r\nPOSL=60\r\nPOST=40\r\nPOSW=700\r\nPOSH=500\r\n"
+                                           "SPOSL=90\r\nSPOST=70\r\nSPOSW=640\r\nSPOSH=480\r\n");
     for (int restart = 0; restart < 3; ++restart) {
         {
             TForm1 form(dir.path(), {}, QString());
             form.show();
+            TForm2* dialog = editDialog(form);
+            ASSERT_NE(dialog, nullptr);
+            dialog->show();
             QCoreApplication::processEvents();
             // The frame sits where it was saved; the client area lies inside it.
             EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(60, 40)) << "restart " << restart;
             EXPECT_EQ(form.size(), QSize(700, 500));
+            EXPECT_EQ(dialog->frameGeometry().topLeft(), QPoint(90, 70)) << "restart " << restart;
+            EXPECT_EQ(dialog->size(), QSize(640, 480));
+            dialog->close();
             ASSERT_TRUE(form.close());
         }
         const auto prefs = prefsValues(dir.file(QStringLiteral("prefs.ini")));
         EXPECT_EQ(prefs.value(QStringLiteral("POST")), QStringLiteral("40")) << "restart " << restart;
         EXPECT_EQ(prefs.value(QStringLiteral("POSL")), QStringLiteral("60")) << "restart " << restart;
+        EXPECT_EQ(prefs.value(QStringLiteral("SPOST")).toStdString(), "70") << "restart " << restart;
+        EXPECT_EQ(prefs.value(QStringLiteral("SPOSL")).toStdString(), "90") << "restart " << restart;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "core/QUILL_startup.h"
 #include "plugin_samples.h"
 #include "scripted_host.h"
+#include "string_table_builder.h"
 #include "temp_program_dir.h"
 #include "test_documents.h"
 #include "workspace/QUILL_listRules.h"
@@ -11,6 +12,7 @@
 #include "workspace/QUILL_workspace.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -291,7 +293,9 @@ TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEdi
                 const int c = compareListEntries(ws, *list[order[r - 1]], *list[order[r]], column);
                 EXPECT_TRUE(descending ? c >= 0 : c <= 0) << "column " << column << " row " << r;
                 // Equal keys keep the list's order (reversed with the whole order when descending).
-                if (c == 0) EXPECT_TRUE(descending ? order[r - 1] > order[r] : order[r - 1] < order[r]);
+                if (c == 0) {
+                    EXPECT_TRUE(descending ? order[r - 1] > order[r] : order[r - 1] < order[r]);
+                }
             }
         }
     }
@@ -300,4 +304,28 @@ TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEdi
     const std::vector<int> byScore = sortedListOrder(ws, list, static_cast<int>(TListColumn::ld), false);
     EXPECT_EQ(byScore[0], 2); // the same score with a warning first
     EXPECT_EQ(byScore[1], 1);
+}
+
+// The options' cache rebuild is the command line's build-cache command: the caches, their count in the log, the
+// vocabulary left to load again.
+TEST(OptionsRules, RebuildingTheCacheRunsTheBuildCacheCommand) {
+    TTempProgramDir dir;
+    TScriptedHost host;
+    TWorkspace ws(&host);
+    startApplication(ws.app, dir.path());
+    const QString strings = dir.file(QStringLiteral("Data/Strings/"));
+    writeUtf8TableSet(strings, QStringLiteral("Fallout4"), QStringLiteral("en"),
+                      {{{{1, "Iron"}}, {{2, "Long"}}, {{3, "Hi"}}}});
+    writeUtf8TableSet(strings, QStringLiteral("Fallout4"), QStringLiteral("fr"),
+                      {{{{1, "Fer"}}, {{2, "Long"}}, {{3, "Salut"}}}});
+    ws.state().StringsFolder = strings;
+    rOptionsChoice choice;
+    choice.sourceLang = QStringLiteral("EN");
+    choice.destLang = QStringLiteral("fr");
+    choice.rebuildCache = true;
+    EXPECT_TRUE(applyOptions(ws, choice));
+    EXPECT_EQ(ws.state().SourceLang, QStringLiteral("en"));
+    EXPECT_TRUE(QFileInfo::exists(dir.file(QStringLiteral("Cache/fallout4_en_fr.cache"))));
+    EXPECT_TRUE(host.logContains(ws.app.uiTextFormat(QStringLiteral("Fbk_CacheBuilt"), {1})));
+    EXPECT_EQ(countListSet(ws.vocabularyLists), 0);
 }

@@ -127,5 +127,9 @@ QString cliStringOption(const QStringList& args, const QString& name, const QStr
 // The arguments that are not options (not "--x" and not the value after one).
 QStringList cliPositional(const QStringList& args);
 
+// Logs "Cli_BadStepOptions" for the step or command `name` given arguments it cannot take. Returns false, which a step
+// returns; a command returns 2.
+bool usageError(TCliContext& cli, const QString& name);
+
 // One JSON object per line.
 QString jsonLine(const QJsonObject& object);

@@ -7,11 +7,6 @@
 
 namespace {
 
-bool usageError(TCliContext& cli, const QString& step) {
-    cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {step}));
-    return false;
-}
-
 // "--list N" (0 to 2, default 0): the page the command acts on. False on a bad value.
 bool listOption(const QStringList& args, int& list) {
     bool ok = true;

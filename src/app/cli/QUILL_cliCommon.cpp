@@ -147,6 +147,11 @@ int TCliHost::chooseOption(rOptionRequest& request) {
     return request.current;
 }
 
+bool usageError(TCliContext& cli, const QString& name) {
+    cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {name}));
+    return false;
+}
+
 int cliIntOption(const QStringList& args, const QString& name, int fallback, bool* ok) {
     const qsizetype at = args.indexOf(name);
     if (at < 0) return fallback;

@@ -19,10 +19,7 @@ const TCliStepRegistrar compareStep(
          bool ok = true;
          const int filter =
              cliIntOption(args, QStringLiteral("--filter"), vocabularyState(cli.ws).overwriteChoice, &ok);
-         if (paths.size() != 1 || !ok || filter < 0 || filter > 4) {
-             app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("--compare")}));
-             return false;
-         }
+         if (paths.size() != 1 || !ok || filter < 0 || filter > 4) return usageError(cli, QStringLiteral("--compare"));
          if (!canComparePlugin(cli.ws)) {
              app.logMessage(app.uiTextFormat(QStringLiteral("Cli_NeedsPlugin"), {QStringLiteral("--compare")}));
              return false;

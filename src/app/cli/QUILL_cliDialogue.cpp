@@ -50,7 +50,7 @@ const TCliStepRegistrar oldDialogStep(
          else if (longResponse == QLatin1String("cut"))
              options.longResponse = TLongResponse::cut;
          else if (longResponse != QLatin1String("keep"))
-             return fail(cli, "Cli_BadStepOptions", step);
+             return usageError(cli, step);
          return runOldDialogStyle(ws, options) >= 0;
      }});
 
@@ -65,7 +65,7 @@ const TCliStepRegistrar convertChineseStep(
          else if (direction == QLatin1String("sc-to-tc"))
              convertChinese(cli.ws, TChineseDirection::simplifiedToTraditional);
          else
-             return fail(cli, "Cli_BadStepOptions", QStringLiteral("--convert-chinese"));
+             return usageError(cli, QStringLiteral("--convert-chinese"));
          return true;
      }});
 

@@ -11,11 +11,6 @@
 
 namespace {
 
-bool usageError(TCliContext& cli, const QString& step) {
-    cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {step}));
-    return false;
-}
-
 // Reads "--name N" within [0, maximum]; the fallback when absent. False on a bad value.
 bool boundedOption(const QStringList& args, const QString& name, int maximum, int& value) {
     bool ok = true;

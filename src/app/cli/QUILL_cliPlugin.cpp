@@ -53,7 +53,7 @@ const TCliCommandRegistrar recordStructCommand(
          const QStringList positional = cliPositional(args);
          uint32_t formId = 0;
          if (positional.size() != 2 || positional.size() != args.size() || !parseFormId(positional[1], formId)) {
-             app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("record-struct")}));
+             usageError(cli, QStringLiteral("record-struct"));
              return 2;
          }
          const QString path = QFileInfo(positional[0]).absoluteFilePath();

@@ -13,10 +13,7 @@ const TCliStepRegistrar saveAsStep(
      QStringLiteral("FOLDER/NAME: save the translated document under another name (tables: NAME_<dest> in FOLDER)"),
      TCliSyntax{1, 1, {}, false}, [](TCliContext& cli, const QStringList& args) {
          const QStringList target = cliPositional(args);
-         if (target.size() != 1) {
-             cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {"--save-as"}));
-             return false;
-         }
+         if (target.size() != 1) return usageError(cli, QStringLiteral("--save-as"));
          return cli.ws.saveDocument(true, target.first(), true);
      }});
 

@@ -21,7 +21,7 @@ int pexListing(TCliContext& cli, const QStringList& args) {
     TAppContext& app = cli.ws.app;
     const QStringList files = cliPositional(args);
     if (files.size() != 1) {
-        app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("pex-listing")}));
+        usageError(cli, QStringLiteral("pex-listing"));
         return 2;
     }
     TPexScript pex;

@@ -13,17 +13,15 @@
 
 namespace {
 
-int usage(TCliContext& cli, const QString& command) {
-    cli.ws.app.logMessage(cli.ws.app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {command}));
-    return 2;
-}
-
 const TCliCommandRegistrar archiveRead(
     {QStringLiteral("archive-read"),
      QStringLiteral("ARCHIVE FOLDER FILENAME: write the file's bytes to standard output (exit 1 when not found)"),
      [](TCliContext& cli, const QStringList& args) {
          TAppContext& app = cli.ws.app;
-         if (args.size() != 3) return usage(cli, QStringLiteral("archive-read"));
+         if (args.size() != 3) {
+             usageError(cli, QStringLiteral("archive-read"));
+             return 2;
+         }
          const QString& archivePath = args[0];
          try {
              TModArchives archive(archivePath);
@@ -43,24 +41,28 @@ const TCliCommandRegistrar archiveRead(
          }
      }});
 
-const TCliCommandRegistrar buildCache({QStringLiteral("build-cache"),
-                                       QStringLiteral("[--strings-folder DIR]: build the vocabulary caches of "
-                                                      "vocabulary.txt into the program's Cache folder"),
-                                       [](TCliContext& cli, const QStringList& args) {
-                                           if (!cliPositional(args).isEmpty())
-                                               return usage(cli, QStringLiteral("build-cache"));
-                                           const QString folder =
-                                               cliStringOption(args, QStringLiteral("--strings-folder"));
-                                           if (args.contains(QStringLiteral("--strings-folder")) && folder.isEmpty())
-                                               return usage(cli, QStringLiteral("build-cache"));
-                                           return buildCacheCommand(cli.ws, folder) >= 0 ? 0 : 1;
-                                       }});
+const TCliCommandRegistrar
+    buildCache({QStringLiteral("build-cache"),
+                QStringLiteral("[--strings-folder DIR]: build the vocabulary caches of "
+                               "vocabulary.txt into the program's Cache folder"),
+                [](TCliContext& cli, const QStringList& args) {
+                    const QString folder = cliStringOption(args, QStringLiteral("--strings-folder"));
+                    if (!cliPositional(args).isEmpty() ||
+                        (args.contains(QStringLiteral("--strings-folder")) && folder.isEmpty())) {
+                        usageError(cli, QStringLiteral("build-cache"));
+                        return 2;
+                    }
+                    return buildCacheCommand(cli.ws, folder) >= 0 ? 0 : 1;
+                }});
 
 const TCliCommandRegistrar dumpCache(
     {QStringLiteral("dump-cache"),
      QStringLiteral("FILE.cache: print the pairs a cache loads, one JSON object a line (list, source, translation)"),
      [](TCliContext& cli, const QStringList& args) {
-         if (args.size() != 1) return usage(cli, QStringLiteral("dump-cache"));
+         if (args.size() != 1) {
+             usageError(cli, QStringLiteral("dump-cache"));
+             return 2;
+         }
          TAppContext& app = cli.ws.app;
          tListSet lists;
          int counter = 0;

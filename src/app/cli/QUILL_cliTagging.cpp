@@ -20,10 +20,7 @@ const TCliStepRegistrar addIdTagsStep(
          TAppContext& app = cli.ws.app;
          bool ok = true;
          const int filter = cliIntOption(args, QStringLiteral("--filter"), 1, &ok);
-         if (!ok || filter < 0 || filter > 2) {
-             app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("--add-id-tags")}));
-             return false;
-         }
+         if (!ok || filter < 0 || filter > 2) return usageError(cli, QStringLiteral("--add-id-tags"));
          const char* flags[4] = {"--string-id", "--form-id", "--record-ref", "--dial-ref"};
          const std::array<bool, 4> enabled = idTagOptionsEnabled(cli.ws);
          QList<bool> checks;
@@ -37,10 +34,7 @@ const TCliStepRegistrar addIdTagsStep(
              }
              checks << asked;
          }
-         if (!checks.contains(true)) {
-             app.logMessage(app.uiTextFormat(QStringLiteral("Cli_BadStepOptions"), {QStringLiteral("--add-id-tags")}));
-             return false;
-         }
+         if (!checks.contains(true)) return usageError(cli, QStringLiteral("--add-id-tags"));
          cli.host.presetChoices.insert(QStringLiteral("TForm8"), filter);
          cli.host.presetChecks.insert(QStringLiteral("TForm8"), checks);
          return addIdTags(cli.ws) >= 0;
