@@ -22,6 +22,7 @@ public:
     QStringList pickFolders;     // the folder each open dialog started in
     QQueue<int> optionAnswers;   // answers of options dialogs; when empty the preselected choice
     QList<rOptionRequest> options;
+    QStringList statusTexts; // every status bar text, "panel: text"
     int progressMaximum = 0;
     int progressPosition = 0;
     int busyChanges = 0;
@@ -48,6 +49,9 @@ public:
     }
     void setProgressRange(int maximum) override { progressMaximum = maximum; }
     void setProgress(int position) override { progressPosition = position; }
+    void setStatusText(int panel, const QString& text) override {
+        statusTexts << QString::number(panel) + QStringLiteral(": ") + text;
+    }
     void operationStateChanged(bool b) override {
         busy = b;
         ++busyChanges;
