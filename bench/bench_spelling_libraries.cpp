@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Loading is a cost the translator meets once per start: measured here, outside the repetitions.
-    const double hunspellLoad = quillbench::timed([] { benchmark::DoNotOptimize(hunspell().spell("a")); });
+    const double hunspellLoad = quillbench::timed([] { benchmark::DoNotOptimize(hunspell().spell(std::string("a"))); });
     const double nuspellLoad = quillbench::timed([] { benchmark::DoNotOptimize(nuspellDictionary().spell("a")); });
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

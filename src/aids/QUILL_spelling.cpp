@@ -130,7 +130,13 @@ QString lookupForm(const QString& word) {
 void TWordSet::insert(const QString& raw) {
     const QString word = lookupForm(raw);
     words_.insert(word);
-    capitals_.insert(word.toUpper());
+    // Capitals of a word in small letters or capitalised are found through those forms; only a word with a capital
+    // inside ("McDonald", "Vault-Tec") needs its capitals kept.
+    for (qsizetype i = 1; i < word.size(); ++i)
+        if (word[i].isUpper()) {
+            capitals_.insert(word.toUpper());
+            break;
+        }
 }
 
 bool TWordSet::contains(const QString& raw) const {
@@ -143,9 +149,14 @@ bool TWordSet::contains(const QString& raw) const {
         if (word[i].isUpper()) restUpper = true;
         if (word[i].isLower()) restLower = true;
     }
-    if (!restUpper) return words_.contains(word.toLower()); // "Fusil": "fusil"
-    if (restLower) return false;                            // "McDonald" only as written
-    return capitals_.contains(word);                        // "FUSIL": "fusil", "Fusil" or "FUSIL"
+    const QString lower = word.toLower();
+    if (!restUpper) return words_.contains(lower); // "Fusil": "fusil"
+    if (restLower) return false;                   // "McDonald" only as written
+    // "FUSIL": "fusil" or "Fusil"; "MCDONALD": "McDonald".
+    if (words_.contains(lower) || capitals_.contains(word)) return true;
+    QString capitalised = lower;
+    capitalised[0] = capitalised[0].toUpper();
+    return words_.contains(capitalised);
 }
 
 QStringList TWordSet::sorted() const {

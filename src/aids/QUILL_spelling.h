@@ -52,7 +52,7 @@ public:
 
 private:
     QSet<QString> words_;
-    QSet<QString> capitals_; // every word in capitals
+    QSet<QString> capitals_; // in capitals, the words with a capital inside
 };
 
 // An unknown word of a text: where it stands and the word (in its lookup form).

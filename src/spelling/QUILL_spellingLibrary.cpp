@@ -1,5 +1,5 @@
 // TSpeller over Nuspell. Nuspell was measured against Hunspell on the French dictionary (bench_spelling_libraries):
-// it checks words about four times faster, which is what a translator waits for (every keystroke, the document's
+// it checks words three to five times faster, which is what a translator waits for (every keystroke, the document's
 // word list); its suggestions take about 1.4 times as long, once per right click.
 #include "spelling/QUILL_spellingLibrary.h"
 
