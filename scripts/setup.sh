@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
     translate-toolkit
+    libnuspell-dev hunspell-fr hunspell-en-us wfrench
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -105,6 +105,100 @@ rAliasCheck checkAliases(const QString& source, const QString& translation) {
     return check;
 }
 
+namespace {
+
+bool isAsciiIdentifierChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
+}
+
+bool isAsciiDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// The length of the mark-up run that starts at `i`, or 0 when none starts there.
+qsizetype markupLengthAt(QStringView text, qsizetype i) {
+    const qsizetype n = text.size();
+    const QChar c = text[i];
+    const QChar next = i + 1 < n ? text[i + 1] : QChar();
+    switch (c.unicode()) {
+    case u'<': {
+        if (!(next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!'))) return 0;
+        for (qsizetype j = i + 1; j < n; ++j) {
+            if (text[j] == QLatin1Char('>')) return j + 1 - i;
+            if (text[j] == QLatin1Char('<')) return 0;
+        }
+        return 0;
+    }
+    case u'[': {
+        static const QLatin1String pageBreak("[pagebreak]");
+        return text.mid(i).startsWith(pageBreak, Qt::CaseInsensitive) ? pageBreak.size() : 0;
+    }
+    case u'$': {
+        qsizetype j = i + 1;
+        while (j < n && isAsciiIdentifierChar(text[j]))
+            ++j;
+        return j > i + 1 ? j - i : 0;
+    }
+    case u'%': {
+        if (next == QLatin1Char('%')) return 2;
+        qsizetype j = i + 1;
+        while (j < n && QStringView(u"-+#0").contains(text[j]))
+            ++j;
+        const qsizetype flagsEnd = j;
+        while (j < n && isAsciiDigit(text[j]))
+            ++j;
+        const bool digits = j > flagsEnd;
+        if (j + 1 < n && text[j] == QLatin1Char('.') && isAsciiDigit(text[j + 1])) {
+            ++j;
+            while (j < n && isAsciiDigit(text[j]))
+                ++j;
+        }
+        while (j < n && QStringView(u"hlLqjzt").contains(text[j]))
+            ++j;
+        if (j < n && QStringView(u"diouxXeEfFgGaAcspn").contains(text[j])) return j + 1 - i;
+        // "%1": a numbered argument; flags before it would make it a printf field without its conversion.
+        return digits && flagsEnd == i + 1 ? j - i : 0;
+    }
+    case u'{': {
+        qsizetype j = i + 1;
+        while (j < n && isAsciiIdentifierChar(text[j]))
+            ++j;
+        return j > i + 1 && j < n && text[j] == QLatin1Char('}') ? j + 1 - i : 0;
+    }
+    case u'&': {
+        qsizetype j = i + 1;
+        if (j < n && text[j] == QLatin1Char('#')) ++j;
+        const qsizetype nameStart = j;
+        while (j < n && j - i <= 10 && isAsciiIdentifierChar(text[j]))
+            ++j;
+        return j > nameStart && j < n && text[j] == QLatin1Char(';') ? j + 1 - i : 0;
+    }
+    case u'\\':
+        return QStringView(u"ntr\"'\\").contains(next) && !next.isNull() ? 2 : 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+std::vector<rMarkupSpan> markupSpans(QStringView text) {
+    std::vector<rMarkupSpan> spans;
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text[i].unicode();
+        const bool opener = c == u'<' || c == u'[' || c == u'$' || c == u'%' || c == u'{' || c == u'&' || c == u'\\';
+        const qsizetype length = opener ? markupLengthAt(text, i) : 0;
+        if (length > 0) {
+            spans.push_back({i, length});
+            i += length;
+        } else {
+            ++i;
+        }
+    }
+    return spans;
+}
+
 uint32_t aliasColour(int code) {
     static constexpr uint32_t colours[] = {0xFFFFFF, 0xDDDDF0, 0xFFDDDD, 0xFFAAAA};
     return colours[code >= 0 && code < 4 ? code : 0];

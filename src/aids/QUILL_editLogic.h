@@ -1,6 +1,6 @@
 // What the string edit dialog decides without drawing: trimming a stored text, the length counter, case changes,
-// the tag check, the record and dialogue pages' rows, the vocabulary search, the difference view's runs and the
-// walk to the next string of the plugin tree.
+// the tag check and the mark-up runs of a text, the record and dialogue pages' rows, the vocabulary search, the
+// difference view's runs and the walk to the next string of the plugin tree.
 #pragma once
 
 #include "aids/Diff.h"
@@ -61,6 +61,18 @@ struct rAliasCheck {
     bool tagsDiffer = false; // the two tag hashes differ (the page's marker is highlighted)
 };
 rAliasCheck checkAliases(const QString& source, const QString& translation);
+
+// A run of the game's mark-up inside a text: tags (the game's "<Alias=Player>", book HTML such as
+// "<font face='$HandwrittenFont'>" or "</p>"), "[pagebreak]", "$" keys, printf and numbered placeholders ("%d",
+// "%.2f", "%%", "%1", "{0}"), HTML character entities ("&amp;", "&#233;") and backslash escapes ("\n"). Whatever
+// reads the words of a text (spelling, word counts) skips these runs.
+struct rMarkupSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+// The mark-up runs of `text`, in order and not overlapping. A '<' that no '>' closes, or that is not followed by
+// a letter, '/' or '!', is plain text ("5 < 6").
+std::vector<rMarkupSpan> markupSpans(QStringView text);
 // RGB of a tag check colour code.
 uint32_t aliasColour(int code);
 

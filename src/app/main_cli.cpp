@@ -3,8 +3,10 @@
 #include "cli/QUILL_cli.h"
 
 #include "core/QUILL_startup.h"
+#include "spelling/QUILL_spellingLibrary.h"
 #include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_options.h"
+#include "workspace/QUILL_wsSpelling.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -126,6 +128,7 @@ static int runCli(int argc, char* argv[]) {
     TCliHost host;
     host.answerYes = yes;
     TWorkspace ws(&host);
+    setSpellerFactory(ws, quillspell::spellingLibraryFactory());
     if (recover) ws.recovery = TRecoveryUse::restore;
     startApplication(ws.app, QDir(programDir).absolutePath());
     for (const auto& [option, code] :

@@ -44,6 +44,7 @@ bool containsNoCase(const QStringList& list, const QString& value) {
 } // namespace
 
 void TVocabulary::scan(TAppState& state) {
+    ++generation;
     loaded = false;
     nodes.clear();
     oneWordList.clear();
@@ -217,6 +218,7 @@ void TVocabulary::finishLists(TAppContext& app, tListSet& lists, bool prepare) {
     if (prepare) prepareEntries(app, lists);
     markDuplicateSources(lists, sStrInternalParam::nTrans);
     rebuildOneWordList(lists);
+    ++generation;
 }
 
 void TVocabulary::loadAll(TAppContext& app, tListSet& lists) {
@@ -275,6 +277,7 @@ void TVocabulary::refreshEntry(TAppContext& app, tListSet& lists, const QString&
 }
 
 void TVocabulary::clear(tListSet& lists) {
+    ++generation;
     oneWordList.clear();
     clearListSet(lists);
     nodes.clear();

@@ -34,6 +34,9 @@ public:
     QStringList dictionariesInUse;      // item 0: the open document's own dictionary
     bool loaded = false;
     bool vtChecking = false;
+    // Counts the changes of the vocabulary lists (a load, a dictionary read again, an unload), so that what is
+    // built from them (the spelling's word set) is built again once per change.
+    uint64_t generation = 0;
 
     // Rebuilds the nodes from UserDictionary/*.sst and Cache/*.cache of the language pair (lower-cased in the
     // state), marks the dictionaries in use as locked when a document is open, and sorts by id.

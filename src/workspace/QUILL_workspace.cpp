@@ -5,6 +5,7 @@
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 #include "workspace/QUILL_wsScript.h"
+#include "workspace/QUILL_wsSpelling.h"
 #include "workspace/QUILL_wsStrings.h"
 
 #include "core/QUILL_helpers.h"

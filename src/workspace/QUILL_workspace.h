@@ -22,6 +22,7 @@ struct TMenuDocument;             // workspace/QUILL_wsScript.h
 struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
 struct TAidsState;                // workspace/QUILL_wsAids.h
+struct TSpellingState;            // workspace/QUILL_wsSpelling.h
 
 // The recovery journal (workspace/QUILL_journal.h).
 class TJournalWriter;
@@ -68,6 +69,7 @@ public:
     std::unique_ptr<TDocument> document;
     std::unique_ptr<TVocabularyState> vocabulary;
     std::unique_ptr<TAidsState> aids;
+    std::unique_ptr<TSpellingState> spelling;
     // The undo steps of the commands that changed entries of the open document.
     TEditHistory history;
     // The recovery journal of the open document: written only when set (the window sets it, the command line never

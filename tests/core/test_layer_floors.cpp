@@ -19,7 +19,8 @@ const QStringList kHeadless{QStringLiteral("core"),    QStringLiteral("strings")
 
 // The folders a folder may include besides its own. The subsystems stand on core and strings and use one another only
 // where the design links them: dictionaries read plugin references, the aids read the vocabulary and the plugin tree.
-// The command line (app/cli) is headless too; only the window's main reaches the window layer.
+// The command line (app/cli) is headless too; only the window's main reaches the window layer. The spelling module
+// implements the aids' speller over its library, and only the two mains hand it to the workspace.
 QStringList allowedFolders(const QString& folder) {
     static const QHash<QString, QStringList> rules{
         {QStringLiteral("core"), {}},
@@ -33,9 +34,10 @@ QStringList allowedFolders(const QString& folder) {
         {QStringLiteral("workspace"),
          {QStringLiteral("core"), QStringLiteral("strings"), QStringLiteral("plugin"), QStringLiteral("script"),
           QStringLiteral("dictionary"), QStringLiteral("aids"), QStringLiteral("display")}},
+        {QStringLiteral("spelling"), {QStringLiteral("core"), QStringLiteral("aids")}},
         {QStringLiteral("ui"), kHeadless},
         {QStringLiteral("app/cli"), kHeadless},
-        {QStringLiteral("app"), kHeadless + QStringList{QStringLiteral("ui")}},
+        {QStringLiteral("app"), kHeadless + QStringList{QStringLiteral("ui"), QStringLiteral("spelling")}},
     };
     return rules.value(folder);
 }

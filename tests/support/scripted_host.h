@@ -29,6 +29,7 @@ public:
     std::function<bool(rRowChoiceRequest&)> rowAnswer;
     // Answers a text to edit (may change it); unset: the text is used as it is.
     std::function<bool(rTextRequest&)> textAnswer;
+    QStringList statusTexts; // every status bar text, "panel: text"
     int progressMaximum = 0;
     int progressPosition = 0;
     int busyChanges = 0;
@@ -64,6 +65,9 @@ public:
     bool editText(rTextRequest& request) override { return textAnswer ? textAnswer(request) : true; }
     void setProgressRange(int maximum) override { progressMaximum = maximum; }
     void setProgress(int position) override { progressPosition = position; }
+    void setStatusText(int panel, const QString& text) override {
+        statusTexts << QString::number(panel) + QStringLiteral(": ") + text;
+    }
     void operationStateChanged(bool b) override {
         busy = b;
         ++busyChanges;
