@@ -36,6 +36,25 @@ struct rParse {
     QString sOneWord;
 };
 
+// The markup of a game text, the one tokenizer every rule about tags reads. An angle span runs from a '<' to the
+// next '>' with no other '<' between; it is a tag when a letter (or "/" and a letter) follows the '<' ("<Alias=X>",
+// "</font>", "<br>"), else plain text that happens to hold angle brackets ("<3 >"). A key is a bracketed key name
+// or book token: capitals, digits and "_+-" only ("[E]", "[TAB]"), or "[pagebreak]" in any case. A bracketed
+// phrase with small letters ("[Sarcastic]") is text the translator translates.
+struct rMarkupToken {
+    enum class TKind : uint8_t { angleText, tag, key };
+    qsizetype start = 0;
+    qsizetype length = 0;
+    TKind kind = TKind::angleText;
+};
+// The next markup token at or after `from`; length 0 when there is none.
+rMarkupToken nextMarkupToken(QStringView text, qsizetype from);
+// Every markup token of `text`, in order.
+template <typename Visit> void forEachMarkupToken(QStringView text, Visit&& visit) {
+    for (rMarkupToken t = nextMarkupToken(text, 0); t.length > 0; t = nextMarkupToken(text, t.start + t.length))
+        visit(t);
+}
+
 // Parses `text`; the recognised tags are appended to `tags` when given.
 void parseString(QStringView text, rParse& result, QStringList* tags = nullptr);
 void parseString(const QString& text, rParse& result, QStringList* tags = nullptr);

@@ -77,6 +77,9 @@ struct TCliStep {
     QString usage; // shown by --help
     std::optional<TCliSyntax> syntax;
     TRun run;
+    // Checks a step with a syntax's plain arguments before anything is opened: an error text makes the call wrong
+    // usage (exit status 2). Unset: any arguments the syntax allows.
+    std::function<QString(const QStringList& arguments)> checkArguments;
 };
 
 // A command runs instead of opening a document: `quillery-cli [opts] name ARGS...`. Returns the exit status.

@@ -51,6 +51,10 @@ bool finishPlannedStep(rCliPlannedStep& planned, const QStringList& plain, const
                           .arg(count);
         return false;
     }
+    if (planned.step->checkArguments) {
+        error = planned.step->checkArguments(plain);
+        if (!error.isEmpty()) return false;
+    }
     planned.args = plain + valued + flags;
     return true;
 }
