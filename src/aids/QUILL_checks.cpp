@@ -5,7 +5,9 @@
 
 #include "strings/QUILL_hash.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
+#include <array>
 
 namespace quillcheck {
 
@@ -58,69 +60,79 @@ struct rTextFacts {
     qsizetype trailing = 0;
 };
 
+// What the scan notes of a character: a blank (and which), or the kinds of special characters.
+enum : uint8_t {
+    cBlank = 1,
+    cLineFeed = 2,
+    cReturn = 4,
+    cAngle = 8,
+    cSquare = 16,
+    cPercent = 32,
+    cDollar = 64,
+    cDigit = 128,
+};
+constexpr uint16_t cBracket = 256;
+
+constexpr std::array<uint16_t, 128> kAsciiKinds = [] {
+    std::array<uint16_t, 128> k{};
+    k[u' '] = k[u'\t'] = k[u'\v'] = k[u'\f'] = cBlank;
+    k[u'\n'] = cBlank | cLineFeed;
+    k[u'\r'] = cBlank | cReturn;
+    k[u'<'] = cAngle;
+    k[u'['] = cSquare | cBracket;
+    k[u'%'] = cPercent;
+    k[u'$'] = cDollar;
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        k[c] = cDigit;
+    for (const char16_t c : {u'(', u')', u']', u'{', u'}', u'"'})
+        k[c] = cBracket;
+    return k;
+}();
+
+inline uint16_t wideKind(char16_t c) {
+    switch (c) {
+    case 0x00AB: // « »
+    case 0x00BB:
+    case 0x2039: // ‹ ›
+    case 0x203A:
+    case 0x201C: // “ ” „
+    case 0x201D:
+    case 0x201E:
+        return cBracket;
+    default:
+        return QChar::isSpace(c) ? cBlank : 0;
+    }
+}
+
 rTextFacts scanText(QStringView text) {
     rTextFacts f;
     const char16_t* s = units(text);
     const qsizetype n = text.size();
     qsizetype firstSolid = -1, lastSolid = -1;
+    uint16_t seen = 0;
+    bool twoBlanks = false;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
-        if (c < 0x80) {
-            switch (c) {
-            case u' ':
-            case u'\t':
-            case u'\v':
-            case u'\f':
-                continue;
-            case u'\n':
+        const uint16_t kind = c < 0x80 ? kAsciiKinds[c] : wideKind(c);
+        if (kind & cBlank) {
+            if (kind & cLineFeed)
                 ++f.lineBreaks;
-                continue;
-            case u'\r':
-                if (i + 1 >= n || s[i + 1] != u'\n') ++f.lineBreaks;
-                continue;
-            case u'<':
-                f.angle = true;
-                break;
-            case u'[':
-                f.square = f.bracket = true;
-                break;
-            case u'%':
-                f.percent = true;
-                break;
-            case u'$':
-                f.dollar = true;
-                break;
-            case u'(':
-            case u')':
-            case u']':
-            case u'{':
-            case u'}':
-            case u'"':
-                f.bracket = true;
-                break;
-            default:
-                if (isDigit(c)) f.digit = true;
-                break;
-            }
-        } else {
-            if (QChar::isSpace(c)) continue;
-            switch (c) {
-            case 0x00AB: // « »
-            case 0x00BB:
-            case 0x2039: // ‹ ›
-            case 0x203A:
-            case 0x201C: // “ ” „
-            case 0x201D:
-            case 0x201E:
-                f.bracket = true;
-                break;
-            default:
-                break;
-            }
+            else if ((kind & cReturn) && (i + 1 >= n || s[i + 1] != u'\n'))
+                ++f.lineBreaks;
+            else if (c == u' ' && i > 0 && s[i - 1] == u' ')
+                twoBlanks = true;
+            continue;
         }
+        seen |= kind;
         if (firstSolid < 0) firstSolid = i;
         lastSolid = i;
     }
+    f.angle = seen & cAngle;
+    f.square = seen & cSquare;
+    f.percent = seen & cPercent;
+    f.dollar = seen & cDollar;
+    f.digit = seen & cDigit;
+    f.bracket = seen & cBracket;
     if (firstSolid < 0) {
         f.leading = n;
         return f;
@@ -128,11 +140,12 @@ rTextFacts scanText(QStringView text) {
     f.blank = false;
     f.leading = firstSolid;
     f.trailing = n - 1 - lastSolid;
-    for (qsizetype i = firstSolid; i < lastSolid; ++i)
-        if (s[i] == u' ' && s[i + 1] == u' ') {
-            ++f.doubleSpaces;
-            ++i;
-        }
+    if (twoBlanks)
+        for (qsizetype i = firstSolid; i < lastSolid; ++i)
+            if (s[i] == u' ' && s[i + 1] == u' ') {
+                ++f.doubleSpaces;
+                ++i;
+            }
     return f;
 }
 
@@ -338,8 +351,10 @@ void checkPlaceholders(QStringView source, QStringView translation, const std::v
 // ----- numbers
 
 // The spans a number is never read in: markup and format specifiers ("%.2f", "<font size='20'>", "[F1]").
+using TSpans = QVarLengthArray<std::pair<qsizetype, qsizetype>, 8>; // [start, end)
+
 struct rSkipSpans {
-    std::vector<std::pair<qsizetype, qsizetype>> spans; // [start, end), by start
+    TSpans spans; // by start
     bool covers(qsizetype at) const {
         for (const auto& [start, end] : spans)
             if (at >= start && at < end) return true;
@@ -350,9 +365,9 @@ struct rSkipSpans {
 rSkipSpans skipSpans(const std::vector<rMarkupToken>& markup, const std::vector<rPlaceholder>& placeholders) {
     rSkipSpans skip;
     for (const rMarkupToken& t : markup)
-        skip.spans.emplace_back(t.start, t.start + t.length);
+        skip.spans.append({t.start, t.start + t.length});
     for (const rPlaceholder& p : placeholders)
-        if (p.kind == rPlaceholder::TKind::format) skip.spans.emplace_back(p.start, p.start + p.length);
+        if (p.kind == rPlaceholder::TKind::format) skip.spans.append({p.start, p.start + p.length});
     return skip;
 }
 
@@ -360,11 +375,10 @@ inline bool isGroupBlank(char16_t c) {
     return c == u' ' || c == 0x00A0 || c == 0x202F;
 }
 
-// The numbers of a text read as the language writes them, each as (value, text shown): the value has no leading
-// zero, no group mark and a '.' before a fraction without trailing zeros, so "1,000.50" in English and "1 000,5" in
-// French are both "1000.5".
-TItems numbersOf(QStringView text, const rNumberFormat& format, const rSkipSpans& skip) {
-    TItems numbers;
+// The numbers of a text read as the language writes them: digits, groups of exactly three digits after a group
+// mark, and a fraction after the decimal mark. Each as [start, end).
+TSpans numberSpans(QStringView text, const rNumberFormat& format, const rSkipSpans& skip) {
+    TSpans spans;
     const char16_t* s = units(text);
     const qsizetype n = text.size();
     const auto digitsAt = [&](qsizetype at, qsizetype count) {
@@ -375,37 +389,67 @@ TItems numbersOf(QStringView text, const rNumberFormat& format, const rSkipSpans
     for (qsizetype i = 0; i < n; ++i) {
         if (!isDigit(s[i]) || skip.covers(i)) continue;
         const qsizetype start = i;
-        QString whole;
         while (i < n && isDigit(s[i]))
-            whole.append(QChar(s[i++]));
-        // Groups of exactly three digits after a group mark.
+            ++i;
         while (i < n) {
             const char16_t c = s[i];
             const bool groupMark = c == format.group || (format.blankGroups && isGroupBlank(c));
             if (!groupMark || !digitsAt(i + 1, 3) || (i + 4 < n && isDigit(s[i + 4]))) break;
-            for (qsizetype k = i + 1; k < i + 4; ++k)
-                whole.append(QChar(s[k]));
             i += 4;
         }
-        QString fraction;
         if (i + 1 < n && s[i] == format.decimal && isDigit(s[i + 1])) {
-            ++i;
+            i += 2;
             while (i < n && isDigit(s[i]))
-                fraction.append(QChar(s[i++]));
+                ++i;
         }
-        const QString shown = text.mid(start, i - start).toString();
+        spans.append({start, i});
         --i;
-        qsizetype lead = 0;
-        while (lead + 1 < whole.size() && whole[lead] == QLatin1Char('0'))
-            ++lead;
-        qsizetype trail = fraction.size();
-        while (trail > 0 && fraction[trail - 1] == QLatin1Char('0'))
-            --trail;
-        QString value = whole.mid(lead);
-        if (trail > 0) value += QLatin1Char('.') + fraction.left(trail);
-        numbers.emplace_back(value, shown);
     }
-    return numbers;
+    return spans;
+}
+
+// A number's value: its digits without group marks or leading zeros, then '.' and the fraction without trailing
+// zeros, so that "1,000.50" in English and "1 000,5" in French are both "1000.5".
+QString numberValue(QStringView number, const rNumberFormat& format) {
+    QString whole, fraction;
+    bool inFraction = false;
+    for (const QChar c : number) {
+        if (c.unicode() == format.decimal)
+            inFraction = true;
+        else if (isDigit(c.unicode()))
+            (inFraction ? fraction : whole).append(c);
+    }
+    qsizetype lead = 0;
+    while (lead + 1 < whole.size() && whole[lead] == QLatin1Char('0'))
+        ++lead;
+    qsizetype trail = fraction.size();
+    while (trail > 0 && fraction[trail - 1] == QLatin1Char('0'))
+        --trail;
+    QString value = whole.mid(lead);
+    if (trail > 0) value += QLatin1Char('.') + fraction.left(trail);
+    return value;
+}
+
+TItems numberItems(QStringView text, const TSpans& spans, const rNumberFormat& format) {
+    TItems items;
+    for (const auto& [start, end] : spans) {
+        const QStringView number = text.mid(start, end - start);
+        items.emplace_back(numberValue(number, format), number.toString());
+    }
+    return items;
+}
+
+// Whether two texts hold the same numbers written the same way (most translations copy them as they are).
+bool sameNumberTexts(QStringView a, const TSpans& aSpans, QStringView b, const TSpans& bSpans) {
+    if (aSpans.size() != bSpans.size()) return false;
+    QVarLengthArray<QStringView, 8> x, y;
+    for (const auto& [start, end] : aSpans)
+        x.push_back(a.mid(start, end - start));
+    for (const auto& [start, end] : bSpans)
+        y.push_back(b.mid(start, end - start));
+    std::sort(x.begin(), x.end());
+    std::sort(y.begin(), y.end());
+    return x == y;
 }
 
 // ----- end punctuation
@@ -805,12 +849,18 @@ void TPairChecks::check(const QString& source, const QString& translation, bool 
     if (needNumbers) {
         const rSkipSpans sourceSkip = skipSpans(sourceMarkup, sourcePlaceholders);
         const rSkipSpans translationSkip = skipSpans(translationMarkup, translationPlaceholders);
-        const TItems sourceNumbers = numbersOf(source, sourceNumbers_, sourceSkip);
-        const rDifference d = multisetDifference(sourceNumbers, numbersOf(translation, destNumbers_, translationSkip));
-        // Numbers kept as the source writes them ("v1.2.3", "10 100" copied over) are the same numbers.
-        if (!d.empty() &&
-            !multisetDifference(sourceNumbers, numbersOf(translation, sourceNumbers_, translationSkip)).empty())
-            addDifference(out, TCheck::numbers, d);
+        const auto sourceSpans = numberSpans(source, sourceNumbers_, sourceSkip);
+        // Numbers kept as the source writes them ("250", "v1.2.3", "10 100" copied over) are the same numbers.
+        const auto keptSpans = numberSpans(translation, sourceNumbers_, translationSkip);
+        if (!sameNumberTexts(source, sourceSpans, translation, keptSpans)) {
+            const TItems sourceItems = numberItems(source, sourceSpans, sourceNumbers_);
+            const rDifference d = multisetDifference(
+                sourceItems,
+                numberItems(translation, numberSpans(translation, destNumbers_, translationSkip), destNumbers_));
+            if (!d.empty() &&
+                !multisetDifference(sourceItems, numberItems(translation, keptSpans, sourceNumbers_)).empty())
+                addDifference(out, TCheck::numbers, d);
+        }
     }
 
     if (needPlaceholders) checkPlaceholders(source, translation, sourcePlaceholders, translationPlaceholders, out);
@@ -877,23 +927,44 @@ bool hasOwnTranslation(const tSkyStr& entry) {
            !TPairChecks::isBlank(entry.gS, entry.gTrans) && !entry.gTrans.isEmpty();
 }
 
-void checkInconsistent(const QString& translation, const std::vector<tSkyStr*>& peers, std::vector<rProblem>& out) {
+std::vector<rGivenTranslation> givenTranslations(const std::vector<tSkyStr*>& entries) {
+    std::vector<rGivenTranslation> given;
+    for (const tSkyStr* e : entries) {
+        if (!hasOwnTranslation(*e)) continue;
+        const auto it = std::find_if(given.begin(), given.end(),
+                                     [&](const rGivenTranslation& g) { return g.translation == e->gTrans; });
+        if (it != given.end())
+            ++it->count;
+        else
+            given.push_back({e->gTrans, e, 1});
+    }
+    return given;
+}
+
+void checkInconsistent(const QString& translation, const std::vector<rGivenTranslation>& given,
+                       std::vector<rProblem>& out) {
     QStringList others;
     int more = 0;
-    for (const tSkyStr* peer : peers) {
-        if (!hasOwnTranslation(*peer) || peer->gTrans == translation) continue;
-        if (others.size() < 3)
-            others << QStringLiteral("%1 (%2:%3)").arg(quoted(peer->gTrans)).arg(peer->listIndex).arg(peer->id);
-        else
+    for (const rGivenTranslation& g : given) {
+        if (g.translation == translation) continue;
+        if (others.size() == 3) {
             ++more;
+            continue;
+        }
+        QString where = QStringLiteral("%1:%2").arg(g.first->listIndex).arg(g.first->id);
+        if (g.count > 1) where += QStringLiteral(" +%1").arg(g.count - 1);
+        others << QStringLiteral("%1 (%2)").arg(quoted(g.translation), where);
     }
     if (others.isEmpty()) return;
     QString list = others.join(QStringLiteral(", "));
-    if (more > 0) list += QStringLiteral(" (+%1)").arg(more);
+    if (more > 0) list += QStringLiteral(" …");
     addProblem(out, TCheck::inconsistent, "Chk_Inconsistent", {list});
 }
 
 namespace {
+
+constexpr uint32_t kTermFilterBits = 1u << 20;
+constexpr int kTermFilterShift = 12; // 32 - 20: the hash's high 20 bits choose the bit
 
 bool isOfficial(const tSkyStr& entry) {
     const auto* folder = static_cast<const tSkyFolder*>(entry.pNode);
@@ -910,16 +981,22 @@ void TOfficialTerms::build(const tListSet& vocabulary) {
             if (isOfficial(*entry)) hashes_.push_back(entry->hash);
     std::sort(hashes_.begin(), hashes_.end());
     hashes_.erase(std::unique(hashes_.begin(), hashes_.end()), hashes_.end());
+    filter_.assign(kTermFilterBits / 64, 0);
+    for (const uint32_t h : hashes_)
+        filter_[(h >> kTermFilterShift) / 64] |= uint64_t(1) << ((h >> kTermFilterShift) % 64);
 }
 
 void TOfficialTerms::clear() {
     vocabulary_ = nullptr;
     hashes_.clear();
+    filter_.clear();
 }
 
 QStringList TOfficialTerms::translationsOf(int listIndex, const QString& source, uint32_t sourceHash) const {
     QStringList out;
-    if (!vocabulary_ || listIndex < 0 || listIndex > 2 ||
+    if (!vocabulary_ || listIndex < 0 || listIndex > 2 || filter_.empty()) return out;
+    const uint32_t slice = sourceHash >> kTermFilterShift;
+    if (!(filter_[slice / 64] & (uint64_t(1) << (slice % 64))) ||
         !std::binary_search(hashes_.begin(), hashes_.end(), sourceHash))
         return out;
     // The vocabulary lists are sorted by source hash first.

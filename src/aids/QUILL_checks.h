@@ -125,6 +125,32 @@ public:
     bool holds(const tSkyStr& entry) const;
     // The other entries with exactly the same source.
     std::vector<tSkyStr*> peers(const tSkyStr& entry) const;
+    // Calls `visit(entries)` once for every source that two entries or more hold, with those entries.
+    template <typename Visit> void forEachGroup(Visit&& visit) const {
+        std::vector<tSkyStr*> run, group;
+        for (size_t i = 0; i < index_.size();) {
+            size_t j = i + 1;
+            while (j < index_.size() && index_[j].first == index_[i].first)
+                ++j;
+            if (j - i > 1) {
+                run.clear();
+                for (size_t k = i; k < j; ++k)
+                    run.push_back(index_[k].second);
+                // Texts of the same hash are split by their exact source.
+                while (!run.empty()) {
+                    group.clear();
+                    const QString source = run.front()->gS;
+                    std::erase_if(run, [&](tSkyStr* e) {
+                        if (e->gS != source) return false;
+                        group.push_back(e);
+                        return true;
+                    });
+                    if (group.size() > 1) visit(group);
+                }
+            }
+            i = j;
+        }
+    }
 
 private:
     std::vector<std::pair<uint32_t, tSkyStr*>> index_; // (source hash, entry), by hash
@@ -132,8 +158,17 @@ private:
 
 // A translation that counts for `inconsistent` and `official-term`: not blank, and not the source left as it was.
 bool hasOwnTranslation(const tSkyStr& entry);
-// `inconsistent`: the entry's own translation differs from another one given to the same source.
-void checkInconsistent(const QString& translation, const std::vector<tSkyStr*>& peers, std::vector<rProblem>& out);
+// The translations entries of one source were given, each once, with the first entry that has it and how many do
+// (entries without a translation of their own left out).
+struct rGivenTranslation {
+    QString translation;
+    const tSkyStr* first = nullptr;
+    int count = 0;
+};
+std::vector<rGivenTranslation> givenTranslations(const std::vector<tSkyStr*>& entries);
+// `inconsistent`: `translation` is not the only one given to its source; the others are listed.
+void checkInconsistent(const QString& translation, const std::vector<rGivenTranslation>& given,
+                       std::vector<rProblem>& out);
 
 // The official vocabulary (the caches built from the game's string tables, not the translator's dictionaries), for
 // `official-term`: the source hashes, built once per run, so that most entries are turned away without a search.
@@ -148,6 +183,8 @@ public:
 private:
     const tListSet* vocabulary_ = nullptr;
     std::vector<uint32_t> hashes_; // sorted
+    // A bit per slice of the hash space: most texts are no game term and are turned away by one bit.
+    std::vector<uint64_t> filter_;
 };
 // `official-term`: the whole source is a game term and the translation is none of its official translations.
 void checkOfficialTerm(const TOfficialTerms& terms, int listIndex, const QString& source, uint32_t sourceHash,

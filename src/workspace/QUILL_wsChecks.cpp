@@ -107,7 +107,7 @@ void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, cons
         return;
     const size_t before = out.size();
     if (withInconsistent && checks.has(TCheck::inconsistent))
-        quillcheck::checkInconsistent(translation, cs.groups.peers(entry), out);
+        quillcheck::checkInconsistent(translation, quillcheck::givenTranslations(cs.groups.peers(entry)), out);
     if (checks.has(TCheck::officialTerm))
         quillcheck::checkOfficialTerm(cs.officialTerms, entry.listIndex, entry.gS, entry.hash, translation, out);
     if (checks.has(TCheck::spelling) && cs.unknownWords)
@@ -209,8 +209,14 @@ TCheckSet enabledChecks(const TAppState& state) {
 }
 
 int runChecks(TWorkspace& ws, TCheckSet checks) {
+    TAppContext& app = ws.app;
+    TOperation operation(app, app.uiText(QStringLiteral("Chk_RunChecks")));
+    app.progressMax(countListSet(ws.loadedLists));
     TChecksState& cs = checksState(ws);
+    // As many buckets as the last run needed (or one for every eighth string), so the map does not grow step by step.
+    const size_t expected = std::max(cs.problems.size(), static_cast<size_t>(countListSet(ws.loadedLists) / 8));
     cs.problems.clear();
+    cs.problems.reserve(expected);
     cs.checks = checks;
     cs.ran = true;
     cs.pairs = pairChecksFor(ws, checks);
@@ -224,17 +230,39 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
         cs.officialTerms.clear();
 
     TFieldRulesCache fields;
-    std::vector<rProblem> problems;
+    qint64 done = 0;
     for (const auto& list : ws.loadedLists)
         for (const auto& entry : list) {
-            problems.clear();
-            checkEntry(ws, cs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), true, problems);
-            if (!problems.empty()) storeProblems(cs, *entry, std::vector<rProblem>(problems));
+            app.progressStep(++done, 10000);
+            std::vector<rProblem> problems;
+            checkEntry(ws, cs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false, problems);
+            if (!problems.empty()) storeProblems(cs, *entry, std::move(problems));
         }
-    int count = 0;
-    for (const auto& [entry, list] : cs.problems)
+    // `inconsistent` group by group: the translations of a source are gathered once, not once per entry.
+    if (checks.has(TCheck::inconsistent))
+        cs.groups.forEachGroup([&](const std::vector<tSkyStr*>& group) {
+            const std::vector<quillcheck::rGivenTranslation> given = quillcheck::givenTranslations(group);
+            if (given.size() < 2) return;
+            for (const tSkyStr* entry : group) {
+                if (!isCheckable(*entry) || !quillcheck::hasOwnTranslation(*entry)) continue;
+                std::vector<rProblem> found;
+                quillcheck::checkInconsistent(entry->gTrans, given, found);
+                if (found.empty()) continue;
+                std::vector<rProblem>& problems = cs.problems[entry];
+                problems.insert(problems.end(), found.begin(), found.end());
+                std::stable_sort(problems.begin(), problems.end(),
+                                 [](const rProblem& a, const rProblem& b) { return a.check < b.check; });
+                markIgnored(cs, *entry, problems);
+            }
+        });
+    int count = 0, strings = 0;
+    for (const auto& [entry, list] : cs.problems) {
+        const int before = count;
         for (const rProblem& p : list)
             count += p.ignored ? 0 : 1;
+        strings += count > before ? 1 : 0;
+    }
+    app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Total"), {count, strings, ignoredProblemCount(ws)}));
     return count;
 }
 

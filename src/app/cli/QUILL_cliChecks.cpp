@@ -5,7 +5,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <unordered_set>
 
 namespace {
 
@@ -39,7 +38,6 @@ int runCheckStep(TCliContext& cli, const QStringList& args) {
     runChecks(ws, checks);
 
     const std::vector<rEntryProblem> problems = allProblems(ws);
-    std::unordered_set<const tSkyStr*> entries;
     for (const rEntryProblem& p : problems) {
         // Written by hand to keep the documented key order (a JSON object sorts its keys).
         cli.out << QStringLiteral("{\"list\":%1,\"id\":%2,\"check\":%3,\"detail\":%4}\n")
@@ -47,7 +45,6 @@ int runCheckStep(TCliContext& cli, const QStringList& args) {
                        .arg(p.entry->id)
                        .arg(jsonString(quillcheck::checkName(p.problem.check)),
                             jsonString(problemText(app, p.problem)));
-        entries.insert(p.entry);
     }
     cli.out.flush();
 
@@ -56,9 +53,6 @@ int runCheckStep(TCliContext& cli, const QStringList& args) {
         if (checks.has(c))
             app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Count"),
                                             {quillcheck::checkName(c), counts[static_cast<size_t>(c)]}));
-    app.logMessage(app.uiTextFormat(
-        QStringLiteral("Chk_Total"),
-        {static_cast<qlonglong>(problems.size()), static_cast<qlonglong>(entries.size()), ignoredProblemCount(ws)}));
     return static_cast<int>(problems.size());
 }
 
