@@ -90,6 +90,18 @@ bool isCheckable(const tSkyStr& entry) {
     return !entry.hasFlag(sStrInternalParam::isDeleted) && !entry.hasFlag(sStrInternalParam::pexNoTrans);
 }
 
+// A further plugin field sharing its string id with an entry of the lists: its text is its owner's, checked with the
+// owner (whose field rules take the shared fields' into account).
+bool isSharedChild(const TWorkspace& ws, const tSkyStr& entry) {
+    if (ws.sharedIdList.empty()) return false;
+    const rFindResult hit = findSorted(ws.sharedIdList, skycompare::byId, entry, true);
+    if (!hit.found) return false;
+    for (size_t i = static_cast<size_t>(hit.index); i < ws.sharedIdList.size() && ws.sharedIdList[i]->id == entry.id;
+         ++i)
+        if (ws.sharedIdList[i].get() == &entry) return true;
+    return false;
+}
+
 void refreshOfficialTerms(TWorkspace& ws, TChecksState& cs) {
     cs.officialTerms.build(ws.vocabularyLists);
     cs.officialVocabularySize = countListSet(ws.vocabularyLists);
@@ -220,10 +232,12 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
     cs.checks = checks;
     cs.ran = true;
     cs.pairs = pairChecksFor(ws, checks);
+    cs.unheldEntry = nullptr;
     if (checks.has(TCheck::inconsistent))
         cs.groups.build(ws.loadedLists);
     else
         cs.groups.clear();
+    if (checks.has(TCheck::spelling) && !cs.unknownWords) app.logMessage(app.uiText(QStringLiteral("Chk_NoSpeller")));
     if (checks.has(TCheck::officialTerm))
         refreshOfficialTerms(ws, cs);
     else
@@ -277,15 +291,22 @@ QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries) {
     const bool grouped = cs.checks.has(TCheck::inconsistent);
     // A source changed or an entry came in (the custom dictionary's editing): the groups are made again, and every
     // entry whose group may have changed is checked again. That is rare; the usual command leaves the sources alone.
+    // A command over most of the document (validate all, a batch over every list): one run is quicker than as many
+    // re-checks with their groups.
+    const auto runAll = [&] {
+        runChecks(ws, cs.checks);
+        for (auto& list : ws.loadedLists)
+            for (auto& entry : list)
+                done << entry.get();
+        return done;
+    };
+    if (entries.size() > 1000 && entries.size() * 4 > countListSet(ws.loadedLists)) return runAll();
+    QList<tSkyStr*> own;
+    for (tSkyStr* e : entries)
+        if (!isSharedChild(ws, *e)) own << e;
     if (grouped)
-        for (const tSkyStr* e : entries)
-            if (!cs.groups.holds(*e)) {
-                runChecks(ws, cs.checks);
-                for (auto& list : ws.loadedLists)
-                    for (auto& entry : list)
-                        done << entry.get();
-                return done;
-            }
+        for (const tSkyStr* e : own)
+            if (!cs.groups.holds(*e)) return runAll();
     if (cs.checks.has(TCheck::officialTerm) && cs.officialVocabularySize != countListSet(ws.vocabularyLists))
         refreshOfficialTerms(ws, cs);
     std::unordered_set<const tSkyStr*> seen;
@@ -295,7 +316,7 @@ QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries) {
         recheckOne(ws, cs, fields, *e);
         done << e;
     };
-    for (tSkyStr* e : entries) {
+    for (tSkyStr* e : own) {
         recheck(e);
         if (grouped)
             for (tSkyStr* peer : cs.groups.peers(*e))
@@ -306,13 +327,7 @@ QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries) {
 
 void vocabularyChangedForChecks(TWorkspace& ws) {
     TChecksState& cs = checksState(ws);
-    if (!cs.ran || !cs.checks.has(TCheck::officialTerm)) return;
-    refreshOfficialTerms(ws, cs);
-    QList<tSkyStr*> all;
-    for (auto& list : ws.loadedLists)
-        for (auto& entry : list)
-            all << entry.get();
-    recheckEntries(ws, all);
+    if (cs.ran && cs.checks.has(TCheck::officialTerm)) runChecks(ws, cs.checks);
 }
 
 const std::vector<rProblem>& problemsOf(const TWorkspace& ws, const tSkyStr& entry) {
@@ -359,8 +374,12 @@ std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const
     const TCheckSet checks = enabledChecks(ws.app.state);
     // The run's set-up is reused while it holds (same checks); the indexes come from the last run or are made now.
     if (!cs.pairs || cs.pairs->checks() != checks) cs.pairs = pairChecksFor(ws, checks);
-    if (checks.has(TCheck::inconsistent) && (cs.groups.empty() || !cs.groups.holds(entry)))
+    // The groups are made again when the entry is not in them (its source changed, or it is new); an entry the
+    // lists do not hold is then left without peers rather than making them again at every key.
+    if (checks.has(TCheck::inconsistent) && !cs.groups.holds(entry) && cs.unheldEntry != &entry) {
         cs.groups.build(ws.loadedLists);
+        cs.unheldEntry = cs.groups.holds(entry) ? nullptr : &entry;
+    }
     if (checks.has(TCheck::officialTerm) &&
         (cs.officialTerms.empty() || cs.officialVocabularySize != countListSet(ws.vocabularyLists)))
         refreshOfficialTerms(ws, cs);
@@ -499,6 +518,8 @@ void forgetCheckEntries(TWorkspace& ws) {
     if (!ws.checks) return;
     TChecksState& cs = *ws.checks;
     cs.ran = false;
+    cs.pairs.reset();
+    cs.unheldEntry = nullptr;
     cs.problems.clear();
     cs.groups.clear();
     cs.officialTerms.clear();

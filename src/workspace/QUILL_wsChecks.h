@@ -40,6 +40,7 @@ struct TChecksState {
     quillcheck::TSourceGroups groups;
     quillcheck::TOfficialTerms officialTerms;
     qsizetype officialVocabularySize = -1; // the vocabulary's size when the official terms were indexed
+    const tSkyStr* unheldEntry = nullptr;  // an entry the groups were made again for in vain (not in the lists)
 
     // The problems the translator ignored, by entry; the ignore file's lines that name no entry of the document
     // (kept as they were); whether the set changed since it was read or written.
@@ -62,10 +63,10 @@ int runChecks(TWorkspace& ws, quillcheck::TCheckSet checks);
 // The same with the checks the switches leave on.
 int runEnabledChecks(TWorkspace& ws);
 // After a command changed `entries`: checks them again with the checks of the last run (nothing before the first
-// run), and with them the entries of the same source, whose `inconsistent` problems follow from theirs. Returns every
-// entry checked again.
+// run), and with them the entries of the same source, whose `inconsistent` problems follow from theirs. A further
+// field sharing a string id is checked with its owner, not on its own. Returns every entry checked again.
 QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries);
-// After the vocabulary was loaded again: the official terms are indexed again and `official-term` re-run.
+// After the vocabulary was loaded again: the checks of the last run run again when `official-term` is among them.
 void vocabularyChangedForChecks(TWorkspace& ws);
 
 // The problems of an entry from the last run, in check order (ignored ones included and marked); none when it has

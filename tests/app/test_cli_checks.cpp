@@ -29,35 +29,32 @@ QStringList sampleRun(const TTempProgramDir& dir, const QStringList& steps, rCli
 
 TEST(CliChecks, TheSampleModsProblemsAsJsonLinesWithTheCountsOnStandardError) {
     TTempProgramDir dir;
-    // Three strings translated with a fault each, one well; the rest left in English.
-    const QStringList translations = {
-        "--translate",
-        "1",
-        "13",
-        "<font face='$HandwrittenFont'><p align='center'><b>Le Livre des mots</b></p>\r\nChapitre un : chaque mot a "
-        "un poids.\r\n<p align='right'>Chapitre deux : choisissez les plus légers.</p></font>",
-        "--translate",
-        "0",
-        "1",
-        "Bienvenue à l'atelier  Quillery.", //
-        "--translate",
-        "2",
-        "39",
-        "Tu l'as trouvé ! Merci, l'ami", //
-        "--translate",
-        "0",
-        "35",
-        "Du nouveau pour le manuscrit ?"};
+    // Four strings translated with a fault each, one well; the rest left in English.
+    const std::pair<const char*, const char*> translated[] = {
+        {"1 13", "<font face='$HandwrittenFont'><p align='center'><b>Le Livre des mots</b></p>\r\nChapitre un : chaque "
+                 "mot a un poids.\r\n<p align='right'>Chapitre deux : choisissez les plus légers.</p></font>"},
+        {"0 1", "Bienvenue à l'atelier  Quillery."},
+        {"0 4", "Pistolet\nà encre"},
+        {"2 39", "Tu l'as trouvé ! Merci, l'ami"},
+        {"0 35", "Du nouveau pour le manuscrit ?"},
+    };
+    QStringList translations;
+    for (const auto& [entry, text] : translated)
+        translations << "--translate" << QString::fromUtf8(entry).split(' ') << QString::fromUtf8(text);
     rCliRun r;
-    QStringList lines = sampleRun(dir, translations + QStringList{"--check", "tags,double-space,end-punctuation"}, &r);
+    QStringList lines =
+        sampleRun(dir, translations + QStringList{"--check", "tags,double-space,end-punctuation,line-breaks"}, &r);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(lines,
               (QStringList{R"({"list":0,"id":1,"check":"double-space","detail":"1 double spaces, the source has 0"})",
+                           R"({"list":0,"id":4,"check":"line-breaks","detail":"a line break in WEAP:FULL, which )"
+                           R"(holds none"})",
                            R"({"list":1,"id":13,"check":"tags","detail":"[pagebreak] missing"})",
                            R"({"list":2,"id":39,"check":"end-punctuation","detail":"the source ends with \".\", )"
                            R"(the translation with \"i\""})"}));
-    EXPECT_TRUE(r.err.contains("\ndouble-space: 1\nend-punctuation: 1\ntags: 1\n")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("\n3 problems in 3 strings (0 ignored)\n")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("\ndouble-space: 1\nend-punctuation: 1\nline-breaks: 1\ntags: 1\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("\n4 problems in 4 strings (0 ignored)\n")) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("untranslated:"));
 
     // Every enabled check: the strings left in English of two words or more are untranslated, in the order of
@@ -77,8 +74,8 @@ TEST(CliChecks, TheSampleModsProblemsAsJsonLinesWithTheCountsOnStandardError) {
             untranslated << QStringLiteral("%1:%2").arg(o["list"].toInt()).arg(o["id"].toInt());
     }
     EXPECT_EQ(untranslated, expected);
-    EXPECT_EQ(lines.size(), expected.size() + 3);
-    EXPECT_TRUE(r.err.contains("\nuntranslated: 35\n")) << r.err.toStdString();
+    EXPECT_EQ(lines.size(), expected.size() + 4);
+    EXPECT_TRUE(r.err.contains("\nuntranslated: 34\n")) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("repeated-word:")); // off unless turned on
 
     // --check-strict fails a build script on any problem, and only then.

@@ -50,9 +50,17 @@ TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChang
     f.add(0, 5, "Fires %d pellets.", "Tire des plombs");
     tSkyStr* other = f.add(0, 2, "Ink Pistol", "Pistolet à encre");
     f.add(0, 7, "Ink Pistol", "Ink Pistol"); // not translated: no part in the agreement
-    EXPECT_EQ(runEnabledChecks(f.ws), 5);
+    tSkyStr* knife = f.add(2, 3, "Combat Knife", "Couteau de guerre");
+    // The game's own translation of a term, from a cache of the vocabulary (the translator's dictionaries are not).
+    tSkyFolder cache(QStringLiteral("fallout4"), {});
+    f.ws.vocabularyLists[2].push_back(std::make_unique<tSkyStr>(QStringLiteral("Combat Knife"),
+                                                                QStringLiteral("Couteau de combat"), 2, 0, 0,
+                                                                sStrParams{}, sStrInternalParams{}, &cache));
+    EXPECT_EQ(runEnabledChecks(f.ws), 6);
     EXPECT_EQ(f.problemLines(), (QStringList{"0:5 end-punctuation", "0:5 placeholders", "0:2 inconsistent",
-                                             "0:7 untranslated", "1:9 inconsistent"}));
+                                             "0:7 untranslated", "1:9 inconsistent", "2:3 official-term"}));
+    EXPECT_EQ(problemText(f.ws.app, problemsOf(f.ws, *knife).front()),
+              QStringLiteral("the game's translation is \"Couteau de combat\""));
     EXPECT_EQ(problemCounts(f.ws)[static_cast<size_t>(TCheck::inconsistent)], 2);
     EXPECT_EQ(problemText(f.ws.app, problemsOf(f.ws, *other).front()),
               QStringLiteral("also translated as \"Pistolet d'encre\" (1:9)"));
@@ -62,7 +70,8 @@ TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChang
     const QList<tSkyStr*> rechecked = recheckEntries(f.ws, {gun});
     EXPECT_EQ(rechecked.size(), 3);
     EXPECT_TRUE(rechecked.contains(other));
-    EXPECT_EQ(f.problemLines(), (QStringList{"0:5 end-punctuation", "0:5 placeholders", "0:7 untranslated"}));
+    EXPECT_EQ(f.problemLines(),
+              (QStringList{"0:5 end-punctuation", "0:5 placeholders", "0:7 untranslated", "2:3 official-term"}));
 
     // The edit dialog's text being typed, against the document as it stands.
     const std::vector<quillcheck::rProblem> typed =
@@ -77,7 +86,8 @@ TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChang
     setCheckEnabled(f.ws.state(), TCheck::untranslated, false);
     EXPECT_FALSE(enabledChecks(f.ws.state()).has(TCheck::untranslated));
     EXPECT_FALSE(enabledChecks(f.ws.state()).has(TCheck::repeatedWord));
-    EXPECT_EQ(runEnabledChecks(f.ws), 2);
+    EXPECT_EQ(runEnabledChecks(f.ws), 3);
+    f.ws.vocabularyLists[2].clear();
 
     // Entries about to be freed are forgotten with the lists.
     f.ws.clearLoadedLists();
@@ -139,4 +149,31 @@ TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReo
     EXPECT_FALSE(isProblemIgnored(f.ws, *welcome, TCheck::endPunctuation));
     ASSERT_TRUE(saveIgnoredProblems(f.ws));
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(ChecksCommands, EveryExplanationReadsInBothInterfaceLanguages) {
+    // Each explanation key with as many parts as the checks give it.
+    const std::vector<std::pair<const char*, int>> details = {
+        {"Chk_Missing", 1},        {"Chk_Extra", 1},          {"Chk_MissingExtra", 2}, {"Chk_PlaceholderOrder", 2},
+        {"Chk_LeadingBlanks", 2},  {"Chk_TrailingBlanks", 2}, {"Chk_DoubleSpace", 2},  {"Chk_LineBreakCount", 2},
+        {"Chk_LineBreakField", 1}, {"Chk_TooLongField", 3},   {"Chk_TooLongText", 2},  {"Chk_EndPunctuation", 2},
+        {"Chk_Unbalanced", 1},     {"Chk_RepeatedWord", 1},   {"Chk_Untranslated", 0}, {"Chk_Blank", 0},
+        {"Chk_Inconsistent", 1},   {"Chk_OfficialTerm", 1},   {"Chk_Spelling", 1}};
+    for (const char* language : {"english", "french"}) {
+        TChecksFixture f;
+        f.ws.state().UILang = QLatin1String(language);
+        loadUiTexts(f.ws.app);
+        for (const auto& [key, parts] : details) {
+            quillcheck::rProblem p{TCheck::tags, key, {}, false};
+            for (int i = 0; i < parts; ++i)
+                p.args << QStringLiteral("<%1>").arg(i);
+            const QString text = problemText(f.ws.app, p);
+            EXPECT_NE(text, QLatin1String(key)) << language << " " << key;
+            for (int i = 0; i < parts; ++i)
+                EXPECT_TRUE(text.contains(QStringLiteral("<%1>").arg(i))) << language << " " << text.toStdString();
+        }
+        for (const TCheck c : quillcheck::checkOrder())
+            EXPECT_TRUE(f.ws.app.texts.contains(QStringLiteral("Chk_About_") + quillcheck::checkName(c)))
+                << language << " " << quillcheck::checkName(c).toStdString();
+    }
 }
