@@ -107,8 +107,8 @@ void refreshOfficialTerms(TWorkspace& ws, TChecksState& cs) {
     cs.officialVocabularySize = countListSet(ws.vocabularyLists);
 }
 
-// The problems of one entry with `translation` in place of its own, in check order; `groupsReady` when the source
-// groups hold the entry (the full run adds `inconsistent` from the groups itself).
+// The problems of one entry with `translation` in place of its own, in check order. `withInconsistent` asks the
+// source groups for the entry's peers (a full run adds `inconsistent` group by group instead).
 void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, const tSkyStr& entry,
                 const QString& translation, bool validated, bool withInconsistent, std::vector<rProblem>& out) {
     if (!isCheckable(entry)) return;
