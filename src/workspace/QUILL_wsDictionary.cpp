@@ -407,7 +407,10 @@ bool TWorkspace::saveCustomDictionary() {
     const QString fileName = dictionaryFileName(app.state, quilldict::customDictionaryName(), QStringLiteral("sst"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
-    if (ok) markWorkSaved();
+    if (ok) {
+        saveIgnoredProblems(*this);
+        markWorkSaved();
+    }
     refreshVocabularyEntry(*this, quilldict::customDictionaryName());
     return ok;
 }
