@@ -122,17 +122,11 @@ qsizetype markupLengthAt(QStringView text, qsizetype i) {
     const QChar c = text[i];
     const QChar next = i + 1 < n ? text[i + 1] : QChar();
     switch (c.unicode()) {
-    case u'<': {
-        if (!(next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!'))) return 0;
-        for (qsizetype j = i + 1; j < n; ++j) {
-            if (text[j] == QLatin1Char('>')) return j + 1 - i;
-            if (text[j] == QLatin1Char('<')) return 0;
-        }
-        return 0;
-    }
+    case u'<':
     case u'[': {
-        static const QLatin1String pageBreak("[pagebreak]");
-        return text.mid(i).startsWith(pageBreak, Qt::CaseInsensitive) ? pageBreak.size() : 0;
+        // Tags and key names as every rule about tags reads them.
+        const rMarkupToken token = nextMarkupToken(text, i);
+        return token.start == i && token.kind != rMarkupToken::TKind::angleText ? token.length : 0;
     }
     case u'$': {
         qsizetype j = i + 1;
@@ -142,23 +136,12 @@ qsizetype markupLengthAt(QStringView text, qsizetype i) {
     }
     case u'%': {
         if (next == QLatin1Char('%')) return 2;
+        if (const qsizetype length = formatSpecifierLength(text, i)) return length;
+        // "%1": a numbered argument.
         qsizetype j = i + 1;
-        while (j < n && QStringView(u"-+#0").contains(text[j]))
-            ++j;
-        const qsizetype flagsEnd = j;
         while (j < n && isAsciiDigit(text[j]))
             ++j;
-        const bool digits = j > flagsEnd;
-        if (j + 1 < n && text[j] == QLatin1Char('.') && isAsciiDigit(text[j + 1])) {
-            ++j;
-            while (j < n && isAsciiDigit(text[j]))
-                ++j;
-        }
-        while (j < n && QStringView(u"hlLqjzt").contains(text[j]))
-            ++j;
-        if (j < n && QStringView(u"diouxXeEfFgGaAcspn").contains(text[j])) return j + 1 - i;
-        // "%1": a numbered argument; flags before it would make it a printf field without its conversion.
-        return digits && flagsEnd == i + 1 ? j - i : 0;
+        return j - i > 1 ? j - i : 0;
     }
     case u'{': {
         qsizetype j = i + 1;

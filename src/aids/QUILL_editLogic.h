@@ -70,8 +70,8 @@ struct rMarkupSpan {
     qsizetype start = 0;
     qsizetype length = 0;
 };
-// The mark-up runs of `text`, in order and not overlapping. A '<' that no '>' closes, or that is not followed by
-// a letter, '/' or '!', is plain text ("5 < 6").
+// The mark-up runs of `text`, in order and not overlapping (tags and key names as nextMarkupToken reads them). A '<'
+// that no '>' closes, or that is not followed by a letter or '/', is plain text ("5 < 6").
 std::vector<rMarkupSpan> markupSpans(QStringView text);
 // RGB of a tag check colour code.
 uint32_t aliasColour(int code);

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -90,6 +91,10 @@ struct TAppState {
     QStringList presetlang;        // sorted, no duplicates
     QStringList cacheDisabledList; // sorted, no duplicates
     QStringList loadOrder;         // priority order, first is highest
+    // The quality checks' switches by check name ("Check_<name>" lines); a check not named keeps its default.
+    QMap<QString, bool> checkSwitches;
+    // Validating a string that has problems asks first ("Validate anyway?") unless turned off.
+    bool checksAskBeforeValidate = true;
 
     // The two Utf8 switches of the Options menu (not saved).
     bool ForceUtf8Load = false;

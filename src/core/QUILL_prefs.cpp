@@ -60,6 +60,14 @@ public:
         const int v = value(QLatin1String(key)).trimmed().toInt(&ok);
         if (ok) target = v;
     }
+    // The keys (lower-cased) that begin with `prefix` (lower case), with their values.
+    QMap<QString, QString> withPrefix(const QString& prefix) const {
+        QMap<QString, QString> out;
+        for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
+            if (it.key().startsWith(prefix) && it.key().size() > prefix.size())
+                out.insert(it.key().mid(prefix.size()), it.value());
+        return out;
+    }
     QStringList indexed(const QString& pattern, int count, bool hex) const {
         QStringList out;
         for (int i = 0; i < count; ++i) {
@@ -146,6 +154,9 @@ QByteArray prefsFileBytes(const TAppState& s) {
         w.text(QStringLiteral("cachedisabled%1").arg(i, 3, 16, QLatin1Char('0')), s.cacheDisabledList[i]);
     for (int i = 0; i < qMin<qsizetype>(kVocabularyPrefsCount, s.loadOrder.size()); ++i)
         w.text(QStringLiteral("loadOrder%1").arg(i, 3, 16, QLatin1Char('0')), s.loadOrder[i]);
+    w.boolean("CheckAskValidate", s.checksAskBeforeValidate);
+    for (auto it = s.checkSwitches.constBegin(); it != s.checkSwitches.constEnd(); ++it)
+        w.text(QStringLiteral("Check_") + it.key(), it.value() ? QStringLiteral("-1") : QStringLiteral("0"));
     return w.bytes();
 }
 
@@ -158,6 +169,12 @@ void applyPrefsText(TAppState& s, const QString& text) {
     for (const QString& key : r.indexed(QStringLiteral("cachedisabled"), kVocabularyPrefsCount, true))
         insertSortedNoCase(s.cacheDisabledList, key);
     s.loadOrder.append(r.indexed(QStringLiteral("loadOrder"), kVocabularyPrefsCount, true));
+    r.boolean("CheckAskValidate", s.checksAskBeforeValidate);
+    const QMap<QString, QString> switches = r.withPrefix(QStringLiteral("check_"));
+    for (auto it = switches.constBegin(); it != switches.constEnd(); ++it) {
+        bool on = false;
+        if (parsePrefsBool(it.value(), on)) s.checkSwitches.insert(it.key(), on);
+    }
 }
 
 bool readPrefs(TAppState& state) {

@@ -231,10 +231,15 @@ void TRecordDefinitions::loadFieldSizeRef(const QStringList& lines) {
 }
 
 void TRecordDefinitions::assignFieldSizeRef(sHeaderSig recordSig, tField& field) const {
-    const QString key = recordSig.toString() + QLatin1Char(':') + field.header.name.toString();
+    findFieldSize(recordSig, field.header.name, field.maxStrSize, field.hasCR);
+}
+
+bool TRecordDefinitions::findFieldSize(sHeaderSig recordSig, sHeaderSig fieldSig, int& maxSize, bool& hasCR) const {
+    const QString key = recordSig.toString() + QLatin1Char(':') + fieldSig.toString();
     const auto [found, at] = findKey(fieldSizeKeys, key);
-    field.maxStrSize = found ? fieldSizeMax[at] : 0;
-    field.hasCR = found ? fieldSizeHasCR[at] : false;
+    maxSize = found ? fieldSizeMax[at] : 0;
+    hasCR = found ? fieldSizeHasCR[at] : false;
+    return found;
 }
 
 void TRecordDefinitions::freeRecordDefs() {

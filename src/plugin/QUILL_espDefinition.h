@@ -50,6 +50,8 @@ public:
     // Builds the size reference from the data lines of "fieldSizeRef.txt" (comments and blank lines already gone).
     void loadFieldSizeRef(const QStringList& lines);
     void assignFieldSizeRef(sHeaderSig recordSig, tField& field) const;
+    // The reference's line for a field: false when it lists none (maxSize 0 and hasCR false then).
+    bool findFieldSize(sHeaderSig recordSig, sHeaderSig fieldSig, int& maxSize, bool& hasCR) const;
     void freeRecordDefs();
 
     bool loaded() const { return loaded_; }

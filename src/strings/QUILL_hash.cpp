@@ -25,42 +25,30 @@ inline bool isPunctuation(char16_t c) {
 
 namespace {
 
-// The tag walk of a text that holds a '<'.
+// The tag walk of a text that holds a '<': every angle span is looked up by its first six characters.
 void parseTags(QStringView text, rParse& result, QStringList* tags) {
-    QString tag;
-    bool inTag = false;
     result.sLD.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('<')) {
-            if (inTag) {
-                result.sLD.append(tag);
-                tag.clear();
+    qsizetype done = 0;
+    for (rMarkupToken t = nextMarkupToken(text, 0); t.length > 0; t = nextMarkupToken(text, t.start + t.length)) {
+        if (t.kind == rMarkupToken::TKind::key) continue;
+        result.sLD.append(text.mid(done, t.start - done));
+        done = t.start + t.length;
+        const QStringView tag = text.mid(t.start, t.length);
+        const QString head = tag.left(6).toString().toLower();
+        bool matched = false;
+        for (const auto& p : kTagPrefixes) {
+            if (head == QLatin1String(p.prefix)) {
+                result.sTag.append(tag);
+                if (tags) tags->append(tag.toString());
+                result.sLD.append(QLatin1String(p.token));
+                ++result.sTagCount;
+                matched = true;
+                break;
             }
-            inTag = true;
         }
-        if (inTag)
-            tag.append(c);
-        else
-            result.sLD.append(c);
-        if (c == QLatin1Char('>') && inTag) {
-            const QString head = tag.left(6).toLower();
-            bool matched = false;
-            for (const auto& p : kTagPrefixes) {
-                if (head == QLatin1String(p.prefix)) {
-                    result.sTag.append(tag);
-                    if (tags) tags->append(tag);
-                    result.sLD.append(QLatin1String(p.token));
-                    ++result.sTagCount;
-                    matched = true;
-                    break;
-                }
-            }
-            if (!matched) result.sLD.append(tag);
-            tag.clear();
-            inTag = false;
-        }
+        if (!matched) result.sLD.append(tag);
     }
-    if (!tag.isEmpty()) result.sLD.append(tag);
+    result.sLD.append(text.mid(done));
 }
 
 void finishParse(rParse& result) {
@@ -73,6 +61,94 @@ void finishParse(rParse& result) {
 }
 
 } // namespace
+
+namespace {
+
+inline bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// A bracketed key name: capitals, digits and "_+-", at most 16 of them; or the book's page break.
+bool isKeyName(QStringView inside) {
+    if (inside.compare(QLatin1String("pagebreak"), Qt::CaseInsensitive) == 0) return true;
+    if (inside.isEmpty() || inside.size() > 16) return false;
+    bool capital = false;
+    for (const QChar c : inside) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z')
+            capital = true;
+        else if (!((u >= u'0' && u <= u'9') || u == u'_' || u == u'+' || u == u'-'))
+            return false;
+    }
+    return capital || (inside.size() <= 3 && inside[0].isDigit()); // [E], [F1], [1]
+}
+
+} // namespace
+
+rMarkupToken nextMarkupToken(QStringView text, qsizetype from) {
+    const qsizetype n = text.size();
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.data());
+    for (qsizetype i = from; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'<') {
+            qsizetype j = i + 1;
+            while (j < n && s[j] != u'>' && s[j] != u'<')
+                ++j;
+            if (j >= n) return {}; // no '>' closes it: nothing after it is markup either
+            if (s[j] == u'<') {
+                i = j - 1; // the span starts again at the later '<'
+                continue;
+            }
+            const qsizetype name = i + 1 < j && s[i + 1] == u'/' ? i + 2 : i + 1;
+            const bool tag = name < j && isAsciiLetter(s[name]);
+            return {i, j + 1 - i, tag ? rMarkupToken::TKind::tag : rMarkupToken::TKind::angleText};
+        }
+        if (c == u'[') {
+            qsizetype j = i + 1;
+            while (j < n && j - i <= 17 && s[j] != u']' && s[j] != u'[')
+                ++j;
+            if (j < n && s[j] == u']' && isKeyName(text.mid(i + 1, j - i - 1)))
+                return {i, j + 1 - i, rMarkupToken::TKind::key};
+        }
+    }
+    return {};
+}
+
+qsizetype formatSpecifierLength(QStringView text, qsizetype at, bool* positional) {
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.data());
+    const qsizetype n = text.size();
+    const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    qsizetype j = at + 1;
+    if (positional) *positional = false;
+    qsizetype k = j;
+    while (k < n && digit(s[k]))
+        ++k;
+    if (k > j && k < n && s[k] == u'$') {
+        if (positional) *positional = true;
+        j = k + 1;
+    }
+    while (j < n && (s[j] == u'-' || s[j] == u'+' || s[j] == u'0' || s[j] == u'#'))
+        ++j;
+    if (j < n && s[j] == u'*')
+        ++j;
+    else
+        while (j < n && digit(s[j]))
+            ++j;
+    if (j < n && s[j] == u'.') {
+        ++j;
+        if (j < n && s[j] == u'*')
+            ++j;
+        else
+            while (j < n && digit(s[j]))
+                ++j;
+    }
+    while (j < n && (s[j] == u'h' || s[j] == u'l' || s[j] == u'L' || s[j] == u'z' || s[j] == u'j' || s[j] == u't' ||
+                     s[j] == u'q'))
+        ++j;
+    if (j >= n) return 0;
+    static const QLatin1String conversions("diouxXeEfFgGaAcspnS");
+    return conversions.contains(QChar(s[j])) ? j + 1 - at : 0;
+}
 
 void parseString(QStringView text, rParse& result, QStringList* tags) {
     result = rParse{};

@@ -36,6 +36,30 @@ struct rParse {
     QString sOneWord;
 };
 
+// The markup of a game text, the one tokenizer every rule about tags reads. An angle span runs from a '<' to the
+// next '>' with no other '<' between; it is a tag when a letter (or "/" and a letter) follows the '<' ("<Alias=X>",
+// "</font>", "<br>"), else plain text that happens to hold angle brackets ("<3 >"). A key is a bracketed key name
+// or book token: capitals, digits and "_+-" only ("[E]", "[TAB]"), or "[pagebreak]" in any case. A bracketed
+// phrase with small letters ("[Sarcastic]") is text the translator translates.
+struct rMarkupToken {
+    enum class TKind : uint8_t { angleText, tag, key };
+    qsizetype start = 0;
+    qsizetype length = 0;
+    TKind kind = TKind::angleText;
+};
+// The next markup token at or after `from`; length 0 when there is none.
+rMarkupToken nextMarkupToken(QStringView text, qsizetype from);
+// Every markup token of `text`, in order.
+template <typename Visit> void forEachMarkupToken(QStringView text, Visit&& visit) {
+    for (rMarkupToken t = nextMarkupToken(text, 0); t.length > 0; t = nextMarkupToken(text, t.start + t.length))
+        visit(t);
+}
+
+// The length of a printf format specifier at `at` (a '%': "%d", "%.2f", "%1$s", "%-5s"), 0 when what follows is no
+// specifier ("%%" is not one). A blank is not taken as the space flag: "50 % de" is French for fifty percent.
+// `positional` says whether it names its argument ("%1$s").
+qsizetype formatSpecifierLength(QStringView text, qsizetype at, bool* positional = nullptr);
+
 // Parses `text`; the recognised tags are appended to `tags` when given.
 void parseString(QStringView text, rParse& result, QStringList* tags = nullptr);
 void parseString(const QString& text, rParse& result, QStringList* tags = nullptr);

@@ -2,6 +2,7 @@
 #include "workspace/QUILL_workspace.h"
 
 #include "workspace/QUILL_wsAids.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 #include "workspace/QUILL_wsScript.h"
@@ -117,6 +118,7 @@ bool TWorkspace::openDocument(const rDocumentKind& kind, const QString& path, bo
     // What the open itself filled in (the document's dictionary, the exact pass) is where the work starts from.
     history.clear();
     afterHistoryChange();
+    loadIgnoredProblems(*this);
     offerJournal(*this);
     return true;
 }
@@ -304,6 +306,7 @@ void TWorkspace::clearLoadedLists() {
     documentReplaced_ = true;
     setSelection({});
     forgetAidsEntries(*this);
+    forgetCheckEntries(*this);
     for (auto& pairs : heuristicMatches)
         pairs.clear();
     // Before the unsaved-work mark goes with the history: a journal of unsaved work stays.

@@ -23,6 +23,7 @@ struct TCustomDictionaryDocument; // workspace/QUILL_wsDictionary.h
 struct TVocabularyState;          // workspace/QUILL_wsDictionary.h
 struct TAidsState;                // workspace/QUILL_wsAids.h
 struct TSpellingState;            // workspace/QUILL_wsSpelling.h
+struct TChecksState;              // workspace/QUILL_wsChecks.h
 
 // The recovery journal (workspace/QUILL_journal.h).
 class TJournalWriter;
@@ -70,6 +71,8 @@ public:
     std::unique_ptr<TVocabularyState> vocabulary;
     std::unique_ptr<TAidsState> aids;
     std::unique_ptr<TSpellingState> spelling;
+    // The quality checks' last run and the problems the translator ignored.
+    std::unique_ptr<TChecksState> checks;
     // The undo steps of the commands that changed entries of the open document.
     TEditHistory history;
     // The recovery journal of the open document: written only when set (the window sets it, the command line never

@@ -9,6 +9,7 @@
 #include "dictionary/QUILL_xml.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsEncoding.h"
 
 #include <QDir>
@@ -393,7 +394,11 @@ bool TWorkspace::saveDocumentDictionary() {
     const QString fileName = dictionaryFileName(st, name, QStringLiteral("sst"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveSST")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
-    if (ok) markWorkSaved();
+    if (ok) {
+        // The problems ignored for this document's strings are kept beside its dictionary.
+        saveIgnoredProblems(*this);
+        markWorkSaved();
+    }
     app.logMessage(app.uiText(QStringLiteral("Fbk_UpdateCache")));
     refreshVocabularyEntry(*this, name);
     return ok;
@@ -405,7 +410,10 @@ bool TWorkspace::saveCustomDictionary() {
     const QString fileName = dictionaryFileName(app.state, quilldict::customDictionaryName(), QStringLiteral("sst"));
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SaveCustom")), true);
     const bool ok = saveDictionaryFile(*this, fileName);
-    if (ok) markWorkSaved();
+    if (ok) {
+        saveIgnoredProblems(*this);
+        markWorkSaved();
+    }
     refreshVocabularyEntry(*this, quilldict::customDictionaryName());
     return ok;
 }

@@ -170,14 +170,18 @@ bool isSpellCheckedEntry(const tSkyStr& entry) {
     return !entry.gTrans.isEmpty() && entry.gTrans != entry.gS;
 }
 
-QStringList unknownWordsOfEntry(TWorkspace& ws, const tSkyStr& entry) {
+QStringList unknownWordsOf(TWorkspace& ws, const QString& source, const QString& translation) {
     QStringList words;
-    if (!isSpellCheckedEntry(entry)) return words;
     quillspell::TSpellChecker* checker = readyChecker(ws);
     if (!checker) return words;
-    for (const quillspell::rUnknownWord& w : checker->unknownWords(entry.gTrans, entry.gS))
+    for (const quillspell::rUnknownWord& w : checker->unknownWords(translation, source))
         if (!words.contains(w.word)) words << w.word;
     return words;
+}
+
+QStringList unknownWordsOfEntry(TWorkspace& ws, const tSkyStr& entry) {
+    if (!isSpellCheckedEntry(entry)) return {};
+    return unknownWordsOf(ws, entry.gS, entry.gTrans);
 }
 
 std::vector<rWordCount> documentUnknownWords(TWorkspace& ws) {

@@ -82,6 +82,8 @@ bool ignoreSpellingWord(TWorkspace& ws, const QString& word);
 bool isSpellCheckedEntry(const tSkyStr& entry);
 // The distinct unknown words of an entry's translation, in text order (the "spelling" quality check).
 QStringList unknownWordsOfEntry(TWorkspace& ws, const tSkyStr& entry);
+// The same for a translation being edited, with its source.
+QStringList unknownWordsOf(TWorkspace& ws, const QString& source, const QString& translation);
 
 // Every unknown word of the loaded lists with the number of times it occurs, most frequent first (then in
 // alphabetical order ignoring case). Runs as an operation.

@@ -9,6 +9,7 @@
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
 
 #include <QDir>
@@ -110,7 +111,10 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
     // What the journal holds is in the file now.
     endJournal(*this);
     // Where the document is the only place the work goes, saving it saves the work.
-    if (document->savesWorkAsDocument(st)) markWorkSaved();
+    if (document->savesWorkAsDocument(st)) {
+        saveIgnoredProblems(*this);
+        markWorkSaved();
+    }
     return true;
 }
 

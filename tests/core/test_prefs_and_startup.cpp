@@ -60,6 +60,8 @@ TAppState fullyChangedState() {
     s.presetlang = {QStringLiteral("preset_de_fr"), QStringLiteral("preset_en_fr")};
     s.cacheDisabledList = {QStringLiteral("cache_a"), QStringLiteral("sst_b")};
     s.loadOrder = {QStringLiteral("sst_z"), QStringLiteral("cache_a")};
+    s.checkSwitches = {{QStringLiteral("repeated-word"), true}, {QStringLiteral("tags"), false}};
+    s.checksAskBeforeValidate = false;
     return s;
 }
 
@@ -90,6 +92,8 @@ TEST(Prefs, EveryKeyRoundTripsAndRewritesByteForByte) {
     EXPECT_EQ(read.presetlang, written.presetlang);
     EXPECT_EQ(read.cacheDisabledList, written.cacheDisabledList);
     EXPECT_EQ(read.loadOrder, written.loadOrder);
+    EXPECT_EQ(read.checkSwitches, written.checkSwitches);
+    EXPECT_EQ(read.checksAskBeforeValidate, false);
     // Saving what was read changes nothing, Booleans and numbers included.
     EXPECT_EQ(prefsFileBytes(read), bytes);
 }
@@ -141,7 +145,8 @@ TEST(Prefs, KeysAreWrittenInTheirOrderWithTheirForms) {
                                   "SPAGE1",
                                   "Recent0",
                                   "cachedisabled000",
-                                  "loadOrder000"};
+                                  "loadOrder000",
+                                  "CheckAskValidate"};
     EXPECT_EQ(keys, expected);
     EXPECT_TRUE(lines.contains(QStringLiteral("isFirstLaunch=-1")));
     EXPECT_TRUE(lines.contains(QStringLiteral("useAddonHash=0")));

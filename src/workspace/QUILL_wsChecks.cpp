@@ -1,0 +1,534 @@
+// Workspace commands of the quality checks.
+#include "workspace/QUILL_wsChecks.h"
+
+#include "core/QUILL_dataList.h"
+#include "core/QUILL_files.h"
+#include "core/QUILL_helpers.h"
+#include "core/QUILL_main.h"
+#include "plugin/QUILL_espDefinition.h"
+#include "plugin/QUILL_espStrings.h"
+#include "plugin/QUILL_espTree.h"
+#include "strings/QUILL_codepage.h"
+#include "workspace/QUILL_journal.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsSpelling.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <algorithm>
+#include <unordered_set>
+
+using quillcheck::rProblem;
+using quillcheck::TCheck;
+using quillcheck::TCheckSet;
+
+namespace {
+
+const std::vector<rProblem>& noProblems() {
+    static const std::vector<rProblem> none;
+    return none;
+}
+
+// What a run sets up once: the pair checks with the document's languages and the code page its translations are
+// written with (a menu file is UTF-16 text without a size limit).
+std::unique_ptr<quillcheck::TPairChecks> pairChecksFor(const TWorkspace& ws, TCheckSet checks) {
+    const TAppState& st = ws.app.state;
+    quillcheck::rPairSetup setup;
+    setup.checks = checks;
+    setup.sourceLanguage = st.SourceLang;
+    setup.destLanguage = st.DestLang;
+    setup.codepage = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
+    // A menu file's lines have no table limit.
+    if (ws.menu()) setup.maxTextBytes = 0;
+    return std::make_unique<quillcheck::TPairChecks>(std::move(setup));
+}
+
+// Field rules by (record, field) signature, looked up once per run.
+class TFieldRulesCache {
+public:
+    quillcheck::rFieldRules of(const TWorkspace& ws, const tSkyStr& entry) {
+        quillcheck::rFieldRules rules = ofField(entry);
+        if (ws.sharedIdList.empty() || !entry.isEspAssigned()) return rules;
+        // The same text shown in further fields must fit the strictest of them.
+        for (const tSkyStr* child : sharedChildrenOf(ws.sharedIdList, entry)) {
+            const quillcheck::rFieldRules other = ofField(*child);
+            if (!other.lineBreaks && rules.lineBreaks) {
+                rules.lineBreaks = false;
+                rules.name = other.name;
+            }
+            if (other.maxBytes > 0 && (rules.maxBytes == 0 || other.maxBytes < rules.maxBytes)) {
+                rules.maxBytes = other.maxBytes;
+                if (rules.lineBreaks) rules.name = other.name;
+            }
+        }
+        return rules;
+    }
+
+private:
+    quillcheck::rFieldRules ofField(const tSkyStr& entry) {
+        if (!entry.isEspAssigned()) return {};
+        const sHeaderSig record = entry.esp.rec->header.name;
+        const sHeaderSig field = entry.esp.fName;
+        const quint64 key = (quint64(record.asUint()) << 32) | field.asUint();
+        const auto it = known_.constFind(key);
+        if (it != known_.constEnd()) return *it;
+        quillcheck::rFieldRules rules;
+        int maxSize = 0;
+        bool hasCR = false;
+        if (recordDefs().findFieldSize(record, field, maxSize, hasCR)) {
+            rules.name = record.toString() + QLatin1Char(':') + field.toString();
+            rules.maxBytes = maxSize;
+            rules.lineBreaks = hasCR;
+        }
+        known_.insert(key, rules);
+        return rules;
+    }
+    QHash<quint64, quillcheck::rFieldRules> known_;
+};
+
+// Entries the checks leave alone: gone from the document, or script texts locked as untranslatable.
+bool isCheckable(const tSkyStr& entry) {
+    return !entry.hasFlag(sStrInternalParam::isDeleted) && !entry.hasFlag(sStrInternalParam::pexNoTrans);
+}
+
+// A further plugin field sharing its string id with an entry of the lists: its text is its owner's, checked with the
+// owner (whose field rules take the shared fields' into account).
+bool isSharedChild(const TWorkspace& ws, const tSkyStr& entry) {
+    if (ws.sharedIdList.empty()) return false;
+    const rFindResult hit = findSorted(ws.sharedIdList, skycompare::byId, entry, true);
+    if (!hit.found) return false;
+    for (size_t i = static_cast<size_t>(hit.index); i < ws.sharedIdList.size() && ws.sharedIdList[i]->id == entry.id;
+         ++i)
+        if (ws.sharedIdList[i].get() == &entry) return true;
+    return false;
+}
+
+void refreshOfficialTerms(TWorkspace& ws, TChecksState& cs) {
+    cs.officialTerms.build(ws.vocabularyLists);
+    cs.officialVocabularySize = countListSet(ws.vocabularyLists);
+}
+
+// The problems of one entry with `translation` in place of its own, in check order. `withInconsistent` asks the
+// source groups for the entry's peers (a full run adds `inconsistent` group by group instead).
+void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, const tSkyStr& entry,
+                const QString& translation, bool validated, bool withInconsistent, std::vector<rProblem>& out) {
+    if (!isCheckable(entry)) return;
+    const TCheckSet checks = cs.pairs->checks();
+    cs.pairs->check(entry.gS, translation, validated, fields.of(ws, entry), out);
+    if (quillcheck::TPairChecks::isUntranslated(entry.gS, translation, validated) ||
+        quillcheck::TPairChecks::isBlank(entry.gS, translation) || translation.isEmpty())
+        return;
+    const size_t before = out.size();
+    if (withInconsistent && checks.has(TCheck::inconsistent))
+        quillcheck::checkInconsistent(translation, quillcheck::givenTranslations(cs.groups.peers(entry)), out);
+    if (checks.has(TCheck::officialTerm))
+        quillcheck::checkOfficialTerm(cs.officialTerms, entry.listIndex, entry.gS, entry.hash, translation, out);
+    if (checks.has(TCheck::spelling) && cs.speller)
+        quillcheck::addSpellingProblems(unknownWordsOf(ws, entry.gS, translation), out);
+    if (out.size() != before)
+        std::stable_sort(out.begin(), out.end(),
+                         [](const rProblem& a, const rProblem& b) { return a.check < b.check; });
+}
+
+void markIgnored(const TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>& problems) {
+    const auto it = cs.ignored.find(&entry);
+    if (it == cs.ignored.end()) return;
+    for (rProblem& p : problems)
+        p.ignored = it->second.has(p.check);
+}
+
+void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>&& problems) {
+    if (problems.empty()) {
+        cs.problems.erase(&entry);
+        return;
+    }
+    markIgnored(cs, entry, problems);
+    cs.problems[&entry] = std::move(problems);
+}
+
+void recheckOne(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, tSkyStr& entry) {
+    std::vector<rProblem> problems;
+    checkEntry(ws, cs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
+    storeProblems(cs, entry, std::move(problems));
+}
+
+// ----- the ignore file
+
+constexpr const char* kIgnoreHeader = "# Quillery: quality check problems ignored for this document's strings\n"
+                                      "# entry<TAB>check<TAB>source hash\n";
+
+// The entry identity back from the text rEntryIdentity::toText writes.
+bool identityFromText(const QString& text, rEntryIdentity& id) {
+    id = rEntryIdentity{};
+    if (text.startsWith(QLatin1String("M:"))) {
+        id.kind = rEntryIdentity::TKind::menuKey;
+        id.key = text.mid(2);
+        const qsizetype hash = id.key.lastIndexOf(QLatin1Char('#'));
+        bool ok = false;
+        const uint occurrence = hash > 0 ? id.key.mid(hash + 1).toUInt(&ok) : 0;
+        if (ok) {
+            id.number = occurrence;
+            id.key.truncate(hash);
+        }
+        return !id.key.isEmpty();
+    }
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if ((parts.size() != 2 && parts.size() != 4) || parts[0].size() != 2 || parts[0][0] != QLatin1Char('L'))
+        return false;
+    bool ok = false;
+    const int list = parts[0].mid(1).toInt(&ok);
+    if (!ok || list < 0 || list > 2) return false;
+    id.list = static_cast<uint8_t>(list);
+    id.number = parts[1].toUInt(&ok, 16);
+    if (!ok) return false;
+    if (parts.size() == 2) return true;
+    if (parts[2].size() != 4) return false;
+    id.kind = rEntryIdentity::TKind::pluginField;
+    id.field = sHeaderSig::fromText(parts[2]);
+    const uint index = parts[3].toUInt(&ok);
+    if (!ok || index > 0xFFFF) return false;
+    id.index = static_cast<uint16_t>(index);
+    return true;
+}
+
+QString hashText(uint32_t hash) {
+    return QStringLiteral("%1").arg(hash, 8, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+TChecksState& checksState(TWorkspace& ws) {
+    if (!ws.checks) ws.checks = std::make_unique<TChecksState>();
+    return *ws.checks;
+}
+
+const TChecksState* checksStateIfAny(const TWorkspace& ws) {
+    return ws.checks.get();
+}
+
+bool checkEnabled(const TAppState& state, TCheck check) {
+    return state.checkSwitches.value(quillcheck::checkName(check), quillcheck::checkOnByDefault(check));
+}
+
+void setCheckEnabled(TAppState& state, TCheck check, bool on) {
+    state.checkSwitches.insert(quillcheck::checkName(check), on);
+}
+
+TCheckSet enabledChecks(const TAppState& state) {
+    TCheckSet checks;
+    for (const TCheck c : quillcheck::checkOrder())
+        if (checkEnabled(state, c)) checks.set(c);
+    return checks;
+}
+
+int runChecks(TWorkspace& ws, TCheckSet checks) {
+    TAppContext& app = ws.app;
+    TOperation operation(app, app.uiText(QStringLiteral("Chk_RunChecks")));
+    app.progressMax(countListSet(ws.loadedLists));
+    TChecksState& cs = checksState(ws);
+    // As many buckets as the last run needed (or one for every eighth string), so the map does not grow step by step.
+    const size_t expected = std::max(cs.problems.size(), static_cast<size_t>(countListSet(ws.loadedLists) / 8));
+    cs.problems.clear();
+    cs.problems.reserve(expected);
+    cs.checks = checks;
+    cs.ran = true;
+    cs.pairs = pairChecksFor(ws, checks);
+    cs.unheldEntry = nullptr;
+    if (checks.has(TCheck::inconsistent))
+        cs.groups.build(ws.loadedLists);
+    else
+        cs.groups.clear();
+    cs.speller = checks.has(TCheck::spelling) && spellChecker(ws);
+    if (checks.has(TCheck::spelling) && !cs.speller) app.logMessage(app.uiText(QStringLiteral("Chk_NoSpeller")));
+    if (checks.has(TCheck::officialTerm))
+        refreshOfficialTerms(ws, cs);
+    else
+        cs.officialTerms.clear();
+
+    TFieldRulesCache fields;
+    qint64 done = 0;
+    for (const auto& list : ws.loadedLists)
+        for (const auto& entry : list) {
+            app.progressStep(++done, 10000);
+            std::vector<rProblem> problems;
+            checkEntry(ws, cs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false, problems);
+            if (!problems.empty()) storeProblems(cs, *entry, std::move(problems));
+        }
+    // `inconsistent` group by group: the translations of a source are gathered once, not once per entry.
+    if (checks.has(TCheck::inconsistent))
+        cs.groups.forEachGroup([&](const std::vector<tSkyStr*>& group) {
+            const std::vector<quillcheck::rGivenTranslation> given = quillcheck::givenTranslations(group);
+            if (given.size() < 2) return;
+            for (const tSkyStr* entry : group) {
+                if (!isCheckable(*entry) || !quillcheck::hasOwnTranslation(*entry)) continue;
+                std::vector<rProblem> found;
+                quillcheck::checkInconsistent(entry->gTrans, given, found);
+                if (found.empty()) continue;
+                std::vector<rProblem>& problems = cs.problems[entry];
+                problems.insert(problems.end(), found.begin(), found.end());
+                std::stable_sort(problems.begin(), problems.end(),
+                                 [](const rProblem& a, const rProblem& b) { return a.check < b.check; });
+                markIgnored(cs, *entry, problems);
+            }
+        });
+    int count = 0, strings = 0;
+    for (const auto& [entry, list] : cs.problems) {
+        const int before = count;
+        for (const rProblem& p : list)
+            count += p.ignored ? 0 : 1;
+        strings += count > before ? 1 : 0;
+    }
+    app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Total"), {count, strings, ignoredProblemCount(ws)}));
+    return count;
+}
+
+int runEnabledChecks(TWorkspace& ws) {
+    return runChecks(ws, enabledChecks(ws.app.state));
+}
+
+QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries) {
+    TChecksState& cs = checksState(ws);
+    QList<tSkyStr*> done;
+    if (!cs.ran) return done;
+    const bool grouped = cs.checks.has(TCheck::inconsistent);
+    // A source changed or an entry came in (the custom dictionary's editing): the groups are made again, and every
+    // entry whose group may have changed is checked again. That is rare; the usual command leaves the sources alone.
+    // A command over most of the document (validate all, a batch over every list): one run is quicker than as many
+    // re-checks with their groups.
+    const auto runAll = [&] {
+        runChecks(ws, cs.checks);
+        for (auto& list : ws.loadedLists)
+            for (auto& entry : list)
+                done << entry.get();
+        return done;
+    };
+    if (entries.size() > 1000 && entries.size() * 4 > countListSet(ws.loadedLists)) return runAll();
+    QList<tSkyStr*> own;
+    for (tSkyStr* e : entries)
+        if (!isSharedChild(ws, *e)) own << e;
+    if (grouped)
+        for (const tSkyStr* e : own)
+            if (!cs.groups.holds(*e)) return runAll();
+    if (cs.checks.has(TCheck::officialTerm) && cs.officialVocabularySize != countListSet(ws.vocabularyLists))
+        refreshOfficialTerms(ws, cs);
+    std::unordered_set<const tSkyStr*> seen;
+    TFieldRulesCache fields;
+    const auto recheck = [&](tSkyStr* e) {
+        if (!seen.insert(e).second) return;
+        recheckOne(ws, cs, fields, *e);
+        done << e;
+    };
+    for (tSkyStr* e : own) {
+        recheck(e);
+        if (grouped)
+            for (tSkyStr* peer : cs.groups.peers(*e))
+                recheck(peer);
+    }
+    return done;
+}
+
+void vocabularyChangedForChecks(TWorkspace& ws) {
+    TChecksState& cs = checksState(ws);
+    if (cs.ran && cs.checks.has(TCheck::officialTerm)) runChecks(ws, cs.checks);
+}
+
+const std::vector<rProblem>& problemsOf(const TWorkspace& ws, const tSkyStr& entry) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    if (!cs) return noProblems();
+    const auto it = cs->problems.find(&entry);
+    return it == cs->problems.end() ? noProblems() : it->second;
+}
+
+std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored) {
+    std::vector<rEntryProblem> out;
+    const TChecksState* cs = checksStateIfAny(ws);
+    if (!cs || cs->problems.empty()) return out;
+    for (const auto& list : ws.loadedLists)
+        for (const auto& entry : list) {
+            const auto it = cs->problems.find(entry.get());
+            if (it == cs->problems.end()) continue;
+            for (const rProblem& p : it->second)
+                if (withIgnored || !p.ignored) out.push_back({entry.get(), p});
+        }
+    return out;
+}
+
+std::array<int, quillcheck::kCheckCount> problemCounts(const TWorkspace& ws) {
+    std::array<int, quillcheck::kCheckCount> counts{};
+    if (const TChecksState* cs = checksStateIfAny(ws))
+        for (const auto& [entry, list] : cs->problems)
+            for (const rProblem& p : list)
+                if (!p.ignored) ++counts[static_cast<size_t>(p.check)];
+    return counts;
+}
+
+int ignoredProblemCount(const TWorkspace& ws) {
+    int count = 0;
+    if (const TChecksState* cs = checksStateIfAny(ws))
+        for (const auto& [entry, list] : cs->problems)
+            for (const rProblem& p : list)
+                count += p.ignored ? 1 : 0;
+    return count;
+}
+
+std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const QString& text, bool validated) {
+    TChecksState& cs = checksState(ws);
+    const TCheckSet checks = enabledChecks(ws.app.state);
+    // The run's set-up is reused while it holds (same checks); the indexes come from the last run or are made now.
+    if (!cs.pairs || cs.pairs->checks() != checks) cs.pairs = pairChecksFor(ws, checks);
+    // The groups are made again when the entry is not in them (its source changed, or it is new); an entry the
+    // lists do not hold is then left without peers rather than making them again at every key.
+    if (checks.has(TCheck::inconsistent) && !cs.groups.holds(entry) && cs.unheldEntry != &entry) {
+        cs.groups.build(ws.loadedLists);
+        cs.unheldEntry = cs.groups.holds(entry) ? nullptr : &entry;
+    }
+    if (checks.has(TCheck::officialTerm) &&
+        (cs.officialTerms.empty() || cs.officialVocabularySize != countListSet(ws.vocabularyLists)))
+        refreshOfficialTerms(ws, cs);
+    TFieldRulesCache fields;
+    std::vector<rProblem> problems;
+    checkEntry(ws, cs, fields, entry, text, validated, true, problems);
+    markIgnored(cs, entry, problems);
+    return problems;
+}
+
+QString problemText(const TAppContext& app, const rProblem& problem) {
+    QVariantList args;
+    for (const QString& a : problem.args)
+        args << a;
+    return app.uiTextFormat(QLatin1String(problem.detailKey), args);
+}
+
+bool setProblemIgnored(TWorkspace& ws, tSkyStr& entry, TCheck check, bool ignored) {
+    TChecksState& cs = checksState(ws);
+    TCheckSet& set = cs.ignored[&entry];
+    if (set.has(check) == ignored) {
+        if (set.empty()) cs.ignored.erase(&entry);
+        return false;
+    }
+    set.set(check, ignored);
+    if (set.empty()) cs.ignored.erase(&entry);
+    const auto it = cs.problems.find(&entry);
+    if (it != cs.problems.end())
+        for (rProblem& p : it->second)
+            if (p.check == check) p.ignored = ignored;
+    cs.ignoresChanged = true;
+    // The ignore file is saved with the work: until then the work is unsaved.
+    ws.markUnsavableChange();
+    return true;
+}
+
+bool isProblemIgnored(const TWorkspace& ws, const tSkyStr& entry, TCheck check) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    if (!cs) return false;
+    const auto it = cs->ignored.find(&entry);
+    return it != cs->ignored.end() && it->second.has(check);
+}
+
+QString ignoredProblemsPath(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    if (st.currentFileName.isEmpty()) return {};
+    return st.userDictionaryFolder +
+           dictionaryFileName(st, documentDictionaryBase(ws, true) + addonHashSuffix(st), QStringLiteral("checks"));
+}
+
+void loadIgnoredProblems(TWorkspace& ws) {
+    TChecksState& cs = checksState(ws);
+    cs.ignored.clear();
+    cs.unmatchedIgnoreLines.clear();
+    cs.ignoresChanged = false;
+    const QString path = ignoredProblemsPath(ws);
+    if (path.isEmpty()) return;
+    const QString found = quillfs::findFileNoCase(ws.app.state.userDictionaryFolder, QFileInfo(path).fileName());
+    QByteArray bytes;
+    if (found.isEmpty() || !quillfs::readWholeFile(found, bytes)) return;
+
+    struct rLine {
+        rEntryIdentity id;
+        TCheck check;
+        uint32_t sourceHash;
+        QString text;
+    };
+    std::vector<rLine> lines;
+    for (const QString& line : splitTextLines(decodeTextFile(bytes))) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        rLine parsed;
+        bool ok = parts.size() == 3 && identityFromText(parts[0], parsed.id);
+        const std::optional<TCheck> check = ok ? quillcheck::checkFromName(parts[1]) : std::nullopt;
+        parsed.sourceHash = ok ? parts[2].toUInt(&ok, 16) : 0;
+        if (!ok || !check) continue; // a line this version cannot read is dropped
+        parsed.check = *check;
+        parsed.text = line;
+        lines.push_back(std::move(parsed));
+    }
+    if (lines.empty()) return;
+    std::unordered_map<rEntryIdentity, tSkyStr*, rEntryIdentityHash> entries;
+    for (const auto& list : ws.loadedLists)
+        for (const auto& entry : list)
+            entries.emplace(entryIdentity(ws, *entry), entry.get());
+    for (const rLine& line : lines) {
+        const auto it = entries.find(line.id);
+        if (it == entries.end()) {
+            cs.unmatchedIgnoreLines << line.text;
+            continue;
+        }
+        // The source changed since: the problem may be another one now, and the check looks at it again.
+        if (it->second->hash != line.sourceHash) {
+            cs.ignoresChanged = true;
+            continue;
+        }
+        cs.ignored[it->second].set(line.check);
+    }
+    for (auto& [entry, list] : cs.problems)
+        markIgnored(cs, *entry, list);
+}
+
+bool saveIgnoredProblems(TWorkspace& ws) {
+    TChecksState& cs = checksState(ws);
+    const QString path = ignoredProblemsPath(ws);
+    if (path.isEmpty()) return false;
+    QStringList lines = cs.unmatchedIgnoreLines;
+    for (const auto& [entry, checks] : cs.ignored) {
+        const QString id = entryIdentity(ws, *entry).toText();
+        for (const TCheck c : quillcheck::checkOrder())
+            if (checks.has(c))
+                lines << id + QLatin1Char('\t') + quillcheck::checkName(c) + QLatin1Char('\t') + hashText(entry->hash);
+    }
+    const QString existing = quillfs::findFileNoCase(ws.app.state.userDictionaryFolder, QFileInfo(path).fileName());
+    const QString target = existing.isEmpty() ? path : existing;
+    if (lines.isEmpty()) {
+        // Nothing ignored any more: no file is left to say otherwise.
+        if (!existing.isEmpty()) QFile::remove(existing);
+        cs.ignoresChanged = false;
+        return true;
+    }
+    lines.sort();
+    QDir().mkpath(ws.app.state.userDictionaryFolder);
+    QString error;
+    const QByteArray bytes =
+        (QLatin1String(kIgnoreHeader) + lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    if (!quillfs::writeFileAtomic(target, bytes, &error)) {
+        ws.app.logMessage(target + QStringLiteral(": ") + error, true, dbOk);
+        return false;
+    }
+    cs.ignoresChanged = false;
+    return true;
+}
+
+void forgetCheckEntries(TWorkspace& ws) {
+    if (!ws.checks) return;
+    TChecksState& cs = *ws.checks;
+    cs.ran = false;
+    cs.pairs.reset();
+    cs.unheldEntry = nullptr;
+    cs.problems.clear();
+    cs.groups.clear();
+    cs.officialTerms.clear();
+    cs.officialVocabularySize = -1;
+    cs.ignored.clear();
+    cs.unmatchedIgnoreLines.clear();
+    cs.ignoresChanged = false;
+}

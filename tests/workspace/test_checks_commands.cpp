@@ -1,0 +1,181 @@
+// The quality checks as workspace commands: a run over the lists in their order, the re-check of the entries a
+// command changed (and of the entries sharing their source), the edit dialog's check of a typed text, the switches,
+// and ignored problems kept beside the dictionary across a save and a reopen.
+#include "core/QUILL_startup.h"
+#include "support/plugin_samples.h"
+#include "support/scripted_host.h"
+#include "support/temp_program_dir.h"
+#include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using quillcheck::TCheck;
+using quillcheck::TCheckSet;
+
+struct TChecksFixture {
+    TTempProgramDir dir;
+    TScriptedHost host;
+    TWorkspace ws{&host};
+
+    TChecksFixture() {
+        startApplication(ws.app, dir.path());
+        ws.state().SourceLang = QStringLiteral("en");
+        ws.state().DestLang = QStringLiteral("fr");
+    }
+    tSkyStr* add(int list, uint32_t id, const char* source, const char* translation) {
+        ws.loadedLists[list].push_back(std::make_unique<tSkyStr>(
+            QString::fromUtf8(source), QString::fromUtf8(translation), list, id, 0, sStrParams{sStrParam::translated}));
+        return ws.loadedLists[list].back().get();
+    }
+    QStringList problemLines(bool withIgnored = false) const {
+        QStringList lines;
+        for (const rEntryProblem& p : allProblems(ws, withIgnored))
+            lines << QStringLiteral("%1:%2 %3%4")
+                         .arg(p.entry->listIndex)
+                         .arg(p.entry->id)
+                         .arg(quillcheck::checkName(p.problem.check), p.problem.ignored ? " (ignored)" : "");
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChanged) {
+    TChecksFixture f;
+    tSkyStr* gun = f.add(1, 9, "Ink Pistol", "Pistolet d'encre");
+    f.add(0, 5, "Fires %d pellets.", "Tire des plombs");
+    tSkyStr* other = f.add(0, 2, "Ink Pistol", "Pistolet à encre");
+    f.add(0, 7, "Ink Pistol", "Ink Pistol"); // not translated: no part in the agreement
+    tSkyStr* knife = f.add(2, 3, "Combat Knife", "Couteau de guerre");
+    // The game's own translation of a term, from a cache of the vocabulary (the translator's dictionaries are not).
+    tSkyFolder cache(QStringLiteral("fallout4"), {});
+    f.ws.vocabularyLists[2].push_back(std::make_unique<tSkyStr>(QStringLiteral("Combat Knife"),
+                                                                QStringLiteral("Couteau de combat"), 2, 0, 0,
+                                                                sStrParams{}, sStrInternalParams{}, &cache));
+    EXPECT_EQ(runEnabledChecks(f.ws), 6);
+    EXPECT_EQ(f.problemLines(), (QStringList{"0:5 end-punctuation", "0:5 placeholders", "0:2 inconsistent",
+                                             "0:7 untranslated", "1:9 inconsistent", "2:3 official-term"}));
+    EXPECT_EQ(problemText(f.ws.app, problemsOf(f.ws, *knife).front()),
+              QStringLiteral("the game's translation is \"Couteau de combat\""));
+    EXPECT_EQ(problemCounts(f.ws)[static_cast<size_t>(TCheck::inconsistent)], 2);
+    EXPECT_EQ(problemText(f.ws.app, problemsOf(f.ws, *other).front()),
+              QStringLiteral("also translated as \"Pistolet d'encre\" (1:9)"));
+
+    // A command changed one translation: it and the entries of its source are checked again, nothing else.
+    gun->setSTrans(QStringLiteral("Pistolet à encre"));
+    const QList<tSkyStr*> rechecked = recheckEntries(f.ws, {gun});
+    EXPECT_EQ(rechecked.size(), 3);
+    EXPECT_TRUE(rechecked.contains(other));
+    EXPECT_EQ(f.problemLines(),
+              (QStringList{"0:5 end-punctuation", "0:5 placeholders", "0:7 untranslated", "2:3 official-term"}));
+
+    // The edit dialog's text being typed, against the document as it stands.
+    const std::vector<quillcheck::rProblem> typed =
+        problemsOfText(f.ws, *gun, QStringLiteral("Pistolet  d'encre"), false);
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(typed[0].check, TCheck::doubleSpace);
+    EXPECT_EQ(typed[1].check, TCheck::inconsistent);
+
+    // Only the named checks run; the switches decide what runs without names.
+    EXPECT_EQ(runChecks(f.ws, TCheckSet{TCheck::placeholders}), 1);
+    EXPECT_TRUE(problemsOf(f.ws, *other).empty());
+    setCheckEnabled(f.ws.state(), TCheck::untranslated, false);
+    EXPECT_FALSE(enabledChecks(f.ws.state()).has(TCheck::untranslated));
+    EXPECT_FALSE(enabledChecks(f.ws.state()).has(TCheck::repeatedWord));
+    EXPECT_EQ(runEnabledChecks(f.ws), 3);
+    f.ws.vocabularyLists[2].clear();
+
+    // Entries about to be freed are forgotten with the lists.
+    f.ws.clearLoadedLists();
+    EXPECT_TRUE(allProblems(f.ws).empty());
+    EXPECT_TRUE(recheckEntries(f.ws, {}).isEmpty());
+}
+
+TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReopen) {
+    TChecksFixture f;
+    f.ws.state().quillexpertMode = true;
+    writePluginSamples(f.dir.file(QStringLiteral("Data")));
+    const QString plugin = f.dir.file(QStringLiteral("Data/QuillerySample.esp"));
+    ASSERT_TRUE(f.ws.openFileByKind(plugin));
+    tSkyStr* welcome = f.ws.loadedLists[0][0].get();
+    ASSERT_EQ(welcome->gS, QStringLiteral("Welcome to the Quillery workshop."));
+    rStoreRequest request;
+    request.translation = QStringLiteral("Bienvenue à l'atelier Quillery");
+    request.statusOut = {};
+    ASSERT_TRUE(f.ws.storeTranslation(welcome, request));
+    runEnabledChecks(f.ws);
+    EXPECT_TRUE(f.problemLines().contains("0:1 end-punctuation"));
+
+    ASSERT_TRUE(setProblemIgnored(f.ws, *welcome, TCheck::endPunctuation, true));
+    EXPECT_FALSE(setProblemIgnored(f.ws, *welcome, TCheck::endPunctuation, true));
+    EXPECT_FALSE(f.problemLines().contains("0:1 end-punctuation"));
+    EXPECT_TRUE(f.problemLines(true).contains("0:1 end-punctuation (ignored)"));
+    EXPECT_EQ(ignoredProblemCount(f.ws), 1);
+    EXPECT_TRUE(f.ws.hasUnsavedWork());
+
+    ASSERT_TRUE(f.ws.saveDocumentDictionary());
+    const QString file = ignoredProblemsPath(f.ws);
+    EXPECT_TRUE(file.endsWith(QStringLiteral("UserDictionary/quillerysample_en_fr.checks"))) << file.toStdString();
+    const QByteArray written = fileBytes(file);
+    EXPECT_TRUE(written.contains("L0:01000800:DATA:0\tend-punctuation\t")) << written.toStdString();
+    // A line of an entry the document does not hold now (an older version's) is kept as it is.
+    const QByteArray foreign = "L0:0100ffff:FULL:0\ttags\t12345678\n";
+    QFile(file).remove();
+    f.dir.write(QStringLiteral("UserDictionary/quillerysample_en_fr.checks"), written + foreign);
+
+    // Reopened: the dictionary brings the translation back and the ignore file the ignored problem.
+    ASSERT_TRUE(f.ws.openFileByKind(plugin));
+    welcome = f.ws.loadedLists[0][0].get();
+    EXPECT_EQ(welcome->gTrans, QStringLiteral("Bienvenue à l'atelier Quillery"));
+    EXPECT_TRUE(isProblemIgnored(f.ws, *welcome, TCheck::endPunctuation));
+    runEnabledChecks(f.ws);
+    EXPECT_TRUE(f.problemLines(true).contains("0:1 end-punctuation (ignored)"));
+    EXPECT_FALSE(f.ws.hasUnsavedWork());
+
+    // Taken back: saved with the work, the foreign line stays.
+    ASSERT_TRUE(setProblemIgnored(f.ws, *welcome, TCheck::endPunctuation, false));
+    EXPECT_TRUE(f.problemLines().contains("0:1 end-punctuation"));
+    ASSERT_TRUE(saveIgnoredProblems(f.ws));
+    EXPECT_EQ(fileBytes(file).split('\n').mid(2).join('\n'), foreign);
+
+    // A line whose source changed since is dropped (the check looks at the new text); with nothing left to keep,
+    // the next save leaves no file.
+    QFile(file).remove();
+    f.dir.write(QStringLiteral("UserDictionary/quillerysample_en_fr.checks"),
+                "L0:01000800:DATA:0\tend-punctuation\tdeadbeef\n");
+    loadIgnoredProblems(f.ws);
+    EXPECT_FALSE(isProblemIgnored(f.ws, *welcome, TCheck::endPunctuation));
+    ASSERT_TRUE(saveIgnoredProblems(f.ws));
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(ChecksCommands, EveryExplanationReadsInBothInterfaceLanguages) {
+    // Each explanation key with as many parts as the checks give it.
+    const std::vector<std::pair<const char*, int>> details = {
+        {"Chk_Missing", 1},        {"Chk_Extra", 1},          {"Chk_MissingExtra", 2}, {"Chk_PlaceholderOrder", 2},
+        {"Chk_LeadingBlanks", 2},  {"Chk_TrailingBlanks", 2}, {"Chk_DoubleSpace", 2},  {"Chk_LineBreakCount", 2},
+        {"Chk_LineBreakField", 1}, {"Chk_TooLongField", 3},   {"Chk_TooLongText", 2},  {"Chk_EndPunctuation", 2},
+        {"Chk_Unbalanced", 1},     {"Chk_RepeatedWord", 1},   {"Chk_Untranslated", 0}, {"Chk_Blank", 0},
+        {"Chk_Inconsistent", 1},   {"Chk_OfficialTerm", 1},   {"Chk_Spelling", 1}};
+    for (const char* language : {"english", "french"}) {
+        TChecksFixture f;
+        f.ws.state().UILang = QLatin1String(language);
+        loadUiTexts(f.ws.app);
+        for (const auto& [key, parts] : details) {
+            quillcheck::rProblem p{TCheck::tags, key, {}, false};
+            for (int i = 0; i < parts; ++i)
+                p.args << QStringLiteral("<%1>").arg(i);
+            const QString text = problemText(f.ws.app, p);
+            EXPECT_NE(text, QLatin1String(key)) << language << " " << key;
+            for (int i = 0; i < parts; ++i)
+                EXPECT_TRUE(text.contains(QStringLiteral("<%1>").arg(i))) << language << " " << text.toStdString();
+        }
+        for (const TCheck c : quillcheck::checkOrder())
+            EXPECT_TRUE(f.ws.app.texts.contains(QStringLiteral("Chk_About_") + quillcheck::checkName(c)))
+                << language << " " << quillcheck::checkName(c).toStdString();
+    }
+}
