@@ -28,13 +28,19 @@ bool fileIsReadable(const QString& path) {
     return file.open(QIODevice::ReadOnly);
 }
 
-} // namespace
-
-rAppFolders portableFolders(const QString& folder) {
+rAppFolders oneFolder(const QString& folder) {
     rAppFolders folders;
     folders.programFolder = folderPath(folder);
     folders.shippedFolder = folders.programFolder;
     folders.userFolder = folders.programFolder;
+    return folders;
+}
+
+} // namespace
+
+rAppFolders portableFolders(const QString& folder) {
+    rAppFolders folders = oneFolder(folder);
+    folders.named = true;
     return folders;
 }
 
@@ -53,13 +59,13 @@ bool folderIsWritable(const QString& folder) {
 rAppFolders decideAppFolders(const QString& programFolder, const QString& userDataLocation) {
     const QString program = folderPath(programFolder);
     if (!quillfs::findFileNoCase(program, QLatin1String(kPortableMarkerName)).isEmpty())
-        return portableFolders(program);
+        return oneFolder(program);
     // The data beside the program makes a program folder (unpacked, or a build); without it, an install's layout
     // keeps the data in share/quillery, whoever runs the program (root may write to /usr/bin, but must not).
     const bool dataBeside = !quillfs::findFileNoCase(program, QStringLiteral("res")).isEmpty();
     const QString installData = QDir::cleanPath(program + QLatin1String(kInstalledDataPath));
     const bool installLayout = !dataBeside && QFileInfo(installData).isDir();
-    if (!installLayout && folderIsWritable(program)) return portableFolders(program);
+    if (!installLayout && folderIsWritable(program)) return oneFolder(program);
 
     rAppFolders folders;
     folders.mode = TFolderMode::installed;
@@ -105,7 +111,8 @@ bool userCopyWins(const QString& relative) {
         QStringLiteral("codepage.txt"),       QStringLiteral("vocabulary.txt"), QStringLiteral("_recorddefs.txt"),
         QStringLiteral("fieldSizeRef.txt"),   QStringLiteral("pexNoTransProc.txt"),
     };
-    const QString name = QDir::fromNativeSeparators(relative);
+    QString name = relative;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (editable.contains(name, Qt::CaseInsensitive)) return true;
     return name.startsWith(QLatin1String("batch/"), Qt::CaseInsensitive) ||
            name.startsWith(QLatin1String("misc/"), Qt::CaseInsensitive);

@@ -12,6 +12,7 @@ struct rAppFolders {
     QString programFolder; // the executable's folder (portable: the folder of everything)
     QString shippedFolder; // res/, codepage.txt, samples/ ... as shipped
     QString userFolder;    // prefs.ini, UserDictionary/, Cache/ and the user's own copies of editable data files
+    bool named = false;    // the caller named the folder (quillery-cli --program-dir): the log does not repeat it
 };
 
 // A file of this name beside the program keeps everything in the program's folder.
@@ -19,7 +20,7 @@ inline constexpr const char* kPortableMarkerName = "portable";
 // The install's data folder, relative to the folder of the executables (bin/ -> share/quillery/).
 inline constexpr const char* kInstalledDataPath = "../share/quillery";
 
-// Everything in one folder: a portable program folder, or `quillery-cli --program-dir`.
+// Everything in one folder the caller names, as `quillery-cli --program-dir` does.
 rAppFolders portableFolders(const QString& folder);
 // Decides from the executable's folder. Portable when a file named "portable" lies there, or when the folder holds
 // the data itself and can be written. Installed otherwise: the shipped data comes from ../share/quillery (an

@@ -160,10 +160,10 @@ void startApplication(TAppContext& app, const rAppFolders& folders, const std::o
     // 11. Preferences.
     readPrefs(st);
 
-    // 13. UI text, then the folders in use, once.
+    // 13. UI text, then the folders in use, once (unless the caller named them).
     st.resFolder = shippedFolder(st) + QStringLiteral("res/") + st.UILang + QLatin1Char('/');
     loadUiTexts(app);
-    app.logMessage(foldersLogLine(app));
+    if (!folders.named) app.logMessage(foldersLogLine(app));
 
     // 14. header.tpl.
     st.headerTemplate.clear();
