@@ -60,8 +60,8 @@ endif()
 install(TARGETS quillery quillery-cli RUNTIME DESTINATION . COMPONENT portable)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION . COMPONENT portable)
 file(WRITE ${CMAKE_BINARY_DIR}/packaging/portable
-     "This file keeps Quillery portable: its preferences, dictionaries and caches stay in this folder.\n"
-     "Remove it to keep them in your own data folder instead once the folder cannot be written.\n")
+     "While this file is here, Quillery keeps its preferences, dictionaries and caches in this folder.\n"
+     "Without it they stay here as long as the folder can be written, and go to your own data folder otherwise.\n")
 install(FILES ${CMAKE_BINARY_DIR}/packaging/portable DESTINATION . COMPONENT portable)
 
 # --- Windows: the Qt libraries and plug-ins beside the programs, the icon in the executable ------------------------

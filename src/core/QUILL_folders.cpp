@@ -58,8 +58,7 @@ bool folderIsWritable(const QString& folder) {
 
 rAppFolders decideAppFolders(const QString& programFolder, const QString& userDataLocation) {
     const QString program = folderPath(programFolder);
-    if (!quillfs::findFileNoCase(program, QLatin1String(kPortableMarkerName)).isEmpty())
-        return oneFolder(program);
+    if (!quillfs::findFileNoCase(program, QLatin1String(kPortableMarkerName)).isEmpty()) return oneFolder(program);
     // The data beside the program makes a program folder (unpacked, or a build); without it, an install's layout
     // keeps the data in share/quillery, whoever runs the program (root may write to /usr/bin, but must not).
     const bool dataBeside = !quillfs::findFileNoCase(program, QStringLiteral("res")).isEmpty();
@@ -108,8 +107,8 @@ QString defaultExportFolder(const TAppState& state) {
 bool userCopyWins(const QString& relative) {
     // The lists and rules a translator edits; the interface texts and the samples always come as shipped.
     static const QStringList editable = {
-        QStringLiteral("codepage.txt"),       QStringLiteral("vocabulary.txt"), QStringLiteral("_recorddefs.txt"),
-        QStringLiteral("fieldSizeRef.txt"),   QStringLiteral("pexNoTransProc.txt"),
+        QStringLiteral("codepage.txt"),     QStringLiteral("vocabulary.txt"),     QStringLiteral("_recorddefs.txt"),
+        QStringLiteral("fieldSizeRef.txt"), QStringLiteral("pexNoTransProc.txt"),
     };
     QString name = relative;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));

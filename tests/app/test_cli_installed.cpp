@@ -18,7 +18,8 @@ TEST(CliInstalled, OpensTheShippedSampleAndSavesItsDictionaryInTheUsersFolder) {
         p.start(layout.binFolder() + QStringLiteral("quillery-cli"), args);
         p.waitForFinished(120000);
         return rCliRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                       QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()),
+                       QString::fromUtf8(p.readAllStandardOutput()),
+                       QString::fromUtf8(p.readAllStandardError()),
                        {}};
     };
     const rCliRun r = run({sample, QStringLiteral("--save-dictionary")});
@@ -34,7 +35,8 @@ TEST(CliInstalled, OpensTheShippedSampleAndSavesItsDictionaryInTheUsersFolder) {
 
     // --program-dir keeps its meaning: everything in that folder, whatever the program's own folder is.
     TTempProgramDir dir;
-    const rCliRun portable = run({QStringLiteral("--program-dir"), dir.path(), sample, QStringLiteral("--save-dictionary")});
+    const rCliRun portable =
+        run({QStringLiteral("--program-dir"), dir.path(), sample, QStringLiteral("--save-dictionary")});
     ASSERT_EQ(portable.status, 0) << portable.err.toStdString();
     // The folder was named on the command line: the log does not repeat it.
     EXPECT_FALSE(portable.err.contains(QStringLiteral("Portable program folder")));

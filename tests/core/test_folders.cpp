@@ -122,7 +122,8 @@ TEST(Folders, TheUsersCopiesOfEditableFilesWinOverTheShippedOnes) {
     EXPECT_EQ(st.recordDefinitionLines, (QStringList{"# mine", "WEAP FULL"}));
     EXPECT_EQ(st.batchFolder, layout.userFolder() + QStringLiteral("batch/"));
     EXPECT_NE(ws.app.uiText(QStringLiteral("Set_Options")), QStringLiteral("Mine"));
-    EXPECT_EQ(findDataFile(st, QStringLiteral("vocabulary.txt")), layout.shippedFolder() + QStringLiteral("vocabulary.txt"));
+    EXPECT_EQ(findDataFile(st, QStringLiteral("vocabulary.txt")),
+              layout.shippedFolder() + QStringLiteral("vocabulary.txt"));
     EXPECT_EQ(findDataFile(st, QStringLiteral("codepage.txt")), layout.userFolder() + QStringLiteral("CodePage.txt"));
     EXPECT_EQ(findDataFile(st, QStringLiteral("absent.txt")), QString());
     EXPECT_TRUE(userCopyWins(QStringLiteral("misc\\oldDialogStyle_fr.txt")));

@@ -11,13 +11,13 @@ namespace {
 
 // POSIX-only and Windows-only headers and calls. Paths go through Qt or std::filesystem instead.
 const QRegularExpression& systemOnly() {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(#\s*include\s*<(unistd|pwd|grp|dirent|fcntl|signal|termios|dlfcn|windows|io|direct|shlobj)\.h>)"
-                       R"(|#\s*include\s*<sys/|/proc/)"
-                       R"(|\b(fork|vfork|execv|execvp|execl|waitpid|getuid|geteuid|getpid|getpwuid|fsync|fdatasync)"
-                       R"(|chmod|chown|symlink|readlink|realpath|mkstemp|popen|pclose|_setmode|_commit|_fileno)"
-                       R"(|GetModuleFileName\w*|SHGetFolderPath\w*)\s*\()"
-                       R"(|\bS_IS[A-Z]+\b)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(#\s*include\s*<(unistd|pwd|grp|dirent|fcntl|signal|termios|dlfcn|windows|io|direct|shlobj)\.h>)"
+        R"(|#\s*include\s*<sys/|/proc/)"
+        R"(|\b(fork|vfork|execv|execvp|execl|waitpid|getuid|geteuid|getpid|getpwuid|fsync|fdatasync)"
+        R"(|chmod|chown|symlink|readlink|realpath|mkstemp|popen|pclose|_setmode|_commit|_fileno)"
+        R"(|GetModuleFileName\w*|SHGetFolderPath\w*)\s*\()"
+        R"(|\bS_IS[A-Z]+\b)"));
     return pattern;
 }
 
@@ -56,10 +56,14 @@ TEST(Portability, SystemCallsStayInThePlatformFiles) {
 
     // The scan sees what it looks for, and lets the platform files and comments be.
     QTemporaryDir probe;
-    for (const auto& [name, text] : {std::pair{"a.cpp", "#include <unistd.h>\n"}, {"b.h", "if (S_ISDIR(m)) {}\n"},
-                                     {"c.cpp", "pid_t p = fork();\n"}, {"d.cpp", "QFile f(\"/proc/self/exe\");\n"},
-                                     {"e.cpp", "uid_t u = getuid();\n"}, {"f.cpp", "// no fork() here\n"},
-                                     {"QUILL_platform.cpp", "#include <unistd.h>\n"}, {"g.cpp", "forkJoin(x);\n"}}) {
+    for (const auto& [name, text] : {std::pair{"a.cpp", "#include <unistd.h>\n"},
+                                     {"b.h", "if (S_ISDIR(m)) {}\n"},
+                                     {"c.cpp", "pid_t p = fork();\n"},
+                                     {"d.cpp", "QFile f(\"/proc/self/exe\");\n"},
+                                     {"e.cpp", "uid_t u = getuid();\n"},
+                                     {"f.cpp", "// no fork() here\n"},
+                                     {"QUILL_platform.cpp", "#include <unistd.h>\n"},
+                                     {"g.cpp", "forkJoin(x);\n"}}) {
         QFile f(probe.filePath(QLatin1String(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);

@@ -129,7 +129,8 @@ TEST(OptionsDialog, ShowsTheFoldersOfAnInstalledFirstStartAndOpensTheUsersFolder
                 if (auto* d = qobject_cast<TForm3*>(w); d && d->isVisible()) {
                     d->pages->setCurrentIndex(1);
                     screenshot(d, QStringLiteral("options-dialog-installed-folders"));
-                    EXPECT_EQ(d->LabelFolderMode->text(), form.workspace().app.uiText(QStringLiteral("Folders_Installed")));
+                    EXPECT_EQ(d->LabelFolderMode->text(),
+                              form.workspace().app.uiText(QStringLiteral("Folders_Installed")));
                     const auto* data = d->findChild<QLineEdit*>(QStringLiteral("EditDataFolder"));
                     ASSERT_NE(data, nullptr);
                     EXPECT_EQ(data->text(), QDir::toNativeSeparators(layout.shippedFolder()));
