@@ -4,7 +4,8 @@
 #   installed  bin/quillery, bin/quillery-cli, share/quillery/ (the data), the desktop entry, the icons, the MIME
 #              types and the man page: what `cmake --install` puts under a prefix, and the Debian package.
 #   portable   the program folder: the programs with the data beside them and a file named "portable", so that
-#              everything the program writes stays in that folder (the .tar.gz, and the .zip on Windows).
+#              everything the program writes stays in that folder (the .tar.gz, and the .zip on Windows). It is
+#              left out of a plain `cmake --install`, which would otherwise spread it over the prefix.
 # The program tells the two apart at start (src/core/QUILL_folders.*).
 
 include(GNUInstallDirs)
@@ -57,12 +58,12 @@ if(UNIX AND NOT APPLE)
 endif()
 
 # --- The portable folder --------------------------------------------------------------------------------------------
-install(TARGETS quillery quillery-cli RUNTIME DESTINATION . COMPONENT portable)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION . COMPONENT portable)
+install(TARGETS quillery quillery-cli RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 file(WRITE ${CMAKE_BINARY_DIR}/packaging/portable
      "While this file is here, Quillery keeps its preferences, dictionaries and caches in this folder.\n"
      "Without it they stay here as long as the folder can be written, and go to your own data folder otherwise.\n")
-install(FILES ${CMAKE_BINARY_DIR}/packaging/portable DESTINATION . COMPONENT portable)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/portable DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 
 # --- Windows: the Qt libraries and plug-ins beside the programs, the icon in the executable ------------------------
 if(WIN32)
@@ -71,15 +72,20 @@ if(WIN32)
     get_target_property(QUILL_QMAKE Qt6::qmake IMPORTED_LOCATION)
     get_filename_component(QUILL_QT_BIN ${QUILL_QMAKE} DIRECTORY)
     find_program(QUILL_WINDEPLOYQT windeployqt HINTS ${QUILL_QT_BIN} REQUIRED)
+    # The compiler's runtime libraries beside the programs, so that no redistributable needs installing.
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_LIBS_SKIP ON)
+    include(InstallRequiredSystemLibraries)
     foreach(component installed portable)
         if(component STREQUAL "installed")
             set(dir ${CMAKE_INSTALL_BINDIR})
+            set(exclude "")
         else()
             set(dir .)
+            set(exclude EXCLUDE_FROM_ALL)
         endif()
         # zlib and pugixml come from vcpkg as DLLs; windeployqt brings Qt's.
         install(FILES $<TARGET_RUNTIME_DLLS:quillery> $<TARGET_RUNTIME_DLLS:quillery-cli>
-                DESTINATION ${dir} COMPONENT ${component})
+                ${CMAKE_INSTALL_SYSTEM_RUNTIME_LIBS} DESTINATION ${dir} COMPONENT ${component} ${exclude})
         install(CODE "
             execute_process(COMMAND \"${QUILL_WINDEPLOYQT}\" --no-translations --no-system-d3d-compiler
                                     --no-opengl-sw --no-compiler-runtime
@@ -88,11 +94,7 @@ if(WIN32)
                             RESULT_VARIABLE result)
             if(NOT result EQUAL 0)
                 message(FATAL_ERROR \"windeployqt failed: \${result}\")
-            endif()" COMPONENT ${component})
-        # The compiler's runtime libraries beside the programs, so that no redistributable needs installing.
-        set(CMAKE_INSTALL_SYSTEM_RUNTIME_COMPONENT ${component})
-        set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION ${dir})
-        include(InstallRequiredSystemLibraries)
+            endif()" COMPONENT ${component} ${exclude})
     endforeach()
 endif()
 
