@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs, only when missing, every Debian package the build, tests, benchmarks and fuzz targets need.
+# Installs, only when missing, every Debian package the build, tests, benchmarks, fuzz targets and packages need
+# (help2man makes the man page, file and dpkg-shlibdeps the .deb's dependencies, desktop-file-utils checks the desktop
+# entry, librsvg2-bin renders the icon for scripts/render_icons.sh).
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -9,6 +11,7 @@ packages=(
     xvfb xauth fonts-dejavu-core
     translate-toolkit
     libnuspell-dev hunspell-fr hunspell-en-us wfrench
+    help2man file desktop-file-utils librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

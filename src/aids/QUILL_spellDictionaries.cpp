@@ -3,6 +3,7 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 
 #include <QDir>
@@ -39,12 +40,16 @@ std::optional<rSpellingDictionary> filesIn(const QString& folder, const QString&
 } // namespace
 
 QString programDictionaryFolder(const TAppState& state) {
-    const QString found = quillfs::findFileNoCase(state.programFolder, kProgramDictionaries);
-    return quillfs::withTrailingSeparator(found.isEmpty() ? state.programFolder + kProgramDictionaries : found);
+    // Where the translator puts dictionaries: beside the program when it is portable, else in their own folder.
+    return quillfs::withTrailingSeparator(userFilePath(state, kProgramDictionaries));
 }
 
 QStringList dictionaryFolders(const TAppState& state) {
     QStringList folders{programDictionaryFolder(state)};
+    // An installed program may ship dictionaries of its own.
+    if (const QString shipped = quillfs::findFileNoCase(shippedFolder(state), kProgramDictionaries);
+        !shipped.isEmpty() && !folders.contains(quillfs::withTrailingSeparator(shipped)))
+        folders << quillfs::withTrailingSeparator(shipped);
     for (const char* system : {"/usr/share/hunspell/", "/usr/share/myspell/", "/usr/share/myspell/dicts/"})
         if (QFileInfo(QLatin1String(system)).isDir()) folders << QString::fromLatin1(system);
     return folders;
@@ -52,7 +57,7 @@ QStringList dictionaryFolders(const TAppState& state) {
 
 QString dictionaryNameFor(TAppContext& app, const QString& language) {
     const QString code = language.trimmed().toLower();
-    const QString table = quillfs::findFileNoCase(app.state.programFolder, kTableFile);
+    const QString table = findDataFile(app.state, kTableFile);
     if (!table.isEmpty()) {
         for (const QString& line : loadDataList(app, table, false, true)) {
             const qsizetype eq = line.indexOf(QLatin1Char('='));

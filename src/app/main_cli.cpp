@@ -2,6 +2,7 @@
 // commands as the window.
 #include "cli/QUILL_cli.h"
 
+#include "core/QUILL_folders.h"
 #include "core/QUILL_startup.h"
 #include "spelling/QUILL_spellingLibrary.h"
 #include "workspace/QUILL_journal.h"
@@ -9,7 +10,6 @@
 #include "workspace/QUILL_wsSpelling.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
@@ -23,6 +23,19 @@ void printUsage(QTextStream& stream) {
               "       quillery-cli [--program-dir DIR] [--source LANG] [--dest LANG] COMMAND ARGS...\n\n"
               "Log lines go to standard error, data to standard output. Exit status: 0 done, 1 the document could\n"
               "not be opened or a step failed, 2 wrong usage.\n\n"
+              "options:\n"
+              "  --program-dir DIR  keep every file in DIR: the data files, prefs.ini, UserDictionary/, Cache/\n"
+              "  --source LANG  the source language (a language of codepage.txt)\n"
+              "  --dest LANG  the destination language\n"
+              "  --yes, --no  the answer to the questions the window would ask (default --no)\n"
+              "  --recover yes|no  replay the recovery journal the window left after a crash\n"
+              "  --version  the version\n"
+              "  --help, -h  this help\n\n"
+              "folders:\n"
+              "  Without --program-dir, a program folder that holds the data files and can be written, or that holds\n"
+              "  a file named \"portable\", keeps everything. An installed program reads its data from\n"
+              "  share/quillery beside its bin folder and writes to the user's data folder (~/.local/share/Quillery,\n"
+              "  %APPDATA%\\Quillery), where the user's own codepage.txt, vocabulary.txt, batch/ ... win.\n\n"
               "steps (run left to right on FILE):\n";
     for (const auto& s : TCliRegistry::instance().steps())
         stream << "  " << s.name << "  " << s.usage << '\n';
@@ -69,7 +82,8 @@ static int runCli(int argc, char* argv[]) {
     QTextStream err(stderr);
 
     QStringList args = application.arguments().mid(1);
-    QString programDir = QCoreApplication::applicationDirPath();
+    // --program-dir puts everything in one folder; without it the folders are decided as for the window.
+    QString programDir;
     QString source, dest;
     bool yes = false;
     bool recover = false;
@@ -122,7 +136,7 @@ static int runCli(int argc, char* argv[]) {
     std::vector<rCliPlannedStep> plan;
     QString planError;
     if (!command && !planCliSteps(args, plan, planError)) return usageError(err, planError);
-    if (!QFileInfo(programDir).isDir())
+    if (!programDir.isEmpty() && !QFileInfo(programDir).isDir())
         return usageError(err, QStringLiteral("--program-dir: %1 is not a folder").arg(programDir));
 
     TCliHost host;
@@ -130,7 +144,8 @@ static int runCli(int argc, char* argv[]) {
     TWorkspace ws(&host);
     setSpellerFactory(ws, quillspell::spellingLibraryFactory());
     if (recover) ws.recovery = TRecoveryUse::restore;
-    startApplication(ws.app, QDir(programDir).absolutePath());
+    startApplication(ws.app, programDir.isEmpty() ? decideAppFolders(QCoreApplication::applicationDirPath())
+                                                  : portableFolders(programDir));
     for (const auto& [option, code] :
          {std::pair{QStringLiteral("--source"), source}, std::pair{QStringLiteral("--dest"), dest}})
         if (const QString bad = checkLanguage(ws.app, option, code); !bad.isEmpty()) return usageError(err, bad);

@@ -2,6 +2,7 @@
 #include "core/QUILL_dataList.h"
 
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 
 #include <QStringDecoder>
@@ -67,7 +68,7 @@ bool isCommentOrBlank(const QString& line) {
 
 QStringList loadDataList(TAppContext& app, const QString& path, bool sorted, bool keyValueOnly) {
     QStringList lines;
-    if (!quillfs::fileIsUsable(path)) return lines;
+    if (!dataFileIsUsable(app.state, path)) return lines;
     QByteArray bytes;
     QString error;
     if (!quillfs::readWholeFile(path, bytes, &error)) {

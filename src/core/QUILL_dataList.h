@@ -1,4 +1,4 @@
-// Line-based data files beside the program: decoding with byte-order-mark detection and loadDataList.
+// Line-based data files of the program: decoding with byte-order-mark detection and loadDataList.
 #pragma once
 
 #include <QByteArray>
@@ -13,10 +13,10 @@ QString decodeTextFile(const QByteArray& bytes);
 // Splits text into lines at CR LF, LF or a lone CR; a final line break does not make an empty last line.
 QStringList splitTextLines(const QString& text);
 
-// Reads the lines of `path` when the file is usable; removes comment lines (first non-blank character '#') and blank
-// lines; with keyValueOnly also every line without '='. With sorted the list is sorted ignoring case and lines equal
-// ignoring case are kept once. A read failure is logged with an Ok dialog; the list (possibly empty) comes back
-// in every case.
+// Reads the lines of `path` when the file is usable (dataFileIsUsable); removes comment lines (first non-blank
+// character '#') and blank lines; with keyValueOnly also every line without '='. With sorted the list is sorted
+// ignoring case and lines equal ignoring case are kept once. A read failure is logged with an Ok dialog; the list
+// (possibly empty) comes back in every case.
 QStringList loadDataList(TAppContext& app, const QString& path, bool sorted = false, bool keyValueOnly = false);
 
 // Sorts ignoring case and drops entries equal ignoring case to the one before (the first kept).

@@ -38,9 +38,17 @@ struct rwindowpos {
     int Control1 = 300;
 };
 
+// Where the program keeps its files (decided in core/QUILL_folders): everything in the program's folder, or the
+// shipped data in the install's data folder and what the program writes in the user's own data folder.
+enum class TFolderMode : uint8_t { portable = 0, installed = 1 };
+
 // Process-wide application state, read by every part. Folders end with '/'.
 struct TAppState {
     QString programFolder;
+    // Set by applyAppFolders; empty folders mean the program's folder (portable).
+    TFolderMode folderMode = TFolderMode::portable;
+    QString shippedDataFolder; // the data shipped with the program, read only
+    QString userDataFolder;    // everything the program writes, and the user's own copies of editable data files
     TWorkMode WorkMode = TWorkMode::None;
     QString SourceLang = QStringLiteral("en");
     QString DestLang = QStringLiteral("fr");

@@ -3,6 +3,7 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 
 #include <QDir>
@@ -178,7 +179,7 @@ void applyPrefsText(TAppState& s, const QString& text) {
 }
 
 bool readPrefs(TAppState& state) {
-    const QString path = state.programFolder + prefsFileName;
+    const QString path = userFilePath(state, prefsFileName);
     if (!quillfs::fileIsUsable(path)) return false;
     QByteArray bytes;
     if (!quillfs::readWholeFile(path, bytes)) return false;
@@ -188,7 +189,7 @@ bool readPrefs(TAppState& state) {
 
 bool writePrefs(TAppContext& app) {
     QString error;
-    const QString path = app.state.programFolder + prefsFileName;
+    const QString path = userFilePath(app.state, prefsFileName);
     if (quillfs::writeFileAtomic(path, prefsFileBytes(app.state), &error)) return true;
     app.logMessage(path + QStringLiteral(": ") + error, true, dbOk);
     return false;

@@ -1,4 +1,5 @@
-// prefs.ini: the preferences beside the program, read and written in a fixed key order.
+// prefs.ini: the preferences in the user's folder (portable: beside the program), read and written in a fixed key
+// order.
 #pragma once
 
 #include <QByteArray>
@@ -18,9 +19,9 @@ QByteArray prefsFileBytes(const TAppState& state);
 // current value; indexed lists are read from index 0 to their limit, gaps skipped.
 void applyPrefsText(TAppState& state, const QString& text);
 
-// Reads programFolder/prefs.ini when it is usable; false when it was not read.
+// Reads the user's prefs.ini when it is usable; false when it was not read.
 bool readPrefs(TAppState& state);
-// Writes programFolder/prefs.ini whole or not at all; a failure is logged with an Ok dialog.
+// Writes the user's prefs.ini whole or not at all; a failure is logged with an Ok dialog.
 bool writePrefs(TAppContext& app);
 
 // The usual text-to-Boolean rule: integers (0 false, any other true) and the words true/false; nothing otherwise.

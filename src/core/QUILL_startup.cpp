@@ -3,6 +3,7 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 #include "core/QUILL_platform.h"
 #include "core/QUILL_prefs.h"
@@ -24,8 +25,7 @@ bool splitKeyValue(const QString& line, QString& key, QString& value) {
 }
 
 QString resFile(const TAppContext& app, const QString& folderName) {
-    return quillfs::findFileNoCase(app.state.programFolder,
-                                   QStringLiteral("res/") + folderName + QStringLiteral("/Res.ini"));
+    return findDataFile(app.state, QStringLiteral("res/") + folderName + QStringLiteral("/Res.ini"));
 }
 
 } // namespace
@@ -110,26 +110,25 @@ void applyFolderDefaults(TAppContext& app, const QString& gameDataFolder) {
         st.papyrusPexFolder =
             scripts.isEmpty() ? st.EspFolder + QStringLiteral("scripts/") : quillfs::withTrailingSeparator(scripts);
     }
-    st.XMLFolder = st.programFolder;
+    st.XMLFolder = defaultExportFolder(st);
     st.EspCompareFolder = st.EspFolder;
     st.EspBackup = st.EspFolder;
 }
 
 void startApplication(TAppContext& app, const QString& programFolder, const std::optional<QString>& gameDataFolder) {
+    startApplication(app, decideAppFolders(programFolder), gameDataFolder);
+}
+
+void startApplication(TAppContext& app, const rAppFolders& folders, const std::optional<QString>& gameDataFolder) {
     TAppState& st = app.state;
     // 1. Folders of the program itself.
     (void)QRandomGenerator::global()->generate();
-    st.programFolder = quillfs::withTrailingSeparator(QDir(programFolder).absolutePath());
-    st.cacheFolder = st.programFolder + QStringLiteral("Cache/");
-    st.userDictionaryFolder = st.programFolder + QStringLiteral("UserDictionary/");
-    st.dictionaryBackupFolder = st.userDictionaryFolder + QStringLiteral("Backup/");
-    st.batchFolder = st.programFolder + QStringLiteral("batch/");
-    st.miscFolder = st.programFolder + QStringLiteral("misc/");
+    applyAppFolders(st, folders);
 
     // 5. Record definitions: the file's lines when it is usable, else the built-in default text stays.
-    const QString recordDefs = quillfs::findFileNoCase(st.programFolder, QStringLiteral("_recorddefs.txt"));
+    const QString recordDefs = findDataFile(st, QStringLiteral("_recorddefs.txt"));
     QByteArray bytes;
-    if (quillfs::fileIsUsable(recordDefs) && quillfs::readWholeFile(recordDefs, bytes))
+    if (dataFileIsUsable(st, recordDefs) && quillfs::readWholeFile(recordDefs, bytes))
         st.recordDefinitionLines = splitTextLines(decodeTextFile(bytes));
 
     // 7. Game folder and the folder defaults; a non-empty preference read later wins.
@@ -140,10 +139,7 @@ void startApplication(TAppContext& app, const QString& programFolder, const std:
     QDir().mkpath(st.dictionaryBackupFolder);
 
     // 9. Data files.
-    auto dataFile = [&st](const char* name) {
-        const QString found = quillfs::findFileNoCase(st.programFolder, QLatin1String(name));
-        return found.isEmpty() ? st.programFolder + QLatin1String(name) : found;
-    };
+    auto dataFile = [&st](const char* name) { return dataFilePath(st, QLatin1String(name)); };
     st.vocabularyList = loadDataList(app, dataFile("vocabulary.txt"));
     st.pexNoTransProc = loadDataList(app, dataFile("pexNoTransProc.txt"), true);
     st.codepageList = loadDataList(app, dataFile("codepage.txt"));
@@ -164,16 +160,17 @@ void startApplication(TAppContext& app, const QString& programFolder, const std:
     // 11. Preferences.
     readPrefs(st);
 
-    // 13. UI text.
-    st.resFolder = st.programFolder + QStringLiteral("res/") + st.UILang + QLatin1Char('/');
+    // 13. UI text, then the folders in use, once (unless the caller named them).
+    st.resFolder = shippedFolder(st) + QStringLiteral("res/") + st.UILang + QLatin1Char('/');
     loadUiTexts(app);
+    if (!folders.named) app.logMessage(foldersLogLine(app));
 
     // 14. header.tpl.
     st.headerTemplate.clear();
     // The language folder may carry its own; the shared one sits in res/common.
     QString header = quillfs::findFileNoCase(st.resFolder, QStringLiteral("header.tpl"));
-    if (header.isEmpty()) header = quillfs::findFileNoCase(st.programFolder, QStringLiteral("res/common/header.tpl"));
-    if (quillfs::fileIsUsable(header) && quillfs::readWholeFile(header, bytes))
+    if (header.isEmpty()) header = findDataFile(st, QStringLiteral("res/common/header.tpl"));
+    if (dataFileIsUsable(st, header) && quillfs::readWholeFile(header, bytes))
         st.headerTemplate = decodeTextFile(bytes);
     app.refreshStatusLanguage();
 }

@@ -6,11 +6,15 @@
 #include <optional>
 
 class TAppContext;
+struct rAppFolders;
 
-// Brings the application state from nothing to ready: programFolder (with a trailing '/'), record definition lines,
-// game data folder and folder defaults, the Cache and UserDictionary/Backup folders, the data files, prefs.ini, the
-// UI text of the chosen language with the English fallback, and header.tpl. `gameDataFolder` replaces the lookup
-// of the game's Data folder (tests, or a folder given on the command line).
+// Brings the application state from nothing to ready: the program's folders, record definition lines, game data
+// folder and folder defaults, the Cache and UserDictionary/Backup folders, the data files, prefs.ini, the UI text of
+// the chosen language with the English fallback, the folders line of the log, and header.tpl. `gameDataFolder`
+// replaces the lookup of the game's Data folder (tests, or a folder given on the command line).
+void startApplication(TAppContext& app, const rAppFolders& folders,
+                      const std::optional<QString>& gameDataFolder = std::nullopt);
+// The same with the folders decided from the executable's folder `programFolder` (decideAppFolders).
 void startApplication(TAppContext& app, const QString& programFolder,
                       const std::optional<QString>& gameDataFolder = std::nullopt);
 

@@ -1,6 +1,7 @@
 // The options dialog.
 #include "ui/QUILL_LangPref.h"
 
+#include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 #include "strings/QUILL_codepage.h"
 #include "ui/QUILL_Dialog.h"
@@ -8,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFormLayout>
@@ -20,6 +22,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -127,6 +130,7 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     CheckBox8 = checkBox(options, app, "ChkUseStringDialog", "CheckBox8");
     for (QCheckBox* c : {CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8})
         v->addWidget(c);
+    v->addWidget(foldersBox(options));
     v->addStretch(1);
     options->setProperty("uiKey", QStringLiteral("Options"));
     pages->addTab(options, app.uiText(QStringLiteral("Options")));
@@ -147,7 +151,7 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     layout->addLayout(bottom);
 
     // Values from the preferences.
-    const QStringList folders = listLanguageFolders(st.programFolder);
+    const QStringList folders = listLanguageFolders(shippedFolder(st));
     ComboBox3->addItems(folders);
     ComboBox3->setCurrentIndex(languageFolderIndex(folders, st.UILang));
     // Each language shows its name beside its code; the code is the item's data.
@@ -189,6 +193,43 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     languagesChanged();
     backupChanged();
     resize(640, 600);
+}
+
+QGroupBox* TForm3::foldersBox(QWidget* parent) {
+    const TAppContext& app = ws_.app;
+    const TAppState& st = app.state;
+    auto* box = new QGroupBox(parent);
+    box->setObjectName(QStringLiteral("GroupFolders"));
+    setUiKey(box, QStringLiteral("Set_Folders"), app);
+    auto* form = new QFormLayout(box);
+    const bool installed = st.folderMode == TFolderMode::installed;
+    LabelFolderMode = label(installed ? "Folders_Installed" : "Folders_Portable", app, box);
+    LabelFolderMode->setObjectName(QStringLiteral("LabelFolderMode"));
+    LabelFolderMode->setWordWrap(true);
+    form->addRow(LabelFolderMode);
+    auto path = [box](const QString& folder, const char* name) {
+        auto* field = new QLineEdit(QDir::toNativeSeparators(folder), box);
+        field->setObjectName(QLatin1String(name));
+        field->setReadOnly(true);
+        return field;
+    };
+    if (installed) form->addRow(label("Folders_Data", app, box), path(shippedFolder(st), "EditDataFolder"));
+    auto* row = new QWidget(box);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    EditUserFolder = path(userFolder(st), "EditUserFolder");
+    ButtonOpenFolder = new QPushButton(row);
+    ButtonOpenFolder->setObjectName(QStringLiteral("ButtonOpenFolder"));
+    setUiKey(ButtonOpenFolder, QStringLiteral("Folders_Open"), app);
+    connect(ButtonOpenFolder, &QPushButton::clicked, this, [this] {
+        const QString folder = userFolder(ws_.app.state);
+        QDir().mkpath(folder);
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    });
+    h->addWidget(EditUserFolder, 1);
+    h->addWidget(ButtonOpenFolder);
+    form->addRow(label("Folders_User", app, box), row);
+    return box;
 }
 
 void TForm3::languagesChanged() {

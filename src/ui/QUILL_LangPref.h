@@ -1,5 +1,5 @@
-// The options dialog TForm3: languages, interface language, folders and switches, and whether the vocabulary
-// cache can be built for the chosen pair.
+// The options dialog TForm3: languages, interface language, folders and switches, the program's folders, and
+// whether the vocabulary cache can be built for the chosen pair.
 #pragma once
 
 #include "workspace/QUILL_options.h"
@@ -12,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class TWorkspace;
@@ -47,6 +48,10 @@ public:
     QCheckBox* CheckBox6 = nullptr;
     QCheckBox* CheckBox7 = nullptr;
     QCheckBox* CheckBox8 = nullptr;
+    // The folders in use, and the button that opens the user's folder in the file manager.
+    QLabel* LabelFolderMode = nullptr;
+    QLineEdit* EditUserFolder = nullptr;
+    QPushButton* ButtonOpenFolder = nullptr;
 
     // Runs "Set_Options" for the main window: confirmDictionarySave, the language file check, the dialog, then
     // applyOptions on Ok. Returns true when the languages were taken (the vocabulary must be rebuilt).
@@ -56,6 +61,7 @@ protected:
     void done(int result) override;
 
 private:
+    QGroupBox* foldersBox(QWidget* parent);
     void languagesChanged();
     void backupChanged();
     void browse(QLineEdit* field, const QString& captionKey);

@@ -4,6 +4,7 @@
 
 #include "core/QUILL_error.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_recent.h"
 #include "core/QUILL_startup.h"
@@ -928,7 +929,7 @@ void TForm1::rebuildPresetMenu() {
 }
 
 void TForm1::showHtmlPage(const QString& file) {
-    homeBrowser_->setSearchPaths({ws_->state().resFolder, ws_->state().programFolder + QStringLiteral("res/common")});
+    homeBrowser_->setSearchPaths({ws_->state().resFolder, dataFilePath(ws_->state(), QStringLiteral("res/common"))});
     const QString page = buildHtmlPage(ws_->app, file);
     if (page.contains(QLatin1Char('<')))
         homeBrowser_->setHtml(page);

@@ -9,9 +9,9 @@
 
 #include <QDir>
 
-QStringList listLanguageFolders(const QString& programFolder) {
+QStringList listLanguageFolders(const QString& dataFolder) {
     QStringList out;
-    const QDir res(programFolder + QStringLiteral("res"));
+    const QDir res(dataFolder + QStringLiteral("res"));
     for (const QString& name : res.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (name.toLower() != QLatin1String("common")) out.append(name);
     return out;

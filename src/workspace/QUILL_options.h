@@ -8,8 +8,8 @@
 class TAppContext;
 class TWorkspace;
 
-// The subfolders of programFolder/res except "common" (any letter case), by name.
-QStringList listLanguageFolders(const QString& programFolder);
+// The subfolders of <data folder>/res except "common" (any letter case), by name.
+QStringList listLanguageFolders(const QString& dataFolder);
 // The entry equal to `current` ignoring case, else 0 (-1 for an empty list).
 int languageFolderIndex(const QStringList& folders, const QString& current);
 // The language names of codepage.txt's lines (the part before '='), in file order.

@@ -3,6 +3,7 @@
 
 #include "core/QUILL_dataList.h"
 #include "core/QUILL_files.h"
+#include "core/QUILL_folders.h"
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
@@ -13,10 +14,14 @@
 
 namespace {
 
-// A data file of the misc folder, found whatever the letter case of its name on disk.
+// A data file of the misc folder, found whatever the letter case of its name on disk: the user's copy, else the
+// shipped one.
 QString miscFile(const TAppState& state, const QString& name) {
-    const QString found = quillfs::findFileNoCase(state.miscFolder, name);
-    return found.isEmpty() ? state.miscFolder + name : found;
+    return dataFilePath(state, QStringLiteral("misc/") + name);
+}
+
+QString oldDialogWordName(const TAppState& state) {
+    return QStringLiteral("oldDialogStyle_") + state.DestLang + QStringLiteral(".txt");
 }
 
 } // namespace
@@ -26,21 +31,21 @@ QString& oldDialogPattern(TWorkspace& ws) {
 }
 
 QString oldDialogWordFile(const TWorkspace& ws) {
-    return miscFile(ws.app.state, QStringLiteral("oldDialogStyle_") + ws.app.state.DestLang + QStringLiteral(".txt"));
+    return miscFile(ws.app.state, oldDialogWordName(ws.app.state));
 }
 
 QString readOldDialogWords(TWorkspace& ws) {
     QDir().mkpath(ws.app.state.miscFolder);
     const QString path = oldDialogWordFile(ws);
     QByteArray bytes;
-    if (quillfs::fileIsUsable(path) && quillfs::readWholeFile(path, bytes))
+    if (dataFileIsUsable(ws.app.state, path) && quillfs::readWholeFile(path, bytes))
         return splitTextLines(decodeTextFile(bytes)).join(QLatin1Char('\n'));
     return defaultOldDialogWords().join(QLatin1Char('\n'));
 }
 
 bool saveOldDialogWords(TWorkspace& ws, const QString& text) {
     QDir().mkpath(ws.app.state.miscFolder);
-    const QString path = oldDialogWordFile(ws);
+    const QString path = userFilePath(ws.app.state, QStringLiteral("misc/") + oldDialogWordName(ws.app.state));
     QString error;
     if (quillfs::writeFileAtomic(path, QByteArray("\xEF\xBB\xBF") + text.toUtf8(), &error)) return true;
     ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("OldDial_WriteError"), {path, error}), true, dbOk);

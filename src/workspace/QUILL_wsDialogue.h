@@ -12,7 +12,8 @@ class TWorkspace;
 // The pattern of the old dialogue style, remembered until the program ends.
 QString& oldDialogPattern(TWorkspace& ws);
 
-// The prefix word file of the destination language: misc/oldDialogStyle_<DestLang>.txt in the program folder.
+// The prefix word file of the destination language, misc/oldDialogStyle_<DestLang>.txt: the user's copy, else the
+// shipped one.
 QString oldDialogWordFile(const TWorkspace& ws);
 // The prefix word list's text for the dialog: the word file's text when it exists and can be used, else the default
 // words, one per line. Creates the misc folder when missing.

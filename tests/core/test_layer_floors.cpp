@@ -10,7 +10,7 @@
 
 namespace {
 
-const QString kSourceDir = QStringLiteral(QUILL_SOURCE_DIR);
+const QString kSourceDir = QStringLiteral(QUILL_SOURCE_DIR "/src");
 const QString kQtHeaders = QStringLiteral(QUILL_QT_HEADERS);
 
 const QStringList kHeadless{QStringLiteral("core"),    QStringLiteral("strings"),    QStringLiteral("plugin"),

@@ -1,4 +1,5 @@
 // The options dialog: its values from the preferences, the language rules of the rebuild box, Cancel and Ok.
+#include "installed_layout.h"
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
 #include "ui/QUILL_LangPref.h"
@@ -9,16 +10,29 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {} // namespace
+namespace {
+
+// Takes the folders the Options dialog asks the desktop to open, instead of a file manager.
+class TOpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+} // namespace
 
 TEST(OptionsDialog, ShowsThePreferencesAndTheCacheInformation) {
     TTempProgramDir dir;
@@ -96,3 +110,52 @@ TEST(OptionsDialog, OkTakesTheChoicesAndClearsTheFirstLaunch) {
     EXPECT_EQ(st.sstbackupCount, 9);
     EXPECT_EQ(form.statusPanel(1)->text(), QStringLiteral("[en]->[it] "));
 }
+
+TEST(OptionsDialog, ShowsTheFoldersOfAnInstalledFirstStartAndOpensTheUsersFolder) {
+    TInstalledLayout layout;
+    const QStringList before = layout.shippedSnapshot();
+    TOpenedUrls opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+    QString userFolder;
+    {
+        TForm1 form(layout.binFolder(), {}, QString());
+        const TAppState& st = form.workspace().state();
+        ASSERT_EQ(st.folderMode, TFolderMode::installed);
+        userFolder = st.userDataFolder;
+        EXPECT_TRUE(userFolder.startsWith(layout.dataHome())) << userFolder.toStdString();
+        EXPECT_TRUE(st.isFirstLaunch);
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<TForm3*>(w); d && d->isVisible()) {
+                    d->pages->setCurrentIndex(1);
+                    screenshot(d, QStringLiteral("options-dialog-installed-folders"));
+                    EXPECT_EQ(d->LabelFolderMode->text(),
+                              form.workspace().app.uiText(QStringLiteral("Folders_Installed")));
+                    const auto* data = d->findChild<QLineEdit*>(QStringLiteral("EditDataFolder"));
+                    ASSERT_NE(data, nullptr);
+                    EXPECT_EQ(data->text(), QDir::toNativeSeparators(layout.shippedFolder()));
+                    EXPECT_EQ(d->EditUserFolder->text(), QDir::toNativeSeparators(userFolder));
+                    d->ButtonOpenFolder->click();
+                    d->accept();
+                }
+        });
+        form.runCommand(QStringLiteral("Set_Options"));
+        ASSERT_EQ(opened.urls.size(), 1);
+        EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(userFolder));
+        EXPECT_FALSE(st.isFirstLaunch);
+        form.close();
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_TRUE(fileBytes(userFolder + QStringLiteral("prefs.ini")).contains("isFirstLaunch=0"));
+    EXPECT_EQ(layout.shippedSnapshot(), before);
+
+    // A portable folder shows the one folder, without a separate data folder.
+    TTempProgramDir dir;
+    TForm1 portable(dir.path(), {}, QString());
+    TForm3 dialog(portable.workspace(), &portable);
+    EXPECT_EQ(dialog.LabelFolderMode->text(), portable.workspace().app.uiText(QStringLiteral("Folders_Portable")));
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("EditDataFolder")), nullptr);
+    EXPECT_EQ(dialog.EditUserFolder->text(), QDir::toNativeSeparators(dir.path()));
+}
+
+#include "test_options_dialog.moc"
