@@ -162,12 +162,15 @@ void translateEntry(TWorkspace& ws, tSkyStr& entry, const QString& text) {
 
 int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList, bool refresh) {
     TEntryCommand command(ws, QStringLiteral("Step_Replace"));
-    applySearchRule(rule, ws.loadedLists, activeList, vocabularyState(ws).isSelected);
+    const bool refused = applySearchRule(rule, ws.loadedLists, activeList, vocabularyState(ws).isSelected) < 0;
+    if (refused)
+        ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_ReplaceTooLong"), {rule.s1, kMaxRuleTextLength}),
+                          true, dbOk);
     const int changed = command.finish();
     if (refresh)
         for (int i = 0; i < 3; ++i)
             repaintList(ws, i);
-    return changed;
+    return refused ? -1 : changed;
 }
 
 int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList) {
@@ -180,14 +183,22 @@ int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList) {
 int runBatchText(TWorkspace& ws, const QString& text, int activeList) {
     TEntryCommand command(ws, QStringLiteral("Step_Batch"));
     const auto& isSelected = vocabularyState(ws).isSelected;
-    for (const rSearchData& rule : parseBatchRules(text)) {
-        aidsState(ws).searchSettings = rule;
-        applySearchRule(rule, ws.loadedLists, activeList, isSelected);
+    const std::vector<rSearchData> rules = parseBatchRules(text);
+    bool stopped = false;
+    for (size_t i = 0; i < rules.size() && !stopped; ++i) {
+        aidsState(ws).searchSettings = rules[i];
+        // A rule that would grow some text past what a field holds stops the batch (rules that double a letter
+        // would otherwise grow every text without end); the rules before it stay applied.
+        stopped = applySearchRule(rules[i], ws.loadedLists, activeList, isSelected) < 0;
+        if (stopped)
+            ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_BatchRuleTooLong"),
+                                                  {static_cast<int>(i + 1), rules[i].s1, kMaxRuleTextLength}),
+                              true, dbOk);
     }
     const int changed = command.finish();
     for (int i = 0; i < 3; ++i)
         repaintList(ws, i);
-    return changed;
+    return stopped ? -1 : changed;
 }
 
 bool readBatchFile(TWorkspace& ws, const QString& path, QString& text) {
