@@ -516,10 +516,11 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
         if (!quillfs::readWholeFile(path, data, &error)) throw TQuillError(error);
         quilldict::TSortedBatch batch;
         std::vector<rXmlPendingRef> pending;
-        parseXmlImport(data, batch, pending, [&app](int i, int total) {
+        const int refused = parseXmlImport(data, batch, pending, [&app](int i, int total) {
             if (i == 1000) app.progressMax(total);
             app.progressStep(i, 1000);
         });
+        if (refused > 0) app.logMessage(app.uiTextFormat(QStringLiteral("XML_RefusedMarkup"), {refused}), true);
         batch.mergeInto(ws.workLists);
         refs.reserve(pending.size());
         for (const rXmlPendingRef& p : pending)
