@@ -239,13 +239,20 @@ bool TFileWriteSet::add(const QString& given, const tWriter& writer, tLinkAtTarg
     }
     if (const QString fault = injectedFault(tWriteStep::open, given); !fault.isEmpty()) return fail(given, fault);
 
+    // The temporary file goes whatever ends the write early, a writer's exception too (declared before the file, so
+    // that the file is closed first).
+    struct rRemoveUnlessKept {
+        QString path;
+        ~rRemoveUnlessKept() {
+            if (!path.isEmpty()) QFile::remove(path);
+        }
+    } temporary;
     QFile file;
     QString error;
     if (!createTemporary(staged.target, permissions, file, error)) return fail(given, error);
-    staged.temporary = file.fileName();
+    temporary.path = file.fileName();
     const auto abandon = [&](const QString& reason) {
         file.close();
-        QFile::remove(staged.temporary);
         return fail(given, reason);
     };
     TStagingDevice device(file, injectedFault(tWriteStep::write, given));
@@ -258,9 +265,10 @@ bool TFileWriteSet::add(const QString& given, const tWriter& writer, tLinkAtTarg
     if (!file.flush()) return abandon(file.errorString());
     if (QString reason; !syncFileToDisk(file, &reason)) return abandon(reason);
     file.close();
-    const qint64 onDisk = QFileInfo(staged.temporary).size();
+    const qint64 onDisk = QFileInfo(temporary.path).size();
     if (onDisk != device.written())
         return abandon(QStringLiteral("%1 bytes of %2 were written").arg(onDisk).arg(device.written()));
+    staged.temporary = std::exchange(temporary.path, QString());
     staged_.push_back(std::move(staged));
     return true;
 }
