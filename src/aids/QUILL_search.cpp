@@ -66,19 +66,23 @@ std::optional<QString> searchRuleTranslation(const rSearchData& rule, const tSky
 
 int applySearchRule(const rSearchData& rule, tListSet& lists, int activeList,
                     const std::function<bool(const tSkyStr&)>& isSelected) {
-    int changed = 0;
+    // Every new translation is worked out before any is stored, so that a rule refused for one text changes none.
+    std::vector<std::pair<tSkyStr*, QString>> rewritten;
     for (int i = 0; i < 3; ++i) {
         if (!rule.allList && i != activeList) continue;
         for (auto& entry : lists[static_cast<size_t>(i)]) {
             if (!searchRuleChooses(rule, *entry, isSelected)) continue;
             std::optional<QString> translation = searchRuleTranslation(rule, *entry);
             if (!translation) continue;
-            entry->setSTrans(std::move(*translation));
-            entry->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
-            ++changed;
+            if (translation->size() > kMaxRuleTextLength) return -1;
+            rewritten.emplace_back(entry.get(), std::move(*translation));
         }
     }
-    return changed;
+    for (auto& [entry, translation] : rewritten) {
+        entry->setSTrans(std::move(translation));
+        entry->resetStatus({sStrParam::incompleteTrans}, {sStrParam::validated});
+    }
+    return static_cast<int>(rewritten.size());
 }
 
 namespace {

@@ -38,9 +38,15 @@ bool searchRuleChooses(const rSearchData& rule, const tSkyStr& entry,
 // text is found in no text.
 std::optional<QString> searchRuleTranslation(const rSearchData& rule, const tSkyStr& entry);
 
+// The longest translation a rule may give, in UTF-16 code units: no text field of these formats holds more than
+// 65,535 bytes (a string table entry, a plugin field, a script string), and every code unit takes at least a byte.
+// Without it a few rules that double a letter would grow every text without end.
+constexpr qsizetype kMaxRuleTextLength = 65535;
+
 // Applies the rule to the lists (all three with allList, else lists[activeList]) in list order: each entry the rule
 // rewrites gets the new translation (full setter) and its status reset (+incompleteTrans, -validated, -translated).
-// Returns the number of entries rewritten.
+// Returns the number of entries rewritten, or -1 when some new translation would be longer than
+// kMaxRuleTextLength: the rule then changes nothing.
 int applySearchRule(const rSearchData& rule, tListSet& lists, int activeList,
                     const std::function<bool(const tSkyStr&)>& isSelected);
 

@@ -324,7 +324,7 @@ bool loadDictionaryForEdit(TAppContext& app, tListSet& target, const QString& pa
     return true;
 }
 
-bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& path) {
+bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& path, const quillfs::tKeepOriginal& keep) {
     app.progressMax(countListSet(lists));
     QString error;
     bool ok = false;
@@ -334,7 +334,7 @@ bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& pat
             kept += std::count_if(list.begin(), list.end(), [](const auto& e) { return isSavedInDictionary(*e); });
         app.progressMax(kept);
         const QByteArray bytes = buildDictionaryFile(lists, [&app](int n) { app.progressStep(n, 1000); });
-        ok = quillfs::writeFileAtomic(path, bytes, &error);
+        ok = quillfs::writeFileAtomic(path, bytes, &error, keep);
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
         ok = false;

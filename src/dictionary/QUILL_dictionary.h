@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/QUILL_cursor.h"
+#include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
 #include "strings/QUILL_typedef.h"
@@ -114,9 +115,10 @@ bool loadDictionary(TAppContext& app, tListSet& target, const QString& path, con
                     int& counter, std::vector<tEspStrRef>* references);
 bool loadDictionaryForEdit(TAppContext& app, tListSet& target, const QString& path, bool initStrings, uint8_t addFlags,
                            uint8_t unlessFlags, int& counter);
-// Writes the saved entries of `lists` as a version-4 file, whole or not at all. Exceptions and write failures
-// are logged and shown; false then.
-bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& path);
+// Writes the saved entries of `lists` as a version-4 file, whole or not at all (`keep` makes the backup just before
+// the file is replaced, see quillfs::TFileWriteSet). Exceptions and write failures are logged and shown; false then.
+bool writeDictionary(TAppContext& app, const tListSet& lists, const QString& path,
+                     const quillfs::tKeepOriginal& keep = {});
 
 // The hash step folded over the source hashes of every entry, list 0 first.
 uint32_t computeAddonHash(const tListSet& lists);
@@ -126,7 +128,7 @@ inline QString customDictionaryName() {
     return QStringLiteral("_userCustomDictionary");
 }
 
-// Backups: `backupDictionary` (strings/QUILL_backup.h) moves UserDictionary/f to the backup folder.
+// Backups: `backupDictionary` (strings/QUILL_backup.h) keeps UserDictionary/f in the backup folder.
 // Keeps at most sstbackupCount backups of `fileName`, deleting the oldest.
 void pruneDictionaryBackups(const TAppState& state, const QString& fileName);
 

@@ -151,8 +151,8 @@ QByteArray buildXmlExport(const rXmlParams& params, const tListSet& lists, bool 
     return writer.out;
 }
 
-void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::vector<rXmlPendingRef>& references,
-                    const std::function<void(int, int)>& progress) {
+int parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::vector<rXmlPendingRef>& references,
+                   const std::function<void(int, int)>& progress) {
     pugi::xml_document doc;
     // A text of one space is kept (a whitespace-only text that is an element's only child).
     const pugi::xml_parse_result parsed = doc.load_buffer(data.data(), static_cast<size_t>(data.size()),
@@ -165,6 +165,12 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
             strings.push_back(str);
     const int total = static_cast<int>(strings.size());
     int n = 0;
+    int refused = 0;
+    const auto holdsElements = [](const pugi::xml_node& node) {
+        for (const pugi::xml_node& child : node.children())
+            if (child.type() == pugi::node_element) return true;
+        return false;
+    };
     for (const pugi::xml_node& str : strings) {
         if (progress && ++n % 1000 == 0) progress(n, total);
         const pugi::xml_attribute listAttr = str.attribute("List");
@@ -172,6 +178,11 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
         bool numeric = false;
         const int list = fromUtf8(listAttr.value()).toInt(&numeric);
         if (!numeric || list < 0 || list > 2) continue;
+        // Only the first run of text would be read: an empty or cut translation marked translated.
+        if (holdsElements(str.child("Source")) || holdsElements(str.child("Dest"))) {
+            ++refused;
+            continue;
+        }
         const bool partial = fromUtf8(str.attribute("Partial").value()) == QLatin1String("1");
         const QString source = withCrLf(xmlText(str.child("Source")));
         const QString dest = withCrLf(xmlText(str.child("Dest")));
@@ -189,6 +200,7 @@ void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::ve
         if (!edid.isEmpty() && field != sHeaderSig('0', '0', '0', '0'))
             references.push_back({seq, textHash(edid), field, sourceHash});
     }
+    return refused;
 }
 
 bool sortXmlReferences(std::vector<tEspStrRef>& references, TReferenceKey key) {

@@ -34,9 +34,11 @@ struct rXmlPendingRef {
 };
 
 // Parses an export into `batch` (one entry per String element with a list index 0 to 2) and `references`.
-// `progress` gets the element count every 1000. Throws TQuillError when the document cannot be parsed.
-void parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::vector<rXmlPendingRef>& references,
-                    const std::function<void(int, int)>& progress = {});
+// A String whose Source or Dest holds elements (mark-up of another tool) is left out: its text is not what the
+// element says. Returns the number left out so. `progress` gets the element count every 1000. Throws TQuillError
+// when the document cannot be parsed.
+int parseXmlImport(QByteArrayView data, quilldict::TSortedBatch& batch, std::vector<rXmlPendingRef>& references,
+                   const std::function<void(int, int)>& progress = {});
 
 // Sorts by (EDID hash, field signature, source hash); false outside plugin documents.
 bool sortXmlReferences(std::vector<tEspStrRef>& references, TReferenceKey key);

@@ -142,35 +142,45 @@ void TRecordDefinitions::indexSignatures() {
         defsBySig_[fieldDefList[i].fieldSig.asUint()].push_back(static_cast<uint32_t>(i));
 }
 
-bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const {
+bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos,
+                                        const rFieldsSoFar* soFar) const {
+    const size_t count = record.fList.size();
     switch (def.condition) {
     case tFieldCondition::none:
         return true;
-    case tFieldCondition::proc1:
-        for (size_t i = 0; i <= fieldPos && i < record.fList.size(); ++i) {
-            const tField& f = *record.fList[i];
-            if (f.header.name == kEdid && !f.buffer.isEmpty()) return f.buffer[0] == 's';
-        }
-        return false;
+    case tFieldCondition::proc1: {
+        // The first non-empty EDID up to the field decides.
+        qsizetype first = soFar ? soFar->firstEdid : -1;
+        if (!soFar)
+            for (size_t i = 0; i <= fieldPos && i < count && first < 0; ++i) {
+                const tField& f = *record.fList[i];
+                if (f.header.name == kEdid && !f.buffer.isEmpty()) first = static_cast<qsizetype>(i);
+            }
+        if (first < 0 || static_cast<size_t>(first) > fieldPos || static_cast<size_t>(first) >= count) return false;
+        return record.fList[static_cast<size_t>(first)]->buffer[0] == 's';
+    }
     case tFieldCondition::proc2:
-        for (size_t i = 0; i < fieldPos && i < record.fList.size(); ++i) {
+        // One of the two fields before is an EPFT of 7.
+        for (size_t back = 1; back <= 2 && back <= fieldPos; ++back) {
+            const size_t i = fieldPos - back;
+            if (i >= count) continue;
             const tField& f = *record.fList[i];
-            if (f.header.name != kEpft || f.buffer.size() != 1 || static_cast<uint8_t>(f.buffer[0]) != 7) continue;
-            if (fieldPos == i + 1 || fieldPos == i + 2) return true;
+            if (f.header.name == kEpft && f.buffer.size() == 1 && static_cast<uint8_t>(f.buffer[0]) == 7) return true;
         }
         return false;
     }
     return false;
 }
 
-int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const {
+int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos,
+                                          const rFieldsSoFar* soFar) const {
     const std::vector<uint32_t>* defs = findSig(field.header.name.asUint());
     if (!defs) return -1;
     const sHeaderSig recordSig = record.header.name;
     for (const uint32_t k : *defs) {
         const rFieldDef& def = fieldDefList[k];
         const bool decides =
-            def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos));
+            def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos, soFar));
         if (!decides) continue;
         if (def.notNull) field.params.set(sfieldParam::notNull);
         return def.listIndex;

@@ -39,9 +39,16 @@ public:
 
     // Builds the three definition lists from the definitions text (the appended Skip lines included).
     void loadRecordDefs(const QStringList& lines);
+    // What a reader reading the fields in order knows of those up to the one being decided, so that a condition
+    // never looks back over them all (a record of many fields would take quadratic time).
+    struct rFieldsSoFar {
+        qsizetype firstEdid = -1; // position of the first non-empty EDID, -1 while there is none
+    };
     // The list index 0..2 of `field` (at position `fieldPos` of the record's field list, the fields before it already
     // read), or -1 when it is not a string field. Sets notNull in the field's flags when the deciding entry has it.
-    int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos) const;
+    // Without `soFar` the fields before are looked at.
+    int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos,
+                          const rFieldsSoFar* soFar = nullptr) const;
     bool isSkippedRecord(sHeaderSig signature) const;
     // Some definition names this field signature (else no field of that signature is ever a string field).
     bool namesField(sHeaderSig fieldSig) const { return findSig(fieldSig.asUint()) != nullptr; }
@@ -57,7 +64,7 @@ public:
     bool loaded() const { return loaded_; }
 
 private:
-    bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos) const;
+    bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos, const rFieldsSoFar* soFar) const;
     // Definition indices by field signature, each list in line order, so a field only walks the entries that may
     // decide it.
     QHash<uint32_t, std::vector<uint32_t>> defsBySig_;

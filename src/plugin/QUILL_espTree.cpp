@@ -193,9 +193,17 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
         return;
     }
     if (ctx.budget && !ctx.budget->takeFields(count)) refuse(ctx, QStringLiteral("Fbk_PluginTooBig"));
+    if (count > kMaxRecordFields) {
+        const QString key = QStringLiteral("Fbk_RecordTooManyFields");
+        throw TQuillError(ctx.app ? ctx.app->uiTextFormat(key, {header.name.toString(), hex8(headerData.formID),
+                                                                static_cast<qulonglong>(count),
+                                                                static_cast<qulonglong>(kMaxRecordFields)})
+                                  : key);
+    }
     fList.reserve(count);
     TBinaryCursor cursor(data.view());
     uint32_t pending = 0;
+    TRecordDefinitions::rFieldsSoFar soFar;
     while (!cursor.atEnd()) {
         fList.push_back(std::make_unique<tField>());
         tField& field = *fList.back();
@@ -213,8 +221,9 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
         } else if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
             nameField = &field;
             field.params.set(sfieldParam::isEdid);
+            if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(fList.size() - 1);
         }
-        const int d = ctx.defs ? ctx.defs->getFieldListIndex(*this, field, fList.size() - 1) : -1;
+        const int d = ctx.defs ? ctx.defs->getFieldListIndex(*this, field, fList.size() - 1, &soFar) : -1;
         if (d >= 0) {
             rawRec = false;
             field.params.set(sfieldParam::isString);
@@ -281,22 +290,34 @@ void trecord::keepEdidName() {
 }
 
 void trecord::computeFieldIndices() {
-    for (size_t pi = 0; pi < fList.size(); ++pi) {
-        tField& p = *fList[pi];
-        if (!p.params.has(sfieldParam::isString)) continue;
-        bool first = true;
-        uint16_t a = 0;
-        for (size_t qi = pi; qi-- > 0;) {
-            tField& q = *fList[qi];
-            if (q.header.name != p.header.name) continue;
-            if (first) {
-                p.rIndex.index = static_cast<uint16_t>(q.rIndex.index + 1);
-                a = p.rIndex.index;
-                first = false;
-            }
-            p.rIndex.indexMax = a;
-            q.rIndex.indexMax = a;
+    if (fList.size() > kMaxRecordFields) throw TQuillError(QStringLiteral("Fbk_RecordTooManyFields"));
+    if (std::none_of(fList.begin(), fList.end(), [](const auto& f) { return f->params.has(sfieldParam::isString); }))
+        return;
+    // The fields grouped by signature, in record order within each group. In a group g0, g1 ... a string field gj
+    // (j >= 1) is numbered one past g(j-1), and every field up to the group's last such string takes that string's
+    // number as the highest; the first of a group keeps the number it has.
+    std::vector<std::pair<uint32_t, uint32_t>> order; // (signature, position)
+    order.reserve(fList.size());
+    for (size_t i = 0; i < fList.size(); ++i)
+        order.emplace_back(fList[i]->header.name.asUint(), static_cast<uint32_t>(i));
+    std::sort(order.begin(), order.end());
+    for (size_t begin = 0; begin < order.size();) {
+        size_t end = begin + 1;
+        while (end < order.size() && order[end].first == order[begin].first)
+            ++end;
+        size_t last = begin; // the group's last numbered string, or `begin` when there is none
+        for (size_t k = begin + 1; k < end; ++k) {
+            tField& field = *fList[order[k].second];
+            if (!field.params.has(sfieldParam::isString)) continue;
+            field.rIndex.index = static_cast<uint16_t>(fList[order[k - 1].second]->rIndex.index + 1);
+            last = k;
         }
+        if (last != begin) {
+            const uint16_t highest = fList[order[last].second]->rIndex.index;
+            for (size_t k = begin; k <= last; ++k)
+                fList[order[k].second]->rIndex.indexMax = highest;
+        }
+        begin = end;
     }
 }
 

@@ -109,6 +109,8 @@ constexpr uint32_t kRecordFlagCompressed = 0x00040000u;
 constexpr uint32_t kRecordFlagLocalized = 0x80u;
 constexpr int kObjectHeaderSize = 24;
 constexpr int kFieldHeaderSize = 6;
+// The most fields one record may hold: a field's position among those of its signature is 16-bit (rFieldIndex).
+constexpr size_t kMaxRecordFields = 0xFFFF;
 
 inline constexpr sHeaderSig kSigGRUP{'G', 'R', 'U', 'P'};
 inline constexpr sHeaderSig kSigTES4{'T', 'E', 'S', '4'};
@@ -231,6 +233,8 @@ public:
     void parseFields(const TSharedBytes& data, const rPluginReadContext& ctx);
     void readCompressed(const TSharedBytes& data, const rPluginReadContext& ctx);
     void keepEdidName();
+    // Numbers each string field among the record's fields of its signature (rIndex), in one pass. Throws
+    // TQuillError for a record of more than kMaxRecordFields fields.
     void computeFieldIndices();
     // False when a localized plugin needs nothing of this record.
     bool pruneForLocalized();

@@ -222,7 +222,7 @@ QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int, qsi
 }
 
 bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
-                    const std::function<void(int, qsizetype)>& progress) {
+                    const std::function<void(int, qsizetype)>& progress, const quillfs::tKeepOriginal& keep) {
     try {
         return quillfs::writeFileAtomic(
             path,
@@ -233,7 +233,7 @@ bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
                     progress);
                 return written;
             },
-            error);
+            error, keep);
     } catch (const TQuillError& e) {
         if (error) *error = e.message();
         return false;

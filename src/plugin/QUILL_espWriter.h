@@ -1,6 +1,7 @@
 // The plugin writer: rebuilding changed records (recompressed at their level), group sizes, and the whole file.
 #pragma once
 
+#include "core/QUILL_files.h"
 #include "plugin/QUILL_espTree.h"
 
 #include <QString>
@@ -14,7 +15,8 @@ void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArra
 // writePluginTree into one byte array: the whole file.
 QByteArray buildPluginBytes(tPluginTree& tree, const std::function<void(int pass, qsizetype node)>& progress = {});
 
-// writePluginTree into the file, written whole or not at all (beside the target, then renamed). False with the
-// reason in `error` on failure.
+// writePluginTree into the file, written whole or not at all (beside the target, then renamed; `keep` makes the
+// backup just before, see quillfs::TFileWriteSet). False with the reason in `error` on failure.
 bool savePluginTree(tPluginTree& tree, const QString& path, QString* error,
-                    const std::function<void(int pass, qsizetype node)>& progress = {});
+                    const std::function<void(int pass, qsizetype node)>& progress = {},
+                    const quillfs::tKeepOriginal& keep = {});

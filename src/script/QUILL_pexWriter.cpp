@@ -37,9 +37,10 @@ QByteArray buildPexBytes(const TPexScript& script, const QStringList& strings) {
     return out;
 }
 
-bool writePexFile(const TPexScript& script, const QStringList& strings, const QString& fileName, TAppContext* app) {
+bool writePexFile(const TPexScript& script, const QStringList& strings, const QString& fileName, TAppContext* app,
+                  const quillfs::tKeepOriginal& keep) {
     QString error;
-    if (quillfs::writeFileAtomic(fileName, buildPexBytes(script, strings), &error)) return true;
+    if (quillfs::writeFileAtomic(fileName, buildPexBytes(script, strings), &error, keep)) return true;
     if (app) app->logMessage(app->uiTextFormat(QStringLiteral("fbk_pexWriteError"), {fileName, error}), true);
     return false;
 }

@@ -1,6 +1,7 @@
 // Writing compiled scripts back: the head and tail as read, with a new string table between them.
 #pragma once
 
+#include "core/QUILL_files.h"
 #include "script/QUILL_scriptPex.h"
 
 #include <QByteArray>
@@ -15,6 +16,7 @@ void writePexString(const QString& text, bool bigEndian, QByteArray& out);
 // The file's bytes with `strings` as its string table (one text per entry, in table order). An unchanged text keeps
 // its bytes as read.
 QByteArray buildPexBytes(const TPexScript& script, const QStringList& strings);
-// Writes those bytes to `fileName` whole or not at all; a failure is reported through `app` (when given) and gives
-// false.
-bool writePexFile(const TPexScript& script, const QStringList& strings, const QString& fileName, TAppContext* app);
+// Writes those bytes to `fileName` whole or not at all (`keep` makes the backup just before the file is replaced, see
+// quillfs::TFileWriteSet); a failure is reported through `app` (when given) and gives false.
+bool writePexFile(const TPexScript& script, const QStringList& strings, const QString& fileName, TAppContext* app,
+                  const quillfs::tKeepOriginal& keep = {});

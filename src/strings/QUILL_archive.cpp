@@ -33,6 +33,23 @@ QString modNameOfArchive(const QString& archiveFileName) {
     return name;
 }
 
+QString archivedSizeProblem(const QString& archive, const QString& name, uint64_t size,
+                            std::optional<uint64_t> packedSize) {
+    // zlib never inflates more than about 1032 bytes per input byte; a little room covers the empty-stream case.
+    constexpr uint64_t kMaxInflateRatio = 1040;
+    constexpr uint64_t kInflateSlack = 64 * 1024;
+    QString where = QDir::toNativeSeparators(archive) + QStringLiteral(": ");
+    where += name.isEmpty() ? QStringLiteral("an entry") : QLatin1Char('"') + name + QLatin1Char('"');
+    if (size > kMaxArchivedFileSize)
+        return QStringLiteral("%1 would unpack to %2 MB, more than a text file of a mod can hold (%3 MB at most)")
+            .arg(where)
+            .arg((size + 1024 * 1024 - 1) / (1024 * 1024))
+            .arg(kMaxArchivedFileSize / (1024 * 1024));
+    if (packedSize && size > *packedSize * kMaxInflateRatio + kInflateSlack)
+        return QStringLiteral("%1 claims %2 bytes from %3 compressed bytes").arg(where).arg(size).arg(*packedSize);
+    return {};
+}
+
 namespace {
 
 bool startsLikeBa2(const QString& path) {
@@ -113,7 +130,7 @@ bool TModArchives::read(const QString& folder, const QString& fileName, QByteArr
         } else {
             const TwbBSAFileRec* file = a->bsa->findFile(fileName.toLower());
             if (!file) continue;
-            bytes = a->bsa->readFileData(*file);
+            bytes = a->bsa->readFileData(*file, folder + QLatin1Char('\\') + fileName);
         }
         if (archivePath) *archivePath = a->path;
         return true;

@@ -5,11 +5,23 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TwbBSAFile;
 class TBa2Archive;
+
+// The most one archived file may unpack to. Archives give the program text files only (string tables, menu files);
+// the game's biggest table is a few tens of megabytes, and a size beyond this is damage or a file made to exhaust
+// memory, refused before any memory is taken for it.
+constexpr uint64_t kMaxArchivedFileSize = 256ull * 1024 * 1024;
+
+// Why the entry `name` of `archive` cannot be read at the `size` it declares: more than kMaxArchivedFileSize, or
+// (when compressed) more than zlib can make of `packedSize` bytes. An empty string when the size is acceptable.
+QString archivedSizeProblem(const QString& archive, const QString& name, uint64_t size,
+                            std::optional<uint64_t> packedSize);
 
 // The archive names a mod may use, in the order they are searched: "<mod>.bsa", "<mod> - Main.ba2", "<mod>.ba2".
 QStringList modArchiveNames(const QString& modName);

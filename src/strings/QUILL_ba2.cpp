@@ -3,6 +3,7 @@
 
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_error.h"
+#include "strings/QUILL_archive.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,8 +16,6 @@ constexpr uint32_t kSentinel = 0xBAADF00Du;
 constexpr qsizetype kHeaderSize = 24;
 constexpr qsizetype kRecordSize = 36;
 constexpr uint16_t kGeneralChunkHeaderSize = 16;
-// zlib never inflates more than about 1032 bytes per input byte: a larger declared size is a lie.
-constexpr uint64_t kMaxInflateRatio = 1040;
 
 const std::array<uint32_t, 256>& crcTable() {
     static const std::array<uint32_t, 256> table = [] {
@@ -181,10 +180,12 @@ QByteArray TBa2Archive::read(const rBa2Entry& e) const {
     const uint64_t stored = e.packedSize ? e.packedSize : e.size;
     if (e.offset > static_cast<uint64_t>(data_.size()) || stored > static_cast<uint64_t>(data_.size()) - e.offset)
         bad(fileName_, QStringLiteral("the data of \"%1\" lies past the end of the archive").arg(e.name));
+    // The declared size decides how much memory is taken: it is checked before anything is.
+    const std::optional<uint64_t> packed = e.packedSize ? std::optional<uint64_t>(e.packedSize) : std::nullopt;
+    if (const QString problem = archivedSizeProblem(fileName_, e.name, e.size, packed); !problem.isEmpty())
+        throw TQuillError(problem);
     const QByteArrayView in = data_.sliced(static_cast<qsizetype>(e.offset), static_cast<qsizetype>(stored));
     if (!e.packedSize) return in.toByteArray();
-    if (static_cast<uint64_t>(e.size) > static_cast<uint64_t>(e.packedSize) * kMaxInflateRatio + 1024u)
-        bad(fileName_, QStringLiteral("the size of \"%1\" cannot be its compressed data's").arg(e.name));
     QByteArray out(static_cast<qsizetype>(e.size), Qt::Uninitialized);
     uLongf length = e.size;
     const int rc = uncompress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(in.data()),

@@ -21,22 +21,27 @@ QString backupStamp(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
 }
 
-QString moveWithRenameOnCollision(const QString& from, const QString& to) {
+QString keepWithRenameOnCollision(const QString& from, const QString& to) {
     QString target = to;
     for (int n = 2; QFileInfo::exists(target); ++n) {
         if (n > 999) return {};
         target = to + QStringLiteral(" (%1)").arg(n);
     }
     QDir().mkpath(QFileInfo(target).absolutePath());
-    return QFile::rename(from, target) ? target : QString();
+    return quillfs::keepCopyOf(from, target) ? target : QString();
 }
 
-bool backupWrittenFile(TAppContext& app, const QString& path, const QDateTime& now) {
-    const TAppState& st = app.state;
-    if (!st.EspBackupOptSimple) return true;
-    const QString existing = quillfs::findPathNoCase(path);
-    if (existing.isEmpty() || !QFileInfo(existing).isFile()) return true; // nothing there to keep
-    const QFileInfo info(existing);
+namespace {
+
+// backupWrittenFile without the report: the path that could not be kept, or an empty string.
+QString keepWrittenFile(const TAppState& st, const QString& path, const QDateTime& now, QString& keptAt) {
+    keptAt.clear();
+    if (!st.EspBackupOptSimple) return {};
+    const QString found = quillfs::findPathNoCase(path);
+    if (found.isEmpty() || !QFileInfo(found).isFile()) return {}; // nothing there to keep
+    // A link's own file is the one kept (a second name for the link would follow it to the new content).
+    const QString existing = QFileInfo(found).canonicalFilePath();
+    const QFileInfo info(found);
     const QString backupName =
         info.fileName() + QLatin1Char('.') + backupStamp(now.isValid() ? now : QDateTime::currentDateTime());
     QString target;
@@ -44,17 +49,40 @@ bool backupWrittenFile(TAppContext& app, const QString& path, const QDateTime& n
         target = QDir(st.EspBackup).filePath(backupName);
     else
         target = info.dir().filePath(backupName);
-    if (moveWithRenameOnCollision(existing, target).isEmpty()) return reportRenameError(app, existing);
-    return true;
+    keptAt = keepWithRenameOnCollision(existing, target);
+    return keptAt.isEmpty() ? existing : QString();
 }
 
-bool backupDictionary(TAppContext& app, const QString& fileName, const QDateTime& now) {
+} // namespace
+
+bool backupWrittenFile(TAppContext& app, const QString& path, const QDateTime& now, QString* keptAt) {
+    QString kept;
+    const QString failed = keepWrittenFile(app.state, path, now, kept);
+    if (keptAt) *keptAt = kept;
+    return failed.isEmpty() || reportRenameError(app, failed);
+}
+
+quillfs::tKeepOriginal writtenFileBackup(TAppContext& app) {
+    return [&app](const QString& target) {
+        quillfs::rKeptOriginal kept;
+        const QString failed = keepWrittenFile(app.state, target, QDateTime(), kept.path);
+        kept.ok = failed.isEmpty();
+        if (!kept.ok)
+            kept.error = app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {QDir::toNativeSeparators(failed)});
+        return kept;
+    };
+}
+
+bool backupDictionary(TAppContext& app, const QString& fileName, const QDateTime& now, QString* keptAt) {
+    if (keptAt) keptAt->clear();
     const TAppState& st = app.state;
     const QString source = quillfs::findFileNoCase(st.userDictionaryFolder, fileName);
     if (source.isEmpty()) return reportRenameError(app, QDir(st.userDictionaryFolder).filePath(fileName));
     const QString target = QDir(st.dictionaryBackupFolder)
                                .filePath(QFileInfo(source).fileName() + QLatin1Char('.') +
                                          backupStamp(now.isValid() ? now : QDateTime::currentDateTime()));
-    if (moveWithRenameOnCollision(source, target).isEmpty()) return reportRenameError(app, source);
+    const QString kept = keepWithRenameOnCollision(source, target);
+    if (kept.isEmpty()) return reportRenameError(app, source);
+    if (keptAt) *keptAt = kept;
     return true;
 }

@@ -3,17 +3,13 @@
 
 #include "core/QUILL_error.h"
 #include "core/QUILL_files.h"
+#include "strings/QUILL_archive.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <zlib.h>
 
 namespace {
-
-// zlib never inflates more than about 1032 bytes per input byte; a declared size beyond that (plus a little room
-// for the empty-stream case) is a lie that must not decide how much memory is taken.
-constexpr qint64 kMaxInflateRatio = 1032;
-constexpr qint64 kInflateSlack = 64 * 1024;
 
 uint32_t stringHash(QStringView text) {
     uint32_t h = 0;
@@ -232,7 +228,8 @@ const TwbBSAFileRec* TwbBSAFile::findFile(const QString& fileName) const {
     return hit;
 }
 
-QByteArray TwbBSAFile::readFileData(const TwbBSAFileRec& file) {
+QByteArray TwbBSAFile::readFileData(const TwbBSAFileRec& file, const QString& shownName) {
+    const QString name = file.Name.isEmpty() ? shownName : file.Name;
     TwbFileStream& s = *bfStream;
     qint64 storedSize = file.Size & ~kBsaInvertCompression;
     const bool compressed = ((file.Size & kBsaInvertCompression) != 0) != ((bfFlags & kBsaCompressedByDefault) != 0);
@@ -245,17 +242,22 @@ QByteArray TwbBSAFile::readFileData(const TwbBSAFileRec& file) {
         if (storedSize < 0)
             throw TQuillError(bfFileName + QStringLiteral(": entry size smaller than its embedded name"));
     }
-    if (!compressed) return s.readBytes(storedSize);
+    if (!compressed) {
+        if (const QString problem = archivedSizeProblem(bfFileName, name, storedSize, std::nullopt); !problem.isEmpty())
+            throw TQuillError(problem);
+        return s.readBytes(storedSize);
+    }
 
     if (storedSize < 4) throw TQuillError(bfFileName + QStringLiteral(": compressed entry without its size"));
     const qint64 unpackedSize = s.readU32();
     const qint64 packedSize = storedSize - 4;
     if (packedSize > s.remaining())
         throw TQuillError(bfFileName + QStringLiteral(": compressed entry runs past the end of the archive"));
-    if (unpackedSize > packedSize * kMaxInflateRatio + kInflateSlack)
-        throw TQuillError(
-            bfFileName +
-            QStringLiteral(": entry claims %1 bytes from %2 compressed bytes").arg(unpackedSize).arg(packedSize));
+    // The declared size decides how much memory is taken: it is checked before anything is.
+    if (const QString problem = archivedSizeProblem(bfFileName, name, static_cast<uint64_t>(unpackedSize),
+                                                    static_cast<uint64_t>(packedSize));
+        !problem.isEmpty())
+        throw TQuillError(problem);
     QByteArray out(unpackedSize, '\0');
     if (unpackedSize == 0 || packedSize == 0) return out;
     const QByteArray packed = s.readBytes(packedSize);

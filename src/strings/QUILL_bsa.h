@@ -80,8 +80,9 @@ public:
     const QString& openedFolder() const { return openedFolder_; }
     // The last file record of the opened folder whose hash matches `fileName` (with its extension), or none.
     const TwbBSAFileRec* findFile(const QString& fileName) const;
-    // The bytes of a file record (inflated when compressed); throws TQuillError on any inconsistency.
-    QByteArray readFileData(const TwbBSAFileRec& file);
+    // The bytes of a file record (inflated when compressed); throws TQuillError on any inconsistency. `shownName`
+    // names the file in messages when the record has no name of its own.
+    QByteArray readFileData(const TwbBSAFileRec& file, const QString& shownName = QString());
 
     // Folder paths are compared in this form; "." and "" both name the archive's root.
     static QString normaliseFolder(const QString& folder);

@@ -608,10 +608,11 @@ struct rTableWritten {
     uint32_t id = 0;
     qsizetype bytes = 0;
     QString error;
+    quillfs::TFileWriteSet file; // the table, complete beside its target until committed
 };
 
-// Builds and writes one table without touching the log, so it may run on a worker thread.
-rTableWritten buildAndWriteTable(const QString& basePath, tSkyStrList& list, int listIndex, const rCodepage& codepage) {
+// Builds one table and writes it beside its file, without touching the log, so it may run on a worker thread.
+rTableWritten buildAndStageTable(const QString& basePath, tSkyStrList& list, int listIndex, const rCodepage& codepage) {
     rTableWritten result;
     try {
         // One pass over the entries gathers the texts and checks the id order; an unsorted list is sorted and
@@ -637,14 +638,19 @@ rTableWritten buildAndWriteTable(const QString& basePath, tSkyStrList& list, int
         // Replace the file that is there in whatever letter case, rather than creating a twin beside it.
         QString target = quillfs::findPathNoCase(basePath + tableExtension(listIndex, true));
         if (target.isEmpty()) target = basePath + tableExtension(listIndex, true);
-        QString error;
-        if (!quillfs::writeFileAtomic(target, bytes, &error)) throw TQuillError(target + QStringLiteral(": ") + error);
+        if (!result.file.add(target, bytes))
+            throw TQuillError(QDir::toNativeSeparators(target) + QStringLiteral(": ") + result.file.error());
     } catch (const TEntryTooLong& e) {
-        result = {false, true, e.id, e.bytes, {}};
+        result.ok = false;
+        result.tooLong = true;
+        result.id = e.id;
+        result.bytes = e.bytes;
     } catch (const TQuillError& e) {
-        result = {false, false, 0, 0, e.message()};
+        result.ok = false;
+        result.error = e.message();
     } catch (const std::exception& e) {
-        result = {false, false, 0, 0, QString::fromLocal8Bit(e.what())};
+        result.ok = false;
+        result.error = QString::fromLocal8Bit(e.what());
     }
     return result;
 }
@@ -678,7 +684,13 @@ bool reportTableWritten(TAppContext& app, const QString& basePath, int listIndex
 bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, int listIndex) {
     const rCodepage codepage = exportCodepage(app.state, basePath);
     logTableStart(app, basePath, listIndex, codepage);
-    return reportTableWritten(app, basePath, listIndex, buildAndWriteTable(basePath, list, listIndex, codepage));
+    rTableWritten result = buildAndStageTable(basePath, list, listIndex, codepage);
+    if (result.ok && !result.file.commit()) {
+        result.ok = false;
+        result.error =
+            QDir::toNativeSeparators(result.file.failedTarget()) + QStringLiteral(": ") + result.file.error();
+    }
+    return reportTableWritten(app, basePath, listIndex, result);
 }
 
 bool tableSetExists(const QString& folder, const QString& pluginName, const QString& language) {
@@ -698,7 +710,7 @@ bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, con
     const std::array<size_t, 3> sizes = {lists[0].size(), lists[1].size(), lists[2].size()};
     const int largest = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
     const rCodepage codepage = exportCodepage(app.state, base);
-    const auto build = [&](int i) { results[i] = buildAndWriteTable(base, lists[i], i, codepage); };
+    const auto build = [&](int i) { results[i] = buildAndStageTable(base, lists[i], i, codepage); };
     runSideBySide(
         worthSplitting(countListSet(lists)),
         [&] {
@@ -706,14 +718,30 @@ bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, con
                 if (i != largest) build(i);
         },
         [&] { build(largest); });
-    bool allWritten = true;
+    bool allStaged = true;
     for (int i = 0; i < 3; ++i) {
         logTableStart(app, base, i, codepage);
-        if (!reportTableWritten(app, base, i, results[i])) {
-            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {QDir::toNativeSeparators(base)}), true);
-            allWritten = false;
-        }
+        if (!reportTableWritten(app, base, i, results[i])) allStaged = false;
         app.progressStep(i, 1);
     }
-    return allWritten;
+    const QString shownBase = QDir::toNativeSeparators(base);
+    if (!allStaged) {
+        // Nothing replaced: the tables on disk stay the set they were.
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {shownBase}), true);
+        return false;
+    }
+    quillfs::TFileWriteSet set;
+    for (rTableWritten& result : results)
+        set.append(std::move(result.file));
+    if (set.commit()) return true;
+    app.logMessage(QDir::toNativeSeparators(set.failedTarget()) + QStringLiteral(": ") + set.error(), true);
+    QStringList written, notWritten;
+    for (const QString& target : set.targets())
+        (set.replaced().contains(target) ? written : notWritten).append(QDir::toNativeSeparators(target));
+    if (!written.isEmpty())
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_TablesPartlyWritten"),
+                                        {written.join(QStringLiteral(", ")), notWritten.join(QStringLiteral(", "))}),
+                       true);
+    app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {shownBase}), true);
+    return false;
 }

@@ -127,8 +127,10 @@ bool readTableSet(TAppContext& app, tListSet& lists, const QString& folder, cons
 // whole or not at all). The list is sorted by id; a one-character source with an empty translation gets " ".
 bool writeTable(TAppContext& app, const QString& basePath, tSkyStrList& list, int listIndex);
 
-// Writes the three tables "<folder><pluginName>_<language>" without asking; returns true when all three were
-// written. Failures are reported ("Fbk_SavedError"); the others are still written.
+// Writes the three tables "<folder><pluginName>_<language>" without asking, as one set: each is written beside its
+// file first, and only once all three are complete do they replace the old ones, so that the set is never a mix of
+// new and old tables. Returns true when all three were replaced. A failure is reported ("Fbk_SavedError"); when a
+// replacement fails after another succeeded, "Fbk_TablesPartlyWritten" names the tables written and those not.
 bool writeTableSet(TAppContext& app, tListSet& lists, const QString& folder, const QString& pluginName,
                    const QString& language);
 // True when any table of the set exists (ignoring case).

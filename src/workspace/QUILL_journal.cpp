@@ -8,6 +8,7 @@
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsScript.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -76,13 +77,28 @@ template <typename Fill> void appendBlock(QByteArray& out, Fill fill) {
     binary_out::patchU32le(out, start + 4, checksum(QByteArrayView(out).sliced(start + 8, payload)));
 }
 
-// The payload of the next block, or an empty optional when the block is torn or damaged.
-bool nextBlock(TBinaryCursor& cursor, QByteArrayView& payload) {
-    if (!cursor.canRead(8)) return false;
+// Reads exactly `size` bytes into `out`; false at the end of the device or on an error.
+bool readExactly(QIODevice& device, qint64 size, QByteArray& out) {
+    // A block longer than what is left of the device is torn: nothing is reserved for its claimed length.
+    if (!device.isSequential() && size > device.size() - device.pos()) return false;
+    out.resize(static_cast<qsizetype>(size));
+    qint64 in = 0;
+    while (in < size) {
+        const qint64 n = device.read(out.data() + in, size - in);
+        if (n <= 0) return false;
+        in += n;
+    }
+    return true;
+}
+
+// The payload of the next block, false when the block is torn or damaged.
+bool nextBlock(QIODevice& device, QByteArray& payload) {
+    QByteArray head;
+    if (!readExactly(device, 8, head)) return false;
+    TBinaryCursor cursor(head);
     const uint32_t length = cursor.u32le();
     const uint32_t sum = cursor.u32le();
-    if (!cursor.canRead(length)) return false;
-    payload = cursor.view(length);
+    if (!readExactly(device, length, payload)) return false;
     return checksum(payload) == sum;
 }
 
@@ -272,13 +288,14 @@ void appendJournalRecord(QByteArray& out, const rJournalRecord& record) {
     });
 }
 
-bool readJournal(QByteArrayView data, rJournalContents& out) {
+bool readJournal(QIODevice& device, rJournalContents& out) {
     out = {};
-    TBinaryCursor cursor(data);
-    if (!cursor.canRead(12) || cursor.view(8) != QByteArrayView(kMagic, sizeof kMagic)) return false;
-    if (cursor.u32le() != kVersion) return false;
-    QByteArrayView payload;
-    if (!nextBlock(cursor, payload)) return false;
+    QByteArray head;
+    if (!readExactly(device, 12, head) || QByteArrayView(head).first(8) != QByteArrayView(kMagic, sizeof kMagic))
+        return false;
+    if (TBinaryCursor(QByteArrayView(head).sliced(8)).u32le() != kVersion) return false;
+    QByteArray payload;
+    if (!nextBlock(device, payload)) return false;
     try {
         TBinaryCursor header(payload);
         out.header.documentPath = readText(header);
@@ -292,12 +309,39 @@ bool readJournal(QByteArrayView data, rJournalContents& out) {
     } catch (const TQuillError&) {
         return false;
     }
-    while (nextBlock(cursor, payload)) {
+    while (nextBlock(device, payload)) {
         rJournalRecord record;
         if (!readRecord(payload, record)) break;
         out.records.push_back(std::move(record));
     }
     return true;
+}
+
+bool readJournal(QByteArrayView data, rJournalContents& out) {
+    QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readJournal(buffer, out);
+}
+
+qint64 journalSizeLimit(const TWorkspace& ws) {
+    // One step changing every entry costs at most its identity and states plus the translation in UTF-16, taken as
+    // long as the source and the translation together. Sixty-four such steps are far more than a session makes.
+    constexpr qint64 kBase = 64ll * 1024 * 1024;
+    constexpr qint64 kFullSteps = 64;
+    qint64 fullStep = 0;
+    const auto add = [&](const tSkyStr& entry) {
+        fullStep += kMinChangeBytes + 16 + 2 * (entry.gS.size() + entry.gTrans.size());
+    };
+    for (const auto& list : ws.loadedLists)
+        for (const auto& entry : list)
+            add(*entry);
+    for (const auto& entry : ws.sharedIdList)
+        add(*entry);
+    if (const TMenuDocument* menu = ws.menu())
+        for (const QString& key : menu->menuKeys)
+            fullStep += 2 * key.size();
+    return kBase + kFullSteps * fullStep;
 }
 
 rJournalRecord captureJournalRecord(const TWorkspace& ws, const std::vector<rEntryChange>& changes,
@@ -449,12 +493,14 @@ void TJournalWriter::perform(rJob& job) {
             QByteArray data = encodeJournalHeader(fileHeader_);
             appendJournalRecord(data, job.record);
             QDir().mkpath(QFileInfo(filePath_).absolutePath());
-            if (!quillfs::writeFileAtomic(filePath_, data, &error)) break;
-            auto file = std::make_unique<QFile>(filePath_);
-            if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
-                error = file->errorString();
+            // A symbolic link at the path is replaced, never written through: the journal goes nowhere else.
+            quillfs::TFileWriteSet set;
+            if (!set.add(filePath_, data, quillfs::tLinkAtTarget::replace) || !set.commit()) {
+                error = set.error();
                 break;
             }
+            auto file = std::make_unique<QFile>();
+            if (!openFileNoFollow(*file, filePath_, QIODevice::WriteOnly | QIODevice::Append, &error)) break;
             file_ = std::move(file);
             break;
         }
@@ -589,17 +635,42 @@ int offerJournal(TWorkspace& ws) {
         return 0;
     }
     if (ws.recovery == TRecoveryUse::ignore) return 0;
-    if (!QFileInfo::exists(path)) return 0;
-    QByteArray bytes;
-    if (!quillfs::readWholeFile(path, bytes)) return 0;
+    const QFileInfo found(path);
+    if (!found.exists() && !found.isSymLink()) return 0;
+    TAppContext& app = ws.app;
+    const QString shown = QDir::toNativeSeparators(path);
+    // A link would make the journal another file (planted there to be read, or overwritten by the writer): it is
+    // neither followed nor removed; the first step written replaces it with the journal itself.
+    if (found.isSymLink()) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_JournalLink"), {shown}), true);
+        return 0;
+    }
+    if (found.size() > journalSizeLimit(ws)) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_JournalTooBig"),
+                                        {shown, static_cast<qlonglong>(found.size() / (1024 * 1024))}),
+                       true);
+        if (writes) discardJournal(ws, path);
+        return 0;
+    }
+    QFile file;
+    QString error;
     rJournalContents contents;
-    // A journal of another document (or of other languages) is not offered, and left alone.
-    if (!readJournal(bytes, contents) || !sameHeader(contents.header, currentJournalHeader(ws))) return 0;
+    if (!openFileNoFollow(file, path, QIODevice::ReadOnly, &error)) {
+        app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_JournalUnreadable"), {shown, error}));
+        return 0;
+    }
+    try {
+        // A journal of another document (or of other languages) is not offered, and left alone.
+        if (!readJournal(file, contents) || !sameHeader(contents.header, currentJournalHeader(ws))) return 0;
+    } catch (const std::bad_alloc&) {
+        app.logMessage(app.uiText(QStringLiteral("Fbk_OutOfMemory")), true);
+        return 0;
+    }
+    file.close();
     if (contents.records.empty()) {
         if (writes) QFile::remove(path);
         return 0;
     }
-    TAppContext& app = ws.app;
     const rJournalHeader now = currentJournalHeader(ws);
     const bool changed =
         now.documentSize != contents.header.documentSize || now.documentTime != contents.header.documentTime;

@@ -17,6 +17,7 @@
 #include <vector>
 
 class QFile;
+class QIODevice;
 class TWorkspace;
 
 // What names an entry across a reopen of its document: a plugin field by its record's form id, its signature and
@@ -83,6 +84,11 @@ void appendJournalRecord(QByteArray& out, const rJournalRecord& record);
 // False when the data does not start with a readable journal header; the records are those before the first torn
 // or damaged block.
 bool readJournal(QByteArrayView data, rJournalContents& out);
+// The same from a device read block by block (a journal file is never held whole besides what it holds).
+bool readJournal(QIODevice& device, rJournalContents& out);
+// The largest journal the open document's work could make (a few dozen steps each changing every entry): a bigger
+// file at its journal's path is damage or planted, refused before it is read.
+qint64 journalSizeLimit(const TWorkspace& ws);
 
 // The step a command, an undo or a redo just left, as the journal keeps it. Runs on the window's thread: only the
 // identities are worked out and the states copied (the texts are shared, not copied).
@@ -171,7 +177,9 @@ void endJournal(TWorkspace& ws);
 // The document is being closed: the journal is removed when nothing is unsaved, else kept.
 void closeJournal(TWorkspace& ws);
 // Run once a document is open: a journal left for it is offered ("Ask_RecoverJournal"), replayed as one undo step
-// ("Step_Recover") on Yes, moved to Recovery/Discarded/ on No. Returns the number of entries restored.
+// ("Step_Recover") on Yes, moved to Recovery/Discarded/ on No. A symbolic link at the journal's path is never
+// followed ("Fbk_JournalLink"); a file bigger than journalSizeLimit is not read ("Fbk_JournalTooBig") and is moved
+// to Recovery/Discarded/ by the window. Returns the number of entries restored.
 int offerJournal(TWorkspace& ws);
 // Replays the records onto the open document as one undo step; `missing` counts the changes naming no entry.
 int replayJournal(TWorkspace& ws, const std::vector<rJournalRecord>& records, int* missing = nullptr);

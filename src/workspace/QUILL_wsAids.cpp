@@ -164,8 +164,12 @@ int carrySimilarTranslations(TWorkspace& ws, TEntryCommand& command, tSkyStr& so
 
 int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList) {
     TEntryCommand command(ws, QStringLiteral("Step_Replace"));
-    applySearchRule(rule, ws.loadedLists, activeList, ws.selectionPredicate());
-    return command.finish();
+    const bool refused = applySearchRule(rule, ws.loadedLists, activeList, ws.selectionPredicate()) < 0;
+    if (refused)
+        ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_ReplaceTooLong"), {rule.s1, kMaxRuleTextLength}),
+                          true, dbOk);
+    const int changed = command.finish();
+    return refused ? -1 : changed;
 }
 
 int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList) {
@@ -174,7 +178,7 @@ int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList) {
     if (rule.s1.trimmed().isEmpty() && rule.mode2 != 2) return 0;
     TOperation operation(ws.app, ws.app.uiText(QStringLiteral("Fbk_Replacing")));
     const int changed = applySearchRule(ws, rule, activeList);
-    reportChangedStrings(ws.app, changed);
+    if (changed >= 0) reportChangedStrings(ws.app, changed);
     return changed;
 }
 
@@ -182,13 +186,21 @@ int runBatchText(TWorkspace& ws, const QString& text, int activeList) {
     TOperation operation(ws.app, ws.app.uiText(QStringLiteral("Fbk_Replacing")));
     TEntryCommand command(ws, QStringLiteral("Step_Batch"));
     const auto isSelected = ws.selectionPredicate();
-    for (const rSearchData& rule : parseBatchRules(text)) {
-        aidsState(ws).searchSettings = rule;
-        applySearchRule(rule, ws.loadedLists, activeList, isSelected);
+    const std::vector<rSearchData> rules = parseBatchRules(text);
+    bool stopped = false;
+    for (size_t i = 0; i < rules.size() && !stopped; ++i) {
+        aidsState(ws).searchSettings = rules[i];
+        // A rule that would grow some text past what a field holds stops the batch (rules that double a letter
+        // would otherwise grow every text without end); the rules before it stay applied.
+        stopped = applySearchRule(rules[i], ws.loadedLists, activeList, isSelected) < 0;
+        if (stopped)
+            ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_BatchRuleTooLong"),
+                                                  {static_cast<int>(i + 1), rules[i].s1, kMaxRuleTextLength}),
+                              true, dbOk);
     }
     const int changed = command.finish();
     reportChangedStrings(ws.app, changed);
-    return changed;
+    return stopped ? -1 : changed;
 }
 
 void reportChangedStrings(TAppContext& app, int changed) {

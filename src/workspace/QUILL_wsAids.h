@@ -64,13 +64,15 @@ int fixAliases(TWorkspace& ws, const QList<tSkyStr*>& entries);
 int replaceAllStrings(TWorkspace& ws, tSkyStr& sourceSk, sStrParams v1, sStrParams v2, bool autoAccept);
 
 // Applies one rule (applySearchRule over the loaded lists; `activeList` is the visible page's list, the
-// selection the workspace's). One undo step; returns the number changed.
+// selection the workspace's). One undo step; returns the number changed, or -1 when the rule would make a text too
+// long ("Fbk_ReplaceTooLong", nothing changed).
 int applySearchRule(TWorkspace& ws, const rSearchData& rule, int activeList);
 // The search dialog's Ok: stores `rule` (s1 lower-cased unless case-sensitive) as searchSettings and applies it
 // when its search text is not blank or its mode2 is 2. Returns the number changed.
 int searchAndReplace(TWorkspace& ws, rSearchData rule, int activeList);
 // Runs the rules of a batch text in order, each on the result of the one before, as one undo step; searchSettings
-// keeps the last rule. Returns the number of entries changed.
+// keeps the last rule. Returns the number of entries changed, or -1 when a rule that would make a text longer than
+// kMaxRuleTextLength stopped the batch ("Fbk_BatchRuleTooLong" names it; the rules before it stay applied).
 int runBatchText(TWorkspace& ws, const QString& text, int activeList);
 // Reads a batch file (encoding by byte-order mark, else the system code page); false with "FileNotFound" logged when
 // it cannot be read.

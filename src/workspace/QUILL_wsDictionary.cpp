@@ -77,10 +77,17 @@ void applyWorkLists(TWorkspace& ws, std::vector<tEspStrRef>& refs, tStringPredic
 bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
     TAppContext& app = ws.app;
     const TAppState& st = app.state;
-    if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName)) backupDictionary(app, fileName);
-    quilldict::pruneDictionaryBackups(st, fileName);
     QDir().mkpath(st.userDictionaryFolder);
-    if (quilldict::writeDictionary(app, ws.loadedLists, st.userDictionaryFolder + fileName)) {
+    // The previous file is kept in the backup folder once the new one is complete, just before it is replaced. A
+    // backup that cannot be made is reported and the save goes on: the dictionary is the work itself.
+    const quillfs::tKeepOriginal keep = [&](const QString&) {
+        quillfs::rKeptOriginal kept;
+        if (st.sstbackupCount > 0 && QFileInfo::exists(st.userDictionaryFolder + fileName))
+            backupDictionary(app, fileName, QDateTime(), &kept.path);
+        return kept;
+    };
+    if (quilldict::writeDictionary(app, ws.loadedLists, st.userDictionaryFolder + fileName, keep)) {
+        quilldict::pruneDictionaryBackups(st, fileName);
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fileName}), true, dbSelfClosing);
         return true;
     }
@@ -516,10 +523,11 @@ bool readXmlImport(TWorkspace& ws, const QString& path) {
         if (!quillfs::readWholeFile(path, data, &error)) throw TQuillError(error);
         quilldict::TSortedBatch batch;
         std::vector<rXmlPendingRef> pending;
-        parseXmlImport(data, batch, pending, [&app](int i, int total) {
+        const int refused = parseXmlImport(data, batch, pending, [&app](int i, int total) {
             if (i == 1000) app.progressMax(total);
             app.progressStep(i, 1000);
         });
+        if (refused > 0) app.logMessage(app.uiTextFormat(QStringLiteral("XML_RefusedMarkup"), {refused}), true);
         batch.mergeInto(ws.workLists);
         refs.reserve(pending.size());
         for (const rXmlPendingRef& p : pending)

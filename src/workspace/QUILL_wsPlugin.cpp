@@ -250,7 +250,6 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
     if (QFileInfo::exists(target) &&
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
-    if (!saveAs && !backupWrittenFile(app, target)) return false;
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_Saveesp")));
     const rCodepage source = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
     const rCodepage dest = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
@@ -258,8 +257,10 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
     const qsizetype nodes = doc->tree.nodeCount();
     app.progressMax(nodes);
     QString error;
-    const bool ok =
-        savePluginTree(doc->tree, target, &error, [&app](int, qsizetype node) { app.progressStep(node, 100); });
+    // The backup is made once the new file is complete, just before it replaces the old one.
+    const bool ok = savePluginTree(
+        doc->tree, target, &error, [&app](int, qsizetype node) { app.progressStep(node, 100); },
+        saveAs ? quillfs::tKeepOriginal() : writtenFileBackup(app));
     const QString fullTarget = QFileInfo(target).absoluteFilePath();
     if (ok) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fullTarget}), true, dbSelfClosing);

@@ -166,10 +166,11 @@ bool saveScript(TWorkspace& ws, const QString& folder, const QString& fileName, 
     if (QFileInfo::exists(target) &&
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
-    if (!saveAs && !backupWrittenFile(app, target)) return false;
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_SavePex")));
     QDir().mkpath(folder);
-    const bool ok = writePexFile(doc->pex, scriptTextsToWrite(doc->pex, ws.loadedLists[0]), target, &app);
+    // The backup is made once the new file is complete, just before it replaces the old one.
+    const bool ok = writePexFile(doc->pex, scriptTextsToWrite(doc->pex, ws.loadedLists[0]), target, &app,
+                                 saveAs ? quillfs::tKeepOriginal() : writtenFileBackup(app));
     if (ok)
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {target}), true, dbSelfClosing);
     else

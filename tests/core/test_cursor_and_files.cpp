@@ -2,6 +2,8 @@
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
 #include "core/QUILL_format.h"
+#include "support/temp_program_dir.h"
+#include "support/write_faults.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,11 +60,16 @@ TEST(FileHelpers, CaseInsensitiveLookupAndAtomicWrite) {
     EXPECT_TRUE(quillfs::findFileNoCase(dir.path(), "strings/other.strings").isEmpty());
     EXPECT_EQ(quillfs::findPathNoCase(dir.path() + "/STRINGS/mymod_en.strings"), target);
     EXPECT_TRUE(quillfs::fileIsUsable(target));
+    // A file the user may read but not write is read (tables of a game installed read-only); one that cannot be
+    // read at all is not.
     QFile::setPermissions(target, QFileDevice::ReadOwner);
-    if (!QFile(target).open(QIODevice::ReadWrite)) { // root may still write
+    EXPECT_TRUE(quillfs::fileIsUsable(target));
+    QFile::setPermissions(target, QFileDevice::WriteOwner);
+    if (!QFile(target).open(QIODevice::ReadOnly)) { // root may still read
         EXPECT_FALSE(quillfs::fileIsUsable(target));
     }
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_FALSE(quillfs::fileIsUsable(dir.path()));
 
     // A failed streaming write leaves the old content.
     EXPECT_FALSE(quillfs::writeFileAtomic(target, [](QIODevice& d) {
@@ -133,17 +140,104 @@ TEST(FileHelpers, WholeFileReadsRefuseSpecialFiles) {
     }
 }
 
-// A write the system refuses (a full disk) reports the system's own reason, not the cancel that follows it; a device
-// target is written into, never replaced by a renamed file.
-TEST(FileHelpers, FailedWritesReportTheSystemsReason) {
-    if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    const QString full = QString::fromStdString(std::make_error_code(std::errc::no_space_on_device).message());
+// Only regular files are written: a device or a pipe at the target is refused at once (a pipe would block the write
+// until someone read it, a device be written into), and a read-only file is left as it is.
+TEST(FileWriteSet, TargetsThatAreNotWritableRegularFilesAreRefused) {
+    QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(quillfs::writeFileAtomic("/dev/full", QByteArray(1 << 20, 'x'), &error));
-    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
+    if (QFileInfo::exists("/dev/full")) {
+        EXPECT_FALSE(quillfs::writeFileAtomic("/dev/full", QByteArray(1 << 20, 'x'), &error));
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+        EXPECT_FALSE(QFileInfo("/dev/full").isFile());
+    }
+    const QString fifo = dir.filePath("x.esp");
+    if (QProcess::execute("mkfifo", {fifo}) == 0) {
+        error.clear();
+        EXPECT_FALSE(quillfs::writeFileAtomic(fifo, QByteArray("abc"), &error)); // returns instead of waiting
+        EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+        EXPECT_FALSE(QFileInfo(fifo).isFile());
+    }
     error.clear();
-    EXPECT_FALSE(quillfs::writeFileAtomic(
-        "/dev/full", [](QIODevice& d) { return d.write(QByteArray(64 << 20, 'y')) == (64 << 20); }, &error));
-    EXPECT_TRUE(error.contains(full, Qt::CaseInsensitive)) << error.toStdString();
-    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
+    EXPECT_FALSE(quillfs::writeFileAtomic(dir.path(), QByteArray("abc"), &error));
+    EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+
+    const QString locked = dir.filePath("locked.esp");
+    ASSERT_TRUE(quillfs::writeFileAtomic(locked, QByteArray("old")));
+    QFile::setPermissions(locked, QFileDevice::ReadOwner);
+    if (!QFileInfo(locked).isWritable()) { // root may write anyway
+        error.clear();
+        EXPECT_FALSE(quillfs::writeFileAtomic(locked, QByteArray("new"), &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(fileBytes(locked), "old");
+        EXPECT_TRUE(quillfs::fileIsUsable(locked)); // still read
+    }
+    EXPECT_TRUE(leftoverTemporaries(dir.path()).isEmpty());
+}
+
+// Whatever step fails (before the first byte, midway, when the data goes to the disk, at the rename) the target keeps
+// its old bytes, the system's reason is given, no temporary file stays, and a backup taken just before the rename is
+// removed again. A new file fails the same way and leaves nothing.
+TEST(FileWriteSet, AFailureAtAnyStepLeavesTheOldFile) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("mod.esp");
+    const QString fresh = dir.filePath("new.esp");
+    const QString backup = dir.filePath("mod.esp.bak");
+    ASSERT_TRUE(quillfs::writeFileAtomic(target, QByteArray("old content")));
+    const quillfs::tKeepOriginal keep = [&](const QString& path) {
+        quillfs::rKeptOriginal kept;
+        kept.ok = quillfs::keepCopyOf(path, backup);
+        kept.path = backup;
+        return kept;
+    };
+    for (const quillfs::tWriteStep step : kAllWriteSteps) {
+        const TWriteFaultScope fault(step);
+        QString error;
+        EXPECT_FALSE(quillfs::writeFileAtomic(
+            target, [](QIODevice& d) { return d.write(QByteArray(100000, 'n')) == 100000; }, &error, keep))
+            << writeStepName(step);
+        EXPECT_TRUE(error.contains(diskFullReason())) << error.toStdString();
+        EXPECT_EQ(fileBytes(target), "old content") << writeStepName(step);
+        EXPECT_FALSE(QFileInfo::exists(backup)) << writeStepName(step);
+        EXPECT_FALSE(quillfs::writeFileAtomic(fresh, QByteArray("x")));
+        EXPECT_FALSE(QFileInfo::exists(fresh));
+        EXPECT_TRUE(leftoverTemporaries(dir.path()).isEmpty())
+            << leftoverTemporaries(dir.path()).join(',').toStdString();
+        EXPECT_EQ(fault.hits(), 2);
+    }
+    // A writer that throws (a record grown past its size field) leaves nothing behind either.
+    EXPECT_THROW(quillfs::writeFileAtomic(target,
+                                          [](QIODevice& d) -> bool {
+                                              d.write("partial");
+                                              throw TQuillError(QStringLiteral("too big"));
+                                          }),
+                 TQuillError);
+    EXPECT_EQ(fileBytes(target), "old content");
+    EXPECT_TRUE(leftoverTemporaries(dir.path()).isEmpty());
+    // Once nothing fails: the new content, and the backup holds the old one.
+    ASSERT_TRUE(quillfs::writeFileAtomic(target, QByteArray("new content"), nullptr, keep));
+    EXPECT_EQ(fileBytes(target), "new content");
+    EXPECT_EQ(fileBytes(backup), "old content");
+}
+
+// A link is written through by default (the file it names gets the content, the link stays) and replaced when the
+// program's own file must not lead elsewhere. The new file keeps the permissions of the one it replaces.
+TEST(FileWriteSet, LinksAreWrittenThroughOrReplaced) {
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real.txt");
+    const QString link = dir.filePath("link.txt");
+    ASSERT_TRUE(quillfs::writeFileAtomic(real, QByteArray("real")));
+    QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(quillfs::writeFileAtomic(link, QByteArray("through")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileBytes(real), "through");
+    const QFileDevice::Permissions ownerGroupOther(0x7077);
+    EXPECT_EQ(QFileInfo(real).permissions() & ownerGroupOther,
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    quillfs::TFileWriteSet set;
+    ASSERT_TRUE(set.add(link, QByteArray("own"), quillfs::tLinkAtTarget::replace));
+    ASSERT_TRUE(set.commit());
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileBytes(link), "own");
+    EXPECT_EQ(fileBytes(real), "through");
 }

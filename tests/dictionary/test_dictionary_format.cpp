@@ -335,7 +335,7 @@ TEST(DictionaryBackups, KeptToTheCountOldestFirst) {
     f.dir.write(QStringLiteral("UserDictionary/Backup/other_en_fr.sst.2019_01_01_00_00_00"), "keep");
     f.writeUser(name, "current");
     ASSERT_TRUE(backupDictionary(f.ws.app, name));
-    EXPECT_FALSE(QFileInfo::exists(f.userFile(name)));
+    EXPECT_EQ(fileBytes(f.userFile(name)), "current");
     pruneDictionaryBackups(f.st(), name);
     QDir backups(f.st().dictionaryBackupFolder);
     QStringList left = backups.entryList({name + QStringLiteral(".*")}, QDir::Files, QDir::Name);

@@ -110,6 +110,32 @@ TEST(XmlExchange, ElementsWithoutUsableListAreSkippedAndDuplicatesMerge) {
     EXPECT_EQ(refs[0].sourceHash, textHash(QStringLiteral("Gun")));
 }
 
+// A String whose Dest (or Source) holds elements would import as an empty or cut translation marked translated: it
+// is left out, as the XLIFF import leaves such units, and the count is logged.
+TEST(XmlExchange, TextsHoldingElementsAreLeftOutAndCounted) {
+    const QByteArray xml = "<SSTXMLRessources><Params/><Content>"
+                           "<String List=\"0\"><EDID>Gun</EDID><REC>WEAP:FULL</REC><Source>Gun</Source>"
+                           "<Dest><b>Fusil</b></Dest></String>"
+                           "<String List=\"0\"><Source>Note</Source><Dest>Mot <i>doux</i></Dest></String>"
+                           "<String List=\"0\"><Source>Gun<br/></Source><Dest>Arme</Dest></String>"
+                           "<String List=\"1\"><Source>Line one\r\nLine two</Source><Dest>Ligne</Dest></String>"
+                           "</Content></SSTXMLRessources>";
+    quilldict::TSortedBatch batch;
+    std::vector<rXmlPendingRef> refs;
+    EXPECT_EQ(parseXmlImport(xml, batch, refs), 3);
+    EXPECT_TRUE(refs.empty());
+
+    TDictionaryFixture f;
+    TPluginDoc doc;
+    doc.open(f);
+    ASSERT_TRUE(readXmlImport(f.ws, f.dir.write(QStringLiteral("markup.xml"), xml)));
+    EXPECT_EQ(doc.gun->gTrans, QStringLiteral("Gun"));
+    EXPECT_FALSE(doc.gun->hasParam(sStrParam::translated));
+    EXPECT_EQ(doc.note->gTrans, QStringLiteral("Note"));
+    EXPECT_EQ(doc.book->gTrans, QStringLiteral("Ligne"));
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("XML_RefusedMarkup")));
+}
+
 TEST(XmlExchange, StringTableExportReachesAPluginBySourceTextButNotTheOtherWay) {
     TDictionaryFixture tables;
     adoptDocument(tables.ws, TWorkMode::Strings);

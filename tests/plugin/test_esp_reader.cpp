@@ -167,6 +167,26 @@ TEST(PluginReader, RepeatedFieldIndices) {
     EXPECT_EQ(m->fList[1]->rIndex.index, 0);
     EXPECT_EQ(m->fList[3]->rIndex.index, 1);
     EXPECT_EQ(m->fList[4]->rIndex.index, 2);
+
+    // Signatures interleaved are numbered apart; a field of the same signature that is not a text (an EPFD not right
+    // after an EPFT of 7) still counts in its group's numbering and takes the group's highest number.
+    B c;
+    c.record(
+        "MESG", 0x11,
+        {B::text("ITXT", "a"), B::text("NNAM", "b"), B::text("ITXT", "c"), B::text("NNAM", "d"), B::text("ITXT", "e")});
+    c.record("PERK", 0x12,
+             {B::raw("EPFT", QByteArray(1, 7)), B::text("EPFD", "A"), B::raw("EPFT", QByteArray(1, 1)),
+              B::u32("EPFD", 1), B::u32("EPFD", 2), B::raw("EPFT", QByteArray(1, 7)), B::text("EPFD", "B")});
+    readInto(tree, c.bytes());
+    const auto indices = [](const trecord* r) {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& f : r->fList)
+            out.emplace_back(f->rIndex.index, f->rIndex.indexMax);
+        return out;
+    };
+    EXPECT_EQ(indices(recordAt(tree, {1})), (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}, {1, 1}, {2, 2}}));
+    EXPECT_EQ(indices(recordAt(tree, {2})),
+              (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 0}, {0, 1}, {0, 1}, {0, 0}, {1, 1}}));
 }
 
 TEST(PluginReader, PruningForLocalizedPlugins) {
@@ -427,6 +447,46 @@ TEST(PluginReader, InflationBombsAreRefused) {
     tPluginTree tree;
     readInto(tree, twoBytes);
     EXPECT_EQ(buildPluginBytes(tree), twoBytes);
+}
+
+// A record may hold no more fields than a 16-bit position can number: compressed records of a million or eighty
+// thousand empty FULL fields (a few kilobytes on disk; numbering them took quadratic time, and positions wrapped past
+// 65,535) are refused at once. A record of exactly that many fields is read, numbered to the end and written back.
+TEST(PluginReader, RecordsOfMoreFieldsThanTheirIndexCountsAreRefused) {
+    const QByteArray full("FULL\0\0", 6);
+    for (const qsizetype count : {qsizetype(1000000), qsizetype(80000), qsizetype(kMaxRecordFields + 1)}) {
+        B b;
+        b.rawRecord("WEAP", 0x1, compressedData(full.repeated(count)), kRecordFlagCompressed);
+        EXPECT_EQ(readError(b.bytes()), QStringLiteral("Fbk_RecordTooManyFields")) << count;
+        EXPECT_EQ(readError(b.bytes(), false), QStringLiteral("Fbk_RecordTooManyFields")) << count;
+    }
+    B most;
+    most.rawRecord("WEAP", 0x1, compressedData(full.repeated(kMaxRecordFields)), kRecordFlagCompressed);
+    const QByteArray bytes = most.bytes();
+    tPluginTree tree;
+    readInto(tree, bytes);
+    const trecord* r = recordAt(tree, {1});
+    ASSERT_EQ(r->fList.size(), kMaxRecordFields);
+    EXPECT_EQ(r->fList.back()->rIndex.index, kMaxRecordFields - 1);
+    EXPECT_EQ(r->fList.front()->rIndex.indexMax, kMaxRecordFields - 1);
+    EXPECT_EQ(buildPluginBytes(tree), bytes);
+
+    // Fields whose definition has a condition on the fields before them are decided without looking back over all
+    // of them (eight seconds a record before): a GMST's DATA after its EDID, a PERK's EPFD after an EPFT of 7.
+    B conditioned;
+    QByteArray gmst = B::fieldBytes({B::text("EDID", "sName")});
+    gmst.append(B::fieldBytes({B::text("DATA", "x")}).repeated(kMaxRecordFields - 1));
+    conditioned.rawRecord("GMST", 0x2, compressedData(gmst), kRecordFlagCompressed);
+    QByteArray perk = B::fieldBytes({B::u32("EPFD", 1)}).repeated(kMaxRecordFields - 2);
+    perk.append(B::fieldBytes({B::raw("EPFT", QByteArray(1, 7)), B::text("EPFD", "Text")}));
+    conditioned.rawRecord("PERK", 0x3, compressedData(perk), kRecordFlagCompressed);
+    readInto(tree, conditioned.bytes());
+    const auto strings = [](const trecord* record) {
+        return std::count_if(record->fList.begin(), record->fList.end(),
+                             [](const auto& f) { return f->params.has(sfieldParam::isString); });
+    };
+    EXPECT_EQ(strings(recordAt(tree, {1})), qsizetype(kMaxRecordFields - 1));
+    EXPECT_EQ(strings(recordAt(tree, {2})), 1);
 }
 
 // Fields and raw records share the file's bytes and keep them alive: the tree stays whole after the buffer it was

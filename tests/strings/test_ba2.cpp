@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -157,4 +158,43 @@ TEST(ModArchives, LooseBsaMainBa2AndBa2InThatOrder) {
     EXPECT_EQ(bytes, "bsa");
     ASSERT_TRUE(withBsa.read("strings", "mymod_en.dlstrings", bytes));
     EXPECT_EQ(bytes, "plain dl");
+}
+
+// What one archived text file may unpack to is bounded whatever its compressed size: a menu file claiming 3.75 GiB
+// from 3.9 MB of stream (which the ratio check alone let through, in either format) is refused with a message naming
+// the file and the bound, before any memory is taken for it. A file of exactly the bound is still unpacked.
+TEST(ModArchives, ArchivedTextFilesHaveABoundedSize) {
+    constexpr uint32_t kBomb = 0xF0000000u; // 3.75 GiB
+    QByteArray stream(static_cast<qsizetype>(kBomb / 1032 + 1), Qt::Uninitialized);
+    QRandomGenerator(29).fillRange(reinterpret_cast<quint32*>(stream.data()), stream.size() / 4);
+    QTemporaryDir dir;
+    rBa2FileSpec ba2Bomb{"Interface/Translations/bomb_en.txt", {}, false, 0, stream, kBomb};
+    writeTemp(dir, "Bomb - Main.ba2", buildBa2({1, true, {ba2Bomb}}));
+    rBsaFileSpec bsaBomb{"bomb_en.txt", stream, true};
+    bsaBomb.uncompressedSizeOverride = kBomb;
+    rBsaSpec bsa;
+    bsa.folders.push_back({"interface\\translations", {bsaBomb}});
+    writeTemp(dir, "Other.bsa", buildBsa(bsa));
+    for (const char* mod : {"Bomb", "Other"}) {
+        TModArchives archives(dir.path(), mod);
+        QByteArray bytes;
+        try {
+            archives.read("interface\\translations", "bomb_en.txt", bytes);
+            ADD_FAILURE() << mod << ": read";
+        } catch (const TQuillError& e) {
+            EXPECT_TRUE(e.message().contains("bomb_en.txt")) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains("(256 MB at most)")) << e.message().toStdString();
+        }
+    }
+    // At the bound the size is taken (the stream, not a real one, then fails to unpack); one byte more is refused.
+    for (const uint32_t size : {uint32_t(kMaxArchivedFileSize), uint32_t(kMaxArchivedFileSize + 1)}) {
+        auto archive = TBa2Archive::fromBytes(buildBa2({1, true, {{"a.txt", {}, false, 0, stream.left(300000), size}}}),
+                                              "edge.ba2");
+        try {
+            archive->read(*archive->find("a.txt"));
+            ADD_FAILURE() << size;
+        } catch (const TQuillError& e) {
+            EXPECT_EQ(e.message().contains("damaged"), size == kMaxArchivedFileSize) << e.message().toStdString();
+        }
+    }
 }

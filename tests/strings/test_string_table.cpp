@@ -22,6 +22,7 @@ namespace {
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path); // a new file, as saves make: a backup may be a second name of the old one
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
@@ -481,20 +482,22 @@ TEST_F(Fixture, ForceDelocTablesHaveEveryOffsetInsideTheirData) {
     EXPECT_EQ(back[1].text, "Beta");
 }
 
-TEST_F(Fixture, WriteTableSetReportsAFailedTableAndWritesTheOthers) {
+// A table that cannot be written keeps the whole set from being replaced: the set on disk is never a mix.
+TEST_F(Fixture, WriteTableSetReportsAFailedTableAndWritesNone) {
     tListSet lists;
     lists[0].push_back(entry(1, "a", "b"));
     lists[1].push_back(entry(1, "a", QString(70000, 'x'), 1));
     app.texts.set("Fbk_SavedError", "Not saved: %s");
+    writeAll(folder() + "m_fr.STRINGS", "old");
     EXPECT_FALSE(writeTableSet(app, lists, folder(), "m", "fr"));
-    EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.STRINGS"));
+    EXPECT_EQ(fileBytes(folder() + "m_fr.STRINGS"), "old");
     EXPECT_FALSE(QFileInfo::exists(folder() + "m_fr.DLSTRINGS"));
-    EXPECT_TRUE(QFileInfo::exists(folder() + "m_fr.ILSTRINGS"));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "m_fr.ILSTRINGS"));
     EXPECT_TRUE(host.logContains("Not saved: "));
 }
 
 // A big set is written on two threads (the largest table on a worker): the files must be those a one-thread
-// write gives, and a refused table on the worker must be reported in table order with the others written.
+// write gives, and a refused table on the worker must be reported in table order, and none written.
 TEST_F(Fixture, BigSetsWrittenOnTwoThreadsMatchOneTableWritesAndReportInOrder) {
     tListSet lists;
     for (int i = 0; i < 25000; ++i) {
@@ -523,18 +526,21 @@ TEST_F(Fixture, BigSetsWrittenOnTwoThreadsMatchOneTableWritesAndReportInOrder) {
     host.log.clear();
     EXPECT_FALSE(writeTableSet(app, lists, folder() + "set2", "big", "fr"));
     EXPECT_FALSE(QFileInfo::exists(folder() + "set2/big_fr.STRINGS"));
-    EXPECT_TRUE(QFileInfo::exists(folder() + "set2/big_fr.DLSTRINGS"));
+    EXPECT_FALSE(QFileInfo::exists(folder() + "set2/big_fr.DLSTRINGS"));
     const qsizetype refused = host.log.indexOf(QRegularExpression("too long: .*STRINGS 0x00000008 .*"));
     const qsizetype secondTable = host.log.indexOf(QRegularExpression("Saving .*big_fr\\.dlstrings"));
     ASSERT_GE(refused, 0) << host.log.join('\n').toStdString();
     EXPECT_LT(refused, secondTable);
 }
 
+// A backup keeps the file under a second name and leaves it at its path (the save then renames the new file over it).
 TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
     const QDateTime when(QDate(2016, 3, 5), QTime(14, 7, 9));
     writeAll(folder() + "X.esp", "one");
-    ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
-    EXPECT_FALSE(QFileInfo::exists(folder() + "X.esp"));
+    QString kept;
+    ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when, &kept));
+    EXPECT_EQ(fileBytes(folder() + "X.esp"), "one");
+    EXPECT_EQ(kept, folder() + "X.esp.2016_03_05_14_07_09");
     EXPECT_EQ(fileBytes(folder() + "X.esp.2016_03_05_14_07_09"), "one");
     writeAll(folder() + "X.esp", "two");
     ASSERT_TRUE(backupWrittenFile(app, folder() + "X.esp", when));
@@ -548,21 +554,22 @@ TEST_F(Fixture, BackupOfWrittenFilesBesideOrInTheBackupFolderWithCollisions) {
     // Off, or nothing to back up: success without touching anything.
     writeAll(folder() + "Y.esp", "y");
     app.state.EspBackupOptSimple = false;
-    EXPECT_TRUE(backupWrittenFile(app, folder() + "Y.esp", when));
-    EXPECT_TRUE(QFileInfo::exists(folder() + "Y.esp"));
+    EXPECT_TRUE(backupWrittenFile(app, folder() + "Y.esp", when, &kept));
+    EXPECT_TRUE(kept.isEmpty());
+    EXPECT_EQ(QDir(folder()).entryList({"Y.esp*"}, QDir::Files), QStringList{"Y.esp"});
     app.state.EspBackupOptSimple = true;
     EXPECT_TRUE(backupWrittenFile(app, folder() + "None.esp", when));
     EXPECT_TRUE(host.messages.isEmpty());
 }
 
-TEST_F(Fixture, BackupOfDictionariesMovesIntoTheBackupFolder) {
+TEST_F(Fixture, BackupOfDictionariesIsKeptInTheBackupFolder) {
     app.state.userDictionaryFolder = folder() + "UserDictionary/";
     app.state.dictionaryBackupFolder = folder() + "UserDictionary/Backup/";
     const QDateTime when(QDate(2020, 1, 2), QTime(3, 4, 5));
     writeAll(folder() + "UserDictionary/mymod_en_fr.sst", "sst");
     ASSERT_TRUE(backupDictionary(app, "mymod_en_fr.sst", when));
     EXPECT_EQ(fileBytes(folder() + "UserDictionary/Backup/mymod_en_fr.sst.2020_01_02_03_04_05"), "sst");
-    EXPECT_FALSE(QFileInfo::exists(folder() + "UserDictionary/mymod_en_fr.sst"));
+    EXPECT_EQ(fileBytes(folder() + "UserDictionary/mymod_en_fr.sst"), "sst");
     app.texts.set("Fbk_RenameError", "Cannot move %s");
     EXPECT_FALSE(backupDictionary(app, "missing.sst", when));
     EXPECT_TRUE(host.logContains("Cannot move "));

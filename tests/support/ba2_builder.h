@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct rBa2FileSpec {
@@ -11,6 +12,9 @@ struct rBa2FileSpec {
     QByteArray data; // the file's bytes (compressed by the builder when `compress`)
     bool compress = false;
     int64_t cutData = 0; // bytes of the stored data left out at the end of the archive (a damaged entry)
+    QByteArray packed;   // when not empty: the entry's compressed stream as it is, unpacking to `data.size()` bytes
+                         // unless `size` says otherwise
+    std::optional<uint32_t> size; // a declared (unpacked) size other than the data's
 };
 
 struct rBa2Spec {

@@ -26,6 +26,9 @@ TTempProgramDir::TTempProgramDir(bool copyData) {
 QString TTempProgramDir::write(const QString& relative, const QByteArray& bytes) const {
     const QString target = dir_.filePath(relative);
     QDir().mkpath(QFileInfo(target).path());
+    // A new file, as the program and most tools replace files: one rewritten in place would change its backups too
+    // (a backup may be a second name of the same file).
+    QFile::remove(target);
     QFile f(target);
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
     return target;

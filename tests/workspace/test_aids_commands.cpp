@@ -34,6 +34,40 @@ struct TAidsFixture {
 
 } // namespace
 
+// Forty rules doubling a letter would grow a text to 2^40 letters: the rule that would pass what a text field holds
+// stops the batch, named in the log, with the text as the rules before it left it; one undo step takes all back.
+// The search dialog's single rule is refused the same way and changes nothing.
+TEST(AidsCommands, ABatchThatWouldGrowATextWithoutEndStopsAtTheRule) {
+    TAidsFixture f;
+    f.ws.app.texts.set(QStringLiteral("Fbk_BatchRuleTooLong"), QStringLiteral("STOPPED at rule %d (%s), %d"));
+    f.ws.app.texts.set(QStringLiteral("Fbk_ReplaceTooLong"), QStringLiteral("REFUSED %s, %d"));
+    tSkyStr* text = f.add(0, QStringLiteral("Bee"), QStringLiteral("e"));
+    tSkyStr* other = f.add(0, QStringLiteral("Sky"), QStringLiteral("sky"));
+    const QString doubling =
+        QStringLiteral("startrule\nsearch=e\nreplace=ee\nselect=0\nmode=0\nendrule\n").repeated(40);
+    EXPECT_EQ(
+        runBatchText(f.ws,
+                     doubling + QStringLiteral("startrule\nsearch=sky\nreplace=ciel\nselect=0\nmode=0\nendrule\n"), 0),
+        -1);
+    EXPECT_EQ(text->gTrans, QString(1 << 15, QLatin1Char('e'))); // rule 16 would make 65,536
+    EXPECT_EQ(other->gTrans, QStringLiteral("sky"));             // the rules after it never ran
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("STOPPED at rule 16 (e), 65535")))
+        << f.host.log.join('\n').toStdString();
+    EXPECT_EQ(f.ws.history.stepCount(), 1u);
+    ASSERT_TRUE(f.ws.undo());
+    EXPECT_EQ(text->gTrans, QStringLiteral("e"));
+
+    text->setSTrans(QString(40000, QLatin1Char('e')));
+    rSearchData rule;
+    rule.s1 = QStringLiteral("e");
+    rule.s2 = QStringLiteral("ee");
+    rule.mode1 = 0;
+    rule.mode2 = 0;
+    EXPECT_EQ(searchAndReplace(f.ws, rule, 0), -1);
+    EXPECT_EQ(text->gTrans.size(), 40000);
+    EXPECT_TRUE(f.host.logContains(QStringLiteral("REFUSED e, 65535")));
+}
+
 TEST(AidsCommands, BatchIsOneUndoStepAndSearchSettingsKeepTheLastRule) {
     TAidsFixture f;
     tSkyStr* a = f.add(0, QStringLiteral("Door"), QStringLiteral("porte \"ouverte\""));

@@ -331,6 +331,47 @@ TEST_F(TJournalFixture, AChangedFileIsOfferedWithAWarningAndMissingEntriesAreSki
     expectSameStates(statesById(s.ws), expected, "with a missing entry");
 }
 
+// A journal is read as a stream, and only when its size is one the document's work could make: a 3 GB file at the
+// journal's path (sparse here) is set aside unread, with a message. A symbolic link at the path is never followed: the
+// journal it leads to is not offered, and the window's next step replaces the link instead of writing through it.
+TEST_F(TJournalFixture, AHugeOrLinkedJournalIsNeitherReadNorWrittenThrough) {
+    QString path;
+    workThenCrash(&path);
+    const QByteArray real = fileBytes(path);
+    {
+        QFile huge(path);
+        ASSERT_TRUE(huge.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(huge.resize(qint64(3) << 30));
+    }
+    {
+        TSession s(dir.path());
+        ASSERT_TRUE(s.ws.openFileByKind(plugin));
+        EXPECT_EQ(s.asked(QStringLiteral("not saved on")), 0);
+        EXPECT_TRUE(s.host.logContains(QStringLiteral("far more than the work")))
+            << s.host.log.join('\n').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_EQ(journals(QStringLiteral("/Discarded")).size(), 1);
+    }
+    const QString elsewhere = dir.write(QStringLiteral("elsewhere.journal"), real);
+    ASSERT_TRUE(QFile::link(elsewhere, path));
+    {
+        TSession s(dir.path());
+        ASSERT_TRUE(s.ws.openFileByKind(plugin));
+        EXPECT_EQ(s.asked(QStringLiteral("not saved on")), 0);
+        EXPECT_TRUE(s.host.logContains(QStringLiteral("is a symbolic link"))) << s.host.log.join('\n').toStdString();
+        s.type(s.ws.loadedLists[0][0].get(), QStringLiteral("Changed"));
+        s.ws.journal->waitIdle();
+        EXPECT_TRUE(s.ws.journal->takeError().isEmpty());
+        s.type(s.ws.loadedLists[0][1].get(), QStringLiteral("Appended"));
+        s.ws.journal->waitIdle();
+    }
+    EXPECT_EQ(fileBytes(elsewhere), real);
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    rJournalContents contents;
+    ASSERT_TRUE(readJournal(fileBytes(path), contents));
+    EXPECT_EQ(contents.records.size(), 2u);
+}
+
 TEST(Journal, IdentitiesNameEntriesByWhatSurvivesAReopen) {
     TScriptedHost host;
     TWorkspace ws(&host);

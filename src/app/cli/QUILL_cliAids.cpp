@@ -95,8 +95,7 @@ const TCliStepRegistrar replaceStep(
          int list = 0;
          if (!ok || !listOption(options, list) || rule.mode1 < 0 || rule.mode1 > 3 || rule.mode2 < 0 || rule.mode2 > 2)
              return usageError(cli, QStringLiteral("--replace"));
-         searchAndReplace(cli.ws, rule, list);
-         return true;
+         return searchAndReplace(cli.ws, rule, list) >= 0;
      }});
 
 const TCliStepRegistrar batchStep({QStringLiteral("--batch"),
@@ -109,8 +108,7 @@ const TCliStepRegistrar batchStep({QStringLiteral("--batch"),
                                        QString text;
                                        if (!readBatchFile(cli.ws, QFileInfo(files[0]).absoluteFilePath(), text))
                                            return false;
-                                       runBatchText(cli.ws, text, list);
-                                       return true;
+                                       return runBatchText(cli.ws, text, list) >= 0;
                                    }});
 
 } // namespace
