@@ -5,6 +5,7 @@
 #include "core/QUILL_main.h"
 #include "strings/QUILL_codepage.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_spellingOptions.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QCheckBox>
@@ -134,6 +135,8 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     v->addStretch(1);
     options->setProperty("uiKey", QStringLiteral("Options"));
     pages->addTab(options, app.uiText(QStringLiteral("Options")));
+    spellingPage = new TSpellingOptionsPage(ws, ComboBox2, pages);
+    pages->addTab(spellingPage, app.uiText(QStringLiteral("Set_Spelling")));
 
     // Bottom: the rebuild box, Ok and Cancel.
     auto* bottom = new QHBoxLayout();
@@ -295,6 +298,7 @@ rOptionsChoice TForm3::choice() const {
     c.autoTranslate = CheckBox7->isChecked();
     c.useStringDialog = CheckBox8->isChecked();
     c.rebuildCache = CheckBox1->isEnabled() && CheckBox1->isChecked();
+    spellingPage->fill(c);
     return c;
 }
 

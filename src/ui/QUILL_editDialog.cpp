@@ -460,6 +460,7 @@ void TForm2::buildUi() {
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](const QPoint& pos) {
             QMenu* menu = editorMenu(editor, pos);
+            emit editorMenuAboutToShow(editor, menu, pos);
             menu->exec(editor->viewport()->mapToGlobal(pos));
             delete menu;
         });

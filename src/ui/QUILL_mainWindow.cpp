@@ -201,6 +201,7 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("ConvertSCTC"));
     makeAction(QStringLiteral("Menu_TagDiff"));
     makeAction(QStringLiteral("Menu_TagSame"));
+    makeAction(QStringLiteral("Menu_UnknownWords"));
 
     makeAction(QStringLiteral("Open"), QStringLiteral("Hint_VocabOCustom"));
     makeAction(QStringLiteral("Save"), QStringLiteral("Hint_VocabSCustom"));
@@ -274,6 +275,7 @@ void TForm1::buildMenus() {
     QMenu* compare = menu(toolsMenu_, "Menu_CompareSourceDest");
     add(compare, "Menu_TagDiff");
     add(compare, "Menu_TagSame");
+    add(toolsMenu_, "Menu_UnknownWords");
 
     customMenu_ = menu(nullptr, "Custom_Dic");
     add(customMenu_, "Open");
@@ -720,6 +722,7 @@ void TForm1::updateCommands() {
             return fileLoaded && sameLanguage && !dictionaryMode;
         if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare")) return pluginLoaded;
         if (key == QLatin1String("LoadStringAsDest")) return canLoadStringsAsDest(*ws_);
+        if (key == QLatin1String("Menu_UnknownWords")) return fileLoaded && !dictionaryMode;
         if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField")) return st.editCustom();
         if (key == QLatin1String("SearchandReplace") || key == QLatin1String("BatchSearchAndReplace") ||
             key == QLatin1String("AddIdToStrings"))

@@ -11,6 +11,7 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
 #include "ui/QUILL_recordToolsUi.h"
+#include "ui/QUILL_spellingUi.h"
 #include "ui/QUILL_vocabularyPage.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
@@ -45,6 +46,7 @@ void installUiExtensions(TForm1& form) {
     installVocabularyPage(form);
     installRecordToolsUi(form);
     installEditDialog(form);
+    installSpellingUi(form);
     installDialogueUi(form);
     installPluginCompare(form);
     TSuggestionsPage* suggestions = installAidsUi(form);

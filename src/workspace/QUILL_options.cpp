@@ -5,6 +5,7 @@
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsSpelling.h"
 #include "workspace/QUILL_wsStrings.h"
 
 #include <QDir>
@@ -91,6 +92,11 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     st.ForceFileStream2 = c.fileStream;
     st.AuthAutoTranslate2 = c.autoTranslate;
     st.UseStringDialog2 = c.useStringDialog;
+    setSpellingEnabled(ws, c.spellCheck);
+    setSpellingDictionary(ws, c.spellDictionary);
+    // A dictionary missing so far is looked for again: the translator may have put one in the folder meanwhile.
+    if (const TSpellingState& spelling = spellingState(ws); spelling.checkerTried && !spelling.checker)
+        resetSpelling(ws);
     bool taken = false;
     if (reload) {
         bool go = true;

@@ -44,6 +44,9 @@ struct rOptionsChoice {
     bool autoTranslate = true;
     bool useStringDialog = false;
     bool rebuildCache = false;
+    // Spelling: checking as one types, and the dictionary ("" for the translation language's own).
+    bool spellCheck = true;
+    QString spellDictionary;
 };
 
 // Whether closing with these choices reloads: a language differs from the current one (ignoring case), or the
