@@ -12,10 +12,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
+
+// Longer words are offered no suggestion: the library's search grows with the length (about a second for a word of
+// forty letters on the French dictionary) and finds nothing for such runs of letters anyway.
+constexpr qsizetype kLongestSuggestedWord = 32;
 
 // Whether the viewport point lies over the word's text: a click past the end of a line puts the caret after its
 // last word without being on it.
@@ -95,9 +100,12 @@ bool TSpellingUi::addEditorActions(QMenu* menu, const QPoint& position) {
 
     // Suggestions take a moment with a large dictionary (a tenth of a second or more): only the word under the mouse
     // is asked, under a busy cursor.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QStringList suggestions = spellingSuggestions(ws_, word.word, kSpellingSuggestions);
-    QApplication::restoreOverrideCursor();
+    QStringList suggestions;
+    if (word.length <= kLongestSuggestedWord) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        suggestions = spellingSuggestions(ws_, word.word, kSpellingSuggestions);
+    }
 
     const TAppContext& app = ws_.app;
     QList<QAction*> items;

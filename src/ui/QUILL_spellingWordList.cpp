@@ -9,11 +9,13 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -289,6 +291,7 @@ void TSpellingWordList::updateButtons() {
     const bool any = !selectedWords().isEmpty();
     addButton_->setEnabled(any);
     ignoreButton_->setEnabled(any);
+    lookAgainButton_->setEnabled(ws_.state().fileLoaded());
 }
 
 QString TSpellingWordList::currentWord() const {
@@ -330,8 +333,8 @@ void TSpellingWordList::showStringsOf(const QString& word) {
     QList<tSkyStr*> rows;
     if (!word.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         rows = entriesWithUnknownWord(ws_, word);
-        QApplication::restoreOverrideCursor();
     }
     stringRows_->setRows(rows);
     shownWord_ = word;
@@ -362,7 +365,8 @@ void TSpellingWordList::ignoreSelected() {
 
 void TSpellingWordList::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
-    if (isMinimized()) return;
+    // Hidden by the window system (minimized with the main window) it keeps what it shows.
+    if (event->spontaneous() || isMinimized()) return;
     // Closed: nothing is kept; Tools > Unknown words reads the document again.
     stringsTimer_->stop();
     index_.clear();

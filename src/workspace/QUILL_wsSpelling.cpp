@@ -3,6 +3,7 @@
 
 #include "aids/QUILL_spellDictionaries.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsUnknownWords.h"
 
@@ -109,6 +110,7 @@ void prepareSpelling(TWorkspace& ws) {
 
 void resetSpelling(TWorkspace& ws) {
     dropChecker(spellingState(ws));
+    spellingChangedForChecks(ws, false);
     ws.notify(&TWorkspaceObserver::spellingChanged);
 }
 
@@ -126,6 +128,7 @@ void setSpellingDictionary(TWorkspace& ws, const QString& name) {
     if (ws.app.state.spellDictionary == name.trimmed()) return;
     // The checker is made again for it on the next use.
     ws.app.state.spellDictionary = name.trimmed();
+    spellingChangedForChecks(ws, false);
     ws.notify(&TWorkspaceObserver::spellingChanged);
 }
 
@@ -166,6 +169,7 @@ int addToMyWords(TWorkspace& ws, const QStringList& words) {
         app.logMessage(
             app.uiTextFormat(QStringLiteral("Spell_WordsWriteError"), {QDir::toNativeSeparators(path), error}), true,
             dbOk);
+    spellingChangedForChecks(ws, true);
     ws.notify(&TWorkspaceObserver::spellingChanged);
     return added;
 }
@@ -180,7 +184,10 @@ int ignoreSpellingWords(TWorkspace& ws, const QStringList& words) {
     int ignored = 0;
     for (const QString& word : words)
         if (checker->ignoreWord(word)) ++ignored;
-    if (ignored > 0) ws.notify(&TWorkspaceObserver::spellingChanged);
+    if (ignored > 0) {
+        spellingChangedForChecks(ws, true);
+        ws.notify(&TWorkspaceObserver::spellingChanged);
+    }
     return ignored;
 }
 

@@ -156,6 +156,11 @@ TEST(SpellingUi, UnderlinesUnknownWordsButNotMarkupOrTheSourcesNamesAndFollowsTy
     TSpellingWindow w(dir);
     tSkyStr* entry = w.add(0, kSource, kTranslation);
     w.form->refreshLists();
+    // The vocabulary loaded: the dictionary and the vocabulary's words are made then, not at the first keystroke.
+    EXPECT_EQ(spellingState(w.ws).checker, nullptr);
+    w.ws.notify(&TWorkspaceObserver::vocabularyChanged);
+    EXPECT_NE(spellingState(w.ws).checker, nullptr);
+    EXPECT_TRUE(spellingState(w.ws).vocabularyWordsBuilt);
     w.edit(entry);
     ASSERT_TRUE(w.dialog->isVisible());
     // "Stimpak" and "Codsworth" stand in the source, "<Alias=Playre>" and "%d" are markup: only the two misspelled
@@ -347,6 +352,7 @@ TEST(SpellingUi, WordListCountsFollowTheEditsAndOpensTheStringsOfAWord) {
     EXPECT_TRUE(list->stringRows()->rows().isEmpty());
     EXPECT_FALSE(list->index().isBuilt());
     EXPECT_FALSE(command->isEnabled());
+    EXPECT_FALSE(list->findChild<QPushButton*>(QStringLiteral("LookAgain"))->isEnabled());
 }
 
 TEST(SpellingUi, OptionsChooseCheckingAndTheDictionaryKeptInPrefs) {
