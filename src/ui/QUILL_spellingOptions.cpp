@@ -73,8 +73,6 @@ TSpellingOptionsPage::TSpellingOptionsPage(TWorkspace& ws, QComboBox* destLangua
     layout->addLayout(row);
     layout->addStretch(1);
 
-    connect(checkSpelling, &QCheckBox::toggled, dictionaries, &QWidget::setEnabled);
-    dictionaries->setEnabled(checkSpelling->isChecked());
     if (destLanguage_) connect(destLanguage_, &QComboBox::currentIndexChanged, this, [this] { languageChanged(); });
     languageChanged();
 }

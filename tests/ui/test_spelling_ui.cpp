@@ -389,7 +389,8 @@ TEST(SpellingUi, OptionsChooseCheckingAndTheDictionaryKeptInPrefs) {
     TForm3 options(w.ws, w.form.get());
     EXPECT_FALSE(options.spellingPage->checkSpelling->isChecked());
     EXPECT_EQ(options.spellingPage->dictionaries->currentData().toString(), QStringLiteral("en_US"));
-    EXPECT_FALSE(options.spellingPage->dictionaries->isEnabled());
+    // The word list and the checks read the dictionary even when nothing is underlined as one types.
+    EXPECT_TRUE(options.spellingPage->dictionaries->isEnabled());
 }
 
 TEST(SpellingUi, AMissingDictionaryIsSaidOnceAndTheEditorWorksWithout) {
