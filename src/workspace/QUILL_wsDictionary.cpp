@@ -36,7 +36,7 @@ struct TWorkListsGuard {
 rPassContext passContext(TWorkspace& ws, tStringPredicate filter) {
     rPassContext c;
     const TAppState& st = ws.app.state;
-    c.sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
+    c.sameLanguage = st.sameLanguages();
     c.references = ws.document ? ws.document->referenceKey() : TReferenceKey::none;
     c.filter = filter;
     c.isSelected = ws.selectionPredicate();
@@ -384,7 +384,7 @@ QString documentDictionaryFileName(const TWorkspace& ws) {
 bool TWorkspace::canSaveDocumentDictionary() const {
     const TAppState& st = app.state;
     return document && document->hasOwnDictionary() && !st.currentFileName.isEmpty() &&
-           st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) != 0;
+           !st.sameLanguages();
 }
 
 bool canLoadStringsAsDest(const TWorkspace& ws) {
