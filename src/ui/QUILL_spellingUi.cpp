@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace {
 
@@ -44,11 +45,17 @@ TSpellingUi::TSpellingUi(TForm1& form) : QObject(&form), form_(form), ws_(form.w
     if (TForm2* dialog = editDialog(form)) attach(*dialog);
     TChangeChannel& changes = form.changes();
     connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] { refreshUnderlines(); });
-    // The checker and the vocabulary's words are built when the vocabulary is, so that the first keystroke after a
-    // load does not wait for them.
+    // The checker and the vocabulary's words are built once the vocabulary is, so that the first keystroke after a
+    // load does not wait for them: right after the command (or the start-up, where the program hands over its
+    // spelling library once the window is made), once however many times the vocabulary changed meanwhile.
     connect(&changes, &TChangeChannel::vocabularyReplaced, this, [this] {
-        if (spellingEnabled(ws_)) prepareSpelling(ws_);
         refreshUnderlines();
+        if (preparePending_) return;
+        preparePending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            preparePending_ = false;
+            if (spellingEnabled(ws_)) prepareSpelling(ws_);
+        });
     });
     form.setCommand(QStringLiteral("Menu_UnknownWords"), [this] { openWordList(); });
 }

@@ -40,6 +40,7 @@ private:
     QPointer<TForm2> dialog_;
     QPointer<TSpellHighlighter> highlighter_;
     QPointer<TSpellingWordList> wordList_;
+    bool preparePending_ = false;
 };
 
 // Creates the window's spelling once the edit dialog exists, and the Tools command.

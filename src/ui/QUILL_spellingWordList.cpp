@@ -1,6 +1,7 @@
 // The word list of spelling.
 #include "ui/QUILL_spellingWordList.h"
 
+#include "aids/QUILL_spelling.h"
 #include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
@@ -9,8 +10,9 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QHeaderView>
+#include <QHideEvent>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -60,6 +62,40 @@ QVariant TUnknownWordsModel::headerData(int section, Qt::Orientation orientation
     return ws_.app.uiText(section == wordColumn ? QStringLiteral("Spell_ColumnWord")
                                                 : QStringLiteral("Spell_ColumnCount"));
 }
+
+// ----- The strings of a word
+
+namespace {
+
+// How many characters of a translation stay before the word when its start is cut off.
+constexpr qsizetype kLeadBeforeWord = 24;
+
+// The strings' rows with each translation shown from a little before the word onward: in a long translation the word
+// would otherwise lie past the end of the column.
+class TWordInContextRows : public QIdentityProxyModel {
+public:
+    TWordInContextRows(int textColumn, QObject* parent) : QIdentityProxyModel(parent), textColumn_(textColumn) {}
+    void setWord(const QString& word) { word_ = quillspell::lookupForm(word); }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        QVariant value = QIdentityProxyModel::data(index, role);
+        if (role != Qt::DisplayRole || index.column() != textColumn_ || word_.isEmpty()) return value;
+        const QString text = value.toString();
+        const qsizetype at = quillspell::lookupForm(text).indexOf(word_);
+        if (at <= kLeadBeforeWord) return value;
+        // From the start of a word, so that the excerpt does not open on half of one.
+        qsizetype from = at - kLeadBeforeWord;
+        const qsizetype space = text.indexOf(QLatin1Char(' '), from);
+        if (space >= 0 && space < at) from = space + 1;
+        return QString(QChar(0x2026)) + text.mid(from);
+    }
+
+private:
+    int textColumn_;
+    QString word_;
+};
+
+} // namespace
 
 // ----- The dialog
 
@@ -120,23 +156,26 @@ TSpellingWordList::TSpellingWordList(TForm1& form) : QDialog(&form), form_(form)
     stringsLabel_->setObjectName(QStringLiteral("StringsOfWord"));
     stringsLabel_->setWordWrap(true);
     stringLayout->addWidget(stringsLabel_);
+    // The translation, which holds the word, before its source.
     stringRows_ = new TEntryRowsModel(ws_,
-                                      {static_cast<int>(TListColumn::id), static_cast<int>(TListColumn::original),
-                                       static_cast<int>(TListColumn::translated)},
+                                      {static_cast<int>(TListColumn::id), static_cast<int>(TListColumn::translated),
+                                       static_cast<int>(TListColumn::original)},
                                       this);
     // Where the document shows several lists, their ids repeat: the list is named before the id.
     stringRows_->idOf = [this](const tSkyStr& entry) {
         const QString id = listCellText(ws_, entry, static_cast<int>(TListColumn::id));
         return ws_.columnLayout().extraListsVisible ? listName(entry.listIndex) + QLatin1Char(' ') + id : id;
     };
+    stringContext_ = new TWordInContextRows(1, this);
+    stringContext_->setSourceModel(stringRows_);
     stringView_ = new QTreeView(stringSide);
     stringView_->setObjectName(QStringLiteral("StringsWithWord"));
-    stringView_->setModel(stringRows_);
+    stringView_->setModel(stringContext_);
     stringView_->setRootIsDecorated(false);
     stringView_->setUniformRowHeights(true);
     stringView_->setAllColumnsShowFocus(true);
     stringView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // The source and the translation share the width.
+    // The translation and the source share the width.
     stringView_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     stringView_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     stringView_->header()->setSectionResizeMode(2, QHeaderView::Stretch);
@@ -336,6 +375,7 @@ void TSpellingWordList::showStringsOf(const QString& word) {
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         rows = entriesWithUnknownWord(ws_, word);
     }
+    static_cast<TWordInContextRows*>(stringContext_)->setWord(word);
     stringRows_->setRows(rows);
     shownWord_ = word;
     stringsLabel_->setText(word.isEmpty() ? ws_.app.uiText(QStringLiteral("Spell_StringsHint"))

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <vector>
 
+class QAbstractProxyModel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -89,6 +90,8 @@ private:
     QTreeView* wordView_ = nullptr;
     QLabel* stringsLabel_ = nullptr;
     TEntryRowsModel* stringRows_ = nullptr;
+    // The strings' rows as shown: each translation from a little before the word.
+    QAbstractProxyModel* stringContext_ = nullptr;
     QTreeView* stringView_ = nullptr;
     QPushButton* addButton_ = nullptr;
     QPushButton* ignoreButton_ = nullptr;

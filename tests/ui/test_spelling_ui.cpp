@@ -154,13 +154,22 @@ const QString kTranslation = QStringLiteral("Apportez le Stimpak à Codsworth da
 TEST(SpellingUi, UnderlinesUnknownWordsButNotMarkupOrTheSourcesNamesAndFollowsTyping) {
     TTempProgramDir dir;
     TSpellingWindow w(dir);
-    tSkyStr* entry = w.add(0, kSource, kTranslation);
-    w.form->refreshLists();
-    // The vocabulary loaded: the dictionary and the vocabulary's words are made then, not at the first keystroke.
+    // As at start, the spelling library was handed over once the window was made: the dictionary and the
+    // vocabulary's words are made as soon as the start-up is done, not at the first keystroke.
     EXPECT_EQ(spellingState(w.ws).checker, nullptr);
-    w.ws.notify(&TWorkspaceObserver::vocabularyChanged);
+    QCoreApplication::processEvents();
     EXPECT_NE(spellingState(w.ws).checker, nullptr);
     EXPECT_TRUE(spellingState(w.ws).vocabularyWordsBuilt);
+    // Another vocabulary (twice in one command): made again once, right after the command.
+    resetSpelling(w.ws);
+    w.ws.notify(&TWorkspaceObserver::vocabularyChanged);
+    w.ws.notify(&TWorkspaceObserver::vocabularyChanged);
+    EXPECT_EQ(spellingState(w.ws).checker, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_NE(spellingState(w.ws).checker, nullptr);
+
+    tSkyStr* entry = w.add(0, kSource, kTranslation);
+    w.form->refreshLists();
     w.edit(entry);
     ASSERT_TRUE(w.dialog->isVisible());
     // "Stimpak" and "Codsworth" stand in the source, "<Alias=Playre>" and "%d" are markup: only the two misspelled
@@ -295,7 +304,8 @@ TEST(SpellingUi, WordListCountsFollowTheEditsAndOpensTheStringsOfAWord) {
     TSpellingWindow w(dir);
     tSkyStr* a = w.add(0, QStringLiteral("A"), QStringLiteral("La bibliotheque de Krevlorn, la bibliotheque."));
     w.add(0, QStringLiteral("B"), QStringLiteral("Une porte fermée."));
-    tSkyStr* c = w.add(1, QStringLiteral("C"), QStringLiteral("Krevlorn lit dans la bibliotheque de Zorblax."));
+    tSkyStr* c = w.add(1, QStringLiteral("C"),
+                       QStringLiteral("Chaque soir, Krevlorn lit longtemps dans la bibliotheque de Zorblax."));
     w.add(2, QStringLiteral("Zorblax"), QStringLiteral("Zorblax")); // untranslated: not read
     w.form->refreshLists();
     QAction* command = w.form->commandAction(QStringLiteral("Menu_UnknownWords"));
@@ -321,8 +331,13 @@ TEST(SpellingUi, WordListCountsFollowTheEditsAndOpensTheStringsOfAWord) {
     list->selectWords({QStringLiteral("bibliotheque")});
     list->showStringsOf(QStringLiteral("bibliotheque"));
     ASSERT_EQ(list->stringRows()->rows(), (QList<tSkyStr*>{a, c}));
+    // A translation whose word lies further on is shown from a little before it.
+    QAbstractItemModel* shown = list->stringView()->model();
+    EXPECT_EQ(shown->index(0, 1).data().toString(), a->gTrans);
+    EXPECT_EQ(shown->index(1, 1).data().toString(),
+              QStringLiteral("\u2026lit longtemps dans la bibliotheque de Zorblax."));
     screenshot(list, QStringLiteral("spelling-word-list"));
-    emit list->stringView()->activated(list->stringRows()->index(1, 0));
+    emit list->stringView()->activated(shown->index(1, 0));
     ASSERT_TRUE(w.dialog->isVisible());
     EXPECT_EQ(w.dialog->focusedString(), c);
 
