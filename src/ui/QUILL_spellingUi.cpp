@@ -22,6 +22,8 @@ namespace {
 // Longer words are offered no suggestion: the library's search grows with the length (about a second for a word of
 // forty letters on the French dictionary) and finds nothing for such runs of letters anyway.
 constexpr qsizetype kLongestSuggestedWord = 32;
+// How many words' suggestions are kept for a menu opened again.
+constexpr qsizetype kRememberedSuggestions = 64;
 
 // Whether the viewport point lies over the word's text: a click past the end of a line puts the caret after its
 // last word without being on it.
@@ -44,18 +46,17 @@ TSpellingUi::TSpellingUi(TForm1& form) : QObject(&form), form_(form), ws_(form.w
     setObjectName(QStringLiteral("SpellingUi"));
     if (TForm2* dialog = editDialog(form)) attach(*dialog);
     TChangeChannel& changes = form.changes();
-    connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] { refreshUnderlines(); });
-    // The checker and the vocabulary's words are built once the vocabulary is, so that the first keystroke after a
-    // load does not wait for them: right after the command (or the start-up, where the program hands over its
-    // spelling library once the window is made), once however many times the vocabulary changed meanwhile.
-    connect(&changes, &TChangeChannel::vocabularyReplaced, this, [this] {
+    // The checker and the vocabulary's words are built once the vocabulary is (or another dictionary is chosen), so
+    // that the first keystroke after a load does not wait for them.
+    connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] {
+        suggestions_.clear();
         refreshUnderlines();
-        if (preparePending_) return;
-        preparePending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            preparePending_ = false;
-            if (spellingEnabled(ws_)) prepareSpelling(ws_);
-        });
+        schedulePrepare();
+    });
+    connect(&changes, &TChangeChannel::vocabularyReplaced, this, [this] {
+        suggestions_.clear(); // perhaps another language
+        refreshUnderlines();
+        schedulePrepare();
     });
     form.setCommand(QStringLiteral("Menu_UnknownWords"), [this] { openWordList(); });
 }
@@ -89,6 +90,17 @@ void TSpellingUi::attach(TForm2& dialog) {
     });
 }
 
+void TSpellingUi::schedulePrepare() {
+    // Right after the command (or the start-up, where the program hands over its spelling library once the window is
+    // made), once however many times things changed meanwhile.
+    if (preparePending_) return;
+    preparePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        preparePending_ = false;
+        if (spellingEnabled(ws_)) prepareSpelling(ws_);
+    });
+}
+
 void TSpellingUi::refreshUnderlines() {
     if (highlighter_ && dialog_ && dialog_->isVisible()) highlighter_->rehighlight();
 }
@@ -107,11 +119,16 @@ bool TSpellingUi::addEditorActions(QMenu* menu, const QPoint& position) {
 
     // Suggestions take a moment with a large dictionary (a tenth of a second or more): only the word under the mouse
     // is asked, under a busy cursor.
+    // A word asked before (the menu opened again on it) is answered at once.
     QStringList suggestions;
-    if (word.length <= kLongestSuggestedWord) {
+    if (const auto known = suggestions_.constFind(word.word); known != suggestions_.cend()) {
+        suggestions = *known;
+    } else if (word.length <= kLongestSuggestedWord) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         suggestions = spellingSuggestions(ws_, word.word, kSpellingSuggestions);
+        if (suggestions_.size() >= kRememberedSuggestions) suggestions_.clear();
+        suggestions_.insert(word.word, suggestions);
     }
 
     const TAppContext& app = ws_.app;

@@ -2,9 +2,11 @@
 // Tools menu ("Menu_UnknownWords"), both following the change channel.
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 
 class QMenu;
 class TForm1;
@@ -34,6 +36,8 @@ public:
 private:
     void attach(TForm2& dialog);
     void refreshUnderlines();
+    // Builds the checker right after the current command (see prepareSpelling).
+    void schedulePrepare();
 
     TForm1& form_;
     TWorkspace& ws_;
@@ -41,6 +45,8 @@ private:
     QPointer<TSpellHighlighter> highlighter_;
     QPointer<TSpellingWordList> wordList_;
     bool preparePending_ = false;
+    // The suggestions of the words asked so far, until the known words change.
+    QHash<QString, QStringList> suggestions_;
 };
 
 // Creates the window's spelling once the edit dialog exists, and the Tools command.

@@ -167,6 +167,12 @@ TEST(SpellingUi, UnderlinesUnknownWordsButNotMarkupOrTheSourcesNamesAndFollowsTy
     EXPECT_EQ(spellingState(w.ws).checker, nullptr);
     QCoreApplication::processEvents();
     EXPECT_NE(spellingState(w.ws).checker, nullptr);
+    // So is the checker of another dictionary chosen in the options.
+    setSpellingDictionary(w.ws, QStringLiteral("en_US"));
+    QCoreApplication::processEvents();
+    ASSERT_NE(spellingState(w.ws).checker, nullptr);
+    EXPECT_EQ(spellingState(w.ws).checker->dictionaryName(), QStringLiteral("en_US"));
+    setSpellingDictionary(w.ws, QString());
 
     tSkyStr* entry = w.add(0, kSource, kTranslation);
     w.form->refreshLists();
