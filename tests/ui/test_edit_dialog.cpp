@@ -74,6 +74,9 @@ TEST(EditDialog, TypeStoreMoveOnAndUndo) {
     TDialogFixture f;
     ASSERT_NE(f.dialog, nullptr);
     EXPECT_FALSE(f.dialog->isVisible()); // made at start-up, shown when used
+    // A dialog of the window (kept above it by the window manager), not a window a click in the lists hides.
+    EXPECT_EQ(f.dialog->windowType(), Qt::Dialog);
+    EXPECT_EQ(f.dialog->window()->parentWidget(), &f.form);
     f.openRow(0);
     ASSERT_TRUE(f.dialog->isVisible());
     tSkyStr* first = f.rowEntry(0);
