@@ -18,6 +18,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -96,6 +98,7 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     int answer = -1;
     if (app_ && showDictionaryOptionDialog(form_, *app_, request, answer)) return answer;
     if (app_ && showIdTagDialog(form_, *app_, request, answer)) return answer;
+    if (request.yesNo) return askTwoWays(request);
     QDialog dialog(form_);
     dialog.setWindowTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption);
     auto* layout = new QVBoxLayout(&dialog);
@@ -130,6 +133,22 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     for (int i = 0; i < checks.size(); ++i)
         request.checks[i] = checks[i]->isChecked();
     return request.choices.isEmpty() ? 0 : buttons.checkedId();
+}
+
+int TGuiHost::askTwoWays(const rOptionRequest& request) {
+    // Each answer is a button that says what it does; Escape cancels.
+    QMessageBox box(QMessageBox::Question, TAppContext::programCaption(), request.caption, QMessageBox::NoButton, form_);
+    box.setObjectName(request.dialog);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : request.choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    QAbstractButton* cancel =
+        box.addButton(app_ ? app_->uiText(QStringLiteral("Cancel")) : QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    if (request.current >= 0 && request.current < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[request.current]));
+    box.setEscapeButton(cancel);
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 void TGuiHost::setProgressRange(int maximum) {
