@@ -19,8 +19,8 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -137,13 +137,14 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
 
 int TGuiHost::askTwoWays(const rOptionRequest& request) {
     // Each answer is a button that says what it does; Escape cancels.
-    QMessageBox box(QMessageBox::Question, TAppContext::programCaption(), request.caption, QMessageBox::NoButton, form_);
+    QMessageBox box(QMessageBox::Question, TAppContext::programCaption(), request.caption, QMessageBox::NoButton,
+                    form_);
     box.setObjectName(request.dialog);
     QList<QAbstractButton*> buttons;
     for (const QString& choice : request.choices)
         buttons << box.addButton(choice, QMessageBox::AcceptRole);
-    QAbstractButton* cancel =
-        box.addButton(app_ ? app_->uiText(QStringLiteral("Cancel")) : QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QAbstractButton* cancel = box.addButton(app_ ? app_->uiText(QStringLiteral("Cancel")) : QStringLiteral("Cancel"),
+                                            QMessageBox::RejectRole);
     if (request.current >= 0 && request.current < buttons.size())
         box.setDefaultButton(qobject_cast<QPushButton*>(buttons[request.current]));
     box.setEscapeButton(cancel);

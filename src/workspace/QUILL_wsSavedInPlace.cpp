@@ -169,11 +169,10 @@ void noteSavedInPlace(TWorkspace& ws, const QString& target, const QString& kept
     const TAppState& st = app.state;
     if (st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0) return;
     const QString fileName = QFileInfo(target).fileName();
-    const QString note =
-        keptAt.isEmpty()
-            ? app.uiTextFormat(QStringLiteral("Fbk_SavedInPlaceNoBackup"), {fileName, st.DestLang})
-            : app.uiTextFormat(QStringLiteral("Fbk_SavedInPlaceNote"),
-                               {fileName, st.DestLang, QDir::toNativeSeparators(keptAt), fileName});
+    const QString note = keptAt.isEmpty()
+                             ? app.uiTextFormat(QStringLiteral("Fbk_SavedInPlaceNoBackup"), {fileName, st.DestLang})
+                             : app.uiTextFormat(QStringLiteral("Fbk_SavedInPlaceNote"),
+                                                {fileName, st.DestLang, QDir::toNativeSeparators(keptAt), fileName});
     app.logMessage(note);
     app.host().setStatusText(2, note);
 }
