@@ -24,6 +24,17 @@ bool isTrimChar(QChar c) {
     return c.unicode() <= 0x20 || c.unicode() == 0x3000;
 }
 
+QString withSourceLineBreaks(const QString& text, const QString& source) {
+    const qsizetype breaks = source.count(QLatin1Char('\n'));
+    if (breaks == 0 || !text.contains(QLatin1Char('\n'))) return text;
+    const qsizetype crlf = source.count(QLatin1String("\r\n"));
+    if (crlf != breaks && crlf != 0) return text;
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (crlf == breaks) out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return out;
+}
+
 QString trimForStore(const QString& text, const QString& source) {
     const bool keepStart = !source.isEmpty() && isTrimChar(source.front());
     const bool keepEnd = !source.isEmpty() && isTrimChar(source.back());
