@@ -76,6 +76,29 @@ rProgressTable computeProgress(const TWorkspace& ws) {
     return table;
 }
 
+rProgressCount countProgressStates(const TWorkspace& ws) {
+    rProgressCount count;
+    for (const tSkyStrList& list : ws.loadedLists)
+        for (const auto& entry : list) {
+            ++count.total;
+            switch (progressState(*entry)) {
+            case TProgressState::validated:
+                ++count.validated;
+                break;
+            case TProgressState::translated:
+                ++count.translated;
+                break;
+            case TProgressState::partial:
+                ++count.partial;
+                break;
+            case TProgressState::untranslated:
+                ++count.untranslated;
+                break;
+            }
+        }
+    return count;
+}
+
 QString progressStatusText(const TAppContext& app, const rProgressCount& total) {
     if (total.total == 0) return {};
     // The interface language's own number forms ("1,204", "1 204").

@@ -50,6 +50,9 @@ struct rProgressTable {
 // The progress of the loaded lists (the entries sharing a string id with another are counted with their owner).
 rProgressTable computeProgress(const TWorkspace& ws);
 
+// The states of every loaded entry without the words (cheap enough to run after each change).
+rProgressCount countProgressStates(const TWorkspace& ws);
+
 // "1,204 of 5,310 strings translated (23%)", the numbers in the interface language's way; empty without entries.
 QString progressStatusText(const TAppContext& app, const rProgressCount& total);
 

@@ -175,4 +175,5 @@ void noteSavedInPlace(TWorkspace& ws, const QString& target, const QString& kept
                                                 {fileName, st.DestLang, QDir::toNativeSeparators(keptAt), fileName});
     app.logMessage(note);
     app.host().setStatusText(2, note);
+    ws.saveNote = note;
 }
