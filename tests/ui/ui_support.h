@@ -6,8 +6,23 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <functional>
+
+// Runs the event loop until `done` holds (a timer of the window fired) or `ms` passed; returns whether it holds.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
 
 // Answers every modal dialog that shows while it lives: `answer` gets the dialog and returns true once it answered
 // it (a dialog left unanswered is offered again on the next tick). Counts the dialogs answered.
@@ -28,6 +43,7 @@ public:
 
 private:
     std::function<bool(QWidget*)> answer_;
-    QWidget* last_ = nullptr;
+    // Null again once the dialog answered is gone: the next one may be built at the same address.
+    QPointer<QWidget> last_;
     QTimer timer_;
 };
