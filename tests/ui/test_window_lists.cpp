@@ -3,7 +3,7 @@
 #include "plugin_samples.h"
 #include "temp_program_dir.h"
 #include "test_documents.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
@@ -46,12 +46,9 @@ QColor background(const QModelIndex& index) {
     return index.data(Qt::BackgroundRole).value<QBrush>().color();
 }
 
-struct TListsFixture {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
+struct TListsFixture : TShownWindow {
     tSkyStr* owner = nullptr;
     TListsFixture() {
-        TWorkspace& ws = form.workspace();
         using I = sStrInternalParam;
         addEntry(ws, 0, QStringLiteral("Laser Rifle"), QStringLiteral("Fusil laser"), 0x10, {sStrParam::translated});
         owner = addEntry(ws, 0, QStringLiteral("Door"), QStringLiteral("Porte"), 0x20, {sStrParam::translated},
@@ -68,14 +65,9 @@ struct TListsFixture {
         }
         adoptDocument(ws, TWorkMode::Strings);
         ws.state().currentFileName = QStringLiteral("Sample");
-        form.resize(1280, 800);
-        form.show();
         form.refreshLists();
     }
-    ~TListsFixture() {
-        form.workspace().markWorkSaved();
-        adoptDocument(form.workspace(), TWorkMode::None);
-    }
+    ~TListsFixture() { adoptDocument(ws, TWorkMode::None); }
     QModelIndex rowOf(const QString& source, int column = 1) {
         TStringListProxy* proxy = form.listProxy(0);
         for (int r = 0; r < proxy->rowCount(); ++r)
