@@ -17,9 +17,11 @@
 #include "ui/QUILL_menuMnemonics.h"
 #include "ui/QUILL_progressView.h"
 #include "ui/QUILL_stringListModel.h"
+#include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -411,19 +413,61 @@ TEST(WindowFirstHour, TheFormattedHintShowsOverLongBookTextsWithoutCoveringThePo
     hint->hide();
 }
 
-TEST(WindowFirstHour, ATextColumnSortsByItsTextWhateverTheState) {
+TEST(WindowFirstHour, ATextColumnSortsAlphabeticallyWhateverTheState) {
     TFirstHour t;
     ASSERT_TRUE(t.open(t.plugin));
-    t.translate(QStringLiteral("Quill Laser Musket"), QStringLiteral("Mousquet laser"));
-    t.translate(QStringLiteral("Ink Pistol"), QStringLiteral("Pistolet"));
+    t.translate(QStringLiteral("Quill Laser Musket"), QStringLiteral("Zone"));
+    t.translate(QStringLiteral("Ink Pistol"), QStringLiteral("écran"));
+    t.translate(QStringLiteral("Paper Knife"), QStringLiteral("Arme"));
+    t.translate(QStringLiteral("Heavy Typewriter"), QStringLiteral("Épée"));
     QTreeView* view = t.form->listView(0);
-    for (const int column : {1, 2}) {
-        emit view->header()->sectionClicked(column);
+    const auto column = [view](int c) {
         QStringList texts;
         for (int row = 0; row < view->model()->rowCount(); ++row)
-            texts << view->model()->index(row, column).data(Qt::DisplayRole).toString().toCaseFolded();
-        QStringList sorted = texts;
-        std::stable_sort(sorted.begin(), sorted.end());
-        EXPECT_EQ(texts, sorted) << column;
-    }
+            texts << view->model()->index(row, c).data(Qt::DisplayRole).toString();
+        return texts;
+    };
+    // The sources in their order, translated or not: a source's state never comes before its letters.
+    emit view->header()->sectionClicked(1);
+    const QStringList sources = column(1);
+    EXPECT_LT(sources.indexOf(QStringLiteral("Heavy Typewriter")), sources.indexOf(QStringLiteral("Ink Pistol")));
+    EXPECT_LT(sources.indexOf(QStringLiteral("Paper Knife")), sources.indexOf(QStringLiteral("Quill Laser Musket")));
+    for (qsizetype i = 1; i < sources.size(); ++i)
+        EXPECT_LE(compareListEntries(t.ws(), *t.entry(sources[i - 1]), *t.entry(sources[i]), 1), 0) << i;
+    // The translations alphabetically: accents and case do not send a word after "Zone".
+    emit view->header()->sectionClicked(2);
+    QStringList translations = column(2);
+    translations.removeIf([](const QString& text) {
+        return !QStringList{QStringLiteral("Zone"), QStringLiteral("écran"), QStringLiteral("Arme"),
+                            QStringLiteral("Épée")}
+                    .contains(text);
+    });
+    EXPECT_EQ(translations, (QStringList{QStringLiteral("Arme"), QStringLiteral("écran"), QStringLiteral("Épée"),
+                                         QStringLiteral("Zone")}));
+}
+
+TEST(WindowFirstHour, FrenchDialogTitlesAndMessagesShowWhole) {
+    TFirstHour t("isFirstLaunch=0\r\nUILang=french\r\n");
+    const TAppContext& app = t.ws().app;
+    QDialog search(t.form.get());
+    search.setWindowTitle(app.uiText(QStringLiteral("SearchandReplace"))); // "Rechercher et remplacer"
+    search.resize(150, 120);
+    search.show();
+    QCoreApplication::processEvents();
+    QFont bold = search.font();
+    bold.setBold(true);
+    EXPECT_GT(search.width(), QFontMetrics(bold).horizontalAdvance(search.windowTitle()));
+
+    // A long question wraps to more lines than the size hint guesses: every line shows.
+    const QString question = app.uiTextFormat(QStringLiteral("Ask_SavingSST"), {QStringLiteral("QuillerySample.esp")}) +
+                             QLatin1Char(' ') + app.uiText(QStringLiteral("Ask_LangUnload")) + QLatin1Char(' ') +
+                             app.uiText(QStringLiteral("Ask_LangUnload"));
+    TFormDialog box(app, QStringLiteral("Quillery"), question, dbYesNo, t.form.get());
+    box.show();
+    QCoreApplication::processEvents();
+    auto* label = box.findChild<QLabel*>(QStringLiteral("sContent"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    EXPECT_LE(label->geometry().bottom(), box.ButtonYes->geometry().top());
+    screenshot(&box, QStringLiteral("french-message-box"));
 }
