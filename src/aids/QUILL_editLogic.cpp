@@ -35,10 +35,11 @@ void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr
 } // namespace
 
 QString withSourceLineBreaks(const QString& text, const QString& source) {
+    if (!text.contains(QLatin1Char('\n'))) return text;
     const qsizetype breaks = source.count(QLatin1Char('\n'));
-    if (breaks == 0 || !text.contains(QLatin1Char('\n'))) return text;
     const qsizetype crlf = source.count(QLatin1String("\r\n"));
     if (crlf != breaks && crlf != 0) return text;
+    // A source without a break says nothing: the game's texts break lines with CRLF.
     QString out = text;
     out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (crlf == breaks) out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));

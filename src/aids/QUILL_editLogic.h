@@ -24,7 +24,8 @@ namespace editlogic {
 // such characters keeps them (a script joins its texts, so " and more " must keep its blanks).
 QString trimForStore(const QString& text, const QString& source);
 // A translation with its line breaks written as `source` writes them: CRLF where the source's breaks are all CRLF
-// (the game's texts), LF where they are all LF; as typed when the source has none or mixes them.
+// or where it has none (the game's texts break lines so), LF where they are all LF; as typed where the source mixes
+// them.
 QString withSourceLineBreaks(const QString& text, const QString& source);
 
 // Whether storing `editorText` into `entry` changes anything: an unchanged text is stored again only with

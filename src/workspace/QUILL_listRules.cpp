@@ -46,7 +46,6 @@ QString listCellDisplayText(const QString& text) {
     }
     QString out = text;
     out.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    out.replace(QLatin1Char('\n'), QLatin1Char(' ')); // a lone LF is a line break too
     return out;
 }
 

@@ -4,7 +4,6 @@
 #include "core/QUILL_main.h"
 #include "strings/QUILL_backup.h"
 #include "temp_program_dir.h"
-#include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QFileInfo>
@@ -17,11 +16,11 @@ TEST(FirstHourRules, LineBreaksFollowTheSource) {
               QStringLiteral("Rapide.\r\nSalissant."));
     EXPECT_EQ(withSourceLineBreaks(QStringLiteral("a\r\nb\nc"), crlf), QStringLiteral("a\r\nb\r\nc"));
     EXPECT_EQ(withSourceLineBreaks(QStringLiteral("a\r\nb"), QStringLiteral("x\ny")), QStringLiteral("a\nb"));
-    // No break in the source, or a mix: the translation as typed.
-    EXPECT_EQ(withSourceLineBreaks(QStringLiteral("a\nb"), QStringLiteral("xy")), QStringLiteral("a\nb"));
+    // No break in the source: the game's CRLF (Enter in a one-line description); a mix: the translation as typed.
+    EXPECT_EQ(withSourceLineBreaks(QStringLiteral("a\nb"), QStringLiteral("xy")), QStringLiteral("a\r\nb"));
     EXPECT_EQ(withSourceLineBreaks(QStringLiteral("a\nb"), QStringLiteral("x\r\ny\nz")), QStringLiteral("a\nb"));
 
-    // The edit dialog's store writes them so, and a lone LF in a list cell does not glue two lines.
+    // The edit dialog's store writes them so.
     TWorkspace ws;
     ws.loadedLists[0].push_back(std::make_unique<tSkyStr>(crlf, crlf, 0, 1, 99));
     tSkyStr* entry = ws.loadedLists[0].back().get();
@@ -30,7 +29,6 @@ TEST(FirstHourRules, LineBreaksFollowTheSource) {
     request.carrySimilar = false;
     ASSERT_TRUE(ws.storeTranslation(entry, request));
     EXPECT_EQ(entry->gTrans, QStringLiteral("Rapide.\r\nSalissant."));
-    EXPECT_EQ(listCellDisplayText(QStringLiteral("rapide.\nSalissant")), QStringLiteral("rapide. Salissant"));
 }
 
 TEST(FirstHourRules, BackupsOfAWrittenFileNewestFirst) {
