@@ -24,13 +24,24 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The title of a question's window. The desktop ends every title with the program's name ("— Quillery") unless it
+// ends so already: the program's own caption ("Quillery 0.1.0") would show the name twice, so it shows the name once.
+QString dialogTitle(const QString& caption) {
+    const QString name = QGuiApplication::applicationDisplayName();
+    return caption == TAppContext::programCaption() && !name.isEmpty() && caption.startsWith(name) ? name : caption;
+}
+
+} // namespace
+
 void TGuiHost::appendLog(const QString& line) {
     form_->appendLog(line);
 }
 
 int TGuiHost::showMessage(const QString& caption, const QString& text, int buttons, int intervalMs) {
     static const TAppContext fallback;
-    return showMessageDialog(app_ ? *app_ : fallback, caption, text, buttons, intervalMs, form_);
+    return showMessageDialog(app_ ? *app_ : fallback, dialogTitle(caption), text, buttons, intervalMs, form_);
 }
 
 QString TGuiHost::dialogFilter(const QString& filter) {
@@ -100,7 +111,7 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     if (app_ && showIdTagDialog(form_, *app_, request, answer)) return answer;
     if (request.yesNo) return askTwoWays(request);
     QDialog dialog(form_);
-    dialog.setWindowTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption);
+    dialog.setWindowTitle(dialogTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption));
     auto* layout = new QVBoxLayout(&dialog);
     auto* group = new QGroupBox(&dialog);
     auto* groupLayout = new QVBoxLayout(group);
@@ -137,8 +148,8 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
 
 int TGuiHost::askTwoWays(const rOptionRequest& request) {
     // Each answer is a button that says what it does; Escape cancels.
-    QMessageBox box(QMessageBox::Question, TAppContext::programCaption(), request.caption, QMessageBox::NoButton,
-                    form_);
+    QMessageBox box(QMessageBox::Question, dialogTitle(TAppContext::programCaption()), request.caption,
+                    QMessageBox::NoButton, form_);
     box.setObjectName(request.dialog);
     QList<QAbstractButton*> buttons;
     for (const QString& choice : request.choices)

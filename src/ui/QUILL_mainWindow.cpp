@@ -995,7 +995,11 @@ void TForm1::setProgress(int position) {
 }
 
 void TForm1::setStatusText(int panel, const QString& text) {
-    if (panel == 1 || panel == 2) statusPanels_[panel - 1]->setText(text);
+    if (panel != 1 && panel != 2) return;
+    // A long note (where the original of a file saved in place went) may be cut by the panels beside it: its hint
+    // holds it whole.
+    statusPanels_[panel - 1]->setText(text);
+    statusPanels_[panel - 1]->setToolTip(text);
 }
 
 void TForm1::setBusy(bool busy) {

@@ -129,6 +129,7 @@ TEST(WindowFirstHour, SaveKeepsTheDictionaryTooAndTheReopenedPluginOffersItsOrig
     ASSERT_EQ(backups.size(), 1);
     // The note says where the original went, in the log and in the status bar.
     EXPECT_TRUE(t.form->logPane()->toPlainText().contains(backups.first()));
+    EXPECT_TRUE(t.form->statusPanel(2)->toolTip().contains(backups.first())); // whole, however narrow the window
     EXPECT_TRUE(t.form->statusPanel(2)->text().contains(backups.first()))
         << t.form->statusPanel(2)->text().toStdString();
 
@@ -470,4 +471,19 @@ TEST(WindowFirstHour, FrenchDialogTitlesAndMessagesShowWhole) {
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     EXPECT_LE(label->geometry().bottom(), box.ButtonYes->geometry().top());
     screenshot(&box, QStringLiteral("french-message-box"));
+
+    // The desktop ends every title with the program's name: a question's title does not say it twice.
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillery"));
+    QString title;
+    {
+        TModalAnswerer answerer([&title](QWidget* modal) {
+            title = modal->windowTitle();
+            static_cast<QDialog*>(modal)->reject();
+            return true;
+        });
+        t.ws().app.messageDialog(QStringLiteral("?"), dbOk);
+    }
+    QGuiApplication::setApplicationDisplayName(displayName);
+    EXPECT_EQ(title, QStringLiteral("Quillery"));
 }
