@@ -154,7 +154,8 @@ void setUiHintKey(QObject* object, const QString& key, const TAppContext& app) {
 
 namespace {
 
-// Widens a dialog whose title would be cut by the window's title bar (its buttons and icon take some room too).
+// Titles a dialog as a window, not as the menu item that opened it ("Options", not "Options..."), and widens it
+// where the window's title bar would cut that title (its buttons and icon take some room too).
 class TTitleFitter : public QObject {
 public:
     using QObject::QObject;
@@ -162,6 +163,12 @@ public:
         if (event->type() != QEvent::Show) return false;
         auto* dialog = qobject_cast<QDialog*>(watched);
         if (!dialog || !dialog->isWindow() || dialog->windowTitle().isEmpty()) return false;
+        QString title = dialog->windowTitle();
+        if (title.endsWith(QLatin1String("...")))
+            title.chop(3);
+        else if (title.endsWith(QChar(0x2026)))
+            title.chop(1);
+        if (title != dialog->windowTitle() && !title.trimmed().isEmpty()) dialog->setWindowTitle(title.trimmed());
         QFont titleFont = dialog->font();
         titleFont.setBold(true);
         const int needed = QFontMetrics(titleFont).horizontalAdvance(dialog->windowTitle()) + 160;

@@ -54,7 +54,8 @@ void translateWindow(QWidget* window, const TAppContext& app);
 // Tags an object with the UI text key of its caption (and of its hint) and gives it its text now.
 void setUiKey(QObject* object, const QString& key, const TAppContext& app);
 void setUiHintKey(QObject* object, const QString& key, const TAppContext& app);
-// Widens every dialog of the application whose title its width would cut, as it shows (installed once).
+// As every dialog of the application shows: its title without the ellipsis of the menu item that opened it, and
+// its width widened where the title would be cut (installed once).
 void installDialogTitleFitting();
 // The hint of a check button that says whether it is on ("Hint_StateOn" / "Hint_StateOff" around the UI text `key`),
 // kept up to date as it toggles and when the interface language changes.

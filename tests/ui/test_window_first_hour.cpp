@@ -451,12 +451,13 @@ TEST(WindowFirstHour, FrenchDialogTitlesAndMessagesShowWhole) {
     TFirstHour t("isFirstLaunch=0\r\nUILang=french\r\n");
     const TAppContext& app = t.ws().app;
     QDialog search(t.form.get());
-    search.setWindowTitle(app.uiText(QStringLiteral("SearchandReplace"))); // "Rechercher et remplacer"
+    search.setWindowTitle(app.uiText(QStringLiteral("SearchandReplace"))); // "Rechercher et remplacer..."
     search.resize(150, 120);
     search.show();
     QCoreApplication::processEvents();
     QFont bold = search.font();
     bold.setBold(true);
+    EXPECT_EQ(search.windowTitle(), QStringLiteral("Rechercher et remplacer")); // a window's title, not a menu item's
     EXPECT_GT(search.width(), QFontMetrics(bold).horizontalAdvance(search.windowTitle()));
 
     // A long question wraps to more lines than the size hint guesses: every line shows.
