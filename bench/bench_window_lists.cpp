@@ -145,8 +145,8 @@ void BM_Sort(benchmark::State& state) {
     int turn = 0;
     for (auto _ : state)
         quillbench::recordIteration(state, "sort", quillbench::timed([&] {
-                                        w.form->sortListView(
-                                            0, 1, turn++ % 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
+                                        w.form->sortListView(0, 1,
+                                                             turn++ % 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
                                         settle();
                                     }));
 }
@@ -218,7 +218,6 @@ int main(int argc, char** argv) {
     auto& t = quillbench::timings();
     t.printRatio("open-window", "open-bare", "(target: at most 1.5)");
     for (const char* name : {"keystroke", "clear-search", "sort", "ctrl-end", "ctrl-home", "switch-page"})
-        if (t.has(name))
-            std::printf("median %-14s %8.4f s   (target: under 0.3 s)\n", name, t.median(name));
+        if (t.has(name)) std::printf("median %-14s %8.4f s   (target: under 0.3 s)\n", name, t.median(name));
     return 0;
 }

@@ -223,6 +223,7 @@ QVariant TStringListModel::data(const QModelIndex& index, int role) const {
     const tSkyStr* e = entryAt(index);
     if (!e) return {};
     const int column = index.column();
+    if (role == Qt::SizeHintRole && oneLineRows_) return QSize(-1, 4 + lineHeight_);
     if (index.internalId() == 0) return stringCellData(ws_, *e, column, role, lineHeight_, fixedFont_);
     // A child row: a further field sharing its owner's string id.
     switch (role) {
