@@ -112,7 +112,8 @@ int TStringListModel::rowCount(const QModelIndex& parent) const {
 
 bool TStringListModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return rowCount() > 0;
-    if (parent.internalId() != 0 || parent.column() != 0) return false;
+    // A view asks this of every row it lays out: without shared ids no entry need be read to answer.
+    if (parent.internalId() != 0 || parent.column() != 0 || ws_.sharedIdList.empty()) return false;
     const tSkyStr* owner = entryAt(parent.row());
     // Most entries share nothing: the flag answers before any lookup.
     return owner && owner->hasFlag(sStrInternalParam::toLocalizedSharedID) && !childrenOf(*owner).empty();
