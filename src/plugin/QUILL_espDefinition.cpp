@@ -153,18 +153,18 @@ bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& rec
         qsizetype first = soFar ? soFar->firstEdid : -1;
         if (!soFar)
             for (size_t i = 0; i <= fieldPos && i < count && first < 0; ++i) {
-                const tField& f = *record.fList[i];
+                const tField& f = record.fList[i];
                 if (f.header.name == kEdid && !f.buffer.isEmpty()) first = static_cast<qsizetype>(i);
             }
         if (first < 0 || static_cast<size_t>(first) > fieldPos || static_cast<size_t>(first) >= count) return false;
-        return record.fList[static_cast<size_t>(first)]->buffer[0] == 's';
+        return record.fList[static_cast<size_t>(first)].buffer[0] == 's';
     }
     case tFieldCondition::proc2:
         // One of the two fields before is an EPFT of 7.
         for (size_t back = 1; back <= 2 && back <= fieldPos; ++back) {
             const size_t i = fieldPos - back;
             if (i >= count) continue;
-            const tField& f = *record.fList[i];
+            const tField& f = record.fList[i];
             if (f.header.name == kEpft && f.buffer.size() == 1 && static_cast<uint8_t>(f.buffer[0]) == 7) return true;
         }
         return false;

@@ -33,13 +33,14 @@ QByteArrayView withoutLastByte(QByteArrayView data) {
 }
 
 // Walks the fields' headers as parseFields does (same bounds, same XXXX rule) and tells whether any field's
-// signature is named by a definition; records with none are raw whatever they hold and need no field objects.
-// The last non-empty EDID is noted on the way, as parseFields would keep it, and the fields are counted.
-bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArrayView& edid, size_t* count = nullptr) {
+// signature is named by a definition (every field is, without definitions); records with none are raw whatever they
+// hold and need no field objects. The last non-empty EDID is noted on the way, as parseFields would keep it, and the
+// fields are counted.
+bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions* defs, QByteArrayView& edid, size_t* count = nullptr) {
     TBinaryCursor cursor(data);
     size_t fields = 0;
     uint32_t pending = 0;
-    bool named = false;
+    bool named = !defs;
     while (!cursor.atEnd()) {
         const QByteArrayView head = cursor.view(kFieldHeaderSize);
         const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
@@ -54,7 +55,7 @@ bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArr
         } else if (sig == kSigEDID && !fieldData.isEmpty()) {
             edid = fieldData;
         }
-        named = named || defs.namesField(sig);
+        named = named || defs->namesField(sig);
         ++fields;
     }
     if (count) *count = fields;
@@ -181,14 +182,20 @@ void trecord::assignData(const TSharedBytes& data, const rPluginReadContext& ctx
 
 void trecord::clearFields() {
     nameField = nullptr;
-    fList.clear();
+    std::vector<tField>().swap(fList); // a raw record keeps no room for fields
+}
+
+void trecord::findNameField() {
+    nameField = nullptr;
+    for (tField& field : fList)
+        if (field.params.has(sfieldParam::isEdid)) nameField = &field;
 }
 
 void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ctx) {
     rawRec = true;
     QByteArrayView edid;
     size_t count = 0;
-    if (ctx.defs && !anyFieldNamed(data.view(), *ctx.defs, edid, &count)) {
+    if (!anyFieldNamed(data.view(), ctx.defs, edid, &count)) {
         edidNameString = data.part(withoutLastByte(edid));
         return;
     }
@@ -200,13 +207,13 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
                                                                 static_cast<qulonglong>(kMaxRecordFields)})
                                   : key);
     }
+    // Exactly the room counted: the fields never move once read.
     fList.reserve(count);
     TBinaryCursor cursor(data.view());
     uint32_t pending = 0;
     TRecordDefinitions::rFieldsSoFar soFar;
     while (!cursor.atEnd()) {
-        fList.push_back(std::make_unique<tField>());
-        tField& field = *fList.back();
+        tField& field = fList.emplace_back();
         const QByteArrayView head = cursor.view(kFieldHeaderSize);
         field.header.name = sHeaderSig::fromBytes(head.data());
         field.header.dsize =
@@ -261,7 +268,7 @@ void trecord::readCompressed(const TSharedBytes& data, const rPluginReadContext&
         return;
     }
     QByteArrayView edid;
-    if (ctx.defs && !anyFieldNamed(scratch, *ctx.defs, edid)) {
+    if (ctx.defs && !anyFieldNamed(scratch, ctx.defs, edid)) {
         rawRec = true;
         edidNameString = TSharedBytes(withoutLastByte(edid).toByteArray());
     } else {
@@ -291,7 +298,7 @@ void trecord::keepEdidName() {
 
 void trecord::computeFieldIndices() {
     if (fList.size() > kMaxRecordFields) throw TQuillError(QStringLiteral("Fbk_RecordTooManyFields"));
-    if (std::none_of(fList.begin(), fList.end(), [](const auto& f) { return f->params.has(sfieldParam::isString); }))
+    if (std::none_of(fList.begin(), fList.end(), [](const tField& f) { return f.params.has(sfieldParam::isString); }))
         return;
     // The fields grouped by signature, in record order within each group. In a group g0, g1 ... a string field gj
     // (j >= 1) is numbered one past g(j-1), and every field up to the group's last such string takes that string's
@@ -299,7 +306,7 @@ void trecord::computeFieldIndices() {
     std::vector<std::pair<uint32_t, uint32_t>> order; // (signature, position)
     order.reserve(fList.size());
     for (size_t i = 0; i < fList.size(); ++i)
-        order.emplace_back(fList[i]->header.name.asUint(), static_cast<uint32_t>(i));
+        order.emplace_back(fList[i].header.name.asUint(), static_cast<uint32_t>(i));
     std::sort(order.begin(), order.end());
     for (size_t begin = 0; begin < order.size();) {
         size_t end = begin + 1;
@@ -307,15 +314,15 @@ void trecord::computeFieldIndices() {
             ++end;
         size_t last = begin; // the group's last numbered string, or `begin` when there is none
         for (size_t k = begin + 1; k < end; ++k) {
-            tField& field = *fList[order[k].second];
+            tField& field = fList[order[k].second];
             if (!field.params.has(sfieldParam::isString)) continue;
-            field.rIndex.index = static_cast<uint16_t>(fList[order[k - 1].second]->rIndex.index + 1);
+            field.rIndex.index = static_cast<uint16_t>(fList[order[k - 1].second].rIndex.index + 1);
             last = k;
         }
         if (last != begin) {
-            const uint16_t highest = fList[order[last].second]->rIndex.index;
+            const uint16_t highest = fList[order[last].second].rIndex.index;
             for (size_t k = begin; k <= last; ++k)
-                fList[order[k].second]->rIndex.indexMax = highest;
+                fList[order[k].second].rIndex.indexMax = highest;
         }
         begin = end;
     }
@@ -324,7 +331,7 @@ void trecord::computeFieldIndices() {
 bool trecord::pruneForLocalized() {
     const bool info = header.name == kSigINFO;
     for (size_t i = fList.size(); i-- > 0;) {
-        const tField& f = *fList[i];
+        const tField& f = fList[i];
         if (info && (f.header.name == kSigDNAM || f.header.name == kSigNAM2)) continue;
         bool drop = !f.params.has(sfieldParam::isString) && !f.params.has(sfieldParam::isEdid);
         if (!drop && f.params.has(sfieldParam::isString)) {
@@ -335,31 +342,29 @@ bool trecord::pruneForLocalized() {
                 drop = c.i32le() <= 0;
             }
         }
-        if (drop) {
-            if (nameField == fList[i].get()) nameField = nullptr;
-            fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+        if (drop) fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    findNameField();
     if (header.name == kSigDIAL) return true;
     if (fList.empty()) return false;
-    if (fList.size() == 1 && fList.front().get() == nameField) return false;
+    if (fList.size() == 1 && &fList.front() == nameField) return false;
     return true;
 }
 
 bool trecord::pruneNonStrings() {
     for (size_t i = fList.size(); i-- > 0;) {
-        if (fList[i]->params.has(sfieldParam::isString)) continue;
-        if (nameField == fList[i].get()) nameField = nullptr;
+        if (fList[i].params.has(sfieldParam::isString)) continue;
         fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    findNameField();
     if (fList.empty()) return false;
     computeFieldIndices();
     return true;
 }
 
 bool trecord::dirty() const {
-    for (const auto& f : fList)
-        if (f->changed) return true;
+    for (const tField& f : fList)
+        if (f.changed) return true;
     return false;
 }
 
