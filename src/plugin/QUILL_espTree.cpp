@@ -32,36 +32,6 @@ QByteArrayView withoutLastByte(QByteArrayView data) {
     return data.isEmpty() ? data : data.first(data.size() - 1);
 }
 
-// Walks the fields' headers as parseFields does (same bounds, same XXXX rule) and tells whether any field's
-// signature is named by a definition (every field is, without definitions); records with none are raw whatever they
-// hold and need no field objects. The last non-empty EDID is noted on the way, as parseFields would keep it, and the
-// fields are counted.
-bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions* defs, QByteArrayView& edid, size_t* count = nullptr) {
-    TBinaryCursor cursor(data);
-    size_t fields = 0;
-    uint32_t pending = 0;
-    bool named = !defs;
-    while (!cursor.atEnd()) {
-        const QByteArrayView head = cursor.view(kFieldHeaderSize);
-        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
-        const uint16_t dsize =
-            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
-        if (pending == 0) pending = dsize;
-        const QByteArrayView fieldData = cursor.view(pending);
-        pending = 0;
-        if (sig == kSigXXXX) {
-            TBinaryCursor value(fieldData);
-            pending = value.u32le();
-        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
-            edid = fieldData;
-        }
-        named = named || defs->namesField(sig);
-        ++fields;
-    }
-    if (count) *count = fields;
-    return named;
-}
-
 // zlib can grow data at most about 1032 times; a size beyond that cannot be this stream's output.
 bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
     return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
@@ -193,10 +163,60 @@ void trecord::findNameField() {
 
 void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ctx) {
     rawRec = true;
+    // One pass over the fields' headers decides each field's list as it goes; field objects are made only for a
+    // record that holds some text (most records hold none). The fields met are kept here meanwhile, up to the most
+    // a record may hold; past that they are only counted (a record of that many fields is refused when a definition
+    // names one of them, and kept raw otherwise, as before).
+    struct rScanned {
+        uint16_t dsize;
+        int8_t listIndex;
+        bool notNull;
+    };
+    thread_local std::vector<rFieldView> views;
+    thread_local std::vector<rScanned> scanned;
+    views.clear();
+    scanned.clear();
+    TRecordDefinitions::rFieldsSoFar soFar;
     QByteArrayView edid;
     size_t count = 0;
-    if (!anyFieldNamed(data.view(), ctx.defs, edid, &count)) {
+    bool named = !ctx.defs; // without definitions every field is made, and none is a text
+    bool anyText = false;
+    TBinaryCursor cursor(data.view());
+    uint32_t pending = 0;
+    while (!cursor.atEnd()) {
+        const QByteArrayView head = cursor.view(kFieldHeaderSize);
+        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
+        const uint16_t dsize =
+            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
+        if (pending == 0) pending = dsize;
+        const QByteArrayView fieldData = cursor.view(pending);
+        pending = 0;
+        if (sig == kSigXXXX) {
+            TBinaryCursor value(fieldData);
+            pending = value.u32le();
+        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
+            edid = fieldData;
+            if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(count);
+        }
+        named = named || ctx.defs->namesField(sig);
+        if (count++ < kMaxRecordFields + 1) {
+            views.push_back({sig, fieldData});
+            rScanned s{dsize, -1, false};
+            if (ctx.defs) {
+                s.listIndex = static_cast<int8_t>(
+                    ctx.defs->fieldListIndex(header.name, views.data(), count - 1, &soFar, &s.notNull));
+                anyText = anyText || s.listIndex >= 0;
+            }
+            scanned.push_back(s);
+        }
+    }
+    // A raw record keeps its name; a compressed one's is copied, as a part would keep the whole inflated record.
+    const auto keepName = [&] {
         edidNameString = data.part(withoutLastByte(edid));
+        if (compressed) edidNameString = edidNameString.detached();
+    };
+    if (!named) {
+        keepName();
         return;
     }
     if (ctx.budget && !ctx.budget->takeFields(count)) refuse(ctx, QStringLiteral("Fbk_PluginTooBig"));
@@ -207,34 +227,27 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
                                                                 static_cast<qulonglong>(kMaxRecordFields)})
                                   : key);
     }
+    if (!anyText && ctx.defs) {
+        keepName();
+        return;
+    }
+    rawRec = !anyText;
     // Exactly the room counted: the fields never move once read.
     fList.reserve(count);
-    TBinaryCursor cursor(data.view());
-    uint32_t pending = 0;
-    TRecordDefinitions::rFieldsSoFar soFar;
-    while (!cursor.atEnd()) {
+    for (size_t i = 0; i < count; ++i) {
         tField& field = fList.emplace_back();
-        const QByteArrayView head = cursor.view(kFieldHeaderSize);
-        field.header.name = sHeaderSig::fromBytes(head.data());
-        field.header.dsize =
-            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
-        field.originalDsize = field.header.dsize;
-        if (pending == 0) pending = field.header.dsize;
-        field.buffer = data.part(cursor.view(pending));
-        pending = 0;
-        if (field.header.name == kSigXXXX) {
-            TBinaryCursor value(field.buffer.view());
-            pending = value.u32le();
-        } else if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
+        field.header.name = views[i].sig;
+        field.header.dsize = scanned[i].dsize;
+        field.originalDsize = scanned[i].dsize;
+        field.buffer = data.part(views[i].data);
+        if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
             nameField = &field;
             field.params.set(sfieldParam::isEdid);
-            if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(fList.size() - 1);
         }
-        const int d = ctx.defs ? ctx.defs->getFieldListIndex(*this, field, fList.size() - 1, &soFar) : -1;
-        if (d >= 0) {
-            rawRec = false;
+        if (scanned[i].listIndex >= 0) {
             field.params.set(sfieldParam::isString);
-            field.listIndex = static_cast<uint8_t>(d);
+            if (scanned[i].notNull) field.params.set(sfieldParam::notNull);
+            field.listIndex = static_cast<uint8_t>(scanned[i].listIndex);
         }
     }
 }
@@ -267,15 +280,10 @@ void trecord::readCompressed(const TSharedBytes& data, const rPluginReadContext&
         rawRec = true;
         return;
     }
-    QByteArrayView edid;
-    if (ctx.defs && !anyFieldNamed(scratch, ctx.defs, edid)) {
-        rawRec = true;
-        edidNameString = TSharedBytes(withoutLastByte(edid).toByteArray());
-    } else {
-        // The fields share the inflated bytes, which live as long as some field holds them.
-        const QByteArray inflated = std::exchange(scratch, QByteArray());
-        parseFields(TSharedBytes(inflated), ctx);
-    }
+    // The fields share the inflated bytes; a record without text keeps none of them (its name is copied), and the
+    // buffer serves the next record.
+    parseFields(TSharedBytes(scratch), ctx);
+    if (!rawRec) scratch = QByteArray();
     const uint16_t zlibHeader =
         stream.size() >= 2
             ? static_cast<uint16_t>(static_cast<uint8_t>(stream[0]) | (static_cast<uint8_t>(stream[1]) << 8))
