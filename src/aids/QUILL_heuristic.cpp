@@ -15,7 +15,7 @@
 // ----- Threshold and distances
 
 int candidateThreshold(const tSkyStr& s, const tSkyStr& c) {
-    const qsizetype n = s.aWords.size();
+    const qsizetype n = s.words().size();
     if (n == 0) return 2;
     // round(L / 1.5) = round(2L / 3); 2L / 3 never ends in a half, so (2L + 1) div 3 rounds it.
     const int length = static_cast<int>(s.sLD.size());
@@ -23,8 +23,8 @@ int candidateThreshold(const tSkyStr& s, const tSkyStr& c) {
     const qsizetype needed = n <= 3 ? 1 : n / 2;
     const int threshold = n <= 3 ? base + 5 : base;
     qsizetype common = 0;
-    for (const uint32_t h : s.aWords) {
-        if (c.aWords.contains(h) && ++common >= needed) return threshold;
+    for (const uint32_t h : s.words()) {
+        if (c.words().contains(h) && ++common >= needed) return threshold;
     }
     return 0;
 }
@@ -279,7 +279,7 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
         int& first = byText[c.sLD];
         if (first > 0) {
             const tSkyStr& earlier = *vocabulary[static_cast<size_t>(first - 1)];
-            if (earlier.listIndex == c.listIndex && earlier.aWords == c.aWords) {
+            if (earlier.listIndex == c.listIndex && earlier.words() == c.words()) {
                 ++entries_[static_cast<size_t>(first - 1)].copies;
                 entry.copies = 0;
                 continue;
@@ -290,7 +290,7 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
         characterBag(c.sLD, entry.bag.data());
         if (length >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
         byLength_[length].push_back(index);
-        const auto wordsBegin = words_.insert(words_.end(), c.aWords.begin(), c.aWords.end());
+        const auto wordsBegin = words_.insert(words_.end(), c.words().begin(), c.words().end());
         std::sort(wordsBegin, words_.end());
         words_.erase(std::unique(words_.begin() + entry.wordStart, words_.end()), words_.end());
         // A text has 31 word hashes at most (addWordHashes).
@@ -322,7 +322,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     std::vector<int>& candidates = scratch.candidates;
     candidates.clear();
     const int length = static_cast<int>(s.sLD.size());
-    const qsizetype n = s.aWords.size();
+    const qsizetype n = s.words().size();
     rHeuristicResult result;
     int best = kHeuristicMaxChosen;
     result.distance = best;
@@ -342,7 +342,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     } else {
         // The string's distinct words that some entry holds, weighted by how often they occur in the string.
         std::vector<uint32_t>& hashes = scratch.hashes;
-        hashes.assign(s.aWords.begin(), s.aWords.end());
+        hashes.assign(s.words().begin(), s.words().end());
         std::sort(hashes.begin(), hashes.end());
         for (size_t k = 0; k < hashes.size();) {
             size_t next = k + 1;
@@ -469,7 +469,10 @@ int runPass(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& strings, i
         block.clear();
         for (size_t i = start; i < end; ++i) {
             const tSkyStr& s = *strings[i];
-            if (!s.hasFlag(sStrInternalParam::pexNoTrans) && s.sparams.empty()) block.push_back(&s);
+            if (!s.hasFlag(sStrInternalParam::pexNoTrans) && s.sparams.empty()) {
+                s.words(); // made here, before the threads read them
+                block.push_back(&s);
+            }
         }
         if (!block.empty() && !prepared) {
             // The first string that goes on meets every entry, which prepares it.
@@ -529,7 +532,7 @@ std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabul
     bool patternSet = false;
     const int length = static_cast<int>(s.sLD.size());
     // Every threshold of the string is this one or 0; a distance is at least the length difference.
-    const int widest = s.aWords.isEmpty() ? 2 : candidateThreshold(s, s);
+    const int widest = s.words().isEmpty() ? 2 : candidateThreshold(s, s);
     for (size_t k = 0; k < vocabulary.size(); ++k) {
         tSkyStr& c = *vocabulary[k];
         c.initStrings();
@@ -576,7 +579,7 @@ public:
         // For each translation hash of a one-word entry: whether one of those entries is the word `banKey` itself.
         for (const tSkyStr* e : *oneWordList) {
             bool& own = translationOfKey_[e->hashTrans];
-            own = own || e->aWords.contains(banKey);
+            own = own || e->words().contains(banKey);
         }
     }
 
@@ -641,7 +644,7 @@ void wordSuggestions(QStringList& out, const QString& word, int max, const std::
     int best = 0;
     TWordTokens direct(nullptr, 0);
     for (const tSkyStr* e : oneWordList) {
-        if (e->aWords.isEmpty() || e->aWords.first() != h) continue;
+        if (e->words().isEmpty() || e->words().first() != h) continue;
         direct.offer(punctuationToSpace(e->gTrans).toLower(), 99, 1);
         best = 99;
     }
@@ -651,7 +654,7 @@ void wordSuggestions(QStringList& out, const QString& word, int max, const std::
         for (const size_t list : {size_t(0), size_t(2)}) {
             for (const auto& e : vocabularyLists[list]) {
                 if (best > 99) break;
-                if (e->aWords.contains(h)) best = std::max(best, counted.countWords(e->gTrans));
+                if (e->words().contains(h)) best = std::max(best, counted.countWords(e->gTrans));
             }
         }
     }

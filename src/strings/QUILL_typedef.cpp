@@ -13,6 +13,13 @@ QString withoutTrailingNuls(QString text) {
     return text;
 }
 
+// A book text's line breaks and page breaks, which its comparison text leaves out.
+void removeBookMarkup(QString& text) {
+    text.remove(QStringLiteral("\r\n"));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QStringLiteral("[pagebreak]"));
+}
+
 template <typename T> int sign(T a, T b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -72,6 +79,7 @@ tSkyStr::tSkyStr(QString sourceStr, QString destStr, int l, uint32_t id_, int ld
 void tSkyStr::setSourceLite(QString text) {
     gS = withoutTrailingNuls(std::move(text));
     hash = textHash(gS);
+    wordsHashed = false;
 }
 
 void tSkyStr::setTransLite(QString text) {
@@ -96,19 +104,29 @@ void tSkyStr::sourceParse() {
     if (parse.sIsOneWord) sInternalparams.set(sStrInternalParam::isOneWord);
     sTagCount = parse.sTagCount;
     sTagHash = parse.sTagHash;
-    if (listIndex == 1) {
-        sLD.remove(QStringLiteral("\r\n"));
-        sLD.remove(QLatin1Char('\n'));
-        sLD.remove(QStringLiteral("[pagebreak]"));
-    }
-    if (sInternalparams.has(sStrInternalParam::isOneWord))
-        aWords.append(textHash(parse.sOneWord));
-    else
-        addWordHashes(sLD, aWords);
+    if (listIndex == 1) removeBookMarkup(sLD);
+    // The word hashes wait for a heuristic pass (words()): building them took a tenth of opening a table set.
+    aWords.clear();
+    wordsHashed = false;
     const qsizetype limit = listIndex == 1 ? 200 : 150;
     if (sLD.size() > limit) sLD.truncate(limit);
     sLD = lowerCased(sLD);
     sInternalparams.set(sStrInternalParam::isSourceInitialized);
+}
+
+const QList<uint32_t>& tSkyStr::words() const {
+    if (wordsHashed) return aWords;
+    rParse parse;
+    parseString(gS, parse);
+    aWords.clear();
+    if (parse.sIsOneWord) {
+        aWords.append(textHash(parse.sOneWord));
+    } else {
+        if (listIndex == 1) removeBookMarkup(parse.sLD);
+        addWordHashes(parse.sLD, aWords);
+    }
+    wordsHashed = true;
+    return aWords;
 }
 
 void tSkyStr::translationCheck() {

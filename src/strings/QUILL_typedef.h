@@ -149,7 +149,10 @@ public:
     int32_t SearchLDResult = 0;
     int32_t LDFound = 0;
     uint32_t sTagHash = 0;
-    QList<uint32_t> aWords;
+    // The hashes of the source's words the heuristic compares, made when words() is first asked (a table of a million
+    // strings opens without them); empty until then.
+    mutable QList<uint32_t> aWords;
+    mutable bool wordsHashed = false;
     void* pNode = nullptr; // the view node showing the entry; not owned
     rEspPointer esp;
     sStrParams sparams;
@@ -169,6 +172,7 @@ public:
     void setSourceHashed(QString&& text, uint32_t textHashValue) {
         gS = std::move(text);
         hash = textHashValue;
+        wordsHashed = false;
     }
     void initStrings();
     void checkStringIntegrity();
@@ -189,6 +193,9 @@ public:
     rFieldIndex getrFieldIndex() const;
 
     void sourceParse();
+    // The word hashes (aWords), made now when they are not yet. Not for several threads at once: a pass asks for
+    // them before its threads start.
+    const QList<uint32_t>& words() const;
     void translationCheck();
 };
 
