@@ -203,7 +203,7 @@ TEST(HeuristicBatch, FirstOfEqualDistancesWinsAndDistance25IsOnlyCounted) {
     strings.back()->sparams = {sStrParam::validated};
     strings.push_back(entry(QStringLiteral("The iron sword"))); // script text that is never translated
     strings.back()->sInternalparams.set(sStrInternalParam::pexNoTrans);
-    ASSERT_EQ(levenshteinDistance(strings[1]->sLD, vocabulary[0][3]->sLD), 26);
+    ASSERT_EQ(levenshteinDistance(strings[1]->ld(), vocabulary[0][3]->ld()), 26);
 
     TScriptedHost host;
     TAppContext app(&host);
@@ -246,7 +246,7 @@ TEST(HeuristicBatch, RepeatedEntriesEachCountAndTheFirstIsChosen) {
     vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 1")));
     vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 2")));
     vocabulary[0].push_back(entry((filler + QStringLiteral("dragon")).toUpper(), QStringLiteral("dragon 3")));
-    ASSERT_EQ(vocabulary[0][0]->sLD, vocabulary[0][1]->sLD);
+    ASSERT_EQ(vocabulary[0][0]->ld(), vocabulary[0][1]->ld());
     ASSERT_NE(vocabulary[0][0]->words(), vocabulary[0][1]->words());
     tSkyStrList literal, fast;
     for (tSkyStrList* list : {&literal, &fast})
