@@ -340,10 +340,14 @@ TStringListProxy::TStringListProxy(TWorkspace& ws, TStringListModel* source, QOb
 
 void TStringListProxy::setFilter(const rListFilter& filter) {
     filter_ = filter;
-    // The rows are mapped anew in one pass (the selection and the current row stay on their entries when still
-    // shown): telling the views which rows came and went, as invalidateFilter does, moves the rest of the mapping
-    // for every run of rows that changed, which froze the window for 18 s on a keystroke in 1,000,000 strings.
-    invalidate();
+    // A long list's rows are mapped anew in one pass (the selection and the current row stay on their entries when
+    // still shown): telling the views which rows came and went, as invalidateFilter does, moves the rest of the
+    // mapping for every run of rows that changed, which froze the window for 18 s on a keystroke in 1,000,000
+    // strings. A list of common size keeps doing so: an index of a row still shown then stays valid for its holder.
+    if (static_cast<size_t>(source_->rowCount()) > TStringListModel::kOneLineRowsAbove)
+        invalidate();
+    else
+        invalidateFilter();
 }
 
 tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
