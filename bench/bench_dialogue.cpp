@@ -27,9 +27,9 @@ std::optional<QString> walkForSharedResponse(const tPluginNode& quests, uint32_t
         const trecord* r = node.record();
         if (done || !r || r->header.name != kSigINFO || r->headerData.formID != formId) return;
         done = true;
-        for (const auto& f : r->fList)
-            if (f->header.name == kSigNAM1 && f->sk) {
-                found = f->sk->gS;
+        for (const tField& f : r->fList)
+            if (f.header.name == kSigNAM1 && f.sk) {
+                found = f.sk->gS;
                 break;
             }
     });

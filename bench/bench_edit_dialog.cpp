@@ -55,16 +55,16 @@ struct TBigDocument {
             rec->headerData.formID = 0x01000000u + static_cast<uint32_t>(r);
             trecord* record = rec.get();
             record->espRec = (dialogue ? qust : weap)->append(std::move(rec));
+            record->fList.reserve(kFieldsPerRecord); // the fields never move once entries point at them
             for (int f = 0; f < kFieldsPerRecord; ++f) {
-                auto field = std::make_unique<tField>();
-                field->header.name = names[f];
-                field->maxStrSize = 256;
+                tField& field = record->fList.emplace_back();
+                field.header.name = names[f];
+                field.maxStrSize = 256;
                 auto entry = std::make_unique<tSkyStr>(
                     QStringLiteral("Source text %1 of <Alias=Player> record %2").arg(f).arg(r),
                     QStringLiteral("Texte %1 de <Alias=Player> enregistrement %2").arg(f).arg(r), 0, id++, 0);
-                field->sk = entry.get();
-                record->fList.push_back(std::move(field));
-                entry->AssignEspdata(record, record->fList.back().get());
+                field.sk = entry.get();
+                entry->AssignEspdata(record, &field);
                 entries.push_back(entry.get());
                 ws.loadedLists[0].push_back(std::move(entry));
             }

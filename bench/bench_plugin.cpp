@@ -3,7 +3,8 @@
 // text translated, against a baseline that reads the file and inflates its compressed records; the same plugin as a
 // localized one with its string tables, against the plain load. Medians and ratios are printed at the end, with the
 // peak memory of a load. Usage: bench_plugin [--scale=0.1] [benchmark options]; bench_plugin --write-plugins=DIR
-// [--scale=1] only writes the synthetic plugins under DIR/Data (to time whole commands on them).
+// [--scale=1] only writes the synthetic plugins under DIR/Data (to time whole commands on them);
+// bench_plugin --read-inflate=FILE only runs the baseline on FILE, as a process of its own.
 #include "bench_support.h"
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_files.h"
@@ -278,6 +279,11 @@ BENCHMARK(BM_PairedRounds)->UseManualTime()->Unit(benchmark::kMillisecond)->Iter
 int main(int argc, char** argv) {
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--read-inflate=", 15) == 0) {
+            const qsizetype inflated = readAndInflate(QString::fromLocal8Bit(argv[i] + 15));
+            std::printf("%lld bytes inflated\n", static_cast<long long>(inflated));
+            return 0;
+        }
         if (std::strncmp(argv[i], "--scale=", 8) == 0)
             gScale = std::atof(argv[i] + 8);
         else if (std::strncmp(argv[i], "--write-plugins=", 16) == 0)

@@ -1,7 +1,11 @@
 // Benchmarks of the string tables and the vocabulary cache: reading a 1,000,000-entry set (about 60 MB of UTF-8)
 // into the lists and writing it back, against reading the same bytes and decoding them from UTF-8; pairing two
 // languages of 300,000 entries into a cache, against reading and decoding their tables. Ratios are printed.
+// Whole-process figures: bench_strings --write-files=DIR writes the tables (DIR/set/bench_en.* and
+// DIR/Data/Strings/fallout4_en.*, _fr.*) and stops; bench_strings --read-decode FILE... only reads and decodes the
+// files named, as a process of its own (the baseline of the command line's open and build-cache).
 #include "bench_support.h"
+#include "bench_texts.h"
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
 
@@ -22,46 +26,24 @@ namespace {
 constexpr int kSetEntries = 1000000;
 constexpr int kCacheEntries = 300000;
 
-// About 60 bytes of text a line, a little of it outside ASCII.
-QString sentence(uint32_t n, bool french) {
-    static const char* const words[] = {"iron", "sword", "of",         "the",   "north",  "water", "purified",
-                                        "old",  "radio", "power",      "armor", "molé",   "rat",   "gun",
-                                        "with", "and",   "settlement", "vault", "raider", "café"};
-    QString s;
-    uint32_t x = n * 2654435761u + 12345u;
-    const int count = 6 + static_cast<int>(n % 9);
-    for (int i = 0; i < count; ++i) {
-        if (i) s += QLatin1Char(' ');
-        s += QString::fromUtf8(words[x % 20]);
-        x = x * 1103515245u + 12345u;
-    }
-    if (french) s += QStringLiteral(" (fr)");
-    return s + QString::number(n % 70000);
-}
+using quillbench::tableSetTexts;
 
-// Splits n entries over the three kinds: 60 % names, 25 % descriptions, 15 % dialogue lines.
-rTableSetTexts setTexts(int n, bool french) {
-    rTableSetTexts texts;
-    for (int i = 0; i < n; ++i) {
-        const int kind = i % 20 < 12 ? 0 : (i % 20 < 17 ? 1 : 2);
-        texts[kind].emplace_back(static_cast<uint32_t>(i + 1), sentence(static_cast<uint32_t>(i), french));
-    }
-    return texts;
-}
+QString gWriteTo; // --write-files=DIR: the tables are written there and kept
 
 struct TBenchFiles {
     TTempProgramDir dir{false};
     QString setFolder;
     QString stringsFolder;
     qint64 setBytes = 0;
+    QString root() const { return gWriteTo.isEmpty() ? dir.path() : gWriteTo + QLatin1Char('/'); }
     TBenchFiles() {
-        setFolder = dir.path() + QStringLiteral("set/");
-        for (const QString& p : writeUtf8TableSet(setFolder, "bench", "en", setTexts(kSetEntries, false)))
+        setFolder = root() + QStringLiteral("set/");
+        for (const QString& p : writeUtf8TableSet(setFolder, "bench", "en", tableSetTexts(kSetEntries, false)))
             setBytes += QFileInfo(p).size();
-        stringsFolder = dir.path() + QStringLiteral("Data/Strings/");
-        writeUtf8TableSet(stringsFolder, "fallout4", "en", setTexts(kCacheEntries, false));
+        stringsFolder = root() + QStringLiteral("Data/Strings/");
+        writeUtf8TableSet(stringsFolder, "fallout4", "en", tableSetTexts(kCacheEntries, false));
         // The destination misses every 50th string, so the pairing drops some.
-        rTableSetTexts fr = setTexts(kCacheEntries, true);
+        rTableSetTexts fr = tableSetTexts(kCacheEntries, true);
         for (auto& list : fr) {
             decltype(list.size()) kept = 0;
             for (decltype(list.size()) k = 0; k < list.size(); ++k)
@@ -241,6 +223,23 @@ BENCHMARK(BM_CacheBuild)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1 && arguments[1].startsWith(QStringLiteral("--write-files="))) {
+        gWriteTo = QDir(arguments[1].mid(14)).absolutePath();
+        std::printf("%lld bytes in the 1,000,000-string set under %s\n", static_cast<long long>(files().setBytes),
+                    qPrintable(gWriteTo));
+        return 0;
+    }
+    if (arguments.size() > 1 && arguments[1] == QStringLiteral("--read-decode")) {
+        qsizetype chars = 0;
+        for (const QString& path : arguments.mid(2)) {
+            QByteArray bytes;
+            if (!quillfs::readWholeFile(path, bytes)) return 1;
+            chars += QString::fromUtf8(bytes).size();
+        }
+        std::printf("%lld characters\n", static_cast<long long>(chars));
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,7 @@
-// The synthetic plugin the plugin benchmarks share (about 300 MB at a million records): ten record types, each in
-// blocks of 1000 records in nested groups, one record in ten compressed, every record with an EDID and 220 bytes of
-// loosely repetitive DATA, and one record in five with a FULL text field.
+// The synthetic plugin the plugin benchmarks share (about 300 MB at a million records, ten million fields): ten
+// record types, each in blocks of 1000 records in nested groups, one record in ten compressed, every record with an
+// EDID and nine data fields of 196 bytes of loosely repetitive data in all, and one record in five with a FULL text
+// field, as the game's master file holds about ten fields a record.
 #pragma once
 
 #include "plugin_builder.h"
@@ -37,8 +38,17 @@ template <typename AddFull> void addSyntheticRecords(TPluginBuilder& b, int reco
             }
             ++formId;
             std::vector<rBuiltField> fields{
-                TPluginBuilder::text("EDID", QStringLiteral("Synthetic%1").arg(formId, 0, 16)),
-                TPluginBuilder::raw("DATA", filler(formId, 220))};
+                TPluginBuilder::text("EDID", QStringLiteral("Synthetic%1").arg(formId, 0, 16))};
+            // OBND and KSIZ of their usual sizes, the rest of the data split over seven fields.
+            static const char* const dataFields[] = {"OBND", "VMAD", "MODL", "KSIZ", "KWDA",
+                                                     "PRPS", "DATA", "DNAM", "ZNAM"};
+            static const int dataSizes[] = {12, 26, 26, 4, 26, 26, 26, 25, 25};
+            const QByteArray data = filler(formId, 196);
+            int at = 0;
+            for (int k = 0; k < 9; ++k) {
+                fields.push_back(TPluginBuilder::raw(dataFields[k], data.mid(at, dataSizes[k])));
+                at += dataSizes[k];
+            }
             if (formId % 5 == 0) addFull(formId, fields);
             b.record(type, formId, fields, formId % 10 == 3 ? -1 : TPluginBuilder::kNotCompressed);
         }

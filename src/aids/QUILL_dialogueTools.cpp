@@ -105,8 +105,8 @@ std::optional<QString> TOldDialogRun::findSharedResponse(uint32_t formId) {
     }
     const trecord* info = infoByFormId_.value(formId);
     if (!info) return std::nullopt;
-    for (const auto& field : info->fList)
-        if (field->header.name == kSigNAM1 && field->sk) return field->sk->gS;
+    for (const tField& field : info->fList)
+        if (field.header.name == kSigNAM1 && field.sk) return field.sk->gS;
     return std::nullopt;
 }
 
@@ -114,8 +114,7 @@ int TOldDialogRun::processInfoRecord(const trecord& record) {
     QString response;
     uint32_t sharedId = 0;
     int converted = 0;
-    for (const auto& fieldPointer : record.fList) {
-        const tField& field = *fieldPointer;
+    for (const tField& field : record.fList) {
         if (field.header.name == kSigNAM1) {
             response = field.sk ? field.sk->gS : QString();
             continue;

@@ -25,10 +25,10 @@ bool isTrimChar(QChar c) {
 
 // The rows of a record's string fields; with skipRepeated an entry already listed (in `rows`) is left out.
 void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows) {
-    for (const auto& field : record.fList) {
-        if (!field->sk) continue;
-        if (skipRepeated && rows.contains(field->sk)) continue;
-        rows.append(field->sk);
+    for (const tField& field : record.fList) {
+        if (!field.sk) continue;
+        if (skipRepeated && rows.contains(field.sk)) continue;
+        rows.append(field.sk);
     }
 }
 
@@ -369,8 +369,8 @@ rTreeStep nextTreeString(const tPluginTree& tree, tPluginNode* start, const tSky
         if (!node || node == start) return {};
         const trecord* r = node->record();
         if (!r || r->rawrecord()) continue;
-        for (const auto& field : r->fList) {
-            tSkyStr* e = field->sk;
+        for (const tField& field : r->fList) {
+            tSkyStr* e = field.sk;
             if (e && e != focused && (!visible || visible(*e))) return {e, node};
         }
     }

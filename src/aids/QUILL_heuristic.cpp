@@ -15,16 +15,16 @@
 // ----- Threshold and distances
 
 int candidateThreshold(const tSkyStr& s, const tSkyStr& c) {
-    const qsizetype n = s.aWords.size();
+    const qsizetype n = s.words().size();
     if (n == 0) return 2;
     // round(L / 1.5) = round(2L / 3); 2L / 3 never ends in a half, so (2L + 1) div 3 rounds it.
-    const int length = static_cast<int>(s.sLD.size());
+    const int length = static_cast<int>(s.ld().size());
     const int base = std::min((2 * length + 1) / 3, kHeuristicMaxChosen);
     const qsizetype needed = n <= 3 ? 1 : n / 2;
     const int threshold = n <= 3 ? base + 5 : base;
     qsizetype common = 0;
-    for (const uint32_t h : s.aWords) {
-        if (c.aWords.contains(h) && ++common >= needed) return threshold;
+    for (const uint32_t h : s.words()) {
+        if (c.words().contains(h) && ++common >= needed) return threshold;
     }
     return 0;
 }
@@ -203,7 +203,7 @@ rHeuristicResult heuristicMatchLiteral(const tSkyStr& s, const tSkyStrList& voca
         if (c.listIndex != s.listIndex) continue;
         const int t = candidateThreshold(s, c);
         if (t <= 0) continue;
-        const int d = levenshteinDistance(s.sLD, c.sLD);
+        const int d = levenshteinDistance(s.ld(), c.ld());
         if (d >= t) continue;
         ++result.found;
         if (d < best) {
@@ -269,28 +269,28 @@ THeuristicIndex::THeuristicIndex(const tSkyStrList& vocabulary) {
         rEntry& entry = entries_[k];
         const int index = static_cast<int>(k);
         // Comparison texts are cut to 200 characters at most (tSkyStr::sourceParse).
-        const uint16_t length = static_cast<uint16_t>(std::min<qsizetype>(c.sLD.size(), 65535));
+        const uint16_t length = static_cast<uint16_t>(std::min<qsizetype>(c.ld().size(), 65535));
         entry.length = length;
         entry.list = c.listIndex;
         entry.copies = 1;
         entry.textStart = static_cast<uint32_t>(texts_.size());
         entry.wordStart = static_cast<uint32_t>(words_.size());
         entry.wordCount = 0;
-        int& first = byText[c.sLD];
+        int& first = byText[c.ld()];
         if (first > 0) {
             const tSkyStr& earlier = *vocabulary[static_cast<size_t>(first - 1)];
-            if (earlier.listIndex == c.listIndex && earlier.aWords == c.aWords) {
+            if (earlier.listIndex == c.listIndex && earlier.words() == c.words()) {
                 ++entries_[static_cast<size_t>(first - 1)].copies;
                 entry.copies = 0;
                 continue;
             }
         }
         first = index + 1;
-        texts_.insert(texts_.end(), c.sLD.utf16(), c.sLD.utf16() + length);
-        characterBag(c.sLD, entry.bag.data());
+        texts_.insert(texts_.end(), c.ld().utf16(), c.ld().utf16() + length);
+        characterBag(c.ld(), entry.bag.data());
         if (length >= byLength_.size()) byLength_.resize(static_cast<size_t>(length) + 1);
         byLength_[length].push_back(index);
-        const auto wordsBegin = words_.insert(words_.end(), c.aWords.begin(), c.aWords.end());
+        const auto wordsBegin = words_.insert(words_.end(), c.words().begin(), c.words().end());
         std::sort(wordsBegin, words_.end());
         words_.erase(std::unique(words_.begin() + entry.wordStart, words_.end()), words_.end());
         // A text has 31 word hashes at most (addWordHashes).
@@ -321,8 +321,8 @@ const THeuristicIndex::rPosting* THeuristicIndex::posting(uint32_t hash) const {
 rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) const {
     std::vector<int>& candidates = scratch.candidates;
     candidates.clear();
-    const int length = static_cast<int>(s.sLD.size());
-    const qsizetype n = s.aWords.size();
+    const int length = static_cast<int>(s.ld().size());
+    const qsizetype n = s.words().size();
     rHeuristicResult result;
     int best = kHeuristicMaxChosen;
     result.distance = best;
@@ -342,7 +342,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     } else {
         // The string's distinct words that some entry holds, weighted by how often they occur in the string.
         std::vector<uint32_t>& hashes = scratch.hashes;
-        hashes.assign(s.aWords.begin(), s.aWords.end());
+        hashes.assign(s.words().begin(), s.words().end());
         std::sort(hashes.begin(), hashes.end());
         for (size_t k = 0; k < hashes.size();) {
             size_t next = k + 1;
@@ -385,7 +385,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
     // earliest entry) does not depend on the order either.
     bool patternSet = false;
     std::array<uint8_t, kBagSize> bag;
-    characterBag(s.sLD, bag.data());
+    characterBag(s.ld(), bag.data());
     for (size_t i = 0; i < candidates.size(); ++i) {
         const int k = candidates[i];
         const rEntry& c = entries_[static_cast<size_t>(k)];
@@ -413,7 +413,7 @@ rHeuristicResult THeuristicIndex::match(const tSkyStr& s, rScratch& scratch) con
         // cost of a few instructions (bench_heuristic --profile under callgrind).
         if (bagLowerBound(bag.data(), c.bag.data(), std::abs(c.length - length)) >= threshold) continue;
         if (!patternSet) {
-            scratch.kernel.setPattern(s.sLD);
+            scratch.kernel.setPattern(s.ld());
             patternSet = true;
         }
         const int d = scratch.kernel.distance(QStringView(texts_.data() + c.textStart, c.length), threshold);
@@ -469,7 +469,10 @@ int runPass(TAppContext& app, tListSet& vocabularyLists, tSkyStrList& strings, i
         block.clear();
         for (size_t i = start; i < end; ++i) {
             const tSkyStr& s = *strings[i];
-            if (!s.hasFlag(sStrInternalParam::pexNoTrans) && s.sparams.empty()) block.push_back(&s);
+            if (!s.hasFlag(sStrInternalParam::pexNoTrans) && s.sparams.empty()) {
+                s.prepareHeuristic(); // here, before the threads read it
+                block.push_back(&s);
+            }
         }
         if (!block.empty() && !prepared) {
             // The first string that goes on meets every entry, which prepares it.
@@ -527,20 +530,20 @@ std::vector<tSkyStr*> heuristicCandidates(const tSkyStr& s, tSkyStrList& vocabul
     std::vector<tSkyStr*> out;
     TBoundedDistance kernel;
     bool patternSet = false;
-    const int length = static_cast<int>(s.sLD.size());
+    const int length = static_cast<int>(s.ld().size());
     // Every threshold of the string is this one or 0; a distance is at least the length difference.
-    const int widest = s.aWords.isEmpty() ? 2 : candidateThreshold(s, s);
+    const int widest = s.words().isEmpty() ? 2 : candidateThreshold(s, s);
     for (size_t k = 0; k < vocabulary.size(); ++k) {
         tSkyStr& c = *vocabulary[k];
         c.initStrings();
-        if (c.listIndex != s.listIndex || std::abs(static_cast<int>(c.sLD.size()) - length) >= widest) continue;
+        if (c.listIndex != s.listIndex || std::abs(static_cast<int>(c.ld().size()) - length) >= widest) continue;
         const int t = candidateThreshold(s, c);
-        if (t <= 0 || std::abs(static_cast<int>(c.sLD.size()) - length) >= t) continue;
+        if (t <= 0 || std::abs(static_cast<int>(c.ld().size()) - length) >= t) continue;
         if (!patternSet) {
-            kernel.setPattern(s.sLD);
+            kernel.setPattern(s.ld());
             patternSet = true;
         }
-        const int d = kernel.distance(c.sLD, t);
+        const int d = kernel.distance(c.ld(), t);
         if (d >= t) continue;
         c.LDResult = d == 0 ? kLdExactCandidate : static_cast<float>(d);
         out.push_back(&c);
@@ -576,7 +579,7 @@ public:
         // For each translation hash of a one-word entry: whether one of those entries is the word `banKey` itself.
         for (const tSkyStr* e : *oneWordList) {
             bool& own = translationOfKey_[e->hashTrans];
-            own = own || e->aWords.contains(banKey);
+            own = own || e->words().contains(banKey);
         }
     }
 
@@ -641,7 +644,7 @@ void wordSuggestions(QStringList& out, const QString& word, int max, const std::
     int best = 0;
     TWordTokens direct(nullptr, 0);
     for (const tSkyStr* e : oneWordList) {
-        if (e->aWords.isEmpty() || e->aWords.first() != h) continue;
+        if (e->words().isEmpty() || e->words().first() != h) continue;
         direct.offer(punctuationToSpace(e->gTrans).toLower(), 99, 1);
         best = 99;
     }
@@ -651,7 +654,7 @@ void wordSuggestions(QStringList& out, const QString& word, int max, const std::
         for (const size_t list : {size_t(0), size_t(2)}) {
             for (const auto& e : vocabularyLists[list]) {
                 if (best > 99) break;
-                if (e->aWords.contains(h)) best = std::max(best, counted.countWords(e->gTrans));
+                if (e->words().contains(h)) best = std::max(best, counted.countWords(e->gTrans));
             }
         }
     }

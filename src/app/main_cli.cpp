@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <utility>
 
@@ -58,6 +59,18 @@ QString checkLanguage(const TAppContext& app, const QString& option, const QStri
     if (known.isEmpty() || known.contains(code.toLower())) return {};
     return QStringLiteral("%1: unknown language %2 (codepage.txt names %3)")
         .arg(option, code, known.join(QLatin1String(", ")));
+}
+
+// Ends the process once the work is done, leaving the open document's memory to the operating system, which takes
+// a process's memory back at once: freeing a 300 MB plugin's millions of objects one by one took about a fifth of
+// its open time. Every step has finished its files by now (a save completes before its step returns) and the
+// command line keeps no recovery journal; the journal is closed all the same, and the streams are flushed.
+[[noreturn]] void endLeavingMemory(TWorkspace& ws, QTextStream& out, int status) {
+    closeJournal(ws);
+    out.flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 } // namespace
@@ -153,11 +166,7 @@ static int runCli(int argc, char* argv[]) {
     if (!dest.isEmpty()) ws.state().DestLang = dest;
     TCliContext cli{ws, host, out};
 
-    if (command) {
-        const int status = command->run(cli, args);
-        out.flush();
-        return status;
-    }
+    if (command) endLeavingMemory(ws, out, command->run(cli, args));
 
     if (!QFileInfo::exists(first)) {
         ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Fbk_FileNotFoundNamed"), {first}));
@@ -180,11 +189,7 @@ static int runCli(int argc, char* argv[]) {
             else if (ok)
                 ws.app.logMessage(ws.app.uiTextFormat(QStringLiteral("Cli_NoChange"), {planned.step->name}));
         }
-        if (!ok) {
-            out.flush();
-            return 1;
-        }
+        if (!ok) endLeavingMemory(ws, out, 1);
     }
-    out.flush();
-    return 0;
+    endLeavingMemory(ws, out, 0);
 }

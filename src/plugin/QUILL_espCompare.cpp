@@ -25,15 +25,14 @@ trecord* findCompareRecord(const tCompareRecordList& list, uint32_t formID) {
 
 int carryOverRecord(trecord& record, trecord& older, const rCodepage& codepage, const tCarryOverFilter& accepts) {
     int taken = 0;
-    for (const auto& fieldPtr : record.fList) {
-        const tField& field = *fieldPtr;
+    for (const tField& field : record.fList) {
         tSkyStr* entry = field.sk;
         if (!entry) continue;
         tField* match = nullptr;
-        for (const auto& candidate : older.fList) {
-            if (candidate->header.name == field.header.name && candidate->params.has(sfieldParam::isString) &&
-                !candidate->params.has(sfieldParam::compared)) {
-                match = candidate.get();
+        for (tField& candidate : older.fList) {
+            if (candidate.header.name == field.header.name && candidate.params.has(sfieldParam::isString) &&
+                !candidate.params.has(sfieldParam::compared)) {
+                match = &candidate;
                 break;
             }
         }
@@ -64,9 +63,9 @@ int carryOverTranslations(tPluginTree& tree, const tCompareRecordList& older, co
 
 QStringList olderFieldTexts(const trecord& older, sHeaderSig field, const rCodepage& codepage) {
     QStringList texts;
-    for (const auto& f : older.fList) {
-        if (f->header.name != field || !f->params.has(sfieldParam::isString)) continue;
-        QString text = olderText(*f, codepage);
+    for (const tField& f : older.fList) {
+        if (f.header.name != field || !f.params.has(sfieldParam::isString)) continue;
+        QString text = olderText(f, codepage);
         while (text.endsWith(QChar(u'\0')))
             text.chop(1);
         texts << text;

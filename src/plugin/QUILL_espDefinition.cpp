@@ -138,13 +138,17 @@ void TRecordDefinitions::loadRecordDefs(const QStringList& lines) {
 
 void TRecordDefinitions::indexSignatures() {
     defsBySig_.clear();
-    for (size_t i = 0; i < fieldDefList.size(); ++i)
-        defsBySig_[fieldDefList[i].fieldSig.asUint()].push_back(static_cast<uint32_t>(i));
+    sigFilter_.fill(0);
+    for (size_t i = 0; i < fieldDefList.size(); ++i) {
+        const uint32_t sig = fieldDefList[i].fieldSig.asUint();
+        defsBySig_[sig].push_back(static_cast<uint32_t>(i));
+        const uint32_t bit = sigFilterBit(sig);
+        sigFilter_[bit / 64] |= uint64_t(1) << (bit % 64);
+    }
 }
 
-bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos,
+bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const rFieldView* fields, size_t fieldPos,
                                         const rFieldsSoFar* soFar) const {
-    const size_t count = record.fList.size();
     switch (def.condition) {
     case tFieldCondition::none:
         return true;
@@ -152,40 +156,48 @@ bool TRecordDefinitions::conditionHolds(const rFieldDef& def, const trecord& rec
         // The first non-empty EDID up to the field decides.
         qsizetype first = soFar ? soFar->firstEdid : -1;
         if (!soFar)
-            for (size_t i = 0; i <= fieldPos && i < count && first < 0; ++i) {
-                const tField& f = *record.fList[i];
-                if (f.header.name == kEdid && !f.buffer.isEmpty()) first = static_cast<qsizetype>(i);
-            }
-        if (first < 0 || static_cast<size_t>(first) > fieldPos || static_cast<size_t>(first) >= count) return false;
-        return record.fList[static_cast<size_t>(first)]->buffer[0] == 's';
+            for (size_t i = 0; i <= fieldPos && first < 0; ++i)
+                if (fields[i].sig == kEdid && !fields[i].data.isEmpty()) first = static_cast<qsizetype>(i);
+        if (first < 0 || static_cast<size_t>(first) > fieldPos) return false;
+        return fields[static_cast<size_t>(first)].data[0] == 's';
     }
     case tFieldCondition::proc2:
         // One of the two fields before is an EPFT of 7.
         for (size_t back = 1; back <= 2 && back <= fieldPos; ++back) {
-            const size_t i = fieldPos - back;
-            if (i >= count) continue;
-            const tField& f = *record.fList[i];
-            if (f.header.name == kEpft && f.buffer.size() == 1 && static_cast<uint8_t>(f.buffer[0]) == 7) return true;
+            const rFieldView& f = fields[fieldPos - back];
+            if (f.sig == kEpft && f.data.size() == 1 && static_cast<uint8_t>(f.data[0]) == 7) return true;
         }
         return false;
     }
     return false;
 }
 
-int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos,
-                                          const rFieldsSoFar* soFar) const {
-    const std::vector<uint32_t>* defs = findSig(field.header.name.asUint());
+int TRecordDefinitions::fieldListIndex(sHeaderSig recordSig, const rFieldView* fields, size_t fieldPos,
+                                       const rFieldsSoFar* soFar, bool* notNull) const {
+    const std::vector<uint32_t>* defs = findSig(fields[fieldPos].sig.asUint());
     if (!defs) return -1;
-    const sHeaderSig recordSig = record.header.name;
     for (const uint32_t k : *defs) {
         const rFieldDef& def = fieldDefList[k];
         const bool decides =
-            def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, record, fieldPos, soFar));
+            def.recordSig.isAny() || (def.recordSig == recordSig && conditionHolds(def, fields, fieldPos, soFar));
         if (!decides) continue;
-        if (def.notNull) field.params.set(sfieldParam::notNull);
+        if (notNull) *notNull = def.notNull;
         return def.listIndex;
     }
     return -1;
+}
+
+int TRecordDefinitions::getFieldListIndex(const trecord& record, tField& field, size_t fieldPos,
+                                          const rFieldsSoFar* soFar) const {
+    // The fields before `field` as the record holds them (those it does not hold yet count as empty), then `field`.
+    std::vector<rFieldView> fields(fieldPos + 1);
+    for (size_t i = 0; i < fieldPos && i < record.fList.size(); ++i)
+        fields[i] = {record.fList[i].header.name, record.fList[i].buffer.view()};
+    fields[fieldPos] = {field.header.name, field.buffer.view()};
+    bool notNull = false;
+    const int d = fieldListIndex(record.header.name, fields.data(), fieldPos, soFar, &notNull);
+    if (d >= 0 && notNull) field.params.set(sfieldParam::notNull);
+    return d;
 }
 
 bool TRecordDefinitions::isSkippedRecord(sHeaderSig signature) const {
@@ -257,6 +269,7 @@ void TRecordDefinitions::freeRecordDefs() {
     skipRecordList.clear();
     warnFieldList.clear();
     defsBySig_.clear();
+    sigFilter_.fill(0);
     fieldSizeKeys.clear();
     fieldSizeMax.clear();
     fieldSizeHasCR.clear();

@@ -4,10 +4,12 @@
 
 #include "strings/QUILL_typedef.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -16,6 +18,12 @@ class trecord;
 class tField;
 
 enum class tFieldCondition : uint8_t { none, proc1, proc2 };
+
+// A field as a reader meets it: its signature and its data as read.
+struct rFieldView {
+    sHeaderSig sig;
+    QByteArrayView data;
+};
 
 // One "Def_:" line.
 struct rFieldDef {
@@ -49,6 +57,10 @@ public:
     // Without `soFar` the fields before are looked at.
     int getFieldListIndex(const trecord& record, tField& field, size_t fieldPos,
                           const rFieldsSoFar* soFar = nullptr) const;
+    // The same for the field fields[fieldPos] of a record of signature `recordSig`, the fields before it being
+    // fields[0 .. fieldPos - 1]; *notNull tells whether the deciding entry has the notNull mark.
+    int fieldListIndex(sHeaderSig recordSig, const rFieldView* fields, size_t fieldPos, const rFieldsSoFar* soFar,
+                       bool* notNull) const;
     bool isSkippedRecord(sHeaderSig signature) const;
     // Some definition names this field signature (else no field of that signature is ever a string field).
     bool namesField(sHeaderSig fieldSig) const { return findSig(fieldSig.asUint()) != nullptr; }
@@ -64,11 +76,19 @@ public:
     bool loaded() const { return loaded_; }
 
 private:
-    bool conditionHolds(const rFieldDef& def, const trecord& record, size_t fieldPos, const rFieldsSoFar* soFar) const;
+    bool conditionHolds(const rFieldDef& def, const rFieldView* fields, size_t fieldPos,
+                        const rFieldsSoFar* soFar) const;
     // Definition indices by field signature, each list in line order, so a field only walks the entries that may
     // decide it.
     QHash<uint32_t, std::vector<uint32_t>> defsBySig_;
+    // One bit per signature hash, set for the signatures some definition names: most fields a plugin holds are
+    // named by none, and this answers them without a lookup.
+    static constexpr int kSigFilterBits = 4096;
+    std::array<uint64_t, kSigFilterBits / 64> sigFilter_{};
+    static uint32_t sigFilterBit(uint32_t sig) { return (sig * 0x9E3779B1u) >> 20; }
     const std::vector<uint32_t>* findSig(uint32_t sig) const {
+        const uint32_t bit = sigFilterBit(sig);
+        if (!(sigFilter_[bit / 64] & (uint64_t(1) << (bit % 64)))) return nullptr;
         const auto it = defsBySig_.constFind(sig);
         return it == defsBySig_.constEnd() ? nullptr : &*it;
     }

@@ -140,8 +140,8 @@ void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTr
             if (record->pruneNonStrings()) {
                 // The records keep only their texts, in bytes of their own: the file they came from can go.
                 record->sourceData.clear();
-                for (auto& field : record->fList)
-                    field->buffer = field->buffer.detached();
+                for (tField& field : record->fList)
+                    field.buffer = field.buffer.detached();
                 tree.compareRecordList.push_back(std::move(record));
             }
         }

@@ -42,8 +42,7 @@ rPluginStringCounts collectInlineStrings(tPluginTree& tree, tListSet& lists, con
         trecord* r = node.record();
         if (!r) return;
         bool counted = false;
-        for (const auto& fieldPtr : r->fList) {
-            tField& field = *fieldPtr;
+        for (tField& field : r->fList) {
             if (!field.params.has(sfieldParam::isString)) continue;
             if (!counted) {
                 ++counts.records;
@@ -69,7 +68,7 @@ rPluginStringCounts collectStringRefs(tPluginTree& tree, tListSet& lists, const 
         trecord* r = node.record();
         if (!r) return;
         for (size_t i = r->fList.size(); i-- > 0;) {
-            tField& field = *r->fList[i];
+            tField& field = r->fList[i];
             if (!field.params.has(sfieldParam::isString) || field.buffer.size() < 4) continue;
             const auto* b = reinterpret_cast<const uint8_t*>(field.buffer.constData());
             const uint32_t id = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);

@@ -32,35 +32,6 @@ QByteArrayView withoutLastByte(QByteArrayView data) {
     return data.isEmpty() ? data : data.first(data.size() - 1);
 }
 
-// Walks the fields' headers as parseFields does (same bounds, same XXXX rule) and tells whether any field's
-// signature is named by a definition; records with none are raw whatever they hold and need no field objects.
-// The last non-empty EDID is noted on the way, as parseFields would keep it, and the fields are counted.
-bool anyFieldNamed(QByteArrayView data, const TRecordDefinitions& defs, QByteArrayView& edid, size_t* count = nullptr) {
-    TBinaryCursor cursor(data);
-    size_t fields = 0;
-    uint32_t pending = 0;
-    bool named = false;
-    while (!cursor.atEnd()) {
-        const QByteArrayView head = cursor.view(kFieldHeaderSize);
-        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
-        const uint16_t dsize =
-            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
-        if (pending == 0) pending = dsize;
-        const QByteArrayView fieldData = cursor.view(pending);
-        pending = 0;
-        if (sig == kSigXXXX) {
-            TBinaryCursor value(fieldData);
-            pending = value.u32le();
-        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
-            edid = fieldData;
-        }
-        named = named || defs.namesField(sig);
-        ++fields;
-    }
-    if (count) *count = fields;
-    return named;
-}
-
 // zlib can grow data at most about 1032 times; a size beyond that cannot be this stream's output.
 bool plausibleInflatedSize(uint64_t inflatedSize, qsizetype compressedSize) {
     return inflatedSize <= static_cast<uint64_t>(compressedSize) * 1040u + 1024u;
@@ -181,15 +152,71 @@ void trecord::assignData(const TSharedBytes& data, const rPluginReadContext& ctx
 
 void trecord::clearFields() {
     nameField = nullptr;
-    fList.clear();
+    std::vector<tField>().swap(fList); // a raw record keeps no room for fields
+}
+
+void trecord::findNameField() {
+    nameField = nullptr;
+    for (tField& field : fList)
+        if (field.params.has(sfieldParam::isEdid)) nameField = &field;
 }
 
 void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ctx) {
     rawRec = true;
+    // One pass over the fields' headers decides each field's list as it goes; field objects are made only for a
+    // record that holds some text (most records hold none). The fields met are kept here meanwhile, up to the most
+    // a record may hold; past that they are only counted (a record of that many fields is refused when a definition
+    // names one of them, and kept raw otherwise, as before).
+    struct rScanned {
+        uint16_t dsize;
+        int8_t listIndex;
+        bool notNull;
+    };
+    thread_local std::vector<rFieldView> views;
+    thread_local std::vector<rScanned> scanned;
+    views.clear();
+    scanned.clear();
+    TRecordDefinitions::rFieldsSoFar soFar;
     QByteArrayView edid;
     size_t count = 0;
-    if (ctx.defs && !anyFieldNamed(data.view(), *ctx.defs, edid, &count)) {
+    bool named = !ctx.defs; // without definitions every field is made, and none is a text
+    bool anyText = false;
+    TBinaryCursor cursor(data.view());
+    uint32_t pending = 0;
+    while (!cursor.atEnd()) {
+        const QByteArrayView head = cursor.view(kFieldHeaderSize);
+        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
+        const uint16_t dsize =
+            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
+        if (pending == 0) pending = dsize;
+        const QByteArrayView fieldData = cursor.view(pending);
+        pending = 0;
+        if (sig == kSigXXXX) {
+            TBinaryCursor value(fieldData);
+            pending = value.u32le();
+        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
+            edid = fieldData;
+            if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(count);
+        }
+        named = named || ctx.defs->namesField(sig);
+        if (count++ < kMaxRecordFields + 1) {
+            views.push_back({sig, fieldData});
+            rScanned s{dsize, -1, false};
+            if (ctx.defs) {
+                s.listIndex = static_cast<int8_t>(
+                    ctx.defs->fieldListIndex(header.name, views.data(), count - 1, &soFar, &s.notNull));
+                anyText = anyText || s.listIndex >= 0;
+            }
+            scanned.push_back(s);
+        }
+    }
+    // A raw record keeps its name; a compressed one's is copied, as a part would keep the whole inflated record.
+    const auto keepName = [&] {
         edidNameString = data.part(withoutLastByte(edid));
+        if (compressed) edidNameString = edidNameString.detached();
+    };
+    if (!named) {
+        keepName();
         return;
     }
     if (ctx.budget && !ctx.budget->takeFields(count)) refuse(ctx, QStringLiteral("Fbk_PluginTooBig"));
@@ -200,34 +227,27 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
                                                                 static_cast<qulonglong>(kMaxRecordFields)})
                                   : key);
     }
+    if (!anyText && ctx.defs) {
+        keepName();
+        return;
+    }
+    rawRec = !anyText;
+    // Exactly the room counted: the fields never move once read.
     fList.reserve(count);
-    TBinaryCursor cursor(data.view());
-    uint32_t pending = 0;
-    TRecordDefinitions::rFieldsSoFar soFar;
-    while (!cursor.atEnd()) {
-        fList.push_back(std::make_unique<tField>());
-        tField& field = *fList.back();
-        const QByteArrayView head = cursor.view(kFieldHeaderSize);
-        field.header.name = sHeaderSig::fromBytes(head.data());
-        field.header.dsize =
-            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
-        field.originalDsize = field.header.dsize;
-        if (pending == 0) pending = field.header.dsize;
-        field.buffer = data.part(cursor.view(pending));
-        pending = 0;
-        if (field.header.name == kSigXXXX) {
-            TBinaryCursor value(field.buffer.view());
-            pending = value.u32le();
-        } else if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
+    for (size_t i = 0; i < count; ++i) {
+        tField& field = fList.emplace_back();
+        field.header.name = views[i].sig;
+        field.header.dsize = scanned[i].dsize;
+        field.originalDsize = scanned[i].dsize;
+        field.buffer = data.part(views[i].data);
+        if (field.header.name == kSigEDID && !field.buffer.isEmpty()) {
             nameField = &field;
             field.params.set(sfieldParam::isEdid);
-            if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(fList.size() - 1);
         }
-        const int d = ctx.defs ? ctx.defs->getFieldListIndex(*this, field, fList.size() - 1, &soFar) : -1;
-        if (d >= 0) {
-            rawRec = false;
+        if (scanned[i].listIndex >= 0) {
             field.params.set(sfieldParam::isString);
-            field.listIndex = static_cast<uint8_t>(d);
+            if (scanned[i].notNull) field.params.set(sfieldParam::notNull);
+            field.listIndex = static_cast<uint8_t>(scanned[i].listIndex);
         }
     }
 }
@@ -260,15 +280,10 @@ void trecord::readCompressed(const TSharedBytes& data, const rPluginReadContext&
         rawRec = true;
         return;
     }
-    QByteArrayView edid;
-    if (ctx.defs && !anyFieldNamed(scratch, *ctx.defs, edid)) {
-        rawRec = true;
-        edidNameString = TSharedBytes(withoutLastByte(edid).toByteArray());
-    } else {
-        // The fields share the inflated bytes, which live as long as some field holds them.
-        const QByteArray inflated = std::exchange(scratch, QByteArray());
-        parseFields(TSharedBytes(inflated), ctx);
-    }
+    // The fields share the inflated bytes; a record without text keeps none of them (its name is copied), and the
+    // buffer serves the next record.
+    parseFields(TSharedBytes(scratch), ctx);
+    if (!rawRec) scratch = QByteArray();
     const uint16_t zlibHeader =
         stream.size() >= 2
             ? static_cast<uint16_t>(static_cast<uint8_t>(stream[0]) | (static_cast<uint8_t>(stream[1]) << 8))
@@ -291,7 +306,7 @@ void trecord::keepEdidName() {
 
 void trecord::computeFieldIndices() {
     if (fList.size() > kMaxRecordFields) throw TQuillError(QStringLiteral("Fbk_RecordTooManyFields"));
-    if (std::none_of(fList.begin(), fList.end(), [](const auto& f) { return f->params.has(sfieldParam::isString); }))
+    if (std::none_of(fList.begin(), fList.end(), [](const tField& f) { return f.params.has(sfieldParam::isString); }))
         return;
     // The fields grouped by signature, in record order within each group. In a group g0, g1 ... a string field gj
     // (j >= 1) is numbered one past g(j-1), and every field up to the group's last such string takes that string's
@@ -299,7 +314,7 @@ void trecord::computeFieldIndices() {
     std::vector<std::pair<uint32_t, uint32_t>> order; // (signature, position)
     order.reserve(fList.size());
     for (size_t i = 0; i < fList.size(); ++i)
-        order.emplace_back(fList[i]->header.name.asUint(), static_cast<uint32_t>(i));
+        order.emplace_back(fList[i].header.name.asUint(), static_cast<uint32_t>(i));
     std::sort(order.begin(), order.end());
     for (size_t begin = 0; begin < order.size();) {
         size_t end = begin + 1;
@@ -307,15 +322,15 @@ void trecord::computeFieldIndices() {
             ++end;
         size_t last = begin; // the group's last numbered string, or `begin` when there is none
         for (size_t k = begin + 1; k < end; ++k) {
-            tField& field = *fList[order[k].second];
+            tField& field = fList[order[k].second];
             if (!field.params.has(sfieldParam::isString)) continue;
-            field.rIndex.index = static_cast<uint16_t>(fList[order[k - 1].second]->rIndex.index + 1);
+            field.rIndex.index = static_cast<uint16_t>(fList[order[k - 1].second].rIndex.index + 1);
             last = k;
         }
         if (last != begin) {
-            const uint16_t highest = fList[order[last].second]->rIndex.index;
+            const uint16_t highest = fList[order[last].second].rIndex.index;
             for (size_t k = begin; k <= last; ++k)
-                fList[order[k].second]->rIndex.indexMax = highest;
+                fList[order[k].second].rIndex.indexMax = highest;
         }
         begin = end;
     }
@@ -324,7 +339,7 @@ void trecord::computeFieldIndices() {
 bool trecord::pruneForLocalized() {
     const bool info = header.name == kSigINFO;
     for (size_t i = fList.size(); i-- > 0;) {
-        const tField& f = *fList[i];
+        const tField& f = fList[i];
         if (info && (f.header.name == kSigDNAM || f.header.name == kSigNAM2)) continue;
         bool drop = !f.params.has(sfieldParam::isString) && !f.params.has(sfieldParam::isEdid);
         if (!drop && f.params.has(sfieldParam::isString)) {
@@ -335,31 +350,29 @@ bool trecord::pruneForLocalized() {
                 drop = c.i32le() <= 0;
             }
         }
-        if (drop) {
-            if (nameField == fList[i].get()) nameField = nullptr;
-            fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+        if (drop) fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    findNameField();
     if (header.name == kSigDIAL) return true;
     if (fList.empty()) return false;
-    if (fList.size() == 1 && fList.front().get() == nameField) return false;
+    if (fList.size() == 1 && &fList.front() == nameField) return false;
     return true;
 }
 
 bool trecord::pruneNonStrings() {
     for (size_t i = fList.size(); i-- > 0;) {
-        if (fList[i]->params.has(sfieldParam::isString)) continue;
-        if (nameField == fList[i].get()) nameField = nullptr;
+        if (fList[i].params.has(sfieldParam::isString)) continue;
         fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    findNameField();
     if (fList.empty()) return false;
     computeFieldIndices();
     return true;
 }
 
 bool trecord::dirty() const {
-    for (const auto& f : fList)
-        if (f->changed) return true;
+    for (const tField& f : fList)
+        if (f.changed) return true;
     return false;
 }
 

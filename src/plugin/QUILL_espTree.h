@@ -136,7 +136,7 @@ public:
     rFieldIndex rIndex;
     TSharedBytes buffer;         // the data exactly as read; text fields include their terminating zero
     bool changed = false;        // the data differs from what was read
-    bool inserted = false;       // an XXXX field the writer added for a text grown past 65535 bytes
+    bool sizeInXXXX = false;     // the writer announces this text, grown past 65535 bytes, by an XXXX field of its own
     uint16_t originalDsize = 0;  // the 16-bit size as read
     TSharedBytes originalBuffer; // the data as read, kept once the data changed
 
@@ -209,14 +209,16 @@ struct rPluginReadContext {
 class trecord : public tGenericRecord {
 public:
     explicit trecord(const rGenericHeader& gh) : tGenericRecord(gh, sRecordType::sRecord) {}
-    tField* nameField = nullptr; // one of fList
+    tField* nameField = nullptr; // one of fList (the last non-empty EDID)
     TSharedBytes edidNameString; // the EDID bytes (without the terminating zero) kept for a raw record
     TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
     bool rawRec = false;
     // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer
     // holds a recompressed record's data.
     TSharedBytes buffer;
-    std::vector<std::unique_ptr<tField>> fList;
+    // The fields in file order, in one block. Once read, a record's fields never move (entries point at them): only
+    // the pruning while a file is read removes fields.
+    std::vector<tField> fList;
     rGenericHeaderData headerData;
     tPluginNode* espRec = nullptr; // the record's node in the plugin tree; not owned
     uint32_t edidNameHash = 0;
@@ -230,6 +232,8 @@ public:
     // when the file passes the bounds of ctx.budget.
     void assignData(const TSharedBytes& data, const rPluginReadContext& ctx);
     void clearFields();
+    // Points nameField at the last field marked isEdid (after fields were removed).
+    void findNameField();
     void parseFields(const TSharedBytes& data, const rPluginReadContext& ctx);
     void readCompressed(const TSharedBytes& data, const rPluginReadContext& ctx);
     void keepEdidName();

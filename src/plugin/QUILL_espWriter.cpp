@@ -32,9 +32,17 @@ void tField::updateBuffer(const QString& s, const QString& strans, const tFieldE
 
 namespace {
 
-void putFieldHeader(QByteArray& out, const tField& f) {
+// A field as written: its header and data, after the XXXX field that announces its size when it has one of the
+// writer's own.
+void putField(QByteArray& out, const tField& f) {
+    if (f.sizeInXXXX) {
+        out.append(kSigXXXX.c, 4);
+        binary_out::u16le(out, 4);
+        binary_out::u32le(out, static_cast<uint32_t>(f.buffer.size()));
+    }
     out.append(f.header.name.c, 4);
     binary_out::u16le(out, f.header.dsize);
+    out.append(f.buffer.view());
 }
 
 QByteArray compressAtLevel(const QByteArray& data, TZCompressionLevel level) {
@@ -58,26 +66,21 @@ void trecord::rebuildData() {
         return;
     }
     // Sizes first: a text longer than a 16-bit size can hold is announced by an XXXX field, whose value is kept
-    // true to the field after it.
+    // true to the field after it; a text that had none in the file gets one of the writer's own (sizeInXXXX).
     for (size_t i = 0; i < fList.size(); ++i) {
-        tField& f = *fList[i];
+        tField& f = fList[i];
         if (f.header.name == kSigXXXX) continue;
-        const bool afterXXXX = i > 0 && fList[i - 1]->header.name == kSigXXXX;
-        if (afterXXXX && fList[i - 1]->inserted && f.buffer.size() <= std::numeric_limits<uint16_t>::max()) {
-            // An XXXX field this writer added is no longer needed.
-            fList.erase(fList.begin() + static_cast<std::ptrdiff_t>(i - 1));
-            --i;
-            f.header.dsize = static_cast<uint16_t>(f.buffer.size());
-        } else if (afterXXXX) {
-            tField& x = *fList[i - 1];
+        f.sizeInXXXX = false;
+        if (i > 0 && fList[i - 1].header.name == kSigXXXX) {
+            tField& x = fList[i - 1];
             if (!f.changed) {
                 // Back to the bytes as read: so are the sizes.
-                if (x.changed && !x.inserted) {
+                if (x.changed) {
                     x.buffer = x.originalBuffer;
                     x.changed = false;
                 }
                 f.header.dsize = f.originalDsize;
-                if (!x.inserted) continue;
+                continue;
             }
             QByteArray value;
             binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
@@ -88,17 +91,8 @@ void trecord::rebuildData() {
             }
             f.header.dsize = 0;
         } else if (f.buffer.size() > std::numeric_limits<uint16_t>::max()) {
-            auto x = std::make_unique<tField>();
-            x->header.name = kSigXXXX;
-            x->header.dsize = 4;
-            QByteArray value;
-            binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
-            x->buffer = value;
-            x->changed = true;
-            x->inserted = true;
+            f.sizeInXXXX = true;
             f.header.dsize = 0;
-            fList.insert(fList.begin() + static_cast<std::ptrdiff_t>(i), std::move(x));
-            ++i;
         } else {
             f.header.dsize = static_cast<uint16_t>(f.buffer.size());
         }
@@ -108,8 +102,8 @@ void trecord::rebuildData() {
         return;
     }
     uint64_t size = 0;
-    for (const auto& f : fList)
-        size += kFieldHeaderSize + static_cast<uint64_t>(f->buffer.size());
+    for (const tField& f : fList)
+        size += (f.sizeInXXXX ? kFieldHeaderSize + 4 : 0) + kFieldHeaderSize + static_cast<uint64_t>(f.buffer.size());
     if (!compressed) {
         if (size > std::numeric_limits<uint32_t>::max())
             throw TQuillError(QStringLiteral("Record %1 is too large to be written").arg(getname()));
@@ -118,10 +112,8 @@ void trecord::rebuildData() {
     }
     QByteArray plain;
     plain.reserve(static_cast<qsizetype>(size));
-    for (const auto& f : fList) {
-        putFieldHeader(plain, *f);
-        plain.append(f->buffer.view());
-    }
+    for (const tField& f : fList)
+        putField(plain, f);
     QByteArray packed;
     binary_out::u32le(packed, static_cast<uint32_t>(plain.size()));
     packed.append(compressAtLevel(plain, zcomp));
@@ -202,10 +194,8 @@ void writePluginTree(tPluginTree& tree, const std::function<void(const QByteArra
                 out.append(r->buffer.view());
                 r->buffer.clear();
             } else {
-                for (const auto& f : r->fList) {
-                    putFieldHeader(out, *f);
-                    out.append(f->buffer.view());
-                }
+                for (const tField& f : r->fList)
+                    putField(out, f);
             }
         }
         flush(false);

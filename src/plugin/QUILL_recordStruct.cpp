@@ -4,9 +4,9 @@
 QStringList recordStructureLines(const trecord& record) {
     QStringList lines;
     lines << record.getStringName();
-    for (const auto& field : record.fList) {
-        lines << QStringLiteral("%1 %2").arg(field->header.name.toString()).arg(field->header.dsize);
-        const QByteArrayView data = field->buffer.view();
+    for (const tField& field : record.fList) {
+        lines << QStringLiteral("%1 %2").arg(field.header.name.toString()).arg(field.header.dsize);
+        const QByteArrayView data = field.buffer.view();
         if (data.isEmpty()) continue;
         // toHex puts the separator between bytes only; every byte here is followed by its colon.
         lines << QString::fromLatin1(data.first(qMin(data.size(), kRecordStructMaxBytes)).toByteArray().toHex(':') +

@@ -180,50 +180,95 @@ QByteArray encodeText(QStringView text, const rCodepage& codepage) {
     return encodeCodepage(text, codepage.c);
 }
 
-bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage) {
-    if (codepage.isUtf8 || codepage.isForceDeloc()) return false;
-    bool beyondAscii = false;
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80) {
-            beyondAscii = true;
-            break;
+namespace {
+
+// Follows bytes as UTF-8: feed() is false once they cannot be UTF-8; whole() tells whether they ended on a
+// character boundary and held at least one multi-byte sequence.
+class TUtf8Shape {
+public:
+    bool feed(uint8_t b) {
+        if (trail_ == 0) {
+            if (b < 0x80) return true;
+            if (b >= 0xC2 && b <= 0xDF) {
+                trail_ = 1;
+                value_ = b & 0x1Fu;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                trail_ = 2;
+                value_ = b & 0x0Fu;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                trail_ = 3;
+                value_ = b & 0x07u;
+            } else {
+                return false;
+            }
+            length_ = trail_;
+            return true;
         }
-    if (!beyondAscii) return false;
-    const QByteArray bytes = encodeText(text, codepage);
-    bool multiByte = false;
-    for (qsizetype i = 0; i < bytes.size();) {
-        const uint8_t b = static_cast<uint8_t>(bytes[i]);
-        int trail = 0;
-        char32_t value = 0;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            trail = 1;
-            value = b & 0x1Fu;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            trail = 2;
-            value = b & 0x0Fu;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            trail = 3;
-            value = b & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + trail >= bytes.size()) return false; // cut short
-        for (int k = 1; k <= trail; ++k) {
-            const uint8_t t = static_cast<uint8_t>(bytes[i + k]);
-            if ((t & 0xC0u) != 0x80u) return false;
-            value = (value << 6) | (t & 0x3Fu);
-        }
+        if ((b & 0xC0u) != 0x80u) return false;
+        value_ = (value_ << 6) | (b & 0x3Fu);
+        if (--trail_ > 0) return true;
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((trail == 2 && value < 0x800) || (trail == 3 && (value < 0x10000 || value > 0x10FFFF)) ||
-            (value >= 0xD800 && value <= 0xDFFF))
+        if ((length_ == 2 && value_ < 0x800) || (length_ == 3 && (value_ < 0x10000 || value_ > 0x10FFFF)) ||
+            (value_ >= 0xD800 && value_ <= 0xDFFF))
             return false;
-        multiByte = true;
-        i += trail + 1;
+        multiByte_ = true;
+        return true;
     }
-    return multiByte;
+    bool whole() const { return trail_ == 0 && multiByte_; }
+
+private:
+    int trail_ = 0;
+    int length_ = 0;
+    char32_t value_ = 0;
+    bool multiByte_ = false;
+};
+
+bool beyondAscii(QStringView text) {
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80) return true;
+    return false;
+}
+
+} // namespace
+
+bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage) {
+    if (codepage.isUtf8 || codepage.isForceDeloc() || !beyondAscii(text)) return false;
+    TUtf8Shape shape;
+    for (const char b : encodeText(text, codepage))
+        if (!shape.feed(static_cast<uint8_t>(b))) return false;
+    return shape.whole();
+}
+
+TUtf8MisreadProbe::tKind TUtf8MisreadProbe::classify(QStringView text) {
+    if (!beyondAscii(text)) return tKind::ascii;
+    if (codepage_.isUtf8 || codepage_.isForceDeloc()) return tKind::eightBit;
+    if (!tableTried_) {
+        tableTried_ = true;
+        // Every BMP character but the surrogates, converted at once: a code page of one byte a character gives one
+        // byte each, its substitute turned into '?' as encodeText does.
+        QString all;
+        all.reserve(0x10000 - 0x800);
+        for (char32_t u = 0; u < 0x10000; ++u)
+            if (!QChar::isSurrogate(u)) all.append(QChar(static_cast<char16_t>(u)));
+        rConverterPair& pair = convertersFor(codepage_.c);
+        const QByteArray bytes = encodeWith(pair, all);
+        if (bytes.size() == all.size() && pair.substitute.size() == 1) {
+            byteOf_.assign(0x10000, 0);
+            for (qsizetype k = 0; k < all.size(); ++k) {
+                const bool substituted =
+                    bytes.at(k) == pair.substitute.at(0) && all.sliced(k, 1) != pair.substituteText;
+                byteOf_[all.at(k).unicode()] = static_cast<uint8_t>(substituted ? '?' : bytes.at(k));
+            }
+        }
+    }
+    const auto converted = [&] { return looksLikeUtf8ReadAsEightBit(text, codepage_) ? tKind::utf8 : tKind::eightBit; };
+    if (byteOf_.empty()) return converted();
+    TUtf8Shape shape;
+    for (const QChar c : text) {
+        if (c.isSurrogate()) return converted(); // a pair is one character of the code page, or its '?'
+        if (!shape.feed(byteOf_[c.unicode()])) return tKind::eightBit;
+    }
+    return shape.whole() ? tKind::utf8 : tKind::eightBit;
 }
 
 qsizetype characterBoundaryPrefix(QByteArrayView encoded, const rCodepage& codepage, qsizetype maxBytes) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QIODevice;
 
@@ -54,6 +55,22 @@ QByteArray encodeText(QStringView text, const rCodepage& codepage);
 // Whether `text`, decoded with an 8-bit code page, was in fact UTF-8: its bytes under that code page hold at least one
 // multi-byte sequence and are valid UTF-8 as a whole ("Ã©" read where "é" was written). False for a UTF-8 code page.
 bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage);
+
+// Sorts texts decoded with one code page as checkSourceEncoding counts them: ASCII only, beyond ASCII, and UTF-8 read
+// as 8-bit (the answer of looksLikeUtf8ReadAsEightBit). One pass over each text: for a code page of one byte a
+// character, the bytes come from a table of every character's byte made at the first text beyond ASCII, not from a
+// conversion per text.
+class TUtf8MisreadProbe {
+public:
+    enum class tKind { ascii, eightBit, utf8 };
+    explicit TUtf8MisreadProbe(const rCodepage& codepage) : codepage_(codepage) {}
+    tKind classify(QStringView text);
+
+private:
+    rCodepage codepage_;
+    std::vector<uint8_t> byteOf_; // by UTF-16 unit; empty while not made or when a character takes several bytes
+    bool tableTried_ = false;
+};
 
 // The longest prefix of `encoded` that ends on a character boundary and holds at most `maxBytes` bytes.
 qsizetype characterBoundaryPrefix(QByteArrayView encoded, const rCodepage& codepage, qsizetype maxBytes);

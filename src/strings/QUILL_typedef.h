@@ -149,12 +149,10 @@ public:
     int32_t SearchLDResult = 0;
     int32_t LDFound = 0;
     uint32_t sTagHash = 0;
-    QList<uint32_t> aWords;
     void* pNode = nullptr; // the view node showing the entry; not owned
     rEspPointer esp;
     sStrParams sparams;
     sStrInternalParams sInternalparams;
-    QString sLD;
 
     const QString& s() const { return gS; }
     void setS(QString text); // light setter, then the source parse
@@ -169,6 +167,7 @@ public:
     void setSourceHashed(QString&& text, uint32_t textHashValue) {
         gS = std::move(text);
         hash = textHashValue;
+        forgetHeuristic();
     }
     void initStrings();
     void checkStringIntegrity();
@@ -189,7 +188,26 @@ public:
     rFieldIndex getrFieldIndex() const;
 
     void sourceParse();
+    // What the heuristic compares, made from the source when first asked (a table of a million strings opens without
+    // them): the comparison text (tags as tokens, lower-cased, cut at 150 characters, 200 for a book without its line
+    // and page breaks) and the hashes of the source's words. Not for several threads at once: a pass prepares its
+    // strings before its threads start.
+    void prepareHeuristic() const;
+    const QString& ld() const {
+        prepareHeuristic();
+        return sLD;
+    }
+    const QList<uint32_t>& words() const {
+        prepareHeuristic();
+        return aWords;
+    }
     void translationCheck();
+
+private:
+    void forgetHeuristic();
+    mutable QString sLD;
+    mutable QList<uint32_t> aWords;
+    mutable bool heuristicReady = false;
 };
 
 using tSkyStrList = std::vector<std::unique_ptr<tSkyStr>>;

@@ -124,8 +124,8 @@ QVariant TEspTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 tSkyStr* firstRecordEntry(const trecord& record) {
-    for (const auto& field : record.fList)
-        if (field->params.has(sfieldParam::isString) && field->sk) return field->sk;
+    for (const tField& field : record.fList)
+        if (field.params.has(sfieldParam::isString) && field.sk) return field.sk;
     return nullptr;
 }
 

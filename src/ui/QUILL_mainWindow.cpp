@@ -793,6 +793,11 @@ void TForm1::arrangeViews() {
     const rColumnLayout layout = ws_->columnLayout();
     for (int i = 0; i < 3; ++i) {
         QTreeView* view = views_[i];
+        // A long list's rows are one line each (their texts show whole in the edit dialog and the tool tip); a
+        // shorter one's rows are as high as their texts.
+        const bool oneLine = ws_->loadedLists[i].size() > TStringListModel::kOneLineRowsAbove;
+        models_[i]->setOneLineRows(oneLine);
+        view->setUniformRowHeights(oneLine);
         QHeaderView* header = view->header();
         view->setColumnHidden(0, !layout.idVisible);
         view->setColumnHidden(4, !layout.edidVisible);

@@ -112,7 +112,8 @@ int TStringListModel::rowCount(const QModelIndex& parent) const {
 
 bool TStringListModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return rowCount() > 0;
-    if (parent.internalId() != 0 || parent.column() != 0) return false;
+    // A view asks this of every row it lays out: without shared ids no entry need be read to answer.
+    if (parent.internalId() != 0 || parent.column() != 0 || ws_.sharedIdList.empty()) return false;
     const tSkyStr* owner = entryAt(parent.row());
     // Most entries share nothing: the flag answers before any lookup.
     return owner && owner->hasFlag(sStrInternalParam::toLocalizedSharedID) && !childrenOf(*owner).empty();
@@ -223,6 +224,7 @@ QVariant TStringListModel::data(const QModelIndex& index, int role) const {
     const tSkyStr* e = entryAt(index);
     if (!e) return {};
     const int column = index.column();
+    if (role == Qt::SizeHintRole && oneLineRows_) return QSize(-1, 4 + lineHeight_);
     if (index.internalId() == 0) return stringCellData(ws_, *e, column, role, lineHeight_, fixedFont_);
     // A child row: a further field sharing its owner's string id.
     switch (role) {
@@ -338,7 +340,14 @@ TStringListProxy::TStringListProxy(TWorkspace& ws, TStringListModel* source, QOb
 
 void TStringListProxy::setFilter(const rListFilter& filter) {
     filter_ = filter;
-    invalidateFilter();
+    // A long list's rows are mapped anew in one pass (the selection and the current row stay on their entries when
+    // still shown): telling the views which rows came and went, as invalidateFilter does, moves the rest of the
+    // mapping for every run of rows that changed, which froze the window for 18 s on a keystroke in 1,000,000
+    // strings. A list of common size keeps doing so: an index of a row still shown then stays valid for its holder.
+    if (static_cast<size_t>(source_->rowCount()) > TStringListModel::kOneLineRowsAbove)
+        invalidate();
+    else
+        invalidateFilter();
 }
 
 tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {

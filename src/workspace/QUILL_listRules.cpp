@@ -1,6 +1,8 @@
 // List view rules: cell texts, comparison, row lines, the status filter and the column layout.
 #include "workspace/QUILL_listRules.h"
 
+#include "core/QUILL_parallel.h"
+
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
 
@@ -120,15 +122,39 @@ int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q,
 }
 
 std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending) {
-    // One key per row, computed once, so that half a million rows sort in a blink.
-    std::vector<rListSortKey> keys(list.size());
-    for (size_t i = 0; i < list.size(); ++i)
-        keys[i] = listSortKey(ws, *list[i], column);
-    std::vector<int> order(list.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+    // One key per row, computed once, with the text's first four UTF-16 units packed into an integer beside the row,
+    // so that most comparisons read two integers next to each other instead of two texts far apart in memory. The
+    // keys are made, and the halves sorted, on two threads: a header click on 1,000,000 rows took 1.6 s on one.
+    struct rRow {
+        long long number;
+        uint64_t prefix;
+        uint32_t index;
+    };
+    const size_t n = list.size();
+    std::vector<rListSortKey> keys(n);
+    std::vector<rRow> rows(n);
+    const auto less = [&keys](const rRow& a, const rRow& b) {
+        if (a.number != b.number) return a.number < b.number;
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        const int c = QString::compare(keys[a.index].text, keys[b.index].text);
+        return c != 0 ? c < 0 : a.index < b.index; // equal keys keep the list's order
+    };
+    splitAcrossTwoThreads(static_cast<qsizetype>(n), [&](qsizetype from, qsizetype to, bool) {
+        for (qsizetype i = from; i < to; ++i) {
+            rListSortKey& key = keys[static_cast<size_t>(i)];
+            key = listSortKey(ws, *list[static_cast<size_t>(i)], column);
+            uint64_t prefix = 0;
+            for (qsizetype k = 0; k < 4; ++k)
+                prefix = (prefix << 16) | (k < key.text.size() ? key.text.at(k).unicode() : 0u);
+            rows[static_cast<size_t>(i)] = {key.number, prefix, static_cast<uint32_t>(i)};
+        }
+        std::sort(rows.begin() + from, rows.begin() + to, less);
+    });
+    if (worthSplitting(static_cast<qsizetype>(n)))
+        std::inplace_merge(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(n / 2), rows.end(), less);
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = static_cast<int>(rows[i].index);
     if (descending) std::reverse(order.begin(), order.end());
     return order;
 }

@@ -15,20 +15,15 @@ qsizetype checkSourceEncoding(TWorkspace& ws) {
     if (language.isEmpty()) return 0;
     const rCodepage codepage = chooseCodepage(QLatin1Char('_') + language, st.codepageList, st.ForceUtf8Load);
     if (codepage.isUtf8 || codepage.isForceDeloc()) return 0;
+    TUtf8MisreadProbe probe(codepage);
     qsizetype beyondAscii = 0;
     qsizetype utf8 = 0;
     for (const tSkyStrList& list : ws.loadedLists)
         for (const auto& entry : list) {
-            const QString& text = entry->gS;
-            bool wide = false;
-            for (const QChar c : text)
-                if (c.unicode() >= 0x80) {
-                    wide = true;
-                    break;
-                }
-            if (!wide) continue;
+            const TUtf8MisreadProbe::tKind kind = probe.classify(entry->gS);
+            if (kind == TUtf8MisreadProbe::tKind::ascii) continue;
             ++beyondAscii;
-            if (looksLikeUtf8ReadAsEightBit(text, codepage)) ++utf8;
+            if (kind == TUtf8MisreadProbe::tKind::utf8) ++utf8;
         }
     // One odd text among many is a name with unusual letters; most of them is a file written in UTF-8.
     if (utf8 == 0 || utf8 * 2 <= beyondAscii) return 0;

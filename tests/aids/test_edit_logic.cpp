@@ -41,13 +41,13 @@ struct TTreeFixture {
         tPluginNode* node = parent->append(std::move(r));
         rec->espRec = node;
         int i = 0;
+        rec->fList.reserve(strings.size()); // the fields never move once entries point at them
         for (tSkyStr* s : strings) {
-            auto f = std::make_unique<tField>();
-            f->header.name = i++ == 0 ? sHeaderSig('F', 'U', 'L', 'L') : sHeaderSig('D', 'E', 'S', 'C');
-            f->sk = s;
-            f->maxStrSize = 50;
-            rec->fList.push_back(std::move(f));
-            if (s) s->AssignEspdata(rec, rec->fList.back().get());
+            tField& f = rec->fList.emplace_back();
+            f.header.name = i++ == 0 ? sHeaderSig('F', 'U', 'L', 'L') : sHeaderSig('D', 'E', 'S', 'C');
+            f.sk = s;
+            f.maxStrSize = 50;
+            if (s) s->AssignEspdata(rec, &f);
         }
         return rec;
     }
@@ -164,7 +164,7 @@ TEST(EditLogic, RecordAndDialoguePages) {
     EXPECT_EQ(recordRowId(*f.gun, TPluginLayout::none), QStringLiteral("00001"));
 
     // A shared string id: one row in a localized plugin, two in a plain one.
-    f.gunRec->fList[1]->sk = f.gun;
+    f.gunRec->fList[1].sk = f.gun;
     EXPECT_EQ(recordPage(f.app, *f.gun, TPluginLayout::localized).rows.size(), 1);
     EXPECT_EQ(recordPage(f.app, *f.gun, plain).rows.size(), 2);
 

@@ -46,18 +46,18 @@ QString randomText(std::mt19937& rng) {
 TEST(CandidateThreshold, WordCountsDecideNeedAndTolerance) {
     // No word hash (one letter): threshold 2 whatever the candidate.
     auto letter = entry(QStringLiteral("a"));
-    ASSERT_TRUE(letter->aWords.isEmpty());
+    ASSERT_TRUE(letter->words().isEmpty());
     EXPECT_EQ(candidateThreshold(*letter, *entry(QStringLiteral("completely other words"))), 2);
 
     // Three words need one common word and get 5 more: L = 17 -> round(11.33) = 11, + 5.
     auto three = entry(QStringLiteral("iron sword broken"));
-    ASSERT_EQ(three->aWords.size(), 3);
+    ASSERT_EQ(three->words().size(), 3);
     EXPECT_EQ(candidateThreshold(*three, *entry(QStringLiteral("sword"))), 16);
     EXPECT_EQ(candidateThreshold(*three, *entry(QStringLiteral("nothing alike"))), 0);
 
     // Four words need two: L = 23 -> round(15.33) = 15, no extra.
     auto four = entry(QStringLiteral("iron sword broken blade"));
-    ASSERT_EQ(four->aWords.size(), 4);
+    ASSERT_EQ(four->words().size(), 4);
     EXPECT_EQ(candidateThreshold(*four, *entry(QStringLiteral("iron dagger"))), 0);
     EXPECT_EQ(candidateThreshold(*four, *entry(QStringLiteral("iron blade"))), 15);
     // L = 20 -> 40/3 = 13.33 rounds to 13; L = 22 -> 14.67 rounds to 15 (a wrong rounding shows here).
@@ -67,7 +67,7 @@ TEST(CandidateThreshold, WordCountsDecideNeedAndTolerance) {
               15);
     // Long texts are capped at 25 (30 with the one-to-three-word tolerance).
     auto longFour = entry(QStringLiteral("iron sword broken blade with a very long tail of words"));
-    ASSERT_EQ(longFour->aWords.size(), 9); // needs 4 common words
+    ASSERT_EQ(longFour->words().size(), 9); // needs 4 common words
     EXPECT_EQ(candidateThreshold(*longFour, *entry(QStringLiteral("iron blade with"))), 0);
     EXPECT_EQ(candidateThreshold(*longFour, *entry(QStringLiteral("iron blade with tail"))), 25);
     auto longOne = entry(QStringLiteral("supercalifragilisticexpialidocious-and-more"));
@@ -75,8 +75,13 @@ TEST(CandidateThreshold, WordCountsDecideNeedAndTolerance) {
 
     // A repeated word of the string counts each time it occurs: "the the iron sword" needs 2 and "the" gives 2.
     auto repeated = entry(QStringLiteral("the the iron sword"));
-    ASSERT_EQ(repeated->aWords.size(), 4);
+    ASSERT_EQ(repeated->words().size(), 4);
     EXPECT_GT(candidateThreshold(*repeated, *entry(QStringLiteral("the end"))), 0);
+
+    // The hashes are made when first asked and made anew for a new source (stale ones would keep the old words).
+    repeated->setS(QStringLiteral("dragon"));
+    ASSERT_EQ(repeated->words().size(), 1);
+    EXPECT_EQ(candidateThreshold(*repeated, *entry(QStringLiteral("the end"))), 0);
 }
 
 TEST(LevenshteinDistance, FullTableBasics) {
@@ -198,7 +203,7 @@ TEST(HeuristicBatch, FirstOfEqualDistancesWinsAndDistance25IsOnlyCounted) {
     strings.back()->sparams = {sStrParam::validated};
     strings.push_back(entry(QStringLiteral("The iron sword"))); // script text that is never translated
     strings.back()->sInternalparams.set(sStrInternalParam::pexNoTrans);
-    ASSERT_EQ(levenshteinDistance(strings[1]->sLD, vocabulary[0][3]->sLD), 26);
+    ASSERT_EQ(levenshteinDistance(strings[1]->ld(), vocabulary[0][3]->ld()), 26);
 
     TScriptedHost host;
     TAppContext app(&host);
@@ -241,8 +246,8 @@ TEST(HeuristicBatch, RepeatedEntriesEachCountAndTheFirstIsChosen) {
     vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 1")));
     vocabulary[0].push_back(entry(filler + QStringLiteral("dragon"), QStringLiteral("dragon 2")));
     vocabulary[0].push_back(entry((filler + QStringLiteral("dragon")).toUpper(), QStringLiteral("dragon 3")));
-    ASSERT_EQ(vocabulary[0][0]->sLD, vocabulary[0][1]->sLD);
-    ASSERT_NE(vocabulary[0][0]->aWords, vocabulary[0][1]->aWords);
+    ASSERT_EQ(vocabulary[0][0]->ld(), vocabulary[0][1]->ld());
+    ASSERT_NE(vocabulary[0][0]->words(), vocabulary[0][1]->words());
     tSkyStrList literal, fast;
     for (tSkyStrList* list : {&literal, &fast})
         list->push_back(entry(filler.left(144) + QStringLiteral("dragon")));

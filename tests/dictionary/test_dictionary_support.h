@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 struct TDictionaryFixture {
@@ -52,25 +53,26 @@ struct TFakePlugin {
         gh.name = sHeaderSig::fromBytes(sig);
         auto r = std::make_unique<trecord>(gh);
         r->headerData.formID = formID;
+        // Room for every field a test adds: fields never move once entries point at them.
+        r->fList.reserve(kFieldsPerRecord);
         if (!edid.isEmpty()) {
-            auto f = std::make_unique<tField>();
-            f->header.name = sHeaderSig('E', 'D', 'I', 'D');
-            f->buffer = edid.toLatin1() + QByteArray(1, '\0');
-            r->nameField = f.get();
-            r->fList.push_back(std::move(f));
+            tField& f = r->fList.emplace_back();
+            f.header.name = sHeaderSig('E', 'D', 'I', 'D');
+            f.buffer = edid.toLatin1() + QByteArray(1, '\0');
+            r->nameField = &f;
         }
         r->edidNameHash = textHash(edid);
         records.push_back(std::move(r));
         return records.back().get();
     }
+    static constexpr size_t kFieldsPerRecord = 16;
     tField* field(trecord* r, const char* sig, uint16_t index = 0, uint16_t indexMax = 0) {
-        auto f = std::make_unique<tField>();
-        f->header.name = sHeaderSig::fromBytes(sig);
-        f->rIndex = {index, indexMax};
-        f->hasCR = true;
-        tField* p = f.get();
-        r->fList.push_back(std::move(f));
-        return p;
+        if (r->fList.size() == r->fList.capacity()) throw std::logic_error("more fields than kFieldsPerRecord");
+        tField& f = r->fList.emplace_back();
+        f.header.name = sHeaderSig::fromBytes(sig);
+        f.rIndex = {index, indexMax};
+        f.hasCR = true;
+        return &f;
     }
     // Links `entry` to a new field of `r`.
     void link(tSkyStr* entry, trecord* r, const char* sig, uint16_t index = 0, uint16_t indexMax = 0) {

@@ -19,12 +19,11 @@ int decideLast(const TRecordDefinitions& defs, const char* recordSig,
     gh.name = sHeaderSig::fromBytes(recordSig);
     trecord r(gh);
     for (const auto& [sig, data] : fields) {
-        auto f = std::make_unique<tField>();
-        f->header.name = sHeaderSig::fromBytes(sig);
-        f->buffer = data;
-        r.fList.push_back(std::move(f));
+        tField& f = r.fList.emplace_back();
+        f.header.name = sHeaderSig::fromBytes(sig);
+        f.buffer = data;
     }
-    tField& last = *r.fList.back();
+    tField& last = r.fList.back();
     const int d = defs.getFieldListIndex(r, last, r.fList.size() - 1);
     if (notNull) *notNull = last.params.has(sfieldParam::notNull);
     return d;

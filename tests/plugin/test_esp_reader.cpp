@@ -105,11 +105,11 @@ TEST(PluginReader, XxxxGivesTheNextFieldItsSize) {
     readInto(tree, bytes);
     trecord* book = recordAt(tree, {1});
     ASSERT_EQ(book->fList.size(), 4u);
-    EXPECT_EQ(book->fList[1]->header.name, kSigXXXX);
-    EXPECT_EQ(book->fList[2]->header.dsize, 0);
-    EXPECT_EQ(book->fList[2]->buffer.size(), 70001);
-    EXPECT_TRUE(book->fList[2]->params.has(sfieldParam::isString));
-    EXPECT_EQ(book->fList[3]->buffer, QByteArray("After", 6));
+    EXPECT_EQ(book->fList[1].header.name, kSigXXXX);
+    EXPECT_EQ(book->fList[2].header.dsize, 0);
+    EXPECT_EQ(book->fList[2].buffer.size(), 70001);
+    EXPECT_TRUE(book->fList[2].params.has(sfieldParam::isString));
+    EXPECT_EQ(book->fList[3].buffer, QByteArray("After", 6));
     EXPECT_EQ(buildPluginBytes(tree), bytes);
 }
 
@@ -140,7 +140,7 @@ TEST(PluginReader, CompressedRecordsLevelsZeroSizeAndFailure) {
     EXPECT_EQ(recordAt(tree, {2})->zcomp, TZCompressionLevel::zcMax);
     EXPECT_EQ(recordAt(tree, {3})->zcomp, TZCompressionLevel::zcDefault);
     EXPECT_EQ(recordAt(tree, {4})->zcomp, TZCompressionLevel::zcDefault);
-    EXPECT_EQ(recordAt(tree, {1})->fList[0]->buffer, QByteArray("Fast", 5));
+    EXPECT_EQ(recordAt(tree, {1})->fList[0].buffer, QByteArray("Fast", 5));
     trecord* empty = recordAt(tree, {5});
     EXPECT_TRUE(empty->compressed);
     EXPECT_FALSE(empty->rawRec);
@@ -160,13 +160,13 @@ TEST(PluginReader, RepeatedFieldIndices) {
     tPluginTree tree;
     readInto(tree, b.bytes());
     trecord* m = recordAt(tree, {1});
-    EXPECT_EQ(m->fList[0]->rIndex.index, 0);
-    EXPECT_EQ(m->fList[0]->rIndex.indexMax, 0);
+    EXPECT_EQ(m->fList[0].rIndex.index, 0);
+    EXPECT_EQ(m->fList[0].rIndex.indexMax, 0);
     for (int i : {1, 3, 4})
-        EXPECT_EQ(m->fList[i]->rIndex.indexMax, 2) << i;
-    EXPECT_EQ(m->fList[1]->rIndex.index, 0);
-    EXPECT_EQ(m->fList[3]->rIndex.index, 1);
-    EXPECT_EQ(m->fList[4]->rIndex.index, 2);
+        EXPECT_EQ(m->fList[i].rIndex.indexMax, 2) << i;
+    EXPECT_EQ(m->fList[1].rIndex.index, 0);
+    EXPECT_EQ(m->fList[3].rIndex.index, 1);
+    EXPECT_EQ(m->fList[4].rIndex.index, 2);
 
     // Signatures interleaved are numbered apart; a field of the same signature that is not a text (an EPFD not right
     // after an EPFT of 7) still counts in its group's numbering and takes the group's highest number.
@@ -180,8 +180,8 @@ TEST(PluginReader, RepeatedFieldIndices) {
     readInto(tree, c.bytes());
     const auto indices = [](const trecord* r) {
         std::vector<std::pair<int, int>> out;
-        for (const auto& f : r->fList)
-            out.emplace_back(f->rIndex.index, f->rIndex.indexMax);
+        for (const tField& f : r->fList)
+            out.emplace_back(f.rIndex.index, f.rIndex.indexMax);
         return out;
     };
     EXPECT_EQ(indices(recordAt(tree, {1})), (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}, {1, 1}, {2, 2}}));
@@ -280,7 +280,7 @@ TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
                 ASSERT_EQ(node.record()->espRec, &node);
             }
             if (!localized) {
-                ASSERT_EQ(group.children[2]->record()->fList[1]->buffer,
+                ASSERT_EQ(group.children[2]->record()->fList[1].buffer,
                           QStringLiteral("N%1").arg(id + 3).toUtf8() + '\0');
                 ASSERT_TRUE(group.children[3]->record()->rawRec); // compressed, no text
                 ASSERT_TRUE(group.children[4]->record()->rawRec); // does not inflate
@@ -337,9 +337,9 @@ TEST(PluginReader, FlatReaderKeepsOnlyStringFields) {
     EXPECT_EQ(r.nameField, nullptr);
     EXPECT_EQ(r.edidNameHash, textHash(QStringLiteral("A")));
     // The kept text is a copy: the file's bytes are not held by the record.
-    EXPECT_EQ(r.fList[0]->buffer, QByteArrayView("Gun", 4));
+    EXPECT_EQ(r.fList[0].buffer, QByteArrayView("Gun", 4));
     const char* file = tree.fileData.constData();
-    EXPECT_TRUE(r.fList[0]->buffer.constData() < file || r.fList[0]->buffer.constData() >= file + tree.fileData.size());
+    EXPECT_TRUE(r.fList[0].buffer.constData() < file || r.fList[0].buffer.constData() >= file + tree.fileData.size());
     EXPECT_TRUE(r.sourceData.isEmpty());
 }
 
@@ -467,8 +467,8 @@ TEST(PluginReader, RecordsOfMoreFieldsThanTheirIndexCountsAreRefused) {
     readInto(tree, bytes);
     const trecord* r = recordAt(tree, {1});
     ASSERT_EQ(r->fList.size(), kMaxRecordFields);
-    EXPECT_EQ(r->fList.back()->rIndex.index, kMaxRecordFields - 1);
-    EXPECT_EQ(r->fList.front()->rIndex.indexMax, kMaxRecordFields - 1);
+    EXPECT_EQ(r->fList.back().rIndex.index, kMaxRecordFields - 1);
+    EXPECT_EQ(r->fList.front().rIndex.indexMax, kMaxRecordFields - 1);
     EXPECT_EQ(buildPluginBytes(tree), bytes);
 
     // Fields whose definition has a condition on the fields before them are decided without looking back over all
@@ -483,7 +483,7 @@ TEST(PluginReader, RecordsOfMoreFieldsThanTheirIndexCountsAreRefused) {
     readInto(tree, conditioned.bytes());
     const auto strings = [](const trecord* record) {
         return std::count_if(record->fList.begin(), record->fList.end(),
-                             [](const auto& f) { return f->params.has(sfieldParam::isString); });
+                             [](const tField& f) { return f.params.has(sfieldParam::isString); });
     };
     EXPECT_EQ(strings(recordAt(tree, {1})), qsizetype(kMaxRecordFields - 1));
     EXPECT_EQ(strings(recordAt(tree, {2})), 1);
@@ -500,11 +500,11 @@ TEST(PluginReader, FieldsKeepTheBytesTheyShare) {
     tPluginTree tree;
     readInto(tree, QByteArray(bytes.constData(), bytes.size()));
     tree.fileData = QByteArray(); // the reader's buffer goes; the records keep what they need of it
-    EXPECT_EQ(recordAt(tree, {1})->fList[1]->buffer, QByteArray("Laser", 6));
-    EXPECT_EQ(recordAt(tree, {2})->fList[1]->buffer, QByteArray("Plasma", 7));
+    EXPECT_EQ(recordAt(tree, {1})->fList[1].buffer, QByteArray("Laser", 6));
+    EXPECT_EQ(recordAt(tree, {2})->fList[1].buffer, QByteArray("Plasma", 7));
     EXPECT_EQ(recordAt(tree, {3})->EdidNameEx(), QStringLiteral("Raw"));
     EXPECT_EQ(buildPluginBytes(tree), bytes);
-    tField& laser = *recordAt(tree, {1})->fList[1];
+    tField& laser = recordAt(tree, {1})->fList[1];
     laser.updateBuffer(
         QStringLiteral("Laser"), QStringLiteral("Fusil"), [](const QString& t) { return t.toUtf8() + '\0'; }, true);
     EXPECT_EQ(laser.originalBuffer, QByteArray("Laser", 6));

@@ -79,7 +79,7 @@ TEST(PluginWriter, GrowingFieldGrowsRecordAndEveryEnclosingGroup) {
     // The following group is untouched and the file reads back with the new text.
     tPluginTree again;
     readInto(again, after);
-    EXPECT_EQ(again.root.children[1]->children[0]->children[0]->children[0]->record()->fList[1]->buffer,
+    EXPECT_EQ(again.root.children[1]->children[0]->children[0]->children[0]->record()->fList[1].buffer,
               QByteArray("Grande salle", 13));
     EXPECT_EQ(after.right(24 + 24 + 10), before.right(24 + 24 + 10));
 }
@@ -91,7 +91,7 @@ TEST(PluginWriter, OneCharacterSourceNeverBecomesEmpty) {
     doc.entry(0, 0).setSTrans(QString());
     tPluginTree again;
     readInto(again, doc.save());
-    EXPECT_EQ(again.root.children[1]->record()->fList[0]->buffer, QByteArray(" ", 2));
+    EXPECT_EQ(again.root.children[1]->record()->fList[0].buffer, QByteArray(" ", 2));
 }
 
 TEST(PluginWriter, CompressedRecordIsRecompressedAtItsLevel) {
@@ -146,9 +146,9 @@ TEST(PluginWriter, LongTextsAfterXxxx) {
         readInto(again, after);
         trecord* r = again.root.children[1]->record();
         ASSERT_EQ(r->fList.size(), 3u);
-        EXPECT_EQ(u32At(r->fList[0]->buffer.toByteArray(), 0), 80001u);
-        EXPECT_EQ(r->fList[1]->header.dsize, 0);
-        EXPECT_EQ(r->fList[1]->buffer.size(), 80001);
+        EXPECT_EQ(u32At(r->fList[0].buffer.toByteArray(), 0), 80001u);
+        EXPECT_EQ(r->fList[1].header.dsize, 0);
+        EXPECT_EQ(r->fList[1].buffer.size(), 80001);
         EXPECT_EQ(r->header.dsize, static_cast<uint32_t>(10 + 6 + 80001 + 6 + 6));
     }
     {
@@ -159,8 +159,8 @@ TEST(PluginWriter, LongTextsAfterXxxx) {
         readInto(again, doc.save());
         trecord* r = again.root.children[1]->record();
         ASSERT_EQ(r->fList.size(), 4u);
-        EXPECT_EQ(r->fList[2]->header.name, kSigXXXX);
-        EXPECT_EQ(r->fList[3]->buffer.size(), 66001);
+        EXPECT_EQ(r->fList[2].header.name, kSigXXXX);
+        EXPECT_EQ(r->fList[3].buffer.size(), 66001);
         doc.entry(0, 0).setSTrans(QStringLiteral("Short"));
         EXPECT_EQ(doc.save(), bytes);
     }

@@ -160,8 +160,8 @@ TEST(PluginCompare, OlderTextsPairByFormIdSignatureAndOrder) {
         EXPECT_LT(tree.compareRecordList[i - 1]->headerData.formID, tree.compareRecordList[i]->headerData.formID);
     const trecord* gone = findCompareRecord(tree.compareRecordList, 0x301);
     ASSERT_NE(gone, nullptr);
-    EXPECT_FALSE(gone->fList[0]->params.has(sfieldParam::compared));
-    EXPECT_TRUE(findCompareRecord(tree.compareRecordList, 0x201)->fList[1]->params.has(sfieldParam::compared));
+    EXPECT_FALSE(gone->fList[0].params.has(sfieldParam::compared));
+    EXPECT_TRUE(findCompareRecord(tree.compareRecordList, 0x201)->fList[1].params.has(sfieldParam::compared));
     EXPECT_EQ(compareTextsFor(f.ws, *f.entry(0x200, "ITXT", 1)),
               (QStringList{QStringLiteral("Oui"), QStringLiteral("Non"), QString::fromUtf8("Peut-être")}));
     EXPECT_TRUE(compareTextsFor(f.ws, *f.entry(0x302, "FULL")).isEmpty());
@@ -349,6 +349,6 @@ TEST(PluginCompare, RealPluginWithATranslatedCopyOfItselfPairsEveryString) {
         }
     // Every older string field was used up.
     for (const auto& r : f.ws.plugin()->tree.compareRecordList)
-        for (const auto& field : r->fList)
-            EXPECT_TRUE(field->params.has(sfieldParam::compared)) << r->getname().toStdString();
+        for (const tField& field : r->fList)
+            EXPECT_TRUE(field.params.has(sfieldParam::compared)) << r->getname().toStdString();
 }

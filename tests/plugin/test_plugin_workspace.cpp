@@ -135,7 +135,7 @@ TEST(PluginWorkspace, SaveAsWritesTheTranslationWithoutBackup) {
     EXPECT_EQ(f.filesIn(QStringLiteral("Out/sub")).size(), 1); // no backup for a save-as
     tPluginTree tree;
     readInto(tree, f.read(target));
-    EXPECT_EQ(tree.root.children[1]->children[0]->record()->fList[1]->buffer, QByteArray("Fusil laser", 12));
+    EXPECT_EQ(tree.root.children[1]->children[0]->record()->fList[1].buffer, QByteArray("Fusil laser", 12));
     // Saving as onto an existing file asks once (without a backup note) and makes no backup.
     for (const auto& m : f.host.messages.mid(asked))
         EXPECT_FALSE(m.buttons & dbYes);
@@ -283,9 +283,9 @@ TEST(PluginFixtures, BlankEsmHasXxxxOnamAndACompressedCell) {
     probe.parseFields(tes4->buffer, ctx);
     bool onam = false;
     for (size_t i = 1; i < probe.fList.size(); ++i)
-        if (probe.fList[i]->header.name == sHeaderSig('O', 'N', 'A', 'M')) {
-            EXPECT_EQ(probe.fList[i - 1]->header.name, kSigXXXX);
-            EXPECT_EQ(probe.fList[i]->buffer.size(), 65536);
+        if (probe.fList[i].header.name == sHeaderSig('O', 'N', 'A', 'M')) {
+            EXPECT_EQ(probe.fList[i - 1].header.name, kSigXXXX);
+            EXPECT_EQ(probe.fList[i].buffer.size(), 65536);
             onam = true;
         }
     EXPECT_TRUE(onam);

@@ -28,13 +28,15 @@ TEST(SkyStr, ComparisonFormPerList) {
     const QString text = QStringLiteral("Line one\r\nLine two[pagebreak]END");
     auto dl = entry(text, "", 1, 1);
     auto st = entry(text, "", 0, 1);
-    EXPECT_EQ(dl->sLD, "line oneline twoend");
-    EXPECT_EQ(st->sLD, text.toLower());
+    EXPECT_EQ(dl->ld(), "line oneline twoend");
+    EXPECT_EQ(st->ld(), text.toLower());
+    st->setS(QStringLiteral("Other TEXT")); // a new source makes its comparison text anew
+    EXPECT_EQ(st->ld(), "other text");
 
     const QString long300(300, QLatin1Char('x'));
-    EXPECT_EQ(entry(long300, "", 2, 1)->sLD.size(), 150);
-    EXPECT_EQ(entry(long300, "", 1, 1)->sLD.size(), 200);
-    EXPECT_EQ(entry(long300, "", 0, 1)->sLD.size(), 150);
+    EXPECT_EQ(entry(long300, "", 2, 1)->ld().size(), 150);
+    EXPECT_EQ(entry(long300, "", 1, 1)->ld().size(), 200);
+    EXPECT_EQ(entry(long300, "", 0, 1)->ld().size(), 150);
 }
 
 TEST(SkyStr, ResetStatusKeepsOrClearsWarnings) {
@@ -76,7 +78,8 @@ TEST(SkyStr, ResetTransCopiesSource) {
 
 TEST(SortedSearch, FirstOfEqualAndInsertionPoint) {
     tSkyStrList list;
-    for (uint32_t id : {5u, 7u, 7u, 7u, 9u}) list.push_back(entry("x", "", 0, id));
+    for (uint32_t id : {5u, 7u, 7u, 7u, 9u})
+        list.push_back(entry("x", "", 0, id));
     tSkyStr probe("x", "", 0, 7, 99);
     auto r = findSorted(list, skycompare::byId, probe, true);
     EXPECT_TRUE(r.found);
@@ -100,7 +103,8 @@ TEST(ListSet, MarkDuplicateSourcesAndCount) {
     set[2].push_back(entry("A", "", 2, 4));
     markDuplicateSources(set, sStrInternalParam::nTrans);
     int marked = 0;
-    for (const auto& e : set[0]) marked += e->hasFlag(sStrInternalParam::nTrans) && e->gS == "A";
+    for (const auto& e : set[0])
+        marked += e->hasFlag(sStrInternalParam::nTrans) && e->gS == "A";
     EXPECT_EQ(marked, 2);
     EXPECT_FALSE(set[2][0]->hasFlag(sStrInternalParam::nTrans));
     EXPECT_EQ(countListSet(set), 4);

@@ -206,7 +206,7 @@ TEST_F(Fixture, BigTablesMatchedToPluginEntriesAreParsedOnceEach) {
     EXPECT_EQ(list[3]->id, 7u);
     EXPECT_TRUE(list[3]->hasFlag(sStrInternalParam::isOrphean));
     EXPECT_EQ(list[5]->gS, "Repeated");
-    EXPECT_EQ(list[5]->sLD, "repeated");
+    EXPECT_EQ(list[5]->ld(), "repeated");
 }
 
 TEST_F(Fixture, SinkModeTwoMatchesPluginIdsSharesAndKeepsOrphansInIdOrder) {
