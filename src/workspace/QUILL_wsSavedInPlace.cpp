@@ -64,8 +64,8 @@ rOwnTextCount countTexts(const rOwnDictionary& dictionary, const tPluginTree& tr
         const trecord* record = node.record();
         if (!record) return;
         for (const auto& field : record->fList) {
-            if (!field->params.has(sfieldParam::isString)) continue;
-            QByteArrayView bytes = field->buffer.view();
+            if (!field.params.has(sfieldParam::isString)) continue;
+            QByteArrayView bytes = field.buffer.view();
             while (!bytes.isEmpty() && bytes.back() == '\0') // the terminating zero
                 bytes.chop(1);
             const QString asSource = decodeText(bytes, source);
