@@ -4,6 +4,7 @@
 #include "dictionary/QUILL_cache.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsStrings.h"
 
@@ -68,6 +69,13 @@ std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QStri
     return lines;
 }
 
+quillcheck::TCheckSet rOptionsChoice::defaultChecks() {
+    quillcheck::TCheckSet checks;
+    for (const quillcheck::TCheck c : quillcheck::checkOrder())
+        checks.set(c, quillcheck::checkOnByDefault(c));
+    return checks;
+}
+
 bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
     return choice.rebuildCache || choice.sourceLang.toLower() != app.state.SourceLang.toLower() ||
            choice.destLang.toLower() != app.state.DestLang.toLower();
@@ -91,6 +99,9 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     st.ForceFileStream2 = c.fileStream;
     st.AuthAutoTranslate2 = c.autoTranslate;
     st.UseStringDialog2 = c.useStringDialog;
+    for (const quillcheck::TCheck check : quillcheck::checkOrder())
+        setCheckEnabled(st, check, c.checks.has(check));
+    st.checksAskBeforeValidate = c.askBeforeValidate;
     bool taken = false;
     if (reload) {
         bool go = true;

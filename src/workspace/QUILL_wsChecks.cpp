@@ -112,11 +112,12 @@ void refreshOfficialTerms(TWorkspace& ws, TChecksState& cs) {
 
 // The problems of one entry with `translation` in place of its own, in check order. `withInconsistent` asks the
 // source groups for the entry's peers (a full run adds `inconsistent` group by group instead).
-void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, const tSkyStr& entry,
-                const QString& translation, bool validated, bool withInconsistent, std::vector<rProblem>& out) {
+void checkEntry(TWorkspace& ws, TChecksState& cs, const quillcheck::TPairChecks& pairs, TFieldRulesCache& fields,
+                const tSkyStr& entry, const QString& translation, bool validated, bool withInconsistent,
+                std::vector<rProblem>& out) {
     if (!isCheckable(entry)) return;
-    const TCheckSet checks = cs.pairs->checks();
-    cs.pairs->check(entry.gS, translation, validated, fields.of(ws, entry), out);
+    const TCheckSet checks = pairs.checks();
+    pairs.check(entry.gS, translation, validated, fields.of(ws, entry), out);
     if (quillcheck::TPairChecks::isUntranslated(entry.gS, translation, validated) ||
         quillcheck::TPairChecks::isBlank(entry.gS, translation) || translation.isEmpty())
         return;
@@ -150,7 +151,7 @@ void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>
 
 void recheckOne(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, tSkyStr& entry) {
     std::vector<rProblem> problems;
-    checkEntry(ws, cs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
+    checkEntry(ws, cs, *cs.pairs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
     storeProblems(cs, entry, std::move(problems));
 }
 
@@ -253,7 +254,8 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
         for (const auto& entry : list) {
             app.progressStep(++done, 10000);
             std::vector<rProblem> problems;
-            checkEntry(ws, cs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false, problems);
+            checkEntry(ws, cs, *cs.pairs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false,
+                       problems);
             if (!problems.empty()) storeProblems(cs, *entry, std::move(problems));
         }
     // `inconsistent` group by group: the translations of a source are gathered once, not once per entry.
@@ -377,7 +379,12 @@ std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const
     TChecksState& cs = checksState(ws);
     const TCheckSet checks = enabledChecks(ws.app.state);
     // The run's set-up is reused while it holds (same checks); the indexes come from the last run or are made now.
-    if (!cs.pairs || cs.pairs->checks() != checks) cs.pairs = pairChecksFor(ws, checks);
+    // Checks switched since the run get a set-up of their own: the run's stays as the re-checks of its entries need
+    // it.
+    std::unique_ptr<quillcheck::TPairChecks> own;
+    if (!cs.pairs) cs.pairs = pairChecksFor(ws, checks);
+    if (cs.pairs->checks() != checks) own = pairChecksFor(ws, checks);
+    const quillcheck::TPairChecks& pairs = own ? *own : *cs.pairs;
     // The groups are made again when the entry is not in them (its source changed, or it is new); an entry the
     // lists do not hold is then left without peers rather than making them again at every key.
     if (checks.has(TCheck::inconsistent) && !cs.groups.holds(entry) && cs.unheldEntry != &entry) {
@@ -389,9 +396,28 @@ std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const
         refreshOfficialTerms(ws, cs);
     TFieldRulesCache fields;
     std::vector<rProblem> problems;
-    checkEntry(ws, cs, fields, entry, text, validated, true, problems);
+    checkEntry(ws, cs, pairs, fields, entry, text, validated, true, problems);
     markIgnored(cs, entry, problems);
     return problems;
+}
+
+bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    if (!cs || cs->problems.empty()) return false;
+    const auto it = cs->problems.find(&entry);
+    if (it == cs->problems.end()) return false;
+    return std::any_of(it->second.begin(), it->second.end(), [](const rProblem& p) { return !p.ignored; });
+}
+
+QStringList problemLines(const TAppContext& app, const std::vector<rProblem>& problems, bool withIgnored) {
+    QStringList lines;
+    for (const rProblem& p : problems) {
+        if (p.ignored && !withIgnored) continue;
+        QString line = quillcheck::checkName(p.check) + QStringLiteral(": ") + problemText(app, p);
+        if (p.ignored) line += QLatin1Char(' ') + app.uiText(QStringLiteral("Chk_IgnoredMark"));
+        lines << line;
+    }
+    return lines;
 }
 
 QString problemText(const TAppContext& app, const rProblem& problem) {

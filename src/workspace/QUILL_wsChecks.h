@@ -81,6 +81,10 @@ std::vector<quillcheck::rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& 
 
 // The problem's explanation in the interface language.
 QString problemText(const TAppContext& app, const quillcheck::rProblem& problem);
+// "check: explanation", a line a problem in their order; ignored ones left out, or marked with `withIgnored`.
+QStringList problemLines(const TAppContext& app, const std::vector<quillcheck::rProblem>& problems, bool withIgnored);
+// The entry has a problem of the last run that the translator did not ignore (the lists' mark and filter).
+bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry);
 
 // "Ignore this problem for this string" (and taking it back): remembered with the document's dictionary, so the work
 // counts as unsaved until it is saved. False when nothing changed.

@@ -5,6 +5,7 @@
 #include "support/plugin_samples.h"
 #include "support/scripted_host.h"
 #include "support/temp_program_dir.h"
+#include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 
@@ -93,6 +94,36 @@ TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChang
     f.ws.clearLoadedLists();
     EXPECT_TRUE(allProblems(f.ws).empty());
     EXPECT_TRUE(recheckEntries(f.ws, {}).isEmpty());
+}
+
+TEST(ChecksCommands, TheListsMarkAndFilterOpenProblemsAndATypedTextLeavesTheRunsChecksAlone) {
+    TChecksFixture f;
+    tSkyStr* pellets = f.add(0, 1, "Fires %d pellets.", "Tire des plombs.");
+    tSkyStr* gun = f.add(0, 2, "Ink Pistol", "Pistolet à encre");
+    EXPECT_EQ(runChecks(f.ws, TCheckSet{TCheck::placeholders}), 1);
+    EXPECT_EQ(listRowMarkers(f.ws, *pellets), rowMarkerProblem);
+    EXPECT_EQ(listRowMarkers(f.ws, *gun), 0);
+    EXPECT_EQ(problemLines(f.ws.app, problemsOf(f.ws, *pellets), false), QStringList{"placeholders: %d missing"});
+    rListFilter filter;
+    EXPECT_TRUE(entryPassesFilter(filter, *gun));
+    filter.onlyWithProblems = &f.ws;
+    EXPECT_TRUE(entryPassesFilter(filter, *pellets));
+    EXPECT_FALSE(entryPassesFilter(filter, *gun));
+    // Ignored: no mark, no row, but still listed (marked) where ignored problems are asked for.
+    setProblemIgnored(f.ws, *pellets, TCheck::placeholders, true);
+    EXPECT_EQ(listRowMarkers(f.ws, *pellets), 0);
+    EXPECT_FALSE(entryPassesFilter(filter, *pellets));
+    EXPECT_TRUE(problemLines(f.ws.app, problemsOf(f.ws, *pellets), false).isEmpty());
+    EXPECT_EQ(problemLines(f.ws.app, problemsOf(f.ws, *pellets), true),
+              QStringList{"placeholders: %d missing (ignored)"});
+
+    // The edit dialog checks a typed text with the switches' checks; the run's re-checks keep the run's own.
+    EXPECT_EQ(problemsOfText(f.ws, *gun, QStringLiteral("Pistolet  à encre"), false).front().check,
+              TCheck::doubleSpace);
+    gun->setSTrans(QStringLiteral("Pistolet  à %d encre"));
+    recheckEntries(f.ws, {gun});
+    ASSERT_EQ(problemsOf(f.ws, *gun).size(), 1u);
+    EXPECT_EQ(problemsOf(f.ws, *gun).front().check, TCheck::placeholders);
 }
 
 TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReopen) {
