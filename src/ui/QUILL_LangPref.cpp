@@ -5,6 +5,7 @@
 #include "core/QUILL_main.h"
 #include "strings/QUILL_codepage.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_checksOptions.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QCheckBox>
@@ -134,6 +135,9 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     v->addStretch(1);
     options->setProperty("uiKey", QStringLiteral("Options"));
     pages->addTab(options, app.uiText(QStringLiteral("Options")));
+    checksPage = new TChecksOptionsPage(app, pages);
+    checksPage->setProperty("uiKey", QStringLiteral("Opt_Checks"));
+    pages->addTab(checksPage, app.uiText(QStringLiteral("Opt_Checks")));
 
     // Bottom: the rebuild box, Ok and Cancel.
     auto* bottom = new QHBoxLayout();
@@ -295,6 +299,7 @@ rOptionsChoice TForm3::choice() const {
     c.autoTranslate = CheckBox7->isChecked();
     c.useStringDialog = CheckBox8->isChecked();
     c.rebuildCache = CheckBox1->isEnabled() && CheckBox1->isChecked();
+    checksPage->read(c);
     return c;
 }
 

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class TChecksOptionsPage;
 class TWorkspace;
 
 class TForm3 : public QDialog {
@@ -52,6 +53,8 @@ public:
     QLabel* LabelFolderMode = nullptr;
     QLineEdit* EditUserFolder = nullptr;
     QPushButton* ButtonOpenFolder = nullptr;
+    // The quality checks' switches.
+    TChecksOptionsPage* checksPage = nullptr;
 
     // Runs "Set_Options" for the main window: confirmDictionarySave, the language file check, the dialog, then
     // applyOptions on Ok. Returns true when the languages were taken (the vocabulary must be rebuilt).

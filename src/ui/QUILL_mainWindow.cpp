@@ -402,6 +402,11 @@ QWidget* TForm1::buildFilterBar() {
     for (QToolButton* b : statusButtons_)
         connect(b, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
     connect(nullButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+    // Narrows what the status buttons show to the strings the quality checks found a problem in.
+    filterBar_->addSeparator();
+    problemsButton_ = button("ButtonWithProblems", QStringLiteral("Chk_WithProblems"), "Hint_SearchProblems");
+    problemsButton_->setChecked(false);
+    connect(problemsButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
 
     filterBar_->addSeparator();
     QToolButton* all = button("ToolButton23", {}, "Hint_SearchCheck");
@@ -821,6 +826,7 @@ void TForm1::sortListView(int listIndex, int column, Qt::SortOrder order) {
 void TForm1::setStatusButtons(bool down) {
     for (QToolButton* b : statusButtons_)
         b->setChecked(down);
+    if (down) problemsButton_->setChecked(false); // every row
     applyFilter(searchField_->text(), true);
 }
 
@@ -830,6 +836,7 @@ void TForm1::applyFilter(const QString& text, bool trim) {
     for (int b = 0; b < kStatusButtonCount; ++b)
         filter.buttons[b] = statusButtons_[b]->isChecked();
     filter.showNull = nullButton_->isChecked();
+    filter.onlyWithProblems = problemsButton_->isChecked() ? ws_.get() : nullptr;
     filter.searchIn = searchModeButtons_[0]->isChecked()   ? TSearchIn::edid
                       : searchModeButtons_[2]->isChecked() ? TSearchIn::translation
                                                            : TSearchIn::source;
@@ -877,6 +884,10 @@ void TForm1::repaintLists() {
     // forgets the heights and measures only the rows it shows.
     for (int i = 0; i < 3; ++i)
         views_[i]->doItemsLayout();
+    applyFilter(searchField_->text());
+}
+
+void TForm1::reapplyFilter() {
     applyFilter(searchField_->text());
 }
 
