@@ -492,8 +492,7 @@ void TForm2::buildUi() {
     buttons->addWidget(cancelButton_);
     lowerLayout->addLayout(buttons);
     connect(okButton_, &QPushButton::clicked, this, [this] {
-        valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans});
-        closeDialog();
+        if (valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans})) closeDialog();
     });
     connect(cancelButton_, &QPushButton::clicked, this, &TForm2::closeDialog);
     splitter_->setStretchFactor(0, 1);
@@ -646,6 +645,7 @@ bool TForm2::valideStringChange(bool forceValid, bool confirm, bool autotrim, sS
     }
     const bool sourceChanged = editCustom && source != fstring_->gS;
     if (!sourceChanged && !needsStore(*fstring_, text, forceValid, statusIn)) return true;
+    if (forceValid && statusIn.has(sStrParam::validated) && mayValidate && !mayValidate(*fstring_, text)) return false;
     if (confirm && ws_.app.messageDialog(ws_.app.uiText(QStringLiteral("Ask_ConfirmStr")), dbYesNo) != drYes)
         return false;
     rStoreRequest request;
@@ -1103,8 +1103,7 @@ bool TForm2::handleKey(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (ctrl) {
-            valideStringChange(true, false, true, validated, partial);
-            closeDialog();
+            if (valideStringChange(true, false, true, validated, partial)) closeDialog();
             return true;
         }
         if (mods == Qt::NoModifier && recordView_->hasFocus()) {
@@ -1117,8 +1116,7 @@ bool TForm2::handleKey(QKeyEvent* event) {
         return true;
     case Qt::Key_F1:
         if (mods != Qt::NoModifier) return true;
-        valideStringChange(true, false, true, validated, partial);
-        moveToNextString(true);
+        if (valideStringChange(true, false, true, validated, partial)) moveToNextString(true);
         return true;
     case Qt::Key_F2:
         if (mods != Qt::NoModifier) return true;

@@ -95,6 +95,9 @@ public:
     // focused row) and loads it, with `proposed` in the translation editor when given.
     void openEditDialog(bool commitFirst, tSkyStr* entry = nullptr, const QString* proposed = nullptr);
     void editNewString(const QString* proposed = nullptr);
+    // Asked before the translator's validation (F1, Ctrl+Enter, Ok, the menu's Validate) stores the string: false keeps
+    // it in the dialog, unstored. Unset: nothing is asked.
+    std::function<bool(tSkyStr& entry, const QString& text)> mayValidate;
     // Stores the translation editor's text; false only when the translator answered No to the question.
     bool valideStringChange(bool forceValid, bool confirm, bool autotrim, sStrParams statusIn, sStrParams statusOut);
     void moveToNextString(bool forward);
