@@ -18,11 +18,21 @@ tPluginNode* lastDescendant(tPluginNode* node) {
     return node;
 }
 
-} // namespace
-
+// The trim set: control characters, the blank and the ideographic space.
 bool isTrimChar(QChar c) {
     return c.unicode() <= 0x20 || c.unicode() == 0x3000;
 }
+
+// The rows of a record's string fields; with skipRepeated an entry already listed (in `rows`) is left out.
+void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows) {
+    for (const auto& field : record.fList) {
+        if (!field->sk) continue;
+        if (skipRepeated && rows.contains(field->sk)) continue;
+        rows.append(field->sk);
+    }
+}
+
+} // namespace
 
 QString trimForStore(const QString& text, const QString& source) {
     const bool keepStart = !source.isEmpty() && isTrimChar(source.front());
@@ -185,14 +195,6 @@ std::vector<rMarkupSpan> markupSpans(QStringView text) {
 uint32_t aliasColour(int code) {
     static constexpr uint32_t colours[] = {0xFFFFFF, 0xDDDDF0, 0xFFDDDD, 0xFFAAAA};
     return colours[code >= 0 && code < 4 ? code : 0];
-}
-
-void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows) {
-    for (const auto& field : record.fList) {
-        if (!field->sk) continue;
-        if (skipRepeated && rows.contains(field->sk)) continue;
-        rows.append(field->sk);
-    }
 }
 
 QString recordRowId(const tSkyStr& entry, TPluginLayout plugin) {
@@ -360,6 +362,25 @@ rTreeStep nextTreeString(const tPluginTree& tree, tPluginNode* start, const tSky
             if (e && e != focused && (!visible || visible(*e))) return {e, node};
         }
     }
+}
+
+rTreeStep nextPluginString(const tPluginTree& tree, const QList<tSkyStr*>& recordRows, tPluginNode* node,
+                           const tSkyStr* focused, bool forward, const std::function<bool(const tSkyStr&)>& visible) {
+    const qsizetype row = recordRows.indexOf(const_cast<tSkyStr*>(focused));
+    const qsizetype next = forward ? row + 1 : row - 1;
+    if (row >= 0 && next >= 0 && next < recordRows.size()) return {recordRows[next], node};
+    return nextTreeString(tree, node, focused, forward, visible);
+}
+
+int nextListRow(int rows, int current, const std::function<const tSkyStr*(int row)>& entryAt, const tSkyStr* focused,
+                bool forward) {
+    if (current < 0 || current >= rows || entryAt(current) != focused) {
+        current = -1;
+        for (int r = 0; r < rows && current < 0; ++r)
+            if (entryAt(r) == focused) current = r;
+    }
+    if (current < 0 || rows < 2) return -1;
+    return (current + (forward ? 1 : rows - 1)) % rows;
 }
 
 } // namespace editlogic

@@ -1,6 +1,6 @@
 // What the string edit dialog decides without drawing: trimming a stored text, the length counter, case changes,
 // the tag check and the mark-up runs of a text, the record and dialogue pages' rows, the vocabulary search, the
-// difference view's runs and the walk to the next string of the plugin tree.
+// difference view's runs and which string comes next (in the record, the plugin tree or the list).
 #pragma once
 
 #include "aids/Diff.h"
@@ -19,11 +19,9 @@ class tField;
 
 namespace editlogic {
 
-// The trim set: control characters, the blank and the ideographic space.
-bool isTrimChar(QChar c);
 // A translation as the dialog stores it with auto-trim: characters up to the blank cut at both ends, then trailing
-// characters of the trim set; but an end where `source` itself starts or ends with such characters keeps them (a
-// script joins its texts, so " and more " must keep its blanks).
+// characters of the trim set (those and the ideographic space); but an end where `source` itself starts or ends with
+// such characters keeps them (a script joins its texts, so " and more " must keep its blanks).
 QString trimForStore(const QString& text, const QString& source);
 
 // Whether storing `editorText` into `entry` changes anything: an unchanged text is stored again only with
@@ -90,8 +88,6 @@ struct rRecordPage {
 // string may be shared by several fields).
 enum class TPluginLayout : uint8_t { none, plain, localized };
 rRecordPage recordPage(const TAppContext& app, const tSkyStr& entry, TPluginLayout plugin);
-// The rows of a record's string fields; with skipRepeated an entry already listed (in `rows`) is left out.
-void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr*>& rows);
 // The record list's "ID" cell: the field signature in the plugin modes for a linked string, else five hex digits.
 QString recordRowId(const tSkyStr& entry, TPluginLayout plugin);
 
@@ -131,6 +127,15 @@ struct rTreeStep {
 };
 rTreeStep nextTreeString(const tPluginTree& tree, tPluginNode* start, const tSkyStr* focused, bool forward,
                          const std::function<bool(const tSkyStr&)>& visible);
+// Moving on from the focused string in the plugin modes: the next (or previous) row of the record page, past its
+// ends nextTreeString from `node`. A row of the record keeps `node`.
+rTreeStep nextPluginString(const tPluginTree& tree, const QList<tSkyStr*>& recordRows, tPluginNode* node,
+                           const tSkyStr* focused, bool forward, const std::function<bool(const tSkyStr&)>& visible);
+// Moving on in the other modes: the row after (or before) the focused string's in a list of `rows` rows as its view
+// shows them, wrapping. The view's `current` row is taken when it holds the string, else the string's row is looked
+// up. -1 when the string is not listed or the list has no other row.
+int nextListRow(int rows, int current, const std::function<const tSkyStr*(int row)>& entryAt, const tSkyStr* focused,
+                bool forward);
 // Pre-order neighbours in the tree, wrapping at the ends; null for an empty tree.
 tPluginNode* nextNode(const tPluginTree& tree, tPluginNode* node);
 tPluginNode* previousNode(const tPluginTree& tree, tPluginNode* node);

@@ -5,6 +5,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
+#include <QSysInfo>
+#include <QtEndian>
 #include <cstdint>
 #include <cstring>
 
@@ -76,6 +79,16 @@ public:
         const qsizetype length = static_cast<const char*>(zero) - (base + start);
         pos_ = start + length + 1;
         return data_.sliced(start, length);
+    }
+    // `units` UTF-16 code units stored little-endian (the bytes are checked before any text is allocated).
+    QString utf16le(qsizetype units) {
+        const QByteArrayView raw = view(units * 2);
+        QString text(units, Qt::Uninitialized);
+        std::memcpy(text.data(), raw.data(), static_cast<size_t>(raw.size()));
+        if constexpr (QSysInfo::ByteOrder == QSysInfo::BigEndian)
+            for (QChar& c : text)
+                c = QChar(qFromLittleEndian(c.unicode()));
+        return text;
     }
     // A 16-bit length followed by that many bytes.
     QByteArrayView lengthPrefixed16(bool bigEndian = false) { return view(u16(bigEndian)); }
@@ -151,6 +164,15 @@ inline void u64(QByteArray& out, uint64_t v, bool bigEndian) {
     } else {
         u32le(out, static_cast<uint32_t>(v));
         u32le(out, static_cast<uint32_t>(v >> 32));
+    }
+}
+// The UTF-16 code units of `text`, little-endian, without a length.
+inline void utf16le(QByteArray& out, QStringView text) {
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    } else {
+        for (const QChar c : text)
+            u16le(out, c.unicode());
     }
 }
 // Overwrites 4 bytes at `at` (for sizes known only after the content is written).

@@ -124,6 +124,8 @@ struct TAppState {
     bool dictionaryMode() const; // modes 1, 2
     bool pluginLoaded() const;   // modes 4, 5
     bool plainPlugin() const { return WorkMode == TWorkMode::Esp; }
+    // The source and translation languages are one (ignoring case): the work is a proofreading of the source.
+    bool sameLanguages() const { return SourceLang.compare(DestLang, Qt::CaseInsensitive) == 0; }
     bool editCustom() const { return WorkMode == TWorkMode::sstEditCustom; }
 };
 

@@ -6,6 +6,7 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_helpers.h"
 #include "core/QUILL_main.h"
+#include "dictionary/QUILL_dictionary.h"
 #include "dictionary/QUILL_vocabulary.h"
 #include "strings/QUILL_archive.h"
 #include "strings/QUILL_stringTable.h"
@@ -18,16 +19,6 @@
 namespace {
 
 constexpr uint32_t kIdOffsetStep = 200000;
-
-void appendUtf16(QByteArray& out, const QString& text) {
-    binary_out::u32le(out, static_cast<uint32_t>(text.size() * 2));
-    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    } else {
-        for (const QChar c : text)
-            binary_out::u16le(out, c.unicode());
-    }
-}
 
 QString archiveEntryName(const QString& setName, const QString& lang) {
     return QFileInfo(setName).fileName() + QLatin1Char('_') + lang.toLower();
@@ -153,8 +144,8 @@ QByteArray buildCacheBytes(const tListSet& lists) {
         for (size_t k = 0; k < list.size(); ++k) {
             if (skip[k]) continue;
             binary_out::u8(out, static_cast<uint8_t>(i));
-            appendUtf16(out, list[k]->gS);
-            appendUtf16(out, list[k]->gTrans);
+            quilldict::appendSizedText(out, list[k]->gS);
+            quilldict::appendSizedText(out, list[k]->gTrans);
         }
     }
     return out;

@@ -7,8 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
-#include <QtEndian>
 #include <algorithm>
 
 namespace quilldict {
@@ -37,25 +35,12 @@ QString readSizedText(TBinaryCursor& cursor) {
     const int32_t bytes = cursor.i32le();
     if (bytes < 0 || (bytes & 1) != 0)
         throw TQuillError(QStringLiteral("Bad text length %1 at offset %2").arg(bytes).arg(cursor.pos() - 4));
-    // The view checks the length against what is left before any text is allocated.
-    const QByteArrayView raw = cursor.view(bytes);
-    QString text(bytes / 2, Qt::Uninitialized);
-    std::memcpy(text.data(), raw.data(), static_cast<size_t>(bytes));
-    if constexpr (QSysInfo::ByteOrder == QSysInfo::BigEndian) {
-        for (QChar& c : text)
-            c = QChar(qFromLittleEndian(c.unicode()));
-    }
-    return text;
+    return cursor.utf16le(bytes / 2);
 }
 
 void appendSizedText(QByteArray& out, const QString& text) {
     binary_out::u32le(out, static_cast<uint32_t>(text.size() * 2));
-    if constexpr (QSysInfo::ByteOrder == QSysInfo::BigEndian) {
-        for (QChar c : text)
-            binary_out::u16le(out, c.unicode());
-    } else {
-        out.append(reinterpret_cast<const char*>(text.constData()), text.size() * 2);
-    }
+    binary_out::utf16le(out, text);
 }
 
 void readDictionaryRecord(TBinaryCursor& cursor, int version, rDictionaryRecord& record) {

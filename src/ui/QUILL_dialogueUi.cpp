@@ -94,8 +94,8 @@ TForm9::TForm9(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     // The tool rewrites the translation with source texts: it makes sense only for a plugin edited in its own
     // language.
     const TAppState& state = app.state;
-    const bool sameLanguage = state.SourceLang.compare(state.DestLang, Qt::CaseInsensitive) == 0;
-    Button1->setEnabled(sameLanguage);
+    const bool canRun = state.sameLanguages();
+    Button1->setEnabled(canRun);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // A greyed Ok says nothing by itself: the reason stands beside it.
@@ -104,7 +104,7 @@ TForm9::TForm9(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
         new QLabel(app.uiTextFormat(QStringLiteral("OldDial_SameLanguage"), {state.SourceLang, state.DestLang}), this);
     LabelLanguage->setObjectName(QStringLiteral("LabelLanguage"));
     LabelLanguage->setWordWrap(true);
-    LabelLanguage->setVisible(!sameLanguage);
+    LabelLanguage->setVisible(!canRun);
     bottom->addWidget(LabelLanguage, 1);
     bottom->addWidget(buttons);
     layout->addLayout(bottom);

@@ -1,7 +1,6 @@
 // The string edit dialog: one window for the whole run, loaded with a new string each time it is opened.
 #include "ui/QUILL_editDialog.h"
 
-#include "plugin/QUILL_espTree.h"
 #include "ui/QUILL_aidsUi.h"
 #include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_espTreeView.h"
@@ -10,39 +9,27 @@
 #include "ui/QUILL_windowGeometry.h"
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
-#include "workspace/QUILL_wsCompare.h"
-#include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsPlugin.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextBlock>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeView>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -52,11 +39,6 @@ namespace {
 
 constexpr int kWordCellWidth = 125;
 constexpr int kMaxWordCells = 6;
-const QColor kAlertColour(0xFF, 0xAA, 0xAA);
-
-QColor rgb(uint32_t value) {
-    return QColor((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
-}
 
 // The page markers: a grey dot, or an orange one when the page has something to look at.
 QIcon markerIcon(bool highlighted) {
@@ -70,165 +52,12 @@ QIcon markerIcon(bool highlighted) {
     return QIcon(pixmap);
 }
 
-QTreeView* makeRowsView(QWidget* parent, TEntryRowsModel* model, const QString& name) {
-    auto* view = new QTreeView(parent);
-    view->setObjectName(name);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setAlternatingRowColors(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setModel(model);
-    view->header()->setStretchLastSection(false);
-    return view;
-}
-
-void stretchTextColumns(QTreeView* view, const QList<int>& textColumns) {
-    QHeaderView* header = view->header();
-    for (int c = 0; c < view->model()->columnCount(); ++c)
-        header->setSectionResizeMode(c, textColumns.contains(c) ? QHeaderView::Stretch : QHeaderView::Interactive);
-}
-
-TPluginLayout pluginLayout(const TWorkspace& ws) {
-    const TPluginDocument* plugin = ws.plugin();
-    if (!plugin) return TPluginLayout::none;
-    return plugin->localized ? TPluginLayout::localized : TPluginLayout::plain;
-}
-
 } // namespace
-
-// ----- The gutter editor
-
-class TGutterArea : public QWidget {
-public:
-    explicit TGutterArea(TGutterEdit* editor) : QWidget(editor), editor_(editor) {}
-    QSize sizeHint() const override { return {editor_->gutterWidth(), 0}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override { editor_->paintGutter(event); }
-    void mousePressEvent(QMouseEvent* event) override {
-        const QTextCursor cursor = editor_->cursorForPosition(QPoint(0, event->position().toPoint().y()));
-        if (editor_->gutterClicked) editor_->gutterClicked(cursor.blockNumber());
-    }
-
-private:
-    TGutterEdit* editor_;
-};
-
-TGutterEdit::TGutterEdit(QWidget* parent) : QPlainTextEdit(parent), gutter_(new TGutterArea(this)) {
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { setViewportMargins(gutterWidth(), 0, 0, 0); });
-    connect(this, &QPlainTextEdit::updateRequest, this, &TGutterEdit::updateGutter);
-    setViewportMargins(gutterWidth(), 0, 0, 0);
-}
-
-int TGutterEdit::gutterWidth() const {
-    int digits = 1;
-    for (int n = qMax(1, blockCount()); n >= 10; n /= 10)
-        ++digits;
-    const QString sample = QString(digits, QLatin1Char('9')) + (lineMarks_ ? QStringLiteral(" [!]") : QString());
-    return 8 + fontMetrics().horizontalAdvance(sample);
-}
-
-void TGutterEdit::setLineMarks(bool marks) {
-    if (marks == lineMarks_) return;
-    lineMarks_ = marks;
-    setViewportMargins(gutterWidth(), 0, 0, 0);
-    gutter_->update();
-}
-
-void TGutterEdit::setGutterAlert(bool alert) {
-    if (alert == alert_) return;
-    alert_ = alert;
-    gutter_->update();
-}
-
-void TGutterEdit::centreOnLine(int line) {
-    const QTextBlock block = document()->findBlockByNumber(qMax(0, line));
-    if (!block.isValid()) return;
-    QTextCursor cursor(block);
-    setTextCursor(cursor);
-    centerCursor();
-}
-
-void TGutterEdit::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
-    const QRect r = contentsRect();
-    gutter_->setGeometry(QRect(r.left(), r.top(), gutterWidth(), r.height()));
-}
-
-void TGutterEdit::updateGutter(const QRect& rect, int dy) {
-    if (dy)
-        gutter_->scroll(0, dy);
-    else
-        gutter_->update(0, rect.y(), gutter_->width(), rect.height());
-}
-
-void TGutterEdit::paintGutter(QPaintEvent* event) {
-    QPainter painter(gutter_);
-    painter.fillRect(event->rect(), alert_ ? kAlertColour : palette().color(QPalette::AlternateBase));
-    QTextBlock block = firstVisibleBlock();
-    int number = block.blockNumber();
-    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
-    const int lineHeight = fontMetrics().height();
-    painter.setFont(font());
-    while (block.isValid() && top <= event->rect().bottom()) {
-        if (block.isVisible()) {
-            QString text = QString::number(number + 1);
-            if (lineMarks_ && number > 0) text += QStringLiteral(" [!]");
-            painter.setPen(lineMarks_ && number > 0 ? QColor(0xC6, 0x28, 0x28) : QColor(0x70, 0x70, 0x70));
-            painter.drawText(0, top, gutter_->width() - 4, lineHeight, Qt::AlignRight, text);
-        }
-        top += qRound(blockBoundingRect(block).height());
-        block = block.next();
-        ++number;
-    }
-}
-
-// ----- Rows of entries
-
-TEntryRowsModel::TEntryRowsModel(TWorkspace& ws, QList<int> columns, QObject* parent)
-    : QAbstractTableModel(parent), ws_(ws), columns_(std::move(columns)) {}
-
-void TEntryRowsModel::setRows(QList<tSkyStr*> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void TEntryRowsModel::refresh() {
-    if (!rows_.isEmpty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-}
-
-int TEntryRowsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int TEntryRowsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
-QVariant TEntryRowsModel::data(const QModelIndex& index, int role) const {
-    const tSkyStr* e = entryAt(index.row());
-    if (!e) return {};
-    const int column = columns_.value(index.column());
-    if (role == Qt::DisplayRole && column == static_cast<int>(TListColumn::id) && idOf) return idOf(*e);
-    if (role == Qt::SizeHintRole) return {}; // one line per row here
-    static const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return stringCellData(ws_, *e, column, role, 18, fixed);
-}
-
-QVariant TEntryRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return ws_.app.uiText(listColumnKey(columns_.value(section)));
-}
-
-// ----- The dialog
 
 TForm2::TForm2(TForm1& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form), ws_(form.workspace()) {
     setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(ws_.app.uiText(QStringLiteral("SearchandEdit")));
     buildUi();
-    applyTexts();
     applyEditorFont();
     restoreGeometryFromPrefs();
     qApp->installEventFilter(this);
@@ -243,184 +72,83 @@ void TForm2::buildUi() {
     layout->setContentsMargins(6, 6, 6, 6);
     splitter_ = new QSplitter(Qt::Vertical, this);
     layout->addWidget(splitter_, 1);
+    // The editors first: the pages read and fill them.
+    QWidget* lower = buildEditors();
+    splitter_->addWidget(buildPages());
+    splitter_->addWidget(lower);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setChildrenCollapsible(false);
+}
 
-    // The six pages.
-    pages_ = new QTabWidget(splitter_);
+QWidget* TForm2::buildPages() {
+    const TAppContext& app = ws_.app;
+    pages_ = new QTabWidget;
     pages_->setObjectName(QStringLiteral("EditPages"));
     pages_->setMinimumHeight(120);
-
-    auto* recordPage = new QWidget(pages_);
-    auto* recordLayout = new QVBoxLayout(recordPage);
-    recordHeader_ = new QLineEdit(recordPage);
-    recordHeader_->setReadOnly(true);
-    recordModel_ = new TEntryRowsModel(ws_, {0, 1, 2, 3}, this);
-    recordModel_->idOf = [this](const tSkyStr& e) { return recordRowId(e, pluginLayout(ws_)); };
-    recordView_ = makeRowsView(recordPage, recordModel_, QStringLiteral("RecordList"));
-    stretchTextColumns(recordView_, {1, 2});
-    recordLayout->addWidget(recordHeader_);
-    recordLayout->addWidget(recordView_, 1);
-    pages_->addTab(recordPage, QString());
-
-    auto* searchPage = new QWidget(pages_);
-    auto* searchLayout = new QVBoxLayout(searchPage);
-    auto* searchBar = new QHBoxLayout;
-    searchBox_ = new QLineEdit(searchPage);
-    searchBox_->setObjectName(QStringLiteral("EditSearchBox"));
-    searchBox_->setClearButtonEnabled(true);
-    auto toggle = [searchPage](const QString& glyph) {
-        auto* b = new QToolButton(searchPage);
-        b->setText(glyph);
-        b->setCheckable(true);
-        b->setAutoRaise(true);
-        return b;
-    };
-    searchSource_ = toggle(QStringLiteral("S"));
-    searchDest_ = toggle(QStringLiteral("T"));
-    searchCurrent_ = toggle(QStringLiteral("1"));
-    searchSource_->setChecked(true);
-    searchCurrent_->setChecked(true);
-    searchBar->addWidget(searchBox_, 1);
-    searchBar->addWidget(searchSource_);
-    searchBar->addWidget(searchDest_);
-    searchBar->addWidget(searchCurrent_);
-    auto* searchSplit = new QSplitter(Qt::Horizontal, searchPage);
-    hitsModel_ = new TEntryRowsModel(ws_, {0, 1, 2}, this);
-    hitsView_ = makeRowsView(searchSplit, hitsModel_, QStringLiteral("SearchHits"));
-    stretchTextColumns(hitsView_, {1, 2});
-    preview_ = new QPlainTextEdit(searchSplit);
-    preview_->setReadOnly(true);
-    searchSplit->setStretchFactor(0, 3);
-    searchSplit->setStretchFactor(1, 1);
-    searchLayout->addLayout(searchBar);
-    searchLayout->addWidget(searchSplit, 1);
-    pages_->addTab(searchPage, QString());
-    searchTimer_ = new QTimer(this);
-    searchTimer_->setSingleShot(true);
-    searchTimer_->setInterval(250);
-    connect(searchTimer_, &QTimer::timeout, this, &TForm2::search);
-    connect(searchBox_, &QLineEdit::textEdited, searchTimer_, qOverload<>(&QTimer::start));
-    connect(searchBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty()) search(); // the clear button
-    });
-    connect(searchSource_, &QToolButton::clicked, this, [this] {
-        searchSource_->setChecked(true);
-        searchDest_->setChecked(false);
-        search();
-    });
-    connect(searchDest_, &QToolButton::clicked, this, [this] {
-        searchDest_->setChecked(true);
-        searchSource_->setChecked(false);
-        search();
-    });
-    connect(searchCurrent_, &QToolButton::clicked, this, &TForm2::search);
-    connect(hitsView_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
-        const tSkyStr* e = hitsModel_->entryAt(i.row());
-        if (!e) return;
-        preview_->setPlainText(i.column() == 2 ? e->gTrans : e->gS);
-    });
-    hitsView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(hitsView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        menu.addAction(ws_.app.uiText(QStringLiteral("Menu_UseTrans")), this, &TForm2::useHitTranslation)
-            ->setEnabled(hitsModel_->entryAt(hitsView_->currentIndex().row()) != nullptr);
-        menu.exec(hitsView_->viewport()->mapToGlobal(pos));
-    });
-
-    diffView_ = new QTextEdit(pages_);
-    diffView_->setObjectName(QStringLiteral("DiffView"));
-    diffView_->setReadOnly(true);
-    invertDiff_ = new QAction(this);
-    invertDiff_->setCheckable(true);
-    invertDiff_->setChecked(true);
-    connect(invertDiff_, &QAction::toggled, this, [this] {
-        if (!backupOriginalSourceString_.isEmpty()) showDiff(backupOriginalSourceString_);
-    });
-    diffView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(diffView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu* menu = diffView_->createStandardContextMenu();
-        menu->addSeparator();
-        menu->addAction(invertDiff_);
-        menu->exec(diffView_->viewport()->mapToGlobal(pos));
-        delete menu;
-    });
-    pages_->addTab(diffView_, QString());
-
-    aliasView_ = new QTreeWidget(pages_);
-    aliasView_->setObjectName(QStringLiteral("AliasList"));
-    aliasView_->setColumnCount(2);
-    aliasView_->setRootIsDecorated(false);
-    aliasView_->header()->setSectionResizeMode(QHeaderView::Stretch);
-    aliasView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    // A right click on a row puts its source tag into the translation.
-    connect(aliasView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        const QTreeWidgetItem* item = aliasView_->itemAt(pos);
-        if (item && !item->text(0).isEmpty()) insertIntoTranslation(item->text(0));
-    });
-    pages_->addTab(aliasView_, QString());
-
-    compareView_ = new QTreeWidget(pages_);
-    compareView_->setObjectName(QStringLiteral("CompareList"));
-    compareView_->setColumnCount(1);
-    compareView_->setHeaderHidden(true);
-    compareView_->setRootIsDecorated(false);
-    connect(compareView_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (!item || transEdit_->isReadOnly()) return;
-        transEdit_->setPlainText(item->text(0));
-    });
-    pages_->addTab(compareView_, QString());
-
-    auto* dialoguePage = new QWidget(pages_);
-    auto* dialogueLayout = new QVBoxLayout(dialoguePage);
-    dialogueHeader_ = new QLineEdit(dialoguePage);
-    dialogueHeader_->setReadOnly(true);
-    dialogueModel_ = new TEntryRowsModel(ws_, {4, 0, 1, 2, 3}, this);
-    dialogueView_ = makeRowsView(dialoguePage, dialogueModel_, QStringLiteral("DialogueList"));
-    stretchTextColumns(dialogueView_, {2, 3});
-    dialogueLayout->addWidget(dialogueHeader_);
-    dialogueLayout->addWidget(dialogueView_, 1);
-    pages_->addTab(dialoguePage, QString());
+    recordPage_ = new TRecordPage(ws_, pages_);
+    searchPage_ = new TSearchPage(ws_, pages_);
+    diffPage_ = new TDiffPage(ws_, *sourceEdit_, pages_);
+    aliasPage_ = new TAliasPage(app, pages_);
+    comparePage_ = new TComparePage(pages_);
+    dialoguePage_ = new TDialoguePage(ws_, pages_);
+    const std::pair<QWidget*, const char*> tabs[] = {{recordPage_, "espRecord"},   {searchPage_, "Search"},
+                                                     {diffPage_, "Diff_Viewer"},   {aliasPage_, "Alias_Check"},
+                                                     {comparePage_, "EspCompRes"}, {dialoguePage_, "Dialogs"}};
+    for (const auto& [page, key] : tabs)
+        pages_->addTab(page, app.uiText(QLatin1String(key)));
     for (int p : {pageAlias, pageCompare, pageDialogue})
         setMarker(static_cast<TPage>(p), false);
+    connect(aliasPage_, &TAliasPage::markerChanged, this, [this](bool on) { setMarker(pageAlias, on); });
+    connect(comparePage_, &TComparePage::markerChanged, this, [this](bool on) { setMarker(pageCompare, on); });
+    connect(dialoguePage_, &TDialoguePage::markerChanged, this, [this](bool on) { setMarker(pageDialogue, on); });
+    connect(aliasPage_, &TAliasPage::tagChosen, this, &TForm2::insertIntoTranslation);
+    connect(comparePage_, &TComparePage::textChosen, this, [this](const QString& text) {
+        if (!transEdit_->isReadOnly()) transEdit_->setPlainText(text);
+    });
+    connect(searchPage_, &TSearchPage::searchRequested, this, &TForm2::search);
+    connect(searchPage_, &TSearchPage::translationChosen, this, &TForm2::useHitTranslation);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
         if (page == pageSearch) search();
     });
-    for (QTreeView* view : {recordView_, dialogueView_})
-        connect(view, &QTreeView::doubleClicked, this, [this, view](const QModelIndex& i) { openRow(view, i); });
+    for (TEntryRowsView* view : {recordPage_->view(), dialoguePage_->view()})
+        connect(view, &QTreeView::doubleClicked, this, [this, view](const QModelIndex& i) { openRow(*view, i); });
+    return pages_;
+}
 
-    // The editors, the toolbar and the buttons.
-    auto* lower = new QWidget(splitter_);
+QWidget* TForm2::buildEditors() {
+    const TAppContext& app = ws_.app;
+    auto t = [&app](const char* key) { return app.uiText(QLatin1String(key)); };
+    auto* lower = new QWidget;
     auto* lowerLayout = new QVBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     auto* toolBar = new QToolBar(lower);
     toolBar->setIconSize(QSize(16, 16));
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    findAction_ = toolBar->addAction(QString(), this, &TForm2::pickSearchText);
-    findPrevious_ = toolBar->addAction(QStringLiteral("\u25C0"), this, [this] { findInEditor(false); });
-    findNext_ = toolBar->addAction(QStringLiteral("\u25B6"), this, [this] { findInEditor(true); });
+    auto action = [this, toolBar, &t](const QString& text, const char* hint, std::function<void()> slot = {}) {
+        QAction* a = toolBar->addAction(text);
+        a->setToolTip(t(hint));
+        if (slot) connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    findAction_ = action(t("Search"), "Hint_EditSearch", [this] { pickSearchText(); });
+    findPrevious_ = action(QStringLiteral("\u25C0"), "Hint_EditSPrevious", [this] { findInEditor(false); });
+    findNext_ = action(QStringLiteral("\u25B6"), "Hint_EditSNext", [this] { findInEditor(true); });
     findNext_->setEnabled(false);
     findPrevious_->setEnabled(false);
     toolBar->addSeparator();
-    auto caseAction = [this](TCaseChange change) {
-        QTextCursor cursor = transEdit_->textCursor();
-        if (!cursor.hasSelection() || transEdit_->isReadOnly()) return;
-        const int start = cursor.selectionStart();
-        const QString text = changeCase(cursor.selectedText(), change);
-        cursor.insertText(text);
-        cursor.setPosition(start);
-        cursor.setPosition(start + static_cast<int>(text.size()), QTextCursor::KeepAnchor);
-        transEdit_->setTextCursor(cursor);
+    const auto changeCaseAction = [this](TCaseChange change) {
+        if (!transEdit_->textCursor().hasSelection() || transEdit_->isReadOnly()) return;
+        transEdit_->replaceSelection(changeCase(transEdit_->textCursor().selectedText(), change));
     };
-    toolBar->addAction(QStringLiteral("AB"), this, [caseAction] { caseAction(TCaseChange::upper); })
-        ->setObjectName(QStringLiteral("Hint_Uppercase"));
-    toolBar->addAction(QStringLiteral("ab"), this, [caseAction] { caseAction(TCaseChange::lower); })
-        ->setObjectName(QStringLiteral("Hint_LowerCase"));
-    toolBar->addAction(QStringLiteral("Ab"), this, [caseAction] { caseAction(TCaseChange::title); })
-        ->setObjectName(QStringLiteral("Hint_TitleCase"));
+    action(QStringLiteral("AB"), "Hint_Uppercase", [=] { changeCaseAction(TCaseChange::upper); });
+    action(QStringLiteral("ab"), "Hint_LowerCase", [=] { changeCaseAction(TCaseChange::lower); });
+    action(QStringLiteral("Ab"), "Hint_TitleCase", [=] { changeCaseAction(TCaseChange::title); });
     toolBar->addSeparator();
-    autoTrim_ = toolBar->addAction(QStringLiteral("\u2702"));
+    autoTrim_ = action(QStringLiteral("\u2702"), "hint_autotrim");
     autoTrim_->setCheckable(true);
     autoTrim_->setChecked(true);
-    noReplace_ = toolBar->addAction(QStringLiteral("\u21C9"));
+    noReplace_ = action(QStringLiteral("\u21C9"), "hint_noReplace");
     noReplace_->setCheckable(true);
     noReplace_->setChecked(!ws_.state().noReplace);
     connect(noReplace_, &QAction::toggled, this, [this](bool down) { ws_.state().noReplace = !down; });
@@ -454,7 +182,7 @@ void TForm2::buildUi() {
     connect(transEdit_, &QPlainTextEdit::textChanged, this, [this] {
         if (!fstring_) return;
         updateLengthInfo();
-        CheckAlias();
+        checkAliases();
     });
     for (TGutterEdit* editor : {sourceEdit_, transEdit_}) {
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -465,11 +193,11 @@ void TForm2::buildUi() {
         });
         editor->viewport()->installEventFilter(this);
     }
-    specialChars_ = new QAction(this);
+    specialChars_ = new QAction(t("Menu_SpChar"), this);
     specialChars_->setCheckable(true);
     connect(specialChars_, &QAction::toggled, this, [this](bool on) {
-        for (QPlainTextEdit* editor :
-             {static_cast<QPlainTextEdit*>(sourceEdit_), static_cast<QPlainTextEdit*>(transEdit_), preview_}) {
+        for (QPlainTextEdit* editor : {static_cast<QPlainTextEdit*>(sourceEdit_),
+                                       static_cast<QPlainTextEdit*>(transEdit_), searchPage_->preview()}) {
             QTextOption option = editor->document()->defaultTextOption();
             option.setFlags(on ? QTextOption::ShowTabsAndSpaces | QTextOption::ShowLineAndParagraphSeparators
                                : QTextOption::Flags());
@@ -481,50 +209,20 @@ void TForm2::buildUi() {
     counter_ = new QLabel(QStringLiteral("count 0/0"), lower);
     counter_->setObjectName(QStringLiteral("LengthCounter"));
     counter_->setMinimumWidth(90);
-    confirmBox_ = new QCheckBox(lower);
+    confirmBox_ = new QCheckBox(t("Lbl_confirm_Chg"), lower);
     confirmBox_->setChecked(true);
-    okButton_ = new QPushButton(lower);
-    cancelButton_ = new QPushButton(lower);
+    auto* okButton = new QPushButton(t("Ok_(Ctrl-Enter)"), lower);
+    auto* cancelButton = new QPushButton(t("Cancel"), lower);
     buttons->addWidget(counter_);
     buttons->addWidget(confirmBox_);
     buttons->addStretch(1);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(cancelButton_);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     lowerLayout->addLayout(buttons);
-    connect(okButton_, &QPushButton::clicked, this, [this] {
-        if (valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans})) closeDialog();
-    });
-    connect(cancelButton_, &QPushButton::clicked, this, &TForm2::closeDialog);
-    splitter_->setStretchFactor(0, 1);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setChildrenCollapsible(false);
+    connect(okButton, &QPushButton::clicked, this, &TForm2::storeAndClose);
+    connect(cancelButton, &QPushButton::clicked, this, &TForm2::closeDialog);
     lower->setMinimumHeight(150);
-}
-
-void TForm2::applyTexts() {
-    const TAppContext& app = ws_.app;
-    auto t = [&app](const char* key) { return app.uiText(QLatin1String(key)); };
-    setWindowTitle(t("SearchandEdit"));
-    const char* pageKeys[] = {"espRecord", "Search", "Diff_Viewer", "Alias_Check", "EspCompRes", "Dialogs"};
-    for (int i = 0; i < pageCount; ++i)
-        pages_->setTabText(i, t(pageKeys[i]));
-    aliasView_->setHeaderLabels({t("Alias_Source"), t("Alias_Dest")});
-    searchSource_->setToolTip(t("Hint_SearchSource"));
-    searchDest_->setToolTip(t("Hint_SearchDest"));
-    searchCurrent_->setToolTip(t("hint_SearchCurrent"));
-    findAction_->setText(t("Search"));
-    findAction_->setToolTip(t("Hint_EditSearch"));
-    findNext_->setToolTip(t("Hint_EditSNext"));
-    findPrevious_->setToolTip(t("Hint_EditSPrevious"));
-    for (QAction* a : findChildren<QAction*>())
-        if (a->objectName().startsWith(QLatin1String("Hint_"))) a->setToolTip(app.uiText(a->objectName()));
-    autoTrim_->setToolTip(t("hint_autotrim"));
-    noReplace_->setToolTip(t("hint_noReplace"));
-    invertDiff_->setText(t("Menu_InvertDiff"));
-    specialChars_->setText(t("Menu_SpChar"));
-    confirmBox_->setText(t("Lbl_confirm_Chg"));
-    okButton_->setText(t("Ok_(Ctrl-Enter)"));
-    cancelButton_->setText(t("Cancel"));
+    return lower;
 }
 
 QMenu* TForm2::editorMenu(TGutterEdit* editor, const QPoint& pos) {
@@ -538,7 +236,7 @@ QMenu* TForm2::editorMenu(TGutterEdit* editor, const QPoint& pos) {
     connect(restore, &QAction::triggered, this, [this] {
         if (!fstring_) return;
         transEdit_->setPlainText(fstring_->gTrans);
-        getDiff(backupOriginalSourceString_);
+        getDiff(diffPage_->otherText());
     });
     auto* font = new QAction(app.uiText(QStringLiteral("Menu_ChangeFont")), menu);
     connect(font, &QAction::triggered, this, [this] {
@@ -561,7 +259,7 @@ void TForm2::applyEditorFont() {
     QFont font(ws_.state().SYNFONT);
     font.setStyleHint(QFont::TypeWriter);
     for (QWidget* w : {static_cast<QWidget*>(sourceEdit_), static_cast<QWidget*>(transEdit_),
-                       static_cast<QWidget*>(preview_), static_cast<QWidget*>(diffView_)})
+                       static_cast<QWidget*>(searchPage_->preview()), static_cast<QWidget*>(diffPage_)})
         w->setFont(font);
 }
 
@@ -607,12 +305,12 @@ void TForm2::editNewString(const QString* proposed) {
     transEdit_->setPlainText(proposed ? *proposed : fstring_->gTrans);
     // A proposed text is an edit not yet stored.
     transEdit_->document()->setModified(proposed && *proposed != fstring_->gTrans);
-    backupOriginalSourceString_.clear();
+    diffPage_->forget();
     getDiff();
     getEspData();
-    CheckAlias();
+    checkAliases();
     updateLengthInfo();
-    fillComparePage();
+    comparePage_->fill(ws_, fstring_);
     if (!isVisible()) show();
     raise();
     activateWindow();
@@ -662,6 +360,11 @@ bool TForm2::valideStringChange(bool forceValid, bool confirm, bool autotrim, sS
     return true;
 }
 
+// Ok, Ctrl+Enter: stores the text as validated and closes.
+void TForm2::storeAndClose() {
+    if (valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans})) closeDialog();
+}
+
 void TForm2::storePendingEdit(bool alwaysAsk) {
     if (!fstring_) return;
     const bool ask = alwaysAsk || confirmBox_->isChecked();
@@ -671,10 +374,9 @@ void TForm2::storePendingEdit(bool alwaysAsk) {
 
 void TForm2::entriesChanged(const std::vector<tSkyStr*>& entries) {
     if (!fstring_ || !isVisible()) return;
-    recordModel_->refresh();
-    dialogueModel_->refresh();
-    hitsModel_->refresh();
-    fillComparePage();
+    for (TEntryRowsView* view : {recordPage_->view(), dialoguePage_->view(), searchPage_->hits()})
+        view->rows().refresh();
+    comparePage_->fill(ws_, fstring_);
     // A command changed the string the dialog holds (an undo, a replacement): the editor shows it unless the
     // translator is typing in it.
     if (std::find(entries.begin(), entries.end(), fstring_) == entries.end()) return;
@@ -685,32 +387,21 @@ void TForm2::entriesChanged(const std::vector<tSkyStr*>& entries) {
     updateLengthInfo();
 }
 
-void TForm2::fillComparePage() {
-    setCompareRows({}, false);
-    if (!fstring_ || !compareRecordsLoaded(ws_)) return;
-    const bool warning = fstring_->hasFlag(sStrInternalParam::Warning);
-    QList<TCompareData> rows;
-    for (const QString& text : compareTextsFor(ws_, *fstring_))
-        rows.append({text, warning});
-    setCompareRows(rows, warning);
-}
-
 void TForm2::closeDialog() {
     close();
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
     saveGeometryToPrefs();
-    detachRows();
+    releasePages();
     fstring_ = nullptr;
     emit focusedStringChanged(fstring_);
-    currentEspRecord_ = nullptr;
     editedEspNode_ = nullptr;
-    backupOriginalSourceString_.clear();
+    diffPage_->forget();
     currentMaxStringLength_ = 0;
     currentCRState_ = false;
-    recordHeader_->clear();
-    dialogueHeader_->clear();
+    recordPage_->reset();
+    dialoguePage_->reset();
     for (int p : {pageAlias, pageCompare, pageDialogue})
         setMarker(static_cast<TPage>(p), false);
     {
@@ -726,23 +417,18 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 void TForm2::releasePages() {
-    detachRows();
+    recordPage_->release();
+    dialoguePage_->release();
+    searchPage_->hits()->rows().setRows({});
+    aliasPage_->clear();
+    comparePage_->clear();
+    wordList_->setColumnCount(0);
 }
 
 void TForm2::refillPages() {
     if (!fstring_ || !isVisible()) return;
     getEspData();
-    CheckAlias();
-}
-
-void TForm2::detachRows() {
-    recordModel_->setRows({});
-    dialogueModel_->setRows({});
-    hitsModel_->setRows({});
-    aliasView_->clear();
-    compareView_->clear();
-    wordList_->setColumnCount(0);
-    currentEspRecord_ = nullptr;
+    checkAliases();
 }
 
 void TForm2::updateLengthInfo() {
@@ -762,33 +448,24 @@ void TForm2::moveToNextString(bool forward) {
     if (!ws_.state().OptAutoSelectField || !fstring_) return;
     tSkyStr* next = nullptr;
     const int list = fstring_->listIndex;
-    if (ws_.plugin()) {
-        const int row = static_cast<int>(recordModel_->rows().indexOf(fstring_));
-        if (row >= 0) next = recordModel_->entryAt(forward ? row + 1 : row - 1);
-        TPluginDocument* plugin = ws_.plugin();
-        if (!next && plugin) {
-            auto visible = [this](const tSkyStr& e) {
-                const TStringListProxy* proxy = form_.listProxy(qBound(0, int(e.listIndex), 2));
-                return proxy && entryPassesFilter(proxy->filter(), e);
-            };
-            const rTreeStep step = nextTreeString(plugin->tree, editedEspNode_, fstring_, forward, visible);
-            if (step.entry) {
-                next = step.entry;
-                editedEspNode_ = step.node;
-            }
+    if (TPluginDocument* plugin = ws_.plugin()) {
+        auto visible = [this](const tSkyStr& e) {
+            const TStringListProxy* proxy = form_.listProxy(qBound(0, int(e.listIndex), 2));
+            return proxy && entryPassesFilter(proxy->filter(), e);
+        };
+        const rTreeStep step = nextPluginString(plugin->tree, recordPage_->view()->rows().rows(), editedEspNode_,
+                                                fstring_, forward, visible);
+        if (step.entry) {
+            next = step.entry;
+            editedEspNode_ = step.node;
         }
     } else if (list >= 0 && list < 3) {
         QTreeView* view = form_.listView(list);
         TStringListProxy* proxy = form_.listProxy(list);
-        const int rows = proxy->rowCount();
-        QModelIndex current = view->currentIndex();
-        if (proxy->entryAt(current) != fstring_) {
-            current = {};
-            for (int r = 0; r < rows && !current.isValid(); ++r)
-                if (proxy->entryAt(proxy->index(r, 0)) == fstring_) current = proxy->index(r, 0);
-        }
-        if (current.isValid() && rows > 1) {
-            const int row = (current.row() + (forward ? 1 : rows - 1)) % rows;
+        const int row = nextListRow(
+            proxy->rowCount(), view->currentIndex().row(),
+            [proxy](int r) { return proxy->entryAt(proxy->index(r, 0)); }, fstring_, forward);
+        if (row >= 0) {
             const QModelIndex target = proxy->index(row, 0);
             next = proxy->entryAt(target);
             view->setCurrentIndex(target);
@@ -810,187 +487,48 @@ void TForm2::setMarker(TPage page, bool highlighted) {
     pages_->tabBar()->setTabData(page, highlighted);
 }
 
-void TForm2::selectRow(QTreeView* view, int row) {
-    if (row < 0) return;
-    const QModelIndex index = view->model()->index(row, 0);
-    view->setCurrentIndex(index);
-    view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    view->scrollTo(index);
-}
-
-void TForm2::openRow(QTreeView* view, const QModelIndex& index) {
-    auto* model = static_cast<TEntryRowsModel*>(view->model());
-    tSkyStr* entry = model->entryAt(index.row());
+void TForm2::openRow(const TEntryRowsView& view, const QModelIndex& index) {
+    tSkyStr* entry = view.entryAt(index);
     if (!entry || entry == fstring_) return;
     openEditDialog(true, entry);
 }
 
 void TForm2::getEspData() {
     if (!fstring_) return;
-    const rRecordPage page = recordPage(ws_.app, *fstring_, pluginLayout(ws_));
-    recordHeader_->setText(page.header);
+    const rRecordPage page = recordPage_->fill(*fstring_);
     if (page.linked) {
         currentMaxStringLength_ = page.maxLength;
         currentCRState_ = page.lineBreaksAllowed;
     }
-    if (!page.linked) {
-        if (!ws_.plugin() || fstring_->hasFlag(sStrInternalParam::isOrphean) || !fstring_->isEspAssigned()) {
-            recordModel_->setRows({});
-            dialogueModel_->setRows({});
-            dialogueHeader_->clear();
-            setMarker(pageDialogue, false);
-            currentEspRecord_ = nullptr;
-        }
-        return;
-    }
-    const trecord* record = fstring_->esp.rec;
-    if (record == currentEspRecord_) {
-        recordModel_->refresh();
-    } else {
-        recordModel_->setRows(page.rows);
-        currentEspRecord_ = record;
-        getDialogData(*record);
-    }
-    selectRow(recordView_, page.focusedRow);
-    selectRow(dialogueView_, static_cast<int>(dialogueModel_->rows().indexOf(fstring_)));
+    dialoguePage_->fill(page.linked ? fstring_->esp.rec : nullptr, fstring_);
 }
 
-void TForm2::getDialogData(const trecord& record) {
-    dialogueModel_->setRows({});
-    dialogueHeader_->clear();
-    setMarker(pageDialogue, false);
-    const TPluginDocument* plugin = ws_.plugin();
-    if (!plugin) return;
-    const rDialoguePage page = dialoguePage(ws_.app, plugin->tree, record, fstring_, pluginLayout(ws_));
-    setMarker(pageDialogue, page.marked);
-    dialogueHeader_->setText(page.header);
-    dialogueModel_->setRows(page.rows);
-}
-
-void TForm2::CheckAlias() {
-    aliasView_->clear();
-    if (!fstring_) return;
-    const rAliasCheck check = checkAliases(sourceEdit_->toPlainText(), transEdit_->toPlainText());
-    setMarker(pageAlias, check.tagsDiffer);
-    for (const TAliasData& row : check.rows) {
-        auto* item = new QTreeWidgetItem(aliasView_, {row.sSource, row.sDest});
-        item->setBackground(0, rgb(aliasColour(row.cSource)));
-        item->setBackground(1, rgb(aliasColour(row.cDest)));
-    }
+void TForm2::checkAliases() {
+    if (fstring_) aliasPage_->fill(sourceEdit_->toPlainText(), transEdit_->toPlainText());
 }
 
 void TForm2::getDiff(const QString& originalSourceString) {
-    diffView_->clear();
-    if (!fstring_) return;
     QString other = originalSourceString;
-    if (other.isEmpty() && !bestLDString.isEmpty()) other = std::exchange(bestLDString, QString());
-    if (other.isEmpty()) {
-        const auto& pairs = ws_.heuristicMatches[qBound(0, int(fstring_->listIndex), 2)];
-        for (const rHeuristicPair& pair : pairs)
-            if (pair.entry == fstring_ && pair.vocabulary) {
-                other = pair.vocabulary->gS;
-                break;
-            }
-    }
-    if (other.isEmpty()) {
-        diffView_->setPlainText(ws_.app.uiText(QStringLiteral("Fbk_DiffViewer")));
-        return;
-    }
-    showDiff(other);
-}
-
-void TForm2::showDiff(const QString& otherText) {
-    backupOriginalSourceString_ = otherText;
-    const TAppContext& app = ws_.app;
-    const bool inverted = invertDiff_->isChecked();
-    const QString source = sourceEdit_->toPlainText();
-    const rDiffView view = inverted ? editlogic::diffView(otherText, source) : editlogic::diffView(source, otherText);
-
-    QTextCharFormat unchanged;
-    unchanged.setForeground(Qt::black);
-    unchanged.setBackground(QColor(0xC0, 0xC0, 0xC0));
-    auto changed = [](const QColor& colour) {
-        QTextCharFormat f;
-        f.setForeground(colour);
-        f.setFontWeight(QFont::Bold);
-        f.setFontUnderline(true);
-        f.setBackground(QColor(0xFF, 0xDD, 0xDD));
-        return f;
-    };
-    const QTextCharFormat added = changed(Qt::red);
-    const QTextCharFormat deleted = changed(QColor(0xC0, 0xC0, 0xC0));
-    const QTextCharFormat modified = changed(Qt::blue);
-    diffView_->clear();
-    QTextCursor cursor(diffView_->document());
-    auto line = [&](const QString& text, const QTextCharFormat& format) {
-        cursor.insertText(text, format);
-        cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
-    };
-    auto count = [&](const char* key, int n) {
-        return app.uiTextFormat(QStringLiteral("Edit_DiffCount"), {app.uiText(QLatin1String(key)), n});
-    };
-    line(app.uiTextFormat(QStringLiteral("Fbk_Diff1"),
-                          {app.uiText(inverted ? QStringLiteral("Fdb_DiffStr2") : QStringLiteral("Fdb_DiffStr1"))}),
-         unchanged);
-    line(count("Fbk_Diff2", view.stats.matches), unchanged);
-    line(count("Fbk_Diff3", view.stats.modifies), modified);
-    line(count("Fbk_Diff4", view.stats.adds), added);
-    line(count("Fbk_Diff5", view.stats.deletes), deleted);
-    cursor.insertText(QStringLiteral("\n"), QTextCharFormat());
-    for (const rDiffRun& run : view.runs) {
-        switch (run.kind) {
-        case TChangeKind::ckNone:
-            cursor.insertText(run.text, unchanged);
-            break;
-        case TChangeKind::ckAdd:
-            cursor.insertText(run.text, added);
-            break;
-        case TChangeKind::ckDelete:
-            cursor.insertText(run.text, deleted);
-            break;
-        case TChangeKind::ckModify:
-            cursor.insertText(run.text, modified);
-            break;
-        }
-    }
-    diffView_->moveCursor(QTextCursor::Start);
+    if (fstring_ && other.isEmpty() && !bestLDString.isEmpty()) other = std::exchange(bestLDString, QString());
+    diffPage_->fill(fstring_, other);
 }
 
 void TForm2::search() {
-    searchTimer_->stop();
     if (pages_->currentIndex() != pageSearch) return;
-    runSearchNow();
+    const int list = fstring_ ? int(fstring_->listIndex) : form_.listPages()->currentIndex();
+    searchPage_->search(qBound(0, list, 2));
 }
 
-void TForm2::runSearchNow() {
-    hitsModel_->setRows({});
-    const QString text = searchBox_->text();
-    if (text.size() < 3) return;
-    int list = fstring_ ? int(fstring_->listIndex) : form_.listPages()->currentIndex();
-    list = qBound(0, list, 2);
-    searchEx(searchCurrent_->isChecked() ? list : -1, text);
-}
-
-void TForm2::searchEx(int listIndex, const QString& text) {
-    hitsModel_->setRows(searchVocabulary(ws_.vocabularyLists, listIndex, text, searchDest_->isChecked()));
-}
-
-void TForm2::useHitTranslation() {
-    const tSkyStr* hit = hitsModel_->entryAt(hitsView_->currentIndex().row());
-    if (!hit || !fstring_ || transEdit_->isReadOnly()) return;
-    transEdit_->setPlainText(hit->gTrans);
+void TForm2::useHitTranslation(const tSkyStr& hit) {
+    if (!fstring_ || transEdit_->isReadOnly()) return;
+    transEdit_->setPlainText(hit.gTrans);
     transEdit_->setFocus();
-    showDiff(hit->gS);
+    diffPage_->showDiff(hit.gS);
 }
 
 void TForm2::insertIntoTranslation(const QString& text) {
     if (transEdit_->isReadOnly()) return;
-    QTextCursor cursor = transEdit_->textCursor();
-    const int start = cursor.selectionStart();
-    cursor.insertText(text);
-    cursor.setPosition(start);
-    cursor.setPosition(start + static_cast<int>(text.size()), QTextCursor::KeepAnchor);
-    transEdit_->setTextCursor(cursor);
+    transEdit_->replaceSelection(text);
     transEdit_->setFocus();
 }
 
@@ -1020,12 +558,7 @@ void TForm2::ListBoxKeyClick(int id) {
 }
 
 void TForm2::setCompareRows(const QList<TCompareData>& rows, bool marked) {
-    compareView_->clear();
-    setMarker(pageCompare, marked);
-    for (const TCompareData& row : rows) {
-        auto* item = new QTreeWidgetItem(compareView_, {row.s});
-        if (row.warning) item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-    }
+    comparePage_->setRows(rows, marked);
 }
 
 // ----- In-editor search
@@ -1048,7 +581,7 @@ void TForm2::pickSearchText() {
 void TForm2::findInEditor(bool forward) {
     if (ssearchText_.isEmpty()) return;
     QPlainTextEdit* editor = ssearchMemo_ == 0   ? static_cast<QPlainTextEdit*>(sourceEdit_)
-                             : ssearchMemo_ == 2 ? preview_
+                             : ssearchMemo_ == 2 ? searchPage_->preview()
                                                  : static_cast<QPlainTextEdit*>(transEdit_);
     if (editor->find(ssearchText_, forward ? QTextDocument::FindFlags() : QTextDocument::FindBackward)) return;
     QTextCursor cursor = editor->textCursor();
@@ -1066,7 +599,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         TGutterEdit* editor = inSource ? sourceEdit_ : transEdit_;
         const QString selected = editor->textCursor().selectedText().trimmed();
         if (inSource && !selected.isEmpty()) {
-            searchBox_->setText(selected);
+            searchBox()->setText(selected);
             search();
         }
         QTextCursor word = editor->textCursor();
@@ -1103,11 +636,11 @@ bool TForm2::handleKey(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (ctrl) {
-            if (valideStringChange(true, false, true, validated, partial)) closeDialog();
+            storeAndClose();
             return true;
         }
-        if (mods == Qt::NoModifier && recordView_->hasFocus()) {
-            openRow(recordView_, recordView_->currentIndex());
+        if (mods == Qt::NoModifier && recordPage_->view()->hasFocus()) {
+            openRow(*recordPage_->view(), recordPage_->view()->currentIndex());
             return true;
         }
         return false;

@@ -20,6 +20,7 @@
 #include "workspace/QUILL_journal.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsTagging.h"
 #include "workspace/QUILL_wsXliff.h"
 
 #include <QAction>
@@ -715,14 +716,12 @@ void TForm1::updateCommands() {
     const bool fileLoaded = st.fileLoaded();
     const bool dictionaryMode = st.dictionaryMode();
     const bool pluginLoaded = st.pluginLoaded();
-    const bool sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
     const bool idle = ws_->app.isIdle();
 
     auto allowed = [&](const QString& key) -> bool {
         if (key == QLatin1String("Menu_ExportEsp") || key == QLatin1String("Menu_ExportEspAs")) return fileLoaded;
         if (key == QLatin1String("Save_SST")) return ws_->canSaveDocumentDictionary();
-        if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame"))
-            return fileLoaded && sameLanguage && !dictionaryMode;
+        if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame")) return canTagStrings(*ws_);
         if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare")) return pluginLoaded;
         if (key == QLatin1String("LoadStringAsDest")) return canLoadStringsAsDest(*ws_);
         if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField")) return st.editCustom();
@@ -766,7 +765,7 @@ void TForm1::updateCommands() {
     xmlMenu_->menuAction()->setVisible(st.usesXML);
     recentMenu_->setEnabled(idle && !recentMenu_->actions().isEmpty());
     if (QMenu* compare = toolsMenu_->findChild<QMenu*>(QStringLiteral("Menu_CompareSourceDest")))
-        compare->menuAction()->setEnabled(idle && fileLoaded && sameLanguage);
+        compare->menuAction()->setEnabled(idle && canTagStrings(*ws_));
     for (QMenu* m : {fileMenu_, editMenu_, translationMenu_, toolsMenu_, customMenu_, optionsMenu_, xmlMenu_})
         m->menuAction()->setEnabled(idle);
 }

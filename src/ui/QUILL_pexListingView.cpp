@@ -27,19 +27,6 @@
 
 namespace {
 
-class TGutter : public QWidget {
-public:
-    explicit TGutter(TPexListingEditor& editor) : QWidget(&editor), editor_(editor) {}
-    QSize sizeHint() const override { return {editor_.gutterWidth(), 0}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override { editor_.paintGutter(event); }
-    void mousePressEvent(QMouseEvent* event) override { editor_.gutterPressed(event->position().toPoint().y()); }
-
-private:
-    TPexListingEditor& editor_;
-};
-
 QTextCharFormat charFormat(const QColor& colour, bool bold = false, bool italic = false) {
     QTextCharFormat f;
     f.setForeground(colour);
@@ -83,21 +70,13 @@ void TPexHighlighter::highlightBlock(const QString& text) {
 
 // ----- Editor
 
-TPexListingEditor::TPexListingEditor(TPexListingView& view, QWidget* parent)
-    : QPlainTextEdit(parent), view_(view), gutter_(new TGutter(*this)) {
+TPexListingEditor::TPexListingEditor(TPexListingView& view, QWidget* parent) : TGutterEdit(parent), view_(view) {
     setObjectName(QStringLiteral("SynEdit1"));
     setReadOnly(true);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
-    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { setViewportMargins(gutterWidth(), 0, 0, 0); });
-    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
-        if (dy)
-            gutter_->scroll(0, dy);
-        else
-            gutter_->update(0, rect.y(), gutter_->width(), rect.height());
-    });
-    setViewportMargins(gutterWidth(), 0, 0, 0);
+    gutterClicked = [this](int line) { view_.SynEdit1GutterClick(line + 1); };
+    setViewportMargins(gutterWidth(), 0, 0, 0); // this gutter's width, with room for the bookmark
 }
 
 int TPexListingEditor::gutterWidth() const {
@@ -107,38 +86,12 @@ int TPexListingEditor::gutterWidth() const {
     return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * (digits + 2);
 }
 
-void TPexListingEditor::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
-    const QRect r = contentsRect();
-    gutter_->setGeometry(QRect(r.left(), r.top(), gutterWidth(), r.height()));
-}
-
-void TPexListingEditor::paintGutter(QPaintEvent* event) {
-    QPainter painter(gutter_);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
-    QTextBlock block = firstVisibleBlock();
-    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
-    int bottom = top + qRound(blockBoundingRect(block).height());
-    const int lineHeight = fontMetrics().height();
-    while (block.isValid() && top <= event->rect().bottom()) {
-        if (block.isVisible() && bottom >= event->rect().top()) {
-            const int line = block.blockNumber() + 1;
-            painter.setPen(palette().color(QPalette::PlaceholderText));
-            painter.drawText(0, top, gutter_->width() - 4, lineHeight, Qt::AlignRight, QString::number(line));
-            if (line == view_.bookmarkLine) {
-                painter.setPen(palette().color(QPalette::Highlight));
-                painter.drawText(2, top, lineHeight, lineHeight, Qt::AlignLeft, QStringLiteral("0"));
-            }
-        }
-        block = block.next();
-        top = bottom;
-        bottom = top + qRound(blockBoundingRect(block).height());
-    }
-}
-
-void TPexListingEditor::gutterPressed(int y) {
-    const QTextCursor cursor = cursorForPosition(QPoint(0, y));
-    view_.SynEdit1GutterClick(cursor.blockNumber() + 1);
+void TPexListingEditor::paintLineLabel(QPainter& painter, const QRect& rect, int line) {
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(rect, Qt::AlignRight, QString::number(line + 1));
+    if (line + 1 != view_.bookmarkLine) return;
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawText(QRect(2, rect.top(), rect.height(), rect.height()), Qt::AlignLeft, QStringLiteral("0"));
 }
 
 int TPexListingEditor::lineAt(const QPoint& viewportPos, int* column) const {
@@ -154,13 +107,6 @@ void TPexListingEditor::scrollToTop(int line) {
     setTextCursor(cursor);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     ensureCursorVisible();
-}
-
-void TPexListingEditor::goToLineCentered(int line) {
-    const QTextBlock block = document()->findBlockByNumber(line - 1);
-    if (!block.isValid()) return;
-    setTextCursor(QTextCursor(block));
-    centerCursor();
 }
 
 void TPexListingEditor::mouseMoveEvent(QMouseEvent* event) {
@@ -335,7 +281,7 @@ void TPexListingView::SynEdit1GutterClick(int line) {
     const int target = gutterJumpTarget(script() ? script()->feedback.lines : QStringList(), line);
     if (target == 0) return;
     bookmarkLine = SynEdit1->textCursor().blockNumber() + 1;
-    SynEdit1->goToLineCentered(target);
+    SynEdit1->centreOnLine(target - 1);
     SynEdit1->viewport()->update();
 }
 

@@ -2,7 +2,8 @@
 // expand sections, gutter clicks that follow jumps, a timed search box, and the lock button for "$" texts.
 #pragma once
 
-#include <QPlainTextEdit>
+#include "ui/QUILL_gutterEdit.h"
+
 #include <QSyntaxHighlighter>
 #include <QWidget>
 
@@ -64,26 +65,22 @@ private:
 };
 
 // Read-only, fixed-pitch, word-wrapped editor with a gutter of line numbers and the bookmark.
-class TPexListingEditor : public QPlainTextEdit {
+class TPexListingEditor : public TGutterEdit {
     Q_OBJECT
 public:
     explicit TPexListingEditor(TPexListingView& view, QWidget* parent);
-    int gutterWidth() const;
-    void paintGutter(QPaintEvent* event);
-    void gutterPressed(int y);
+    int gutterWidth() const override;
     int lineAt(const QPoint& viewportPos, int* column = nullptr) const;
     int topLine() const { return firstVisibleBlock().blockNumber() + 1; }
     void scrollToTop(int line);
-    void goToLineCentered(int line);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void paintLineLabel(QPainter& painter, const QRect& rect, int line) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     TPexListingView& view_;
-    QWidget* gutter_;
 };
 
 // Fills the main window's "PexData" page and keeps it in step with the open document.

@@ -33,7 +33,7 @@ public:
     // Saving the document saves the work (a table set, or any document translated into its own language): the
     // unsaved-work question then offers to save the document itself.
     virtual bool savesWorkAsDocument(const TAppState& state) const {
-        return !hasOwnDictionary() || state.SourceLang.compare(state.DestLang, Qt::CaseInsensitive) == 0;
+        return !hasOwnDictionary() || state.sameLanguages();
     }
     // Saves the work after the unsaved-work question's Yes: the document or its dictionary.
     virtual bool saveWork(TWorkspace& ws);

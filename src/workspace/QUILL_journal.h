@@ -1,5 +1,7 @@
 // The recovery journal: every undo step of the open document appended, by a background writer, to a file in
 // UserDictionary/Recovery/ so that work not yet saved survives a crash; its reader, and the restore on open.
+// The file format is in QUILL_journalFormat.cpp, the writer thread in QUILL_journalWriter.cpp and the recovery in
+// QUILL_journalRecovery.cpp.
 #pragma once
 
 #include "workspace/QUILL_history.h"
@@ -19,6 +21,9 @@
 class QFile;
 class QIODevice;
 class TWorkspace;
+struct TMenuDocument;
+
+// ----- The file format
 
 // What names an entry across a reopen of its document: a plugin field by its record's form id, its signature and
 // its position among the record's fields of that signature; a menu-file line by its key and which of the equal
@@ -39,6 +44,9 @@ struct rEntryIdentity {
 };
 
 rEntryIdentity entryIdentity(const TWorkspace& ws, const tSkyStr& entry);
+// The same with the open menu document (null for any other kind) looked up once by the caller: a command over every
+// entry asks for half a million identities.
+rEntryIdentity entryIdentity(const TMenuDocument* menu, const tSkyStr& entry);
 
 struct rEntryIdentityHash {
     size_t operator()(const rEntryIdentity& id) const noexcept;
@@ -94,6 +102,8 @@ qint64 journalSizeLimit(const TWorkspace& ws);
 // identities are worked out and the states copied (the texts are shared, not copied).
 rJournalRecord captureJournalRecord(const TWorkspace& ws, const std::vector<rEntryChange>& changes,
                                     TJournalStepKind kind);
+
+// ----- The writer thread
 
 // Writes journals on its own thread: the caller only queues. One journal at a time; starting another (or ending the
 // current one) comes after everything queued before it.
@@ -159,6 +169,8 @@ private:
     QString lockedPath_;
     std::thread thread_; // last: started once everything above is made
 };
+
+// ----- Recovery
 
 // What opening a document does with a journal a crash left: nothing (the command line unless --recover yes), ask
 // (the window), or restore without asking (--recover yes).

@@ -52,6 +52,10 @@ bool saveOldDialogWords(TWorkspace& ws, const QString& text) {
     return false;
 }
 
+bool canRunOldDialogStyle(const TWorkspace& ws) {
+    return ws.plugin() && ws.app.state.sameLanguages();
+}
+
 int runOldDialogStyle(TWorkspace& ws, const rOldDialogOptions& chosen, const std::optional<QString>& wordFileText) {
     TPluginDocument* plugin = ws.plugin();
     if (!plugin) return -1;

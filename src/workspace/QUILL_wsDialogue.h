@@ -25,6 +25,9 @@ bool saveOldDialogWords(TWorkspace& ws, const QString& text);
 // plugin's quest group rewrites its prompts (TOldDialogRun), as one undo step; `wordFileText`, when given, is saved
 // to the word file. Then "OldDial_Replaced" reports the number converted with an Ok dialog. Returns that number (0
 // without a quest group), or -1 when no plugin is open.
+// The old dialogue style rewrites a plugin's prompts with their source texts: a plugin open in one language on both
+// sides.
+bool canRunOldDialogStyle(const TWorkspace& ws);
 int runOldDialogStyle(TWorkspace& ws, const rOldDialogOptions& options,
                       const std::optional<QString>& wordFileText = std::nullopt);
 

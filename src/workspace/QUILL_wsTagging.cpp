@@ -94,6 +94,11 @@ int addIdTags(TWorkspace& ws) {
     return changed;
 }
 
+bool canTagStrings(const TWorkspace& ws) {
+    const TAppState& st = ws.app.state;
+    return st.fileLoaded() && st.sameLanguages();
+}
+
 int tagStrings(TWorkspace& ws, bool same) {
     TAppContext& app = ws.app;
     TEntryCommand command(ws, QStringLiteral("Step_TagStrings"));

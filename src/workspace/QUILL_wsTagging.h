@@ -50,3 +50,5 @@ int addIdTags(TWorkspace& ws);
 // translation hash becomes partial and not validated, inside a "ComparingStrings" operation. The views then sort by
 // the score column, descending. One undo step "Step_TagStrings"; returns the number of entries changed.
 int tagStrings(TWorkspace& ws, bool same);
+// Tagging compares a translation with its source: a game document open in one language on both sides.
+bool canTagStrings(const TWorkspace& ws);

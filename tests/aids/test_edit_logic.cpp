@@ -1,5 +1,5 @@
 // The edit dialog's rules without its window: trimming, the counter, case, the tag check, the record and dialogue
-// pages over a small plugin tree, the walk to the next string, the vocabulary search and the store command.
+// pages over a small plugin tree, the next string (record, tree, list), the vocabulary search and the store command.
 #include "scripted_host.h"
 #include "temp_program_dir.h"
 
@@ -240,6 +240,28 @@ TEST(EditLogic, TreeWalkSkipsRawHiddenAndFocused) {
     EXPECT_EQ(step.entry, nullptr);
     tPluginTree empty;
     EXPECT_EQ(nextNode(empty, nullptr), nullptr);
+}
+
+// Moving on: the record's next row first, past its ends the tree; in a list, the view's next row, wrapping.
+TEST(EditLogic, NextStringInTheRecordTheTreeAndTheList) {
+    TTreeFixture f;
+    auto all = [](const tSkyStr&) { return true; };
+    const QList<tSkyStr*> rows{f.gun, f.gunDesc};
+    tPluginNode* node = f.gunRec->espRec;
+    rTreeStep step = nextPluginString(f.tree, rows, node, f.gun, true, all);
+    EXPECT_EQ(step.entry, f.gunDesc);
+    EXPECT_EQ(step.node, node); // a row of the record keeps the walk's node
+    EXPECT_EQ(nextPluginString(f.tree, rows, nullptr, f.gunDesc, true, all).entry, f.sword);
+    EXPECT_EQ(nextPluginString(f.tree, rows, nullptr, f.gun, false, all).entry, f.laterDial);
+
+    const std::vector<tSkyStr*> list{f.gun, f.sword, f.raw};
+    auto at = [&list](int row) -> const tSkyStr* { return list[row]; };
+    EXPECT_EQ(nextListRow(3, 1, at, f.sword, true), 2);
+    EXPECT_EQ(nextListRow(3, 0, at, f.sword, true), 2); // the current row holds another string: looked up
+    EXPECT_EQ(nextListRow(3, 2, at, f.raw, true), 0);
+    EXPECT_EQ(nextListRow(3, -1, at, f.gun, false), 2);
+    EXPECT_EQ(nextListRow(3, 0, at, f.line1, true), -1); // not listed
+    EXPECT_EQ(nextListRow(1, 0, at, f.gun, true), -1);   // no other row
 }
 
 TEST(EditLogic, VocabularySearchAndDiffRuns) {

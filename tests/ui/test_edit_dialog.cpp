@@ -71,6 +71,8 @@ struct TDialogFixture {
         form.resize(1280, 800);
         form.show();
         ws.state().quillexpertMode = true;
+        // The strings typed here are not about the quality checks: validating them asks nothing.
+        ws.state().checksAskBeforeValidate = false;
         const QStringList files = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples")));
         EXPECT_TRUE(ws.openAs("plugin", files.value(0), false));
         form.refreshLists();

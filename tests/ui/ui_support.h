@@ -10,17 +10,14 @@
 #include <functional>
 
 // Answers every modal dialog that shows while it lives: `answer` gets the dialog and returns true once it answered
-// it (a dialog left unanswered is offered again on the next tick). Counts the dialogs answered.
+// (closed) it; a dialog left open is offered again on the next tick. Counts the dialogs answered.
 class TModalAnswerer {
 public:
     explicit TModalAnswerer(std::function<bool(QWidget* modal)> answer) : answer_(std::move(answer)) {
         timer_.setInterval(20);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != last_ && answer_(modal)) {
-                last_ = modal;
-                ++answered;
-            }
+            if (modal && modal->isVisible() && answer_(modal)) ++answered;
         });
         timer_.start();
     }
@@ -28,6 +25,5 @@ public:
 
 private:
     std::function<bool(QWidget*)> answer_;
-    QWidget* last_ = nullptr;
     QTimer timer_;
 };

@@ -27,8 +27,7 @@ const TCliStepRegistrar oldDialogStep(
          const QString step = QStringLiteral("--old-dialog-style");
          TWorkspace& ws = cli.ws;
          if (!ws.plugin()) return fail(cli, "Cli_NeedsPlugin", step);
-         const TAppState& state = ws.app.state;
-         if (state.SourceLang.compare(state.DestLang, Qt::CaseInsensitive) != 0)
+         if (!canRunOldDialogStyle(ws))
              return fail(cli, "Cli_OldDialSameLanguage", step);
          rOldDialogOptions options;
          if (args.contains(QStringLiteral("--prefix-words")))
