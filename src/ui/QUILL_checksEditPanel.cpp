@@ -68,9 +68,9 @@ TEditProblemsPanel::TEditProblemsPanel(TForm2& dialog, TChecksPage& page, QWidge
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setIconSize(QSize(14, 14));
     list_->setWordWrap(true);
-    QPalette palette = list_->palette();
-    palette.setColor(QPalette::Base, QColor(0xFD, 0xEE, 0xF2));
-    list_->setPalette(palette);
+    // A pale mark colour, the rows given some air: the panel reads as a note under the editor, not another list.
+    list_->setStyleSheet(QStringLiteral("QListWidget#ProblemsList { background: #FDEEF2; border: 1px solid #E9B7C6; }"
+                                        "QListWidget#ProblemsList::item { padding: 2px 3px; }"));
     layout->addWidget(list_);
     connect(list_, &QWidget::customContextMenuRequested, this, &TEditProblemsPanel::showMenu);
     hide();
