@@ -517,25 +517,14 @@ bool TChecksPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TChecksPage::countProblems() {
-    counts_ = {};
-    total_ = strings_ = ignored_ = 0;
     const TChecksState* cs = checksStateIfAny(ws_);
     ran_ = cs && cs->ran && countListSet(ws_.loadedLists) > 0;
-    if (!ran_) return;
-    // One pass over the problems for every figure the tab and the status bar show.
-    for (const auto& [entry, problems] : cs->problems) {
-        bool open = false;
-        for (const rProblem& p : problems) {
-            if (p.ignored) {
-                ++ignored_;
-                continue;
-            }
-            ++counts_[static_cast<size_t>(p.check)];
-            ++total_;
-            open = true;
-        }
-        strings_ += open ? 1 : 0;
-    }
+    counts_ = ran_ ? cs->tally.open : std::array<int, quillcheck::kCheckCount>{};
+    total_ = 0;
+    for (const int n : counts_)
+        total_ += n;
+    strings_ = ran_ ? cs->tally.strings : 0;
+    ignored_ = ran_ ? cs->tally.ignored : 0;
 }
 
 void TChecksPage::refreshFilterItems() {

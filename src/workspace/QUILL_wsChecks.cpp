@@ -135,18 +135,30 @@ void checkEntry(TWorkspace& ws, TChecksState& cs, const quillcheck::TPairChecks&
 
 void markIgnored(const TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>& problems) {
     const auto it = cs.ignored.find(&entry);
-    if (it == cs.ignored.end()) return;
     for (rProblem& p : problems)
-        p.ignored = it->second.has(p.check);
+        p.ignored = it != cs.ignored.end() && it->second.has(p.check);
 }
 
 void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>&& problems) {
+    const auto it = cs.problems.find(&entry);
+    if (it != cs.problems.end()) cs.tally.add(it->second, -1);
     if (problems.empty()) {
-        cs.problems.erase(&entry);
+        if (it != cs.problems.end()) cs.problems.erase(it);
         return;
     }
     markIgnored(cs, entry, problems);
-    cs.problems[&entry] = std::move(problems);
+    cs.tally.add(problems, 1);
+    if (it != cs.problems.end())
+        it->second = std::move(problems);
+    else
+        cs.problems.emplace(&entry, std::move(problems));
+}
+
+// Every figure counted again (after a run, or when the ignored problems were read).
+void recount(TChecksState& cs) {
+    cs.tally = {};
+    for (const auto& [entry, list] : cs.problems)
+        cs.tally.add(list, 1);
 }
 
 void recheckOne(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, tSkyStr& entry) {
@@ -232,6 +244,7 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
     // As many buckets as the last run needed (or one for every eighth string), so the map does not grow step by step.
     const size_t expected = std::max(cs.problems.size(), static_cast<size_t>(countListSet(ws.loadedLists) / 8));
     cs.problems.clear();
+    cs.tally = {};
     cs.problems.reserve(expected);
     cs.checks = checks;
     cs.ran = true;
@@ -275,13 +288,11 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
                 markIgnored(cs, *entry, problems);
             }
         });
-    int count = 0, strings = 0;
-    for (const auto& [entry, list] : cs.problems) {
-        const int before = count;
-        for (const rProblem& p : list)
-            count += p.ignored ? 0 : 1;
-        strings += count > before ? 1 : 0;
-    }
+    recount(cs);
+    int count = 0;
+    for (const int n : cs.tally.open)
+        count += n;
+    const int strings = cs.tally.strings;
     app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Total"), {count, strings, ignoredProblemCount(ws)}));
     return count;
 }
@@ -357,22 +368,32 @@ std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored) {
     return out;
 }
 
+void TChecksState::rTally::add(const std::vector<rProblem>& entryProblems, int sign) {
+    bool anyOpen = false;
+    for (const rProblem& p : entryProblems) {
+        if (p.ignored) {
+            ignored += sign;
+        } else {
+            open[static_cast<size_t>(p.check)] += sign;
+            anyOpen = true;
+        }
+    }
+    if (anyOpen) strings += sign;
+}
+
 std::array<int, quillcheck::kCheckCount> problemCounts(const TWorkspace& ws) {
-    std::array<int, quillcheck::kCheckCount> counts{};
-    if (const TChecksState* cs = checksStateIfAny(ws))
-        for (const auto& [entry, list] : cs->problems)
-            for (const rProblem& p : list)
-                if (!p.ignored) ++counts[static_cast<size_t>(p.check)];
-    return counts;
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.open : std::array<int, quillcheck::kCheckCount>{};
+}
+
+int problemStringCount(const TWorkspace& ws) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.strings : 0;
 }
 
 int ignoredProblemCount(const TWorkspace& ws) {
-    int count = 0;
-    if (const TChecksState* cs = checksStateIfAny(ws))
-        for (const auto& [entry, list] : cs->problems)
-            for (const rProblem& p : list)
-                count += p.ignored ? 1 : 0;
-    return count;
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.ignored : 0;
 }
 
 std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const QString& text, bool validated) {
@@ -437,9 +458,12 @@ bool setProblemIgnored(TWorkspace& ws, tSkyStr& entry, TCheck check, bool ignore
     set.set(check, ignored);
     if (set.empty()) cs.ignored.erase(&entry);
     const auto it = cs.problems.find(&entry);
-    if (it != cs.problems.end())
+    if (it != cs.problems.end()) {
+        cs.tally.add(it->second, -1);
         for (rProblem& p : it->second)
             if (p.check == check) p.ignored = ignored;
+        cs.tally.add(it->second, 1);
+    }
     cs.ignoresChanged = true;
     // The ignore file is saved with the work: until then the work is unsaved.
     ws.markUnsavableChange();
@@ -510,6 +534,7 @@ void loadIgnoredProblems(TWorkspace& ws) {
     }
     for (auto& [entry, list] : cs.problems)
         markIgnored(cs, *entry, list);
+    recount(cs);
 }
 
 bool saveIgnoredProblems(TWorkspace& ws) {
@@ -551,6 +576,7 @@ void forgetCheckEntries(TWorkspace& ws) {
     cs.pairs.reset();
     cs.unheldEntry = nullptr;
     cs.problems.clear();
+    cs.tally = {};
     cs.groups.clear();
     cs.officialTerms.clear();
     cs.officialVocabularySize = -1;
