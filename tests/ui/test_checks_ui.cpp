@@ -190,13 +190,16 @@ TEST(ChecksTab, ListsThePlantedFaultsAndFollowsEveryCommandAndUndo) {
     filter->setCurrentIndex(tags);
     EXPECT_EQ(w.shownRows(), QStringList{"1:13 tags [pagebreak] missing"});
     filter->setCurrentIndex(0);
-    // Sorted by a header click, by check name; then back in the order of the lists, as --check prints them.
-    w.page->view()->sortByColumn(TProblemsModel::columnCheck, Qt::AscendingOrder);
-    QString previous;
-    for (int r = 0; r < w.page->proxy()->rowCount(); ++r) {
-        const QString check = w.page->proxy()->index(r, TProblemsModel::columnCheck).data().toString();
-        EXPECT_LE(previous, check);
-        previous = check;
+    // Sorted by a header click, by check name (the Problem column keeps a check's problems together too); then back
+    // in the order of the lists, as --check prints them.
+    for (const int column : {TProblemsModel::columnCheck, TProblemsModel::columnProblem}) {
+        w.page->view()->sortByColumn(column, Qt::AscendingOrder);
+        QString previous;
+        for (int r = 0; r < w.page->proxy()->rowCount(); ++r) {
+            const QString check = w.page->proxy()->index(r, TProblemsModel::columnCheck).data().toString();
+            EXPECT_LE(previous, check);
+            previous = check;
+        }
     }
     w.page->view()->sortByColumn(TProblemsModel::columnList, Qt::AscendingOrder);
     EXPECT_TRUE(w.shownRows().first().startsWith(QStringLiteral("0:")));
