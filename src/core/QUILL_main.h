@@ -103,6 +103,10 @@ struct TAppState {
     QMap<QString, bool> checkSwitches;
     // Validating a string that has problems asks first ("Validate anyway?") unless turned off.
     bool checksAskBeforeValidate = true;
+    // Spelling: underlining unknown words as the translator types, and the dictionary chosen in the options (empty:
+    // the translation language's own).
+    bool spellCheck = true;
+    QString spellDictionary;
 
     // The two Utf8 switches of the Options menu (not saved).
     bool ForceUtf8Load = false;

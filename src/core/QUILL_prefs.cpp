@@ -158,6 +158,8 @@ QByteArray prefsFileBytes(const TAppState& s) {
     w.boolean("CheckAskValidate", s.checksAskBeforeValidate);
     for (auto it = s.checkSwitches.constBegin(); it != s.checkSwitches.constEnd(); ++it)
         w.text(QStringLiteral("Check_") + it.key(), it.value() ? QStringLiteral("-1") : QStringLiteral("0"));
+    w.boolean("SpellCheck", s.spellCheck);
+    w.text("SpellDictionary", s.spellDictionary);
     return w.bytes();
 }
 
@@ -176,6 +178,8 @@ void applyPrefsText(TAppState& s, const QString& text) {
         bool on = false;
         if (parsePrefsBool(it.value(), on)) s.checkSwitches.insert(it.key(), on);
     }
+    r.boolean("SpellCheck", s.spellCheck);
+    r.text("SpellDictionary", s.spellDictionary);
 }
 
 bool readPrefs(TAppState& state) {

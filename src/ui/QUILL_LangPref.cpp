@@ -6,6 +6,7 @@
 #include "strings/QUILL_codepage.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_checksOptions.h"
+#include "ui/QUILL_spellingOptions.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QCheckBox>
@@ -135,6 +136,8 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     v->addStretch(1);
     options->setProperty("uiKey", QStringLiteral("Options"));
     pages->addTab(options, app.uiText(QStringLiteral("Options")));
+    spellingPage = new TSpellingOptionsPage(ws, ComboBox2, pages);
+    pages->addTab(spellingPage, app.uiText(QStringLiteral("Set_Spelling")));
     checksPage = new TChecksOptionsPage(app, pages);
     checksPage->setProperty("uiKey", QStringLiteral("Opt_Checks"));
     pages->addTab(checksPage, app.uiText(QStringLiteral("Opt_Checks")));
@@ -299,6 +302,7 @@ rOptionsChoice TForm3::choice() const {
     c.autoTranslate = CheckBox7->isChecked();
     c.useStringDialog = CheckBox8->isChecked();
     c.rebuildCache = CheckBox1->isEnabled() && CheckBox1->isChecked();
+    spellingPage->fill(c);
     checksPage->read(c);
     return c;
 }

@@ -16,6 +16,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class TChecksOptionsPage;
+class TSpellingOptionsPage;
 class TWorkspace;
 
 class TForm3 : public QDialog {
@@ -55,6 +56,8 @@ public:
     QPushButton* ButtonOpenFolder = nullptr;
     // The quality checks' switches.
     TChecksOptionsPage* checksPage = nullptr;
+    // Spelling: checking as one types and the dictionary.
+    TSpellingOptionsPage* spellingPage = nullptr;
 
     // Runs "Set_Options" for the main window: confirmDictionarySave, the language file check, the dialog, then
     // applyOptions on Ok. Returns true when the languages were taken (the vocabulary must be rebuilt).

@@ -35,6 +35,8 @@ signals:
     // The vocabulary's entries are about to be freed, and the vocabulary changed.
     void vocabularyAboutToBeReplaced();
     void vocabularyReplaced();
+    // The words spelling knows changed: underlines and spelling problems are read again.
+    void knownWordsChanged();
 
 private:
     void storePendingEdit(bool alwaysAsk) override { emit pendingEditRequested(alwaysAsk); }
@@ -47,6 +49,7 @@ private:
     void scoresComputed(int listIndex, bool descending) override { emit scoresReady(listIndex, descending); }
     void vocabularyAboutToChange() override { emit vocabularyAboutToBeReplaced(); }
     void vocabularyChanged() override { emit vocabularyReplaced(); }
+    void spellingChanged() override { emit knownWordsChanged(); }
 
     TWorkspace& ws_;
 };

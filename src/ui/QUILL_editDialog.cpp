@@ -54,7 +54,12 @@ QIcon markerIcon(bool highlighted) {
 
 } // namespace
 
-TForm2::TForm2(TForm1& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form), ws_(form.workspace()) {
+// A dialog of the main window (kept above it, as a click in the lists must not hide the text being typed), not
+// modal, with the buttons of a window so it can be enlarged for a book.
+TForm2::TForm2(TForm1& form, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint),
+      form_(form), ws_(form.workspace()) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(ws_.app.uiText(QStringLiteral("SearchandEdit")));
     buildUi();
@@ -188,6 +193,7 @@ QWidget* TForm2::buildEditors() {
         editor->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](const QPoint& pos) {
             QMenu* menu = editorMenu(editor, pos);
+            emit editorMenuAboutToShow(editor, menu, pos);
             menu->exec(editor->viewport()->mapToGlobal(pos));
             delete menu;
         });

@@ -84,6 +84,9 @@ signals:
     void wordsRequested(const QString& text);
     // The string the dialog holds changed (null once it closed).
     void focusedStringChanged(tSkyStr* entry);
+    // An editor's context menu is about to show for a right click at `position` (viewport coordinates): other areas
+    // put their items in it (spelling).
+    void editorMenuAboutToShow(TGutterEdit* editor, QMenu* menu, const QPoint& position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

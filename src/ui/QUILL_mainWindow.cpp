@@ -202,6 +202,7 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("ConvertSCTC"));
     makeAction(QStringLiteral("Menu_TagDiff"));
     makeAction(QStringLiteral("Menu_TagSame"));
+    makeAction(QStringLiteral("Menu_UnknownWords"));
 
     makeAction(QStringLiteral("Open"), QStringLiteral("Hint_VocabOCustom"));
     makeAction(QStringLiteral("Save"), QStringLiteral("Hint_VocabSCustom"));
@@ -275,6 +276,7 @@ void TForm1::buildMenus() {
     QMenu* compare = menu(toolsMenu_, "Menu_CompareSourceDest");
     add(compare, "Menu_TagDiff");
     add(compare, "Menu_TagSame");
+    add(toolsMenu_, "Menu_UnknownWords");
 
     customMenu_ = menu(nullptr, "Custom_Dic");
     add(customMenu_, "Open");
@@ -724,6 +726,7 @@ void TForm1::updateCommands() {
         if (key == QLatin1String("Menu_TagDiff") || key == QLatin1String("Menu_TagSame")) return canTagStrings(*ws_);
         if (key == QLatin1String("OldDialogStyle") || key == QLatin1String("LoadEspCompare")) return pluginLoaded;
         if (key == QLatin1String("LoadStringAsDest")) return canLoadStringsAsDest(*ws_);
+        if (key == QLatin1String("Menu_UnknownWords")) return fileLoaded && !dictionaryMode;
         if (key == QLatin1String("Save") || key == QLatin1String("Menu_AddField")) return st.editCustom();
         if (key == QLatin1String("SearchandReplace") || key == QLatin1String("BatchSearchAndReplace") ||
             key == QLatin1String("AddIdToStrings"))

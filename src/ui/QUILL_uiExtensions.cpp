@@ -12,6 +12,7 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
 #include "ui/QUILL_recordToolsUi.h"
+#include "ui/QUILL_spellingUi.h"
 #include "ui/QUILL_vocabularyPage.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
@@ -46,6 +47,7 @@ void installUiExtensions(TForm1& form) {
     installVocabularyPage(form);
     installRecordToolsUi(form);
     installEditDialog(form);
+    installSpellingUi(form);
     installDialogueUi(form);
     installPluginCompare(form);
     TSuggestionsPage* suggestions = installAidsUi(form);

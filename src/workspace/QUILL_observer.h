@@ -36,4 +36,7 @@ public:
     // The vocabulary's entries are about to be freed, and the vocabulary changed (languages, dictionaries, caches).
     virtual void vocabularyAboutToChange() {}
     virtual void vocabularyChanged() {}
+    // The words spelling knows changed ("Add to my words", "Ignore", another dictionary, checking turned on or off):
+    // the underlines and the spelling check are to be read again.
+    virtual void spellingChanged() {}
 };

@@ -6,6 +6,7 @@
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsSpelling.h"
 #include "workspace/QUILL_wsStrings.h"
 
 #include <QDir>
@@ -102,6 +103,11 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     for (const quillcheck::TCheck check : quillcheck::checkOrder())
         setCheckEnabled(st, check, c.checks.has(check));
     st.checksAskBeforeValidate = c.askBeforeValidate;
+    setSpellingEnabled(ws, c.spellCheck);
+    setSpellingDictionary(ws, c.spellDictionary);
+    // A dictionary missing so far is looked for again: the translator may have put one in the folder meanwhile.
+    if (const TSpellingState& spelling = spellingState(ws); spelling.checkerTried && !spelling.checker)
+        resetSpelling(ws);
     bool taken = false;
     if (reload) {
         bool go = true;

@@ -46,6 +46,9 @@ struct rOptionsChoice {
     bool autoTranslate = true;
     bool useStringDialog = false;
     bool rebuildCache = false;
+    // Spelling: checking as one types, and the dictionary ("" for the translation language's own).
+    bool spellCheck = true;
+    QString spellDictionary;
     // The quality checks that run, and whether validating a string with problems asks first.
     quillcheck::TCheckSet checks = defaultChecks();
     bool askBeforeValidate = true;

@@ -584,3 +584,22 @@ void forgetCheckEntries(TWorkspace& ws) {
     cs.unmatchedIgnoreLines.clear();
     cs.ignoresChanged = false;
 }
+
+void spellingChangedForChecks(TWorkspace& ws, bool wordsBecameKnown) {
+    TChecksState* cs = ws.checks.get();
+    if (!cs || !cs->ran || !cs->checks.has(TCheck::spelling)) return;
+    if (!wordsBecameKnown) {
+        runChecks(ws, cs->checks);
+        return;
+    }
+    QList<tSkyStr*> misspelled;
+    for (const auto& list : ws.loadedLists)
+        for (const auto& entry : list) {
+            const auto it = cs->problems.find(entry.get());
+            if (it != cs->problems.end() &&
+                std::any_of(it->second.begin(), it->second.end(),
+                            [](const rProblem& p) { return p.check == TCheck::spelling; }))
+                misspelled << entry.get();
+        }
+    recheckEntries(ws, misspelled);
+}

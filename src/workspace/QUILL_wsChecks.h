@@ -113,3 +113,8 @@ void loadIgnoredProblems(TWorkspace& ws);
 bool saveIgnoredProblems(TWorkspace& ws);
 // Drops every pointer to entries about to be freed.
 void forgetCheckEntries(TWorkspace& ws);
+
+// After the words spelling knows changed: the last run's `spelling` problems follow. When words only became known
+// ("Add to my words", "Ignore"), the entries that had a spelling problem are checked again; after another dictionary
+// (or a dictionary found again), the last run runs again. Nothing when the last run did not check spelling.
+void spellingChangedForChecks(TWorkspace& ws, bool wordsBecameKnown);

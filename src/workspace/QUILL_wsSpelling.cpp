@@ -3,18 +3,18 @@
 
 #include "aids/QUILL_spellDictionaries.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
+#include "workspace/QUILL_wsUnknownWords.h"
 
 #include <QDir>
-#include <QHash>
 #include <algorithm>
 
 namespace {
 
 // What the checker is made for: the language and the chosen dictionary.
 QString checkerKey(const TWorkspace& ws) {
-    const TSpellingState& st = *ws.spelling;
-    return ws.app.state.DestLang.toLower() + QLatin1Char('|') + st.chosenDictionary;
+    return ws.app.state.DestLang.toLower() + QLatin1Char('|') + ws.app.state.spellDictionary;
 }
 
 void dropChecker(TSpellingState& st) {
@@ -43,8 +43,8 @@ void makeChecker(TWorkspace& ws) {
     st.checkerKey = checkerKey(ws);
     if (!st.factory) return;
     const QString language = app.state.DestLang.toLower();
-    const QString name =
-        st.chosenDictionary.isEmpty() ? quillspell::dictionaryNameFor(app, language) : st.chosenDictionary;
+    const QString chosen = app.state.spellDictionary;
+    const QString name = chosen.isEmpty() ? quillspell::dictionaryNameFor(app, language) : chosen;
     if (name.isEmpty()) return; // a language spelling does not cover
     const auto files = quillspell::findDictionary(app.state, name);
     if (!files) {
@@ -110,14 +110,26 @@ void prepareSpelling(TWorkspace& ws) {
 
 void resetSpelling(TWorkspace& ws) {
     dropChecker(spellingState(ws));
+    spellingChangedForChecks(ws, false);
+    ws.notify(&TWorkspaceObserver::spellingChanged);
 }
 
 void setSpellingEnabled(TWorkspace& ws, bool enabled) {
-    spellingState(ws).enabled = enabled;
+    if (ws.app.state.spellCheck == enabled) return;
+    ws.app.state.spellCheck = enabled;
+    ws.notify(&TWorkspaceObserver::spellingChanged);
+}
+
+bool spellingEnabled(const TWorkspace& ws) {
+    return ws.app.state.spellCheck;
 }
 
 void setSpellingDictionary(TWorkspace& ws, const QString& name) {
-    spellingState(ws).chosenDictionary = name.trimmed();
+    if (ws.app.state.spellDictionary == name.trimmed()) return;
+    // The checker is made again for it on the next use.
+    ws.app.state.spellDictionary = name.trimmed();
+    spellingChangedForChecks(ws, false);
+    ws.notify(&TWorkspaceObserver::spellingChanged);
 }
 
 QString spellingDictionaryName(TWorkspace& ws) {
@@ -133,7 +145,7 @@ QStringList spellingDictionaryChoices(TWorkspace& ws) {
 }
 
 std::vector<quillspell::rUnknownWord> unknownWordsInText(TWorkspace& ws, const QString& text, const QString& source) {
-    if (!spellingState(ws).enabled) return {};
+    if (!ws.app.state.spellCheck) return {};
     quillspell::TSpellChecker* checker = readyChecker(ws);
     return checker ? checker->unknownWords(text, source) : std::vector<quillspell::rUnknownWord>{};
 }
@@ -157,12 +169,26 @@ int addToMyWords(TWorkspace& ws, const QStringList& words) {
         app.logMessage(
             app.uiTextFormat(QStringLiteral("Spell_WordsWriteError"), {QDir::toNativeSeparators(path), error}), true,
             dbOk);
+    spellingChangedForChecks(ws, true);
+    ws.notify(&TWorkspaceObserver::spellingChanged);
     return added;
 }
 
 bool ignoreSpellingWord(TWorkspace& ws, const QString& word) {
+    return ignoreSpellingWords(ws, {word}) > 0;
+}
+
+int ignoreSpellingWords(TWorkspace& ws, const QStringList& words) {
     quillspell::TSpellChecker* checker = readyChecker(ws);
-    return checker && checker->ignoreWord(word);
+    if (!checker) return 0;
+    int ignored = 0;
+    for (const QString& word : words)
+        if (checker->ignoreWord(word)) ++ignored;
+    if (ignored > 0) {
+        spellingChangedForChecks(ws, true);
+        ws.notify(&TWorkspaceObserver::spellingChanged);
+    }
+    return ignored;
 }
 
 bool isSpellCheckedEntry(const tSkyStr& entry) {
@@ -185,35 +211,9 @@ QStringList unknownWordsOfEntry(TWorkspace& ws, const tSkyStr& entry) {
 }
 
 std::vector<rWordCount> documentUnknownWords(TWorkspace& ws) {
-    std::vector<rWordCount> counts;
-    quillspell::TSpellChecker* checker = readyChecker(ws);
-    if (!checker) return counts;
-    TAppContext& app = ws.app;
-    TOperation operation(app, app.uiText(QStringLiteral("Spell_Scan")));
-    app.progressMax(countListSet(ws.loadedLists));
-    QHash<QString, int> index; // word -> position in counts
-    qint64 done = 0;
-    for (const tSkyStrList& list : ws.loadedLists)
-        for (const auto& entry : list) {
-            app.progressStep(++done, 5000);
-            if (!isSpellCheckedEntry(*entry)) continue;
-            for (const quillspell::rUnknownWord& w : checker->unknownWords(entry->gTrans, entry->gS)) {
-                const auto it = index.constFind(w.word);
-                if (it != index.cend()) {
-                    ++counts[static_cast<size_t>(it.value())].count;
-                } else {
-                    index.insert(w.word, static_cast<int>(counts.size()));
-                    counts.push_back({w.word, 1});
-                }
-            }
-        }
-    std::sort(counts.begin(), counts.end(), [](const rWordCount& a, const rWordCount& b) {
-        if (a.count != b.count) return a.count > b.count;
-        const int c = a.word.compare(b.word, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.word < b.word;
-    });
-    app.logMessage(app.uiTextFormat(QStringLiteral("Spell_ScanResult"), {static_cast<qlonglong>(counts.size())}));
-    return counts;
+    TUnknownWordIndex index;
+    index.build(ws);
+    return index.counts();
 }
 
 QList<tSkyStr*> entriesWithUnknownWord(TWorkspace& ws, const QString& word) {

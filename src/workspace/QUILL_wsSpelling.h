@@ -22,11 +22,8 @@ struct TSpellingState {
     // Makes the speller of a dictionary; set by the program (the spelling library's module). Without it nothing is
     // checked.
     TSpellerFactory factory;
-    // Checking as the translator types (the editors ask unknownWordsInText); the word list, the checks and the
-    // command line ask whatever it says.
-    bool enabled = true;
-    // The dictionary chosen in the options; empty: the one of the translation language.
-    QString chosenDictionary;
+    // Whether checking as one types is on and which dictionary is chosen live in the application state (spellCheck,
+    // spellDictionary), saved in prefs.ini.
 
     // The checker of the language and dictionary it was made for; null when there is none.
     std::unique_ptr<quillspell::TSpellChecker> checker;
@@ -57,8 +54,11 @@ void prepareSpelling(TWorkspace& ws);
 // options changed, or a dictionary was put in the dictionaries folder). The words ignored so far are forgotten.
 void resetSpelling(TWorkspace& ws);
 
-// The options: checking as the translator types, and the dictionary ("" for the translation language's own).
+// The options: checking as the translator types (the editors ask unknownWordsInText; the word list, the checks and
+// the command line check whatever it says), and the dictionary ("" for the translation language's own). The views
+// hear of a change (TWorkspaceObserver::spellingChanged).
 void setSpellingEnabled(TWorkspace& ws, bool enabled);
+bool spellingEnabled(const TWorkspace& ws);
 void setSpellingDictionary(TWorkspace& ws, const QString& name);
 // The name of the dictionary in use, empty when none.
 QString spellingDictionaryName(TWorkspace& ws);
@@ -72,10 +72,12 @@ std::vector<quillspell::rUnknownWord> unknownWordsInText(TWorkspace& ws, const Q
 // Up to `max` corrections of `word`, best first.
 QStringList spellingSuggestions(TWorkspace& ws, const QString& word, int max = kSpellingSuggestions);
 // "Add to my words": the words become known and UserDictionary/words_<language>.txt is written (sorted, whole or
-// not at all; a failure is logged with an Ok dialog). Returns the number of words added.
+// not at all; a failure is logged with an Ok dialog). Returns the number of words added; the views hear of it.
 int addToMyWords(TWorkspace& ws, const QStringList& words);
-// "Ignore": the word is known until the program closes (or the language changes).
+// "Ignore": the word is known until the program closes (or the language changes); the views hear of it.
 bool ignoreSpellingWord(TWorkspace& ws, const QString& word);
+// The same for several words, the views told once. Returns the number of words newly ignored.
+int ignoreSpellingWords(TWorkspace& ws, const QStringList& words);
 
 // Whether spelling reads an entry's translation: not deleted, not a script text kept untranslated, and translated
 // (a translation equal to its source holds only source words).

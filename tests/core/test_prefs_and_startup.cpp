@@ -146,7 +146,9 @@ TEST(Prefs, KeysAreWrittenInTheirOrderWithTheirForms) {
                                   "Recent0",
                                   "cachedisabled000",
                                   "loadOrder000",
-                                  "CheckAskValidate"};
+                                  "CheckAskValidate",
+                                  "SpellCheck",
+                                  "SpellDictionary"};
     EXPECT_EQ(keys, expected);
     EXPECT_TRUE(lines.contains(QStringLiteral("isFirstLaunch=-1")));
     EXPECT_TRUE(lines.contains(QStringLiteral("useAddonHash=0")));

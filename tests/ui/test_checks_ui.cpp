@@ -61,26 +61,22 @@ const rPlanted kPlanted[] = {
     {0, 35, "Du nouveau pour le manuscrit ?"},
 };
 
-struct TChecksWindow {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWorkspace& ws = form.workspace();
+struct TChecksWindow : TShownWindow {
     TChecksPage* page = nullptr;
     QString plugin;
 
     TChecksWindow() {
         form.resize(1280, 860);
-        form.show();
         ws.state().quillexpertMode = true;
         ws.state().SourceLang = QStringLiteral("en");
         ws.state().DestLang = QStringLiteral("fr");
         plugin = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples"))).value(1);
         page = checksPage(form);
-        open();
+        reopen();
     }
     // Opens the localized sample; its checks run once the window is idle.
-    void open() {
-        EXPECT_TRUE(form.runGuarded([this] { ws.openFileByKind(plugin); }));
+    void reopen() {
+        EXPECT_TRUE(open(plugin));
         settle();
     }
     static void settle() {
@@ -352,7 +348,7 @@ TEST(ChecksTab, AnIgnoredProblemStaysIgnoredAcrossASaveAndAReopen) {
     w.form.runCommand(QStringLiteral("Save_SST"));
     EXPECT_FALSE(w.form.windowTitle().startsWith(QLatin1Char('*')));
     w.closeWithoutSaving();
-    w.open();
+    w.reopen();
     EXPECT_EQ(w.entry(2, 39)->gTrans, QStringLiteral("Tu l'as trouvé ! Merci, l'ami"));
     ASSERT_TRUE(w.rowOf(2, 39, TCheck::endPunctuation).isValid());
     EXPECT_TRUE(w.rowOf(2, 39, TCheck::endPunctuation).data(TProblemsModel::kIgnoredRole).toBool());

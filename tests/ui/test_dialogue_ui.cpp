@@ -5,7 +5,7 @@
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_dialogueUi.h"
 #include "ui/QUILL_mainWindow.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsDialogue.h"
 
@@ -41,24 +41,17 @@ QByteArray dialoguePlugin() {
 }
 
 // Answers the window's modal dialogs while a command runs: TForm9 with `onForm9`, a message with its Ok.
-struct TModalAnswers {
+struct TModalAnswers : TDialogAnswers {
     std::function<void(TForm9&)> onForm9;
     int form9Shown = 0;
-    int messages = 0;
-    QTimer timer;
     TModalAnswers() {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<TForm9*>(modal)) {
-                ++form9Shown;
-                onForm9(*dialog);
-            } else if (auto* message = qobject_cast<TFormDialog*>(modal)) {
-                ++messages;
-                message->ButtonOk->click();
-            }
-        });
-        timer.start();
+        special = [this](QWidget* modal) {
+            auto* dialog = qobject_cast<TForm9*>(modal);
+            if (!dialog) return false;
+            ++form9Shown;
+            onForm9(*dialog);
+            return true;
+        };
     }
 };
 
@@ -126,11 +119,10 @@ TEST(DialogueUi, OldDialogStyleDialogControls) {
 // The command through the window: enabled with a plugin, the dialog's Ok runs the tool, the word list is saved, one
 // undo step; the Chinese commands convert the translations.
 TEST(DialogueUi, CommandsRunFromTheWindow) {
-    TTempProgramDir dir;
-    TForm1 form(dir.path(), {}, QString());
-    form.resize(1100, 700);
-    form.show();
-    TWorkspace& ws = form.workspace();
+    TShownWindow w;
+    TForm1& form = w.form;
+    TTempProgramDir& dir = w.dir;
+    TWorkspace& ws = w.ws;
     ws.state().SourceLang = QStringLiteral("en");
     ws.state().DestLang = QStringLiteral("en");
     QAction* oldDialog = form.commandAction(QStringLiteral("OldDialogStyle"));
@@ -152,7 +144,7 @@ TEST(DialogueUi, CommandsRunFromTheWindow) {
     };
     form.runCommand(QStringLiteral("OldDialogStyle"));
     EXPECT_EQ(answers.form9Shown, 1);
-    EXPECT_EQ(answers.messages, 1); // "OldDial_Replaced"
+    EXPECT_EQ(answers.questions, 1); // "OldDial_Replaced"
     EXPECT_EQ(entryWithSource(ws, QStringLiteral("Sarcastic"))->gTrans, QStringLiteral("(Sarcastic) Nice work"));
     EXPECT_EQ(entryWithSource(ws, QStringLiteral("Greet"))->gTrans, QStringLiteral("(Greet) Hello there"));
     EXPECT_EQ(oldDialogPattern(ws), QStringLiteral("(%PREFIXE%) %DIAL%"));
@@ -165,7 +157,7 @@ TEST(DialogueUi, CommandsRunFromTheWindow) {
     answers.onForm9 = [](TForm9& dialog) { dialog.Button2->click(); };
     form.runCommand(QStringLiteral("OldDialogStyle"));
     EXPECT_EQ(answers.form9Shown, 2);
-    EXPECT_EQ(answers.messages, 1);
+    EXPECT_EQ(answers.questions, 1);
     EXPECT_EQ(entryWithSource(ws, QStringLiteral("Greet"))->gTrans, QStringLiteral("(Greet) Hello there"));
     ws.undo();
     EXPECT_FALSE(ws.history.canUndo());

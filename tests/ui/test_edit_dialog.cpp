@@ -9,7 +9,7 @@
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsAids.h"
 
@@ -45,31 +45,10 @@ void type(QWidget* widget, const QString& text) {
         key(widget, c == QLatin1Char('\n') ? Qt::Key_Return : 0, Qt::NoModifier, QString(c));
 }
 
-// Answers the next question the window asks, counting the questions.
-struct TAnswer {
-    int asked = 0;
-    // Polls until the question shows (for at most a second), then clicks Yes or No.
-    void next(bool yes, int triesLeft = 100) {
-        QTimer::singleShot(10, [this, yes, triesLeft] {
-            if (auto* d = qobject_cast<TFormDialog*>(QApplication::activeModalWidget())) {
-                ++asked;
-                (yes ? d->ButtonYes : d->ButtonNo)->click();
-            } else if (triesLeft > 0) {
-                next(yes, triesLeft - 1);
-            }
-        });
-    }
-};
-
-struct TDialogFixture {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWorkspace& ws = form.workspace();
+struct TDialogFixture : TShownWindow {
     TForm2* dialog = nullptr;
 
     TDialogFixture() {
-        form.resize(1280, 800);
-        form.show();
         ws.state().quillexpertMode = true;
         // The strings typed here are not about the quality checks: validating them asks nothing.
         ws.state().checksAskBeforeValidate = false;
@@ -97,6 +76,9 @@ TEST(EditDialog, TypeStoreMoveOnAndUndo) {
     TDialogFixture f;
     ASSERT_NE(f.dialog, nullptr);
     EXPECT_FALSE(f.dialog->isVisible()); // made at start-up, shown when used
+    // A dialog of the window (kept above it by the window manager), not a window a click in the lists hides.
+    EXPECT_EQ(f.dialog->windowType(), Qt::Dialog);
+    EXPECT_EQ(f.dialog->window()->parentWidget(), &f.form);
     f.openRow(0);
     ASSERT_TRUE(f.dialog->isVisible());
     tSkyStr* first = f.rowEntry(0);
@@ -159,27 +141,27 @@ TEST(EditDialog, F3AsksOnlyForAChangeWhenTheBoxIsChecked) {
     tSkyStr* first = f.dialog->focusedString();
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(f.dialog->confirmBox()->isChecked());
-    TAnswer answer;
+    TDialogAnswers answer;
 
     // Unchanged: no question, moves on.
     key(f.editor(), Qt::Key_F3);
-    EXPECT_EQ(answer.asked, 0);
+    EXPECT_EQ(answer.questions, 0);
     tSkyStr* second = f.dialog->focusedString();
     EXPECT_NE(second, first);
 
     // Changed and answered No: nothing stored, the dialog stays on the string.
     type(f.editor(), QStringLiteral("Changé"));
-    answer.next(false);
+    answer.reply(false);
     key(f.editor(), Qt::Key_F3);
-    EXPECT_EQ(answer.asked, 1);
+    EXPECT_EQ(answer.questions, 1);
     EXPECT_EQ(f.dialog->focusedString(), second);
     EXPECT_NE(second->gTrans, QStringLiteral("Changé"));
 
     // Yes: stored without trimming, then Ctrl+F3 goes back.
     f.dialog->translationEditor()->setPlainText(QStringLiteral("Changé  "));
-    answer.next(true);
+    answer.reply(true);
     key(f.editor(), Qt::Key_F3);
-    EXPECT_EQ(answer.asked, 2);
+    EXPECT_EQ(answer.questions, 2);
     EXPECT_EQ(second->gTrans, QStringLiteral("Changé  "));
     tSkyStr* third = f.dialog->focusedString();
     EXPECT_NE(third, second);
@@ -190,7 +172,7 @@ TEST(EditDialog, F3AsksOnlyForAChangeWhenTheBoxIsChecked) {
     f.dialog->confirmBox()->setChecked(false);
     f.dialog->translationEditor()->setPlainText(QStringLiteral("Sans question"));
     key(f.editor(), Qt::Key_F3);
-    EXPECT_EQ(answer.asked, 2);
+    EXPECT_EQ(answer.questions, 2);
     EXPECT_EQ(second->gTrans, QStringLiteral("Sans question"));
 
     // Auto-trim on Ctrl+Enter removes blanks and an ideographic space at the end.
@@ -269,12 +251,12 @@ TEST(EditDialog, SaveStoresThePendingEditAndCloses) {
     tSkyStr* entry = f.dialog->focusedString();
     ASSERT_NE(entry, nullptr);
     type(f.editor(), QStringLiteral("Gardé"));
-    TAnswer answer;
-    answer.next(true); // "Ask_ConfirmStr"
+    TDialogAnswers answer;
+    answer.reply(true); // "Ask_ConfirmStr"
     const QString target = f.dir.file(QStringLiteral("Out"));
     QDir().mkpath(target);
     EXPECT_TRUE(f.ws.saveDocument(true, target + QStringLiteral("/Saved.esp")));
-    EXPECT_EQ(answer.asked, 1);
+    EXPECT_EQ(answer.questions, 1);
     EXPECT_FALSE(f.dialog->isVisible());
     EXPECT_EQ(entry->gTrans, QStringLiteral("Gardé"));
     EXPECT_TRUE(QFile::exists(target + QStringLiteral("/Saved.esp")));
@@ -286,10 +268,10 @@ TEST(EditDialog, SuggestionsForAnotherStringAreRefusedWhileTheDialogHoldsOne) {
     f.openRow(0);
     ASSERT_EQ(aidsState(f.ws).fstring, f.rowEntry(0));
     aidsState(f.ws).LDfstring = f.rowEntry(1);
-    TAnswer answer;
-    answer.next(true);
+    TDialogAnswers answer;
+    answer.reply(true);
     EXPECT_FALSE(mayEditWithCandidate(f.ws, *f.rowEntry(2)));
-    EXPECT_EQ(answer.asked, 1);
+    EXPECT_EQ(answer.questions, 1);
     key(f.editor(), Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_EQ(aidsState(f.ws).fstring, nullptr);

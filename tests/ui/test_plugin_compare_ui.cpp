@@ -8,7 +8,7 @@
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListModel.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsCompare.h"
 
@@ -57,49 +57,28 @@ QByteArray newerPlugin() {
     return b.bytes();
 }
 
-// Answers the dialogs of the compare: the file dialog with `path`, the overwrite dialog with `choice` (after a
-// screenshot, its caption kept), a message with Ok.
-struct TCompareAnswers {
-    QString path;
+// The compare's own dialog: the overwrite choice `choice` (after a screenshot, its caption kept).
+struct TCompareAnswers : TDialogAnswers {
     int choice = 0;
     QString overwriteCaption;
-    int messages = 0;
-    std::unique_ptr<QTimer> timer = std::make_unique<QTimer>();
-
-    void start() {
-        QObject::connect(timer.get(), &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-                files->selectFile(path);
-                if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
-                static_cast<QDialog*>(files)->accept();
-            } else if (auto* overwrite = qobject_cast<TForm6*>(modal)) {
-                overwriteCaption = overwrite->windowTitle();
-                screenshot(overwrite, QStringLiteral("compare-overwrite-dialog"));
-                const QList<QRadioButton*> radios = overwrite->findChildren<QRadioButton*>();
-                if (choice < radios.size()) radios[choice]->setChecked(true);
-                overwrite->accept();
-            } else if (auto* message = qobject_cast<TFormDialog*>(modal)) {
-                ++messages;
-                message->ButtonOk->click();
-            }
-        });
-        timer->start(30);
+    explicit TCompareAnswers(const QString& path) : TDialogAnswers({path}) {
+        special = [this](QWidget* modal) {
+            auto* overwrite = qobject_cast<TForm6*>(modal);
+            if (!overwrite) return false;
+            overwriteCaption = overwrite->windowTitle();
+            screenshot(overwrite, QStringLiteral("compare-overwrite-dialog"));
+            const QList<QRadioButton*> radios = overwrite->findChildren<QRadioButton*>();
+            if (choice < radios.size()) radios[choice]->setChecked(true);
+            overwrite->accept();
+            return true;
+        };
     }
 };
 
-struct TCompareWindow {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWorkspace& ws = form.workspace();
-
+struct TCompareWindow : TShownWindow {
     TCompareWindow() {
-        form.resize(1280, 800);
-        form.show();
         ws.state().DestLang = QStringLiteral("fr");
-        EXPECT_TRUE(ws.openFileByKind(dir.write(QStringLiteral("Data/door.esp"), newerPlugin())));
-        form.refreshLists();
-        form.updateCommands();
+        EXPECT_TRUE(open(dir.write(QStringLiteral("Data/door.esp"), newerPlugin())));
     }
     tSkyStr* entry(uint32_t formId, int n, const char* field = "ITXT") {
         for (auto& e : ws.loadedLists[0])
@@ -131,12 +110,11 @@ TEST(PluginCompareWindow, MenuDialogsMarksAndComparePage) {
     EXPECT_TRUE(w.markOf(w.entry(0x12, 0)).isNull());
 
     const QString older = w.dir.write(QStringLiteral("Old/door.esp"), olderPlugin());
-    TCompareAnswers answers;
-    answers.path = older;
-    answers.start();
-    action->trigger();
-    answers.timer->stop();
-    EXPECT_EQ(answers.overwriteCaption, w.ws.app.uiText(QStringLiteral("Esp Compare:")));
+    {
+        TCompareAnswers answers(older);
+        action->trigger();
+        EXPECT_EQ(answers.overwriteCaption, w.ws.app.uiText(QStringLiteral("Esp Compare:")));
+    }
     ASSERT_TRUE(compareRecordsLoaded(w.ws));
     EXPECT_EQ(w.entry(0x10, 1)->gTrans, QStringLiteral("Fermer"));
     EXPECT_TRUE(w.form.windowTitle().startsWith(QLatin1Char('*')));

@@ -8,7 +8,7 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_recordToolsUi.h"
 #include "ui/QUILL_stringListModel.h"
-#include "ui_screenshot.h"
+#include "ui_support.h"
 #include "workspace/QUILL_workspace.h"
 
 #include <QAction>
@@ -28,32 +28,15 @@
 
 namespace {
 
-// Runs `act` on the modal dialog named `name` once it shows (polling, as exec() blocks the caller).
-void whenModalShows(const QString& name, std::function<void(QDialog*)> act, int triesLeft = 200) {
-    QTimer::singleShot(10, [name, act, triesLeft] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog && dialog->objectName() == name) {
-            act(dialog);
-            return;
-        }
-        if (triesLeft > 0) whenModalShows(name, act, triesLeft - 1);
-    });
-}
-
 void pressEscape(QWidget* widget) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(widget, &press);
 }
 
-struct TWindowFixture {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWorkspace& ws = form.workspace();
+struct TWindowFixture : TShownWindow {
     QStringList samples;
 
     TWindowFixture() {
-        form.resize(1280, 800);
-        form.show();
         ws.state().quillexpertMode = true;
         samples = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples")));
     }
@@ -100,17 +83,20 @@ TEST(RecordToolsUi, StructureWindowFromTheTreeAndTheLists) {
     menu->close();
     QString shown;
     bool readOnly = false, fixedPitch = false, closed = false;
-    whenModalShows(QStringLiteral("TForm10"), [&](QDialog* dialog) {
-        auto* form10 = static_cast<TForm10*>(dialog);
-        shown = form10->Memo1->toPlainText();
-        readOnly = form10->Memo1->isReadOnly();
-        fixedPitch = form10->Memo1->font().family() == QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-        EXPECT_EQ(dialog->windowTitle(), f.ws.app.uiText(QStringLiteral("EspStruct")));
-        screenshot(dialog, QStringLiteral("record-structure-weapon"));
-        pressEscape(dialog);
-        closed = !dialog->isVisible();
-    });
-    fromTree->trigger();
+    {
+        TDialogAnswers answers({}, dialogNamed(QStringLiteral("TForm10"), [&](QDialog* dialog) {
+                                   auto* form10 = static_cast<TForm10*>(dialog);
+                                   shown = form10->Memo1->toPlainText();
+                                   readOnly = form10->Memo1->isReadOnly();
+                                   fixedPitch = form10->Memo1->font().family() ==
+                                                QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+                                   EXPECT_EQ(dialog->windowTitle(), f.ws.app.uiText(QStringLiteral("EspStruct")));
+                                   screenshot(dialog, QStringLiteral("record-structure-weapon"));
+                                   pressEscape(dialog);
+                                   closed = !dialog->isVisible();
+                               }));
+        fromTree->trigger();
+    }
     const QStringList lines = shown.split('\n');
     ASSERT_GE(lines.size(), 9);
     EXPECT_EQ(lines[0], QStringLiteral("WEAP QS_LaserMusket[01000810] [4|0|0]"));
@@ -131,11 +117,13 @@ TEST(RecordToolsUi, StructureWindowFromTheTreeAndTheLists) {
     EXPECT_TRUE(fromList->isVisible());
     EXPECT_TRUE(fromList->isEnabled());
     shown.clear();
-    whenModalShows(QStringLiteral("TForm10"), [&](QDialog* dialog) {
-        shown = static_cast<TForm10*>(dialog)->Memo1->toPlainText();
-        dialog->reject();
-    });
-    fromList->trigger();
+    {
+        TDialogAnswers answers({}, dialogNamed(QStringLiteral("TForm10"), [&](QDialog* dialog) {
+                                   shown = static_cast<TForm10*>(dialog)->Memo1->toPlainText();
+                                   dialog->reject();
+                               }));
+        fromList->trigger();
+    }
     EXPECT_TRUE(shown.startsWith(f.form.focusedEntry()->esp.rec->getStringName() + '\n')) << shown.toStdString();
 
     // No document, no record: the item is hidden.
@@ -168,19 +156,21 @@ TEST(RecordToolsUi, IdTagsDialogByWorkModeAndTheCompareCommands) {
     ASSERT_TRUE(addIds->isEnabled());
     std::array<bool, 4> enabled{}, checked{};
     int radio = -1;
-    whenModalShows(QStringLiteral("TForm8"), [&](QDialog* dialog) {
-        auto* form8 = static_cast<TForm8*>(dialog);
-        for (size_t i = 0; i < 4; ++i) {
-            enabled[i] = form8->CheckBoxes[i]->isEnabled();
-            checked[i] = form8->CheckBoxes[i]->isChecked();
-        }
-        radio = form8->RadioGroup1->checkedId();
-        form8->CheckBoxes[1]->setChecked(true); // the form id
-        form8->RadioGroup1->button(0)->setChecked(true);
-        screenshot(dialog, QStringLiteral("dialog-add-id-tags-plugin"));
-        dialog->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
-    });
-    f.form.runCommand(QStringLiteral("AddIdToStrings"));
+    {
+        TDialogAnswers answers({}, dialogNamed(QStringLiteral("TForm8"), [&](QDialog* dialog) {
+                                   auto* form8 = static_cast<TForm8*>(dialog);
+                                   for (size_t i = 0; i < 4; ++i) {
+                                       enabled[i] = form8->CheckBoxes[i]->isEnabled();
+                                       checked[i] = form8->CheckBoxes[i]->isChecked();
+                                   }
+                                   radio = form8->RadioGroup1->checkedId();
+                                   form8->CheckBoxes[1]->setChecked(true); // the form id
+                                   form8->RadioGroup1->button(0)->setChecked(true);
+                                   screenshot(dialog, QStringLiteral("dialog-add-id-tags-plugin"));
+                                   dialog->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+                               }));
+        f.form.runCommand(QStringLiteral("AddIdToStrings"));
+    }
     EXPECT_EQ(enabled, (std::array<bool, 4>{false, true, true, true}));
     EXPECT_EQ(checked, (std::array<bool, 4>{false, false, false, false}));
     EXPECT_EQ(radio, 1);
@@ -191,8 +181,10 @@ TEST(RecordToolsUi, IdTagsDialogByWorkModeAndTheCompareCommands) {
     screenshot(&f.form, QStringLiteral("main-window-id-tags-added"));
 
     // Cancel changes nothing.
-    whenModalShows(QStringLiteral("TForm8"), [](QDialog* dialog) { pressEscape(dialog); });
-    f.form.runCommand(QStringLiteral("AddIdToStrings"));
+    {
+        TDialogAnswers answers({}, dialogNamed(QStringLiteral("TForm8"), [](QDialog* dialog) { pressEscape(dialog); }));
+        f.form.runCommand(QStringLiteral("AddIdToStrings"));
+    }
     EXPECT_EQ(musket.gTrans, QStringLiteral("[01000810] Quill Laser Musket"));
 
     // The compare submenu needs one language on both sides.

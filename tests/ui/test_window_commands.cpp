@@ -34,15 +34,10 @@
 namespace {
 
 // A table set with a tag, twins and a destination set beside it, opened in a shown window.
-struct TCommandWindow {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWorkspace& ws = form.workspace();
+struct TCommandWindow : TShownWindow {
     QString tables;
 
     TCommandWindow() {
-        form.resize(1280, 800);
-        form.show();
         ws.state().DestLang = QStringLiteral("fr");
         const QString folder = dir.file(QStringLiteral("Data/Strings"));
         rTableSetTexts source;
@@ -57,64 +52,35 @@ struct TCommandWindow {
         rTableSetTexts dest;
         dest[0] = {{2, QStringLiteral("Ouvrir la porte")}, {4, QStringLiteral("Fermer la porte")}};
         writeUtf8TableSet(folder, QStringLiteral("Mod"), QStringLiteral("fr"), dest);
-        EXPECT_TRUE(form.runGuarded([this] { ws.openFileByKind(tables); }));
+        EXPECT_TRUE(open(tables));
     }
-    ~TCommandWindow() { ws.markWorkSaved(); }
-
     tSkyStr* entry(uint32_t id, int list = 0) {
-        for (auto& e : ws.loadedLists[static_cast<size_t>(list)])
-            if (e->id == id) return e.get();
-        return nullptr;
+        return entryWhere([id](const tSkyStr& e) { return e.id == id; }, list);
     }
-    // Makes `e` the current and only selected row of its page, as a click does.
-    void select(const tSkyStr* e) {
-        form.listPages()->setCurrentIndex(e->listIndex);
-        QTreeView* view = form.listView(e->listIndex);
-        for (int row = 0; row < view->model()->rowCount(); ++row) {
-            const QModelIndex index = view->model()->index(row, 0);
-            if (form.listProxy(e->listIndex)->entryAt(index) != e) continue;
-            view->selectionModel()->setCurrentIndex(index,
-                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            return;
-        }
-        ADD_FAILURE() << "no row for " << e->gS.toStdString();
-    }
-    QString undoText() const { return form.commandAction(QStringLiteral("Menu_Undo"))->text(); }
-    bool titleMarked() const { return form.windowTitle().startsWith(QLatin1Char('*')); }
 };
 
-// The usual answer to every dialog a command opens: a file dialog takes the next path, a question Yes, the search
-// dialog the queued rule, the id tags dialog its string id box, any other dialog Ok.
-struct TCommandAnswers {
-    QStringList paths;
+// The answers every menu command gets: the search dialog takes the queued rule, the id tags dialog its string id
+// box, any other dialog Ok.
+struct TCommandAnswers : TDialogAnswers {
     QString search, replace;
-    TModalAnswerer answerer{[this](QWidget* modal) { return answer(modal); }};
-
-    bool answer(QWidget* modal) {
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            if (paths.isEmpty()) return false;
-            const QString path = paths.takeFirst();
-            files->selectFile(path);
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
-            static_cast<QDialog*>(files)->accept();
-        } else if (auto* question = qobject_cast<TFormDialog*>(modal)) {
-            (question->ButtonYes->isVisible() ? question->ButtonYes : question->ButtonOk)->click();
-        } else if (auto* searchDialog = qobject_cast<TForm4*>(modal)) {
-            searchDialog->ComboBox1->setEditText(search);
-            searchDialog->ComboBox2->setEditText(replace);
-            searchDialog->RadioGroup1->button(0)->setChecked(true); // every string
-            searchDialog->RadioGroup2->button(0)->setChecked(true); // replace in the translation
-            searchDialog->accept();
-        } else if (auto* idTags = qobject_cast<TForm8*>(modal)) {
-            idTags->CheckBoxes[0]->setChecked(true);
-            idTags->RadioGroup1->button(0)->setChecked(true);
-            idTags->accept();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->accept();
-        } else {
-            return false;
-        }
-        return true;
+    TCommandAnswers() {
+        acceptOthers = true;
+        special = [this](QWidget* modal) {
+            if (auto* searchDialog = qobject_cast<TForm4*>(modal)) {
+                searchDialog->ComboBox1->setEditText(search);
+                searchDialog->ComboBox2->setEditText(replace);
+                searchDialog->RadioGroup1->button(0)->setChecked(true); // every string
+                searchDialog->RadioGroup2->button(0)->setChecked(true); // replace in the translation
+                searchDialog->accept();
+            } else if (auto* idTags = qobject_cast<TForm8*>(modal)) {
+                idTags->CheckBoxes[0]->setChecked(true);
+                idTags->RadioGroup1->button(0)->setChecked(true);
+                idTags->accept();
+            } else {
+                return false;
+            }
+            return true;
+        };
     }
 };
 
@@ -229,7 +195,7 @@ TEST(WindowCommands, OpeningAnotherFileSettlesTheEditDialogFirst) {
     for (const char* command : {"recent", "Menu_CloseAll"}) {
         SCOPED_TRACE(command);
         if (!w.ws.document) {
-            ASSERT_TRUE(w.form.runGuarded([&] { w.ws.openFileByKind(w.tables); }));
+            ASSERT_TRUE(w.open(w.tables));
         }
         tSkyStr* door = w.entry(2);
         w.select(door);
@@ -238,15 +204,9 @@ TEST(WindowCommands, OpeningAnotherFileSettlesTheEditDialogFirst) {
         dialog->translationEditor()->setPlainText(QStringLiteral("Ouvre la porte"));
         dialog->translationEditor()->document()->setModified(true);
 
-        int saveQuestions = 0;
-        TModalAnswerer answerer([&](QWidget* modal) {
-            auto* question = qobject_cast<TFormDialog*>(modal);
-            if (!question) return false;
-            // Storing the text made the work unsaved: the unsaved-work question comes; No drops the work.
-            ++saveQuestions;
-            question->ButtonNo->click();
-            return true;
-        });
+        // Storing the text made the work unsaved: the unsaved-work question comes; No drops the work.
+        TDialogAnswers answers;
+        answers.reply(false);
         if (QLatin1String(command) == QLatin1String("recent")) {
             w.ws.state().recentAddon.prepend(other);
             w.form.rebuildRecentMenu();
@@ -254,7 +214,7 @@ TEST(WindowCommands, OpeningAnotherFileSettlesTheEditDialogFirst) {
         } else {
             w.form.runCommand(QLatin1String(command));
         }
-        EXPECT_EQ(saveQuestions, 1);
+        EXPECT_EQ(answers.questions, 1);
         EXPECT_FALSE(dialog->isVisible());
         EXPECT_EQ(dialog->focusedString(), nullptr);
         // The queued refill of the pages runs on a closed dialog.
@@ -276,7 +236,7 @@ TEST(WindowCommands, TheSelectionACommandSeesIsTheOneShown) {
     EXPECT_TRUE(w.ws.selection().isEmpty()); // only while the command runs
 
     // The same file opened again: new entries; the old selection is gone with the old lists.
-    ASSERT_TRUE(w.form.runGuarded([&] { w.ws.openFileByKind(w.tables); }));
+    ASSERT_TRUE(w.open(w.tables));
     w.form.runCommand(QStringLiteral("SaveCurrentXml"));
     EXPECT_TRUE(seen.isEmpty());
 
@@ -286,12 +246,7 @@ TEST(WindowCommands, TheSelectionACommandSeesIsTheOneShown) {
     w.form.refreshLists();
     tSkyStr* lamp = w.entry(5);
     w.select(lamp);
-    TModalAnswerer yes([](QWidget* modal) {
-        auto* question = qobject_cast<TFormDialog*>(modal);
-        if (!question) return false;
-        (question->ButtonYes->isVisible() ? question->ButtonYes : question->ButtonOk)->click();
-        return true;
-    });
+    TDialogAnswers yes;
     ASSERT_TRUE(w.ws.saveDocument(false));
     EXPECT_EQ(list.front()->id, 1u); // the writer ordered the list
     QTreeView* view = w.form.listView(0);
@@ -312,16 +267,9 @@ TEST(WindowCommands, ACommandThatFailsIsReportedAndTheWindowGoesOn) {
         door->setSTrans(QStringLiteral("Ouvrir"));
         throw std::bad_alloc();
     });
-    int messages = 0;
-    TModalAnswerer ok([&](QWidget* modal) {
-        auto* message = qobject_cast<TFormDialog*>(modal);
-        if (!message) return false;
-        ++messages;
-        message->ButtonOk->click();
-        return true;
-    });
+    TDialogAnswers ok;
     w.form.runCommand(QStringLiteral("ConvertTCSC"));
-    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(ok.questions, 1);
     EXPECT_TRUE(w.form.logPane()->toPlainText().contains(w.ws.app.uiText(QStringLiteral("Fbk_OutOfMemory"))));
     EXPECT_TRUE(w.ws.app.isIdle());
     EXPECT_EQ(w.ws.history.stepCount(), 1u);

@@ -3,6 +3,7 @@
 #include "pex_builder.h"
 #include "plugin_samples.h"
 #include "temp_program_dir.h"
+#include "ui_support.h"
 
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_mainWindow.h"
@@ -22,64 +23,11 @@
 
 namespace {
 
-// Answers the modal dialogs a save opens while it runs: a file dialog gets the next queued path, a question gets Yes
-// (or OK). Counts what it answered.
-class TDialogAnswerer {
-public:
-    explicit TDialogAnswerer(QStringList savePaths = {}) : paths_(std::move(savePaths)) {
-        timer_.setInterval(20);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
-        timer_.start();
-    }
-    int questions = 0;
-    int fileDialogs = 0;
-
-private:
-    void answer() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            if (paths_.isEmpty()) {
-                ++fileDialogs;
-                files->reject();
-                return;
-            }
-            // The whole path typed into the name field, as a user may: the dialog takes it whatever folder it shows.
-            const QString path = paths_.takeFirst();
-            files->selectFile(path);
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
-            ++fileDialogs;
-            static_cast<QDialog*>(files)->accept(); // as the Save button does
-        } else if (auto* question = qobject_cast<TFormDialog*>(modal)) {
-            ++questions;
-            (question->ButtonYes->isVisible() ? question->ButtonYes : question->ButtonOk)->click();
-        }
-    }
-    QStringList paths_;
-    QTimer timer_;
-};
-
-struct TWindowFixture {
-    TTempProgramDir dir;
-    TForm1 form{dir.path(), {}, QString()};
-    TWindowFixture() {
-        form.resize(1280, 800);
-        form.show();
-        QCoreApplication::processEvents();
-    }
-    ~TWindowFixture() {
-        form.workspace().markWorkSaved();
-        form.workspace().state().dictionaryModified = false;
-    }
-    TWorkspace& ws() { return form.workspace(); }
-    bool open(const QString& path) {
-        const bool opened = ws().openFileByKind(path);
-        form.refreshLists();
-        return opened;
-    }
+struct TWindowFixture : TShownWindow {
     // Translates the first `count` entries of list 0 as "[fr] source".
     QStringList translateSome(int count) {
         QStringList out;
-        for (auto& e : ws().loadedLists[0]) {
+        for (auto& e : ws.loadedLists[0]) {
             if (out.size() == count) break;
             if (e->gS.trimmed().isEmpty()) continue;
             e->setSTrans(QStringLiteral("[fr] ") + e->gS);
@@ -133,13 +81,13 @@ TEST(WindowSave, TheSaveCommandsLiveInTheFileMenuAndOnTheToolBarAndFollowTheKind
     EXPECT_TRUE(toolBar->actions().contains(save));
     EXPECT_TRUE(toolBar->actions().contains(saveAs));
 
-    t.ws().state().quillexpertMode = true;
+    t.ws.state().quillexpertMode = true;
     const QString data = t.dir.file(QStringLiteral("Data"));
     ASSERT_FALSE(writePluginSamples(data).isEmpty());
     const QString scripts = t.dir.file(QStringLiteral("Scripts"));
     t.dir.write(QStringLiteral("Scripts/QuillerySample.pex"), buildSampleScript(3, 9));
     t.dir.write(QStringLiteral("Interface/Translations/mymod_en.txt"), buildSampleMenuFile());
-    const TAppContext& app = t.ws().app;
+    const TAppContext& app = t.ws.app;
     struct rCase {
         QString path;
         const char* key;
@@ -171,7 +119,7 @@ TEST(WindowSave, PluginSaveAsksBacksUpAndTheReopenedFileHoldsTheTranslations) {
 
     {
         // Not in expert mode: the confirmation, then the replacement question with its backup note.
-        TDialogAnswerer answerer;
+        TDialogAnswers answerer;
         t.save(false);
         EXPECT_EQ(answerer.questions, 2);
     }
@@ -186,7 +134,7 @@ TEST(WindowSave, PluginSaveAsksBacksUpAndTheReopenedFileHoldsTheTranslations) {
     const QString copy = t.dir.file(QStringLiteral("Out/Copy.esp"));
     QDir().mkpath(t.dir.file(QStringLiteral("Out")));
     {
-        TDialogAnswerer answerer({copy});
+        TDialogAnswers answerer({copy});
         t.save(true);
         EXPECT_EQ(answerer.fileDialogs, 1);
         EXPECT_EQ(answerer.questions, 1); // the confirmation only
@@ -195,8 +143,8 @@ TEST(WindowSave, PluginSaveAsksBacksUpAndTheReopenedFileHoldsTheTranslations) {
     EXPECT_EQ(filesMatching(t.dir.file(QStringLiteral("Out")), QStringLiteral("*")).size(), 1);
     // A cancelled file dialog writes nothing.
     {
-        t.ws().state().quillexpertMode = true;
-        TDialogAnswerer answerer;
+        t.ws.state().quillexpertMode = true;
+        TDialogAnswers answerer;
         t.save(true);
         EXPECT_EQ(answerer.fileDialogs, 1);
     }
@@ -205,7 +153,7 @@ TEST(WindowSave, PluginSaveAsksBacksUpAndTheReopenedFileHoldsTheTranslations) {
 
 TEST(WindowSave, TableSetsOfALocalizedPluginAndOfTheirOwnSaveUnderTheDestinationLanguage) {
     TWindowFixture t;
-    t.ws().state().quillexpertMode = true;
+    t.ws.state().quillexpertMode = true;
     const QString data = t.dir.file(QStringLiteral("Data"));
     ASSERT_FALSE(writePluginSamples(data).isEmpty());
     const QString strings = data + QStringLiteral("/strings/");
@@ -215,7 +163,7 @@ TEST(WindowSave, TableSetsOfALocalizedPluginAndOfTheirOwnSaveUnderTheDestination
     ASSERT_TRUE(t.open(data + QStringLiteral("/QuillerySampleLocalized.esp")));
     QStringList translated = t.translateSome(2);
     {
-        TDialogAnswerer answerer;
+        TDialogAnswers answerer;
         t.save(false);
     }
     EXPECT_EQ(fileBytes(data + QStringLiteral("/QuillerySampleLocalized.esp")), pluginBytes);
@@ -230,7 +178,7 @@ TEST(WindowSave, TableSetsOfALocalizedPluginAndOfTheirOwnSaveUnderTheDestination
     translated = t.translateSome(2);
     QDir().mkpath(t.dir.file(QStringLiteral("Out")));
     {
-        TDialogAnswerer answerer({t.dir.file(QStringLiteral("Out/Renamed_fr.strings"))});
+        TDialogAnswers answerer({t.dir.file(QStringLiteral("Out/Renamed_fr.strings"))});
         t.save(true);
         EXPECT_EQ(answerer.fileDialogs, 1);
     }
@@ -243,12 +191,12 @@ TEST(WindowSave, TableSetsOfALocalizedPluginAndOfTheirOwnSaveUnderTheDestination
 
 TEST(WindowSave, ScriptAndMenuFileSaveAndSaveAs) {
     TWindowFixture t;
-    t.ws().state().quillexpertMode = true;
+    t.ws.state().quillexpertMode = true;
     const QString script = t.dir.write(QStringLiteral("Scripts/QuillerySample.pex"), buildSampleScript(3, 9));
     const QByteArray original = fileBytes(script);
     ASSERT_TRUE(t.open(script));
     auto translateText = [&t](const QString& source, const QString& translation) {
-        for (auto& e : t.ws().loadedLists[0])
+        for (auto& e : t.ws.loadedLists[0])
             if (e->gS == source) {
                 e->setSTrans(translation);
                 return true;
@@ -257,7 +205,7 @@ TEST(WindowSave, ScriptAndMenuFileSaveAndSaveAs) {
     };
     ASSERT_TRUE(translateText(QStringLiteral("Quest started"), QStringLiteral("Qu\u00eate commenc\u00e9e")));
     {
-        TDialogAnswerer answerer;
+        TDialogAnswers answerer;
         t.save(false);
         EXPECT_EQ(answerer.questions, 1); // replacing the script
     }
@@ -270,7 +218,7 @@ TEST(WindowSave, ScriptAndMenuFileSaveAndSaveAs) {
     const QString scriptCopy = t.dir.file(QStringLiteral("Out/Copy.pex"));
     QDir().mkpath(t.dir.file(QStringLiteral("Out")));
     {
-        TDialogAnswerer answerer({scriptCopy});
+        TDialogAnswers answerer({scriptCopy});
         t.save(true);
     }
     EXPECT_EQ(fileBytes(scriptCopy), fileBytes(script));
@@ -278,10 +226,10 @@ TEST(WindowSave, ScriptAndMenuFileSaveAndSaveAs) {
     // The menu file saves under the destination language beside the source.
     const QString menu = t.dir.write(QStringLiteral("Interface/Translations/mymod_en.txt"), buildSampleMenuFile());
     ASSERT_TRUE(t.open(menu));
-    ASSERT_FALSE(t.ws().loadedLists[0].empty());
-    t.ws().loadedLists[0][0]->setSTrans(QStringLiteral("Exemple Quillery"));
+    ASSERT_FALSE(t.ws.loadedLists[0].empty());
+    t.ws.loadedLists[0][0]->setSTrans(QStringLiteral("Exemple Quillery"));
     {
-        TDialogAnswerer answerer;
+        TDialogAnswers answerer;
         t.save(false);
     }
     const QString saved = t.dir.file(QStringLiteral("Interface/Translations/mymod_FR.txt"));
@@ -290,7 +238,7 @@ TEST(WindowSave, ScriptAndMenuFileSaveAndSaveAs) {
         textsAfterReopen(t.dir.path(), saved, QStringLiteral("fr")).contains(QStringLiteral("Exemple Quillery")));
     // The name chosen is the mod's; the destination language is added to it.
     {
-        TDialogAnswerer answerer({t.dir.file(QStringLiteral("Out/other.txt"))});
+        TDialogAnswers answerer({t.dir.file(QStringLiteral("Out/other.txt"))});
         t.save(true);
         EXPECT_EQ(answerer.fileDialogs, 1);
     }
