@@ -117,6 +117,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own texts (context menus, standard buttons) in the interface languages.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 
 # Which component and prefix each generator packs is chosen when it runs.
 configure_file(${CMAKE_SOURCE_DIR}/cmake/QuillCPackOptions.cmake.in ${CMAKE_BINARY_DIR}/QuillCPackOptions.cmake @ONLY)

@@ -9,7 +9,7 @@ packages=(
     zlib1g-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
-    translate-toolkit
+    translate-toolkit qt6-translations-l10n
     libnuspell-dev hunspell-fr hunspell-en-us wfrench
     help2man file desktop-file-utils librsvg2-bin
 )

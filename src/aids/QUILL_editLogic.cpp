@@ -34,6 +34,18 @@ void appendRecordStrings(const trecord& record, bool skipRepeated, QList<tSkyStr
 
 } // namespace
 
+QString withSourceLineBreaks(const QString& text, const QString& source) {
+    if (!text.contains(QLatin1Char('\n'))) return text;
+    const qsizetype breaks = source.count(QLatin1Char('\n'));
+    const qsizetype crlf = source.count(QLatin1String("\r\n"));
+    if (crlf != breaks && crlf != 0) return text;
+    // A source without a break says nothing: the game's texts break lines with CRLF.
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (crlf == breaks) out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return out;
+}
+
 QString trimForStore(const QString& text, const QString& source) {
     const bool keepStart = !source.isEmpty() && isTrimChar(source.front());
     const bool keepEnd = !source.isEmpty() && isTrimChar(source.back());

@@ -23,6 +23,10 @@ namespace editlogic {
 // characters of the trim set (those and the ideographic space); but an end where `source` itself starts or ends with
 // such characters keeps them (a script joins its texts, so " and more " must keep its blanks).
 QString trimForStore(const QString& text, const QString& source);
+// A translation with its line breaks written as `source` writes them: CRLF where the source's breaks are all CRLF
+// or where it has none (the game's texts break lines so), LF where they are all LF; as typed where the source mixes
+// them.
+QString withSourceLineBreaks(const QString& text, const QString& source);
 
 // Whether storing `editorText` into `entry` changes anything: an unchanged text is stored again only with
 // forceValid, and never when the entry already has every status of statusIn or is translated.

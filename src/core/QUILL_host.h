@@ -39,6 +39,9 @@ struct rOptionRequest {
     QList<bool> checks;
     // Which check boxes may be changed (empty: all of them).
     QList<bool> checksEnabled;
+    // A question of two answers, each a button: choice 0 is what Yes answers, choice 1 what No answers (the command
+    // line's --yes / --no).
+    bool yesNo = false;
 };
 
 // A choice among the rows of a list (the similar-strings dialog "TForm5"): each row's cells under `headers`, the

@@ -36,6 +36,7 @@ struct rwindowpos {
     int top = 50;
     int left = 50;
     int Control1 = 300;
+    bool maximized = false;
 };
 
 // Where the program keeps its files (decided in core/QUILL_folders): everything in the program's folder, or the

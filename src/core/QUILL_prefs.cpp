@@ -116,6 +116,7 @@ template <typename State, typename Visitor> void visitPrefs(State& s, Visitor& v
     v.integer("POST", s.windowpos.top);
     v.integer("POSL", s.windowpos.left);
     v.integer("PAGE1", s.windowpos.Control1);
+    v.boolean("POSMAX", s.windowpos.maximized);
     v.integer("SPOSW", s.editWindowpos.width);
     v.integer("SPOSH", s.editWindowpos.height);
     v.integer("SPOST", s.editWindowpos.top);

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +74,33 @@ quillfs::tKeepOriginal writtenFileBackup(TAppContext& app) {
             kept.error = app.uiTextFormat(QStringLiteral("Fbk_RenameError"), {QDir::toNativeSeparators(failed)});
         return kept;
     };
+}
+
+QStringList writtenFileBackups(const TAppState& st, const QString& path) {
+    static const QRegularExpression stamp(QStringLiteral("^\\d{4}(_\\d{2}){5}( \\((\\d+)\\))?$"));
+    const QFileInfo info(path);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    QStringList folders{info.absolutePath()};
+    if (!st.EspBackup.isEmpty()) folders << QFileInfo(st.EspBackup).absoluteFilePath();
+    folders.removeDuplicates();
+    // Sorted by stamp, then by the collision number " (n)" (none first).
+    QList<std::pair<QString, QString>> found;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+            if (const auto match = stamp.match(name.mid(prefix.size()));
+                name.startsWith(prefix, Qt::CaseInsensitive) && match.hasMatch()) {
+                const QString suffix = name.mid(prefix.size());
+                const int collision = match.captured(3).toInt();
+                found.append({suffix.left(19) + QString::number(collision).rightJustified(4, QLatin1Char('0')),
+                              dir.filePath(name)});
+            }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList out;
+    for (const auto& item : found)
+        out << item.second;
+    return out;
 }
 
 bool backupDictionary(TAppContext& app, const QString& fileName, const QDateTime& now, QString* keptAt) {

@@ -10,6 +10,7 @@
 #include <QString>
 
 class TAppContext;
+struct TAppState;
 
 // "yyyy_MM_dd_hh_mm_ss" of a local time.
 QString backupStamp(const QDateTime& when);
@@ -26,6 +27,9 @@ bool backupWrittenFile(TAppContext& app, const QString& path, const QDateTime& n
                        QString* keptAt = nullptr);
 // backupWrittenFile as the step a write takes just before it replaces its target.
 quillfs::tKeepOriginal writtenFileBackup(TAppContext& app);
+// The backups backupWrittenFile made of `path` (beside it, and in the EspBackup folder when one is set), newest
+// first: "<name>.<stamp>" and its " (2)" ... collision names, the name compared without regard to case.
+QStringList writtenFileBackups(const TAppState& state, const QString& path);
 
 // As a dictionary is replaced: UserDictionary/<fileName> is kept as UserDictionary/Backup/<fileName>.<stamp>.
 // A failure reports "Fbk_RenameError" and returns false.

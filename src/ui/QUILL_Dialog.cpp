@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -77,9 +79,14 @@ TFormDialog::TFormDialog(const TAppContext& app, const QString& caption, const Q
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, [this] { done(drOk); });
 
-    // The sizing rule gives the least size; a larger font or a long word may ask for more.
+    // The sizing rule gives the least size; a larger font or a long word may ask for more. The wrapped text's height
+    // is taken at the width the dialog gets (a longer translation wraps to more lines than the size hint's guess),
+    // and is the least height, so that no line is cut at the bottom.
     const QSize rule = clientSizeFor(sContent, text_->font());
-    resize(rule.expandedTo(sizeHint()));
+    const int width = rule.expandedTo(sizeHint()).width();
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : sizeHint().height();
+    setMinimumHeight(height);
+    resize(width, qMax(rule.height(), height));
 }
 
 void TFormDialog::keyPressEvent(QKeyEvent* event) {
@@ -147,11 +154,68 @@ void setUiHintKey(QObject* object, const QString& key, const TAppContext& app) {
 
 namespace {
 
+// Titles a dialog as a window, not as the menu item that opened it ("Options", not "Options..."), and widens it
+// where the window's title bar would cut that title (its buttons and icon take some room too).
+class TTitleFitter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (!dialog || !dialog->isWindow() || dialog->windowTitle().isEmpty()) return false;
+        QString title = dialog->windowTitle();
+        if (title.endsWith(QLatin1String("...")))
+            title.chop(3);
+        else if (title.endsWith(QChar(0x2026)))
+            title.chop(1);
+        if (title != dialog->windowTitle() && !title.trimmed().isEmpty()) dialog->setWindowTitle(title.trimmed());
+        QFont titleFont = dialog->font();
+        titleFont.setBold(true);
+        const int needed = QFontMetrics(titleFont).horizontalAdvance(dialog->windowTitle()) + 160;
+        if (dialog->width() < needed) {
+            const QScreen* screen = dialog->screen();
+            const int available = screen ? screen->availableGeometry().width() : needed;
+            dialog->resize(qMin(needed, available), dialog->height());
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void installDialogTitleFitting() {
+    static bool installed = false;
+    if (installed || !qApp) return;
+    installed = true;
+    qApp->installEventFilter(new TTitleFitter(qApp));
+}
+
+namespace {
+
+void explainState(QAbstractButton* button, const TAppContext& app) {
+    const QString hint = app.uiText(button->property("uiStateHintKey").toString());
+    button->setToolTip(app.uiTextFormat(
+        button->isChecked() ? QStringLiteral("Hint_StateOn") : QStringLiteral("Hint_StateOff"), {hint}));
+}
+
+} // namespace
+
+void setUiStateHintKey(QAbstractButton* button, const QString& key, const TAppContext& app) {
+    button->setProperty("uiHintKey", QVariant());
+    button->setProperty("uiStateHintKey", key);
+    QObject::connect(button, &QAbstractButton::toggled, button, [button, &app] { explainState(button, app); });
+    explainState(button, app);
+}
+
+namespace {
+
 void translateObject(QObject* object, const TAppContext& app) {
     const QString key = object->property("uiKey").toString();
     if (!key.isEmpty()) setUiKey(object, key, app);
     const QString hint = object->property("uiHintKey").toString();
     if (!hint.isEmpty()) setUiHintKey(object, hint, app);
+    if (auto* button = qobject_cast<QAbstractButton*>(object); button && button->property("uiStateHintKey").isValid())
+        explainState(button, app);
     if (auto* edit = qobject_cast<QLineEdit*>(object)) {
         const QString placeholder = edit->property("uiPlaceholderKey").toString();
         if (!placeholder.isEmpty()) edit->setPlaceholderText(app.uiText(placeholder));

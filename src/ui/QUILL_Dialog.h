@@ -2,6 +2,8 @@
 // a self-closing variant, and the window caption translation helper every window uses.
 #pragma once
 
+class QAbstractButton;
+
 #include <QDialog>
 #include <QString>
 
@@ -52,6 +54,12 @@ void translateWindow(QWidget* window, const TAppContext& app);
 // Tags an object with the UI text key of its caption (and of its hint) and gives it its text now.
 void setUiKey(QObject* object, const QString& key, const TAppContext& app);
 void setUiHintKey(QObject* object, const QString& key, const TAppContext& app);
+// As every dialog of the application shows: its title without the ellipsis of the menu item that opened it, and
+// its width widened where the title would be cut (installed once).
+void installDialogTitleFitting();
+// The hint of a check button that says whether it is on ("Hint_StateOn" / "Hint_StateOff" around the UI text `key`),
+// kept up to date as it toggles and when the interface language changes.
+void setUiStateHintKey(QAbstractButton* button, const QString& key, const TAppContext& app);
 
 // A check box named `name`, its caption the UI text `key` (kept as its "uiKey").
 QCheckBox* checkBox(QWidget* parent, const TAppContext& app, const char* key, const char* name);

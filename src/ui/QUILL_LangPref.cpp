@@ -1,6 +1,8 @@
 // The options dialog.
 #include "ui/QUILL_LangPref.h"
 
+#include "core/QUILL_dataList.h"
+#include "core/QUILL_files.h"
 #include "core/QUILL_folders.h"
 #include "core/QUILL_main.h"
 #include "strings/QUILL_codepage.h"
@@ -51,6 +53,20 @@ QWidget* folderRow(QLineEdit*& field, const char* name, QWidget* parent, const s
     return row;
 }
 
+// The name a language folder's texts give their language (its "LanguageName" line), else the folder's name.
+QString interfaceLanguageName(const QString& dataFolder, const QString& folder) {
+    QByteArray bytes;
+    const QString file =
+        quillfs::findFileNoCase(QDir(dataFolder).filePath(QStringLiteral("res/") + folder), QStringLiteral("Res.ini"));
+    if (!file.isEmpty() && quillfs::readWholeFile(file, bytes))
+        for (const QString& line : splitTextLines(decodeTextFile(bytes)))
+            if (line.startsWith(QLatin1String("LanguageName="), Qt::CaseInsensitive)) {
+                const QString name = line.mid(13).trimmed();
+                if (!name.isEmpty()) return name;
+            }
+    return folder.isEmpty() ? folder : folder.left(1).toUpper() + folder.mid(1);
+}
+
 } // namespace
 
 TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
@@ -87,10 +103,27 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     form->addRow(label("Dest_Lang", app, vocab), languageRow(ComboBox2, Label5, "ComboBox2", "Label5"));
     form->addRow(label("Game_Folder", app, vocab),
                  folderRow(Edit1, "Edit1", vocab, [this] { browse(Edit1, QStringLiteral("Dia_chooseStringDir")); }));
+    // One line on what the tables found allow, the set by set details on request.
+    auto* tablesRow = new QWidget(vocab);
+    auto* tablesLayout = new QHBoxLayout(tablesRow);
+    tablesLayout->setContentsMargins(0, 0, 0, 0);
+    LabelTables = new QLabel(tablesRow);
+    LabelTables->setObjectName(QStringLiteral("LabelTables"));
+    LabelTables->setWordWrap(true);
+    LabelTables->setTextFormat(Qt::PlainText);
+    ButtonDetails = new QPushButton(tablesRow);
+    ButtonDetails->setObjectName(QStringLiteral("ButtonDetails"));
+    ButtonDetails->setCheckable(true);
+    setUiKey(ButtonDetails, QStringLiteral("Tables_Details"), app);
+    tablesLayout->addWidget(LabelTables, 1);
+    tablesLayout->addWidget(ButtonDetails, 0, Qt::AlignTop);
+    form->addRow(tablesRow);
     memo1 = new QListWidget(vocab);
     memo1->setObjectName(QStringLiteral("memo1"));
     memo1->setSelectionMode(QAbstractItemView::NoSelection);
     memo1->setFocusPolicy(Qt::NoFocus);
+    memo1->setVisible(false);
+    connect(ButtonDetails, &QPushButton::toggled, memo1, &QWidget::setVisible);
     form->addRow(memo1);
     ComboBox3 = new QComboBox(vocab);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
@@ -158,8 +191,10 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     layout->addLayout(bottom);
 
     // Values from the preferences.
+    // Each interface language by its own name ("Français"); its folder is the item's data.
     const QStringList folders = listLanguageFolders(shippedFolder(st));
-    ComboBox3->addItems(folders);
+    for (const QString& folder : folders)
+        ComboBox3->addItem(interfaceLanguageName(shippedFolder(st), folder), folder);
     ComboBox3->setCurrentIndex(languageFolderIndex(folders, st.UILang));
     // Each language shows its name beside its code; the code is the item's data.
     const QStringList languages = codepageLanguageNames(st.codepageList);
@@ -249,6 +284,7 @@ void TForm3::languagesChanged() {
     memo1->clear();
     const QString folder = QDir::fromNativeSeparators(Edit1->text());
     bool anyTables = false; // at least one set of the vocabulary can be built
+    int sets = 0, buildable = 0;
     for (const rCacheInfoLine& line : cacheInformation(ws_.app, folder, source, dest)) {
         auto* item = new QListWidgetItem(line.text, memo1);
         if (line.colour == rCacheInfoLine::red)
@@ -256,7 +292,17 @@ void TForm3::languagesChanged() {
         else if (line.colour == rCacheInfoLine::green)
             item->setBackground(QColor(0xDD, 0xFF, 0xDD));
         anyTables = anyTables || line.colour == rCacheInfoLine::green;
+        // A set's own line is the one before its "details" line; count the sets by their first coloured line.
+        if (line.colour != rCacheInfoLine::none && !line.text.startsWith(QLatin1Char(' '))) {
+            ++sets;
+            if (line.colour == rCacheInfoLine::green) ++buildable;
+        }
     }
+    const TAppContext& app = ws_.app;
+    LabelTables->setText(
+        !differ     ? app.uiText(QStringLiteral("Tables_SameLanguage"))
+        : anyTables ? app.uiTextFormat(QStringLiteral("Tables_Found"), {buildable, sets})
+                    : app.uiTextFormat(QStringLiteral("Tables_NotFound"), {app.uiText(QStringLiteral("Game_Folder"))}));
     // Building is offered where it would make something: never ticked when no table of the game was found.
     CheckBox1->setEnabled(differ);
     CheckBox1->setChecked(
@@ -282,7 +328,7 @@ rOptionsChoice TForm3::choice() const {
     rOptionsChoice c;
     c.sourceLang = ComboBox1->currentData().toString();
     c.destLang = ComboBox2->currentData().toString();
-    c.uiLang = ComboBox3->currentText();
+    c.uiLang = ComboBox3->currentData().toString();
     auto folder = [](const QLineEdit* field) {
         QString f = QDir::fromNativeSeparators(field->text());
         if (!f.isEmpty() && !f.endsWith(QLatin1Char('/'))) f += QLatin1Char('/');
@@ -313,7 +359,6 @@ void TForm3::done(int result) {
 }
 
 bool TForm3::runOptions(TWorkspace& ws, QWidget* parent) {
-    if (!ws.confirmDictionarySave()) return false;
     if (codepageLanguageNames(ws.app.state.codepageList).size() <= 1) {
         ws.app.messageDialog(ws.app.uiText(QStringLiteral("Ask_ErrorLangFile")), dbOk);
         return false;

@@ -38,7 +38,9 @@ public:
     QLineEdit* Edit1 = nullptr; // strings folder
     QLineEdit* Edit2 = nullptr; // backup folder
     QSpinBox* Edit3 = nullptr;  // dictionary backups kept
-    QListWidget* memo1 = nullptr;
+    QListWidget* memo1 = nullptr;  // the per-set details, shown on request
+    QLabel* LabelTables = nullptr; // one line on what the game's tables allow
+    QPushButton* ButtonDetails = nullptr;
     QCheckBox* CheckBoxOptSound = nullptr;
     QCheckBox* CheckBoxOptBackup = nullptr;
     QCheckBox* CheckBoxOptFolder = nullptr;
@@ -59,8 +61,9 @@ public:
     // Spelling: checking as one types and the dictionary.
     TSpellingOptionsPage* spellingPage = nullptr;
 
-    // Runs "Set_Options" for the main window: confirmDictionarySave, the language file check, the dialog, then
-    // applyOptions on Ok. Returns true when the languages were taken (the vocabulary must be rebuilt).
+    // Runs "Set_Options" for the main window: the language file check, the dialog, then applyOptions on Ok (which asks
+    // about unsaved work only when a change of language closes the document). Returns true when the languages were
+    // taken (the vocabulary must be rebuilt).
     static bool runOptions(TWorkspace& ws, QWidget* parent);
 
 protected:

@@ -26,6 +26,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace {
 
@@ -151,9 +152,10 @@ void TSuggestionsPage::editWithFocusedCandidate() {
 
 // ----- TForm4
 
-TForm4::TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent) : QDialog(parent), ws_(ws) {
+TForm4::TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent, const rSearchData* remembered)
+    : QDialog(parent), ws_(ws) {
     const TAppContext& app = ws.app;
-    const rSearchData& settings = aidsState(ws).searchSettings;
+    const rSearchData& settings = remembered ? *remembered : aidsState(ws).searchSettings;
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(app.uiText(QStringLiteral("Searchandreplace")));
     auto* layout = new QVBoxLayout(this);
@@ -385,10 +387,16 @@ TSuggestionsPage* installAidsUi(TForm1& form) {
     const auto activeList = [&form] { return qBound(0, form.listPages()->currentIndex(), 2); };
     form.setCommand(QStringLiteral("Heuristic"), [&ws, activeList] { runHeuristic(ws, activeList()); });
     form.setCommand(QStringLiteral("HeuristicFull"), [&ws] { runHeuristicFull(ws); });
-    form.setCommand(QStringLiteral("SearchandReplace"), [&form, &ws, activeList] {
-        TForm4 dialog(ws, form.focusedEntry(), &form);
-        if (dialog.exec() != QDialog::Accepted) return;
-        searchAndReplace(ws, dialog.rule(), activeList());
+    // The dialog opens as the translator left it this session (whatever document, batch or cancel came between); the
+    // first time it replaces text in the translations of every string.
+    auto remembered = std::make_shared<rSearchData>();
+    remembered->mode1 = 0;
+    remembered->mode2 = 0;
+    form.setCommand(QStringLiteral("SearchandReplace"), [&form, &ws, activeList, remembered] {
+        TForm4 dialog(ws, form.focusedEntry(), &form, remembered.get());
+        const bool accepted = dialog.exec() == QDialog::Accepted;
+        *remembered = dialog.rule();
+        if (accepted) searchAndReplace(ws, dialog.rule(), activeList());
     });
     form.setCommand(QStringLiteral("BatchSearchAndReplace"), [&ws, activeList] { runBatchFile(ws, activeList()); });
     form.setCommand(QStringLiteral("Menu_FixAlias"), [&form, &ws] { fixAliases(ws, form.selectedEntries()); });

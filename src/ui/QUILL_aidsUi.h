@@ -57,8 +57,9 @@ private:
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
-    // `skSource` is the focused entry (or null): its source's words fill the search field's drop-down.
-    TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent = nullptr);
+    // `skSource` is the focused entry (or null): its source's words fill the search field's drop-down. The controls
+    // start from `settings` (the window's last ones this session), else from the last rule applied.
+    TForm4(TWorkspace& ws, const tSkyStr* skSource, QWidget* parent = nullptr, const rSearchData* settings = nullptr);
     // The rule the controls hold (s1 as typed).
     rSearchData rule() const;
 

@@ -18,9 +18,22 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// The title of a question's window. The desktop ends every title with the program's name ("— Quillery") unless it
+// ends so already: the program's own caption ("Quillery 0.1.0") would show the name twice, so it shows the name once.
+QString dialogTitle(const QString& caption) {
+    const QString name = QGuiApplication::applicationDisplayName();
+    return caption == TAppContext::programCaption() && !name.isEmpty() && caption.startsWith(name) ? name : caption;
+}
+
+} // namespace
 
 void TGuiHost::appendLog(const QString& line) {
     form_->appendLog(line);
@@ -28,7 +41,7 @@ void TGuiHost::appendLog(const QString& line) {
 
 int TGuiHost::showMessage(const QString& caption, const QString& text, int buttons, int intervalMs) {
     static const TAppContext fallback;
-    return showMessageDialog(app_ ? *app_ : fallback, caption, text, buttons, intervalMs, form_);
+    return showMessageDialog(app_ ? *app_ : fallback, dialogTitle(caption), text, buttons, intervalMs, form_);
 }
 
 QString TGuiHost::dialogFilter(const QString& filter) {
@@ -96,8 +109,9 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     int answer = -1;
     if (app_ && showDictionaryOptionDialog(form_, *app_, request, answer)) return answer;
     if (app_ && showIdTagDialog(form_, *app_, request, answer)) return answer;
+    if (request.yesNo) return askTwoWays(request);
     QDialog dialog(form_);
-    dialog.setWindowTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption);
+    dialog.setWindowTitle(dialogTitle(request.caption.isEmpty() ? TAppContext::programCaption() : request.caption));
     auto* layout = new QVBoxLayout(&dialog);
     auto* group = new QGroupBox(&dialog);
     auto* groupLayout = new QVBoxLayout(group);
@@ -130,6 +144,23 @@ int TGuiHost::chooseOption(rOptionRequest& request) {
     for (int i = 0; i < checks.size(); ++i)
         request.checks[i] = checks[i]->isChecked();
     return request.choices.isEmpty() ? 0 : buttons.checkedId();
+}
+
+int TGuiHost::askTwoWays(const rOptionRequest& request) {
+    // Each answer is a button that says what it does; Escape cancels.
+    QMessageBox box(QMessageBox::Question, dialogTitle(TAppContext::programCaption()), request.caption,
+                    QMessageBox::NoButton, form_);
+    box.setObjectName(request.dialog);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : request.choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    QAbstractButton* cancel = box.addButton(app_ ? app_->uiText(QStringLiteral("Cancel")) : QStringLiteral("Cancel"),
+                                            QMessageBox::RejectRole);
+    if (request.current >= 0 && request.current < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[request.current]));
+    box.setEscapeButton(cancel);
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 void TGuiHost::setProgressRange(int maximum) {

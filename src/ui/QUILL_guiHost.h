@@ -39,6 +39,9 @@ public:
     static QString dialogFilter(const QString& filter);
 
 private:
+    // A question of two answers (rOptionRequest::yesNo), each a button; -1 when cancelled.
+    int askTwoWays(const rOptionRequest& request);
+
     TForm1* form_;
     TAppContext* app_ = nullptr;
     bool cancel_ = false;

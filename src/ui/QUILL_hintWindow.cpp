@@ -50,7 +50,7 @@ bool THintFilter::eventFilter(QObject* watched, QEvent* event) {
             // Item views and widgets without a hint show nothing; the others keep Qt's behaviour.
             return qobject_cast<QAbstractItemView*>(widget->parentWidget()) != nullptr;
         }
-        hint->activateHint(help->globalPos() + QPoint(0, 20), text);
+        hint->activateHint(help->globalPos(), text);
         return true;
     }
     case QEvent::Leave:
@@ -82,7 +82,8 @@ QSize TFontMeasure::textSize(const QString& text, const rHintFont& font) {
 }
 
 TQUILLHint::TQUILLHint(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+    : QWidget(parent,
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput) {
     setObjectName(QStringLiteral("TQUILLHint"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFont(QToolTip::font());
@@ -108,17 +109,10 @@ void TQUILLHint::activateHint(const QPoint& globalPos, const QString& text) {
     }
     text_ = text;
     tip_ = layout.tip;
-    QRect bounds(globalPos,
-                 QSize(layout.rect.right() - layout.rect.left() + 1, layout.rect.bottom() - layout.rect.top() + 1));
-    // Inside the desktop: up and left from the far edges, then no further than its top and left.
-    if (QScreen* screen = QGuiApplication::screenAt(globalPos) ? QGuiApplication::screenAt(globalPos)
-                                                               : QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        if (bounds.bottom() > desk.bottom()) bounds.moveTop(desk.bottom() - bounds.height());
-        if (bounds.right() > desk.right()) bounds.moveLeft(desk.right() - bounds.width());
-        bounds.moveLeft(qMax(bounds.left(), desk.left()));
-        bounds.moveTop(qMax(bounds.top(), desk.top()));
-    }
+    const QSize size(layout.rect.right() - layout.rect.left() + 1, layout.rect.bottom() - layout.rect.top() + 1);
+    QScreen* screen =
+        QGuiApplication::screenAt(globalPos) ? QGuiApplication::screenAt(globalPos) : QGuiApplication::primaryScreen();
+    const QRect bounds = placeHint(size, globalPos, screen ? screen->availableGeometry() : QRect(globalPos, size));
     setGeometry(bounds);
     show();
     raise();
@@ -146,6 +140,29 @@ void TQUILLHint::paintEvent(QPaintEvent*) {
         painter.setPen(word.font.colourSet ? windowsColour(word.font.colour) : ink);
         painter.drawText(QPoint(word.x, word.baseline - QFontMetrics(f).descent()), word.text);
     }
+}
+
+QRect TQUILLHint::placeHint(const QSize& size, const QPoint& pointer, const QRect& desk) {
+    constexpr int below = 20, above = 4, beside = 16;
+    const int width = qMin(size.width(), desk.width());
+    const int height = qMin(size.height(), desk.height());
+    QRect bounds(QPoint(pointer.x(), pointer.y() + below), QSize(width, height));
+    if (bounds.bottom() > desk.bottom()) {
+        if (pointer.y() - above - height >= desk.top()) {
+            bounds.moveBottom(pointer.y() - above);
+        } else {
+            // Too tall for either side: beside the pointer, where there is more room, as high as it fits.
+            bounds.moveTop(qMax(desk.top(), desk.bottom() - height + 1));
+            if (desk.right() - pointer.x() >= pointer.x() - desk.left())
+                bounds.moveLeft(pointer.x() + beside);
+            else
+                bounds.moveRight(pointer.x() - beside);
+            return bounds;
+        }
+    }
+    if (bounds.right() > desk.right()) bounds.moveRight(desk.right());
+    if (bounds.left() < desk.left()) bounds.moveLeft(desk.left());
+    return bounds;
 }
 
 TQUILLHint* TQUILLHint::instance() {

@@ -30,6 +30,11 @@ public:
     void activateHint(const QPoint& globalPos, const QString& text);
     const QString& text() const { return text_; }
 
+    // Where a hint of `size` shows for the pointer at `pointer` on a desktop `desk`: below the pointer, else above it,
+    // else beside it, never over the pointer (a window under the pointer takes it from the widget, which would hide
+    // the hint at once), and no larger than the desktop.
+    static QRect placeHint(const QSize& size, const QPoint& pointer, const QRect& desk);
+
     // Makes this the hint of every widget of the application: tool tips of widgets and actions, and of list cells
     // over the first 50 pixels of the cell.
     static void install();

@@ -6,6 +6,7 @@
 #include "core/QUILL_files.h"
 #include "core/QUILL_folders.h"
 #include "core/QUILL_helpers.h"
+#include "core/QUILL_prefs.h"
 #include "core/QUILL_recent.h"
 #include "core/QUILL_startup.h"
 #include "ui/QUILL_Dialog.h"
@@ -13,6 +14,8 @@
 #include "ui/QUILL_changeChannel.h"
 #include "ui/QUILL_guiHost.h"
 #include "ui/QUILL_hintWindow.h"
+#include "ui/QUILL_menuMnemonics.h"
+#include "ui/QUILL_qtTranslations.h"
 #include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
 #include "ui/QUILL_uiExtensions.h"
@@ -115,6 +118,7 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
 
     restoreGeometryFromPrefs();
     translateWindow(this, ws_->app);
+    if (!installQtTranslations(ws_->app)) ws_->app.logMessage(ws_->app.uiText(QStringLiteral("Fbk_NoQtTranslations")));
     // The home page in the interface language when its folder has one, else the common one.
     const QString ownHome = QStringLiteral("sstreadme.htm");
     showHtmlPage(quillfs::findFileNoCase(ws_->state().resFolder, ownHome).isEmpty()
@@ -125,11 +129,13 @@ TForm1::TForm1(const QString& programFolder, const QString& firstArgument, const
     connectChanges();
     installBuiltInCommands();
     ws_->app.refreshStatusLanguage();
+    writtenRecent_ = ws_->state().recentAddon;
     rebuildRecentMenu();
     rebuildPresetMenu();
     arrangeViews();
     updatePageCaptions();
     TQUILLHint::install(); // every hint of the application is the formatted one
+    installDialogTitleFitting();
     installUiExtensions(*this);
     updateCommands();
     emit changes_->vocabularyReplaced();
@@ -168,6 +174,7 @@ void TForm1::buildActions() {
     actions_[QStringLiteral("Load_Esp")]->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
     makeAction(QStringLiteral("Load_Strings"))->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
     makeAction(QStringLiteral("Load_ScriptPex"))->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    makeAction(QStringLiteral("Load_MenuFile"));
     makeAction(QStringLiteral("Menu_ExportEsp"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     actions_[QStringLiteral("Menu_ExportEsp")]->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
     makeAction(QStringLiteral("Menu_ExportEspAs"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
@@ -188,6 +195,7 @@ void TForm1::buildActions() {
     makeAction(QStringLiteral("Menu_FixAlias"));
     makeAction(QStringLiteral("Menu_Validate_All"));
     makeAction(QStringLiteral("Menu_ResetAll"));
+    makeAction(QStringLiteral("Menu_Progress"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     makeAction(QStringLiteral("Menu_Undo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     makeAction(QStringLiteral("Menu_Redo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     for (const char* key : {"Menu_Validate", "Menu_Partial", "Menu_Cancel"})
@@ -234,6 +242,7 @@ void TForm1::buildMenus() {
     add(fileMenu_, "Load_Esp");
     add(fileMenu_, "Load_Strings");
     add(fileMenu_, "Load_ScriptPex");
+    add(fileMenu_, "Load_MenuFile");
     recentMenu_ = menu(fileMenu_, "Recent_files");
     fileMenu_->addSeparator();
     add(fileMenu_, "Menu_ExportEsp");
@@ -263,6 +272,8 @@ void TForm1::buildMenus() {
     translationMenu_->addSeparator();
     add(translationMenu_, "Menu_Validate_All");
     add(translationMenu_, "Menu_ResetAll");
+    translationMenu_->addSeparator();
+    add(translationMenu_, "Menu_Progress");
 
     toolsMenu_ = menu(nullptr, "Tools");
     add(toolsMenu_, "SearchandReplace");
@@ -299,6 +310,9 @@ void TForm1::buildMenus() {
     xmlMenu_->addSeparator();
     add(xmlMenu_, "Menu_ExportXliff");
     add(xmlMenu_, "Menu_ImportXliff");
+
+    // Every menu item gets an Alt key of its own, whatever the interface language.
+    giveMenusMnemonics(menuBar());
 
     // F10 opens the menu bar, as the Alt key does.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -409,7 +423,9 @@ QWidget* TForm1::buildFilterBar() {
     filterBar_->addSeparator();
     problemsButton_ = button("ButtonWithProblems", QStringLiteral("Chk_WithProblems"), "Hint_SearchProblems");
     problemsButton_->setChecked(false);
+    problemsButton_->setAutoRaise(false); // framed as the state buttons; its own hint, as it narrows rather than lists
     connect(problemsButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+    explainStateButtons();
 
     filterBar_->addSeparator();
     QToolButton* all = button("ToolButton23", {}, "Hint_SearchCheck");
@@ -561,11 +577,14 @@ void TForm1::restoreGeometryFromPrefs() {
     ws_->state().windowpos.Control1 = pos.Control1;
     const int bottom = qMax(80, pos.Control1);
     splitter_->setSizes({qMax(kTopPanelMinimum, height() - bottom), bottom});
+    // A window closed maximized opens maximized, over the normal size just restored.
+    if (ws_->state().windowpos.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TForm1::saveGeometryToPrefs() {
     rwindowpos& pos = ws_->state().windowpos;
     saveWindowGeometry(*this, pos);
+    pos.maximized = isMaximized();
     pos.Control1 = bottomPages_->height();
 }
 
@@ -652,14 +671,14 @@ void TForm1::connectChanges() {
 void TForm1::installBuiltInCommands() {
     TWorkspace& ws = *ws_;
     for (const auto& [key, kind] : {std::pair{"Load_Esp", "plugin"}, std::pair{"Load_Strings", "stringTables"},
-                                    std::pair{"Load_ScriptPex", "script"}})
+                                    std::pair{"Load_ScriptPex", "script"}, std::pair{"Load_MenuFile", "menuFile"}})
         handlers_.insert(QLatin1String(key), [&ws, kind = kind] { ws.pickAndOpenDocument(documentKind(kind)); });
     handlers_.insert(QStringLiteral("Menu_CloseAll"), [&ws] { ws.closeAll(); });
     // Save and Save as, whatever the kind of document: the captions follow the kind (updateCommands); the document
-    // asks its questions and makes its backups.
+    // asks its questions and makes its backups, and its dictionary is saved with it.
     for (const bool saveAs : {false, true})
         handlers_.insert(saveAs ? QStringLiteral("Menu_ExportEspAs") : QStringLiteral("Menu_ExportEsp"),
-                         [&ws, saveAs] { ws.saveDocument(saveAs); });
+                         [&ws, saveAs] { ws.saveDocumentWithDictionary(saveAs); });
     handlers_.insert(QStringLiteral("Menu_Quit"), [this] { close(); });
     handlers_.insert(QStringLiteral("Set_Options"), [this, &ws] { TForm3::runOptions(ws, this); });
     handlers_.insert(QStringLiteral("addPreset"), [this, &ws] {
@@ -825,6 +844,16 @@ void TForm1::sortListView(int listIndex, int column, Qt::SortOrder order) {
     header->setSortIndicator(column, order);
 }
 
+void TForm1::explainStateButtons() {
+    std::vector<QToolButton*> buttons(statusButtons_.begin(), statusButtons_.end());
+    buttons.push_back(nullButton_);
+    for (QToolButton* b : buttons) {
+        // Framed, so that "on" is drawn sunken and "off" raised whether the pointer is over the button or not.
+        b->setAutoRaise(false);
+        setUiStateHintKey(b, b->property("uiHintKey").toString(), ws_->app);
+    }
+}
+
 void TForm1::setStatusButtons(bool down) {
     for (QToolButton* b : statusButtons_)
         b->setChecked(down);
@@ -894,30 +923,45 @@ void TForm1::reapplyFilter() {
 }
 
 void TForm1::updateTitle() {
-    // Unsaved work shows as a leading "*".
+    // Unsaved work shows as a leading "*", then the open file and the mode. The title ends with the program's name,
+    // which the desktop would otherwise add a second time.
     const QString mode =
         ws_->app.uiText(QStringLiteral("Mode_") +
                         QString(workModeName(ws_->state().WorkMode)).remove(QLatin1Char(' ')).remove(QLatin1Char('+')));
-    setWindowTitle(QStringLiteral("%1%2 - %3 - %4")
-                       .arg(ws_->hasUnsavedWork() ? QStringLiteral("*") : QString(), QStringLiteral("Quillery"),
-                            TAppContext::versionText(), ws_->app.uiTextFormat(QStringLiteral("Title_Mode"), {mode})));
+    const QString file = ws_->state().currentFileName;
+    setWindowTitle(QStringLiteral("%1%2%3 - %4")
+                       .arg(ws_->hasUnsavedWork() ? QStringLiteral("*") : QString(),
+                            file.isEmpty() ? QString() : file + QLatin1Char(' '),
+                            ws_->app.uiTextFormat(QStringLiteral("Title_Mode"), {mode}), QStringLiteral("Quillery")));
 }
 
 void TForm1::rebuildRecentMenu() {
     recentMenu_->clear();
     const QStringList& recent = ws_->state().recentAddon;
     for (int i = 0; i < recent.size(); ++i) {
-        QAction* item = recentMenu_->addAction(QFileInfo(recent[i]).fileName());
+        // Two files of one name from two folders must not look the same: the folder follows, elided in its middle.
+        const QFileInfo file(recent[i]);
+        const QString folder = fontMetrics().elidedText(QDir::toNativeSeparators(file.absolutePath()), Qt::ElideMiddle,
+                                                        fontMetrics().averageCharWidth() * 48);
+        QAction* item = recentMenu_->addAction(
+            QStringLiteral("&%1 %2  \u2014  %3").arg(QString::number((i + 1) % 10), file.fileName(), folder));
         item->setObjectName(QStringLiteral("RecentMenu%1").arg(i));
         item->setData(i);
         item->setToolTip(QDir::toNativeSeparators(recent[i]));
+        item->setStatusTip(QDir::toNativeSeparators(recent[i]));
         connect(item, &QAction::triggered, this, [this, i] {
             runGuarded([this, i] {
                 if (ws_->openRecentFile(i) == TWorkspace::TRecentResult::removed) rebuildRecentMenu();
             });
         });
     }
+    recentMenu_->setToolTipsVisible(true);
     recentMenu_->setEnabled(!recent.isEmpty());
+    // The list is written as soon as it changes, so that a crash does not bring back an old one.
+    if (recent != writtenRecent_) {
+        writtenRecent_ = recent;
+        writePrefs(ws_->app);
+    }
 }
 
 void TForm1::rebuildPresetMenu() {
@@ -966,7 +1010,11 @@ void TForm1::setProgress(int position) {
 }
 
 void TForm1::setStatusText(int panel, const QString& text) {
-    if (panel == 1 || panel == 2) statusPanels_[panel - 1]->setText(text);
+    if (panel != 1 && panel != 2) return;
+    // A long note (where the original of a file saved in place went) may be cut by the panels beside it: its hint
+    // holds it whole.
+    statusPanels_[panel - 1]->setText(text);
+    statusPanels_[panel - 1]->setToolTip(text);
 }
 
 void TForm1::setBusy(bool busy) {

@@ -139,6 +139,8 @@ private:
     QAction* makeAction(const QString& key, const QString& hintKey = {});
     void updatePageCaptions();
     void connectChanges();
+    // The state buttons are drawn pressed when their strings are listed, and their hints say which it is.
+    void explainStateButtons();
 
     std::unique_ptr<TGuiHost> host_;
     std::unique_ptr<TWorkspace> ws_;
@@ -192,4 +194,6 @@ private:
 
     QProgressBar* progress_ = nullptr;
     std::array<QLabel*, 2> statusPanels_{};
+    // The recent files as last written to prefs.ini.
+    QStringList writtenRecent_;
 };

@@ -8,9 +8,11 @@
 #include "ui/QUILL_compareUi.h"
 #include "ui/QUILL_dialogueUi.h"
 #include "ui/QUILL_editDialog.h"
+#include "ui/QUILL_encodingBar.h"
 #include "ui/QUILL_espTreeView.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_pexListingView.h"
+#include "ui/QUILL_progressView.h"
 #include "ui/QUILL_recordToolsUi.h"
 #include "ui/QUILL_spellingUi.h"
 #include "ui/QUILL_vocabularyPage.h"
@@ -50,6 +52,8 @@ void installUiExtensions(TForm1& form) {
     installSpellingUi(form);
     installDialogueUi(form);
     installPluginCompare(form);
+    installEncodingBar(form);
+    installProgressView(form);
     TSuggestionsPage* suggestions = installAidsUi(form);
     if (TForm2* dialog = editDialog(form); dialog && suggestions) connectEditDialogToAids(form, *dialog, *suggestions);
     installChecksUi(form);

@@ -76,15 +76,31 @@ QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column) {
     return {};
 }
 
+namespace {
+
+// A text's key in alphabetical order: its letters without their accents and case first ("Épée" between "Arme" and
+// "Fusil", where the code of 'É' would put it after "Zone"), then the case-folded text, so that "epee" and "épée" keep
+// one order. Plain ASCII texts (most of a game's) skip the decomposition.
+QString alphabeticalKey(const QString& text) {
+    QString folded = text.toCaseFolded();
+    const bool ascii = std::all_of(folded.cbegin(), folded.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) return folded;
+    QString base = folded.normalized(QString::NormalizationForm_KD);
+    base.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    return base + QChar(0) + folded;
+}
+
+} // namespace
+
 rListSortKey listSortKey(const TWorkspace& ws, const tSkyStr& e, int column) {
     switch (static_cast<TListColumn>(column)) {
     case TListColumn::id:
         if (ws.document && ws.document->idsAreText()) return {0, listCellText(ws, e, column).toCaseFolded()};
         return {e.id, {}};
     case TListColumn::original:
-        return {0, e.gS.toCaseFolded()};
+        return {0, alphabeticalKey(e.gS)};
     case TListColumn::translated:
-        return {0, e.gTrans.toCaseFolded()};
+        return {0, alphabeticalKey(e.gTrans)};
     case TListColumn::ld: {
         const long long weight = static_cast<long long>(std::trunc(e.LDResult)) * 65535 +
                                  (e.hasFlag(sStrInternalParam::Warning) ? 4095 : 0) +

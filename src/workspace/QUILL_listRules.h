@@ -25,8 +25,9 @@ QString listCellDisplayText(const QString& text);
 // The text of a cell of a top-level row.
 QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column);
 // The sort rule of a header click. An entry's key for a column: ids as numbers (as the id cell's case-folded text
-// for plugins and menu files), the score column as a weight that puts the best suggestions first, texts and editor
-// ids case-folded (an entry without an editor id sorts before the others).
+// for plugins and menu files), the score column as a weight that puts the best suggestions first, sources and
+// translations in alphabetical order (accents and case set aside, then case-folded), editor ids case-folded (an
+// entry without an editor id sorts before the others).
 struct rListSortKey {
     long long number = 0;
     QString text;

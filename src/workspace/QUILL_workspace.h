@@ -132,6 +132,12 @@ public:
     // ("FOLDER/NAME"); empty asks the host's save dialog. `confirmed` skips "Fbk_FinalizeWarn" (the command line's
     // --save is the confirmation); replacing an existing file is still asked.
     bool saveDocument(bool saveAs, const QString& target = QString(), bool confirmed = false);
+    // The window's Save (Ctrl+S) and Save as: saveDocument, then the document's dictionary when work is still
+    // unsaved, so that one save leaves nothing unsaved and the title's "*" means what it saves.
+    bool saveDocumentWithDictionary(bool saveAs);
+    // What the last save has to tell the translator once it is done (where the original of a file saved in place
+    // went); the status bar shows it again after the dictionary's own messages.
+    QString saveNote;
     // The save captions' kind of the open document (string tables when none is open).
     TExportKind exportKind() const;
     // The columns and pages the lists show for the open document.

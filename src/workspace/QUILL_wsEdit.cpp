@@ -8,8 +8,9 @@ bool TWorkspace::storeTranslation(tSkyStr* entry, const rStoreRequest& request) 
     if (!entry) return false;
     const QString source =
         !request.source ? entry->gS : (request.trim ? editlogic::trimForStore(*request.source, {}) : *request.source);
-    const QString translation =
-        request.trim ? editlogic::trimForStore(request.translation, source) : request.translation;
+    // Enter in the editor gives LF; the game's texts break lines with CRLF.
+    const QString translation = editlogic::withSourceLineBreaks(
+        request.trim ? editlogic::trimForStore(request.translation, source) : request.translation, source);
     const bool sourceChanged = request.source && source != entry->gS;
     if (!sourceChanged && !editlogic::needsStore(*entry, translation, request.forceValid, request.statusIn))
         return false;

@@ -4,6 +4,8 @@
 #include "strings/QUILL_codepage.h"
 #include "workspace/QUILL_workspace.h"
 
+#include <QFileInfo>
+
 qsizetype checkSourceEncoding(TWorkspace& ws) {
     TAppContext& app = ws.app;
     const TAppState& st = app.state;
@@ -45,4 +47,14 @@ bool confirmMisencodedSave(TWorkspace& ws) {
     TAppContext& app = ws.app;
     return app.messageDialog(app.uiTextFormat(QStringLiteral("Ask_SaveMisencoded"), {ws.document->misencodedTexts}),
                              dbYesNo) == drYes;
+}
+
+bool reopenReadingUtf8(TWorkspace& ws) {
+    if (!ws.document || ws.document->path.isEmpty()) return false;
+    const QString path = ws.document->path;
+    ws.app.state.ForceUtf8Load = true;
+    ws.app.logMessage(ws.app.uiTextFormat(
+        QStringLiteral("Fbk_ReopenUtf8"),
+        {QFileInfo(path).fileName(), ws.app.uiText(QStringLiteral("ForceUtf8Load")).remove(QLatin1Char('&'))}));
+    return ws.openFileByKind(path);
 }

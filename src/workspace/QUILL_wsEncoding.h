@@ -12,3 +12,6 @@ class TWorkspace;
 qsizetype checkSourceEncoding(TWorkspace& ws);
 // Before a save: true when no text looked misencoded, or the translator agreed to save anyway.
 bool confirmMisencodedSave(TWorkspace& ws);
+// The encoding bar's "reopen reading UTF-8": ticks Options > UTF-8 > ForceUtf8Load and opens the document's file
+// again (after the unsaved-work question). False when nothing was reopened.
+bool reopenReadingUtf8(TWorkspace& ws);

@@ -16,7 +16,7 @@ namespace {
 rPassContext passContext(TWorkspace& ws, tStringPredicate filter) {
     rPassContext c;
     const TAppState& st = ws.app.state;
-    c.sameLanguage = st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) == 0;
+    c.sameLanguage = st.sameLanguages();
     c.references = ws.document ? ws.document->referenceKey() : TReferenceKey::none;
     c.filter = filter;
     c.isSelected = ws.selectionPredicate();

@@ -12,6 +12,7 @@
 #include "strings/QUILL_backup.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsSavedInPlace.h"
 #include "workspace/QUILL_wsStrings.h"
 
 #include <QDateTime>
@@ -71,7 +72,9 @@ bool readPluginTables(TWorkspace& ws, const QString& folder, const QString& base
     return readTableSet(ws.app, ws.loadedLists, folder, base, sink, true, ws.app.state.SourceLang);
 }
 
-bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder) {
+// `readFrom`, when given, is the backup holding the original of a plugin saved in place, read in the file's place.
+bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& bytes, bool rememberFolder,
+                     const QString& readFrom = QString()) {
     TAppContext& app = ws.app;
     TAppState& st = app.state;
     TPluginDocument& doc = beginPluginLoad(ws, fullPath, rememberFolder, false);
@@ -81,9 +84,27 @@ bool loadPlainPlugin(TWorkspace& ws, const QString& fullPath, const QByteArray& 
         app.logMessage(app.uiText(QStringLiteral("Fbk_Failesp")), true);
         return false;
     }
+    doc.readFrom = readFrom;
+    if (readFrom.isEmpty()) {
+        rSavedInPlace savedInPlace = settleSavedInPlace(ws, fullPath, doc.tree);
+        if (savedInPlace.choice == TSavedInPlaceChoice::cancel) {
+            operation.end();
+            return false;
+        }
+        if (savedInPlace.choice == TSavedInPlaceChoice::original) {
+            operation.end();
+            app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedInPlaceReadOriginal"),
+                                            {QDir::toNativeSeparators(savedInPlace.originalPath), doc.fileName}));
+            const QString original = savedInPlace.originalPath;
+            return loadPlainPlugin(ws, fullPath, savedInPlace.originalBytes, rememberFolder, original);
+        }
+        if (savedInPlace.choice == TSavedInPlaceChoice::goOn) doc.textLanguage = st.DestLang;
+    }
     markStringGroups(doc.tree, false);
     addRecentFile(st.recentAddon, fullPath);
-    const rCodepage codepage = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
+    const rCodepage codepage =
+        chooseCodepage(QLatin1Char('_') + doc.sourceTextLanguage(st), st.codepageList,
+                       doc.textLanguage.isEmpty() ? st.ForceUtf8Load : st.ForceUtf8Export);
     doc.stringCounts = collectInlineStrings(doc.tree, ws.loadedLists, codepage, recordDefs());
     app.logMessage(
         app.uiTextFormat(QStringLiteral("Fbk_LoadEspResult"), {doc.stringCounts.records, doc.stringCounts.fields}));
@@ -251,19 +272,29 @@ bool writePlugin(TWorkspace& ws, const QString& folder, const QString& fileName,
         app.messageDialog(app.uiTextFormat(QStringLiteral("Fbk_FinalizeConfirm"), {fileName, note}), dbYesNo) != drYes)
         return false;
     TOperation operation(app, app.uiText(QStringLiteral("Fbk_Saveesp")));
-    const rCodepage source = chooseCodepage(QLatin1Char('_') + st.SourceLang, st.codepageList, st.ForceUtf8Load);
+    const rCodepage source = chooseCodepage(QLatin1Char('_') + doc->sourceTextLanguage(st), st.codepageList,
+                                            doc->textLanguage.isEmpty() ? st.ForceUtf8Load : st.ForceUtf8Export);
     const rCodepage dest = chooseCodepage(QLatin1Char('_') + st.DestLang, st.codepageList, st.ForceUtf8Export);
     encodeTranslations(ws.loadedLists, dest, source.c == dest.c);
     const qsizetype nodes = doc->tree.nodeCount();
     app.progressMax(nodes);
     QString error;
     // The backup is made once the new file is complete, just before it replaces the old one.
+    QString keptAt;
+    quillfs::tKeepOriginal keep;
+    if (!saveAs)
+        keep = [backup = writtenFileBackup(app), &keptAt](const QString& path) {
+            quillfs::rKeptOriginal kept = backup(path);
+            keptAt = kept.path;
+            return kept;
+        };
     const bool ok = savePluginTree(
-        doc->tree, target, &error, [&app](int, qsizetype node) { app.progressStep(node, 100); },
-        saveAs ? quillfs::tKeepOriginal() : writtenFileBackup(app));
+        doc->tree, target, &error, [&app](int, qsizetype node) { app.progressStep(node, 100); }, keep);
     const QString fullTarget = QFileInfo(target).absoluteFilePath();
     if (ok) {
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_Saved"), {fullTarget}), true, dbSelfClosing);
+        // Written over the file it was read from: the file now holds the translation.
+        if (QFileInfo(fullTarget) == QFileInfo(doc->path)) noteSavedInPlace(ws, fullTarget, keptAt);
     } else {
         app.logMessage(error, true);
         app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_SavedError"), {fullTarget}), true);

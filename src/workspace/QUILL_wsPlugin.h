@@ -26,6 +26,11 @@ struct TPluginDocument : TDocument {
     // The code page of the last plugin compare, which decodes the older texts of tree.compareRecordList. Both go
     // with the document: closing it, opening another or a failed load ends them.
     tespCompareCodepage compareCodepage;
+    // The language whose code page its texts were read with when not the source language: the translation language
+    // for a plugin saved in place that the translator goes on with.
+    QString textLanguage;
+    // The backup its texts were read from when the translator chose the original of a plugin saved in place.
+    QString readFrom;
 
     // The plugin's name without its extension: what its string tables are named after.
     QString baseName() const;
@@ -42,7 +47,9 @@ struct TPluginDocument : TDocument {
     TReferenceKey referenceKey() const override { return TReferenceKey::pluginField; }
     bool idsAreText() const override { return true; }
     bool hasStringTables() const override { return localized; }
-    QString sourceTextLanguage(const TAppState& state) const override { return state.SourceLang; }
+    QString sourceTextLanguage(const TAppState& state) const override {
+        return textLanguage.isEmpty() ? state.SourceLang : textLanguage;
+    }
 };
 
 // Reads a plugin file into the tree: the header (the TES4 record added with addHeader), then, when its localization

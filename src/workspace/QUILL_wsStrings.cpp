@@ -107,6 +107,7 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
         if (answer != drYes) return false;
     }
     if (!confirmMisencodedSave(*this)) return false;
+    saveNote.clear();
     if (!document || !document->save(*this, saveAs, target)) return false;
     // What the journal holds is in the file now.
     endJournal(*this);
@@ -116,6 +117,14 @@ bool TWorkspace::saveDocument(bool saveAs, const QString& target, bool confirmed
         markWorkSaved();
     }
     return true;
+}
+
+bool TWorkspace::saveDocumentWithDictionary(bool saveAs) {
+    if (!saveDocument(saveAs)) return false;
+    if (!hasUnsavedWork() || !canSaveDocumentDictionary()) return true;
+    const bool saved = saveDocumentDictionary();
+    if (!saveNote.isEmpty()) app.host().setStatusText(2, saveNote);
+    return saved;
 }
 
 rColumnLayout TTableSetDocument::layout() const {

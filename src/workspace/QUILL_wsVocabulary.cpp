@@ -125,7 +125,7 @@ bool saveDictionaryFile(TWorkspace& ws, const QString& fileName) {
 bool TWorkspace::canSaveDocumentDictionary() const {
     const TAppState& st = app.state;
     return document && document->hasOwnDictionary() && !st.currentFileName.isEmpty() &&
-           st.SourceLang.compare(st.DestLang, Qt::CaseInsensitive) != 0;
+           !st.sameLanguages();
 }
 
 bool TWorkspace::saveDocumentDictionary() {

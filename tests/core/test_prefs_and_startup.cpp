@@ -138,6 +138,7 @@ TEST(Prefs, KeysAreWrittenInTheirOrderWithTheirForms) {
                                   "POST",
                                   "POSL",
                                   "PAGE1",
+                                  "POSMAX",
                                   "SPOSW",
                                   "SPOSH",
                                   "SPOST",

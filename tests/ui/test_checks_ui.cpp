@@ -304,7 +304,7 @@ TEST(ChecksTab, OpensTheEditDialogWhereAFixRemovesTheRowAndF1AsksFirst) {
     dialog->translationEditor()->setPlainText(QStringLiteral("Pistolet\nd'encre"));
     pressAndAnswer(Qt::Key_F1, Qt::NoModifier, true, true);
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(w.entry(0, 4)->gTrans, QStringLiteral("Pistolet\nd'encre"));
+    EXPECT_EQ(w.entry(0, 4)->gTrans, QStringLiteral("Pistolet\r\nd'encre")); // the game's line break
     EXPECT_TRUE(w.entry(0, 4)->hasParam(sStrParam::validated));
     EXPECT_FALSE(w.ws.state().checksAskBeforeValidate);
     EXPECT_EQ(w.shownRowsOf(0, 4).size(), 1); // validated as it is: still a problem, now a known one

@@ -96,7 +96,7 @@ TEST(MainWindow, StartsShowsAndClosesSavingPrefs) {
         form.resize(1280, 800);
         form.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillery - %1 - [mode: None]").arg(TAppContext::versionText()));
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("[mode: None] - Quillery"));
         EXPECT_EQ(form.listPages()->count(), 3);
         EXPECT_EQ(form.bottomPages()->count(), 8);
         EXPECT_EQ(form.listPages()->tabText(0), QStringLiteral("STRINGS [0/0]"));
@@ -144,7 +144,7 @@ TEST(MainWindow, ListsShowFilterAndSort) {
     form.refreshLists();
     QCoreApplication::processEvents();
     EXPECT_EQ(form.windowTitle(),
-              QStringLiteral("Quillery - %1 - [mode: string tables]").arg(TAppContext::versionText()));
+              form.workspace().state().currentFileName + QStringLiteral(" [mode: string tables] - Quillery"));
     EXPECT_EQ(form.listPages()->tabText(0), QStringLiteral("STRINGS [7/7]"));
     const QAbstractItemModel* model = form.listProxy(0);
     EXPECT_EQ(model->index(4, 1).data().toString(), QStringLiteral("[NULL]"));
@@ -271,7 +271,8 @@ TEST(MainWindow, RecentFilesAndPresetMenus) {
     QMenu* recent = form.findChild<QMenu*>(QStringLiteral("Recent_files"));
     ASSERT_NE(recent, nullptr);
     ASSERT_EQ(recent->actions().size(), 2);
-    EXPECT_EQ(recent->actions()[0]->text(), QStringLiteral("MyMod.esp"));
+    EXPECT_TRUE(recent->actions()[0]->text().startsWith(QStringLiteral("&1 MyMod.esp")))
+        << recent->actions()[0]->text().toStdString();
     EXPECT_EQ(recent->actions()[1]->objectName(), QStringLiteral("RecentMenu1"));
     // A vanished file is dropped from the list with a message.
     auto* closer = new QTimer(&form);

@@ -138,7 +138,8 @@ TEST(WindowNewUser, TheFrenchInterfaceLeavesNoEnglishText) {
     EXPECT_GT(checked, 60);
     EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("ButtonedEdit1"))->placeholderText(),
               QStringLiteral("Rechercher"));
-    EXPECT_TRUE(form.windowTitle().endsWith(QStringLiteral("[mode : aucun]"))) << form.windowTitle().toStdString();
+    EXPECT_TRUE(form.windowTitle().endsWith(QStringLiteral("[mode : aucun] - Quillery")))
+        << form.windowTitle().toStdString();
     EXPECT_TRUE(form.homeBrowser()->toPlainText().contains(QStringLiteral("Bienvenue")));
     EXPECT_FALSE(form.homeBrowser()->toPlainText().contains(QStringLiteral("Welcome")));
 }

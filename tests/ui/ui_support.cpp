@@ -5,13 +5,26 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QThread>
 #include <QTreeView>
 #include <gtest/gtest.h>
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
 
 TModalAnswerer::TModalAnswerer(std::function<bool(QWidget* modal)> answer) : answer_(std::move(answer)) {
     timer_.setInterval(20);

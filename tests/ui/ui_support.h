@@ -13,6 +13,9 @@
 #include <deque>
 #include <functional>
 
+// Runs the event loop until `done` holds (a timer of the window fired) or `ms` passed; returns whether it holds.
+bool waitUntil(const std::function<bool()>& done, int ms = 3000);
+
 // Answers every modal dialog that shows while it lives: `answer` gets the dialog and returns true once it answered
 // (closed) it; a dialog left open is offered again on the next tick. Counts the dialogs answered.
 class TModalAnswerer {

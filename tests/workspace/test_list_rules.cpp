@@ -144,6 +144,13 @@ TEST(ListRules, SortingComparers) {
     EXPECT_LT(compareListEntries(ws, a, b, 0), 0);
     EXPECT_LT(compareListEntries(ws, a, b, 1), 0);
     EXPECT_GT(compareListEntries(ws, a, b, 2), 0);
+    // Texts alphabetically: an accented capital between its letters' neighbours, its plain twin first.
+    b.gTrans = QStringLiteral("Écran");
+    EXPECT_LT(compareListEntries(ws, b, a, 2), 0);
+    a.gTrans = QStringLiteral("Ecran");
+    EXPECT_LT(compareListEntries(ws, a, b, 2), 0);
+    a.gTrans = QStringLiteral("Zeta");
+    b.gTrans = QStringLiteral("alpha");
     // Score column: higher scores first, then warnings, duplicates and partial strings.
     a.LDResult = 10.9f;
     b.LDResult = 10.1f;

@@ -140,6 +140,11 @@ int TCliHost::showMessage(const QString& caption, const QString& text, int butto
 }
 
 int TCliHost::chooseOption(rOptionRequest& request) {
+    if (request.yesNo) {
+        appendLog(request.caption + QStringLiteral(" -> ") +
+                  request.choices.value(answerYes ? 0 : 1).remove(QLatin1Char('&')));
+        return answerYes ? 0 : 1;
+    }
     if (auto checks = presetChecks.constFind(request.dialog); checks != presetChecks.constEnd())
         request.checks = *checks;
     auto it = presetChoices.constFind(request.dialog);
