@@ -7,6 +7,7 @@
 #include "core/QUILL_main.h"
 #include "strings/QUILL_codepage.h"
 #include "ui/QUILL_Dialog.h"
+#include "ui/QUILL_checksOptions.h"
 #include "ui/QUILL_spellingOptions.h"
 #include "workspace/QUILL_workspace.h"
 
@@ -170,6 +171,9 @@ TForm3::TForm3(TWorkspace& ws, QWidget* parent) : QDialog(parent), ws_(ws) {
     pages->addTab(options, app.uiText(QStringLiteral("Options")));
     spellingPage = new TSpellingOptionsPage(ws, ComboBox2, pages);
     pages->addTab(spellingPage, app.uiText(QStringLiteral("Set_Spelling")));
+    checksPage = new TChecksOptionsPage(app, pages);
+    checksPage->setProperty("uiKey", QStringLiteral("Opt_Checks"));
+    pages->addTab(checksPage, app.uiText(QStringLiteral("Opt_Checks")));
 
     // Bottom: the rebuild box, Ok and Cancel.
     auto* bottom = new QHBoxLayout();
@@ -345,6 +349,7 @@ rOptionsChoice TForm3::choice() const {
     c.useStringDialog = CheckBox8->isChecked();
     c.rebuildCache = CheckBox1->isEnabled() && CheckBox1->isChecked();
     spellingPage->fill(c);
+    checksPage->read(c);
     return c;
 }
 

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class TChecksOptionsPage;
 class TSpellingOptionsPage;
 class TWorkspace;
 
@@ -55,6 +56,8 @@ public:
     QLabel* LabelFolderMode = nullptr;
     QLineEdit* EditUserFolder = nullptr;
     QPushButton* ButtonOpenFolder = nullptr;
+    // The quality checks' switches.
+    TChecksOptionsPage* checksPage = nullptr;
     // Spelling: checking as one types and the dictionary.
     TSpellingOptionsPage* spellingPage = nullptr;
 

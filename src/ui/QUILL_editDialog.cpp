@@ -349,6 +349,7 @@ bool TForm2::valideStringChange(bool forceValid, bool confirm, bool autotrim, sS
     }
     const bool sourceChanged = editCustom && source != fstring_->gS;
     if (!sourceChanged && !needsStore(*fstring_, text, forceValid, statusIn)) return true;
+    if (forceValid && statusIn.has(sStrParam::validated) && mayValidate && !mayValidate(*fstring_, text)) return false;
     if (confirm && ws_.app.messageDialog(ws_.app.uiText(QStringLiteral("Ask_ConfirmStr")), dbYesNo) != drYes)
         return false;
     rStoreRequest request;
@@ -367,8 +368,7 @@ bool TForm2::valideStringChange(bool forceValid, bool confirm, bool autotrim, sS
 
 // Ok, Ctrl+Enter: stores the text as validated and closes.
 void TForm2::storeAndClose() {
-    valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans});
-    closeDialog();
+    if (valideStringChange(true, false, true, {sStrParam::validated}, {sStrParam::incompleteTrans})) closeDialog();
 }
 
 void TForm2::storePendingEdit(bool alwaysAsk) {
@@ -655,8 +655,7 @@ bool TForm2::handleKey(QKeyEvent* event) {
         return true;
     case Qt::Key_F1:
         if (mods != Qt::NoModifier) return true;
-        valideStringChange(true, false, true, validated, partial);
-        moveToNextString(true);
+        if (valideStringChange(true, false, true, validated, partial)) moveToNextString(true);
         return true;
     case Qt::Key_F2:
         if (mods != Qt::NoModifier) return true;

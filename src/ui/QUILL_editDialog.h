@@ -37,6 +37,9 @@ public:
     // Stores the pending edit (when commitFirst and a string is focused), focuses `entry` (or the main list's
     // focused row) and loads it, with `proposed` in the translation editor when given.
     void openEditDialog(bool commitFirst, tSkyStr* entry = nullptr, const QString* proposed = nullptr);
+    // Asked before the translator's validation (F1, Ctrl+Enter, Ok, the menu's Validate) stores the string: false keeps
+    // it in the dialog, unstored. Unset: nothing is asked.
+    std::function<bool(tSkyStr& entry, const QString& text)> mayValidate;
     // Stores the translation editor's text; false only when the translator answered No to the question.
     bool valideStringChange(bool forceValid, bool confirm, bool autotrim, sStrParams statusIn, sStrParams statusOut);
     // Before a command saves, copies into or replaces the entries: stores the editor's text (asking first with

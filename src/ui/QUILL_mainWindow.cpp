@@ -419,6 +419,12 @@ QWidget* TForm1::buildFilterBar() {
     for (QToolButton* b : statusButtons_)
         connect(b, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
     connect(nullButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
+    // Narrows what the status buttons show to the strings the quality checks found a problem in.
+    filterBar_->addSeparator();
+    problemsButton_ = button("ButtonWithProblems", QStringLiteral("Chk_WithProblems"), "Hint_SearchProblems");
+    problemsButton_->setChecked(false);
+    problemsButton_->setAutoRaise(false); // framed as the state buttons; its own hint, as it narrows rather than lists
+    connect(problemsButton_, &QToolButton::clicked, this, [this] { applyFilter(searchField_->text()); });
     explainStateButtons();
 
     filterBar_->addSeparator();
@@ -856,6 +862,7 @@ void TForm1::explainStateButtons() {
 void TForm1::setStatusButtons(bool down) {
     for (QToolButton* b : statusButtons_)
         b->setChecked(down);
+    if (down) problemsButton_->setChecked(false); // every row
     applyFilter(searchField_->text(), true);
 }
 
@@ -865,6 +872,7 @@ void TForm1::applyFilter(const QString& text, bool trim) {
     for (int b = 0; b < kStatusButtonCount; ++b)
         filter.buttons[b] = statusButtons_[b]->isChecked();
     filter.showNull = nullButton_->isChecked();
+    filter.onlyWithProblems = problemsButton_->isChecked() ? ws_.get() : nullptr;
     filter.searchIn = searchModeButtons_[0]->isChecked()   ? TSearchIn::edid
                       : searchModeButtons_[2]->isChecked() ? TSearchIn::translation
                                                            : TSearchIn::source;
@@ -912,6 +920,10 @@ void TForm1::repaintLists() {
     // forgets the heights and measures only the rows it shows.
     for (int i = 0; i < 3; ++i)
         views_[i]->doItemsLayout();
+    applyFilter(searchField_->text());
+}
+
+void TForm1::reapplyFilter() {
     applyFilter(searchField_->text());
 }
 

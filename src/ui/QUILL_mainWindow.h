@@ -62,6 +62,8 @@ public:
     TStringListModel* listModel(int listIndex) const { return models_[listIndex]; }
     // The lists' context menu, for the areas that add items to it.
     QMenu* listMenu() const { return listMenu_; }
+    // The filter bar's "With problems" button (the quality checks).
+    QToolButton* problemsFilterButton() const { return problemsButton_; }
     // The entry of the focused row of the active list page, or nullptr.
     tSkyStr* focusedEntry() const;
     // The entries of the selected rows of the active list page.
@@ -85,6 +87,8 @@ public:
     void refreshLists();
     // When entries changed in place: repaints the views and re-applies the filter.
     void repaintLists();
+    // Applies the filter again as it stands (the rows it keeps changed).
+    void reapplyFilter();
     // The enabling rules; run at the end of every operation.
     void updateCommands();
     void arrangeViews();
@@ -182,6 +186,7 @@ private:
 
     std::array<QToolButton*, kStatusButtonCount> statusButtons_{};
     QToolButton* nullButton_ = nullptr;
+    QToolButton* problemsButton_ = nullptr;
     std::array<QToolButton*, 3> searchModeButtons_{}; // EDID, source, translation
     QAction* edidSearchAction_ = nullptr;
     QLineEdit* searchField_ = nullptr;

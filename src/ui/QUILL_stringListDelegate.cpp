@@ -20,9 +20,11 @@ struct rMarkerLook {
     const char* glyph;
     QColor colour;
 };
-const rMarkerLook kMarkers[3] = {{rowMarkerAlias, "A", QColor(0x6a, 0x3d, 0x9a)},
-                                 {rowMarkerSize, "L", QColor(0xC6, 0x28, 0x28)},
-                                 {rowMarkerLineBreak, "\u00B6", QColor(0xD0, 0x70, 0x10)}};
+constexpr int kMarkerCount = 4;
+const rMarkerLook kMarkers[kMarkerCount] = {{rowMarkerAlias, "A", QColor(0x6a, 0x3d, 0x9a)},
+                                            {rowMarkerSize, "L", QColor(0xC6, 0x28, 0x28)},
+                                            {rowMarkerLineBreak, "\u00B6", QColor(0xD0, 0x70, 0x10)},
+                                            {rowMarkerProblem, "!", QColor(0xAD, 0x14, 0x57)}};
 
 // The logical index of the rightmost column the header shows.
 int lastShownColumn(const QHeaderView* header) {
@@ -40,7 +42,7 @@ TStringListDelegate::TStringListDelegate(QTreeView* view) : QStyledItemDelegate(
 QList<QRect> TStringListDelegate::markerRects(const QRect& cell, int markers) {
     QList<QRect> out;
     int right = cell.right() - kMarkerGap;
-    for (int i = 2; i >= 0; --i) {
+    for (int i = kMarkerCount - 1; i >= 0; --i) {
         if (!(markers & kMarkers[i].bit)) continue;
         out.prepend(QRect(right - kMarkerSize + 1, cell.top() + kMarkerGap, kMarkerSize, kMarkerSize));
         right -= kMarkerSize + kMarkerGap;

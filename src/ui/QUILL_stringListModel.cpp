@@ -3,6 +3,7 @@
 
 #include "plugin/QUILL_espStrings.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsCompare.h"
 
 #include <QBrush>
@@ -261,11 +262,13 @@ QVariant stringCellData(const TWorkspace& ws, const tSkyStr& entry, int column, 
         return listCellText(ws, *e, column);
     case Qt::ToolTipRole: {
         if (column == 1) return e->gS;
-        if (column == 2) return e->gTrans;
-        return {};
+        if (column != 2) return {};
+        // The translation with the problems the checks found in it.
+        const QStringList problems = problemLines(ws.app, problemsOf(ws, *e), false);
+        return problems.isEmpty() ? e->gTrans : e->gTrans + QStringLiteral("\n\n") + problems.join(QLatin1Char('\n'));
     }
     case TStringListModel::kMarkersRole:
-        return listRowMarkers(*e);
+        return listRowMarkers(ws, *e);
     case TStringListModel::kChildRole:
         return false;
     case Qt::SizeHintRole:

@@ -4,6 +4,7 @@
 #include "ui/QUILL_uiExtensions.h"
 
 #include "ui/QUILL_aidsUi.h"
+#include "ui/QUILL_checksUi.h"
 #include "ui/QUILL_compareUi.h"
 #include "ui/QUILL_dialogueUi.h"
 #include "ui/QUILL_editDialog.h"
@@ -55,4 +56,5 @@ void installUiExtensions(TForm1& form) {
     installProgressView(form);
     TSuggestionsPage* suggestions = installAidsUi(form);
     if (TForm2* dialog = editDialog(form); dialog && suggestions) connectEditDialogToAids(form, *dialog, *suggestions);
+    installChecksUi(form);
 }

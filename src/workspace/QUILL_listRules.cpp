@@ -5,6 +5,7 @@
 
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +182,10 @@ int listRowMarkers(const tSkyStr& entry) {
            (entry.hasFlag(I::stringCRError) ? rowMarkerLineBreak : 0);
 }
 
+int listRowMarkers(const TWorkspace& ws, const tSkyStr& entry) {
+    return listRowMarkers(entry) | (hasOpenProblems(ws, entry) ? rowMarkerProblem : 0);
+}
+
 bool statusButtonMatches(TStatusButton button, const tSkyStr& e) {
     using P = sStrParam;
     using I = sStrInternalParam;
@@ -221,6 +226,7 @@ bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
         for (int b = 0; b < kStatusButtonCount && !shown; ++b)
             shown = filter.buttons[b] && statusButtonMatches(static_cast<TStatusButton>(b), entry);
     }
+    if (shown && filter.onlyWithProblems) shown = hasOpenProblems(*filter.onlyWithProblems, entry);
     if (!shown || filter.text.isEmpty()) return shown;
     const bool prepared = filter.matcher.pattern() == filter.text;
     const auto holds = [&](const QString& haystack) {

@@ -47,8 +47,10 @@ int listScoreBand(const tSkyStr& entry);
 // The translation is the source still, and no one validated it as such: the cell shows muted.
 bool listTranslationIsSource(const tSkyStr& entry);
 // The row-end markers of an entry: bits of TRowMarker.
-enum TRowMarker : int { rowMarkerAlias = 1, rowMarkerSize = 2, rowMarkerLineBreak = 4 };
+enum TRowMarker : int { rowMarkerAlias = 1, rowMarkerSize = 2, rowMarkerLineBreak = 4, rowMarkerProblem = 8 };
 int listRowMarkers(const tSkyStr& entry);
+// The same with the quality checks' mark: the entry has a problem the translator did not ignore.
+int listRowMarkers(const TWorkspace& ws, const tSkyStr& entry);
 
 // The eight status buttons in their order: Trans., Not.Trans, Validated, Partial, LD, Alias, duplicates, warnings.
 enum class TStatusButton : int {
@@ -77,6 +79,8 @@ struct rListFilter {
     // The text's case-insensitive search, prepared once for every row (QString::contains prepares it per call,
     // which was most of a keystroke's cost over 500,000 rows); used while its pattern is the text.
     QStringMatcher matcher;
+    // Set: only the rows whose entry has a problem of the quality checks that is not ignored ("With problems").
+    const TWorkspace* onlyWithProblems = nullptr;
 
     // Sets text, matcher and formId from the search field's content.
     void setSearchText(const QString& fieldText, bool trim);

@@ -4,6 +4,7 @@
 #include "dictionary/QUILL_cache.h"
 #include "strings/QUILL_stringTable.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 #include "workspace/QUILL_wsDictionary.h"
 #include "workspace/QUILL_wsSpelling.h"
 #include "workspace/QUILL_wsStrings.h"
@@ -69,6 +70,13 @@ std::vector<rCacheInfoLine> cacheInformation(const TAppContext& app, const QStri
     return lines;
 }
 
+quillcheck::TCheckSet rOptionsChoice::defaultChecks() {
+    quillcheck::TCheckSet checks;
+    for (const quillcheck::TCheck c : quillcheck::checkOrder())
+        checks.set(c, quillcheck::checkOnByDefault(c));
+    return checks;
+}
+
 bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice) {
     return choice.rebuildCache || choice.sourceLang.toLower() != app.state.SourceLang.toLower() ||
            choice.destLang.toLower() != app.state.DestLang.toLower();
@@ -92,6 +100,9 @@ bool applyOptions(TWorkspace& ws, const rOptionsChoice& c) {
     st.ForceFileStream2 = c.fileStream;
     st.AuthAutoTranslate2 = c.autoTranslate;
     st.UseStringDialog2 = c.useStringDialog;
+    for (const quillcheck::TCheck check : quillcheck::checkOrder())
+        setCheckEnabled(st, check, c.checks.has(check));
+    st.checksAskBeforeValidate = c.askBeforeValidate;
     setSpellingEnabled(ws, c.spellCheck);
     setSpellingDictionary(ws, c.spellDictionary);
     // A dictionary missing so far is looked for again: the translator may have put one in the folder meanwhile.

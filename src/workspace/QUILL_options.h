@@ -1,6 +1,8 @@
 // The options dialog's rules: the UI language folders, the cache information list, and applying the choices.
 #pragma once
 
+#include "aids/QUILL_checks.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -47,12 +49,17 @@ struct rOptionsChoice {
     // Spelling: checking as one types, and the dictionary ("" for the translation language's own).
     bool spellCheck = true;
     QString spellDictionary;
+    // The quality checks that run, and whether validating a string with problems asks first.
+    quillcheck::TCheckSet checks = defaultChecks();
+    bool askBeforeValidate = true;
+
+    static quillcheck::TCheckSet defaultChecks();
 };
 
 // Whether closing with these choices reloads: a language differs from the current one (ignoring case), or the
 // cache is to be rebuilt.
 bool optionsNeedReload(const TAppContext& app, const rOptionsChoice& choice);
-// Takes the choices after Ok: isFirstLaunch cleared, every preference set; with a reload, after "Ask_LangUnload"
-// when work is loaded, closes all work, sets the languages and rebuilds the cache when asked. Returns true when the
-// languages were taken (the Vocabulary tree must be rebuilt).
+// Takes the choices after Ok: isFirstLaunch cleared, every preference set (the checks' switches too); with a reload,
+// after "Ask_LangUnload" when work is loaded, closes all work, sets the languages and rebuilds the cache when asked.
+// Returns true when the languages were taken (the Vocabulary tree must be rebuilt).
 bool applyOptions(TWorkspace& ws, const rOptionsChoice& choice);

@@ -112,11 +112,12 @@ void refreshOfficialTerms(TWorkspace& ws, TChecksState& cs) {
 
 // The problems of one entry with `translation` in place of its own, in check order. `withInconsistent` asks the
 // source groups for the entry's peers (a full run adds `inconsistent` group by group instead).
-void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, const tSkyStr& entry,
-                const QString& translation, bool validated, bool withInconsistent, std::vector<rProblem>& out) {
+void checkEntry(TWorkspace& ws, TChecksState& cs, const quillcheck::TPairChecks& pairs, TFieldRulesCache& fields,
+                const tSkyStr& entry, const QString& translation, bool validated, bool withInconsistent,
+                std::vector<rProblem>& out) {
     if (!isCheckable(entry)) return;
-    const TCheckSet checks = cs.pairs->checks();
-    cs.pairs->check(entry.gS, translation, validated, fields.of(ws, entry), out);
+    const TCheckSet checks = pairs.checks();
+    pairs.check(entry.gS, translation, validated, fields.of(ws, entry), out);
     if (quillcheck::TPairChecks::isUntranslated(entry.gS, translation, validated) ||
         quillcheck::TPairChecks::isBlank(entry.gS, translation) || translation.isEmpty())
         return;
@@ -134,23 +135,35 @@ void checkEntry(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, cons
 
 void markIgnored(const TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>& problems) {
     const auto it = cs.ignored.find(&entry);
-    if (it == cs.ignored.end()) return;
     for (rProblem& p : problems)
-        p.ignored = it->second.has(p.check);
+        p.ignored = it != cs.ignored.end() && it->second.has(p.check);
 }
 
 void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>&& problems) {
+    const auto it = cs.problems.find(&entry);
+    if (it != cs.problems.end()) cs.tally.add(it->second, -1);
     if (problems.empty()) {
-        cs.problems.erase(&entry);
+        if (it != cs.problems.end()) cs.problems.erase(it);
         return;
     }
     markIgnored(cs, entry, problems);
-    cs.problems[&entry] = std::move(problems);
+    cs.tally.add(problems, 1);
+    if (it != cs.problems.end())
+        it->second = std::move(problems);
+    else
+        cs.problems.emplace(&entry, std::move(problems));
+}
+
+// Every figure counted again (after a run, or when the ignored problems were read).
+void recount(TChecksState& cs) {
+    cs.tally = {};
+    for (const auto& [entry, list] : cs.problems)
+        cs.tally.add(list, 1);
 }
 
 void recheckOne(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, tSkyStr& entry) {
     std::vector<rProblem> problems;
-    checkEntry(ws, cs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
+    checkEntry(ws, cs, *cs.pairs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
     storeProblems(cs, entry, std::move(problems));
 }
 
@@ -231,6 +244,7 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
     // As many buckets as the last run needed (or one for every eighth string), so the map does not grow step by step.
     const size_t expected = std::max(cs.problems.size(), static_cast<size_t>(countListSet(ws.loadedLists) / 8));
     cs.problems.clear();
+    cs.tally = {};
     cs.problems.reserve(expected);
     cs.checks = checks;
     cs.ran = true;
@@ -253,7 +267,8 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
         for (const auto& entry : list) {
             app.progressStep(++done, 10000);
             std::vector<rProblem> problems;
-            checkEntry(ws, cs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false, problems);
+            checkEntry(ws, cs, *cs.pairs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false,
+                       problems);
             if (!problems.empty()) storeProblems(cs, *entry, std::move(problems));
         }
     // `inconsistent` group by group: the translations of a source are gathered once, not once per entry.
@@ -273,13 +288,11 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
                 markIgnored(cs, *entry, problems);
             }
         });
-    int count = 0, strings = 0;
-    for (const auto& [entry, list] : cs.problems) {
-        const int before = count;
-        for (const rProblem& p : list)
-            count += p.ignored ? 0 : 1;
-        strings += count > before ? 1 : 0;
-    }
+    recount(cs);
+    int count = 0;
+    for (const int n : cs.tally.open)
+        count += n;
+    const int strings = cs.tally.strings;
     app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Total"), {count, strings, ignoredProblemCount(ws)}));
     return count;
 }
@@ -355,29 +368,44 @@ std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored) {
     return out;
 }
 
+void TChecksState::rTally::add(const std::vector<rProblem>& entryProblems, int sign) {
+    bool anyOpen = false;
+    for (const rProblem& p : entryProblems) {
+        if (p.ignored) {
+            ignored += sign;
+        } else {
+            open[static_cast<size_t>(p.check)] += sign;
+            anyOpen = true;
+        }
+    }
+    if (anyOpen) strings += sign;
+}
+
 std::array<int, quillcheck::kCheckCount> problemCounts(const TWorkspace& ws) {
-    std::array<int, quillcheck::kCheckCount> counts{};
-    if (const TChecksState* cs = checksStateIfAny(ws))
-        for (const auto& [entry, list] : cs->problems)
-            for (const rProblem& p : list)
-                if (!p.ignored) ++counts[static_cast<size_t>(p.check)];
-    return counts;
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.open : std::array<int, quillcheck::kCheckCount>{};
+}
+
+int problemStringCount(const TWorkspace& ws) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.strings : 0;
 }
 
 int ignoredProblemCount(const TWorkspace& ws) {
-    int count = 0;
-    if (const TChecksState* cs = checksStateIfAny(ws))
-        for (const auto& [entry, list] : cs->problems)
-            for (const rProblem& p : list)
-                count += p.ignored ? 1 : 0;
-    return count;
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs ? cs->tally.ignored : 0;
 }
 
 std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const QString& text, bool validated) {
     TChecksState& cs = checksState(ws);
     const TCheckSet checks = enabledChecks(ws.app.state);
     // The run's set-up is reused while it holds (same checks); the indexes come from the last run or are made now.
-    if (!cs.pairs || cs.pairs->checks() != checks) cs.pairs = pairChecksFor(ws, checks);
+    // Checks switched since the run get a set-up of their own: the run's stays as the re-checks of its entries need
+    // it.
+    std::unique_ptr<quillcheck::TPairChecks> own;
+    if (!cs.pairs) cs.pairs = pairChecksFor(ws, checks);
+    if (cs.pairs->checks() != checks) own = pairChecksFor(ws, checks);
+    const quillcheck::TPairChecks& pairs = own ? *own : *cs.pairs;
     // The groups are made again when the entry is not in them (its source changed, or it is new); an entry the
     // lists do not hold is then left without peers rather than making them again at every key.
     if (checks.has(TCheck::inconsistent) && !cs.groups.holds(entry) && cs.unheldEntry != &entry) {
@@ -389,9 +417,28 @@ std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const
         refreshOfficialTerms(ws, cs);
     TFieldRulesCache fields;
     std::vector<rProblem> problems;
-    checkEntry(ws, cs, fields, entry, text, validated, true, problems);
+    checkEntry(ws, cs, pairs, fields, entry, text, validated, true, problems);
     markIgnored(cs, entry, problems);
     return problems;
+}
+
+bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    if (!cs || cs->problems.empty()) return false;
+    const auto it = cs->problems.find(&entry);
+    if (it == cs->problems.end()) return false;
+    return std::any_of(it->second.begin(), it->second.end(), [](const rProblem& p) { return !p.ignored; });
+}
+
+QStringList problemLines(const TAppContext& app, const std::vector<rProblem>& problems, bool withIgnored) {
+    QStringList lines;
+    for (const rProblem& p : problems) {
+        if (p.ignored && !withIgnored) continue;
+        QString line = quillcheck::checkName(p.check) + QStringLiteral(": ") + problemText(app, p);
+        if (p.ignored) line += QLatin1Char(' ') + app.uiText(QStringLiteral("Chk_IgnoredMark"));
+        lines << line;
+    }
+    return lines;
 }
 
 QString problemText(const TAppContext& app, const rProblem& problem) {
@@ -411,9 +458,12 @@ bool setProblemIgnored(TWorkspace& ws, tSkyStr& entry, TCheck check, bool ignore
     set.set(check, ignored);
     if (set.empty()) cs.ignored.erase(&entry);
     const auto it = cs.problems.find(&entry);
-    if (it != cs.problems.end())
+    if (it != cs.problems.end()) {
+        cs.tally.add(it->second, -1);
         for (rProblem& p : it->second)
             if (p.check == check) p.ignored = ignored;
+        cs.tally.add(it->second, 1);
+    }
     cs.ignoresChanged = true;
     // The ignore file is saved with the work: until then the work is unsaved.
     ws.markUnsavableChange();
@@ -484,6 +534,7 @@ void loadIgnoredProblems(TWorkspace& ws) {
     }
     for (auto& [entry, list] : cs.problems)
         markIgnored(cs, *entry, list);
+    recount(cs);
 }
 
 bool saveIgnoredProblems(TWorkspace& ws) {
@@ -525,6 +576,7 @@ void forgetCheckEntries(TWorkspace& ws) {
     cs.pairs.reset();
     cs.unheldEntry = nullptr;
     cs.problems.clear();
+    cs.tally = {};
     cs.groups.clear();
     cs.officialTerms.clear();
     cs.officialVocabularySize = -1;

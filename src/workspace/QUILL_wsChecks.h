@@ -32,6 +32,15 @@ struct TChecksState {
     bool speller = false;
     quillcheck::TCheckSet checks;
     std::unordered_map<const tSkyStr*, std::vector<quillcheck::rProblem>> problems;
+    // The figures of `problems`, kept as they change so that a command's re-check does not count them all again:
+    // the open problems per check, the strings with an open problem, the ignored problems.
+    struct rTally {
+        std::array<int, quillcheck::kCheckCount> open{};
+        int strings = 0;
+        int ignored = 0;
+        // Adds (sign 1) or takes away (sign -1) one entry's problems.
+        void add(const std::vector<quillcheck::rProblem>& entryProblems, int sign);
+    } tally;
     // What every entry of a run shares: the pair checks' set-up and the cross-entry indexes.
     std::unique_ptr<quillcheck::TPairChecks> pairs;
     quillcheck::TSourceGroups groups;
@@ -73,6 +82,8 @@ const std::vector<quillcheck::rProblem>& problemsOf(const TWorkspace& ws, const 
 std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored = false);
 // The problems of the last run per check (ignored ones left out), and how many were ignored.
 std::array<int, quillcheck::kCheckCount> problemCounts(const TWorkspace& ws);
+// The strings with a problem not ignored, and the ignored problems, of the last run.
+int problemStringCount(const TWorkspace& ws);
 int ignoredProblemCount(const TWorkspace& ws);
 // What `text` would have as the translation of `entry` (the edit dialog checks as the translator types), with the
 // enabled checks; ignored problems are marked.
@@ -81,6 +92,10 @@ std::vector<quillcheck::rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& 
 
 // The problem's explanation in the interface language.
 QString problemText(const TAppContext& app, const quillcheck::rProblem& problem);
+// "check: explanation", a line a problem in their order; ignored ones left out, or marked with `withIgnored`.
+QStringList problemLines(const TAppContext& app, const std::vector<quillcheck::rProblem>& problems, bool withIgnored);
+// The entry has a problem of the last run that the translator did not ignore (the lists' mark and filter).
+bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry);
 
 // "Ignore this problem for this string" (and taking it back): remembered with the document's dictionary, so the work
 // counts as unsaved until it is saved. False when nothing changed.

@@ -50,6 +50,8 @@ struct TDialogFixture : TShownWindow {
 
     TDialogFixture() {
         ws.state().quillexpertMode = true;
+        // The strings typed here are not about the quality checks: validating them asks nothing.
+        ws.state().checksAskBeforeValidate = false;
         const QStringList files = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples")));
         EXPECT_TRUE(ws.openAs("plugin", files.value(0), false));
         form.refreshLists();

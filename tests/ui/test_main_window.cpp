@@ -98,7 +98,7 @@ TEST(MainWindow, StartsShowsAndClosesSavingPrefs) {
         QCoreApplication::processEvents();
         EXPECT_EQ(form.windowTitle(), QStringLiteral("[mode: None] - Quillery"));
         EXPECT_EQ(form.listPages()->count(), 3);
-        EXPECT_EQ(form.bottomPages()->count(), 7);
+        EXPECT_EQ(form.bottomPages()->count(), 8);
         EXPECT_EQ(form.listPages()->tabText(0), QStringLiteral("STRINGS [0/0]"));
         EXPECT_EQ(form.statusPanel(1)->text(), QStringLiteral("[en]->[fr] "));
         EXPECT_FALSE(form.homeBrowser()->toPlainText().isEmpty());

@@ -5,11 +5,13 @@
 #include "support/plugin_samples.h"
 #include "support/scripted_host.h"
 #include "support/temp_program_dir.h"
+#include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <unordered_set>
 
 namespace {
 
@@ -30,6 +32,23 @@ struct TChecksFixture {
         ws.loadedLists[list].push_back(std::make_unique<tSkyStr>(
             QString::fromUtf8(source), QString::fromUtf8(translation), list, id, 0, sStrParams{sStrParam::translated}));
         return ws.loadedLists[list].back().get();
+    }
+    // The figures kept as problems change agree with a count over every problem.
+    void expectFiguresAgree() const {
+        std::array<int, quillcheck::kCheckCount> open{};
+        std::unordered_set<const tSkyStr*> strings;
+        int ignored = 0;
+        for (const rEntryProblem& p : allProblems(ws, true)) {
+            if (p.problem.ignored) {
+                ++ignored;
+                continue;
+            }
+            ++open[static_cast<size_t>(p.problem.check)];
+            strings.insert(p.entry);
+        }
+        EXPECT_EQ(problemCounts(ws), open);
+        EXPECT_EQ(problemStringCount(ws), static_cast<int>(strings.size()));
+        EXPECT_EQ(ignoredProblemCount(ws), ignored);
     }
     QStringList problemLines(bool withIgnored = false) const {
         QStringList lines;
@@ -93,6 +112,48 @@ TEST(ChecksCommands, ARunListsProblemsInListOrderThenByCheckAndReChecksWhatChang
     f.ws.clearLoadedLists();
     EXPECT_TRUE(allProblems(f.ws).empty());
     EXPECT_TRUE(recheckEntries(f.ws, {}).isEmpty());
+    f.expectFiguresAgree();
+}
+
+TEST(ChecksCommands, TheListsMarkAndFilterOpenProblemsAndATypedTextLeavesTheRunsChecksAlone) {
+    TChecksFixture f;
+    tSkyStr* pellets = f.add(0, 1, "Fires %d pellets.", "Tire des plombs.");
+    tSkyStr* gun = f.add(0, 2, "Ink Pistol", "Pistolet à encre");
+    EXPECT_EQ(runChecks(f.ws, TCheckSet{TCheck::placeholders}), 1);
+    EXPECT_EQ(listRowMarkers(f.ws, *pellets), rowMarkerProblem);
+    EXPECT_EQ(listRowMarkers(f.ws, *gun), 0);
+    EXPECT_EQ(problemLines(f.ws.app, problemsOf(f.ws, *pellets), false), QStringList{"placeholders: %d missing"});
+    rListFilter filter;
+    EXPECT_TRUE(entryPassesFilter(filter, *gun));
+    filter.onlyWithProblems = &f.ws;
+    EXPECT_TRUE(entryPassesFilter(filter, *pellets));
+    EXPECT_FALSE(entryPassesFilter(filter, *gun));
+    // Ignored: no mark, no row, but still listed (marked) where ignored problems are asked for.
+    setProblemIgnored(f.ws, *pellets, TCheck::placeholders, true);
+    EXPECT_EQ(listRowMarkers(f.ws, *pellets), 0);
+    EXPECT_FALSE(entryPassesFilter(filter, *pellets));
+    EXPECT_TRUE(problemLines(f.ws.app, problemsOf(f.ws, *pellets), false).isEmpty());
+    EXPECT_EQ(problemLines(f.ws.app, problemsOf(f.ws, *pellets), true),
+              QStringList{"placeholders: %d missing (ignored)"});
+    f.expectFiguresAgree();
+    EXPECT_EQ(problemStringCount(f.ws), 0);
+    EXPECT_EQ(ignoredProblemCount(f.ws), 1);
+
+    // The edit dialog checks a typed text with the switches' checks; the run's re-checks keep the run's own.
+    EXPECT_EQ(problemsOfText(f.ws, *gun, QStringLiteral("Pistolet  à encre"), false).front().check,
+              TCheck::doubleSpace);
+    gun->setSTrans(QStringLiteral("Pistolet  à %d encre"));
+    recheckEntries(f.ws, {gun});
+    ASSERT_EQ(problemsOf(f.ws, *gun).size(), 1u);
+    EXPECT_EQ(problemsOf(f.ws, *gun).front().check, TCheck::placeholders);
+    f.expectFiguresAgree();
+    EXPECT_EQ(problemStringCount(f.ws), 1);
+    // Fixed and checked again: gone from every figure; taken back from the ignored: open again.
+    gun->setSTrans(QStringLiteral("Pistolet à encre"));
+    recheckEntries(f.ws, {gun});
+    setProblemIgnored(f.ws, *pellets, TCheck::placeholders, false);
+    f.expectFiguresAgree();
+    EXPECT_EQ(problemCounts(f.ws)[static_cast<size_t>(TCheck::placeholders)], 1);
 }
 
 TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReopen) {
@@ -135,6 +196,7 @@ TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReo
     runEnabledChecks(f.ws);
     EXPECT_TRUE(f.problemLines(true).contains("0:1 end-punctuation (ignored)"));
     EXPECT_FALSE(f.ws.hasUnsavedWork());
+    f.expectFiguresAgree();
 
     // Taken back: saved with the work, the foreign line stays.
     ASSERT_TRUE(setProblemIgnored(f.ws, *welcome, TCheck::endPunctuation, false));
@@ -149,6 +211,7 @@ TEST(ChecksCommands, IgnoredProblemsAreKeptBesideTheDictionaryAcrossASaveAndAReo
                 "L0:01000800:DATA:0\tend-punctuation\tdeadbeef\n");
     loadIgnoredProblems(f.ws);
     EXPECT_FALSE(isProblemIgnored(f.ws, *welcome, TCheck::endPunctuation));
+    f.expectFiguresAgree();
     ASSERT_TRUE(saveIgnoredProblems(f.ws));
     EXPECT_FALSE(QFile::exists(file));
 }

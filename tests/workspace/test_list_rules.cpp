@@ -10,6 +10,7 @@
 #include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_options.h"
 #include "workspace/QUILL_workspace.h"
+#include "workspace/QUILL_wsChecks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -256,6 +257,9 @@ TEST(OptionsRules, LanguageFoldersCacheInformationAndApplying) {
     choice.sstbackupCount = 40;
     choice.backupSimple = false;
     choice.backupFolder = true;
+    EXPECT_FALSE(choice.checks.has(quillcheck::TCheck::repeatedWord)); // the switches start as their defaults
+    choice.checks = choice.checks - quillcheck::TCheckSet{quillcheck::TCheck::untranslated};
+    choice.askBeforeValidate = false;
     EXPECT_TRUE(optionsNeedReload(ws.app, choice));
     EXPECT_TRUE(applyOptions(ws, choice));
     EXPECT_TRUE(host.messages.isEmpty());
@@ -264,6 +268,9 @@ TEST(OptionsRules, LanguageFoldersCacheInformationAndApplying) {
     EXPECT_EQ(ws.state().sstbackupCount, 25);
     EXPECT_FALSE(ws.state().EspBackupOptFolder);
     EXPECT_FALSE(ws.state().isFirstLaunch);
+    EXPECT_FALSE(checkEnabled(ws.state(), quillcheck::TCheck::untranslated));
+    EXPECT_TRUE(checkEnabled(ws.state(), quillcheck::TCheck::tags));
+    EXPECT_FALSE(ws.state().checksAskBeforeValidate);
     // With a document open the question comes first, and No keeps the languages.
     adoptDocument(ws, TWorkMode::Strings);
     choice.destLang = QStringLiteral("it");
