@@ -405,6 +405,12 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
         // The rows are placed by the entries' positions in their lists.
         if (!fullRunPending_) model_->rebuild();
     });
+    connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] {
+        // The workspace checked the spelling again (my words, ignored words, another dictionary): show its rows.
+        if (fullRunPending_) return;
+        model_->rebuild();
+        afterChange(true);
+    });
     connect(&changes, &TChangeChannel::vocabularyReplaced, this, [this] {
         vocabularyPending_ = true;
         requestRun(false);

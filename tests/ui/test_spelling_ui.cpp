@@ -6,6 +6,7 @@
 #include "temp_program_dir.h"
 #include "test_documents.h"
 #include "ui/QUILL_LangPref.h"
+#include "ui/QUILL_checksUi.h"
 #include "ui/QUILL_editDialog.h"
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_spellHighlighter.h"
@@ -283,11 +284,24 @@ TEST(SpellingUi, MyWordsLastAcrossARestartAndIgnoredWordsForTheSession) {
         EXPECT_TRUE(w.underlines().empty());
         w.edit(other);
         ASSERT_EQ(w.underlines().size(), 2u);
+        // The Checks tab lists the spelling problems and follows the translator's words.
+        TChecksPage* checks = checksPage(*w.form);
+        ASSERT_NE(checks, nullptr);
+        checks->runNow();
+        auto spellingRows = [checks] {
+            int rows = 0;
+            for (int r = 0; r < checks->model()->rowCount(); ++r)
+                rows += checks->model()->problemAt(r)->check == quillcheck::TCheck::spelling;
+            return rows;
+        };
+        const int spellingBefore = spellingRows();
+        EXPECT_GE(spellingBefore, 2);
 
         QMenu first;
         w.menuTexts(first, w.rangeOf(QStringLiteral("Zorblax")));
         w.menuAction(first, QStringLiteral("Spell_AddToMyWords"))->trigger();
         EXPECT_EQ(w.underlines(), std::vector<rRange>{w.rangeOf(QStringLiteral("Krevlorn"))});
+        EXPECT_EQ(spellingRows(), spellingBefore - 1); // Zorblax, in the string whose source does not name it
         QMenu second;
         w.menuTexts(second, w.rangeOf(QStringLiteral("Krevlorn")));
         w.menuAction(second, QStringLiteral("Spell_Ignore"))->trigger();
