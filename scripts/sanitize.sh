@@ -28,9 +28,9 @@ run_tests() { # kind, folder, tests...
     rm -rf "$logs"
     mkdir -p "$logs"
     local options="log_path=$logs/report:halt_on_error=1:print_stacktrace=1"
-    for spec in "$@"; do
-        local name="${spec%%:*}" filter="*"
-        [ "$spec" != "$name" ] && filter="${spec#*:}"
+    for entry in "$@"; do
+        local name="${entry%%:*}" filter="*"
+        [ "$entry" != "$name" ] && filter="${entry#*:}"
         local log="$logs/$name.log"
         ASAN_OPTIONS="$options:detect_leaks=1" UBSAN_OPTIONS="$options" TSAN_OPTIONS="$options:second_deadlock_stack=1" \
             QT_QPA_PLATFORM=offscreen "$folder/bin/$name" --gtest_filter="$filter" >"$log" 2>&1
