@@ -242,31 +242,50 @@ bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage) {
 TUtf8MisreadProbe::tKind TUtf8MisreadProbe::classify(QStringView text) {
     if (!beyondAscii(text)) return tKind::ascii;
     if (codepage_.isUtf8 || codepage_.isForceDeloc()) return tKind::eightBit;
+    const auto converted = [&] { return looksLikeUtf8ReadAsEightBit(text, codepage_) ? tKind::utf8 : tKind::eightBit; };
     if (!tableTried_) {
         tableTried_ = true;
-        // Every BMP character but the surrogates, converted at once: a code page of one byte a character gives one
-        // byte each, its substitute turned into '?' as encodeText does.
+        // The byte of every BMP character but the surrogates, its substitute turned into '?' as encodeText does. A
+        // code page of one byte a character converts a block at once; a block holding characters the converter
+        // drops (ICU writes nothing for some invisible ones) or writes as several bytes is taken one by one, and
+        // those characters leave the answer to the conversion of the whole text.
+        rConverterPair& pair = convertersFor(codepage_.c);
         QString all;
         all.reserve(0x10000 - 0x800);
         for (char32_t u = 0; u < 0x10000; ++u)
             if (!QChar::isSurrogate(u)) all.append(QChar(static_cast<char16_t>(u)));
-        rConverterPair& pair = convertersFor(codepage_.c);
-        const QByteArray bytes = encodeWith(pair, all);
-        if (bytes.size() == all.size() && pair.substitute.size() == 1) {
-            byteOf_.assign(0x10000, 0);
-            for (qsizetype k = 0; k < all.size(); ++k) {
-                const bool substituted =
-                    bytes.at(k) == pair.substitute.at(0) && all.sliced(k, 1) != pair.substituteText;
-                byteOf_[all.at(k).unicode()] = static_cast<uint8_t>(substituted ? '?' : bytes.at(k));
+        // A code page of several bytes a character (Shift-JIS) gains nothing from a table of bytes.
+        if (pair.substitute.size() != 1 || encodeWith(pair, all).size() > all.size()) return converted();
+        byteOf_.assign(0x10000, kWholeText);
+        const auto byteFor = [&](QStringView one, char b) {
+            const bool substituted = b == pair.substitute.at(0) && one != pair.substituteText;
+            return static_cast<uint16_t>(static_cast<uint8_t>(substituted ? '?' : b));
+        };
+        constexpr char32_t kBlock = 256;
+        QString block;
+        for (char32_t first = 0; first < 0x10000; first += kBlock) {
+            if (QChar::isSurrogate(first)) continue; // the surrogates fill whole blocks
+            block.clear();
+            for (char32_t u = first; u < first + kBlock; ++u)
+                block.append(QChar(static_cast<char16_t>(u)));
+            const QByteArray bytes = encodeWith(pair, block);
+            for (qsizetype k = 0; k < block.size(); ++k) {
+                const QStringView one = QStringView(block).sliced(k, 1);
+                if (bytes.size() == block.size()) {
+                    byteOf_[block.at(k).unicode()] = byteFor(one, bytes.at(k));
+                    continue;
+                }
+                const QByteArray single = encodeWith(pair, one);
+                if (single.size() == 1) byteOf_[block.at(k).unicode()] = byteFor(one, single.at(0));
             }
         }
     }
-    const auto converted = [&] { return looksLikeUtf8ReadAsEightBit(text, codepage_) ? tKind::utf8 : tKind::eightBit; };
     if (byteOf_.empty()) return converted();
     TUtf8Shape shape;
     for (const QChar c : text) {
-        if (c.isSurrogate()) return converted(); // a pair is one character of the code page, or its '?'
-        if (!shape.feed(byteOf_[c.unicode()])) return tKind::eightBit;
+        const uint16_t b = byteOf_[c.unicode()];
+        if (b == kWholeText) return converted(); // a surrogate pair is one character of the code page, or its '?'
+        if (!shape.feed(static_cast<uint8_t>(b))) return tKind::eightBit;
     }
     return shape.whole() ? tKind::utf8 : tKind::eightBit;
 }

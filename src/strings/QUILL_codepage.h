@@ -68,7 +68,8 @@ public:
 
 private:
     rCodepage codepage_;
-    std::vector<uint8_t> byteOf_; // by UTF-16 unit; empty while not made or when a character takes several bytes
+    static constexpr uint16_t kWholeText = 0xFFFF; // no byte of its own: the whole text is converted
+    std::vector<uint16_t> byteOf_; // by UTF-16 unit; empty while not made or for a code page of several bytes
     bool tableTried_ = false;
 };
 

@@ -188,10 +188,12 @@ TEST(CodepageText, Utf8ReadAsEightBitIsRecognisedOnlyWhenEveryHighByteFormsUtf8)
     EXPECT_FALSE(looksLikeUtf8ReadAsEightBit(QString::fromUtf8("caf\xC3\x83\xC2\xA9"), codepageFromNumber(65001)));
 
     // The probe's table gives the answers of a conversion per text: random bytes read with each code page, and texts
-    // holding characters a code page lacks, its substitute character, a character outside the BMP.
+    // holding characters a code page lacks, its substitute character, a character outside the BMP, one the converter
+    // drops (U+034F).
     std::mt19937 rng(7);
     const QString extras[] = {QStringLiteral("\u0100"), QStringLiteral("\u4E2D"), QStringLiteral("\U0001F600"),
-                              QStringLiteral("\u001A"), QStringLiteral("\u20AC"), QStringLiteral("\u00C3")};
+                              QStringLiteral("\u001A"), QStringLiteral("\u20AC"), QStringLiteral("\u00C3"),
+                              QStringLiteral("\u034F")};
     for (const int number : {1252, 1251, 1250, 932}) {
         const rCodepage cp = codepageFromNumber(number);
         TUtf8MisreadProbe probe(cp);
@@ -200,7 +202,8 @@ TEST(CodepageText, Utf8ReadAsEightBitIsRecognisedOnlyWhenEveryHighByteFormsUtf8)
             for (int k = static_cast<int>(rng() % 8); k >= 0; --k)
                 bytes.append(static_cast<char>(rng() % 3 == 0 ? 0x20 + rng() % 0x60 : 0x80 + rng() % 0x80));
             QString text = decodeText(bytes, cp);
-            if (round % 5 == 0) text.insert(static_cast<qsizetype>(rng() % (text.size() + 1)), extras[rng() % 6]);
+            if (round % 5 == 0)
+                text.insert(static_cast<qsizetype>(rng() % (text.size() + 1)), extras[rng() % std::size(extras)]);
             const TUtf8MisreadProbe::tKind kind = probe.classify(text);
             ASSERT_EQ(kind == TUtf8MisreadProbe::tKind::utf8, looksLikeUtf8ReadAsEightBit(text, cp))
                 << number << " " << bytes.toHex().constData();
