@@ -873,7 +873,7 @@ void TSourceGroups::build(const tListSet& lists) {
 bool TSourceGroups::holds(const tSkyStr& entry) const {
     const std::pair<uint32_t, tSkyStr*> key{entry.hash, const_cast<tSkyStr*>(&entry)};
     const auto first = std::lower_bound(index_.begin(), index_.end(), key);
-    return first != index_.end() && first->second == &entry;
+    return first != index_.end() && *first == key; // the entry under its present source hash
 }
 
 std::vector<tSkyStr*> TSourceGroups::peers(const tSkyStr& entry) const {

@@ -109,26 +109,36 @@ void tSkyStr::sourceParse() {
     sInternalparams.set(sStrInternalParam::isSourceInitialized);
 }
 
-void tSkyStr::forgetHeuristic() {
-    sLD.clear();
-    aWords.clear();
-    heuristicReady = false;
+tSkyStr::tSkyStr(const tSkyStr& other)
+    : gS(other.gS), gTrans(other.gTrans), id(other.id), listIndex(other.listIndex), sTagCount(other.sTagCount),
+      LDResult(other.LDResult), hash(other.hash), hashTrans(other.hashTrans), SearchLDResult(other.SearchLDResult),
+      LDFound(other.LDFound), sTagHash(other.sTagHash), pNode(other.pNode), esp(other.esp), sparams(other.sparams),
+      sInternalparams(other.sInternalparams) {}
+
+tSkyStr& tSkyStr::operator=(const tSkyStr& other) {
+    if (this != &other) {
+        tSkyStr copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
 }
 
+tSkyStr::~tSkyStr() = default;
+
 void tSkyStr::prepareHeuristic() const {
-    if (heuristicReady) return;
+    if (heuristic_) return;
     rParse parse;
     parseString(gS, parse);
     if (listIndex == 1) removeBookMarkup(parse.sLD);
-    aWords.clear();
+    auto made = std::make_unique<rHeuristicData>();
     if (parse.sIsOneWord)
-        aWords.append(textHash(parse.sOneWord));
+        made->aWords.append(textHash(parse.sOneWord));
     else
-        addWordHashes(parse.sLD, aWords);
+        addWordHashes(parse.sLD, made->aWords);
     const qsizetype limit = listIndex == 1 ? 200 : 150;
     if (parse.sLD.size() > limit) parse.sLD.truncate(limit);
-    sLD = lowerCased(parse.sLD);
-    heuristicReady = true;
+    made->sLD = lowerCased(parse.sLD);
+    heuristic_ = std::move(made);
 }
 
 void tSkyStr::translationCheck() {
