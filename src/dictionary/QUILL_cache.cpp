@@ -114,8 +114,11 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
     return true;
 }
 
-QByteArray buildCacheBytes(const tListSet& lists) {
+bool writeCacheBytes(const tListSet& lists, const std::function<bool(const QByteArray&)>& write) {
+    // Written a megabyte at a time: the whole file (twice the texts, in UTF-16) is never held beside the entries.
+    constexpr qsizetype kChunk = qsizetype{1} << 20;
     QByteArray out("SST2", 4);
+    out.reserve(kChunk + 4096);
     for (int i = 0; i < 3; ++i) {
         const tSkyStrList& list = lists[i];
         // A pair equal to an earlier one of the same list (byDictionaryKey) is left out. Equal pairs share both
@@ -146,15 +149,31 @@ QByteArray buildCacheBytes(const tListSet& lists) {
             binary_out::u8(out, static_cast<uint8_t>(i));
             quilldict::appendSizedText(out, list[k]->gS);
             quilldict::appendSizedText(out, list[k]->gTrans);
+            if (out.size() >= kChunk) {
+                if (!write(out)) return false;
+                out.resize(0);
+            }
         }
     }
-    return out;
+    return out.isEmpty() || write(out);
+}
+
+QByteArray buildCacheBytes(const tListSet& lists) {
+    QByteArray all;
+    writeCacheBytes(lists, [&all](const QByteArray& part) {
+        all.append(part);
+        return true;
+    });
+    return all;
 }
 
 bool writeCache(TAppContext& app, const tListSet& lists, const QString& path) {
     QString error;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (quillfs::writeFileAtomic(path, buildCacheBytes(lists), &error)) return true;
+    const auto writer = [&lists](QIODevice& device) {
+        return writeCacheBytes(lists, [&device](const QByteArray& part) { return device.write(part) == part.size(); });
+    };
+    if (quillfs::writeFileAtomic(path, writer, &error)) return true;
     app.logMessage(QDir::toNativeSeparators(path) + QStringLiteral(": ") + error, true);
     return false;
 }

@@ -42,6 +42,8 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
 // The cache bytes of `lists`: list 0, 1, 2 in list order, a pair equal under byDictionaryKey to one already written
 // from the same list left out.
 QByteArray buildCacheBytes(const tListSet& lists);
+// The same bytes handed to `write` in parts of about a megabyte; false as soon as `write` fails.
+bool writeCacheBytes(const tListSet& lists, const std::function<bool(const QByteArray&)>& write);
 // Writes the cache whole or not at all; a failure is logged and shown.
 bool writeCache(TAppContext& app, const tListSet& lists, const QString& path);
 
