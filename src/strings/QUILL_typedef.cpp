@@ -83,6 +83,13 @@ void tSkyStr::setSourceLite(QString text) {
 }
 
 void tSkyStr::setTransLite(QString text) {
+    // The source handed over as the translation (an untranslated string) keeps the source's hash: the source is
+    // held without trailing NULs and its hash follows every change of it.
+    if (text.isSharedWith(gS)) {
+        gTrans = std::move(text);
+        hashTrans = hash;
+        return;
+    }
     gTrans = withoutTrailingNuls(std::move(text));
     hashTrans = textHash(gTrans);
 }
@@ -144,7 +151,8 @@ void tSkyStr::prepareHeuristic() const {
 void tSkyStr::translationCheck() {
     sInternalparams.clear(sStrInternalParam::aliasError);
     sInternalparams.clear(sStrInternalParam::aliasOneWordError);
-    if (gTrans.contains(QLatin1Char('<'))) {
+    // The source itself as the translation has the source's tags.
+    if (!gTrans.isSharedWith(gS) && gTrans.contains(QLatin1Char('<'))) {
         rParse transParse;
         parseString(gTrans, transParse);
         if (transParse.sTagHash != sTagHash) {
