@@ -127,23 +127,44 @@ using tFieldEncoder = std::function<QByteArray(const QString& text)>;
 
 class tField {
 public:
+    // Ordered for size: a big plugin holds millions of fields.
     hField header;
     sfieldParams params;
-    int maxStrSize = 0;
-    tSkyStr* sk = nullptr; // not owned
     uint8_t listIndex = 0;
-    bool hasCR = false;
+    int maxStrSize = 0;
     rFieldIndex rIndex;
-    TSharedBytes buffer;         // the data exactly as read; text fields include their terminating zero
-    bool changed = false;        // the data differs from what was read
-    bool sizeInXXXX = false;     // the writer announces this text, grown past 65535 bytes, by an XXXX field of its own
-    uint16_t originalDsize = 0;  // the 16-bit size as read
-    TSharedBytes originalBuffer; // the data as read, kept once the data changed
+    tSkyStr* sk = nullptr; // not owned
+    TSharedBytes buffer;   // the data exactly as read; text fields include their terminating zero
+    bool hasCR = false;
+    bool changed = false;       // the data differs from what was read
+    bool sizeInXXXX = false;    // the writer announces this text, grown past 65535 bytes, by an XXXX field of its own
+    uint16_t originalDsize = 0; // the 16-bit size as read
+
+    tField() = default;
+    tField(tField&&) noexcept = default;
+    tField& operator=(tField&&) noexcept = default;
+    tField(const tField& other);
+    tField& operator=(const tField& other);
+
+    // The data as read: kept once the data changed (a field that never changes keeps no second copy).
+    const TSharedBytes& originalBuffer() const { return original_ ? *original_ : buffer; }
+    // Keeps the present data as the data as read, before a first change.
+    void keepOriginal() {
+        if (!changed && !original_) original_ = std::make_unique<TSharedBytes>(buffer);
+    }
+    // Back to the data as read.
+    void restoreOriginal() {
+        if (original_) buffer = *original_;
+        changed = false;
+    }
 
     // Writes the translation into the field. A one-character source with an empty translation writes a single
     // blank. A translation equal to the source keeps the bytes as read when `keepWhenSame` (same code page both
     // ways), so an untouched text is written back byte for byte.
     void updateBuffer(const QString& s, const QString& strans, const tFieldEncoder& encode, bool keepWhenSame);
+
+private:
+    std::unique_ptr<TSharedBytes> original_;
 };
 
 class tGenericRecord {

@@ -14,20 +14,29 @@ void tField::updateBuffer(const QString& s, const QString& strans, const tFieldE
     // A field that was one character long never becomes empty.
     const QString text = (s.size() == 1 && strans.isEmpty()) ? QStringLiteral(" ") : strans;
     if (!encode) return;
-    if (!changed) originalBuffer = buffer;
     if (keepWhenSame && text == s) {
-        buffer = originalBuffer;
-        changed = false;
+        restoreOriginal();
         return;
     }
     const QByteArray bytes = encode(text);
-    if (originalBuffer == bytes) {
-        buffer = originalBuffer;
-        changed = false;
+    if (originalBuffer() == bytes) {
+        restoreOriginal();
         return;
     }
+    keepOriginal();
     buffer = bytes;
     changed = true;
+}
+
+tField::tField(const tField& other)
+    : header(other.header), params(other.params), listIndex(other.listIndex), maxStrSize(other.maxStrSize),
+      rIndex(other.rIndex), sk(other.sk), buffer(other.buffer), hasCR(other.hasCR), changed(other.changed),
+      sizeInXXXX(other.sizeInXXXX), originalDsize(other.originalDsize),
+      original_(other.original_ ? std::make_unique<TSharedBytes>(*other.original_) : nullptr) {}
+
+tField& tField::operator=(const tField& other) {
+    if (this != &other) *this = tField(other);
+    return *this;
 }
 
 namespace {
@@ -75,17 +84,14 @@ void trecord::rebuildData() {
             tField& x = fList[i - 1];
             if (!f.changed) {
                 // Back to the bytes as read: so are the sizes.
-                if (x.changed) {
-                    x.buffer = x.originalBuffer;
-                    x.changed = false;
-                }
+                if (x.changed) x.restoreOriginal();
                 f.header.dsize = f.originalDsize;
                 continue;
             }
             QByteArray value;
             binary_out::u32le(value, static_cast<uint32_t>(f.buffer.size()));
             if (x.buffer != value) {
-                if (!x.changed) x.originalBuffer = x.buffer;
+                x.keepOriginal();
                 x.buffer = value;
                 x.changed = true;
             }

@@ -507,7 +507,7 @@ TEST(PluginReader, FieldsKeepTheBytesTheyShare) {
     tField& laser = recordAt(tree, {1})->fList[1];
     laser.updateBuffer(
         QStringLiteral("Laser"), QStringLiteral("Fusil"), [](const QString& t) { return t.toUtf8() + '\0'; }, true);
-    EXPECT_EQ(laser.originalBuffer, QByteArray("Laser", 6));
+    EXPECT_EQ(laser.originalBuffer(), QByteArray("Laser", 6));
     EXPECT_EQ(laser.buffer, QByteArray("Fusil", 6));
     TSharedBytes moved = std::move(laser.buffer);
     EXPECT_TRUE(laser.buffer.isEmpty());
