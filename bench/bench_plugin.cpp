@@ -149,7 +149,8 @@ void BM_PlainLoad(benchmark::State& state) {
         auto doc = std::make_unique<TLoadedPlain>();
         quillbench::recordIteration(state, "plain load", timed([&] { loadPlain(*doc, path); }));
         state.PauseTiming();
-        doc.reset();
+        // Closing: the tree and the entries freed.
+        quillbench::timings().record("plain close", timed([&] { doc.reset(); }));
         state.ResumeTiming();
     }
 }
@@ -333,6 +334,7 @@ int main(int argc, char** argv) {
     std::printf("ratios: plain load / baseline %.2f (target <= 2), plain save / baseline %.2f (target <= 2), "
                 "localized load / plain load %.2f (target <= 1.5)\n",
                 base > 0 ? load / base : 0, base > 0 ? save / base : 0, load > 0 ? loc / load : 0);
+    quillbench::timings().printRatio("plain close", "plain load", "(target under 0.1)");
     if (quillbench::timings().has("paired load ratio"))
         std::printf(
             "paired rounds (median of %zu): plain load / baseline %.2f (target <= 2), plain save / baseline "

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <future>
 #include <thread>
+#include <tuple>
 
 // Below this many items a second thread costs more than it saves.
 inline constexpr qsizetype kParallelItems = 20000;
@@ -37,3 +38,28 @@ template <typename Work> void splitAcrossTwoThreads(qsizetype count, const Work&
             if (half < count) work(half, count, false);
         });
 }
+
+// Frees what it is handed on a worker thread, so that closing a document of a million strings does not wait for
+// millions of frees. One hand-over at a time (the next waits for the last); destruction waits too. What is handed
+// over must be reachable from nowhere else, and its destructors may touch nothing shared but reference counts.
+class TBackgroundRelease {
+public:
+    TBackgroundRelease() = default;
+    TBackgroundRelease(const TBackgroundRelease&) = delete;
+    TBackgroundRelease& operator=(const TBackgroundRelease&) = delete;
+    ~TBackgroundRelease() { wait(); }
+
+    template <typename... T> void release(T&&... owned) {
+        wait();
+        // Moved into the worker's own frame, so that they are destroyed there and not with the task's state.
+        worker_ = std::async(std::launch::async, [held = std::make_tuple(std::move(owned)...)]() mutable {
+            [[maybe_unused]] const auto freedHere = std::move(held);
+        });
+    }
+    void wait() {
+        if (worker_.valid()) worker_.get();
+    }
+
+private:
+    std::future<void> worker_;
+};

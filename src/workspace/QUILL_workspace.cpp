@@ -314,10 +314,11 @@ void TWorkspace::clearLoadedLists() {
     // The steps point at the entries about to be freed.
     history.clear();
     afterHistoryChange();
+    // Nothing refers to them any more: the views, the history, the aids and the checks let go above.
+    released_.release(std::move(sharedIdList), std::move(loadedLists), std::move(workLists), std::move(document));
     sharedIdList.clear();
     clearListSet(loadedLists);
     clearListSet(workLists);
-    document.reset();
     app.state.WorkMode = TWorkMode::None;
 }
 
