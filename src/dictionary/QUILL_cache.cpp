@@ -14,7 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <numeric>
+#include <tuple>
 
 namespace {
 
@@ -123,24 +123,30 @@ bool writeCacheBytes(const tListSet& lists, const std::function<bool(const QByte
         const tSkyStrList& list = lists[i];
         // A pair equal to an earlier one of the same list (byDictionaryKey) is left out. Equal pairs share both
         // hashes, so positions are grouped by the two hashes and only a group's texts are compared.
-        std::vector<size_t> order(list.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const tSkyStr& x = *list[a];
-            const tSkyStr& y = *list[b];
-            return x.hash != y.hash ? x.hash < y.hash : x.hashTrans < y.hashTrans;
-        });
+        // The hashes are copied beside the positions, so that sorting reads no entry.
+        struct rKey {
+            uint32_t hash;
+            uint32_t hashTrans;
+            size_t at;
+            bool operator<(const rKey& o) const {
+                return std::tie(hash, hashTrans, at) < std::tie(o.hash, o.hashTrans, o.at);
+            }
+        };
+        std::vector<rKey> order(list.size());
+        for (size_t k = 0; k < list.size(); ++k)
+            order[k] = {list[k]->hash, list[k]->hashTrans, k};
+        std::sort(order.begin(), order.end());
         std::vector<bool> skip(list.size(), false);
         for (size_t first = 0; first < order.size();) {
             size_t last = first + 1;
-            while (last < order.size() && list[order[last]]->hash == list[order[first]]->hash &&
-                   list[order[last]]->hashTrans == list[order[first]]->hashTrans)
+            while (last < order.size() && order[last].hash == order[first].hash &&
+                   order[last].hashTrans == order[first].hashTrans)
                 ++last;
             for (size_t a = first; a < last; ++a) {
-                if (skip[order[a]]) continue;
+                if (skip[order[a].at]) continue;
                 for (size_t b = a + 1; b < last; ++b)
-                    if (!skip[order[b]] && skycompare::byDictionaryKey(*list[order[a]], *list[order[b]]) == 0)
-                        skip[order[b]] = true; // positions within a group stay in list order: b came later
+                    if (!skip[order[b].at] && skycompare::byDictionaryKey(*list[order[a].at], *list[order[b].at]) == 0)
+                        skip[order[b].at] = true; // positions within a group stay in list order: b came later
             }
             first = last;
         }

@@ -67,7 +67,7 @@ public:
             if (hit.found) {
                 tSkyStr& target = *list_[hit.index];
                 target.sInternalparams.set(sStrInternalParam::matchedIDfound);
-                target.setTransLite(entry->gS);
+                target.setTransHashed(std::move(entry->gS), entry->hash); // read without trailing NULs, hashed
             }
             break;
         }
@@ -77,7 +77,7 @@ public:
                 tSkyStr& target = *list_[hit.index];
                 if (matchesPredicate(target, sink_.predicate, sink_.isSelected)) {
                     target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-                    target.setTransLite(entry->gS);
+                    target.setTransHashed(std::move(entry->gS), entry->hash);
                 }
             }
             break;

@@ -169,6 +169,11 @@ public:
         hash = textHashValue;
         forgetHeuristic();
     }
+    // The light translation setter for a text that ends in no NUL, with its textHash.
+    void setTransHashed(QString&& text, uint32_t textHashValue) {
+        gTrans = std::move(text);
+        hashTrans = textHashValue;
+    }
     void initStrings();
     void checkStringIntegrity();
     void resetStatus(sStrParams v1, sStrParams v2);
