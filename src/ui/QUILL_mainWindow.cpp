@@ -505,7 +505,9 @@ void TForm1::buildPages() {
         listPageWidgets_[i] = page;
         listPages_->addTab(page, listName(i));
     }
-    connect(listPages_, &QTabWidget::currentChanged, this, [this] { applyFilter(searchField_->text(), true); });
+    // Another page shows the search as it now reads; lists it already filters so are left as they are.
+    connect(listPages_, &QTabWidget::currentChanged, this,
+            [this] { applyFilter(searchField_->text(), true, TFilterScope::changedLists); });
     topLayout->addWidget(listPages_, 1);
 
     bottomPages_ = new QTabWidget(splitter_);
@@ -866,7 +868,7 @@ void TForm1::setStatusButtons(bool down) {
     applyFilter(searchField_->text(), true);
 }
 
-void TForm1::applyFilter(const QString& text, bool trim) {
+void TForm1::applyFilter(const QString& text, bool trim, TFilterScope scope) {
     searchTimer_->stop();
     rListFilter filter;
     for (int b = 0; b < kStatusButtonCount; ++b)
@@ -881,6 +883,7 @@ void TForm1::applyFilter(const QString& text, bool trim) {
     const int first = qMax(0, listPages_->currentIndex());
     for (int n = 0; n < 3; ++n) {
         const int i = (first + n) % 3;
+        if (scope == TFilterScope::changedLists && proxies_[i]->filter().sameRowsAs(filter)) continue;
         proxies_[i]->setFilter(filter);
         if (!ws_->sharedIdList.empty()) views_[i]->expandAll(); // the shared rows show under their owners
         host_->processEvents();

@@ -84,6 +84,11 @@ struct rListFilter {
 
     // Sets text, matcher and formId from the search field's content.
     void setSearchText(const QString& fieldText, bool trim);
+    // The same buttons, search and problems switch: the same rows of the same entries.
+    bool sameRowsAs(const rListFilter& o) const {
+        return buttons == o.buttons && showNull == o.showNull && searchIn == o.searchIn && text == o.text &&
+               formId == o.formId && onlyWithProblems == o.onlyWithProblems;
+    }
 };
 // True when the row of `entry` is shown under the filter.
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry);
