@@ -868,8 +868,7 @@ void TForm1::setStatusButtons(bool down) {
     applyFilter(searchField_->text(), true);
 }
 
-void TForm1::applyFilter(const QString& text, bool trim, TFilterScope scope) {
-    searchTimer_->stop();
+rListFilter TForm1::currentFilter(const QString& text, bool trim) const {
     rListFilter filter;
     for (int b = 0; b < kStatusButtonCount; ++b)
         filter.buttons[b] = statusButtons_[b]->isChecked();
@@ -879,6 +878,12 @@ void TForm1::applyFilter(const QString& text, bool trim, TFilterScope scope) {
                       : searchModeButtons_[2]->isChecked() ? TSearchIn::translation
                                                            : TSearchIn::source;
     filter.setSearchText(text, trim);
+    return filter;
+}
+
+void TForm1::applyFilter(const QString& text, bool trim, TFilterScope scope) {
+    searchTimer_->stop();
+    const rListFilter filter = currentFilter(text, trim);
     // The active page first, then the others in page order.
     const int first = qMax(0, listPages_->currentIndex());
     for (int n = 0; n < 3; ++n) {
@@ -899,19 +904,30 @@ void TForm1::updatePageCaptions() {
 }
 
 void TForm1::refreshLists() {
+    // Another document starts with every row shown: a search typed for the last one would hide most of it. The
+    // lists are filled under that filter (filling them under the last one, then filtering them again, read every
+    // entry twice).
+    {
+        const QSignalBlocker blocker(searchField_);
+        searchField_->clear();
+    }
+    for (QToolButton* b : statusButtons_)
+        b->setChecked(true);
+    problemsButton_->setChecked(false);
+    searchTimer_->stop();
+    const rListFilter filter = currentFilter(QString(), true);
     for (int i = 0; i < 3; ++i) {
+        proxies_[i]->setFilterForReload(filter);
         models_[i]->reload();
         // A refilled list shows in its own order until a header is clicked.
         sortColumn_[i] = -1;
         views_[i]->header()->setSortIndicatorShown(false);
     }
     arrangeViews();
-    // Another document starts with every row shown: a search typed for the last one would hide most of it.
-    {
-        const QSignalBlocker blocker(searchField_);
-        searchField_->clear();
-    }
-    setStatusButtons(true);
+    if (!ws_->sharedIdList.empty())
+        for (QTreeView* view : views_)
+            view->expandAll(); // the shared rows show under their owners
+    updatePageCaptions();
     ws_->app.refreshStatusLanguage();
     rebuildRecentMenu();
     updateCommands();

@@ -92,6 +92,8 @@ public:
     // The enabling rules; run at the end of every operation.
     void updateCommands();
     void arrangeViews();
+    // The filter the buttons and the search `text` make.
+    rListFilter currentFilter(const QString& text, bool trim) const;
     // Lists a filter applies to: every one (their entries changed), or those whose filter it changes.
     enum class TFilterScope { allLists, changedLists };
     void applyFilter(const QString& text, bool trim = false, TFilterScope scope = TFilterScope::allLists);

@@ -93,6 +93,11 @@ class TStringListProxy : public QSortFilterProxyModel {
 public:
     TStringListProxy(TWorkspace& ws, TStringListModel* source, QObject* parent = nullptr);
     void setFilter(const rListFilter& filter);
+    // The filter of the rows a reload of the model is about to bring (the reload maps them).
+    void setFilterForReload(const rListFilter& filter) {
+        filter_ = filter;
+        shown_.clear();
+    }
     const rListFilter& filter() const { return filter_; }
     TStringListModel* listModel() const { return source_; }
     tSkyStr* entryAt(const QModelIndex& proxyIndex) const;
