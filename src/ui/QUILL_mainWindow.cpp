@@ -647,6 +647,17 @@ bool TForm1::runGuarded(const std::function<void()>& work) {
 }
 
 void TForm1::connectChanges() {
+    // Whatever may change an entry's texts, score or flags makes the lists sort anew (connected first, so that a
+    // sort that follows the change, as the score column's after a heuristic pass, already does).
+    const auto forgetSortOrders = [this] {
+        for (TStringListModel* model : models_)
+            model->forgetSortOrder();
+    };
+    for (auto signal : {&TChangeChannel::documentAboutToClose, &TChangeChannel::documentReplaced,
+                        &TChangeChannel::historyMoved, &TChangeChannel::listsAboutToBeReordered})
+        connect(changes_, signal, this, forgetSortOrders);
+    connect(changes_, &TChangeChannel::entriesModified, this, forgetSortOrders);
+    connect(changes_, &TChangeChannel::scoresReady, this, forgetSortOrders);
     connect(changes_, &TChangeChannel::documentAboutToClose, this, [this] {
         searchTimer_->stop();
         for (TStringListModel* model : models_)

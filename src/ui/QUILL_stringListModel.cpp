@@ -149,7 +149,12 @@ void TStringListModel::computeOrder(Qt::SortOrder order) {
         rowOf_.clear();
         return;
     }
-    order_ = sortedListOrder(ws_, list, sortColumn_, order == Qt::DescendingOrder);
+    if (sortColumn_ != keptColumn_ || keptAscending_.size() != list.size()) {
+        keptAscending_ = sortedListOrder(ws_, list, sortColumn_, false);
+        keptColumn_ = sortColumn_;
+    }
+    order_ = keptAscending_;
+    if (order == Qt::DescendingOrder) std::reverse(order_.begin(), order_.end());
     rowOf_.assign(order_.size(), 0);
     for (size_t r = 0; r < order_.size(); ++r)
         rowOf_[static_cast<size_t>(order_[r])] = static_cast<int>(r);
@@ -216,7 +221,13 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void TStringListModel::forgetSortOrder() {
+    keptColumn_ = -1;
+    keptAscending_ = {};
+}
+
 void TStringListModel::beginReorder() {
+    forgetSortOrder();
     if (detached_) return;
     emit layoutAboutToBeChanged();
     capturePersistentRows(false);
@@ -230,6 +241,7 @@ void TStringListModel::endReorder() {
 }
 
 void TStringListModel::detach() {
+    forgetSortOrder();
     beginResetModel();
     detached_ = true;
     order_.clear();
@@ -343,6 +355,7 @@ QVariant TStringListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 void TStringListModel::reload() {
+    forgetSortOrder();
     beginResetModel();
     detached_ = false;
     order_.clear();

@@ -56,6 +56,8 @@ public:
     // Reorders the rows by a column under the lists' sort rule (the list itself keeps its order).
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return sortColumn_; }
+    // Entries changed (texts, scores, flags): the next sort computes its order anew.
+    void forgetSortOrder();
     // Row height in pixels for a number of lines (the view tells the model its font).
     void setLineHeight(int pixels) { lineHeight_ = pixels; }
     // Whether every row is one line high (a view of uniform row heights then never measures a row's texts).
@@ -81,6 +83,10 @@ private:
     std::vector<int> order_; // row -> list index; empty while unsorted
     std::vector<int> rowOf_; // list index -> row, beside order_
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    // The ascending order of the last sort while the entries stay as they are: the sort column clicked again shows
+    // it reversed instead of sorting 1,000,000 rows anew.
+    int keptColumn_ = -1;
+    std::vector<int> keptAscending_;
     bool detached_ = false;
     QModelIndexList persistentBefore_;
     std::vector<const tSkyStr*> persistentEntries_; // top-level row's entry, or a child row's owner
