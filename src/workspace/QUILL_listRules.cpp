@@ -383,10 +383,38 @@ bool statusButtonMatches(TStatusButton button, const tSkyStr& e) {
 void rListFilter::setSearchText(const QString& fieldText, bool trim) {
     text = (trim ? fieldText.trimmed() : fieldText).toLower();
     matcher = QStringMatcher(text, Qt::CaseInsensitive);
+    const QString folded = text.toCaseFolded();
+    const bool ascii = std::all_of(folded.cbegin(), folded.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    asciiFolded = ascii ? folded.toLatin1() : QByteArray();
     bool ok = false;
     const uint value = text.trimmed().toUInt(&ok, 16);
     formId = ok ? value : 0;
 }
+
+namespace {
+
+// Whether `haystack` holds `pattern` (case-folded ASCII) case-insensitively, as QStringMatcher finds it: a unit
+// matches a pattern letter when it folds to it, which outside ASCII only the long s (to 's') and the Kelvin sign (to
+// 'k') do.
+bool holdsAsciiFolded(QStringView haystack, const QByteArray& pattern) {
+    const auto fold = [](char16_t u) -> char16_t {
+        if (u < 0x80) return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+        return u == 0x017F ? u's' : (u == 0x212A ? u'k' : 0xFFFF);
+    };
+    const qsizetype m = pattern.size();
+    const char16_t* h = reinterpret_cast<const char16_t*>(haystack.utf16());
+    const char16_t first = static_cast<char16_t>(pattern[0]);
+    for (qsizetype i = 0, last = haystack.size() - m; i <= last; ++i) {
+        if (fold(h[i]) != first) continue;
+        qsizetype k = 1;
+        while (k < m && fold(h[i + k]) == static_cast<char16_t>(pattern[k]))
+            ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
     bool shown = false;
@@ -400,7 +428,9 @@ bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
     if (!shown || filter.text.isEmpty()) return shown;
     const bool prepared = filter.matcher.pattern() == filter.text;
     const auto holds = [&](const QString& haystack) {
-        return prepared ? filter.matcher.indexIn(haystack) >= 0 : haystack.contains(filter.text, Qt::CaseInsensitive);
+        if (!prepared) return haystack.contains(filter.text, Qt::CaseInsensitive);
+        return filter.asciiFolded.isEmpty() ? filter.matcher.indexIn(haystack) >= 0
+                                            : holdsAsciiFolded(haystack, filter.asciiFolded);
     };
     switch (filter.searchIn) {
     case TSearchIn::source:

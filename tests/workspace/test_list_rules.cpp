@@ -106,7 +106,8 @@ TEST(ListRules, PreparedSearchMatchesCaseInsensitiveContains) {
     const QStringList texts{QStringLiteral("Épée LÉGENDAIRE"),   QStringLiteral("Straße"),
                             QStringLiteral("ΣΟΦΙΑ σοφία"),       QStringLiteral("İstanbul ıı"),
                             QStringLiteral("Rune 𐌰𐌱 of FIRE"),   QStringLiteral("ab"),
-                            QStringLiteral("Nuka-Cola Quantum"), QString()};
+                            QStringLiteral("Nuka-Cola Quantum"), QStringLiteral("\u212Aelvin \u017Fword"),
+                            QStringLiteral("kelvin SWORD"),      QString()};
     const QStringList searches{QStringLiteral("épée"),
                                QStringLiteral("légendaire"),
                                QStringLiteral("STRASSE"),
@@ -119,7 +120,10 @@ TEST(ListRules, PreparedSearchMatchesCaseInsensitiveContains) {
                                QStringLiteral("abc"),
                                QStringLiteral("a-c"),
                                QStringLiteral("quantum"),
-                               QStringLiteral("nuka-cola quantum and more")};
+                               QStringLiteral("nuka-cola quantum and more"),
+                               QStringLiteral("kelvin s"), // the Kelvin sign and the long s fold to ASCII letters
+                               QStringLiteral("\u017Fword"),
+                               QStringLiteral("n sw")};
     for (const QString& search : searches) {
         rListFilter filter;
         filter.setSearchText(search, false);
