@@ -161,15 +161,19 @@ void TProblemsModel::rebuild() {
     positions_.clear();
     const TChecksState* cs = checksStateIfAny(ws_);
     if (cs && !cs->problems.empty()) {
+        positions_.reserve(static_cast<qsizetype>(cs->problems.size()));
         for (int list = 0; list < 3; ++list) {
             const tSkyStrList& entries = ws_.loadedLists[static_cast<size_t>(list)];
             for (size_t position = 0; position < entries.size(); ++position) {
                 tSkyStr* e = entries[position].get();
                 const auto it = cs->problems.find(e);
                 if (it == cs->problems.end()) continue;
-                for (size_t i = 0; i < it->second.size(); ++i)
+                const std::vector<rProblem>& problems = it->second;
+                for (size_t i = 0; i < problems.size(); ++i)
                     rows_.push_back({e, list, static_cast<int>(position), static_cast<int>(i)});
-                positions_.insert(e, {static_cast<int>(position), hasOpenProblems(ws_, *e)});
+                const bool open =
+                    std::any_of(problems.begin(), problems.end(), [](const rProblem& p) { return !p.ignored; });
+                positions_.insert(e, {static_cast<int>(position), open});
             }
         }
     }

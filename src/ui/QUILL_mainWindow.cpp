@@ -505,7 +505,9 @@ void TForm1::buildPages() {
         listPageWidgets_[i] = page;
         listPages_->addTab(page, listName(i));
     }
-    connect(listPages_, &QTabWidget::currentChanged, this, [this] { applyFilter(searchField_->text(), true); });
+    // Another page shows the search as it now reads; lists it already filters so are left as they are.
+    connect(listPages_, &QTabWidget::currentChanged, this,
+            [this] { applyFilter(searchField_->text(), true, TFilterScope::changedLists); });
     topLayout->addWidget(listPages_, 1);
 
     bottomPages_ = new QTabWidget(splitter_);
@@ -645,6 +647,17 @@ bool TForm1::runGuarded(const std::function<void()>& work) {
 }
 
 void TForm1::connectChanges() {
+    // Whatever may change an entry's texts, score or flags makes the lists sort anew (connected first, so that a
+    // sort that follows the change, as the score column's after a heuristic pass, already does).
+    const auto forgetSortOrders = [this] {
+        for (TStringListModel* model : models_)
+            model->forgetSortOrder();
+    };
+    for (auto signal : {&TChangeChannel::documentAboutToClose, &TChangeChannel::documentReplaced,
+                        &TChangeChannel::historyMoved, &TChangeChannel::listsAboutToBeReordered})
+        connect(changes_, signal, this, forgetSortOrders);
+    connect(changes_, &TChangeChannel::entriesModified, this, forgetSortOrders);
+    connect(changes_, &TChangeChannel::scoresReady, this, forgetSortOrders);
     connect(changes_, &TChangeChannel::documentAboutToClose, this, [this] {
         searchTimer_->stop();
         for (TStringListModel* model : models_)
@@ -866,8 +879,7 @@ void TForm1::setStatusButtons(bool down) {
     applyFilter(searchField_->text(), true);
 }
 
-void TForm1::applyFilter(const QString& text, bool trim) {
-    searchTimer_->stop();
+rListFilter TForm1::currentFilter(const QString& text, bool trim) const {
     rListFilter filter;
     for (int b = 0; b < kStatusButtonCount; ++b)
         filter.buttons[b] = statusButtons_[b]->isChecked();
@@ -877,10 +889,17 @@ void TForm1::applyFilter(const QString& text, bool trim) {
                       : searchModeButtons_[2]->isChecked() ? TSearchIn::translation
                                                            : TSearchIn::source;
     filter.setSearchText(text, trim);
+    return filter;
+}
+
+void TForm1::applyFilter(const QString& text, bool trim, TFilterScope scope) {
+    searchTimer_->stop();
+    const rListFilter filter = currentFilter(text, trim);
     // The active page first, then the others in page order.
     const int first = qMax(0, listPages_->currentIndex());
     for (int n = 0; n < 3; ++n) {
         const int i = (first + n) % 3;
+        if (scope == TFilterScope::changedLists && proxies_[i]->filter().sameRowsAs(filter)) continue;
         proxies_[i]->setFilter(filter);
         if (!ws_->sharedIdList.empty()) views_[i]->expandAll(); // the shared rows show under their owners
         host_->processEvents();
@@ -896,19 +915,30 @@ void TForm1::updatePageCaptions() {
 }
 
 void TForm1::refreshLists() {
+    // Another document starts with every row shown: a search typed for the last one would hide most of it. The
+    // lists are filled under that filter (filling them under the last one, then filtering them again, read every
+    // entry twice).
+    {
+        const QSignalBlocker blocker(searchField_);
+        searchField_->clear();
+    }
+    for (QToolButton* b : statusButtons_)
+        b->setChecked(true);
+    problemsButton_->setChecked(false);
+    searchTimer_->stop();
+    const rListFilter filter = currentFilter(QString(), true);
     for (int i = 0; i < 3; ++i) {
+        proxies_[i]->setFilterForReload(filter);
         models_[i]->reload();
         // A refilled list shows in its own order until a header is clicked.
         sortColumn_[i] = -1;
         views_[i]->header()->setSortIndicatorShown(false);
     }
     arrangeViews();
-    // Another document starts with every row shown: a search typed for the last one would hide most of it.
-    {
-        const QSignalBlocker blocker(searchField_);
-        searchField_->clear();
-    }
-    setStatusButtons(true);
+    if (!ws_->sharedIdList.empty())
+        for (QTreeView* view : views_)
+            view->expandAll(); // the shared rows show under their owners
+    updatePageCaptions();
     ws_->app.refreshStatusLanguage();
     rebuildRecentMenu();
     updateCommands();

@@ -92,7 +92,11 @@ public:
     // The enabling rules; run at the end of every operation.
     void updateCommands();
     void arrangeViews();
-    void applyFilter(const QString& text, bool trim = false);
+    // The filter the buttons and the search `text` make.
+    rListFilter currentFilter(const QString& text, bool trim) const;
+    // Lists a filter applies to: every one (their entries changed), or those whose filter it changes.
+    enum class TFilterScope { allLists, changedLists };
+    void applyFilter(const QString& text, bool trim = false, TFilterScope scope = TFilterScope::allLists);
     void setStatusButtons(bool down);
     // Sorts list view `listIndex` by `column` as a header click does, the header showing it.
     void sortListView(int listIndex, int column, Qt::SortOrder order);

@@ -149,24 +149,42 @@ void TStringListModel::computeOrder(Qt::SortOrder order) {
         rowOf_.clear();
         return;
     }
-    order_ = sortedListOrder(ws_, list, sortColumn_, order == Qt::DescendingOrder);
+    if (sortColumn_ != keptColumn_ || keptAscending_.size() != list.size()) {
+        keptAscending_ = sortedListOrder(ws_, list, sortColumn_, false);
+        keptColumn_ = sortColumn_;
+    }
+    order_ = keptAscending_;
+    if (order == Qt::DescendingOrder) std::reverse(order_.begin(), order_.end());
     rowOf_.assign(order_.size(), 0);
     for (size_t r = 0; r < order_.size(); ++r)
         rowOf_[static_cast<size_t>(order_[r])] = static_cast<int>(r);
 }
 
-void TStringListModel::capturePersistentRows() {
+int TStringListModel::listPosition(int row) const {
+    const size_t size = ws_.loadedLists[listIndex_].size();
+    if (detached_ || row < 0 || static_cast<size_t>(row) >= size) return -1;
+    return order_.size() == size ? order_[static_cast<size_t>(row)] : row;
+}
+
+void TStringListModel::capturePersistentRows(bool listStays) {
     persistentBefore_ = persistentIndexList();
     persistentEntries_.clear();
-    persistentEntries_.reserve(static_cast<size_t>(persistentBefore_.size()));
-    for (const QModelIndex& index : persistentBefore_)
-        persistentEntries_.push_back(index.internalId() == 0 ? entryAt(index.row()) : entryAt(parent(index)));
+    persistentPositions_.clear();
+    for (const QModelIndex& index : persistentBefore_) {
+        // A top-level row's list position, or a child row's owner's.
+        const int position = index.internalId() == 0 ? listPosition(index.row()) : int(index.internalId() - 1);
+        if (listStays)
+            persistentPositions_.push_back(position);
+        else
+            persistentEntries_.push_back(position >= 0 ? ws_.loadedLists[listIndex_][size_t(position)].get() : nullptr);
+    }
 }
 
 void TStringListModel::restorePersistentRows() {
     const auto& list = ws_.loadedLists[listIndex_];
+    // The entries' new positions in a list reordered in place.
     QHash<const tSkyStr*, int> positionOf;
-    if (!persistentBefore_.isEmpty()) {
+    if (!persistentEntries_.empty()) {
         positionOf.reserve(static_cast<qsizetype>(list.size()));
         for (size_t p = 0; p < list.size(); ++p)
             positionOf.insert(list[p].get(), static_cast<int>(p));
@@ -175,7 +193,9 @@ void TStringListModel::restorePersistentRows() {
     after.reserve(persistentBefore_.size());
     for (qsizetype i = 0; i < persistentBefore_.size(); ++i) {
         const QModelIndex& before = persistentBefore_[i];
-        const int position = positionOf.value(persistentEntries_[static_cast<size_t>(i)], -1);
+        const size_t k = static_cast<size_t>(i);
+        const int position =
+            k < persistentPositions_.size() ? persistentPositions_[k] : positionOf.value(persistentEntries_[k], -1);
         if (position < 0) {
             after.append(QModelIndex());
         } else if (before.internalId() == 0) {
@@ -188,11 +208,12 @@ void TStringListModel::restorePersistentRows() {
     changePersistentIndexList(persistentBefore_, after);
     persistentBefore_.clear();
     persistentEntries_.clear();
+    persistentPositions_.clear();
 }
 
 void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    capturePersistentRows();
+    capturePersistentRows(true);
     sortColumn_ = column;
     computeOrder(order);
     // Keep selections and the current row on their entries.
@@ -200,10 +221,16 @@ void TStringListModel::sortBy(int column, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void TStringListModel::forgetSortOrder() {
+    keptColumn_ = -1;
+    keptAscending_ = {};
+}
+
 void TStringListModel::beginReorder() {
+    forgetSortOrder();
     if (detached_) return;
     emit layoutAboutToBeChanged();
-    capturePersistentRows();
+    capturePersistentRows(false);
 }
 
 void TStringListModel::endReorder() {
@@ -214,6 +241,7 @@ void TStringListModel::endReorder() {
 }
 
 void TStringListModel::detach() {
+    forgetSortOrder();
     beginResetModel();
     detached_ = true;
     order_.clear();
@@ -327,6 +355,7 @@ QVariant TStringListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 void TStringListModel::reload() {
+    forgetSortOrder();
     beginResetModel();
     detached_ = false;
     order_.clear();
@@ -339,10 +368,17 @@ TStringListProxy::TStringListProxy(TWorkspace& ws, TStringListModel* source, QOb
     : QSortFilterProxyModel(parent), ws_(ws), source_(source) {
     setSourceModel(source);
     setDynamicSortFilter(false);
+    // A sort keeps every entry where it is in the list, and so the answers; anything else moves entries.
+    connect(source, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            [this](const QList<QPersistentModelIndex>&, QAbstractItemModel::LayoutChangeHint hint) {
+                if (hint != QAbstractItemModel::VerticalSortHint) shown_.clear();
+            });
+    connect(source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { shown_.clear(); });
 }
 
 void TStringListProxy::setFilter(const rListFilter& filter) {
     filter_ = filter;
+    shown_.clear();
     // A long list's rows are mapped anew in one pass (the selection and the current row stay on their entries when
     // still shown): telling the views which rows came and went, as invalidateFilter does, moves the rest of the
     // mapping for every run of rows that changed, which froze the window for 18 s on a keystroke in 1,000,000
@@ -364,6 +400,14 @@ void TStringListProxy::sort(int column, Qt::SortOrder order) {
 
 bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (sourceParent.isValid()) return true; // child rows follow their parent
-    const tSkyStr* e = source_->entryAt(sourceRow);
-    return e && entryPassesFilter(filter_, *e);
+    const int position = source_->listPosition(sourceRow);
+    if (position < 0) return false;
+    const size_t size = ws_.loadedLists[source_->listIndex()].size();
+    if (shown_.size() != size) shown_.assign(size, kNotAsked);
+    int8_t& shown = shown_[static_cast<size_t>(position)];
+    if (shown == kNotAsked) {
+        const tSkyStr* e = source_->entryAt(sourceRow);
+        shown = e && entryPassesFilter(filter_, *e) ? 1 : 0;
+    }
+    return shown != 0;
 }

@@ -39,6 +39,8 @@ public:
     int listIndex() const { return listIndex_; }
     // The entry of a top-level row, or nullptr.
     tSkyStr* entryAt(int row) const;
+    // The list position of a top-level row's entry, or -1.
+    int listPosition(int row) const;
     // The entry of a row of either level, or nullptr.
     tSkyStr* entryAt(const QModelIndex& index) const;
     // The entries sharing the string id of a top-level entry (its child rows).
@@ -54,6 +56,8 @@ public:
     // Reorders the rows by a column under the lists' sort rule (the list itself keeps its order).
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return sortColumn_; }
+    // Entries changed (texts, scores, flags): the next sort computes its order anew.
+    void forgetSortOrder();
     // Row height in pixels for a number of lines (the view tells the model its font).
     void setLineHeight(int pixels) { lineHeight_ = pixels; }
     // Whether every row is one line high (a view of uniform row heights then never measures a row's texts).
@@ -72,15 +76,21 @@ private:
     int rowOfListPosition(int position) const;
     // Sets order_ (and rowOf_) for the sort column, or clears them for the list's own order.
     void computeOrder(Qt::SortOrder order);
-    // The persistent rows' entries before a change of order, and their rows after it.
-    void capturePersistentRows();
+    // The persistent rows' entries (their list positions when the list stays as it is) before a change of order, and
+    // their rows after it.
+    void capturePersistentRows(bool listStays);
     void restorePersistentRows();
     std::vector<int> order_; // row -> list index; empty while unsorted
     std::vector<int> rowOf_; // list index -> row, beside order_
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    // The ascending order of the last sort while the entries stay as they are: the sort column clicked again shows
+    // it reversed instead of sorting 1,000,000 rows anew.
+    int keptColumn_ = -1;
+    std::vector<int> keptAscending_;
     bool detached_ = false;
     QModelIndexList persistentBefore_;
     std::vector<const tSkyStr*> persistentEntries_; // top-level row's entry, or a child row's owner
+    std::vector<int> persistentPositions_;          // the same as list positions
     QFont fixedFont_;
 };
 
@@ -89,6 +99,11 @@ class TStringListProxy : public QSortFilterProxyModel {
 public:
     TStringListProxy(TWorkspace& ws, TStringListModel* source, QObject* parent = nullptr);
     void setFilter(const rListFilter& filter);
+    // The filter of the rows a reload of the model is about to bring (the reload maps them).
+    void setFilterForReload(const rListFilter& filter) {
+        filter_ = filter;
+        shown_.clear();
+    }
     const rListFilter& filter() const { return filter_; }
     TStringListModel* listModel() const { return source_; }
     tSkyStr* entryAt(const QModelIndex& proxyIndex) const;
@@ -103,4 +118,8 @@ private:
     TWorkspace& ws_;
     TStringListModel* source_;
     rListFilter filter_;
+    // Whether the filter shows the entry at each list position, as the rows are asked (kNotAsked before): a sort
+    // maps every row anew, and reading 1,000,000 entries again in the new order took most of a header click.
+    static constexpr int8_t kNotAsked = -1;
+    mutable std::vector<int8_t> shown_;
 };

@@ -1,14 +1,13 @@
 // List view rules: cell texts, comparison, row lines, the status filter and the column layout.
 #include "workspace/QUILL_listRules.h"
 
-#include "core/QUILL_parallel.h"
-
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 QString listColumnKey(int column) {
     static const char* keys[kListColumnCount] = {"ID", "Original", "Translated", "LD", "EDID"};
@@ -122,37 +121,208 @@ int compareListEntries(const TWorkspace& ws, const tSkyStr& p, const tSkyStr& q,
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+namespace {
+
+// Per UTF-16 unit outside the surrogates: its case folding and the letters it folds to without their accents (the
+// folded unit's compatibility decomposition less its non-spacing marks), so that a text's alphabetical key is built
+// unit by unit instead of through a normalization of the whole text: the same key, since a text's decomposition is
+// its units' decompositions put end to end, and canonical reordering only moves combining marks, which the key drops.
+// A unit whose decomposition holds a combining mark that is not a non-spacing one (the key would keep it, perhaps
+// reordered) has no entry: a text holding one, or a surrogate, takes the whole-text way.
+class TAlphabetTable {
+public:
+    static const TAlphabetTable& get() {
+        static const TAlphabetTable table;
+        return table;
+    }
+    bool has(char16_t u) const { return start_[u] != kNone; }
+    char16_t fold(char16_t u) const { return fold_[u]; }
+    // The letters `u` folds to, without accents.
+    const char16_t* base(char16_t u) const { return pool_.data() + start_[u]; }
+    int baseSize(char16_t u) const { return size_[u]; }
+
+private:
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+    std::vector<char16_t> fold_ = std::vector<char16_t>(0x10000);
+    std::vector<uint32_t> start_ = std::vector<uint32_t>(0x10000, kNone);
+    std::vector<uint8_t> size_ = std::vector<uint8_t>(0x10000);
+    std::vector<char16_t> pool_;
+    TAlphabetTable() {
+        pool_.reserve(90000);
+        for (uint32_t u = 0; u < 0x10000; ++u) {
+            if (QChar::isSurrogate(u)) continue;
+            const QString folded = QString(QChar(char16_t(u))).toCaseFolded();
+            if (folded.size() != 1 || folded.at(0).isSurrogate()) continue;
+            QString base = folded.normalized(QString::NormalizationForm_KD);
+            const bool reorderable = std::any_of(base.cbegin(), base.cend(), [](QChar c) {
+                return c.category() != QChar::Mark_NonSpacing && c.combiningClass() != 0;
+            });
+            base.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+            if (reorderable || base.size() > 255) continue;
+            fold_[u] = folded.at(0).unicode();
+            start_[u] = static_cast<uint32_t>(pool_.size());
+            size_[u] = static_cast<uint8_t>(base.size());
+            pool_.insert(pool_.end(), base.utf16(), base.utf16() + base.size());
+        }
+    }
+};
+
+// A row's key text. A plain ASCII source or translation is read where it is, its capitals as small letters (which is
+// all its case folding does); other keys are written out, those of texts into an arena that is freed at once.
+struct rKeyText {
+    const char16_t* units = nullptr;
+    uint32_t size = 0;
+    bool foldAscii = false;
+};
+
+// Blocks of key units that never move once written.
+class TKeyArena {
+public:
+    char16_t* take(size_t n) {
+        if (blocks_.empty() || used_ + n > blockSize_) {
+            blockSize_ = std::max<size_t>(n, kBlock);
+            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(blockSize_));
+            used_ = 0;
+        }
+        char16_t* out = blocks_.back().get() + used_;
+        used_ += n;
+        return out;
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    size_t blockSize_ = 0;
+    size_t used_ = 0;
+};
+
+// The alphabetical key of `text` (as alphabeticalKey makes it) built through the table, or false when a unit of the
+// text has no entry there.
+bool alphabeticalKeyByUnits(QStringView text, TKeyArena& arena, rKeyText& out) {
+    const TAlphabetTable& table = TAlphabetTable::get();
+    size_t baseSize = 0;
+    bool foldsToAscii = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!table.has(u)) return false;
+        baseSize += static_cast<size_t>(table.baseSize(u));
+        foldsToAscii = foldsToAscii && table.fold(u) < 0x80;
+    }
+    const size_t n = static_cast<size_t>(text.size());
+    const size_t size = foldsToAscii ? n : baseSize + 1 + n;
+    char16_t* key = arena.take(size);
+    char16_t* at = key;
+    if (!foldsToAscii) {
+        for (const QChar c : text) {
+            const int units = table.baseSize(c.unicode());
+            if (units == 1)
+                *at++ = *table.base(c.unicode());
+            else
+                at = std::copy_n(table.base(c.unicode()), units, at);
+        }
+        *at++ = 0;
+    }
+    for (const QChar c : text)
+        *at++ = table.fold(c.unicode());
+    out = {key, static_cast<uint32_t>(size), false};
+    return true;
+}
+
+// Units of a key a sorted row holds: read from a text at once, they cost one trip to its memory.
+constexpr int kRowWords = 4;
+constexpr size_t kRowUnits = kRowWords * 4;
+
+} // namespace
+
 std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending) {
-    // One key per row, computed once, with the text's first four UTF-16 units packed into an integer beside the row,
-    // so that most comparisons read two integers next to each other instead of two texts far apart in memory. The
-    // keys are made, and the halves sorted, on two threads: a header click on 1,000,000 rows took 1.6 s on one.
+    // Each row's key is a number and a text. The rows are sorted by the number and the text's first 16 UTF-16 units,
+    // packed into integers in the row, then each run of rows that agree on them by the next 16 units, and so on: a
+    // comparison reads integers next to each other, and a text is read once a level instead of once a comparison
+    // (texts lie far apart in memory). Plain ASCII sources and translations are read in place, folded on the fly;
+    // the other keys of sources and translations are written without a string each.
     struct rRow {
         long long number;
-        uint64_t prefix;
+        uint64_t units[kRowWords];
+        rKeyText text;
         uint32_t index;
+        uint32_t count; // units of the key read into `units`, kRowUnits while the key goes on
     };
     const size_t n = list.size();
-    std::vector<rListSortKey> keys(n);
+    const bool alphabetical =
+        column == static_cast<int>(TListColumn::original) || column == static_cast<int>(TListColumn::translated);
+    std::vector<QString> ownKeys; // keys of the other text columns
+    TKeyArena arena;
     std::vector<rRow> rows(n);
-    const auto less = [&keys](const rRow& a, const rRow& b) {
-        if (a.number != b.number) return a.number < b.number;
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        const int c = QString::compare(keys[a.index].text, keys[b.index].text);
-        return c != 0 ? c < 0 : a.index < b.index; // equal keys keep the list's order
-    };
-    splitAcrossTwoThreads(static_cast<qsizetype>(n), [&](qsizetype from, qsizetype to, bool) {
-        for (qsizetype i = from; i < to; ++i) {
-            rListSortKey& key = keys[static_cast<size_t>(i)];
-            key = listSortKey(ws, *list[static_cast<size_t>(i)], column);
-            uint64_t prefix = 0;
-            for (qsizetype k = 0; k < 4; ++k)
-                prefix = (prefix << 16) | (k < key.text.size() ? key.text.at(k).unicode() : 0u);
-            rows[static_cast<size_t>(i)] = {key.number, prefix, static_cast<uint32_t>(i)};
+    if (!alphabetical) ownKeys.resize(n);
+    const auto readUnits = [](rRow& row, size_t from) {
+        const rKeyText& text = row.text;
+        const size_t count = text.size > from ? std::min<size_t>(kRowUnits, text.size - from) : 0;
+        uint64_t packed[kRowWords] = {};
+        for (size_t k = 0; k < count; ++k) {
+            char16_t u = text.units[from + k];
+            if (text.foldAscii && u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u + (u'a' - u'A'));
+            packed[k / 4] |= uint64_t(u) << (16 * (3 - k % 4));
         }
-        std::sort(rows.begin() + from, rows.begin() + to, less);
-    });
-    if (worthSplitting(static_cast<qsizetype>(n)))
-        std::inplace_merge(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(n / 2), rows.end(), less);
+        std::copy_n(packed, kRowWords, row.units);
+        row.count = static_cast<uint32_t>(count);
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const tSkyStr& e = *list[i];
+        rRow& row = rows[i];
+        row.number = 0;
+        row.index = static_cast<uint32_t>(i);
+        rKeyText& text = row.text;
+        if (alphabetical) {
+            const QString& t = column == static_cast<int>(TListColumn::original) ? e.gS : e.gTrans;
+            const bool ascii = std::all_of(t.cbegin(), t.cend(), [](QChar c) { return c.unicode() < 0x80; });
+            if (ascii) {
+                text = {reinterpret_cast<const char16_t*>(t.utf16()), static_cast<uint32_t>(t.size()), true};
+            } else if (!alphabeticalKeyByUnits(t, arena, text)) {
+                const QString key = alphabeticalKey(t);
+                char16_t* units = arena.take(static_cast<size_t>(key.size()));
+                std::copy_n(reinterpret_cast<const char16_t*>(key.utf16()), key.size(), units);
+                text = {units, static_cast<uint32_t>(key.size()), false};
+            }
+        } else {
+            rListSortKey key = listSortKey(ws, e, column);
+            row.number = key.number;
+            ownKeys[i] = std::move(key.text);
+            text = {reinterpret_cast<const char16_t*>(ownKeys[i].utf16()), static_cast<uint32_t>(ownKeys[i].size()),
+                    false};
+        }
+        readUnits(row, 0); // while the text is at hand
+    }
+    const auto sameUnits = [](const rRow& a, const rRow& b) {
+        return a.number == b.number && std::equal(a.units, a.units + kRowWords, b.units) && a.count == b.count;
+    };
+    // Fewer units read with the rest equal: the shorter key, which comes first. Equal keys keep the list's order.
+    const auto less = [](const rRow& a, const rRow& b) {
+        if (a.number != b.number) return a.number < b.number;
+        for (int w = 0; w < kRowWords; ++w)
+            if (a.units[w] != b.units[w]) return a.units[w] < b.units[w];
+        if (a.count != b.count) return a.count < b.count;
+        return a.index < b.index;
+    };
+    struct rRun {
+        size_t from, to, depth;
+    };
+    std::vector<rRun> runs{{0, n, 0}};
+    while (!runs.empty()) {
+        const rRun run = runs.back();
+        runs.pop_back();
+        if (run.depth > 0)
+            for (size_t r = run.from; r < run.to; ++r)
+                readUnits(rows[r], run.depth * kRowUnits);
+        std::sort(rows.begin() + static_cast<std::ptrdiff_t>(run.from),
+                  rows.begin() + static_cast<std::ptrdiff_t>(run.to), less);
+        for (size_t r = run.from; r < run.to;) {
+            size_t end = r + 1;
+            while (end < run.to && sameUnits(rows[r], rows[end]))
+                ++end;
+            if (end - r > 1 && rows[r].count == kRowUnits) runs.push_back({r, end, run.depth + 1});
+            r = end;
+        }
+    }
     std::vector<int> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = static_cast<int>(rows[i].index);
@@ -213,10 +383,38 @@ bool statusButtonMatches(TStatusButton button, const tSkyStr& e) {
 void rListFilter::setSearchText(const QString& fieldText, bool trim) {
     text = (trim ? fieldText.trimmed() : fieldText).toLower();
     matcher = QStringMatcher(text, Qt::CaseInsensitive);
+    const QString folded = text.toCaseFolded();
+    const bool ascii = std::all_of(folded.cbegin(), folded.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    asciiFolded = ascii ? folded.toLatin1() : QByteArray();
     bool ok = false;
     const uint value = text.trimmed().toUInt(&ok, 16);
     formId = ok ? value : 0;
 }
+
+namespace {
+
+// Whether `haystack` holds `pattern` (case-folded ASCII) case-insensitively, as QStringMatcher finds it: a unit
+// matches a pattern letter when it folds to it, which outside ASCII only the long s (to 's') and the Kelvin sign (to
+// 'k') do.
+bool holdsAsciiFolded(QStringView haystack, const QByteArray& pattern) {
+    const auto fold = [](char16_t u) -> char16_t {
+        if (u < 0x80) return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+        return u == 0x017F ? u's' : (u == 0x212A ? u'k' : 0xFFFF);
+    };
+    const qsizetype m = pattern.size();
+    const char16_t* h = reinterpret_cast<const char16_t*>(haystack.utf16());
+    const char16_t first = static_cast<char16_t>(pattern[0]);
+    for (qsizetype i = 0, last = haystack.size() - m; i <= last; ++i) {
+        if (fold(h[i]) != first) continue;
+        qsizetype k = 1;
+        while (k < m && fold(h[i + k]) == static_cast<char16_t>(pattern[k]))
+            ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
     bool shown = false;
@@ -230,7 +428,9 @@ bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry) {
     if (!shown || filter.text.isEmpty()) return shown;
     const bool prepared = filter.matcher.pattern() == filter.text;
     const auto holds = [&](const QString& haystack) {
-        return prepared ? filter.matcher.indexIn(haystack) >= 0 : haystack.contains(filter.text, Qt::CaseInsensitive);
+        if (!prepared) return haystack.contains(filter.text, Qt::CaseInsensitive);
+        return filter.asciiFolded.isEmpty() ? filter.matcher.indexIn(haystack) >= 0
+                                            : holdsAsciiFolded(haystack, filter.asciiFolded);
     };
     switch (filter.searchIn) {
     case TSearchIn::source:

@@ -5,6 +5,7 @@
 #include "core/QUILL_main.h"
 #include "strings/QUILL_typedef.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringMatcher>
 #include <array>
@@ -79,11 +80,18 @@ struct rListFilter {
     // The text's case-insensitive search, prepared once for every row (QString::contains prepares it per call,
     // which was most of a keystroke's cost over 500,000 rows); used while its pattern is the text.
     QStringMatcher matcher;
+    // The text case-folded, when that is plain ASCII (most searches): looked for by a plain scan instead.
+    QByteArray asciiFolded;
     // Set: only the rows whose entry has a problem of the quality checks that is not ignored ("With problems").
     const TWorkspace* onlyWithProblems = nullptr;
 
     // Sets text, matcher and formId from the search field's content.
     void setSearchText(const QString& fieldText, bool trim);
+    // The same buttons, search and problems switch: the same rows of the same entries.
+    bool sameRowsAs(const rListFilter& o) const {
+        return buttons == o.buttons && showNull == o.showNull && searchIn == o.searchIn && text == o.text &&
+               formId == o.formId && onlyWithProblems == o.onlyWithProblems;
+    }
 };
 // True when the row of `entry` is shown under the filter.
 bool entryPassesFilter(const rListFilter& filter, const tSkyStr& entry);

@@ -443,5 +443,20 @@ TEST(MainWindow, HeaderSortsOfEveryColumnFollowTheListsSortRule) {
             }
         }
     }
+    // The sort column clicked again after a command changed a translation sorts the new text ("Fusil laser" to
+    // "Zap"), not the last order reversed.
+    const int translated = static_cast<int>(TListColumn::translated);
+    form.sortListView(0, translated, Qt::AscendingOrder);
+    tSkyStr* laser = ws.loadedLists[0][0].get();
+    rStoreRequest store;
+    store.translation = QStringLiteral("Zap");
+    store.carrySimilar = false;
+    ASSERT_TRUE(ws.storeTranslation(laser, store));
+    form.sortListView(0, translated, Qt::DescendingOrder);
+    EXPECT_EQ(form.listModel(0)->entryAt(0), laser);
+    for (int r = 1; r < form.listModel(0)->rowCount(); ++r)
+        EXPECT_GE(
+            compareListEntries(ws, *form.listModel(0)->entryAt(r - 1), *form.listModel(0)->entryAt(r), translated), 0)
+            << "row " << r;
     adoptDocument(form.workspace(), TWorkMode::None);
 }

@@ -106,7 +106,8 @@ TEST(ListRules, PreparedSearchMatchesCaseInsensitiveContains) {
     const QStringList texts{QStringLiteral("Épée LÉGENDAIRE"),   QStringLiteral("Straße"),
                             QStringLiteral("ΣΟΦΙΑ σοφία"),       QStringLiteral("İstanbul ıı"),
                             QStringLiteral("Rune 𐌰𐌱 of FIRE"),   QStringLiteral("ab"),
-                            QStringLiteral("Nuka-Cola Quantum"), QString()};
+                            QStringLiteral("Nuka-Cola Quantum"), QStringLiteral("\u212Aelvin \u017Fword"),
+                            QStringLiteral("kelvin SWORD"),      QString()};
     const QStringList searches{QStringLiteral("épée"),
                                QStringLiteral("légendaire"),
                                QStringLiteral("STRASSE"),
@@ -119,7 +120,10 @@ TEST(ListRules, PreparedSearchMatchesCaseInsensitiveContains) {
                                QStringLiteral("abc"),
                                QStringLiteral("a-c"),
                                QStringLiteral("quantum"),
-                               QStringLiteral("nuka-cola quantum and more")};
+                               QStringLiteral("nuka-cola quantum and more"),
+                               QStringLiteral("kelvin s"), // the Kelvin sign and the long s fold to ASCII letters
+                               QStringLiteral("\u017Fword"),
+                               QStringLiteral("n sw")};
     for (const QString& search : searches) {
         rListFilter filter;
         filter.setSearchText(search, false);
@@ -318,6 +322,63 @@ TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEdi
     const std::vector<int> byScore = sortedListOrder(ws, list, static_cast<int>(TListColumn::ld), false);
     EXPECT_EQ(byScore[0], 2); // the same score with a warning first
     EXPECT_EQ(byScore[1], 1);
+}
+
+// The header click's order against the plain order of the rule's keys (one key per entry, stable sort) over texts
+// that differ late, only in case or accents, in compatibility forms, in surrogates and marks the table does not
+// take, and over every unit outside the surrogates (each next to a capital, an accent and a mark).
+TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
+    TWorkspace ws;
+    tSkyStrList& list = ws.loadedLists[0];
+    const auto add = [&](const QString& source, const QString& translation) {
+        list.push_back(std::make_unique<tSkyStr>(source, translation, 0, static_cast<uint32_t>(list.size()), 0));
+    };
+    const QStringList mix = {QString(),
+                             QStringLiteral("Iron sword of the north"),
+                             QStringLiteral("iron sword of the north"),
+                             QStringLiteral("IRON SWORD OF THE NORTH!"),
+                             QStringLiteral("Iron sword of the nörth"),
+                             QStringLiteral("Iron sword of the north"), // a twin: keeps its place after the first
+                             QStringLiteral("Iron sword"),
+                             QStringLiteral("Iron swore"),
+                             QStringLiteral("Iron sword\u0000"),
+                             QStringLiteral("\u00c9p\u00e9e"),
+                             QStringLiteral("Epee"),
+                             QStringLiteral("e\u0301pe\u0301e"),
+                             QStringLiteral("\u017fword"), // long s folds to plain s
+                             QStringLiteral("Stra\u00dfe"),
+                             QStringLiteral("STRASSE"),
+                             QStringLiteral("\u0130stanbul"),
+                             QStringLiteral("\ufb01re"),
+                             QStringLiteral("\u2026 and \u2019quotes\u2019"),
+                             QStringLiteral("\u041c\u0435\u0447 \u0439"),
+                             QStringLiteral("\u0915\u093f\u0902"),
+                             QStringLiteral("x\u302e\u1b44"), // spacing marks that normalization reorders
+                             QStringLiteral("x\u1b45"),
+                             QStringLiteral("\U0001D400 bold \U00010400"),
+                             QChar(0xD800) + QStringLiteral(" lone"),
+                             QStringLiteral("\ue000 private"),
+                             QString(40, QLatin1Char('z')) + QStringLiteral("a"),
+                             QString(40, QLatin1Char('Z')) + QStringLiteral("\u00e0"),
+                             QString(40, QLatin1Char('z'))};
+    for (int i = 0; i < 3; ++i)
+        for (const QString& text : mix)
+            add(text, mix.value((mix.indexOf(text) + i) % mix.size()));
+    for (char16_t u = 1; u != 0; ++u)
+        if (!QChar::isSurrogate(u))
+            add(QStringLiteral("Q") + QChar(u) + QStringLiteral("\u00e9\u0301"), QString(QChar(u)));
+    for (const int column : {static_cast<int>(TListColumn::original), static_cast<int>(TListColumn::translated)}) {
+        std::vector<rListSortKey> keys;
+        for (const auto& e : list)
+            keys.push_back(listSortKey(ws, *e, column));
+        std::vector<int> expected(list.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            expected[i] = static_cast<int>(i);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+        EXPECT_EQ(sortedListOrder(ws, list, column, false), expected) << "column " << column;
+        std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(sortedListOrder(ws, list, column, true), expected) << "column " << column;
+    }
 }
 
 // The options' cache rebuild is the command line's build-cache command: the caches, their count in the log, the
