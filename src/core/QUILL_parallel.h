@@ -63,3 +63,10 @@ public:
 private:
     std::future<void> worker_;
 };
+
+// The program's releaser: what it is handed is freed while the program goes on, and the program's end waits for it
+// (after the window is gone).
+inline TBackgroundRelease& backgroundRelease() {
+    static TBackgroundRelease release;
+    return release;
+}

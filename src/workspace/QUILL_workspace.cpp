@@ -10,6 +10,7 @@
 #include "workspace/QUILL_wsStrings.h"
 
 #include "core/QUILL_helpers.h"
+#include "core/QUILL_parallel.h"
 #include "core/QUILL_recent.h"
 #include "workspace/QUILL_document.h"
 #include "workspace/QUILL_journal.h"
@@ -22,6 +23,10 @@ TWorkspace::TWorkspace(THost* host) : app(host) {}
 
 TWorkspace::~TWorkspace() {
     closeJournal(*this);
+    // Quitting with a big document open: the window goes at once, its memory is freed before the program ends.
+    history.clear();
+    backgroundRelease().release(std::move(sharedIdList), std::move(loadedLists), std::move(workLists),
+                                std::move(document), std::move(checks), std::move(vocabularyLists));
 }
 
 void TWorkspace::addObserver(TWorkspaceObserver* observer) {
@@ -306,7 +311,7 @@ void TWorkspace::clearLoadedLists() {
     documentReplaced_ = true;
     setSelection({});
     forgetAidsEntries(*this);
-    forgetCheckEntries(*this);
+    std::unique_ptr<TChecksState> checksOfDocument = forgetCheckEntries(*this);
     for (auto& pairs : heuristicMatches)
         pairs.clear();
     // Before the unsaved-work mark goes with the history: a journal of unsaved work stays.
@@ -315,7 +320,8 @@ void TWorkspace::clearLoadedLists() {
     history.clear();
     afterHistoryChange();
     // Nothing refers to them any more: the views, the history, the aids and the checks let go above.
-    released_.release(std::move(sharedIdList), std::move(loadedLists), std::move(workLists), std::move(document));
+    backgroundRelease().release(std::move(sharedIdList), std::move(loadedLists), std::move(workLists),
+                                std::move(document), std::move(checksOfDocument));
     sharedIdList.clear();
     clearListSet(loadedLists);
     clearListSet(workLists);

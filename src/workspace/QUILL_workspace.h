@@ -2,7 +2,6 @@
 #pragma once
 
 #include "core/QUILL_main.h"
-#include "core/QUILL_parallel.h"
 #include "strings/QUILL_typedef.h"
 
 #include <QString>
@@ -229,7 +228,6 @@ private:
     mutable QSet<const tSkyStr*> selectionSet_;
     mutable bool selectionSetBuilt_ = false;
     bool documentReplaced_ = false;
-    TBackgroundRelease released_; // the closed document's entries and records, freed on a worker
 };
 
 // One command's changes to entries, recorded as one undo step when the command is done (or leaves by an exception):

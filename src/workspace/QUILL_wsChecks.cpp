@@ -19,6 +19,7 @@
 #include <QHash>
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 using quillcheck::rProblem;
 using quillcheck::TCheck;
@@ -569,20 +570,12 @@ bool saveIgnoredProblems(TWorkspace& ws) {
     return true;
 }
 
-void forgetCheckEntries(TWorkspace& ws) {
-    if (!ws.checks) return;
-    TChecksState& cs = *ws.checks;
-    cs.ran = false;
-    cs.pairs.reset();
-    cs.unheldEntry = nullptr;
-    cs.problems.clear();
-    cs.tally = {};
-    cs.groups.clear();
-    cs.officialTerms.clear();
-    cs.officialVocabularySize = -1;
-    cs.ignored.clear();
-    cs.unmatchedIgnoreLines.clear();
-    cs.ignoresChanged = false;
+std::unique_ptr<TChecksState> forgetCheckEntries(TWorkspace& ws) {
+    if (!ws.checks) return nullptr;
+    auto fresh = std::make_unique<TChecksState>();
+    fresh->checks = ws.checks->checks;
+    fresh->speller = ws.checks->speller;
+    return std::exchange(ws.checks, std::move(fresh));
 }
 
 void spellingChangedForChecks(TWorkspace& ws, bool wordsBecameKnown) {
@@ -596,9 +589,8 @@ void spellingChangedForChecks(TWorkspace& ws, bool wordsBecameKnown) {
     for (const auto& list : ws.loadedLists)
         for (const auto& entry : list) {
             const auto it = cs->problems.find(entry.get());
-            if (it != cs->problems.end() &&
-                std::any_of(it->second.begin(), it->second.end(),
-                            [](const rProblem& p) { return p.check == TCheck::spelling; }))
+            if (it != cs->problems.end() && std::any_of(it->second.begin(), it->second.end(),
+                                                        [](const rProblem& p) { return p.check == TCheck::spelling; }))
                 misspelled << entry.get();
         }
     recheckEntries(ws, misspelled);

@@ -111,8 +111,9 @@ void loadIgnoredProblems(TWorkspace& ws);
 // Written when the document's dictionary (or the document itself) is saved; a document without ignored problems
 // leaves no file. False when the file could not be written (logged).
 bool saveIgnoredProblems(TWorkspace& ws);
-// Drops every pointer to entries about to be freed.
-void forgetCheckEntries(TWorkspace& ws);
+// Drops every pointer to entries about to be freed; the checks chosen stay. Returns the state that held them (a
+// million strings' problems), for the caller to free where it likes.
+std::unique_ptr<TChecksState> forgetCheckEntries(TWorkspace& ws);
 
 // After the words spelling knows changed: the last run's `spelling` problems follow. When words only became known
 // ("Add to my words", "Ignore"), the entries that had a spelling problem are checked again; after another dictionary
