@@ -12,6 +12,7 @@
 #include "workspace/QUILL_wsChecks.h"
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QToolButton>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -46,6 +47,7 @@ struct TWindow {
         form->show();
         form->refreshLists();
         page = checksPage(*form);
+        form->bottomPages()->setCurrentWidget(page); // the rows are made while the tab is shown
         QApplication::processEvents();
         page->runNow();
     }

@@ -393,7 +393,7 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
     // full, a command's entries are checked again, and the vocabulary's terms are looked at again.
     TChangeChannel& changes = form.changes();
     connect(&changes, &TChangeChannel::documentAboutToClose, this, [this] {
-        fullRunPending_ = vocabularyPending_ = false;
+        fullRunPending_ = vocabularyPending_ = rowsStale_ = false;
         model_->clear();
     });
     connect(&changes, &TChangeChannel::documentReplaced, this, [this] {
@@ -407,12 +407,12 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
     connect(&changes, &TChangeChannel::entriesModified, this, &TChecksPage::entriesModified);
     connect(&changes, &TChangeChannel::listsReordered, this, [this] {
         // The rows are placed by the entries' positions in their lists.
-        if (!fullRunPending_) model_->rebuild();
+        if (!fullRunPending_) refreshRows();
     });
     connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] {
         // The workspace checked the spelling again (my words, ignored words, another dictionary): show its rows.
         if (fullRunPending_) return;
-        model_->rebuild();
+        refreshRows();
         afterChange(true);
     });
     connect(&changes, &TChangeChannel::vocabularyReplaced, this, [this] {
@@ -447,15 +447,32 @@ void TChecksPage::runPending() {
         if (!cs || !cs->ran || !cs->checks.has(TCheck::officialTerm)) return;
         form_.runGuarded([this] { vocabularyChangedForChecks(ws_); });
     }
-    model_->rebuild();
+    refreshRows();
     afterChange(true);
+}
+
+void TChecksPage::refreshRows() {
+    rowsStale_ = !isVisible();
+    if (rowsStale_)
+        model_->clear();
+    else
+        model_->rebuild();
+}
+
+bool TChecksPage::updateRows(const QList<tSkyStr*>& entries) {
+    return rowsStale_ || model_->update(entries);
+}
+
+void TChecksPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (rowsStale_) refreshRows();
 }
 
 void TChecksPage::runNow() {
     if (!ws_.app.isIdle() || countListSet(ws_.loadedLists) == 0) return;
     fullRunPending_ = vocabularyPending_ = false;
     form_.runGuarded([this] { runEnabledChecks(ws_); });
-    model_->rebuild();
+    refreshRows();
     afterChange(true);
 }
 
@@ -470,7 +487,7 @@ void TChecksPage::entriesModified(const std::vector<tSkyStr*>& entries) {
     const TChecksState* cs = checksStateIfAny(ws_);
     if (!cs || !cs->ran) return;
     const QList<tSkyStr*> rechecked = recheckEntries(ws_, QList<tSkyStr*>(entries.begin(), entries.end()));
-    afterChange(model_->update(rechecked));
+    afterChange(updateRows(rechecked));
 }
 
 void TChecksPage::editRow(const QModelIndex& proxyIndex) {
@@ -482,7 +499,7 @@ void TChecksPage::editRow(const QModelIndex& proxyIndex) {
 
 void TChecksPage::setIgnored(tSkyStr& entry, TCheck check, bool ignore) {
     if (!ws_.app.isIdle() || !setProblemIgnored(ws_, entry, check, ignore)) return;
-    afterChange(model_->update({&entry}));
+    afterChange(updateRows({&entry}));
 }
 
 void TChecksPage::ignoreSelected(bool ignore) {
@@ -495,7 +512,7 @@ void TChecksPage::ignoreSelected(bool ignore) {
         if (entry && problem && setProblemIgnored(ws_, *entry, problem->check, ignore)) changed << entry;
     }
     if (changed.isEmpty()) return;
-    afterChange(model_->update(changed));
+    afterChange(updateRows(changed));
 }
 
 void TChecksPage::showMenu(const QPoint& at) {

@@ -139,8 +139,15 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The rows again from the last run; while the tab is not shown they wait until it is (a document of a million
+    // strings may have as many problems, and the translator may never look).
+    void refreshRows();
+    // The rows of `entries` again; true when a string gained its first open problem or lost its last (or when that
+    // is not known, the rows waiting).
+    bool updateRows(const QList<tSkyStr*>& entries);
     void entriesModified(const std::vector<tSkyStr*>& entries);
     void requestRun(bool full);
     void runPending();
@@ -163,6 +170,7 @@ private:
     bool fullRunPending_ = false;
     bool vocabularyPending_ = false;
     bool runScheduled_ = false;
+    bool rowsStale_ = false; // the rows wait for the tab to be shown
     bool ran_ = false;
     std::array<int, quillcheck::kCheckCount> counts_{};
     int total_ = 0;

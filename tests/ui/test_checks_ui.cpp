@@ -72,6 +72,7 @@ struct TChecksWindow : TShownWindow {
         ws.state().DestLang = QStringLiteral("fr");
         plugin = writePluginSamples(ws.app, dir.file(QStringLiteral("Samples"))).value(1);
         page = checksPage(form);
+        form.bottomPages()->setCurrentWidget(page); // its rows are made while it is shown
         reopen();
     }
     // Opens the localized sample; its checks run once the window is idle.
@@ -158,6 +159,14 @@ TEST(ChecksTab, ListsThePlantedFaultsAndFollowsEveryCommandAndUndo) {
     EXPECT_GT(untranslated, 20);
     EXPECT_EQ(w.page->proxy()->rowCount(), w.openProblemCount());
     EXPECT_EQ(w.shownRowsOf(0, 1), QStringList{"0:1 untranslated still the source text"});
+    // Behind another page the tab makes no rows (the counts and the lists' marks come from the workspace); shown
+    // again, it has them.
+    pages->setCurrentIndex(0);
+    w.reopen();
+    EXPECT_EQ(w.page->model()->rowCount(), 0);
+    EXPECT_EQ(problemCounts(w.ws)[static_cast<size_t>(TCheck::untranslated)], untranslated);
+    pages->setCurrentWidget(w.page);
+    EXPECT_EQ(w.page->proxy()->rowCount(), w.openProblemCount());
 
     w.plant();
     EXPECT_EQ(w.shownRowsOf(0, 1), QStringList{"0:1 double-space 1 double spaces, the source has 0"});

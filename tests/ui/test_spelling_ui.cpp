@@ -287,6 +287,7 @@ TEST(SpellingUi, MyWordsLastAcrossARestartAndIgnoredWordsForTheSession) {
         // The Checks tab lists the spelling problems and follows the translator's words.
         TChecksPage* checks = checksPage(*w.form);
         ASSERT_NE(checks, nullptr);
+        w.form->bottomPages()->setCurrentWidget(checks);
         checks->runNow();
         auto spellingRows = [checks] {
             int rows = 0;
