@@ -276,19 +276,18 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
             const QString& t = column == static_cast<int>(TListColumn::original) ? e.gS : e.gTrans;
             const bool ascii = std::all_of(t.cbegin(), t.cend(), [](QChar c) { return c.unicode() < 0x80; });
             if (ascii) {
-                text = {reinterpret_cast<const char16_t*>(t.utf16()), static_cast<uint32_t>(t.size()), true};
+                text = {QStringView(t).utf16(), static_cast<uint32_t>(t.size()), true};
             } else if (!alphabeticalKeyByUnits(t, arena, text)) {
                 const QString key = alphabeticalKey(t);
                 char16_t* units = arena.take(static_cast<size_t>(key.size()));
-                std::copy_n(reinterpret_cast<const char16_t*>(key.utf16()), key.size(), units);
+                std::copy_n(QStringView(key).utf16(), key.size(), units);
                 text = {units, static_cast<uint32_t>(key.size()), false};
             }
         } else {
             rListSortKey key = listSortKey(ws, e, column);
             row.number = key.number;
             ownKeys[i] = std::move(key.text);
-            text = {reinterpret_cast<const char16_t*>(ownKeys[i].utf16()), static_cast<uint32_t>(ownKeys[i].size()),
-                    false};
+            text = {QStringView(ownKeys[i]).utf16(), static_cast<uint32_t>(ownKeys[i].size()), false};
         }
         readUnits(row, 0); // while the text is at hand
     }
@@ -402,7 +401,7 @@ bool holdsAsciiFolded(QStringView haystack, const QByteArray& pattern) {
         return u == 0x017F ? u's' : (u == 0x212A ? u'k' : 0xFFFF);
     };
     const qsizetype m = pattern.size();
-    const char16_t* h = reinterpret_cast<const char16_t*>(haystack.utf16());
+    const char16_t* h = QStringView(haystack).utf16();
     const char16_t first = static_cast<char16_t>(pattern[0]);
     for (qsizetype i = 0, last = haystack.size() - m; i <= last; ++i) {
         if (fold(h[i]) != first) continue;
