@@ -195,3 +195,28 @@ TEST_F(CacheFixture, BuildCachesWritesOneCachePerCompleteSetAndNoEmptyOnes) {
     EXPECT_FALSE(QFile::exists(dir.path() + "/Cache/noise_en_fr.cache"));
     EXPECT_TRUE(host.logContains("Incomplete: dlccoast"));
 }
+
+TEST_F(CacheFixture, ABigCacheIsWrittenInPartsAndAFailedPartStopsTheWrite) {
+    // Over two megabytes of pairs: the parts, end to end, are the records in list order.
+    QByteArray expected("SST2");
+    for (int list = 0; list < 3; ++list)
+        for (int i = 0; i < 10000; ++i) {
+            const QString source = QStringLiteral("Source text %1 of list %2").arg(i).arg(list);
+            const QString translation = QStringLiteral("Texte source %1").arg(i);
+            lists[list].push_back(std::make_unique<tSkyStr>(source, translation, list, uint32_t(i), 99));
+            expected += record(list, source, translation);
+        }
+    ASSERT_GT(expected.size(), 2 << 20);
+    QByteArray joined;
+    int parts = 0;
+    EXPECT_TRUE(writeCacheBytes(lists, [&](const QByteArray& part) {
+        joined += part;
+        ++parts;
+        return true;
+    }));
+    EXPECT_EQ(joined, expected);
+    EXPECT_GE(parts, 3);
+    int calls = 0;
+    EXPECT_FALSE(writeCacheBytes(lists, [&](const QByteArray&) { return ++calls > 1; }));
+    EXPECT_EQ(calls, 1);
+}
