@@ -204,7 +204,7 @@ bool loadCache(TAppContext& app, const QString& path, tListSet& lists, void* nod
     return ok;
 }
 
-int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder) {
+int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder, int* failed) {
     app.host().setStatusText(2, app.uiText(QStringLiteral("Fbk_BuildingCache")));
     const QStringList lines = app.state.vocabularyList;
     int written = 0;
@@ -212,7 +212,12 @@ int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder)
         const QString setName = vocabularySetName(lines[k]);
         if (vocabularyLineIsTableSet(lines[k])) pairVocabularySet(app, lists, k, stringsFolder, setName);
         // A set whose tables were not found gives nothing to write: no empty cache is left to list.
-        if (countListSet(lists) > 0 && writeCache(app, lists, cacheFilePath(app.state, setName))) ++written;
+        if (countListSet(lists) > 0) {
+            if (writeCache(app, lists, cacheFilePath(app.state, setName)))
+                ++written;
+            else if (failed)
+                ++*failed;
+        }
         clearListSet(lists);
         app.progressStep(k, 1);
     }

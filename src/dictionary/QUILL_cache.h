@@ -52,5 +52,6 @@ bool writeCache(TAppContext& app, const tListSet& lists, const QString& path);
 bool loadCache(TAppContext& app, const QString& path, tListSet& lists, void* node, int& counter, int32_t folderId);
 
 // "Build_Cache" without its bracket: one cache per line of the state's vocabulary list, from `stringsFolder`.
-// `lists` are the working lists, emptied after each set. Returns the number of caches written.
-int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder);
+// `lists` are the working lists, emptied after each set. Returns the number of caches written; `failed`, when given,
+// gets the number of sets read whose cache could not be written (each logged and shown).
+int buildCaches(TAppContext& app, tListSet& lists, const QString& stringsFolder, int* failed = nullptr);

@@ -137,7 +137,7 @@ bool TTableSetDocument::save(TWorkspace& ws, bool saveAs, const QString& target)
     return saveTableSetDocument(ws, saveAs, target, folder, pluginName);
 }
 
-int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
+int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder, int* failed) {
     TAppContext& app = ws.app;
     // The options close the work before they switch languages; there is nothing left to close then.
     if (ws.hasLoadedWork() && !ws.closeAll()) return -1;
@@ -146,7 +146,7 @@ int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder) {
     TOperation operation(app, app.uiText(QStringLiteral("Build_Cache")), true, true);
     unloadVocabulary(ws);
     app.progressMax(app.state.vocabularyList.size());
-    const int written = buildCaches(app, ws.vocabularyLists, folder);
+    const int written = buildCaches(app, ws.vocabularyLists, folder, failed);
     clearListSet(ws.vocabularyLists);
     vocabularyState(ws).vocab.loaded = false;
     app.logMessage(app.uiTextFormat(QStringLiteral("Fbk_CacheBuilt"), {written}));

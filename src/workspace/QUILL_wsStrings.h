@@ -30,8 +30,9 @@ struct TTableSetDocument : TDocument {
 
 // "Build_Cache" (the options' rebuild and the command line's build-cache): closes the work loaded (-1 when the user
 // keeps it), empties the vocabulary, builds one cache per line of vocabulary.txt from `stringsFolder` (StringsFolder
-// when empty), logs their number and leaves the vocabulary unloaded. Returns the number of caches written.
-int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString());
+// when empty), logs their number and leaves the vocabulary unloaded. Returns the number of caches written; `failed`,
+// when given, gets the number of caches that could not be written.
+int buildCacheCommand(TWorkspace& ws, const QString& stringsFolder = QString(), int* failed = nullptr);
 
 // "Save" and "Save as" of a document whose texts are a table set: Save writes `folder` + `name` + "_<DestLang>";
 // Save as writes where `target` (or the save dialog) says.

@@ -4,7 +4,9 @@
 #include "string_table_builder.h"
 #include "temp_program_dir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -128,4 +130,12 @@ TEST(CliStrings, BuildCacheThenDumpCache) {
     EXPECT_EQ(objects[0]["translation"].toString(), "Fer");
     EXPECT_EQ(objects[2]["list"].toInt(), 2);
     EXPECT_EQ(runCli({"--program-dir", dir.path(), "dump-cache", dir.file("none.cache")}).status, 1);
+    // A cache that cannot be written (a folder stands at its path) fails the command and leaves what was there.
+    ASSERT_TRUE(QFile::remove(cache));
+    ASSERT_TRUE(QDir().mkpath(cache));
+    const rCliRun blocked = runCli(
+        {"--program-dir", dir.path(), "--source", "de", "--dest", "fr", "build-cache", "--strings-folder", strings});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_TRUE(QFileInfo(cache).isDir());
+    EXPECT_TRUE(blocked.err.contains(QStringLiteral("fallout4_de_fr.cache"))) << blocked.err.toStdString();
 }

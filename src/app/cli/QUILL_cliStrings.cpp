@@ -52,7 +52,9 @@ const TCliCommandRegistrar
                         usageError(cli, QStringLiteral("build-cache"));
                         return 2;
                     }
-                    return buildCacheCommand(cli.ws, folder) >= 0 ? 0 : 1;
+                    // A cache that could not be written is a failed step, not "done".
+                    int failed = 0;
+                    return buildCacheCommand(cli.ws, folder, &failed) >= 0 && failed == 0 ? 0 : 1;
                 }});
 
 const TCliCommandRegistrar dumpCache(
