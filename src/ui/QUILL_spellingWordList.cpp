@@ -95,6 +95,18 @@ private:
     QString word_;
 };
 
+// A read-only list of rows: whole rows in focus, one line each, no tree decoration.
+QTreeView* rowsView(QWidget* parent, const QString& name, QAbstractItemModel* model) {
+    auto* view = new QTreeView(parent);
+    view->setObjectName(name);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return view;
+}
+
 } // namespace
 
 // ----- The dialog
@@ -131,15 +143,9 @@ TSpellingWordList::TSpellingWordList(TForm1& form) : QDialog(&form), form_(form)
     wordProxy_->setFilterKeyColumn(TUnknownWordsModel::wordColumn);
     wordProxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
     wordProxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
-    wordView_ = new QTreeView(wordSide);
-    wordView_->setObjectName(QStringLiteral("UnknownWords"));
-    wordView_->setModel(wordProxy_);
-    wordView_->setRootIsDecorated(false);
-    wordView_->setUniformRowHeights(true);
-    wordView_->setAllColumnsShowFocus(true);
+    wordView_ = rowsView(wordSide, QStringLiteral("UnknownWords"), wordProxy_);
     wordView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     wordView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    wordView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     wordView_->header()->setStretchLastSection(false);
     wordView_->header()->setSectionResizeMode(TUnknownWordsModel::wordColumn, QHeaderView::Stretch);
     wordView_->header()->setSectionResizeMode(TUnknownWordsModel::countColumn, QHeaderView::ResizeToContents);
@@ -168,13 +174,7 @@ TSpellingWordList::TSpellingWordList(TForm1& form) : QDialog(&form), form_(form)
     };
     stringContext_ = new TWordInContextRows(1, this);
     stringContext_->setSourceModel(stringRows_);
-    stringView_ = new QTreeView(stringSide);
-    stringView_->setObjectName(QStringLiteral("StringsWithWord"));
-    stringView_->setModel(stringContext_);
-    stringView_->setRootIsDecorated(false);
-    stringView_->setUniformRowHeights(true);
-    stringView_->setAllColumnsShowFocus(true);
-    stringView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    stringView_ = rowsView(stringSide, QStringLiteral("StringsWithWord"), stringContext_);
     // The translation and the source share the width.
     stringView_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     stringView_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
