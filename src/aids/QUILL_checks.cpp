@@ -735,9 +735,15 @@ void TPairChecks::check(const QString& source, const QString& translation, bool 
     const auto on = [this](TCheck c) { return checks_.has(c); };
     if (isUntranslated(source, translation, validated)) {
         if (!on(TCheck::untranslated)) return;
-        const rTextFacts facts = scanText(source);
-        if (!facts.blank && hasTwoWords(source, markupOf(source, facts)))
-            addProblem(out, TCheck::untranslated, "Chk_Untranslated");
+        // Most sources hold no markup: their words are counted at once, stopping at the second.
+        bool twoWords;
+        if (source.contains(u'<') || source.contains(u'[')) {
+            const rTextFacts facts = scanText(source);
+            twoWords = !facts.blank && hasTwoWords(source, markupOf(source, facts));
+        } else {
+            twoWords = hasTwoWords(source, {});
+        }
+        if (twoWords) addProblem(out, TCheck::untranslated, "Chk_Untranslated");
         return;
     }
     const rTextFacts sf = scanText(source);

@@ -28,7 +28,7 @@ struct rPassContext {
     TReferenceKey references = TReferenceKey::none;
     tStringPredicate filter = tStringPredicate::all;
     std::function<bool(const tSkyStr&)> isSelected; // for the "selection" filter
-    std::function<void(int)> progress;              // gets a running counter, every 10 entries
+    std::function<void(int)> progress;              // gets a running counter, every 1000 entries
     int counter = 0;
 
     bool accepts(const tSkyStr& entry) const;
