@@ -80,7 +80,7 @@ tSkyStr* TProblemsModel::entryAt(int row) const {
 const rProblem* TProblemsModel::problemAt(int row) const {
     if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return nullptr;
     const rRow& r = rows_[static_cast<size_t>(row)];
-    const std::vector<rProblem>& problems = problemsOf(ws_, *r.entry);
+    const std::span<const rProblem> problems = problemsOf(ws_, *r.entry);
     return static_cast<size_t>(r.index) < problems.size() ? &problems[static_cast<size_t>(r.index)] : nullptr;
 }
 
@@ -166,9 +166,8 @@ void TProblemsModel::rebuild() {
             const tSkyStrList& entries = ws_.loadedLists[static_cast<size_t>(list)];
             for (size_t position = 0; position < entries.size(); ++position) {
                 tSkyStr* e = entries[position].get();
-                const auto it = cs->problems.find(e);
-                if (it == cs->problems.end()) continue;
-                const std::vector<rProblem>& problems = it->second;
+                const std::span<const rProblem> problems = cs->problems.find(e);
+                if (problems.empty()) continue;
                 for (size_t i = 0; i < problems.size(); ++i)
                     rows_.push_back({e, list, static_cast<int>(position), static_cast<int>(i)});
                 const bool open =
@@ -393,7 +392,7 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
     // full, a command's entries are checked again, and the vocabulary's terms are looked at again.
     TChangeChannel& changes = form.changes();
     connect(&changes, &TChangeChannel::documentAboutToClose, this, [this] {
-        fullRunPending_ = vocabularyPending_ = rowsStale_ = false;
+        fullRunPending_ = vocabularyPending_ = rowsStale_ = beginPending_ = false;
         model_->clear();
     });
     connect(&changes, &TChangeChannel::documentReplaced, this, [this] {
@@ -406,8 +405,11 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
     });
     connect(&changes, &TChangeChannel::entriesModified, this, &TChecksPage::entriesModified);
     connect(&changes, &TChangeChannel::listsReordered, this, [this] {
-        // The rows are placed by the entries' positions in their lists.
-        if (!fullRunPending_) refreshRows();
+        // The rows are placed by the entries' positions in their lists; a run in steps goes by those positions too.
+        if (beginPending_ || checksRunning(ws_))
+            requestRun(true);
+        else if (!fullRunPending_)
+            refreshRows();
     });
     connect(&changes, &TChangeChannel::knownWordsChanged, this, [this] {
         // The workspace checked the spelling again (my words, ignored words, another dictionary): show its rows.
@@ -434,18 +436,65 @@ void TChecksPage::requestRun(bool full) {
 }
 
 void TChecksPage::runPending() {
-    if (!fullRunPending_ && !vocabularyPending_) return;
     // A command still running finishes first; its end calls again.
     if (!ws_.app.isIdle()) return;
+    if (!fullRunPending_ && !vocabularyPending_) {
+        // A run in steps that a command interrupted goes on.
+        if (beginPending_ || checksRunning(ws_)) scheduleStep();
+        return;
+    }
     const bool full = fullRunPending_;
     fullRunPending_ = vocabularyPending_ = false;
     if (full) {
-        if (countListSet(ws_.loadedLists) == 0) return;
+        const qsizetype entries = countListSet(ws_.loadedLists);
+        if (entries == 0) return;
+        if (entries >= kStepsFrom) {
+            // Begun from the event loop, behind the list's first paint.
+            beginPending_ = true;
+            scheduleStep();
+            return;
+        }
         form_.runGuarded([this] { runEnabledChecks(ws_); });
-    } else {
-        const TChecksState* cs = checksStateIfAny(ws_);
-        if (!cs || !cs->ran || !cs->checks.has(TCheck::officialTerm)) return;
-        form_.runGuarded([this] { vocabularyChangedForChecks(ws_); });
+        refreshRows();
+        afterChange(true);
+        return;
+    }
+    const TChecksState* cs = checksStateIfAny(ws_);
+    if (!cs || !cs->ran || !cs->checks.has(TCheck::officialTerm)) return;
+    form_.runGuarded([this] { vocabularyChangedForChecks(ws_); });
+    refreshRows();
+    afterChange(true);
+}
+
+void TChecksPage::scheduleStep() {
+    if (stepScheduled_) return;
+    stepScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        stepScheduled_ = false;
+        stepRun();
+    });
+}
+
+void TChecksPage::stepRun() {
+    // Within a command (a dialog's own event loop) the run waits for its end.
+    if (!ws_.app.isIdle()) return;
+    if (beginPending_) {
+        beginPending_ = false;
+        if (!form_.runGuarded([this] { beginChecksRun(ws_, enabledChecks(ws_.app.state)); })) return;
+        // The last run's rows name problems the new one has not found yet.
+        model_->clear();
+        afterChange(true);
+        scheduleStep();
+        return;
+    }
+    if (!checksRunning(ws_)) return;
+    // A slice short enough for the window to answer between two.
+    constexpr int kSliceMilliseconds = 40;
+    bool done = false;
+    if (!form_.runGuarded([&] { done = stepChecksRun(ws_, kSliceMilliseconds); })) return;
+    if (!done) {
+        scheduleStep();
+        return;
     }
     refreshRows();
     afterChange(true);
@@ -483,7 +532,7 @@ void TChecksPage::followSwitches() {
 
 void TChecksPage::entriesModified(const std::vector<tSkyStr*>& entries) {
     // A full run to come covers them.
-    if (fullRunPending_) return;
+    if (fullRunPending_ || beginPending_) return;
     const TChecksState* cs = checksStateIfAny(ws_);
     if (!cs || !cs->ran) return;
     const QList<tSkyStr*> rechecked = recheckEntries(ws_, QList<tSkyStr*>(entries.begin(), entries.end()));
@@ -552,7 +601,8 @@ bool TChecksPage::eventFilter(QObject* watched, QEvent* event) {
 
 void TChecksPage::countProblems() {
     const TChecksState* cs = checksStateIfAny(ws_);
-    ran_ = cs && cs->ran && countListSet(ws_.loadedLists) > 0;
+    // A run in steps has no figures until it ends.
+    ran_ = cs && cs->ran && !cs->run.active && countListSet(ws_.loadedLists) > 0;
     counts_ = ran_ ? cs->tally.open : std::array<int, quillcheck::kCheckCount>{};
     total_ = 0;
     for (const int n : counts_)

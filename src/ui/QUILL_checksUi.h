@@ -151,6 +151,10 @@ private:
     void entriesModified(const std::vector<tSkyStr*>& entries);
     void requestRun(bool full);
     void runPending();
+    // The full run after an open goes in steps from the event loop: the list is shown and answers while a big
+    // document is checked.
+    void stepRun();
+    void scheduleStep();
     void afterChange(bool stringsChanged);
     void countProblems();
     void refreshFilterItems();
@@ -170,6 +174,10 @@ private:
     bool fullRunPending_ = false;
     bool vocabularyPending_ = false;
     bool runScheduled_ = false;
+    bool stepScheduled_ = false;
+    bool beginPending_ = false; // a run in steps begins at the next step
+    // From this many strings a full run goes in steps.
+    static constexpr qsizetype kStepsFrom = 100000;
     bool rowsStale_ = false; // the rows wait for the tab to be shown
     bool ran_ = false;
     std::array<int, quillcheck::kCheckCount> counts_{};

@@ -15,6 +15,7 @@
 #include "workspace/QUILL_wsSpelling.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <algorithm>
@@ -26,11 +27,6 @@ using quillcheck::TCheck;
 using quillcheck::TCheckSet;
 
 namespace {
-
-const std::vector<rProblem>& noProblems() {
-    static const std::vector<rProblem> none;
-    return none;
-}
 
 // What a run sets up once: the pair checks with the document's languages and the code page its translations are
 // written with (a menu file is UTF-16 text without a size limit).
@@ -134,38 +130,34 @@ void checkEntry(TWorkspace& ws, TChecksState& cs, const quillcheck::TPairChecks&
                          [](const rProblem& a, const rProblem& b) { return a.check < b.check; });
 }
 
-void markIgnored(const TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>& problems) {
+void markIgnored(const TChecksState& cs, const tSkyStr& entry, std::span<rProblem> problems) {
+    if (cs.ignored.empty()) {
+        for (rProblem& p : problems)
+            p.ignored = false;
+        return;
+    }
     const auto it = cs.ignored.find(&entry);
     for (rProblem& p : problems)
         p.ignored = it != cs.ignored.end() && it->second.has(p.check);
 }
 
-void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>&& problems) {
-    const auto it = cs.problems.find(&entry);
-    if (it != cs.problems.end()) cs.tally.add(it->second, -1);
-    if (problems.empty()) {
-        if (it != cs.problems.end()) cs.problems.erase(it);
-        return;
-    }
+void storeProblems(TChecksState& cs, const tSkyStr& entry, std::vector<rProblem>& problems) {
+    cs.tally.add(cs.problems.find(&entry), -1);
     markIgnored(cs, entry, problems);
     cs.tally.add(problems, 1);
-    if (it != cs.problems.end())
-        it->second = std::move(problems);
-    else
-        cs.problems.emplace(&entry, std::move(problems));
+    cs.problems.set(&entry, problems);
 }
 
 // Every figure counted again (after a run, or when the ignored problems were read).
 void recount(TChecksState& cs) {
     cs.tally = {};
-    for (const auto& [entry, list] : cs.problems)
-        cs.tally.add(list, 1);
+    cs.problems.forEach([&cs](const tSkyStr*, std::span<const rProblem> list) { cs.tally.add(list, 1); });
 }
 
 void recheckOne(TWorkspace& ws, TChecksState& cs, TFieldRulesCache& fields, tSkyStr& entry) {
     std::vector<rProblem> problems;
     checkEntry(ws, cs, *cs.pairs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), true, problems);
-    storeProblems(cs, entry, std::move(problems));
+    storeProblems(cs, entry, problems);
 }
 
 // ----- the ignore file
@@ -237,18 +229,20 @@ TCheckSet enabledChecks(const TAppState& state) {
     return checks;
 }
 
-int runChecks(TWorkspace& ws, TCheckSet checks) {
+namespace {
+
+// What every run does first: the problems forgotten, the run's set-up and indexes made.
+void setUpRun(TWorkspace& ws, TChecksState& cs, TCheckSet checks) {
     TAppContext& app = ws.app;
-    TOperation operation(app, app.uiText(QStringLiteral("Chk_RunChecks")));
-    app.progressMax(countListSet(ws.loadedLists));
-    TChecksState& cs = checksState(ws);
-    // As many buckets as the last run needed (or one for every eighth string), so the map does not grow step by step.
+    // Room for as many as the last run found (or one for every eighth string), so the table does not grow step by step.
     const size_t expected = std::max(cs.problems.size(), static_cast<size_t>(countListSet(ws.loadedLists) / 8));
     cs.problems.clear();
     cs.tally = {};
-    cs.problems.reserve(expected);
+    cs.problems.reserve(expected, expected);
     cs.checks = checks;
     cs.ran = true;
+    cs.run = {};
+    cs.run.active = true;
     cs.pairs = pairChecksFor(ws, checks);
     cs.unheldEntry = nullptr;
     if (checks.has(TCheck::inconsistent))
@@ -261,19 +255,42 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
         refreshOfficialTerms(ws, cs);
     else
         cs.officialTerms.clear();
+}
 
+// Checks the entries from the run's place on, a batch at a time, until `more()` says stop or the lists end. True
+// at the end. The lists are looked at afresh each time: a command between two steps may have changed them.
+template <typename More> bool checkFromRunPlace(TWorkspace& ws, TChecksState& cs, More&& more) {
     TFieldRulesCache fields;
-    qint64 done = 0;
-    for (const auto& list : ws.loadedLists)
-        for (const auto& entry : list) {
-            app.progressStep(++done, 10000);
-            std::vector<rProblem> problems;
-            checkEntry(ws, cs, *cs.pairs, fields, *entry, entry->gTrans, entry->hasParam(sStrParam::validated), false,
+    std::vector<rProblem> problems;
+    constexpr size_t kBatch = 1024;
+    while (cs.run.list < ws.loadedLists.size()) {
+        const tSkyStrList& list = ws.loadedLists[cs.run.list];
+        const size_t end = std::min(list.size(), cs.run.position + kBatch);
+        for (size_t i = cs.run.position; i < end; ++i) {
+            tSkyStr& entry = *list[i];
+            problems.clear();
+            checkEntry(ws, cs, *cs.pairs, fields, entry, entry.gTrans, entry.hasParam(sStrParam::validated), false,
                        problems);
-            if (!problems.empty()) storeProblems(cs, *entry, std::move(problems));
+            if (problems.empty()) continue;
+            markIgnored(cs, entry, problems);
+            cs.problems.set(&entry, problems);
         }
-    // `inconsistent` group by group: the translations of a source are gathered once, not once per entry.
-    if (checks.has(TCheck::inconsistent))
+        cs.run.position = end;
+        if (end >= list.size()) {
+            ++cs.run.list;
+            cs.run.position = 0;
+        }
+        if (!more()) return cs.run.list >= ws.loadedLists.size();
+    }
+    return true;
+}
+
+// What every run does last: `inconsistent` group by group (the translations of a source gathered once, not once per
+// entry), the figures, the log line. Returns the problems found (ignored ones left out).
+int finishRun(TWorkspace& ws, TChecksState& cs) {
+    TAppContext& app = ws.app;
+    cs.run = {};
+    if (cs.checks.has(TCheck::inconsistent))
         cs.groups.forEachGroup([&](const std::vector<tSkyStr*>& group) {
             const std::vector<quillcheck::rGivenTranslation> given = quillcheck::givenTranslations(group);
             if (given.size() < 2) return;
@@ -282,11 +299,17 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
                 std::vector<rProblem> found;
                 quillcheck::checkInconsistent(entry->gTrans, given, found);
                 if (found.empty()) continue;
-                std::vector<rProblem>& problems = cs.problems[entry];
-                problems.insert(problems.end(), found.begin(), found.end());
-                std::stable_sort(problems.begin(), problems.end(),
+                const std::span<const rProblem> had = cs.problems.find(entry);
+                // Checked again between two steps: its `inconsistent` problem is there already.
+                if (std::any_of(had.begin(), had.end(),
+                                [](const rProblem& p) { return p.check == TCheck::inconsistent; }))
+                    continue;
+                std::vector<rProblem> all(had.begin(), had.end());
+                all.insert(all.end(), found.begin(), found.end());
+                std::stable_sort(all.begin(), all.end(),
                                  [](const rProblem& a, const rProblem& b) { return a.check < b.check; });
-                markIgnored(cs, *entry, problems);
+                markIgnored(cs, *entry, all);
+                cs.problems.set(entry, all);
             }
         });
     recount(cs);
@@ -296,6 +319,49 @@ int runChecks(TWorkspace& ws, TCheckSet checks) {
     const int strings = cs.tally.strings;
     app.logMessage(app.uiTextFormat(QStringLiteral("Chk_Total"), {count, strings, ignoredProblemCount(ws)}));
     return count;
+}
+
+} // namespace
+
+int runChecks(TWorkspace& ws, TCheckSet checks) {
+    TAppContext& app = ws.app;
+    TOperation operation(app, app.uiText(QStringLiteral("Chk_RunChecks")));
+    app.progressMax(countListSet(ws.loadedLists));
+    TChecksState& cs = checksState(ws);
+    setUpRun(ws, cs, checks);
+    qint64 done = 0;
+    checkFromRunPlace(ws, cs, [&] {
+        done += 1024;
+        app.progressStep(done, 8 * 1024);
+        return true;
+    });
+    return finishRun(ws, cs);
+}
+
+void beginChecksRun(TWorkspace& ws, TCheckSet checks) {
+    TChecksState& cs = checksState(ws);
+    setUpRun(ws, cs, checks);
+}
+
+bool stepChecksRun(TWorkspace& ws, int milliseconds) {
+    TChecksState* cs = ws.checks.get();
+    if (!cs || !cs->run.active) return true;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        if (!checkFromRunPlace(ws, *cs, [&] { return clock.elapsed() < milliseconds; })) return false;
+        finishRun(ws, *cs);
+    } catch (...) {
+        // A step that failed ends the run: the next would fail the same way.
+        cs->run = {};
+        throw;
+    }
+    return true;
+}
+
+bool checksRunning(const TWorkspace& ws) {
+    const TChecksState* cs = checksStateIfAny(ws);
+    return cs && cs->run.active;
 }
 
 int runEnabledChecks(TWorkspace& ws) {
@@ -348,11 +414,9 @@ void vocabularyChangedForChecks(TWorkspace& ws) {
     if (cs.ran && cs.checks.has(TCheck::officialTerm)) runChecks(ws, cs.checks);
 }
 
-const std::vector<rProblem>& problemsOf(const TWorkspace& ws, const tSkyStr& entry) {
+std::span<const rProblem> problemsOf(const TWorkspace& ws, const tSkyStr& entry) {
     const TChecksState* cs = checksStateIfAny(ws);
-    if (!cs) return noProblems();
-    const auto it = cs->problems.find(&entry);
-    return it == cs->problems.end() ? noProblems() : it->second;
+    return cs ? cs->problems.find(&entry) : std::span<const rProblem>();
 }
 
 std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored) {
@@ -361,15 +425,13 @@ std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored) {
     if (!cs || cs->problems.empty()) return out;
     for (const auto& list : ws.loadedLists)
         for (const auto& entry : list) {
-            const auto it = cs->problems.find(entry.get());
-            if (it == cs->problems.end()) continue;
-            for (const rProblem& p : it->second)
+            for (const rProblem& p : cs->problems.find(entry.get()))
                 if (withIgnored || !p.ignored) out.push_back({entry.get(), p});
         }
     return out;
 }
 
-void TChecksState::rTally::add(const std::vector<rProblem>& entryProblems, int sign) {
+void TChecksState::rTally::add(std::span<const rProblem> entryProblems, int sign) {
     bool anyOpen = false;
     for (const rProblem& p : entryProblems) {
         if (p.ignored) {
@@ -426,12 +488,11 @@ std::vector<rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& entry, const
 bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry) {
     const TChecksState* cs = checksStateIfAny(ws);
     if (!cs || cs->problems.empty()) return false;
-    const auto it = cs->problems.find(&entry);
-    if (it == cs->problems.end()) return false;
-    return std::any_of(it->second.begin(), it->second.end(), [](const rProblem& p) { return !p.ignored; });
+    const std::span<const rProblem> problems = cs->problems.find(&entry);
+    return std::any_of(problems.begin(), problems.end(), [](const rProblem& p) { return !p.ignored; });
 }
 
-QStringList problemLines(const TAppContext& app, const std::vector<rProblem>& problems, bool withIgnored) {
+QStringList problemLines(const TAppContext& app, std::span<const rProblem> problems, bool withIgnored) {
     QStringList lines;
     for (const rProblem& p : problems) {
         if (p.ignored && !withIgnored) continue;
@@ -458,13 +519,11 @@ bool setProblemIgnored(TWorkspace& ws, tSkyStr& entry, TCheck check, bool ignore
     }
     set.set(check, ignored);
     if (set.empty()) cs.ignored.erase(&entry);
-    const auto it = cs.problems.find(&entry);
-    if (it != cs.problems.end()) {
-        cs.tally.add(it->second, -1);
-        for (rProblem& p : it->second)
-            if (p.check == check) p.ignored = ignored;
-        cs.tally.add(it->second, 1);
-    }
+    const std::span<rProblem> problems = cs.problems.findMutable(&entry);
+    cs.tally.add(problems, -1);
+    for (rProblem& p : problems)
+        if (p.check == check) p.ignored = ignored;
+    cs.tally.add(problems, 1);
     cs.ignoresChanged = true;
     // The ignore file is saved with the work: until then the work is unsaved.
     ws.markUnsavableChange();
@@ -533,8 +592,7 @@ void loadIgnoredProblems(TWorkspace& ws) {
         }
         cs.ignored[it->second].set(line.check);
     }
-    for (auto& [entry, list] : cs.problems)
-        markIgnored(cs, *entry, list);
+    cs.problems.forEach([&cs](const tSkyStr* entry, std::span<rProblem> list) { markIgnored(cs, *entry, list); });
     recount(cs);
 }
 
@@ -588,9 +646,9 @@ void spellingChangedForChecks(TWorkspace& ws, bool wordsBecameKnown) {
     QList<tSkyStr*> misspelled;
     for (const auto& list : ws.loadedLists)
         for (const auto& entry : list) {
-            const auto it = cs->problems.find(entry.get());
-            if (it != cs->problems.end() && std::any_of(it->second.begin(), it->second.end(),
-                                                        [](const rProblem& p) { return p.check == TCheck::spelling; }))
+            const std::span<const rProblem> problems = cs->problems.find(entry.get());
+            if (std::any_of(problems.begin(), problems.end(),
+                            [](const rProblem& p) { return p.check == TCheck::spelling; }))
                 misspelled << entry.get();
         }
     recheckEntries(ws, misspelled);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "aids/QUILL_checks.h"
+#include "workspace/QUILL_problemTable.h"
 
 #include <QList>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -28,10 +30,17 @@ struct TChecksState {
     // The last run: its checks and, for each entry with problems, its problems in check order (ignored ones
     // included, marked). Cleared with the lists.
     bool ran = false;
+    // A run made in steps (the window's, over a big document): where it stands. The entries before its place are
+    // checked; `inconsistent` and the figures come when it ends.
+    struct rRunPlace {
+        bool active = false;
+        size_t list = 0;
+        size_t position = 0;
+    } run;
     // The run had a spelling dictionary for the translation language (`spelling` finds nothing without one).
     bool speller = false;
     quillcheck::TCheckSet checks;
-    std::unordered_map<const tSkyStr*, std::vector<quillcheck::rProblem>> problems;
+    TProblemTable problems;
     // The figures of `problems`, kept as they change so that a command's re-check does not count them all again:
     // the open problems per check, the strings with an open problem, the ignored problems.
     struct rTally {
@@ -39,7 +48,7 @@ struct TChecksState {
         int strings = 0;
         int ignored = 0;
         // Adds (sign 1) or takes away (sign -1) one entry's problems.
-        void add(const std::vector<quillcheck::rProblem>& entryProblems, int sign);
+        void add(std::span<const quillcheck::rProblem> entryProblems, int sign);
     } tally;
     // What every entry of a run shares: the pair checks' set-up and the cross-entry indexes.
     std::unique_ptr<quillcheck::TPairChecks> pairs;
@@ -68,6 +77,13 @@ quillcheck::TCheckSet enabledChecks(const TAppState& state);
 int runChecks(TWorkspace& ws, quillcheck::TCheckSet checks);
 // The same with the checks the switches leave on.
 int runEnabledChecks(TWorkspace& ws);
+// The same run in steps, for a window that stays responsive over a big document: begin sets it up (the problems of
+// the last run are gone), each step checks entries for about `milliseconds` (a batch at least) and the step that
+// reaches the end finishes the run and returns true. Entries checked again meanwhile (recheckEntries) keep their
+// new problems; a new run or the document closing ends it.
+void beginChecksRun(TWorkspace& ws, quillcheck::TCheckSet checks);
+bool stepChecksRun(TWorkspace& ws, int milliseconds);
+bool checksRunning(const TWorkspace& ws);
 // After a command changed `entries`: checks them again with the checks of the last run (nothing before the first
 // run), and with them the entries of the same source, whose `inconsistent` problems follow from theirs. A further
 // field sharing a string id is checked with its owner, not on its own. Returns every entry checked again.
@@ -76,8 +92,8 @@ QList<tSkyStr*> recheckEntries(TWorkspace& ws, const QList<tSkyStr*>& entries);
 void vocabularyChangedForChecks(TWorkspace& ws);
 
 // The problems of an entry from the last run, in check order (ignored ones included and marked); none when it has
-// none.
-const std::vector<quillcheck::rProblem>& problemsOf(const TWorkspace& ws, const tSkyStr& entry);
+// none. Valid until the problems next change.
+std::span<const quillcheck::rProblem> problemsOf(const TWorkspace& ws, const tSkyStr& entry);
 // Every problem of the last run in the order of the lists (list 0 first, each in its order), then by check.
 std::vector<rEntryProblem> allProblems(const TWorkspace& ws, bool withIgnored = false);
 // The problems of the last run per check (ignored ones left out), and how many were ignored.
@@ -93,7 +109,7 @@ std::vector<quillcheck::rProblem> problemsOfText(TWorkspace& ws, const tSkyStr& 
 // The problem's explanation in the interface language.
 QString problemText(const TAppContext& app, const quillcheck::rProblem& problem);
 // "check: explanation", a line a problem in their order; ignored ones left out, or marked with `withIgnored`.
-QStringList problemLines(const TAppContext& app, const std::vector<quillcheck::rProblem>& problems, bool withIgnored);
+QStringList problemLines(const TAppContext& app, std::span<const quillcheck::rProblem> problems, bool withIgnored);
 // The entry has a problem of the last run that the translator did not ignore (the lists' mark and filter).
 bool hasOpenProblems(const TWorkspace& ws, const tSkyStr& entry);
 

@@ -4,6 +4,7 @@
 // save and a reopen, the switches in the Options, and the command line printing what the tab shows.
 #include "cli_runner.h"
 #include "support/plugin_samples.h"
+#include "support/string_table_builder.h"
 #include "temp_program_dir.h"
 #include "ui/QUILL_Dialog.h"
 #include "ui/QUILL_LangPref.h"
@@ -425,4 +426,51 @@ TEST(ChecksTab, TheCommandLinePrintsWhatTheTabShows) {
     }
     EXPECT_GT(shown.size(), 20);
     EXPECT_EQ(shown, printed);
+}
+
+TEST(ChecksTab, ABigDocumentIsCheckedInStepsBehindTheShownListAndACommandMeanwhileCounts) {
+    TShownWindow w;
+    w.ws.state().SourceLang = QStringLiteral("en");
+    w.ws.state().DestLang = QStringLiteral("fr");
+    TChecksPage* page = checksPage(w.form);
+    w.form.bottomPages()->setCurrentWidget(page);
+    // 120,000 strings: every fourth lacks the source's number, the rest are left untranslated.
+    rTableSetTexts texts;
+    for (uint32_t id = 1; id <= 120000; ++id)
+        texts[0].push_back({id, QStringLiteral("Fires %1 pellets").arg(id % 10)});
+    const QString path =
+        writeUtf8TableSet(w.dir.file(QStringLiteral("Big/")), QStringLiteral("big"), QStringLiteral("en"), texts)[0];
+    ASSERT_TRUE(w.open(path));
+    for (size_t i = 0; i < w.ws.loadedLists[0].size(); i += 4)
+        w.ws.loadedLists[0][i]->setSTrans(QStringLiteral("Tire des plombs"));
+    // The open's events (the list's first paint among them) go before any check.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(page->ran());
+    int slices = 0;
+    while (!checksRunning(w.ws) && slices++ < 10)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(checksRunning(w.ws));
+    EXPECT_FALSE(page->ran());
+    EXPECT_EQ(page->model()->rowCount(), 0);
+    // A command between two slices: a translation stored (its problem gone), then the run goes on after it.
+    tSkyStr* last = w.ws.loadedLists[0].back().get();
+    rStoreRequest request;
+    request.translation = QStringLiteral("Tire %1 plombs").arg(last->id % 10);
+    request.carrySimilar = false;
+    ASSERT_TRUE(w.form.runGuarded([&] { w.ws.storeTranslation(last, request); }));
+    EXPECT_EQ(page->ran(), !checksRunning(w.ws)); // no figures until the run ends
+    while (checksRunning(w.ws) && slices++ < 10000)
+        QCoreApplication::processEvents();
+    ASSERT_FALSE(checksRunning(w.ws));
+    EXPECT_TRUE(page->ran());
+    EXPECT_TRUE(problemsOf(w.ws, *last).empty());
+    const int stepped = page->total();
+    EXPECT_EQ(page->model()->rowCount(), stepped);
+    runEnabledChecks(w.ws);
+    int once = 0;
+    for (const int n : problemCounts(w.ws))
+        once += n;
+    EXPECT_EQ(stepped, once);
+    EXPECT_EQ(once, 120000 - 1); // 30,000 numbers missing, 89,999 untranslated
 }

@@ -6,6 +6,7 @@
 #include "support/scripted_host.h"
 #include "support/temp_program_dir.h"
 #include "workspace/QUILL_listRules.h"
+#include "workspace/QUILL_problemTable.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 
@@ -241,4 +242,90 @@ TEST(ChecksCommands, EveryExplanationReadsInBothInterfaceLanguages) {
             EXPECT_TRUE(f.ws.app.texts.contains(QStringLiteral("Chk_About_") + quillcheck::checkName(c)))
                 << language << " " << quillcheck::checkName(c).toStdString();
     }
+}
+
+TEST(ChecksCommands, ProblemTableAgreesWithAMapThroughGrowthRemovalsAndCompaction) {
+    // Entries are only keys here: addresses of a block, as a list's entries would be.
+    std::vector<std::aligned_storage_t<sizeof(void*) * 16, alignof(void*)>> block(5000);
+    const auto key = [&](size_t i) { return reinterpret_cast<const tSkyStr*>(&block[i]); };
+    const auto problems = [](size_t i, uint32_t round) {
+        std::vector<quillcheck::rProblem> list((i + round) % 3 + 1);
+        for (size_t k = 0; k < list.size(); ++k) {
+            list[k].check = static_cast<TCheck>(k);
+            list[k].args = {QString::number(i), QString::number(round)};
+        }
+        return list;
+    };
+    TProblemTable table;
+    std::unordered_map<const tSkyStr*, std::vector<quillcheck::rProblem>> reference;
+    uint32_t state = 12345;
+    for (uint32_t round = 0; round < 60000; ++round) {
+        state = state * 1103515245u + 12345u;
+        const size_t i = (state >> 8) % block.size();
+        if ((state >> 4) % 4 == 0) {
+            table.erase(key(i));
+            reference.erase(key(i));
+        } else {
+            const auto list = problems(i, round);
+            table.set(key(i), list);
+            reference[key(i)] = list;
+        }
+    }
+    // Written again from its own problems (which the table must copy before it grows).
+    for (size_t i = 0; i < block.size(); i += 7)
+        table.set(key(i), table.find(key(i)));
+    ASSERT_EQ(table.size(), reference.size());
+    size_t visited = 0;
+    table.forEach([&](const tSkyStr* entry, std::span<const quillcheck::rProblem> list) {
+        ++visited;
+        const auto it = reference.find(entry);
+        ASSERT_NE(it, reference.end());
+        EXPECT_TRUE(std::equal(list.begin(), list.end(), it->second.begin(), it->second.end()));
+    });
+    EXPECT_EQ(visited, reference.size());
+    for (size_t i = 0; i < block.size(); ++i)
+        EXPECT_EQ(table.find(key(i)).empty(), !reference.count(key(i))) << i;
+}
+
+TEST(ChecksCommands, ARunInStepsEndsAsOneRunDoesThoughEntriesChangeBetweenSteps) {
+    TChecksFixture f;
+    // Enough entries for several steps: pairs with faults, untranslated ones, groups of one source translated two
+    // ways (`inconsistent`), in two lists.
+    const char* const pairs[][2] = {{"Fires %d pellets.", "Tire des plombs"},
+                                    {"Ink Pistol", "Pistolet d'encre"},
+                                    {"Open the door", "Open the door"},
+                                    {"Close it.", "Ferme-la."},
+                                    {"Ink Pistol", "Pistolet à encre"}};
+    std::vector<tSkyStr*> entries;
+    for (uint32_t i = 0; i < 6000; ++i) {
+        const auto& pair = pairs[i % 4 == 1 && i % 8 == 5 ? 4 : i % 4];
+        entries.push_back(f.add(i % 5 == 0 ? 1 : 0, i, pair[0], pair[1]));
+    }
+    const TCheckSet checks = enabledChecks(f.ws.app.state);
+    runChecks(f.ws, checks);
+    const QStringList once = f.problemLines(true);
+    ASSERT_GT(once.size(), 3000);
+
+    beginChecksRun(f.ws, checks);
+    EXPECT_TRUE(checksRunning(f.ws));
+    int steps = 0;
+    bool done = false;
+    while (!done) {
+        done = stepChecksRun(f.ws, 0); // a batch a step
+        ++steps;
+        if (steps == 2) {
+            // One entry behind the run's place and one ahead are fixed and broken, and checked again.
+            entries[10]->setSTrans(QStringLiteral("Tire %d plombs."));
+            entries[5001]->setSTrans(QStringLiteral("Tire des plombs"));
+            entries[5000]->setSTrans(QStringLiteral("Tire %d plombs."));
+            recheckEntries(f.ws, {entries[10], entries[5001], entries[5000]});
+        }
+    }
+    EXPECT_GT(steps, 3);
+    EXPECT_FALSE(checksRunning(f.ws));
+    const QStringList stepped = f.problemLines(true);
+    f.expectFiguresAgree();
+    runChecks(f.ws, checks);
+    EXPECT_EQ(stepped, f.problemLines(true));
+    EXPECT_NE(stepped, once);
 }
