@@ -223,10 +223,18 @@ private:
     bool multiByte_ = false;
 };
 
+// The index of the first unit beyond ASCII, or the size.
+qsizetype firstBeyondAscii(QStringView text) {
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && s[i] < 0x80)
+        ++i;
+    return i;
+}
+
 bool beyondAscii(QStringView text) {
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80) return true;
-    return false;
+    return firstBeyondAscii(text) < text.size();
 }
 
 } // namespace
@@ -240,7 +248,8 @@ bool looksLikeUtf8ReadAsEightBit(QStringView text, const rCodepage& codepage) {
 }
 
 TUtf8MisreadProbe::tKind TUtf8MisreadProbe::classify(QStringView text) {
-    if (!beyondAscii(text)) return tKind::ascii;
+    const qsizetype first = firstBeyondAscii(text);
+    if (first == text.size()) return tKind::ascii;
     if (codepage_.isUtf8 || codepage_.isForceDeloc()) return tKind::eightBit;
     const auto converted = [&] { return looksLikeUtf8ReadAsEightBit(text, codepage_) ? tKind::utf8 : tKind::eightBit; };
     if (!tableTried_) {
@@ -281,9 +290,14 @@ TUtf8MisreadProbe::tKind TUtf8MisreadProbe::classify(QStringView text) {
         }
     }
     if (byteOf_.empty()) return converted();
+    // Every code page of one byte writes ASCII as itself, and ASCII leaves the shape as it was between two
+    // characters: the text is read from its first unit beyond ASCII, ASCII units without the table.
     TUtf8Shape shape;
-    for (const QChar c : text) {
-        const uint16_t b = byteOf_[c.unicode()];
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = first; i < n; ++i) {
+        const char16_t c = s[i];
+        const uint16_t b = c < 0x80 ? c : byteOf_[c];
         if (b == kWholeText) return converted(); // a surrogate pair is one character of the code page, or its '?'
         if (!shape.feed(static_cast<uint8_t>(b))) return tKind::eightBit;
     }
