@@ -65,8 +65,8 @@ QStringList strInternalParamNames(sStrInternalParams params) {
 
 tSkyStr::tSkyStr(QString sourceStr, QString destStr, int l, uint32_t id_, int ld, sStrParams sp, sStrInternalParams spi,
                  void* node, bool initStr)
-    : id(id_), listIndex(static_cast<uint8_t>(l)), LDResult(static_cast<float>(ld)), pNode(node),
-      sparams(sp - sStrParams{sStrParam::deprecatedParam1}), sInternalparams(spi) {
+    : id(id_), listIndex(static_cast<uint8_t>(l)), sparams(sp - sStrParams{sStrParam::deprecatedParam1}),
+      LDResult(static_cast<float>(ld)), sInternalparams(spi), pNode(node) {
     if (initStr) {
         setS(std::move(sourceStr));
         setSTrans(std::move(destStr));
@@ -118,9 +118,9 @@ void tSkyStr::sourceParse() {
 
 tSkyStr::tSkyStr(const tSkyStr& other)
     : gS(other.gS), gTrans(other.gTrans), id(other.id), listIndex(other.listIndex), sTagCount(other.sTagCount),
-      LDResult(other.LDResult), hash(other.hash), hashTrans(other.hashTrans), SearchLDResult(other.SearchLDResult),
-      LDFound(other.LDFound), sTagHash(other.sTagHash), pNode(other.pNode), esp(other.esp), sparams(other.sparams),
-      sInternalparams(other.sInternalparams) {}
+      sparams(other.sparams), LDResult(other.LDResult), hash(other.hash), hashTrans(other.hashTrans),
+      LDFound(other.LDFound), sTagHash(other.sTagHash), sInternalparams(other.sInternalparams), pNode(other.pNode),
+      esp(other.esp) {}
 
 tSkyStr& tSkyStr::operator=(const tSkyStr& other) {
     if (this != &other) {
@@ -339,3 +339,6 @@ bool matchesPredicate(const tSkyStr& entry, tStringPredicate predicate,
     }
     return false;
 }
+
+// A table set of a million strings holds a million entries: one more member is 16 bytes more each.
+static_assert(sizeof(void*) != 8 || sizeof(tSkyStr) <= 120, "an entry no longer fits a 128-byte block");

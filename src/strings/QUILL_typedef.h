@@ -138,21 +138,22 @@ public:
     tSkyStr(QString sourceStr, QString destStr, int l, uint32_t id, int ld, sStrParams sp = {},
             sStrInternalParams spi = {}, void* node = nullptr, bool initStr = false);
 
+    // Members ordered for size: an entry is 120 bytes, a block of 128 with the allocator's header (a million-string
+    // table set holds a million of them).
     QString gS;
     QString gTrans;
     uint32_t id = 0;
     uint8_t listIndex = 0;
     uint8_t sTagCount = 0;
+    sStrParams sparams;
     float LDResult = 99.0f;
     uint32_t hash = 0;
     uint32_t hashTrans = 0;
-    int32_t SearchLDResult = 0;
     int32_t LDFound = 0;
     uint32_t sTagHash = 0;
+    sStrInternalParams sInternalparams;
     void* pNode = nullptr; // the view node showing the entry; not owned
     rEspPointer esp;
-    sStrParams sparams;
-    sStrInternalParams sInternalparams;
 
     const QString& s() const { return gS; }
     void setS(QString text); // light setter, then the source parse
