@@ -227,6 +227,24 @@ void BM_SwitchPage(benchmark::State& state) {
     settle();
 }
 
+// A translation stored as the edit dialog's Ctrl+Enter stores it (the same sources left alone), until the window is
+// idle: the lists, the checks and the title follow.
+void BM_StoreTranslation(benchmark::State& state) {
+    TWindow& w = openWindow();
+    TWorkspace& ws = w.form->workspace();
+    int turn = 0;
+    for (auto _ : state) {
+        tSkyStr* e = ws.loadedLists[0][static_cast<size_t>(1000 + 7 * turn++)].get();
+        rStoreRequest request;
+        request.translation = QStringLiteral("Traduction %1").arg(turn);
+        request.carrySimilar = false;
+        quillbench::recordIteration(state, "store", quillbench::timed([&] {
+                                        w.form->runGuarded([&] { ws.storeTranslation(e, request); });
+                                        settle();
+                                    }));
+    }
+}
+
 // File > Close all with the set open, until the window is idle; then the window closed and freed with the set open,
 // as on quitting (each on a window of its own).
 void BM_CloseAndQuit(benchmark::State& state) {
@@ -264,6 +282,7 @@ BENCHMARK(BM_SearchKeystroke)->UseManualTime()->Unit(benchmark::kMillisecond)->I
 BENCHMARK(BM_Sort)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_CtrlEnd)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SwitchPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_StoreTranslation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CloseAndQuit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 
 int main(int argc, char** argv) {
@@ -286,7 +305,8 @@ int main(int argc, char** argv) {
     auto& t = quillbench::timings();
     t.printRatio("list-painted", "open-bare", "(target: at most 1.5)");
     t.printRatio("open-window", "open-bare", "(the window idle, its checks done)");
-    for (const char* name : {"keystroke", "clear-search", "sort", "sort-again", "ctrl-end", "ctrl-home", "switch-page"})
+    for (const char* name :
+         {"keystroke", "clear-search", "sort", "sort-again", "ctrl-end", "ctrl-home", "switch-page", "store"})
         if (t.has(name)) std::printf("median %-14s %8.4f s   (target: under 0.3 s)\n", name, t.median(name));
     t.printRatio("close", "open-bare", "(target: under 0.1)");
     t.printRatio("quit", "open-bare", "(target: under 0.1)");

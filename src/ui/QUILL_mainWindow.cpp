@@ -664,7 +664,7 @@ void TForm1::connectChanges() {
             model->detach();
     });
     connect(changes_, &TChangeChannel::documentReplaced, this, [this] { refreshLists(); });
-    connect(changes_, &TChangeChannel::entriesModified, this, [this] { repaintLists(); });
+    connect(changes_, &TChangeChannel::entriesModified, this, &TForm1::followChangedEntries);
     connect(changes_, &TChangeChannel::historyMoved, this, [this] { updateCommands(); });
     connect(changes_, &TChangeChannel::listsAboutToBeReordered, this, [this] {
         for (TStringListModel* model : models_)
@@ -951,6 +951,37 @@ void TForm1::repaintLists() {
     for (int i = 0; i < 3; ++i)
         views_[i]->doItemsLayout();
     applyFilter(searchField_->text());
+}
+
+void TForm1::followChangedEntries(const std::vector<tSkyStr*>& entries) {
+    // A stored translation on a million strings: the relayout and the filter over every row took a quarter of a
+    // second a store. Rows of long lists are one line high, so a changed row keeps its height; a row whose filter
+    // answer changed, a short list (rows of their own heights) or shared rows under owners take the whole way.
+    constexpr size_t kRowsInPlace = 16;
+    bool inPlace = entries.size() <= kRowsInPlace && ws_->sharedIdList.empty();
+    std::vector<std::pair<int, int>> rows; // list, position
+    for (size_t k = 0; inPlace && k < entries.size(); ++k) {
+        const tSkyStr* e = entries[k];
+        const int li = e->listIndex;
+        if (li > 2 || ws_->loadedLists[li].size() <= TStringListModel::kOneLineRowsAbove) {
+            inPlace = false;
+            break;
+        }
+        const tSkyStrList& list = ws_->loadedLists[li];
+        const auto at = std::find_if(list.begin(), list.end(), [e](const auto& p) { return p.get() == e; });
+        const int position = at == list.end() ? -1 : static_cast<int>(at - list.begin());
+        inPlace = position >= 0 && proxies_[li]->answerStands(position, *e);
+        rows.emplace_back(li, position);
+    }
+    if (!inPlace) {
+        repaintLists();
+        return;
+    }
+    for (const auto& [li, position] : rows)
+        models_[li]->positionChanged(position);
+    // The other rows' marks (a check's problem moved to a string of the same source) are read as they are painted.
+    for (QTreeView* view : views_)
+        view->viewport()->update();
 }
 
 void TForm1::reapplyFilter() {

@@ -87,6 +87,9 @@ public:
     void refreshLists();
     // When entries changed in place: repaints the views and re-applies the filter.
     void repaintLists();
+    // After a command changed `entries`: a few entries of long lists whose rows stay shown or hidden as they were
+    // have only their rows redrawn; otherwise repaintLists.
+    void followChangedEntries(const std::vector<tSkyStr*>& entries);
     // Applies the filter again as it stands (the rows it keeps changed).
     void reapplyFilter();
     // The enabling rules; run at the end of every operation.

@@ -160,6 +160,11 @@ void TStringListModel::computeOrder(Qt::SortOrder order) {
         rowOf_[static_cast<size_t>(order_[r])] = static_cast<int>(r);
 }
 
+void TStringListModel::positionChanged(int position) {
+    const int row = rowOfListPosition(position);
+    emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
+}
+
 int TStringListModel::listPosition(int row) const {
     const size_t size = ws_.loadedLists[listIndex_].size();
     if (detached_ || row < 0 || static_cast<size_t>(row) >= size) return -1;
@@ -396,6 +401,12 @@ tSkyStr* TStringListProxy::entryAt(const QModelIndex& proxyIndex) const {
 
 void TStringListProxy::sort(int column, Qt::SortOrder order) {
     source_->sortBy(column, order);
+}
+
+bool TStringListProxy::answerStands(int position, const tSkyStr& entry) const {
+    if (position < 0 || static_cast<size_t>(position) >= shown_.size()) return false;
+    const int8_t shown = shown_[static_cast<size_t>(position)];
+    return shown != kNotAsked && (shown != 0) == entryPassesFilter(filter_, entry);
 }
 
 bool TStringListProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {

@@ -58,6 +58,8 @@ public:
     int sortColumn() const { return sortColumn_; }
     // Entries changed (texts, scores, flags): the next sort computes its order anew.
     void forgetSortOrder();
+    // The top-level row of the entry at `position` of the list shows changed texts or marks.
+    void positionChanged(int position);
     // Row height in pixels for a number of lines (the view tells the model its font).
     void setLineHeight(int pixels) { lineHeight_ = pixels; }
     // Whether every row is one line high (a view of uniform row heights then never measures a row's texts).
@@ -106,6 +108,9 @@ public:
     }
     const rListFilter& filter() const { return filter_; }
     TStringListModel* listModel() const { return source_; }
+    // Whether the filter still answers for the entry at `position` what it answered when the rows were mapped (the
+    // row then stays as it is, shown or hidden).
+    bool answerStands(int position, const tSkyStr& entry) const;
     tSkyStr* entryAt(const QModelIndex& proxyIndex) const;
     // Every sort request (QTreeView::sortByColumn included) goes to the model's sort under the lists' rule: the
     // proxy never sorts by the cell texts, which put a score of "10+" before "4" and held on through later sorts.

@@ -1,6 +1,7 @@
 // The string lists as the window shows them: child rows for shared string ids, the score-band shading, the muted
 // untranslated cells, the row-end markers, and the commands every work mode enables.
 #include "plugin_samples.h"
+#include "string_table_builder.h"
 #include "temp_program_dir.h"
 #include "test_documents.h"
 #include "ui_support.h"
@@ -9,6 +10,7 @@
 #include "ui/QUILL_mainWindow.h"
 #include "ui/QUILL_stringListDelegate.h"
 #include "ui/QUILL_stringListModel.h"
+#include "workspace/QUILL_listRules.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsPlugin.h"
 #include "workspace/QUILL_wsScript.h"
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -384,4 +387,52 @@ TEST(WindowLists, RepaintAfterAListCommandKeepsFocusSelectionAndExpansion) {
     EXPECT_TRUE(view->selectionModel()->isRowSelected(rifle.row(), rifle.parent()));
     EXPECT_TRUE(view->isExpanded(owner));
     EXPECT_EQ(proxy->rowCount(owner), 2);
+}
+
+// A store in a long list redraws the stored row in place (no relayout of every row), unless the row's filter answer
+// changed: then the list is filtered again and the row goes.
+TEST(WindowLists, AStoreInALongListRedrawsItsRowOrFiltersAgainWhenTheRowMustGo) {
+    TShownWindow w;
+    w.ws.state().SourceLang = QStringLiteral("en");
+    w.ws.state().DestLang = QStringLiteral("fr");
+    rTableSetTexts texts;
+    const int count = static_cast<int>(TStringListModel::kOneLineRowsAbove) + 500;
+    for (int id = 1; id <= count; ++id)
+        texts[0].push_back({static_cast<uint32_t>(id), QStringLiteral("Ink pistol %1").arg(id)});
+    ASSERT_TRUE(w.open(writeUtf8TableSet(w.dir.file(QStringLiteral("Long/")), QStringLiteral("long"),
+                                         QStringLiteral("en"), texts)[0]));
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    TStringListProxy* proxy = w.form.listProxy(0);
+    ASSERT_EQ(proxy->rowCount(), count);
+    const auto store = [&](int proxyRow, const QString& text) {
+        tSkyStr* e = proxy->entryAt(proxy->index(proxyRow, 0));
+        rStoreRequest request;
+        request.translation = text;
+        request.carrySimilar = false;
+        EXPECT_TRUE(w.form.runGuarded([&] { w.ws.storeTranslation(e, request); }));
+        QCoreApplication::processEvents();
+        return e;
+    };
+    const int translated = static_cast<int>(TListColumn::translated);
+
+    int relayouts = 0, redrawn = 0;
+    QObject::connect(proxy, &QAbstractItemModel::layoutChanged, proxy, [&] { ++relayouts; });
+    QObject::connect(proxy, &QAbstractItemModel::dataChanged, proxy, [&] { ++redrawn; });
+    const tSkyStr* first = store(10, QStringLiteral("Pistolet à encre 11"));
+    EXPECT_EQ(relayouts, 0);
+    EXPECT_GE(redrawn, 1);
+    EXPECT_EQ(proxy->rowCount(), count);
+    EXPECT_EQ(proxy->entryAt(proxy->index(10, 0)), first);
+    EXPECT_EQ(proxy->index(10, translated).data().toString(), QStringLiteral("Pistolet à encre 11"));
+
+    // Only the untranslated rows: a row translated now leaves the list.
+    w.form.setStatusButtons(false);
+    w.form.findChild<QToolButton*>(QStringLiteral("ToolButton5"))->click(); // Not.Trans
+    QCoreApplication::processEvents();
+    ASSERT_EQ(proxy->rowCount(), count - 1);
+    const tSkyStr* second = store(20, QStringLiteral("Pistolet à encre 22"));
+    EXPECT_EQ(proxy->rowCount(), count - 2);
+    for (int r = 18; r < 23; ++r)
+        EXPECT_NE(proxy->entryAt(proxy->index(r, 0)), second);
 }
