@@ -242,6 +242,10 @@ void BM_StoreTranslation(benchmark::State& state) {
                                         w.form->runGuarded([&] { ws.storeTranslation(e, request); });
                                         settle();
                                     }));
+        quillbench::timings().record("undo", quillbench::timed([&] {
+                                         w.form->runCommand(QStringLiteral("Menu_Undo"));
+                                         settle();
+                                     }));
     }
 }
 
@@ -306,7 +310,7 @@ int main(int argc, char** argv) {
     t.printRatio("list-painted", "open-bare", "(target: at most 1.5)");
     t.printRatio("open-window", "open-bare", "(the window idle, its checks done)");
     for (const char* name :
-         {"keystroke", "clear-search", "sort", "sort-again", "ctrl-end", "ctrl-home", "switch-page", "store"})
+         {"keystroke", "clear-search", "sort", "sort-again", "ctrl-end", "ctrl-home", "switch-page", "store", "undo"})
         if (t.has(name)) std::printf("median %-14s %8.4f s   (target: under 0.3 s)\n", name, t.median(name));
     t.printRatio("close", "open-bare", "(target: under 0.1)");
     t.printRatio("quit", "open-bare", "(target: under 0.1)");
