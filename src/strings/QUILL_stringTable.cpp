@@ -62,26 +62,25 @@ public:
         case tSinkMode::localizedPlugin:
             takeLocalized(std::move(entry));
             break;
-        case tSinkMode::cacheDestination: {
-            const rFindResult hit = findSorted(list_, skycompare::byId, *entry, false);
-            if (hit.found) {
-                tSkyStr& target = *list_[hit.index];
-                target.sInternalparams.set(sStrInternalParam::matchedIDfound);
-                target.setTransHashed(std::move(entry->gS), entry->hash); // read without trailing NULs, hashed
-            }
+        case tSinkMode::cacheDestination:
+        case tSinkMode::destinationTables:
+            takeText(entry->id, std::move(entry->gS), entry->hash);
             break;
         }
-        case tSinkMode::destinationTables: {
-            const rFindResult hit = findSorted(list_, skycompare::byId, *entry, false);
-            if (hit.found) {
-                tSkyStr& target = *list_[hit.index];
-                if (matchesPredicate(target, sink_.predicate, sink_.isSelected)) {
-                    target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
-                    target.setTransHashed(std::move(entry->gS), entry->hash);
-                }
-            }
-            break;
-        }
+    }
+
+    // The sinks that only give a text to the entry of the same id: a text read without trailing NULs, hashed.
+    void takeText(uint32_t id, QString&& text, uint32_t hash) {
+        probe_.id = id;
+        const rFindResult hit = findSorted(list_, skycompare::byId, probe_, false);
+        if (!hit.found) return;
+        tSkyStr& target = *list_[hit.index];
+        if (sink_.mode == tSinkMode::cacheDestination) {
+            target.sInternalparams.set(sStrInternalParam::matchedIDfound);
+            target.setTransHashed(std::move(text), hash);
+        } else if (matchesPredicate(target, sink_.predicate, sink_.isSelected)) {
+            target.resetStatus({sStrParam::validated}, {sStrParam::incompleteTrans});
+            target.setTransHashed(std::move(text), hash);
         }
     }
 
@@ -103,6 +102,8 @@ public:
     }
 
 private:
+    tSkyStr probe_{QString(), QString(), 0, 0, 0}; // the id looked up by takeText
+
     void takeLocalized(std::unique_ptr<tSkyStr> entry) {
         // Tables usually list their ids in the order the plugin's entries are sorted in: the entry after the last
         // match is tried before a search.
@@ -414,34 +415,63 @@ struct rMadeRange {
     uint32_t firstDamagedId = 0;
 };
 
+constexpr int kDecodeBatch = 64;
+
+// Decodes the `n` directory entries from `first` into texts (without their trailing NULs), ids (offset) and hashes,
+// four hashes side by side.
+void decodeBatch(const TTableDirectory& directory, qsizetype first, int n, const rCodepage& codepage, uint32_t idOffset,
+                 QString* texts, uint32_t* ids, uint32_t* hashes, rMadeRange& made) {
+    for (int k = 0; k < n; ++k) {
+        const TTableDirectory::rLocated e = directory.entry(first + k);
+        if (e.damaged && made.damagedEntries++ == 0) made.firstDamagedId = e.id;
+        QString text = decodeText(e.text, codepage);
+        // A text ends at its first trailing NUL (a length-prefixed entry may carry more than one).
+        qsizetype length = text.size();
+        while (length > 0 && text.at(length - 1).isNull())
+            --length;
+        if (length < text.size()) text.truncate(length);
+        texts[k] = std::move(text);
+        ids[k] = e.id + idOffset;
+    }
+    textHashes(texts, n, hashes);
+}
+
+// Directory entries [from, to) decoded, for the sinks that take texts by id.
+struct rDecodedTexts {
+    std::vector<QString> texts;
+    std::vector<uint32_t> ids;
+    std::vector<uint32_t> hashes;
+    rMadeRange made;
+};
+
+void decodeTableTexts(const TTableDirectory& directory, qsizetype from, qsizetype to, const rCodepage& codepage,
+                      uint32_t idOffset, rDecodedTexts& out, const std::function<void(qsizetype)>& progress) {
+    const size_t n = static_cast<size_t>(to - from);
+    out.texts.resize(n);
+    out.ids.resize(n);
+    out.hashes.resize(n);
+    for (qsizetype first = from; first < to; first += kDecodeBatch) {
+        if (progress) progress(first);
+        const size_t at = static_cast<size_t>(first - from);
+        decodeBatch(directory, first, static_cast<int>(std::min<qsizetype>(kDecodeBatch, to - first)), codepage,
+                    idOffset, &out.texts[at], &out.ids[at], &out.hashes[at], out.made);
+    }
+}
+
 // Makes list entries for directory entries [from, to), in order, into `out`; with `prepare` each entry gets its
-// source parse as well. Texts are decoded and hashed in small batches, four hashes side by side. `progress`, when
-// given, hears the index of every 64th entry.
+// source parse as well. `progress`, when given, hears the index of every 64th entry.
 rMadeRange makeTableEntries(const TTableDirectory& directory, qsizetype from, qsizetype to, const rCodepage& codepage,
                             int listIndex, uint32_t idOffset, int score, bool prepare, tSkyStrList& out,
                             const std::function<void(qsizetype)>& progress) {
     rMadeRange made;
-    constexpr int kBatch = 64;
-    std::array<QString, kBatch> texts;
-    std::array<uint32_t, kBatch> ids;
-    std::array<uint32_t, kBatch> hashes;
+    std::array<QString, kDecodeBatch> texts;
+    std::array<uint32_t, kDecodeBatch> ids;
+    std::array<uint32_t, kDecodeBatch> hashes;
     out.reserve(out.size() + static_cast<size_t>(to - from));
-    for (qsizetype first = from; first < to; first += kBatch) {
-        const int n = static_cast<int>(std::min<qsizetype>(kBatch, to - first));
+    for (qsizetype first = from; first < to; first += kDecodeBatch) {
+        const int n = static_cast<int>(std::min<qsizetype>(kDecodeBatch, to - first));
         if (progress) progress(first);
-        for (int k = 0; k < n; ++k) {
-            const TTableDirectory::rLocated e = directory.entry(first + k);
-            if (e.damaged && made.damagedEntries++ == 0) made.firstDamagedId = e.id;
-            QString text = decodeText(e.text, codepage);
-            // A text ends at its first trailing NUL (a length-prefixed entry may carry more than one).
-            qsizetype length = text.size();
-            while (length > 0 && text.at(length - 1).isNull())
-                --length;
-            if (length < text.size()) text.truncate(length);
-            texts[k] = std::move(text);
-            ids[k] = e.id + idOffset;
-        }
-        textHashes(texts.data(), n, hashes.data());
+        decodeBatch(directory, first, n, codepage, idOffset, texts.data(), ids.data(), hashes.data(), made);
         for (int k = 0; k < n; ++k) {
             auto entry = std::make_unique<tSkyStr>(QString(), QString(), listIndex, ids[k], score);
             entry->setSourceHashed(std::move(texts[k]), hashes[k]);
@@ -494,6 +524,23 @@ qsizetype readTableBytes(TAppContext& app, const QByteArray& bytes, const QStrin
             list.insert(list.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
             if (made.damagedEntries == 0) made.firstDamagedId = secondMade.firstDamagedId;
             made.damagedEntries += secondMade.damagedEntries;
+        } else if (sink.mode == tSinkMode::cacheDestination || sink.mode == tSinkMode::destinationTables) {
+            // These sinks only give each text to the entry of its id: the texts are decoded in two halves at once,
+            // then handed over in directory order, with no entry made for them.
+            const bool split = worthSplitting(total);
+            rDecodedTexts halves[2];
+            splitAcrossTwoThreads(total, [&](qsizetype from, qsizetype to, bool first) {
+                decodeTableTexts(directory, from, to, codepage, idOffset, halves[first ? 0 : 1],
+                                 first
+                                     ? std::function<void(qsizetype)>([&](qsizetype i) { progress(split ? 2 * i : i); })
+                                     : std::function<void(qsizetype)>());
+            });
+            for (rDecodedTexts& half : halves) {
+                for (size_t k = 0; k < half.texts.size(); ++k)
+                    runner.takeText(half.ids[k], std::move(half.texts[k]), half.hashes[k]);
+                if (made.damagedEntries == 0) made.firstDamagedId = half.made.firstDamagedId;
+                made.damagedEntries += half.made.damagedEntries;
+            }
         } else {
             // The other sinks look entries up as they come: made in batches, handed over one by one.
             tSkyStrList batch;

@@ -273,6 +273,33 @@ TEST_F(Fixture, SinkModeFourAppliesThroughThePredicateAndValidates) {
     EXPECT_FALSE(app.state.dictionaryModified); // what a change means is the caller's business
 }
 
+// A table long enough to be decoded in two halves at once: every text reaches the entry of its id, whichever half
+// read it, in both sinks that take texts by id.
+TEST_F(Fixture, TheSinksTakingTextsByIdMatchEveryIdOfALongTable) {
+    constexpr uint32_t kCount = 30000;
+    std::vector<std::pair<uint32_t, QString>> texts;
+    for (uint32_t id = kCount; id >= 1; --id) // the table's own order, not the list's
+        texts.push_back({id, QStringLiteral("T%1").arg(id) + (id == 15000 ? QStringLiteral("\0\0") : QString())});
+    texts.push_back({99999, QStringLiteral("nobody")});
+    const QByteArray table = buildUtf8Table(0, texts);
+    for (const tSinkMode mode : {tSinkMode::cacheDestination, tSinkMode::destinationTables}) {
+        tSkyStrList list;
+        for (uint32_t id = 1; id <= kCount + 1; ++id)
+            list.push_back(entry(id, "Source"));
+        rTableSink sink{mode};
+        readTableBytes(app, table, "long_fr.strings", 99, 0, 0, sink, list);
+        ASSERT_EQ(list.size(), kCount + 1);
+        for (uint32_t id = 1; id <= kCount; ++id) {
+            const tSkyStr& e = *list[id - 1];
+            ASSERT_EQ(e.gTrans, QStringLiteral("T%1").arg(id)) << id;
+            ASSERT_EQ(e.hashTrans, textHash(e.gTrans)) << id;
+            ASSERT_EQ(e.hasFlag(sStrInternalParam::matchedIDfound), mode == tSinkMode::cacheDestination) << id;
+        }
+        EXPECT_FALSE(list.back()->hasFlag(sStrInternalParam::matchedIDfound));
+        EXPECT_NE(list.back()->gTrans, QStringLiteral("nobody"));
+    }
+}
+
 TEST_F(Fixture, ReadTableSetNeedsAllThreeTablesAndFindsNamesInAnyCase) {
     const QString strings = folder() + "Data/Strings/";
     writeUtf8TableSet(strings, "MyMod", "EN", {{{{1, "Name"}}, {{2, "Desc"}}, {}}});
