@@ -152,6 +152,11 @@ TForm1::~TForm1() {
     for (QTreeView* view : views_)
         view->setModel(nullptr);
     host_->setContext(nullptr);
+    // Every widget of the window goes while the workspace its models read still exists: left to the base class, the
+    // window was closed after the workspace had gone, and a view being hidden asked its model for its header (the
+    // Checks tab's read the interface texts of a freed workspace, now and then, when a test's window closed).
+    hide();
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
