@@ -425,14 +425,18 @@ TChecksPage::TChecksPage(TForm1& form, QWidget* parent) : QWidget(parent), form_
     afterChange(false);
 }
 
+void TChecksPage::postOnce(bool& posted, void (TChecksPage::*call)()) {
+    if (posted) return;
+    posted = true;
+    QTimer::singleShot(0, this, [this, &posted, call] {
+        posted = false;
+        (this->*call)();
+    });
+}
+
 void TChecksPage::requestRun(bool full) {
     if (full) fullRunPending_ = true;
-    if (runScheduled_) return;
-    runScheduled_ = true;
-    QTimer::singleShot(0, this, [this] {
-        runScheduled_ = false;
-        runPending();
-    });
+    postOnce(runScheduled_, &TChecksPage::runPending);
 }
 
 void TChecksPage::runPending() {
@@ -467,12 +471,7 @@ void TChecksPage::runPending() {
 }
 
 void TChecksPage::scheduleStep() {
-    if (stepScheduled_) return;
-    stepScheduled_ = true;
-    QTimer::singleShot(0, this, [this] {
-        stepScheduled_ = false;
-        stepRun();
-    });
+    postOnce(stepScheduled_, &TChecksPage::stepRun);
 }
 
 void TChecksPage::stepRun() {

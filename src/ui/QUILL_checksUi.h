@@ -155,6 +155,8 @@ private:
     // document is checked.
     void stepRun();
     void scheduleStep();
+    // Calls `call` once from the event loop, however often asked before it runs (`posted` says it is on its way).
+    void postOnce(bool& posted, void (TChecksPage::*call)());
     void afterChange(bool stringsChanged);
     void countProblems();
     void refreshFilterItems();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 
 using quillcheck::rProblem;
 
@@ -9,8 +10,8 @@ namespace {
 
 // Entry addresses are aligned: the low bits carry nothing, and a multiplication spreads the rest over the top bits
 // the index is taken from.
-size_t slotOf(const void* p, size_t mask) {
-    const uint64_t h = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull;
+size_t slotOf(const tSkyStr* p, size_t mask) {
+    const uint64_t h = static_cast<uint64_t>(std::hash<const tSkyStr*>{}(p)) * 0x9E3779B97F4A7C15ull;
     return static_cast<size_t>(h >> 32) & mask;
 }
 
@@ -21,16 +22,17 @@ size_t TProblemTable::probe(const tSkyStr* entry, bool& found) const {
     size_t i = slotOf(entry, mask);
     size_t firstRemoved = SIZE_MAX;
     for (;; i = (i + 1) & mask) {
-        const tSkyStr* held = slots_[i].entry;
-        if (held == entry) {
+        const rSlot& slot = slots_[i];
+        if (slot.entry == entry) {
             found = true;
             return i;
         }
-        if (held == nullptr) {
+        if (isRemoved(slot)) {
+            if (firstRemoved == SIZE_MAX) firstRemoved = i;
+        } else if (slot.entry == nullptr) {
             found = false;
             return firstRemoved != SIZE_MAX ? firstRemoved : i;
         }
-        if (held == kRemoved && firstRemoved == SIZE_MAX) firstRemoved = i;
     }
 }
 
@@ -78,7 +80,7 @@ void TProblemTable::set(const tSkyStr* entry, std::span<const rProblem> problems
         stale_ += slot.count;
         std::fill(pool_.begin() + slot.first, pool_.begin() + slot.first + slot.count, rProblem{});
         if (problems.empty()) {
-            slot = {kRemoved, 0, 0};
+            slot = {nullptr, kRemoved, 0};
             --count_;
             ++removed_;
             if (stale_ > 4096 && stale_ > pool_.size() / 2) compact();
@@ -91,7 +93,7 @@ void TProblemTable::set(const tSkyStr* entry, std::span<const rProblem> problems
             rehash((count_ + 1) * 2 > slots_.size() ? slots_.size() * 2 : slots_.size());
             i = probe(entry, found);
         }
-        if (slots_[i].entry == kRemoved) --removed_;
+        if (isRemoved(slots_[i])) --removed_;
         slots_[i].entry = entry;
         ++count_;
     }
@@ -120,7 +122,7 @@ void TProblemTable::rehash(size_t slotCount) {
     for (const rSlot& s : old) {
         if (!isEntry(s.entry)) continue;
         size_t i = slotOf(s.entry, mask);
-        while (slots_[i].entry != nullptr)
+        while (isEntry(slots_[i].entry))
             i = (i + 1) & mask;
         slots_[i] = s;
     }

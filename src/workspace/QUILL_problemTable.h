@@ -39,12 +39,13 @@ public:
 
 private:
     struct rSlot {
-        const tSkyStr* entry = nullptr; // null: never used; kRemoved: an entry was removed here
+        const tSkyStr* entry = nullptr; // null: no entry (`first` tells a removed one from a never used one)
         uint32_t first = 0;             // the entry's problems: pool_[first, first + count)
         uint32_t count = 0;
     };
-    static inline const tSkyStr* const kRemoved = reinterpret_cast<const tSkyStr*>(alignof(void*));
-    static bool isEntry(const tSkyStr* p) { return p != nullptr && p != kRemoved; }
+    static constexpr uint32_t kRemoved = UINT32_MAX; // `first` of a slot whose entry was removed
+    static bool isEntry(const tSkyStr* p) { return p != nullptr; }
+    static bool isRemoved(const rSlot& s) { return s.entry == nullptr && s.first == kRemoved; }
     // The slot holding the entry, or the slot it would take (the first removed one met, else the empty one that ends
     // its probe sequence); the table always has an empty slot.
     size_t probe(const tSkyStr* entry, bool& found) const;
