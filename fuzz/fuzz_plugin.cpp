@@ -1,5 +1,6 @@
 // libFuzzer target for the plugin reader: the header probe, the tree reader (plain and localized), the flat reader,
-// and writing a plain tree back, which must give the bytes read.
+// and writing a plain tree back, which must give the bytes read. The tree reader also reads every input cut in two
+// for two threads, which must fail or succeed as the read in one piece does.
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_error.h"
 #include "plugin/QUILL_espDefinition.h"
@@ -19,18 +20,20 @@ const TRecordDefinitions& defs() {
     return d;
 }
 
-void readAs(const QByteArray& bytes, int mode) {
+// Whether the read succeeded.
+bool readAs(const QByteArray& bytes, int mode, bool split) {
     tPluginTree tree;
     tree.fileData = bytes;
     TBinaryCursor stream(tree.fileData);
     rPluginReadContext ctx;
     ctx.defs = &defs();
+    if (split) ctx.splitFrom = 0;
     try {
         const int localized = readPluginHeader(stream, mode == 0 ? &tree : nullptr, ctx);
-        if (localized < 0) return;
+        if (localized < 0) return false;
         if (mode == 2) {
             readPluginRecords(stream, tree.fileData, tree, ctx);
-            return;
+            return true;
         }
         readPluginTree(stream, tree, mode == 0, ctx);
         markStringGroups(tree, mode == 1);
@@ -38,7 +41,9 @@ void readAs(const QByteArray& bytes, int mode) {
             // Nothing changed: the writer must give back exactly what was read.
             if (buildPluginBytes(tree) != bytes) std::abort();
         }
+        return true;
     } catch (const TQuillError&) {
+        return false;
     }
 }
 
@@ -46,7 +51,9 @@ void readAs(const QByteArray& bytes, int mode) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    for (int mode = 0; mode < 3; ++mode)
-        readAs(bytes, mode);
+    for (int mode = 0; mode < 3; ++mode) {
+        const bool whole = readAs(bytes, mode, false);
+        if (mode < 2 && readAs(bytes, mode, true) != whole) std::abort();
+    }
     return 0;
 }

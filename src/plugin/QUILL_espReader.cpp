@@ -3,6 +3,10 @@
 
 #include "core/QUILL_cursor.h"
 #include "core/QUILL_main.h"
+#include "core/QUILL_parallel.h"
+
+#include <QtEndian>
+#include <cstring>
 
 namespace {
 
@@ -76,52 +80,190 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
     }
 }
 
+namespace {
+
+// Reads objects into a tree from the cursor's position up to `limit`, below `top` and the groups open in it.
+class TTreeReader {
+public:
+    // `owner` holds the bytes the cursors read, which the records share.
+    TTreeReader(const QByteArray& owner, tPluginNode& top, bool keepAll, const rPluginReadContext& ctx)
+        : owner_(owner), parent_(&top), keepAll_(keepAll), ctx_(ctx) {}
+
+    // Reads on inside `group` (made a child of the present parent), which stays open until its end.
+    tPluginNode* openGroup(std::unique_ptr<tGrup> group) {
+        groupEnd_ = group->endPos;
+        parent_ = parent_->append(std::move(group));
+        ++depth_;
+        return parent_;
+    }
+
+    void read(TBinaryCursor& stream, qsizetype limit) {
+        qsizetype objects = 0;
+        while (stream.pos() < limit) {
+            const qsizetype start = stream.pos();
+            if (start == groupEnd_) {
+                while (parent_->grup() && parent_->grup()->endPos == start) {
+                    parent_ = parent_->parent;
+                    --depth_;
+                }
+                groupEnd_ = parent_->grup() ? parent_->grup()->endPos : 0;
+            }
+            const rGenericHeader gh = readGenericHeader(stream);
+            if (gh.name == kSigGRUP) {
+                const int64_t end = start + static_cast<int64_t>(gh.dsize);
+                // A group must hold at least its header and lie inside the file and its parent group: otherwise it
+                // could never close, and writing it back would change its size.
+                if (gh.dsize < kObjectHeaderSize || end > stream.size() || (groupEnd_ != 0 && end > groupEnd_))
+                    inconsistent(start);
+                if (depth_ >= kMaxGroupDepth)
+                    throw TQuillError(ctx_.app
+                                          ? ctx_.app->uiTextFormat(QStringLiteral("Fbk_PluginTooDeep"), {start})
+                                          : QStringLiteral("Fbk_PluginTooDeep"));
+                auto group = std::make_unique<tGrup>(gh);
+                group->setData(readGroupTail(stream), end);
+                openGroup(std::move(group));
+            } else {
+                if (groupEnd_ != 0 && start + kObjectHeaderSize + static_cast<int64_t>(gh.dsize) > groupEnd_)
+                    inconsistent(start);
+                auto record = std::make_unique<trecord>(gh);
+                record->headerData = readRecordTail(stream);
+                record->assignData(TSharedBytes(owner_, stream.view(gh.dsize)), ctx_);
+                // A localized plugin keeps only the records that hold string ids.
+                if (keepAll_ || record->pruneForLocalized()) {
+                    record->computeFieldIndices();
+                    trecord* r = record.get();
+                    r->espRec = parent_->append(std::move(record));
+                }
+            }
+            if (++objects % 50 == 0 && ctx_.progress) ctx_.progress(stream.pos());
+        }
+    }
+
+private:
+    const QByteArray& owner_;
+    tPluginNode* parent_;
+    int depth_ = 0;
+    int64_t groupEnd_ = 0;
+    bool keepAll_;
+    const rPluginReadContext& ctx_;
+};
+
+// Where a read from `from` may be cut in two for two threads: the start of an object near the middle of the bytes,
+// with the groups that enclose it (their starts, outermost first). Nothing when the objects up to there are not
+// all whole (the read in one piece reports that) or the cut would leave one side empty.
+struct rSplit {
+    qsizetype at = -1;
+    std::vector<qsizetype> groups;
+};
+
+rSplit findSplit(QByteArrayView bytes, qsizetype from) {
+    rSplit split;
+    const qsizetype mid = from + (bytes.size() - from) / 2;
+    qsizetype pos = from;
+    qsizetype end = bytes.size();
+    while (true) {
+        if (pos + kObjectHeaderSize > end) return {};
+        uint32_t dsize;
+        std::memcpy(&dsize, bytes.data() + pos + 4, 4);
+        dsize = qFromLittleEndian(dsize);
+        const bool group = sHeaderSig::fromBytes(bytes.data() + pos) == kSigGRUP;
+        if (group && dsize < kObjectHeaderSize) return {};
+        const qsizetype objectEnd = pos + static_cast<qsizetype>(dsize) + (group ? 0 : kObjectHeaderSize);
+        if (objectEnd > end) return {};
+        if (objectEnd <= mid) {
+            pos = objectEnd;
+        } else if (group && pos + kObjectHeaderSize < mid &&
+                   static_cast<int>(split.groups.size()) + 1 < kMaxGroupDepth) {
+            split.groups.push_back(pos);
+            end = objectEnd;
+            pos += kObjectHeaderSize;
+        } else {
+            break;
+        }
+    }
+    if (pos <= from) return {};
+    split.at = pos;
+    return split;
+}
+
+// Moves the children of `from` after those of `to`.
+void moveChildren(tPluginNode& from, tPluginNode& to, size_t skip) {
+    for (size_t i = skip; i < from.children.size(); ++i) {
+        tPluginNode* node = to.children.emplace_back(std::move(from.children[i])).get();
+        node->parent = &to;
+        node->row = static_cast<int>(to.children.size()) - 1;
+    }
+    from.children.clear();
+}
+
+} // namespace
+
 void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& given) {
     const rBudgetedContext budgeted(given, stream.size());
     const rPluginReadContext& ctx = budgeted.ctx;
-    tPluginNode* parent = &tree.root;
-    int depth = 0;
-    int64_t groupEnd = 0;
-    qsizetype objects = 0;
-    while (!stream.atEnd()) {
-        const qsizetype start = stream.pos();
-        if (start == groupEnd) {
-            while (parent->grup() && parent->grup()->endPos == start) {
-                parent = parent->parent;
-                --depth;
-            }
-            groupEnd = parent->grup() ? parent->grup()->endPos : 0;
-        }
-        const rGenericHeader gh = readGenericHeader(stream);
-        if (gh.name == kSigGRUP) {
-            const int64_t end = start + static_cast<int64_t>(gh.dsize);
-            // A group must hold at least its header and lie inside the file and its parent group: otherwise it
-            // could never close, and writing it back would change its size.
-            if (gh.dsize < kObjectHeaderSize || end > stream.size() || (groupEnd != 0 && end > groupEnd))
-                inconsistent(start);
-            if (depth >= kMaxGroupDepth)
-                throw TQuillError(ctx.app ? ctx.app->uiTextFormat(QStringLiteral("Fbk_PluginTooDeep"), {start})
-                                          : QStringLiteral("Fbk_PluginTooDeep"));
-            auto group = std::make_unique<tGrup>(gh);
-            group->setData(readGroupTail(stream), end);
-            parent = parent->append(std::move(group));
-            ++depth;
-            groupEnd = end;
-        } else {
-            if (groupEnd != 0 && start + kObjectHeaderSize + static_cast<int64_t>(gh.dsize) > groupEnd)
-                inconsistent(start);
-            auto record = std::make_unique<trecord>(gh);
-            record->headerData = readRecordTail(stream);
-            record->assignData(TSharedBytes(tree.fileData, stream.view(gh.dsize)), ctx);
-            // A localized plugin keeps only the records that hold string ids.
-            if (keepAll || record->pruneForLocalized()) {
-                record->computeFieldIndices();
-                trecord* r = record.get();
-                r->espRec = parent->append(std::move(record));
-            }
-        }
-        if (++objects % 50 == 0 && ctx.progress) ctx.progress(stream.pos());
+    const qsizetype from = stream.pos();
+    const rSplit split = stream.size() - from >= ctx.splitFrom && std::thread::hardware_concurrency() > 1
+                             ? findSplit(stream.data(), from)
+                             : rSplit{};
+    if (split.at < 0) {
+        TTreeReader(tree.fileData, tree.root, keepAll, ctx).read(stream, stream.size());
+        return;
     }
+    // The objects before the cut are read here, the rest on a worker thread below stand-ins for the groups open at
+    // the cut; the stand-ins' children then join the real groups. Only this thread reports progress (its share,
+    // scaled to the whole); the worker's records that do not inflate are reported after both finish, in file order.
+    rPluginReadContext here = ctx;
+    if (ctx.progress)
+        here.progress = [&](qsizetype position) {
+            ctx.progress(from + (position - from) * (stream.size() - from) / (split.at - from));
+        };
+    std::vector<std::unique_ptr<trecord>> failed;
+    rPluginReadContext there = ctx;
+    there.progress = nullptr;
+    if (ctx.inflateFailed)
+        there.inflateFailed = [&failed](const trecord& r) {
+            // What the report names: the record as it was when it failed.
+            auto copy = std::make_unique<trecord>(r.header);
+            copy->headerData = r.headerData;
+            copy->compressed = r.compressed;
+            copy->rawRec = r.rawRec;
+            failed.push_back(std::move(copy));
+        };
+    tPluginNode standIn;
+    const auto reportFailed = [&] {
+        for (const auto& r : failed)
+            ctx.inflateFailed(*r);
+    };
+    try {
+        runSideBySide(
+            true, [&] { TTreeReader(tree.fileData, tree.root, keepAll, here).read(stream, split.at); },
+            [&] {
+                TBinaryCursor rest(stream.data());
+                TTreeReader reader(tree.fileData, standIn, keepAll, there);
+                for (const qsizetype start : split.groups) {
+                    rest.seek(start);
+                    const rGenericHeader gh = readGenericHeader(rest);
+                    auto group = std::make_unique<tGrup>(gh);
+                    group->setData(readGroupTail(rest), start + static_cast<int64_t>(gh.dsize));
+                    reader.openGroup(std::move(group));
+                }
+                rest.seek(split.at);
+                reader.read(rest, rest.size());
+            });
+    } catch (...) {
+        reportFailed();
+        throw;
+    }
+    reportFailed();
+    // The groups open at the cut are the last child at each depth below the root, here and among the stand-ins.
+    std::vector<tPluginNode*> real{&tree.root}, standIns{&standIn};
+    for (size_t i = 0; i < split.groups.size(); ++i) {
+        real.push_back(real.back()->children.back().get());
+        standIns.push_back(standIns.back()->children.front().get());
+    }
+    for (size_t i = split.groups.size() + 1; i-- > 0;)
+        moveChildren(*standIns[i], *real[i], i < split.groups.size() ? 1 : 0);
+    stream.seek(stream.size());
 }
 
 void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTree& tree,

@@ -13,7 +13,9 @@ int readPluginHeader(TBinaryCursor& stream, tPluginTree* addTo, const rPluginRea
 // Reads every object after the cursor into the tree. keepAll false (a localized plugin) keeps only the records
 // with string ids. The cursor reads tree.fileData, which the records and fields share (other bytes are copied).
 // Throws TQuillError on truncated or inconsistent data, on groups nested deeper than kMaxGroupDepth, and on a file
-// that passes the bounds of its TPluginReadBudget.
+// that passes the bounds of its TPluginReadBudget. From ctx.splitFrom bytes on, the objects are read in two halves
+// at once (cut at an object near the middle, at whatever depth): only this thread calls ctx.progress, and the
+// records of the second half that do not inflate reach ctx.inflateFailed (as copies) after both halves are read.
 void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, const rPluginReadContext& ctx);
 
 // Reads every record after the cursor, groups flattened, into tree.compareRecordList, keeping only string fields.

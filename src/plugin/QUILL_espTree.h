@@ -225,6 +225,8 @@ struct rPluginReadContext {
     std::function<void(const class trecord&)> inflateFailed;
     // Called every 50 objects with the stream position.
     std::function<void(qsizetype position)> progress;
+    // A tree read of at least this many bytes goes on two threads when the machine has them.
+    qsizetype splitFrom = 4 * 1024 * 1024;
 };
 
 class trecord : public tGenericRecord {

@@ -8,6 +8,10 @@
 #include "support/plugin_builder.h"
 
 #include <QStringList>
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
 
 inline const TRecordDefinitions& builtInDefs() {
     static TRecordDefinitions defs = [] {
@@ -18,21 +22,51 @@ inline const TRecordDefinitions& builtInDefs() {
     return defs;
 }
 
+// The tree as the plugin-tree command prints it.
+QStringList treeLines(const tPluginTree& tree);
+
 // Reads `bytes` as a plain (keepAll) or localized plugin; throws on a read error. Inflate failures are counted.
+// Every file is read twice: in one piece, and cut in two for two threads (the cut falls wherever the middle of the
+// file is, even in a file of one record); both reads must fail with the same message or give the same tree, the
+// same links and the same inflate failures in the same order; a plain tree read whole is written back as read.
 inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = true, int* inflateFailures = nullptr) {
-    tree.clear();
-    tree.fileData = bytes;
-    TBinaryCursor stream(tree.fileData);
-    rPluginReadContext ctx;
-    ctx.defs = &builtInDefs();
-    ctx.inflateFailed = [inflateFailures](const trecord&) {
-        if (inflateFailures) ++*inflateFailures;
+    struct rRead {
+        QString error;
+        std::vector<uint32_t> failed;
     };
-    if (readPluginHeader(stream, keepAll ? &tree : nullptr, ctx) < 0) throw TQuillError(QStringLiteral("not TES4"));
-    readPluginTree(stream, tree, keepAll, ctx);
+    const auto read = [&](tPluginTree& into, qsizetype splitFrom) {
+        rRead out;
+        into.clear();
+        into.fileData = bytes;
+        TBinaryCursor stream(into.fileData);
+        rPluginReadContext ctx;
+        ctx.defs = &builtInDefs();
+        ctx.splitFrom = splitFrom;
+        ctx.inflateFailed = [&out](const trecord& r) { out.failed.push_back(r.headerData.formID); };
+        try {
+            if (readPluginHeader(stream, keepAll ? &into : nullptr, ctx) < 0)
+                throw TQuillError(QStringLiteral("not TES4"));
+            readPluginTree(stream, into, keepAll, ctx);
+        } catch (const TQuillError& e) {
+            out.error = e.message();
+        }
+        return out;
+    };
+    tPluginTree whole;
+    const rRead one = read(whole, std::numeric_limits<qsizetype>::max());
+    const rRead two = read(tree, 0);
+    EXPECT_EQ(one.error, two.error);
+    EXPECT_EQ(one.failed, two.failed);
+    if (inflateFailures) *inflateFailures += static_cast<int>(two.failed.size());
+    if (!two.error.isEmpty()) throw TQuillError(two.error);
+    EXPECT_EQ(treeLines(whole), treeLines(tree));
+    if (keepAll) EXPECT_EQ(buildPluginBytes(tree), bytes);
+    tree.forEach([](const tPluginNode& node) {
+        ASSERT_EQ(node.parent->children.at(static_cast<size_t>(node.row)).get(), &node);
+        if (const trecord* r = node.record()) ASSERT_EQ(r->espRec, &node);
+    });
 }
 
-// The tree as the plugin-tree command prints it.
 inline QStringList treeLines(const tPluginTree& tree) {
     QStringList out;
     tree.forEach([&out](const tPluginNode& node) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -221,6 +223,8 @@ TEST(PluginReader, PruningForLocalizedPlugins) {
 // Each block of eight records mixes the cases: kept and dropped string ids, compressed records with and without
 // text, and a record whose stream does not inflate (reported once, in tree order).
 TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
+    // Read in one piece and in two halves at once (which report progress and failures from this thread only).
+    for (const qsizetype splitFrom : {std::numeric_limits<qsizetype>::max(), qsizetype(0)})
     for (const bool localized : {false, true}) {
         B b(localized);
         constexpr int kBlocks = 500;
@@ -249,12 +253,18 @@ TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
         TBinaryCursor stream(tree.fileData);
         rPluginReadContext ctx;
         ctx.defs = &builtInDefs();
+        ctx.splitFrom = splitFrom;
+        const Qt::HANDLE reader = QThread::currentThreadId();
         ctx.inflateFailed = [&](const trecord& r) {
+            ASSERT_EQ(QThread::currentThreadId(), reader);
             ++failures;
             failedIds.push_back(r.headerData.formID);
         };
         std::vector<qsizetype> progress;
-        ctx.progress = [&](qsizetype at) { progress.push_back(at); };
+        ctx.progress = [&](qsizetype at) {
+            ASSERT_EQ(QThread::currentThreadId(), reader);
+            progress.push_back(at);
+        };
         ASSERT_GE(readPluginHeader(stream, localized ? nullptr : &tree, ctx), 0);
         readPluginTree(stream, tree, !localized, ctx);
         EXPECT_EQ(failures, kBlocks);
