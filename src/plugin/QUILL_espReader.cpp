@@ -85,9 +85,10 @@ namespace {
 // Reads objects into a tree from the cursor's position up to `limit`, below `top` and the groups open in it.
 class TTreeReader {
 public:
-    // `owner` holds the bytes the cursors read, which the records share.
+    // `owner` holds the bytes the cursors read, which the records share (through a block of this reader's own, so
+    // that two readers at once count their parts apart).
     TTreeReader(const QByteArray& owner, tPluginNode& top, bool keepAll, const rPluginReadContext& ctx)
-        : owner_(owner), parent_(&top), keepAll_(keepAll), ctx_(ctx) {}
+        : whole_(owner, owner), parent_(&top), keepAll_(keepAll), ctx_(ctx) {}
 
     // Reads on inside `group` (made a child of the present parent), which stays open until its end.
     tPluginNode* openGroup(std::unique_ptr<tGrup> group) {
@@ -127,7 +128,7 @@ public:
                     inconsistent(start);
                 auto record = std::make_unique<trecord>(gh);
                 record->headerData = readRecordTail(stream);
-                record->assignData(TSharedBytes(owner_, stream.view(gh.dsize)), ctx_);
+                record->assignData(whole_.part(stream.view(gh.dsize)), ctx_);
                 // A localized plugin keeps only the records that hold string ids.
                 if (keepAll_ || record->pruneForLocalized()) {
                     record->computeFieldIndices();
@@ -140,7 +141,7 @@ public:
     }
 
 private:
-    const QByteArray& owner_;
+    const TSharedBytes whole_;
     tPluginNode* parent_;
     int depth_ = 0;
     int64_t groupEnd_ = 0;
@@ -270,6 +271,7 @@ void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTr
                        const rPluginReadContext& given) {
     const rBudgetedContext budgeted(given, stream.size());
     const rPluginReadContext& ctx = budgeted.ctx;
+    const TSharedBytes whole(bytes, bytes);
     qsizetype objects = 0;
     while (!stream.atEnd()) {
         const rGenericHeader gh = readGenericHeader(stream);
@@ -278,7 +280,7 @@ void readPluginRecords(TBinaryCursor& stream, const QByteArray& bytes, tPluginTr
         } else {
             auto record = std::make_unique<trecord>(gh);
             record->headerData = readRecordTail(stream);
-            record->assignData(TSharedBytes(bytes, stream.view(gh.dsize)), ctx);
+            record->assignData(whole.part(stream.view(gh.dsize)), ctx);
             if (record->pruneNonStrings()) {
                 // The records keep only their texts, in bytes of their own: the file they came from can go.
                 record->sourceData.clear();

@@ -102,17 +102,37 @@ QString tGrup::getname() const {
     return header.name.toString() + QStringLiteral(" - ") + GetGrupSubName();
 }
 
+TSharedBytes::TSharedBytes(QByteArray bytes) {
+    if (bytes.isEmpty()) return;
+    size_ = static_cast<uint32_t>(bytes.size());
+    buffer_ = new rBuffer;
+    buffer_->bytes = std::move(bytes);
+}
+
 TSharedBytes::TSharedBytes(const QByteArray& owner, QByteArrayView part) {
-    if (part.isEmpty()) return; // nothing to keep alive
     const char* begin = owner.constData();
+    if (part.isEmpty()) return; // nothing to keep alive
     if (part.data() >= begin && part.data() + part.size() <= begin + owner.size() &&
         part.data() - begin <= std::numeric_limits<uint32_t>::max()) {
-        owner_ = owner;
+        buffer_ = new rBuffer;
+        buffer_->bytes = owner;
         offset_ = static_cast<uint32_t>(part.data() - begin);
+        size_ = static_cast<uint32_t>(part.size());
     } else {
-        owner_ = part.toByteArray();
+        *this = TSharedBytes(part.toByteArray());
     }
-    size_ = static_cast<uint32_t>(part.size());
+}
+
+TSharedBytes TSharedBytes::part(QByteArrayView sub) const {
+    TSharedBytes out;
+    if (sub.isEmpty()) return out;
+    const char* begin = constData();
+    if (!buffer_ || sub.data() < begin || sub.data() + sub.size() > begin + size_) return TSharedBytes(sub.toByteArray());
+    out.buffer_ = buffer_;
+    buffer_->refs.fetch_add(1, std::memory_order_relaxed);
+    out.offset_ = offset_ + static_cast<uint32_t>(sub.data() - begin);
+    out.size_ = static_cast<uint32_t>(sub.size());
+    return out;
 }
 
 // Bounds no real plugin meets, there only to stop files made to exhaust memory. Inflated bytes: the game's biggest

@@ -20,35 +20,43 @@ class tPluginNode;
 
 // Bytes a plugin object holds: a part of a shared buffer (the file's bytes, a record's inflated fields) that it
 // keeps alive, or bytes of its own. Copies share the buffer; nothing is copied until new bytes are put in. A part
-// is at most 4 GB, as every size in a plugin is; it is kept as an offset into its buffer (a plugin holds millions
-// of these: 32 bytes each, not 40).
+// is at most 4 GB, as every size in a plugin is; it is kept as an offset into its buffer, and the buffer is held
+// through one counted block of its own (a plugin holds millions of these: 16 bytes each, where a QByteArray with an
+// offset takes 32). Parts of one buffer are made from a TSharedBytes of it, so that they share its block.
 class TSharedBytes {
 public:
     TSharedBytes() = default;
     // Bytes of its own (less than 4 GB).
-    TSharedBytes(QByteArray bytes) : owner_(std::move(bytes)), size_(static_cast<uint32_t>(owner_.size())) {}
-    // `part` of `owner`, which stays alive as long as the part does. A part outside `owner` is copied.
+    TSharedBytes(QByteArray bytes);
+    // `part` of `owner`, which stays alive as long as the part does; a part outside `owner` is copied. Each call
+    // makes a new block for `owner`: many parts of one buffer are taken with part().
     TSharedBytes(const QByteArray& owner, QByteArrayView part);
-    TSharedBytes(const TSharedBytes&) = default;
-    TSharedBytes& operator=(const TSharedBytes&) = default;
-    // A moved-from value is empty.
-    TSharedBytes(TSharedBytes&& other) noexcept
-        : owner_(std::move(other.owner_)), offset_(std::exchange(other.offset_, 0)),
-          size_(std::exchange(other.size_, 0)) {}
-    TSharedBytes& operator=(TSharedBytes&& other) noexcept {
-        owner_ = std::move(other.owner_);
-        offset_ = std::exchange(other.offset_, 0);
-        size_ = std::exchange(other.size_, 0);
+    TSharedBytes(const TSharedBytes& other) noexcept : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
+        if (buffer_) buffer_->refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    TSharedBytes& operator=(const TSharedBytes& other) noexcept {
+        TSharedBytes copy(other);
+        swap(copy);
         return *this;
     }
+    // A moved-from value is empty.
+    TSharedBytes(TSharedBytes&& other) noexcept
+        : buffer_(std::exchange(other.buffer_, nullptr)), offset_(std::exchange(other.offset_, 0)),
+          size_(std::exchange(other.size_, 0)) {}
+    TSharedBytes& operator=(TSharedBytes&& other) noexcept {
+        TSharedBytes moved(std::move(other));
+        swap(moved);
+        return *this;
+    }
+    ~TSharedBytes() { release(); }
 
-    QByteArrayView view() const { return QByteArrayView(owner_.constData() + offset_, size_); }
+    QByteArrayView view() const { return QByteArrayView(constData(), size_); }
     qsizetype size() const { return size_; }
     bool isEmpty() const { return size_ == 0; }
-    const char* constData() const { return owner_.constData() + offset_; }
+    const char* constData() const { return buffer_ ? buffer_->bytes.constData() + offset_ : nullptr; }
     char operator[](qsizetype i) const { return constData()[i]; }
-    // A part of these bytes (which it must lie in), sharing their buffer.
-    TSharedBytes part(QByteArrayView sub) const { return TSharedBytes(owner_, sub); }
+    // A part of these bytes (which it must lie in; else it is copied), sharing their buffer.
+    TSharedBytes part(QByteArrayView sub) const;
     // The bytes without the last one (a text without its terminating zero).
     TSharedBytes withoutLastByte() const { return isEmpty() ? *this : part(view().first(size() - 1)); }
     // The bytes in an array of their own, so that the buffer they came from can go.
@@ -60,10 +68,25 @@ public:
     friend bool operator!=(const TSharedBytes& a, QByteArrayView b) { return !(a == b); }
 
 private:
-    QByteArray owner_;
+    struct rBuffer {
+        std::atomic<int> refs{1};
+        QByteArray bytes;
+    };
+    void swap(TSharedBytes& other) noexcept {
+        std::swap(buffer_, other.buffer_);
+        std::swap(offset_, other.offset_);
+        std::swap(size_, other.size_);
+    }
+    void release() noexcept {
+        if (buffer_ && buffer_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete buffer_;
+        buffer_ = nullptr;
+    }
+
+    rBuffer* buffer_ = nullptr;
     uint32_t offset_ = 0;
     uint32_t size_ = 0;
 };
+static_assert(sizeof(void*) != 8 || sizeof(TSharedBytes) == 16);
 
 // The 8-byte header every object starts with.
 struct rGenericHeader {
@@ -232,10 +255,11 @@ struct rPluginReadContext {
 class trecord : public tGenericRecord {
 public:
     explicit trecord(const rGenericHeader& gh) : tGenericRecord(gh, sRecordType::sRecord) {}
+    // Members ordered for size (a big plugin holds a million records): 136 bytes, a block of 144 with the
+    // allocator's header.
+    uint32_t edidNameHash = 0;
     tField* nameField = nullptr; // one of fList (the last non-empty EDID)
     TSharedBytes edidNameString; // the EDID bytes (without the terminating zero) kept for a raw record
-    TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
-    bool rawRec = false;
     // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer
     // holds a recompressed record's data.
     TSharedBytes buffer;
@@ -244,10 +268,11 @@ public:
     std::vector<tField> fList;
     rGenericHeaderData headerData;
     tPluginNode* espRec = nullptr; // the record's node in the plugin tree; not owned
-    uint32_t edidNameHash = 0;
-    bool compressed = false;
     // A parsed record's data exactly as read, written back as it is while no field changed.
     TSharedBytes sourceData;
+    TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
+    bool rawRec = false;
+    bool compressed = false;
 
     bool rawrecord() const { return rawRec; }
     bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
@@ -283,6 +308,9 @@ public:
     // "WEAP MyGun[0001abcd] [3|0|0]".
     QString getStringName() const;
 };
+
+static_assert(sizeof(void*) != 8 || sizeof(trecord) <= 136);
+static_assert(sizeof(void*) != 8 || sizeof(tField) <= 56);
 
 // One node of the plugin tree; it owns its group or record and its children.
 class tPluginNode {

@@ -60,10 +60,14 @@ inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = 
     if (inflateFailures) *inflateFailures += static_cast<int>(two.failed.size());
     if (!two.error.isEmpty()) throw TQuillError(two.error);
     EXPECT_EQ(treeLines(whole), treeLines(tree));
-    if (keepAll) EXPECT_EQ(buildPluginBytes(tree), bytes);
+    if (keepAll) {
+        EXPECT_EQ(buildPluginBytes(tree), bytes);
+    }
     tree.forEach([](const tPluginNode& node) {
         ASSERT_EQ(node.parent->children.at(static_cast<size_t>(node.row)).get(), &node);
-        if (const trecord* r = node.record()) ASSERT_EQ(r->espRec, &node);
+        if (const trecord* r = node.record()) {
+            ASSERT_EQ(r->espRec, &node);
+        }
     });
 }
 
