@@ -102,7 +102,9 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
     };
     for (int i = 0; i < 3; ++i) {
         readOne(where.source[i], where.sourcePath[i], st.SourceLang, i, tSinkMode::append);
-        std::stable_sort(lists[i].begin(), lists[i].end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+        const auto byId = [](const auto& a, const auto& b) { return a->id < b->id; };
+        if (!std::is_sorted(lists[i].begin(), lists[i].end(), byId)) // a table's ids usually come in order
+            std::stable_sort(lists[i].begin(), lists[i].end(), byId);
         readOne(where.destination[i], where.destinationPath[i], st.DestLang, i, tSinkMode::cacheDestination);
         tSkyStrList& list = lists[i];
         const auto kept = std::stable_partition(

@@ -48,6 +48,13 @@ public:
     TTableSinkRunner(tSkyStrList& list, const rTableSink& sink) : list_(list), sink_(sink) {
         if (sink_.mode != tSinkMode::append && sink_.mode != tSinkMode::openTables && !sortedById(list_))
             sortById(list_);
+        // The sinks that only give texts look ids up in a copy of the list's ids side by side: hundreds of thousands
+        // of searches then read no entry but the one found.
+        if (sink_.mode == tSinkMode::cacheDestination || sink_.mode == tSinkMode::destinationTables) {
+            ids_.resize(list_.size());
+            for (size_t k = 0; k < list_.size(); ++k)
+                ids_[k] = list_[k]->id;
+        }
     }
 
     void take(std::unique_ptr<tSkyStr> entry) {
@@ -71,10 +78,9 @@ public:
 
     // The sinks that only give a text to the entry of the same id: a text read without trailing NULs, hashed.
     void takeText(uint32_t id, QString&& text, uint32_t hash) {
-        probe_.id = id;
-        const rFindResult hit = findSorted(list_, skycompare::byId, probe_, false);
-        if (!hit.found) return;
-        tSkyStr& target = *list_[hit.index];
+        const qsizetype at = findId(id);
+        if (at < 0) return;
+        tSkyStr& target = *list_[static_cast<size_t>(at)];
         if (sink_.mode == tSinkMode::cacheDestination) {
             target.sInternalparams.set(sStrInternalParam::matchedIDfound);
             target.setTransHashed(std::move(text), hash);
@@ -102,7 +108,24 @@ public:
     }
 
 private:
-    tSkyStr probe_{QString(), QString(), 0, 0, 0}; // the id looked up by takeText
+    // Where findSorted(list_, byId, ...) finds `id` (the same search, over ids_), or -1.
+    qsizetype findId(uint32_t id) const {
+        qsizetype lo = 0;
+        qsizetype hi = static_cast<qsizetype>(ids_.size()) - 1;
+        while (lo <= hi) {
+            const qsizetype mid = (lo + hi) / 2;
+            const uint32_t at = ids_[static_cast<size_t>(mid)];
+            if (at < id)
+                lo = mid + 1;
+            else if (at > id)
+                hi = mid - 1;
+            else
+                return mid;
+        }
+        return -1;
+    }
+
+    std::vector<uint32_t> ids_; // the ids of list_ for takeText
 
     void takeLocalized(std::unique_ptr<tSkyStr> entry) {
         // Tables usually list their ids in the order the plugin's entries are sorted in: the entry after the last
