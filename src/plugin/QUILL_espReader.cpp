@@ -132,6 +132,7 @@ public:
                 // A localized plugin keeps only the records that hold string ids.
                 if (keepAll_ || record->pruneForLocalized()) {
                     record->computeFieldIndices();
+                    if (keepAll_ && !ctx_.keepEveryField) record->collapseOpaqueFields();
                     trecord* r = record.get();
                     r->espRec = parent_->append(std::move(record));
                 }

@@ -126,11 +126,12 @@ TSharedBytes::TSharedBytes(const QByteArray& owner, QByteArrayView part) {
 TSharedBytes TSharedBytes::part(QByteArrayView sub) const {
     TSharedBytes out;
     if (sub.isEmpty()) return out;
-    const char* begin = constData();
-    if (!buffer_ || sub.data() < begin || sub.data() + sub.size() > begin + size_) return TSharedBytes(sub.toByteArray());
+    const QByteArrayView whole = buffer();
+    if (whole.isEmpty() || sub.data() < whole.data() || sub.data() + sub.size() > whole.data() + whole.size())
+        return TSharedBytes(sub.toByteArray());
     out.buffer_ = buffer_;
     buffer_->refs.fetch_add(1, std::memory_order_relaxed);
-    out.offset_ = offset_ + static_cast<uint32_t>(sub.data() - begin);
+    out.offset_ = static_cast<uint32_t>(sub.data() - whole.data());
     out.size_ = static_cast<uint32_t>(sub.size());
     return out;
 }
@@ -356,6 +357,68 @@ void trecord::computeFieldIndices() {
     }
 }
 
+void trecord::collapseOpaqueFields() {
+    const size_t n = fList.size();
+    if (rawRec || n < 2) return;
+    // The bytes the fields lie in, from their start: the record's data, or for a compressed record its inflated
+    // data (the whole buffer any of its non-empty fields is a part of).
+    TSharedBytes base = sourceData;
+    if (compressed) {
+        base.clear();
+        for (const tField& f : fList)
+            if (!f.buffer.isEmpty()) {
+                base = f.buffer.part(f.buffer.buffer());
+                break;
+            }
+    }
+    const QByteArrayView data = base.view();
+    if (data.isEmpty()) return;
+    const bool info = header.name == kSigINFO;
+    std::vector<uint8_t> keep(n);
+    for (size_t i = n; i-- > 0;) {
+        const tField& f = fList[i];
+        keep[i] = f.params.has(sfieldParam::isString) || f.params.has(sfieldParam::isEdid) ||
+                  (info && (f.header.name == kSigDNAM || f.header.name == kSigNAM2)) ||
+                  (f.header.name == kSigXXXX && i + 1 < n && keep[i + 1]);
+    }
+    // Where each field's header starts: the fields follow each other, each after a 6-byte header. The positions
+    // must agree with the fields' own bytes, else nothing changes.
+    std::vector<qsizetype> at(n + 1);
+    qsizetype pos = 0;
+    for (size_t i = 0; i < n; ++i) {
+        at[i] = pos;
+        const tField& f = fList[i];
+        pos += kFieldHeaderSize;
+        if (f.params.has(sfieldParam::opaque) || (!f.buffer.isEmpty() && f.buffer.constData() != data.data() + pos))
+            return;
+        pos += f.buffer.size();
+    }
+    if (pos != data.size()) return;
+    at[n] = pos;
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i)
+        count += keep[i] || i == 0 || keep[i - 1];
+    if (count >= n) return;
+    std::vector<tField> out;
+    out.reserve(count);
+    for (size_t i = 0; i < n;) {
+        if (keep[i]) {
+            out.push_back(std::move(fList[i++]));
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < n && !keep[end])
+            ++end;
+        tField& run = out.emplace_back();
+        run.params.set(sfieldParam::opaque);
+        run.buffer = base.part(data.sliced(at[i], at[end] - at[i]));
+        i = end;
+    }
+    readFieldCount_ = static_cast<uint32_t>(n);
+    fList = std::move(out);
+    findNameField();
+}
+
 bool trecord::pruneForLocalized() {
     const bool info = header.name == kSigINFO;
     for (size_t i = fList.size(); i-- > 0;) {
@@ -411,7 +474,7 @@ QString trecord::EdidName(bool formatted) const {
 QString trecord::getname() const {
     return QStringLiteral("%1 [%2] [%3|%4|%5]")
         .arg(header.name.toString(), hex8(headerData.formID))
-        .arg(fList.size())
+        .arg(fieldCount())
         .arg(compressed ? 1 : 0)
         .arg(rawRec ? 1 : 0);
 }
@@ -419,7 +482,7 @@ QString trecord::getname() const {
 QString trecord::getStringName() const {
     return QStringLiteral("%1 %2[%3] [%4|%5|%6]")
         .arg(header.name.toString(), EdidNameEx(), hex8(headerData.formID))
-        .arg(fList.size())
+        .arg(fieldCount())
         .arg(compressed ? 1 : 0)
         .arg(rawRec ? 1 : 0);
 }

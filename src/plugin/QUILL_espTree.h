@@ -55,8 +55,10 @@ public:
     bool isEmpty() const { return size_ == 0; }
     const char* constData() const { return buffer_ ? buffer_->bytes.constData() + offset_ : nullptr; }
     char operator[](qsizetype i) const { return constData()[i]; }
-    // A part of these bytes (which it must lie in; else it is copied), sharing their buffer.
+    // A part of the buffer these bytes lie in (else it is copied), sharing it.
     TSharedBytes part(QByteArrayView sub) const;
+    // The whole buffer these bytes lie in.
+    QByteArrayView buffer() const { return buffer_ ? QByteArrayView(buffer_->bytes) : QByteArrayView(); }
     // The bytes without the last one (a text without its terminating zero).
     TSharedBytes withoutLastByte() const { return isEmpty() ? *this : part(view().first(size() - 1)); }
     // The bytes in an array of their own, so that the buffer they came from can go.
@@ -119,7 +121,8 @@ struct hField {
     uint16_t dsize = 0;
 };
 
-enum class sfieldParam : uint8_t { notNull = 0, compared = 1, isString = 2, isEdid = 3 };
+// `opaque`: a run of fields nothing reads one by one, held as the bytes read (their headers included) in one field.
+enum class sfieldParam : uint8_t { notNull = 0, compared = 1, isString = 2, isEdid = 3, opaque = 4 };
 using sfieldParams = TFlagSet<sfieldParam, uint8_t>;
 
 enum class sRecordType : uint8_t { sRecord, sGrup };
@@ -250,6 +253,8 @@ struct rPluginReadContext {
     std::function<void(qsizetype position)> progress;
     // A tree read of at least this many bytes goes on two threads when the machine has them.
     qsizetype splitFrom = 4 * 1024 * 1024;
+    // A plain tree read keeps every field as a field of its own (else collapseOpaqueFields runs).
+    bool keepEveryField = false;
 };
 
 class trecord : public tGenericRecord {
@@ -274,6 +279,10 @@ public:
     bool rawRec = false;
     bool compressed = false;
 
+private:
+    uint32_t readFieldCount_ = 0; // fList's size before collapseOpaqueFields, when it made runs
+public:
+
     bool rawrecord() const { return rawRec; }
     bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
     // Takes the record's data (the dsize bytes after its 24-byte header) and parses its fields. Throws TQuillError
@@ -288,6 +297,12 @@ public:
     // Numbers each string field among the record's fields of its signature (rIndex), in one pass. Throws
     // TQuillError for a record of more than kMaxRecordFields fields.
     void computeFieldIndices();
+    // Once the fields are numbered: each run of fields that are not texts, the name, an INFO's DNAM or NAM2 or an
+    // XXXX before one of those becomes one opaque field holding their bytes as read (a record of a big plugin keeps
+    // a few fields instead of dozens). The writer writes such a field's bytes as they are.
+    void collapseOpaqueFields();
+    // The fields the record was read with (before opaque runs were made); what its name shows.
+    size_t fieldCount() const { return readFieldCount_ ? readFieldCount_ : fList.size(); }
     // False when a localized plugin needs nothing of this record.
     bool pruneForLocalized();
     // Drops every field that is not a string; false when nothing is left.
@@ -296,8 +311,6 @@ public:
     bool dirty() const;
     // Recomputes the record's size and, for a changed compressed record, its compressed data.
     void rebuildData();
-    // The bytes the writer writes after the 24-byte header.
-    QByteArray dataForWrite() const;
 
     // The EDID text: the name field's data without its terminating zero, else the text kept for a raw record.
     QString EdidNameEx() const;

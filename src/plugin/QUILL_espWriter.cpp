@@ -44,6 +44,10 @@ namespace {
 // A field as written: its header and data, after the XXXX field that announces its size when it has one of the
 // writer's own.
 void putField(QByteArray& out, const tField& f) {
+    if (f.params.has(sfieldParam::opaque)) {
+        out.append(f.buffer.view()); // the fields' headers and data as read
+        return;
+    }
     if (f.sizeInXXXX) {
         out.append(kSigXXXX.c, 4);
         binary_out::u16le(out, 4);
@@ -78,7 +82,7 @@ void trecord::rebuildData() {
     // true to the field after it; a text that had none in the file gets one of the writer's own (sizeInXXXX).
     for (size_t i = 0; i < fList.size(); ++i) {
         tField& f = fList[i];
-        if (f.header.name == kSigXXXX) continue;
+        if (f.header.name == kSigXXXX || f.params.has(sfieldParam::opaque)) continue;
         f.sizeInXXXX = false;
         if (i > 0 && fList[i - 1].header.name == kSigXXXX) {
             tField& x = fList[i - 1];
@@ -109,7 +113,8 @@ void trecord::rebuildData() {
     }
     uint64_t size = 0;
     for (const tField& f : fList)
-        size += (f.sizeInXXXX ? kFieldHeaderSize + 4 : 0) + kFieldHeaderSize + static_cast<uint64_t>(f.buffer.size());
+        size += (f.sizeInXXXX ? kFieldHeaderSize + 4 : 0) + (f.params.has(sfieldParam::opaque) ? 0 : kFieldHeaderSize) +
+                static_cast<uint64_t>(f.buffer.size());
     if (!compressed) {
         if (size > std::numeric_limits<uint32_t>::max())
             throw TQuillError(QStringLiteral("Record %1 is too large to be written").arg(getname()));

@@ -1,16 +1,33 @@
 // The record structure view's text.
 #include "plugin/QUILL_recordStruct.h"
 
+#include "core/QUILL_cursor.h"
+
 QStringList recordStructureLines(const trecord& record) {
     QStringList lines;
     lines << record.getStringName();
-    for (const tField& field : record.fList) {
-        lines << QStringLiteral("%1 %2").arg(field.header.name.toString()).arg(field.header.dsize);
-        const QByteArrayView data = field.buffer.view();
-        if (data.isEmpty()) continue;
+    const auto add = [&lines](sHeaderSig name, uint16_t dsize, QByteArrayView data) {
+        lines << QStringLiteral("%1 %2").arg(name.toString()).arg(dsize);
+        if (data.isEmpty()) return;
         // toHex puts the separator between bytes only; every byte here is followed by its colon.
         lines << QString::fromLatin1(data.first(qMin(data.size(), kRecordStructMaxBytes)).toByteArray().toHex(':') +
                                      ':');
+    };
+    for (const tField& field : record.fList) {
+        if (!field.params.has(sfieldParam::opaque)) {
+            add(field.header.name, field.header.dsize, field.buffer.view());
+            continue;
+        }
+        // A run of fields held as read: each shown as it was read (a field after an XXXX has the XXXX's size).
+        TBinaryCursor run(field.buffer.view());
+        uint32_t pending = 0;
+        while (!run.atEnd()) {
+            const sHeaderSig name = sHeaderSig::fromBytes(run.view(4).data());
+            const uint16_t dsize = run.u16le();
+            const QByteArrayView data = run.view(pending ? pending : dsize);
+            pending = name == kSigXXXX ? TBinaryCursor(data).u32le() : 0;
+            add(name, dsize, data);
+        }
     }
     return lines;
 }

@@ -5,6 +5,7 @@
 #include "plugin/QUILL_espDefinition.h"
 #include "plugin/QUILL_espReader.h"
 #include "plugin/QUILL_espWriter.h"
+#include "plugin/QUILL_recordStruct.h"
 #include "support/plugin_builder.h"
 
 #include <QStringList>
@@ -26,15 +27,18 @@ inline const TRecordDefinitions& builtInDefs() {
 QStringList treeLines(const tPluginTree& tree);
 
 // Reads `bytes` as a plain (keepAll) or localized plugin; throws on a read error. Inflate failures are counted.
-// Every file is read twice: in one piece, and cut in two for two threads (the cut falls wherever the middle of the
-// file is, even in a file of one record); both reads must fail with the same message or give the same tree, the
-// same links and the same inflate failures in the same order; a plain tree read whole is written back as read.
-inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = true, int* inflateFailures = nullptr) {
+// Every file is read twice: in one piece with every field kept, and cut in two for two threads (the cut falls
+// wherever the middle of the file is, even in a file of one record) with runs of fields nothing reads one by one
+// made opaque unless `keepEveryField`. Both reads must fail with the same message or give the same tree, the same
+// record structures, the same links and the same inflate failures in the same order; a plain tree read is written
+// back as read.
+inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = true, int* inflateFailures = nullptr,
+                     bool keepEveryField = false) {
     struct rRead {
         QString error;
         std::vector<uint32_t> failed;
     };
-    const auto read = [&](tPluginTree& into, qsizetype splitFrom) {
+    const auto read = [&](tPluginTree& into, qsizetype splitFrom, bool everyField) {
         rRead out;
         into.clear();
         into.fileData = bytes;
@@ -42,6 +46,7 @@ inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = 
         rPluginReadContext ctx;
         ctx.defs = &builtInDefs();
         ctx.splitFrom = splitFrom;
+        ctx.keepEveryField = everyField;
         ctx.inflateFailed = [&out](const trecord& r) { out.failed.push_back(r.headerData.formID); };
         try {
             if (readPluginHeader(stream, keepAll ? &into : nullptr, ctx) < 0)
@@ -53,13 +58,19 @@ inline void readInto(tPluginTree& tree, const QByteArray& bytes, bool keepAll = 
         return out;
     };
     tPluginTree whole;
-    const rRead one = read(whole, std::numeric_limits<qsizetype>::max());
-    const rRead two = read(tree, 0);
+    const rRead one = read(whole, std::numeric_limits<qsizetype>::max(), true);
+    const rRead two = read(tree, 0, keepEveryField);
     EXPECT_EQ(one.error, two.error);
     EXPECT_EQ(one.failed, two.failed);
     if (inflateFailures) *inflateFailures += static_cast<int>(two.failed.size());
     if (!two.error.isEmpty()) throw TQuillError(two.error);
     EXPECT_EQ(treeLines(whole), treeLines(tree));
+    QStringList structures[2];
+    for (int i = 0; i < 2; ++i)
+        (i ? tree : whole).forEach([&](const tPluginNode& node) {
+            if (const trecord* r = node.record()) structures[i] << recordStructureLines(*r);
+        });
+    EXPECT_EQ(structures[0], structures[1]);
     if (keepAll) {
         EXPECT_EQ(buildPluginBytes(tree), bytes);
     }

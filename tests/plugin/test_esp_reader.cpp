@@ -179,7 +179,7 @@ TEST(PluginReader, RepeatedFieldIndices) {
     c.record("PERK", 0x12,
              {B::raw("EPFT", QByteArray(1, 7)), B::text("EPFD", "A"), B::raw("EPFT", QByteArray(1, 1)),
               B::u32("EPFD", 1), B::u32("EPFD", 2), B::raw("EPFT", QByteArray(1, 7)), B::text("EPFD", "B")});
-    readInto(tree, c.bytes());
+    readInto(tree, c.bytes(), true, nullptr, true); // every field, numbered ones or not
     const auto indices = [](const trecord* r) {
         std::vector<std::pair<int, int>> out;
         for (const tField& f : r->fList)

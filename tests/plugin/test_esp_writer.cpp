@@ -16,8 +16,8 @@ rCodepage utf8() {
 struct TLoaded {
     tPluginTree tree;
     tListSet lists;
-    explicit TLoaded(const QByteArray& bytes) {
-        readInto(tree, bytes);
+    explicit TLoaded(const QByteArray& bytes, bool keepEveryField = false) {
+        readInto(tree, bytes, true, nullptr, keepEveryField);
         markStringGroups(tree, false);
         collectInlineStrings(tree, lists, utf8(), builtInDefs());
         for (auto& list : lists)
@@ -175,4 +175,52 @@ TEST(PluginWriter, TranslationBackToTheSourceRestoresTheBytes) {
     EXPECT_NE(doc.save(), bytes);
     doc.entry(0, 0).setSTrans(QStringLiteral("Gun"));
     EXPECT_EQ(doc.save(), bytes);
+}
+
+// Runs of fields nothing reads one by one are held as their bytes: a plugin translated and saved is the same file
+// whether its records kept every field or such runs, with XXXX before texts and before other fields, empty fields,
+// compressed records and an INFO's DNAM among them.
+TEST(PluginWriter, OpaqueRunsWriteWhatEveryFieldWould) {
+    const std::vector<rBuiltField> weapon{B::text("EDID", "Gun"),          B::raw("OBND", QByteArray(12, 1)),
+                                          B::raw("ZZZZ", {}),              B::text("FULL", "Laser gun"),
+                                          B::u32("DATA", 7),               B::raw("MODT", QByteArray(70000, 'm')),
+                                          B::u32("KSIZ", 2),               B::raw("KWDA", QByteArray(8, 2)),
+                                          B::text("DESC", "A long gun"),   B::raw("DNAM", QByteArray(40, 3)),
+                                          B::raw("ZZZZ", {})};
+    B b;
+    b.beginGroup("WEAP");
+    b.record("WEAP", 0x10, weapon);
+    b.record("WEAP", 0x11, weapon, 9);
+    b.record("WEAP", 0x12, weapon, -1);
+    b.record("WEAP", 0x13, {B::text("EDID", "Plain"), B::u32("DATA", 1), B::u32("KSIZ", 0)});
+    b.endGroup();
+    b.beginGroup("DIAL");
+    b.record("DIAL", 0x20, {B::text("EDID", "Topic"), B::text("FULL", "Ask"), B::u32("DATA", 0)});
+    b.beginGroup(0x20, 7);
+    b.record("INFO", 0x21,
+             {B::raw("ENAM", QByteArray(4, 0)), B::u32("TPIC", 0x20), B::u32("DNAM", 0x22), B::raw("TRDT", QByteArray(24, 5)),
+              B::text("NAM1", "Hello"), B::raw("NAM3", QByteArray(2, 6)), B::text("RNAM", "Hi"), B::u32("ANAM", 1)});
+    b.endGroup();
+    b.endGroup();
+    const QByteArray bytes = b.bytes();
+    QByteArray saved[2];
+    for (const bool every : {false, true}) {
+        TLoaded doc(bytes, every);
+        const trecord* gun = doc.tree.root.children[1]->children[0]->record();
+        ASSERT_EQ(gun->fieldCount(), weapon.size() + 1); // the XXXX before MODT
+        EXPECT_EQ(gun->fList.size() < gun->fieldCount(), !every);
+        // The dialogue tools read an INFO's DNAM (a form id) by itself.
+        const trecord* info = doc.tree.root.children[2]->children[1]->children[0]->record();
+        EXPECT_TRUE(std::any_of(info->fList.begin(), info->fList.end(), [](const tField& f) {
+            return f.header.name == sHeaderSig('D', 'N', 'A', 'M') && f.buffer.size() == 4;
+        }));
+        int n = 0;
+        for (auto& list : doc.lists)
+            for (auto& e : list)
+                e->setSTrans(++n == 3 ? QString(70000, QLatin1Char('t')) : e->gS + QStringLiteral(" é%1").arg(n));
+        ASSERT_GE(n, 8);
+        saved[every] = doc.save();
+        EXPECT_NE(saved[every], bytes);
+    }
+    EXPECT_EQ(saved[0], saved[1]);
 }
