@@ -217,7 +217,8 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
     rPluginReadContext here = ctx;
     if (ctx.progress)
         here.progress = [&](qsizetype position) {
-            ctx.progress(from + (position - from) * (stream.size() - from) / (split.at - from));
+            const double share = static_cast<double>(position - from) / static_cast<double>(split.at - from);
+            ctx.progress(from + static_cast<qsizetype>(share * static_cast<double>(stream.size() - from)));
         };
     std::vector<std::unique_ptr<trecord>> failed;
     rPluginReadContext there = ctx;
@@ -236,9 +237,18 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
         for (const auto& r : failed)
             ctx.inflateFailed(*r);
     };
+    bool hereFailed = false; // then the read in one piece would not have reached the worker's records
     try {
         runSideBySide(
-            true, [&] { TTreeReader(tree.fileData, tree.root, keepAll, here).read(stream, split.at); },
+            true,
+            [&] {
+                try {
+                    TTreeReader(tree.fileData, tree.root, keepAll, here).read(stream, split.at);
+                } catch (...) {
+                    hereFailed = true;
+                    throw;
+                }
+            },
             [&] {
                 TBinaryCursor rest(stream.data());
                 TTreeReader reader(tree.fileData, standIn, keepAll, there);
@@ -253,7 +263,7 @@ void readPluginTree(TBinaryCursor& stream, tPluginTree& tree, bool keepAll, cons
                 reader.read(rest, rest.size());
             });
     } catch (...) {
-        reportFailed();
+        if (!hereFailed) reportFailed();
         throw;
     }
     reportFailed();

@@ -383,6 +383,19 @@ TEST(PluginReader, BadInputIsAnErrorNotACrash) {
     const qsizetype fieldSize = tes4 + 24 + 24 + 4;
     field[fieldSize] = static_cast<char>(0xFF);
     EXPECT_THROW(readInto(tree, field), TQuillError);
+    // A damaged record before a record that does not inflate: the read stops at the first, as in one piece it
+    // would, with no report of the second (readInto compares the reports of both reads).
+    QByteArray notAStream;
+    binary_out::u32le(notAStream, 50);
+    notAStream.append("\x78\x9c not a stream");
+    B d;
+    d.beginGroup("WEAP").record("WEAP", 0x1, {B::text("FULL", "Gun")}).endGroup();
+    d.beginGroup("MISC").rawRecord("MISC", 0x2, notAStream, kRecordFlagCompressed).endGroup();
+    QByteArray damagedFirst = d.bytes();
+    damagedFirst[tes4 + 24 + 24 + 4] = static_cast<char>(0xFF);
+    int failures = 0;
+    EXPECT_THROW(readInto(tree, damagedFirst, true, &failures), TQuillError);
+    EXPECT_EQ(failures, 0);
     // An XXXX value passing the data.
     B x;
     x.record("BOOK", 0x1, {B::raw("XXXX", QByteArray("\xff\xff\x00\x00", 4)), B::text("DESC", "short")});
