@@ -31,7 +31,8 @@ QByteArray translated(tPluginTree& tree) {
     tree.forEach([&](tPluginNode& node) {
         if (trecord* r = node.record())
             for (tField& f : r->fList)
-                if (f.params.has(sfieldParam::isString)) f.updateBuffer(QStringLiteral("s"), QStringLiteral("t"), encode, false);
+                if (f.params.has(sfieldParam::isString))
+                    f.updateBuffer(QStringLiteral("s"), QStringLiteral("t"), encode, false);
     });
     return buildPluginBytes(tree);
 }

@@ -117,9 +117,8 @@ public:
                 if (gh.dsize < kObjectHeaderSize || end > stream.size() || (groupEnd_ != 0 && end > groupEnd_))
                     inconsistent(start);
                 if (depth_ >= kMaxGroupDepth)
-                    throw TQuillError(ctx_.app
-                                          ? ctx_.app->uiTextFormat(QStringLiteral("Fbk_PluginTooDeep"), {start})
-                                          : QStringLiteral("Fbk_PluginTooDeep"));
+                    throw TQuillError(ctx_.app ? ctx_.app->uiTextFormat(QStringLiteral("Fbk_PluginTooDeep"), {start})
+                                               : QStringLiteral("Fbk_PluginTooDeep"));
                 auto group = std::make_unique<tGrup>(gh);
                 group->setData(readGroupTail(stream), end);
                 openGroup(std::move(group));

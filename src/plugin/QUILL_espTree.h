@@ -31,7 +31,8 @@ public:
     // `part` of `owner`, which stays alive as long as the part does; a part outside `owner` is copied. Each call
     // makes a new block for `owner`: many parts of one buffer are taken with part().
     TSharedBytes(const QByteArray& owner, QByteArrayView part);
-    TSharedBytes(const TSharedBytes& other) noexcept : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
+    TSharedBytes(const TSharedBytes& other) noexcept
+        : buffer_(other.buffer_), offset_(other.offset_), size_(other.size_) {
         if (buffer_) buffer_->refs.fetch_add(1, std::memory_order_relaxed);
     }
     TSharedBytes& operator=(const TSharedBytes& other) noexcept {
@@ -269,7 +270,7 @@ public:
     // holds a recompressed record's data.
     TSharedBytes buffer;
     // The fields in file order, in one block. Once read, a record's fields never move (entries point at them): only
-    // the pruning while a file is read removes fields.
+    // the pruning and the opaque runs made while a file is read change them.
     std::vector<tField> fList;
     rGenericHeaderData headerData;
     tPluginNode* espRec = nullptr; // the record's node in the plugin tree; not owned
@@ -278,10 +279,6 @@ public:
     TZCompressionLevel zcomp = TZCompressionLevel::zcNone;
     bool rawRec = false;
     bool compressed = false;
-
-private:
-    uint32_t readFieldCount_ = 0; // fList's size before collapseOpaqueFields, when it made runs
-public:
 
     bool rawrecord() const { return rawRec; }
     bool isCompressedFlag() const { return (headerData.flags & kRecordFlagCompressed) != 0; }
@@ -320,6 +317,9 @@ public:
     QString getname() const;
     // "WEAP MyGun[0001abcd] [3|0|0]".
     QString getStringName() const;
+
+private:
+    uint32_t readFieldCount_ = 0; // fList's size before collapseOpaqueFields, when it made runs
 };
 
 static_assert(sizeof(void*) != 8 || sizeof(trecord) <= 136);

@@ -225,94 +225,94 @@ TEST(PluginReader, PruningForLocalizedPlugins) {
 TEST(PluginReader, ManyRecordsKeepTreeOrderPruningAndFailures) {
     // Read in one piece and in two halves at once (which report progress and failures from this thread only).
     for (const qsizetype splitFrom : {std::numeric_limits<qsizetype>::max(), qsizetype(0)})
-    for (const bool localized : {false, true}) {
-        B b(localized);
-        constexpr int kBlocks = 500;
-        QByteArray broken;
-        binary_out::u32le(broken, 50);
-        broken.append("\x78\x9c not a stream at all");
-        for (int block = 0; block < kBlocks; ++block) {
-            b.beginGroup("WEAP");
-            const uint32_t id = static_cast<uint32_t>(block * 8);
-            const auto name = [&](uint32_t k) {
-                return localized ? B::u32("FULL", k % 2 ? id + k : 0)
-                                 : B::text("FULL", QStringLiteral("N%1").arg(id + k));
+        for (const bool localized : {false, true}) {
+            B b(localized);
+            constexpr int kBlocks = 500;
+            QByteArray broken;
+            binary_out::u32le(broken, 50);
+            broken.append("\x78\x9c not a stream at all");
+            for (int block = 0; block < kBlocks; ++block) {
+                b.beginGroup("WEAP");
+                const uint32_t id = static_cast<uint32_t>(block * 8);
+                const auto name = [&](uint32_t k) {
+                    return localized ? B::u32("FULL", k % 2 ? id + k : 0)
+                                     : B::text("FULL", QStringLiteral("N%1").arg(id + k));
+                };
+                b.record("WEAP", id + 1, {B::text("EDID", "A"), name(1)});
+                b.record("WEAP", id + 2, {B::text("EDID", "B"), name(2)});
+                b.record("WEAP", id + 3, {B::text("EDID", "C"), name(3)}, -1);
+                b.record("WEAP", id + 4, {B::text("EDID", "D"), B::u32("DATA", 1)}, 9);
+                b.rawRecord("WEAP", id + 5, broken, kRecordFlagCompressed);
+                b.record("WEAP", id + 6, {name(5), name(7)});
+                b.endGroup();
+            }
+            tPluginTree tree;
+            int failures = 0;
+            std::vector<uint32_t> failedIds;
+            tree.fileData = b.bytes();
+            TBinaryCursor stream(tree.fileData);
+            rPluginReadContext ctx;
+            ctx.defs = &builtInDefs();
+            ctx.splitFrom = splitFrom;
+            const Qt::HANDLE reader = QThread::currentThreadId();
+            ctx.inflateFailed = [&](const trecord& r) {
+                ASSERT_EQ(QThread::currentThreadId(), reader);
+                ++failures;
+                failedIds.push_back(r.headerData.formID);
             };
-            b.record("WEAP", id + 1, {B::text("EDID", "A"), name(1)});
-            b.record("WEAP", id + 2, {B::text("EDID", "B"), name(2)});
-            b.record("WEAP", id + 3, {B::text("EDID", "C"), name(3)}, -1);
-            b.record("WEAP", id + 4, {B::text("EDID", "D"), B::u32("DATA", 1)}, 9);
-            b.rawRecord("WEAP", id + 5, broken, kRecordFlagCompressed);
-            b.record("WEAP", id + 6, {name(5), name(7)});
-            b.endGroup();
-        }
-        tPluginTree tree;
-        int failures = 0;
-        std::vector<uint32_t> failedIds;
-        tree.fileData = b.bytes();
-        TBinaryCursor stream(tree.fileData);
-        rPluginReadContext ctx;
-        ctx.defs = &builtInDefs();
-        ctx.splitFrom = splitFrom;
-        const Qt::HANDLE reader = QThread::currentThreadId();
-        ctx.inflateFailed = [&](const trecord& r) {
-            ASSERT_EQ(QThread::currentThreadId(), reader);
-            ++failures;
-            failedIds.push_back(r.headerData.formID);
-        };
-        std::vector<qsizetype> progress;
-        ctx.progress = [&](qsizetype at) {
-            ASSERT_EQ(QThread::currentThreadId(), reader);
-            progress.push_back(at);
-        };
-        ASSERT_GE(readPluginHeader(stream, localized ? nullptr : &tree, ctx), 0);
-        readPluginTree(stream, tree, !localized, ctx);
-        EXPECT_EQ(failures, kBlocks);
-        EXPECT_TRUE(std::is_sorted(failedIds.begin(), failedIds.end()));
-        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-        ASSERT_FALSE(progress.empty());
-        EXPECT_LE(progress.back(), tree.fileData.size());
-        const size_t groupsFrom = localized ? 0 : 1; // a plain plugin keeps its TES4 node first
-        ASSERT_EQ(tree.root.children.size(), groupsFrom + kBlocks);
-        for (int block = 0; block < kBlocks; ++block) {
-            const tPluginNode& group = *tree.root.children[groupsFrom + static_cast<size_t>(block)];
-            const uint32_t id = static_cast<uint32_t>(block * 8);
-            // Localized: records 1 and 3 hold a non-zero string id, record 6 two of them; the others are dropped.
-            const std::vector<uint32_t> expected =
-                localized ? std::vector<uint32_t>{id + 1, id + 3, id + 6}
-                          : std::vector<uint32_t>{id + 1, id + 2, id + 3, id + 4, id + 5, id + 6};
-            ASSERT_EQ(group.children.size(), expected.size()) << block;
-            for (size_t row = 0; row < expected.size(); ++row) {
-                const tPluginNode& node = *group.children[row];
-                ASSERT_EQ(node.row, static_cast<int>(row));
-                ASSERT_EQ(node.parent, &group);
-                ASSERT_EQ(node.record()->headerData.formID, expected[row]);
-                ASSERT_EQ(node.record()->espRec, &node);
+            std::vector<qsizetype> progress;
+            ctx.progress = [&](qsizetype at) {
+                ASSERT_EQ(QThread::currentThreadId(), reader);
+                progress.push_back(at);
+            };
+            ASSERT_GE(readPluginHeader(stream, localized ? nullptr : &tree, ctx), 0);
+            readPluginTree(stream, tree, !localized, ctx);
+            EXPECT_EQ(failures, kBlocks);
+            EXPECT_TRUE(std::is_sorted(failedIds.begin(), failedIds.end()));
+            EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+            ASSERT_FALSE(progress.empty());
+            EXPECT_LE(progress.back(), tree.fileData.size());
+            const size_t groupsFrom = localized ? 0 : 1; // a plain plugin keeps its TES4 node first
+            ASSERT_EQ(tree.root.children.size(), groupsFrom + kBlocks);
+            for (int block = 0; block < kBlocks; ++block) {
+                const tPluginNode& group = *tree.root.children[groupsFrom + static_cast<size_t>(block)];
+                const uint32_t id = static_cast<uint32_t>(block * 8);
+                // Localized: records 1 and 3 hold a non-zero string id, record 6 two of them; the others are dropped.
+                const std::vector<uint32_t> expected =
+                    localized ? std::vector<uint32_t>{id + 1, id + 3, id + 6}
+                              : std::vector<uint32_t>{id + 1, id + 2, id + 3, id + 4, id + 5, id + 6};
+                ASSERT_EQ(group.children.size(), expected.size()) << block;
+                for (size_t row = 0; row < expected.size(); ++row) {
+                    const tPluginNode& node = *group.children[row];
+                    ASSERT_EQ(node.row, static_cast<int>(row));
+                    ASSERT_EQ(node.parent, &group);
+                    ASSERT_EQ(node.record()->headerData.formID, expected[row]);
+                    ASSERT_EQ(node.record()->espRec, &node);
+                }
+                if (!localized) {
+                    ASSERT_EQ(group.children[2]->record()->fList[1].buffer,
+                              QStringLiteral("N%1").arg(id + 3).toUtf8() + '\0');
+                    ASSERT_TRUE(group.children[3]->record()->rawRec); // compressed, no text
+                    ASSERT_TRUE(group.children[4]->record()->rawRec); // does not inflate
+                }
             }
             if (!localized) {
-                ASSERT_EQ(group.children[2]->record()->fList[1].buffer,
-                          QStringLiteral("N%1").arg(id + 3).toUtf8() + '\0');
-                ASSERT_TRUE(group.children[3]->record()->rawRec); // compressed, no text
-                ASSERT_TRUE(group.children[4]->record()->rawRec); // does not inflate
+                EXPECT_EQ(buildPluginBytes(tree), tree.fileData);
+                // The entries are numbered and linked in tree order.
+                tListSet lists;
+                const rPluginStringCounts counts =
+                    collectInlineStrings(tree, lists, codepageFromNumber(65001), builtInDefs());
+                ASSERT_EQ(counts.fields, 5 * kBlocks);
+                ASSERT_EQ(lists[0].size(), static_cast<size_t>(5 * kBlocks));
+                for (size_t i = 0; i < lists[0].size(); ++i) {
+                    const tSkyStr& e = *lists[0][i];
+                    ASSERT_EQ(e.id, i + 1);
+                    ASSERT_EQ(e.esp.field->sk, &e);
+                    ASSERT_EQ(e.gS.toUtf8() + '\0', e.esp.field->buffer);
+                    ASSERT_TRUE(e.hasFlag(sStrInternalParam::isSourceInitialized));
+                }
             }
         }
-        if (!localized) {
-            EXPECT_EQ(buildPluginBytes(tree), tree.fileData);
-            // The entries are numbered and linked in tree order.
-            tListSet lists;
-            const rPluginStringCounts counts =
-                collectInlineStrings(tree, lists, codepageFromNumber(65001), builtInDefs());
-            ASSERT_EQ(counts.fields, 5 * kBlocks);
-            ASSERT_EQ(lists[0].size(), static_cast<size_t>(5 * kBlocks));
-            for (size_t i = 0; i < lists[0].size(); ++i) {
-                const tSkyStr& e = *lists[0][i];
-                ASSERT_EQ(e.id, i + 1);
-                ASSERT_EQ(e.esp.field->sk, &e);
-                ASSERT_EQ(e.gS.toUtf8() + '\0', e.esp.field->buffer);
-                ASSERT_TRUE(e.hasFlag(sStrInternalParam::isSourceInitialized));
-            }
-        }
-    }
 }
 
 TEST(PluginReader, MarkStringGroupsAndDimming) {

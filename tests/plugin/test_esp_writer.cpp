@@ -181,11 +181,16 @@ TEST(PluginWriter, TranslationBackToTheSourceRestoresTheBytes) {
 // whether its records kept every field or such runs, with XXXX before texts and before other fields, empty fields,
 // compressed records and an INFO's DNAM among them.
 TEST(PluginWriter, OpaqueRunsWriteWhatEveryFieldWould) {
-    const std::vector<rBuiltField> weapon{B::text("EDID", "Gun"),          B::raw("OBND", QByteArray(12, 1)),
-                                          B::raw("ZZZZ", {}),              B::text("FULL", "Laser gun"),
-                                          B::u32("DATA", 7),               B::raw("MODT", QByteArray(70000, 'm')),
-                                          B::u32("KSIZ", 2),               B::raw("KWDA", QByteArray(8, 2)),
-                                          B::text("DESC", "A long gun"),   B::raw("DNAM", QByteArray(40, 3)),
+    const std::vector<rBuiltField> weapon{B::text("EDID", "Gun"),
+                                          B::raw("OBND", QByteArray(12, 1)),
+                                          B::raw("ZZZZ", {}),
+                                          B::text("FULL", "Laser gun"),
+                                          B::u32("DATA", 7),
+                                          B::raw("MODT", QByteArray(70000, 'm')),
+                                          B::u32("KSIZ", 2),
+                                          B::raw("KWDA", QByteArray(8, 2)),
+                                          B::text("DESC", "A long gun"),
+                                          B::raw("DNAM", QByteArray(40, 3)),
                                           B::raw("ZZZZ", {})};
     B b;
     b.beginGroup("WEAP");
@@ -198,8 +203,9 @@ TEST(PluginWriter, OpaqueRunsWriteWhatEveryFieldWould) {
     b.record("DIAL", 0x20, {B::text("EDID", "Topic"), B::text("FULL", "Ask"), B::u32("DATA", 0)});
     b.beginGroup(0x20, 7);
     b.record("INFO", 0x21,
-             {B::raw("ENAM", QByteArray(4, 0)), B::u32("TPIC", 0x20), B::u32("DNAM", 0x22), B::raw("TRDT", QByteArray(24, 5)),
-              B::text("NAM1", "Hello"), B::raw("NAM3", QByteArray(2, 6)), B::text("RNAM", "Hi"), B::u32("ANAM", 1)});
+             {B::raw("ENAM", QByteArray(4, 0)), B::u32("TPIC", 0x20), B::u32("DNAM", 0x22),
+              B::raw("TRDT", QByteArray(24, 5)), B::text("NAM1", "Hello"), B::raw("NAM3", QByteArray(2, 6)),
+              B::text("RNAM", "Hi"), B::u32("ANAM", 1)});
     b.endGroup();
     b.endGroup();
     const QByteArray bytes = b.bytes();
