@@ -19,10 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         tSkyStrList target;
         target.push_back(std::make_unique<tSkyStr>(QStringLiteral("Hello"), QStringLiteral("Hello"), 0, 1u, 99));
         target.push_back(std::make_unique<tSkyStr>(QString(), QString(), 0, 2u, 99));
+        // References keyed by plugin field, then by string id.
+        for (const TReferenceKey key : {TReferenceKey::pluginField, TReferenceKey::stringId}) {
+            rPassContext context;
+            context.references = key;
+            std::vector<tEspStrRef> keyed = refs;
+            sortXmlReferences(keyed, key);
+            xmlReferenceMatch(keyed, target, context);
+        }
         rPassContext context;
-        context.mode = TWorkMode::Esp;
-        sortXmlReferences(refs, context.mode);
-        xmlReferenceMatch(refs, target, context);
         markDuplicateSources(work, sStrInternalParam::nTrans);
         exactMatch(work[0], target, true, context);
     } catch (const TQuillError&) {
