@@ -377,7 +377,7 @@ void trecord::collapseOpaqueFields() {
     std::vector<uint8_t> keep(n);
     for (size_t i = n; i-- > 0;) {
         const tField& f = fList[i];
-        keep[i] = f.params.has(sfieldParam::isString) || f.params.has(sfieldParam::isEdid) ||
+        keep[i] = f.params.has(sfieldParam::isString) ||
                   (info && (f.header.name == kSigDNAM || f.header.name == kSigNAM2)) ||
                   (f.header.name == kSigXXXX && i + 1 < n && keep[i + 1]);
     }
@@ -414,9 +414,11 @@ void trecord::collapseOpaqueFields() {
         run.buffer = base.part(data.sliced(at[i], at[end] - at[i]));
         i = end;
     }
+    // The name went into a run: it is kept as a raw record keeps it (a part of the bytes the runs hold anyway).
+    if (nameField) edidNameString = nameField->buffer.withoutLastByte();
     readFieldCount_ = static_cast<uint32_t>(n);
     fList = std::move(out);
-    findNameField();
+    nameField = nullptr;
 }
 
 bool trecord::pruneForLocalized() {

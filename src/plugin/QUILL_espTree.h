@@ -264,8 +264,8 @@ public:
     // Members ordered for size (a big plugin holds a million records): 136 bytes, a block of 144 with the
     // allocator's header.
     uint32_t edidNameHash = 0;
-    tField* nameField = nullptr; // one of fList (the last non-empty EDID)
-    TSharedBytes edidNameString; // the EDID bytes (without the terminating zero) kept for a raw record
+    tField* nameField = nullptr; // one of fList (the last non-empty EDID), unless the EDID went into an opaque run
+    TSharedBytes edidNameString; // the EDID bytes (without the terminating zero) kept without a name field
     // Raw record: its data exactly as read (compressed if it was). Parsed record: empty, except while the writer
     // holds a recompressed record's data.
     TSharedBytes buffer;
@@ -294,9 +294,10 @@ public:
     // Numbers each string field among the record's fields of its signature (rIndex), in one pass. Throws
     // TQuillError for a record of more than kMaxRecordFields fields.
     void computeFieldIndices();
-    // Once the fields are numbered: each run of fields that are not texts, the name, an INFO's DNAM or NAM2 or an
-    // XXXX before one of those becomes one opaque field holding their bytes as read (a record of a big plugin keeps
-    // a few fields instead of dozens). The writer writes such a field's bytes as they are.
+    // Once the fields are numbered: each run of fields that are not texts, an INFO's DNAM or NAM2 or an XXXX before
+    // one of those becomes one opaque field holding their bytes as read (a record of a big plugin keeps a few fields
+    // instead of dozens); the name is then kept as a raw record keeps it. The writer writes such a field's bytes as
+    // they are.
     void collapseOpaqueFields();
     // The fields the record was read with (before opaque runs were made); what its name shows.
     size_t fieldCount() const { return readFieldCount_ ? readFieldCount_ : fList.size(); }
