@@ -330,12 +330,48 @@ static_assert(sizeof(void*) != 8 || sizeof(trecord) <= 136);
 #endif
 static_assert(sizeof(void*) != 8 || sizeof(tField) <= 56);
 
+// A node's children, with a vector's interface. Most nodes are records, which have none: the vector is held apart
+// and made with the first child, so that a node is 32 bytes instead of 48 (a block of 48 instead of 64).
+class TNodeChildren {
+public:
+    using tList = std::vector<std::unique_ptr<tPluginNode>>;
+    using iterator = tList::iterator;
+    using const_iterator = tList::const_iterator;
+
+    bool empty() const { return list().empty(); }
+    size_t size() const { return list().size(); }
+    const std::unique_ptr<tPluginNode>& operator[](size_t i) const { return list()[i]; }
+    std::unique_ptr<tPluginNode>& operator[](size_t i) { return (*list_)[i]; }
+    const std::unique_ptr<tPluginNode>& at(size_t i) const { return list().at(i); }
+    const std::unique_ptr<tPluginNode>& front() const { return list().front(); }
+    const std::unique_ptr<tPluginNode>& back() const { return list().back(); }
+    const_iterator begin() const { return list().begin(); }
+    const_iterator end() const { return list().end(); }
+    iterator begin() { return list_ ? list_->begin() : iterator(); }
+    iterator end() { return list_ ? list_->end() : iterator(); }
+
+    std::unique_ptr<tPluginNode>& emplace_back(std::unique_ptr<tPluginNode> node) {
+        if (!list_) list_ = std::make_unique<tList>();
+        return list_->emplace_back(std::move(node));
+    }
+    void push_back(std::unique_ptr<tPluginNode> node) { emplace_back(std::move(node)); }
+    void pop_back() { list_->pop_back(); }
+    void clear() { list_.reset(); }
+
+private:
+    const tList& list() const {
+        static const tList none;
+        return list_ ? *list_ : none;
+    }
+    std::unique_ptr<tList> list_;
+};
+
 // One node of the plugin tree; it owns its group or record and its children.
 class tPluginNode {
 public:
     std::unique_ptr<tGenericRecord> p; // null for the root
     tPluginNode* parent = nullptr;
-    std::vector<std::unique_ptr<tPluginNode>> children;
+    TNodeChildren children;
     int row = 0;         // position among the parent's children
     bool hidden = false; // a group without string records in a localized plugin
 
@@ -366,6 +402,8 @@ public:
     void forEach(const std::function<void(const tPluginNode&)>& visit) const;
     qsizetype nodeCount() const;
 };
+
+static_assert(sizeof(void*) != 8 || sizeof(tPluginNode) <= 32);
 
 // Which dialogue topic an INFO record answers, one rule for every tool. Its responses group is the group the INFO lies
 // in when that group is below the top level; the group's label is the topic's form id, and the topic is the first DIAL
