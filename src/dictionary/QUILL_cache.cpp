@@ -102,9 +102,7 @@ bool pairVocabularySet(TAppContext& app, tListSet& lists, int lineIndex, const Q
     };
     for (int i = 0; i < 3; ++i) {
         readOne(where.source[i], where.sourcePath[i], st.SourceLang, i, tSinkMode::append);
-        const auto byId = [](const auto& a, const auto& b) { return a->id < b->id; };
-        if (!std::is_sorted(lists[i].begin(), lists[i].end(), byId)) // a table's ids usually come in order
-            std::stable_sort(lists[i].begin(), lists[i].end(), byId);
+        sortById(lists[i]);
         readOne(where.destination[i], where.destinationPath[i], st.DestLang, i, tSinkMode::cacheDestination);
         tSkyStrList& list = lists[i];
         const auto kept = std::stable_partition(

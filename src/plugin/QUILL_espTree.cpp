@@ -202,20 +202,8 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
     size_t count = 0;
     bool named = !ctx.defs; // without definitions every field is made, and none is a text
     bool anyText = false;
-    TBinaryCursor cursor(data.view());
-    uint32_t pending = 0;
-    while (!cursor.atEnd()) {
-        const QByteArrayView head = cursor.view(kFieldHeaderSize);
-        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
-        const uint16_t dsize =
-            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
-        if (pending == 0) pending = dsize;
-        const QByteArrayView fieldData = cursor.view(pending);
-        pending = 0;
-        if (sig == kSigXXXX) {
-            TBinaryCursor value(fieldData);
-            pending = value.u32le();
-        } else if (sig == kSigEDID && !fieldData.isEmpty()) {
+    forEachFieldIn(data.view(), [&](sHeaderSig sig, uint16_t dsize, QByteArrayView fieldData) {
+        if (sig == kSigEDID && !fieldData.isEmpty()) {
             edid = fieldData;
             if (soFar.firstEdid < 0) soFar.firstEdid = static_cast<qsizetype>(count);
         }
@@ -230,7 +218,7 @@ void trecord::parseFields(const TSharedBytes& data, const rPluginReadContext& ct
             }
             scanned.push_back(s);
         }
-    }
+    });
     // A raw record keeps its name; a compressed one's is copied, as a part would keep the whole inflated record.
     const auto keepName = [&] {
         edidNameString = data.part(withoutLastByte(edid));

@@ -2,6 +2,7 @@
 // owning plugin tree the views walk.
 #pragma once
 
+#include "core/QUILL_cursor.h"
 #include "strings/QUILL_typedef.h"
 
 #include <QByteArray>
@@ -147,6 +148,22 @@ inline constexpr sHeaderSig kSigEDID{'E', 'D', 'I', 'D'};
 inline constexpr sHeaderSig kSigQUST{'Q', 'U', 'S', 'T'};
 inline constexpr sHeaderSig kSigDIAL{'D', 'I', 'A', 'L'};
 inline constexpr sHeaderSig kSigINFO{'I', 'N', 'F', 'O'};
+
+// Visits the fields laid out in `data` in order: visit(signature, 16-bit size as written, field data). A field after an
+// XXXX field takes the XXXX's value as its size. Throws TQuillError when a field passes the end of `data`.
+template <typename Visit> void forEachFieldIn(QByteArrayView data, const Visit& visit) {
+    TBinaryCursor cursor(data);
+    uint32_t pending = 0;
+    while (!cursor.atEnd()) {
+        const QByteArrayView head = cursor.view(kFieldHeaderSize);
+        const sHeaderSig sig = sHeaderSig::fromBytes(head.data());
+        const uint16_t dsize =
+            static_cast<uint16_t>(static_cast<uint8_t>(head[4]) | (static_cast<uint8_t>(head[5]) << 8));
+        const QByteArrayView fieldData = cursor.view(pending ? pending : dsize);
+        pending = sig == kSigXXXX ? TBinaryCursor(fieldData).u32le() : 0;
+        visit(sig, dsize, fieldData);
+    }
+}
 
 // Encodes a translation for a field: the encoded text followed by one zero byte, not cut. A null function keeps
 // the stored bytes (the no-conversion code page).

@@ -1,8 +1,6 @@
 // The record structure view's text.
 #include "plugin/QUILL_recordStruct.h"
 
-#include "core/QUILL_cursor.h"
-
 QStringList recordStructureLines(const trecord& record) {
     QStringList lines;
     lines << record.getStringName();
@@ -18,16 +16,8 @@ QStringList recordStructureLines(const trecord& record) {
             add(field.header.name, field.header.dsize, field.buffer.view());
             continue;
         }
-        // A run of fields held as read: each shown as it was read (a field after an XXXX has the XXXX's size).
-        TBinaryCursor run(field.buffer.view());
-        uint32_t pending = 0;
-        while (!run.atEnd()) {
-            const sHeaderSig name = sHeaderSig::fromBytes(run.view(4).data());
-            const uint16_t dsize = run.u16le();
-            const QByteArrayView data = run.view(pending ? pending : dsize);
-            pending = name == kSigXXXX ? TBinaryCursor(data).u32le() : 0;
-            add(name, dsize, data);
-        }
+        // A run of fields held as read: each shown as it was read.
+        forEachFieldIn(field.buffer.view(), add);
     }
     return lines;
 }

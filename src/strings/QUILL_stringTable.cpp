@@ -32,15 +32,6 @@ QString idText(uint32_t id) {
     return QStringLiteral("0x%1").arg(id, 8, 16, QLatin1Char('0'));
 }
 
-bool sortedById(const tSkyStrList& list) {
-    return std::is_sorted(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
-}
-
-void sortById(tSkyStrList& list) {
-    if (sortedById(list)) return;
-    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
-}
-
 // Hands each new entry to its sink. Sink mode 2 keeps its orphans aside and merges them in id order at the end, so a
 // table of many unknown ids does not shift the list once per entry.
 class TTableSinkRunner {

@@ -246,6 +246,15 @@ int byDictionaryKey(const tSkyStr& a, const tSkyStr& b) {
 
 } // namespace skycompare
 
+bool sortedById(const tSkyStrList& list) {
+    return std::is_sorted(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+}
+
+void sortById(tSkyStrList& list) {
+    if (sortedById(list)) return;
+    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+}
+
 rFindResult findSorted(const tSkyStrList& list, tSkyStrComparer comparer, const tSkyStr& probe, bool firstOfEqual) {
     qsizetype lo = 0;
     qsizetype hi = static_cast<qsizetype>(list.size()) - 1;

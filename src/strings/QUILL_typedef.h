@@ -283,6 +283,10 @@ struct rFindResult {
 };
 
 // Binary search; on a hit with firstOfEqual the index is the first of the run, on a miss the insertion point.
+// Whether the list is in id order; the list put in id order (equal ids keep their order), when it is not already.
+bool sortedById(const tSkyStrList& list);
+void sortById(tSkyStrList& list);
+
 rFindResult findSorted(const tSkyStrList& list, tSkyStrComparer comparer, const tSkyStr& probe, bool firstOfEqual);
 // Inserts at the insertion point unless an equal element exists (then returns false and does nothing).
 bool insertSorted(tSkyStrList& list, tSkyStrComparer comparer, std::unique_ptr<tSkyStr> entry);
