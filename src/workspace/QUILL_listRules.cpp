@@ -1,10 +1,12 @@
 // List view rules: cell texts, comparison, row lines, the status filter and the column layout.
 #include "workspace/QUILL_listRules.h"
 
+#include "core/QUILL_parallel.h"
 #include "plugin/QUILL_espTree.h"
 #include "workspace/QUILL_workspace.h"
 #include "workspace/QUILL_wsChecks.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -196,14 +198,23 @@ private:
     size_t used_ = 0;
 };
 
+// An ASCII unit's case folding, which is also its letter without accents.
+inline char16_t foldAsciiUnit(char16_t u) {
+    return static_cast<unsigned>(u - u'A') < 26u ? static_cast<char16_t>(u + (u'a' - u'A')) : u;
+}
+
 // The alphabetical key of `text` (as alphabeticalKey makes it) built through the table, or false when a unit of the
-// text has no entry there.
+// text has no entry there. ASCII units, most of most texts, are folded without the table.
 bool alphabeticalKeyByUnits(QStringView text, TKeyArena& arena, rKeyText& out) {
     const TAlphabetTable& table = TAlphabetTable::get();
     size_t baseSize = 0;
     bool foldsToAscii = true;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
+        if (u < 0x80) {
+            ++baseSize;
+            continue;
+        }
         if (!table.has(u)) return false;
         baseSize += static_cast<size_t>(table.baseSize(u));
         foldsToAscii = foldsToAscii && table.fold(u) < 0x80;
@@ -214,114 +225,234 @@ bool alphabeticalKeyByUnits(QStringView text, TKeyArena& arena, rKeyText& out) {
     char16_t* at = key;
     if (!foldsToAscii) {
         for (const QChar c : text) {
-            const int units = table.baseSize(c.unicode());
+            const char16_t u = c.unicode();
+            if (u < 0x80) {
+                *at++ = foldAsciiUnit(u);
+                continue;
+            }
+            const int units = table.baseSize(u);
             if (units == 1)
-                *at++ = *table.base(c.unicode());
+                *at++ = *table.base(u);
             else
-                at = std::copy_n(table.base(c.unicode()), units, at);
+                at = std::copy_n(table.base(u), units, at);
         }
         *at++ = 0;
     }
-    for (const QChar c : text)
-        *at++ = table.fold(c.unicode());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        *at++ = u < 0x80 ? foldAsciiUnit(u) : table.fold(u);
+    }
     out = {key, static_cast<uint32_t>(size), false};
     return true;
 }
 
-// Units of a key a sorted row holds: read from a text at once, they cost one trip to its memory.
+// Bytes of a key a sorted row holds: read from a text at once, they cost one trip to its memory.
 constexpr int kRowWords = 4;
-constexpr size_t kRowUnits = kRowWords * 4;
+constexpr uint32_t kRowBytes = kRowWords * 8;
+
+// Asks the processor to bring `address` into its cache ahead of a read (a hint; nothing happens without one).
+inline void prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
 
 } // namespace
 
 std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending) {
-    // Each row's key is a number and a text. The rows are sorted by the number and the text's first 16 UTF-16 units,
-    // packed into integers in the row, then each run of rows that agree on them by the next 16 units, and so on: a
-    // comparison reads integers next to each other, and a text is read once a level instead of once a comparison
-    // (texts lie far apart in memory). Plain ASCII sources and translations are read in place, folded on the fly;
-    // the other keys of sources and translations are written without a string each.
+    // Each row's key is a number and a text. The rows are sorted by the number and the text's first units, packed
+    // into the row's 32 bytes, then each run of rows that agree on them by the next units, and so on: a comparison
+    // reads integers next to each other, and a text is read once a level instead of once a comparison (texts lie far
+    // apart in memory). Units are packed as UTF-8 packs numbers of their size (one byte below 0x80, two below 0x800,
+    // else three), which keeps their order and fits 32 units of a plain text in a row. A unit that does not fit ends
+    // the row's bytes with 0xFF, which no packed byte is: such a row sorts after every row that packs a unit there,
+    // as its unit takes more bytes and so is greater. Plain ASCII sources and translations are read in place, folded
+    // on the fly; the other keys of sources and translations are written without a string each.
+    // A big list of texts is keyed in two halves at once, then cut at the median of a sample of its rows, and each
+    // side sorted on a thread of its own: the work waits mostly on texts far apart in memory, which two threads wait
+    // for side by side.
     struct rRow {
+        uint64_t words[kRowWords];
         long long number;
-        uint64_t units[kRowWords];
-        rKeyText text;
+        const char16_t* units; // the key's text
+        uint32_t size;         // its units
         uint32_t index;
-        uint32_t count; // units of the key read into `units`, kRowUnits while the key goes on
+        uint32_t taken;  // units of the key read so far
+        uint8_t bytes;   // bytes packed into `words` by the last read
+        bool foldAscii;  // capitals of the text are read as small letters
+    };
+    struct rRun {
+        size_t from, to;
     };
     const size_t n = list.size();
     const bool alphabetical =
         column == static_cast<int>(TListColumn::original) || column == static_cast<int>(TListColumn::translated);
+    // Only the texts' keys are made on two threads: the other columns' keys may ask the document.
+    const bool split = alphabetical && worthSplitting(static_cast<qsizetype>(n));
     std::vector<QString> ownKeys; // keys of the other text columns
-    TKeyArena arena;
+    TKeyArena arenas[2];
     std::vector<rRow> rows(n);
     if (!alphabetical) ownKeys.resize(n);
-    const auto readUnits = [](rRow& row, size_t from) {
-        const rKeyText& text = row.text;
-        const size_t count = text.size > from ? std::min<size_t>(kRowUnits, text.size - from) : 0;
-        uint64_t packed[kRowWords] = {};
-        for (size_t k = 0; k < count; ++k) {
-            char16_t u = text.units[from + k];
-            if (text.foldAscii && u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u + (u'a' - u'A'));
-            packed[k / 4] |= uint64_t(u) << (16 * (3 - k % 4));
-        }
-        std::copy_n(packed, kRowWords, row.units);
-        row.count = static_cast<uint32_t>(count);
-    };
-    for (size_t i = 0; i < n; ++i) {
-        const tSkyStr& e = *list[i];
-        rRow& row = rows[i];
-        row.number = 0;
-        row.index = static_cast<uint32_t>(i);
-        rKeyText& text = row.text;
-        if (alphabetical) {
-            const QString& t = column == static_cast<int>(TListColumn::original) ? e.gS : e.gTrans;
-            const bool ascii = std::all_of(t.cbegin(), t.cend(), [](QChar c) { return c.unicode() < 0x80; });
-            if (ascii) {
-                text = {QStringView(t).utf16(), static_cast<uint32_t>(t.size()), true};
-            } else if (!alphabeticalKeyByUnits(t, arena, text)) {
-                const QString key = alphabeticalKey(t);
-                char16_t* units = arena.take(static_cast<size_t>(key.size()));
-                std::copy_n(QStringView(key).utf16(), key.size(), units);
-                text = {units, static_cast<uint32_t>(key.size()), false};
+    // Packs the key's next units into the row.
+    const auto readKey = [](rRow& row) {
+        uint8_t bytes[kRowBytes] = {};
+        uint32_t at = 0;
+        uint32_t taken = row.taken;
+        if (row.foldAscii) {
+            at = std::min(kRowBytes, row.size - taken);
+            for (uint32_t k = 0; k < at; ++k) {
+                const char16_t u = row.units[taken + k];
+                bytes[k] = static_cast<uint8_t>(foldAsciiUnit(u));
             }
+            taken += at;
         } else {
-            rListSortKey key = listSortKey(ws, e, column);
-            row.number = key.number;
-            ownKeys[i] = std::move(key.text);
-            text = {QStringView(ownKeys[i]).utf16(), static_cast<uint32_t>(ownKeys[i].size()), false};
+            for (; taken < row.size; ++taken) {
+                const char16_t u = row.units[taken];
+                if (u < 0x80) {
+                    if (at == kRowBytes) break;
+                    bytes[at++] = static_cast<uint8_t>(u);
+                } else if (u < 0x800) {
+                    if (at + 2 > kRowBytes) break;
+                    bytes[at++] = static_cast<uint8_t>(0xC0u | (u >> 6));
+                    bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
+                } else {
+                    if (at + 3 > kRowBytes) break;
+                    bytes[at++] = static_cast<uint8_t>(0xE0u | (u >> 12));
+                    bytes[at++] = static_cast<uint8_t>(0x80u | ((u >> 6) & 0x3Fu));
+                    bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
+                }
+            }
+            if (taken < row.size) std::fill(bytes + at, bytes + kRowBytes, uint8_t(0xFF));
         }
-        readUnits(row, 0); // while the text is at hand
-    }
-    const auto sameUnits = [](const rRow& a, const rRow& b) {
-        return a.number == b.number && std::equal(a.units, a.units + kRowWords, b.units) && a.count == b.count;
+        row.bytes = static_cast<uint8_t>(at);
+        row.taken = taken;
+        for (int w = 0; w < kRowWords; ++w)
+            row.words[w] = qFromBigEndian<uint64_t>(bytes + 8 * w);
     };
-    // Fewer units read with the rest equal: the shorter key, which comes first. Equal keys keep the list's order.
+    const auto keyRows = [&](size_t from, size_t to, TKeyArena& arena) {
+        for (size_t i = from; i < to; ++i) {
+            // The entries, then their texts, asked for ahead: each is a trip to memory far from the last.
+            if (alphabetical) {
+                if (i + 16 < to) prefetch(list[i + 16].get());
+                if (i + 8 < to) {
+                    const tSkyStr& soon = *list[i + 8];
+                    prefetch(QStringView(column == static_cast<int>(TListColumn::original) ? soon.gS : soon.gTrans)
+                                 .utf16());
+                }
+            }
+            const tSkyStr& e = *list[i];
+            rRow& row = rows[i];
+            row.number = 0;
+            row.index = static_cast<uint32_t>(i);
+            row.taken = 0;
+            rKeyText text;
+            if (alphabetical) {
+                const QString& t = column == static_cast<int>(TListColumn::original) ? e.gS : e.gTrans;
+                char16_t wide = 0;
+                for (const QChar c : t)
+                    wide |= c.unicode();
+                if (wide < 0x80) {
+                    text = {QStringView(t).utf16(), static_cast<uint32_t>(t.size()), true};
+                } else if (!alphabeticalKeyByUnits(t, arena, text)) {
+                    const QString key = alphabeticalKey(t);
+                    char16_t* units = arena.take(static_cast<size_t>(key.size()));
+                    std::copy_n(QStringView(key).utf16(), key.size(), units);
+                    text = {units, static_cast<uint32_t>(key.size()), false};
+                }
+            } else {
+                rListSortKey key = listSortKey(ws, e, column);
+                row.number = key.number;
+                ownKeys[i] = std::move(key.text);
+                text = {QStringView(ownKeys[i]).utf16(), static_cast<uint32_t>(ownKeys[i].size()), false};
+            }
+            row.units = text.units;
+            row.size = text.size;
+            row.foldAscii = text.foldAscii;
+            readKey(row); // while the text is at hand
+        }
+    };
+    const size_t half = split ? n / 2 : n;
+    runSideBySide(
+        split, [&] { keyRows(0, half, arenas[0]); }, [&] { keyRows(half, n, arenas[1]); });
+
+    // Rows that agree on their bytes have read the same units.
+    const auto sameBytes = [](const rRow& a, const rRow& b) {
+        return a.number == b.number && std::equal(a.words, a.words + kRowWords, b.words) && a.bytes == b.bytes;
+    };
+    // Fewer bytes with the rest equal: the shorter key, which comes first. Equal keys keep the list's order.
     const auto less = [](const rRow& a, const rRow& b) {
         if (a.number != b.number) return a.number < b.number;
         for (int w = 0; w < kRowWords; ++w)
-            if (a.units[w] != b.units[w]) return a.units[w] < b.units[w];
-        if (a.count != b.count) return a.count < b.count;
+            if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
+        if (a.bytes != b.bytes) return a.bytes < b.bytes;
         return a.index < b.index;
     };
-    struct rRun {
-        size_t from, to, depth;
-    };
-    std::vector<rRun> runs{{0, n, 0}};
-    while (!runs.empty()) {
-        const rRun run = runs.back();
-        runs.pop_back();
-        if (run.depth > 0)
-            for (size_t r = run.from; r < run.to; ++r)
-                readUnits(rows[r], run.depth * kRowUnits);
+    const auto sortRun = [&](const rRun& run) {
         std::sort(rows.begin() + static_cast<std::ptrdiff_t>(run.from),
                   rows.begin() + static_cast<std::ptrdiff_t>(run.to), less);
+    };
+    // Appends to `runs` the runs of `run`'s sorted rows that agree on their bytes while a key of theirs goes on.
+    const auto addTies = [&](const rRun& run, std::vector<rRun>& runs) {
         for (size_t r = run.from; r < run.to;) {
             size_t end = r + 1;
-            while (end < run.to && sameUnits(rows[r], rows[end]))
-                ++end;
-            if (end - r > 1 && rows[r].count == kRowUnits) runs.push_back({r, end, run.depth + 1});
+            bool goesOn = rows[r].taken < rows[r].size;
+            for (; end < run.to && sameBytes(rows[r], rows[end]); ++end)
+                goesOn = goesOn || rows[end].taken < rows[end].size;
+            if (end - r > 1 && goesOn) runs.push_back({r, end});
             r = end;
         }
+    };
+    // Sorts each of `runs` by the next units of its rows, level by level. A level's texts are read in one pass over
+    // its rows, each asked for a dozen rows ahead.
+    const auto refine = [&](std::vector<rRun> runs) {
+        std::vector<rRun> next;
+        while (!runs.empty()) {
+            size_t aheadRun = 0;
+            size_t ahead = runs[0].from;
+            const auto askAhead = [&] {
+                if (aheadRun == runs.size()) return;
+                prefetch(rows[ahead].units + rows[ahead].taken);
+                if (++ahead == runs[aheadRun].to && ++aheadRun < runs.size()) ahead = runs[aheadRun].from;
+            };
+            for (int k = 0; k < 12; ++k)
+                askAhead();
+            for (const rRun& run : runs)
+                for (size_t r = run.from; r < run.to; ++r) {
+                    askAhead();
+                    readKey(rows[r]);
+                }
+            next.clear();
+            for (const rRun& run : runs) {
+                sortRun(run);
+                addTies(run, next);
+            }
+            runs.swap(next);
+        }
+    };
+    const auto sortRows = [&](const rRun& part) {
+        sortRun(part);
+        std::vector<rRun> ties;
+        addTies(part, ties);
+        refine(std::move(ties));
+    };
+    if (split) {
+        // The rows before the median of a sample and the rest, sorted side by side.
+        std::vector<rRow> sample;
+        for (size_t k = 0; k < 1024; ++k)
+            sample.push_back(rows[k * n / 1024]);
+        std::nth_element(sample.begin(), sample.begin() + 512, sample.end(), less);
+        const rRow pivot = sample[512];
+        const size_t cut = static_cast<size_t>(
+            std::partition(rows.begin(), rows.end(), [&](const rRow& row) { return less(row, pivot); }) -
+            rows.begin());
+        runSideBySide(
+            true, [&] { sortRows({0, cut}); }, [&] { sortRows({cut, n}); });
+    } else {
+        sortRows({0, n});
     }
+
     std::vector<int> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = static_cast<int>(rows[i].index);

@@ -326,7 +326,8 @@ TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEdi
 
 // The header click's order against the plain order of the rule's keys (one key per entry, stable sort) over texts
 // that differ late, only in case or accents, in compatibility forms, in surrogates and marks the table does not
-// take, and over every unit outside the surrogates (each next to a capital, an accent and a mark).
+// take, in wide units where a sorted row's bytes end, and over every unit outside the surrogates (each next to a
+// capital, an accent and a mark). The list is long enough to be sorted in two halves.
 TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
     TWorkspace ws;
     tSkyStrList& list = ws.loadedLists[0];
@@ -360,7 +361,21 @@ TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
                              QStringLiteral("\ue000 private"),
                              QString(40, QLatin1Char('z')) + QStringLiteral("a"),
                              QString(40, QLatin1Char('Z')) + QStringLiteral("\u00e0"),
-                             QString(40, QLatin1Char('z'))};
+                             QString(40, QLatin1Char('z')),
+                             // Wide units where a row's 32 bytes end: fitting exactly, or not at all.
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\u0416b"),
+                             QString(31, QLatin1Char('A')) + QStringLiteral("b"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\u4e2d"),
+                             QString(30, QLatin1Char('a')) + QStringLiteral("\u4e2dx"),
+                             QString(29, QLatin1Char('a')) + QStringLiteral("\u4e2dx"),
+                             QString(29, QLatin1Char('a')) + QStringLiteral("\u4e2c\u00e9"),
+                             QString(30, QLatin1Char('a')) + QStringLiteral("\u0416x"),
+                             QString(30, QLatin1Char('a')) + QStringLiteral("\u007fx"),
+                             QString(32, QLatin1Char('a')),
+                             QString(32, QLatin1Char('a')) + QChar(0),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\ufffd"),
+                             QString(63, QLatin1Char('a')) + QStringLiteral("\u0416\u0416"),
+                             QString(63, QLatin1Char('a')) + QStringLiteral("\u0415\u0417")};
     for (int i = 0; i < 3; ++i)
         for (const QString& text : mix)
             add(text, mix.value((mix.indexOf(text) + i) % mix.size()));
