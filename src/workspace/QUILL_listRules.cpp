@@ -270,9 +270,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     // the row's bytes with 0xFF, which no packed byte is: such a row sorts after every row that packs a unit there,
     // as its unit takes more bytes and so is greater. Plain ASCII sources and translations are read in place, folded
     // on the fly; the other keys of sources and translations are written without a string each.
-    // A big list of texts is keyed in two halves at once, then cut at the median of a sample of its rows, and each
-    // side sorted on a thread of its own: the work waits mostly on texts far apart in memory, which two threads wait
-    // for side by side.
+    // A big list is cut at the median of a sample of its rows and each side sorted on a thread of its own, and the
+    // keys of its texts are made in two halves at once: the work waits mostly on texts far apart in memory, which
+    // two threads wait for side by side.
     struct rRow {
         uint64_t words[kRowWords];
         long long number;
@@ -289,8 +289,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     const size_t n = list.size();
     const bool alphabetical =
         column == static_cast<int>(TListColumn::original) || column == static_cast<int>(TListColumn::translated);
+    const bool split = worthSplitting(static_cast<qsizetype>(n));
     // Only the texts' keys are made on two threads: the other columns' keys may ask the document.
-    const bool split = alphabetical && worthSplitting(static_cast<qsizetype>(n));
+    const bool splitKeys = split && alphabetical;
     std::vector<QString> ownKeys; // keys of the other text columns
     TKeyArena arenas[2];
     std::vector<rRow> rows(n);
@@ -373,9 +374,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
             readKey(row); // while the text is at hand
         }
     };
-    const size_t half = split ? n / 2 : n;
+    const size_t half = splitKeys ? n / 2 : n;
     runSideBySide(
-        split, [&] { keyRows(0, half, arenas[0]); }, [&] { keyRows(half, n, arenas[1]); });
+        splitKeys, [&] { keyRows(0, half, arenas[0]); }, [&] { keyRows(half, n, arenas[1]); });
 
     // Rows that agree on their bytes have read the same units.
     const auto sameBytes = [](const rRow& a, const rRow& b) {

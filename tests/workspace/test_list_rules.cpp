@@ -327,7 +327,7 @@ TEST(ListRules, TheSortRuleOrdersEveryColumnOfAPluginStablyWithEntriesWithoutEdi
 // The header click's order against the plain order of the rule's keys (one key per entry, stable sort) over texts
 // that differ late, only in case or accents, in compatibility forms, in surrogates and marks the table does not
 // take, in wide units where a sorted row's bytes end, and over every unit outside the surrogates (each next to a
-// capital, an accent and a mark). The list is long enough to be sorted in two halves.
+// capital, an accent and a mark). The list is long enough to be sorted in two halves; the other columns too.
 TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
     TWorkspace ws;
     tSkyStrList& list = ws.loadedLists[0];
@@ -382,7 +382,11 @@ TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
     for (char16_t u = 1; u != 0; ++u)
         if (!QChar::isSurrogate(u))
             add(QStringLiteral("Q") + QChar(u) + QStringLiteral("\u00e9\u0301"), QString(QChar(u)));
-    for (const int column : {static_cast<int>(TListColumn::original), static_cast<int>(TListColumn::translated)}) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i]->LDResult = static_cast<float>(i * 7919 % 97);
+        list[i]->id = static_cast<uint32_t>(i * 40503 % 65521);
+    }
+    for (int column = 0; column < kListColumnCount; ++column) {
         std::vector<rListSortKey> keys;
         for (const auto& e : list)
             keys.push_back(listSortKey(ws, *e, column));
