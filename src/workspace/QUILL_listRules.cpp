@@ -60,7 +60,7 @@ QString listCellText(const TWorkspace& ws, const tSkyStr& entry, int column) {
         if (entry.hasFlag(sStrInternalParam::isCache)) return QStringLiteral("-");
         if (ws.menu()) return ws.menuKeyOf(entry);
         if (st.pluginLoaded() && entry.isEspAssigned())
-            return entry.esp.rec->getname().left(4) + QLatin1Char(' ') + entry.esp.fName.toString();
+            return entry.esp.rec->header.name.toString() + QLatin1Char(' ') + entry.esp.fName.toString();
         return QStringLiteral("%1").arg(entry.id, 5, 16, QLatin1Char('0'));
     case TListColumn::original:
         return listCellDisplayText(entry.gS);
@@ -270,9 +270,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     // the row's bytes with 0xFF, which no packed byte is: such a row sorts after every row that packs a unit there,
     // as its unit takes more bytes and so is greater. Plain ASCII sources and translations are read in place, folded
     // on the fly; the other keys of sources and translations are written without a string each.
-    // A big list is cut at the median of a sample of its rows and each side sorted on a thread of its own, and the
-    // keys of its texts are made in two halves at once: the work waits mostly on texts far apart in memory, which
-    // two threads wait for side by side.
+    // A big list's keys are made in two halves at once, then its rows cut at the median of a sample and each side
+    // sorted on a thread of its own: the work waits mostly on texts far apart in memory, which two threads wait for
+    // side by side.
     struct rRow {
         uint64_t words[kRowWords];
         long long number;
@@ -289,9 +289,8 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     const size_t n = list.size();
     const bool alphabetical =
         column == static_cast<int>(TListColumn::original) || column == static_cast<int>(TListColumn::translated);
+    // Making a key only reads the entry and the document (its records, its menu keys).
     const bool split = worthSplitting(static_cast<qsizetype>(n));
-    // Only the texts' keys are made on two threads: the other columns' keys may ask the document.
-    const bool splitKeys = split && alphabetical;
     std::vector<QString> ownKeys; // keys of the other text columns
     TKeyArena arenas[2];
     std::vector<rRow> rows(n);
@@ -374,9 +373,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
             readKey(row); // while the text is at hand
         }
     };
-    const size_t half = splitKeys ? n / 2 : n;
+    const size_t half = split ? n / 2 : n;
     runSideBySide(
-        splitKeys, [&] { keyRows(0, half, arenas[0]); }, [&] { keyRows(half, n, arenas[1]); });
+        split, [&] { keyRows(0, half, arenas[0]); }, [&] { keyRows(half, n, arenas[1]); });
 
     // Rows that agree on their bytes have read the same units.
     const auto sameBytes = [](const rRow& a, const rRow& b) {
