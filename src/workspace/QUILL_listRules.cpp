@@ -250,15 +250,6 @@ bool alphabeticalKeyByUnits(QStringView text, TKeyArena& arena, rKeyText& out) {
 constexpr int kRowWords = 4;
 constexpr uint32_t kRowBytes = kRowWords * 8;
 
-// Asks the processor to bring `address` into its cache ahead of a read (a hint; nothing happens without one).
-inline void prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
 } // namespace
 
 std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, int column, bool descending) {
@@ -333,15 +324,6 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     };
     const auto keyRows = [&](size_t from, size_t to, TKeyArena& arena) {
         for (size_t i = from; i < to; ++i) {
-            // The entries, then their texts, asked for ahead: each is a trip to memory far from the last.
-            if (alphabetical) {
-                if (i + 16 < to) prefetch(list[i + 16].get());
-                if (i + 8 < to) {
-                    const tSkyStr& soon = *list[i + 8];
-                    prefetch(QStringView(column == static_cast<int>(TListColumn::original) ? soon.gS : soon.gTrans)
-                                 .utf16());
-                }
-            }
             const tSkyStr& e = *list[i];
             rRow& row = rows[i];
             row.number = 0;
@@ -404,25 +386,13 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
             r = end;
         }
     };
-    // Sorts each of `runs` by the next units of its rows, level by level. A level's texts are read in one pass over
-    // its rows, each asked for a dozen rows ahead.
+    // Sorts each of `runs` by the next units of its rows, level by level, a level's texts read in one pass.
     const auto refine = [&](std::vector<rRun> runs) {
         std::vector<rRun> next;
         while (!runs.empty()) {
-            size_t aheadRun = 0;
-            size_t ahead = runs[0].from;
-            const auto askAhead = [&] {
-                if (aheadRun == runs.size()) return;
-                prefetch(rows[ahead].units + rows[ahead].taken);
-                if (++ahead == runs[aheadRun].to && ++aheadRun < runs.size()) ahead = runs[aheadRun].from;
-            };
-            for (int k = 0; k < 12; ++k)
-                askAhead();
             for (const rRun& run : runs)
-                for (size_t r = run.from; r < run.to; ++r) {
-                    askAhead();
+                for (size_t r = run.from; r < run.to; ++r)
                     readKey(rows[r]);
-                }
             next.clear();
             for (const rRun& run : runs) {
                 sortRun(run);
