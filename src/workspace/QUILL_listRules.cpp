@@ -169,12 +169,17 @@ private:
     }
 };
 
-// A row's key text. A plain ASCII source or translation is read where it is, its capitals as small letters (which is
-// all its case folding does); other keys are written out, those of texts into an arena that is freed at once.
+// How a row's key is read from its text. A plain ASCII source or translation is read where it is, its capitals as
+// small letters (which is all its case folding does); so is a text whose every unit the alphabet table holds, unit by
+// unit through the table (its letters without accents, a 0, then its case folding; its case folding alone when that
+// is ASCII). Other keys are written out, those of texts into an arena that is freed at once.
+enum class tKeyWay : uint8_t { asIs, foldAscii, byTable };
+
 struct rKeyText {
     const char16_t* units = nullptr;
     uint32_t size = 0;
-    bool foldAscii = false;
+    tKeyWay way = tKeyWay::asIs;
+    uint8_t phase = 1; // byTable: 0 while the letters without accents are read, 1 for the case folding
 };
 
 // Blocks of key units that never move once written.
@@ -203,46 +208,18 @@ inline char16_t foldAsciiUnit(char16_t u) {
     return static_cast<unsigned>(u - u'A') < 26u ? static_cast<char16_t>(u + (u'a' - u'A')) : u;
 }
 
-// The alphabetical key of `text` (as alphabeticalKey makes it) built through the table, or false when a unit of the
-// text has no entry there. ASCII units, most of most texts, are folded without the table.
-bool alphabeticalKeyByUnits(QStringView text, TKeyArena& arena, rKeyText& out) {
+// How the alphabetical key of `text` (as alphabeticalKey makes it) is read, when the table holds every unit of the
+// text beyond ASCII; false when it does not.
+bool alphabeticalKeyByTable(QStringView text, rKeyText& out) {
     const TAlphabetTable& table = TAlphabetTable::get();
-    size_t baseSize = 0;
     bool foldsToAscii = true;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x80) {
-            ++baseSize;
-            continue;
-        }
+        if (u < 0x80) continue;
         if (!table.has(u)) return false;
-        baseSize += static_cast<size_t>(table.baseSize(u));
         foldsToAscii = foldsToAscii && table.fold(u) < 0x80;
     }
-    const size_t n = static_cast<size_t>(text.size());
-    const size_t size = foldsToAscii ? n : baseSize + 1 + n;
-    char16_t* key = arena.take(size);
-    char16_t* at = key;
-    if (!foldsToAscii) {
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u < 0x80) {
-                *at++ = foldAsciiUnit(u);
-                continue;
-            }
-            const int units = table.baseSize(u);
-            if (units == 1)
-                *at++ = *table.base(u);
-            else
-                at = std::copy_n(table.base(u), units, at);
-        }
-        *at++ = 0;
-    }
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        *at++ = u < 0x80 ? foldAsciiUnit(u) : table.fold(u);
-    }
-    out = {key, static_cast<uint32_t>(size), false};
+    out = {text.utf16(), static_cast<uint32_t>(text.size()), tKeyWay::byTable, uint8_t(foldsToAscii ? 1 : 0)};
     return true;
 }
 
@@ -259,8 +236,8 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     // apart in memory). Units are packed as UTF-8 packs numbers of their size (one byte below 0x80, two below 0x800,
     // else three), which keeps their order and fits 32 units of a plain text in a row. A unit that does not fit ends
     // the row's bytes with 0xFF, which no packed byte is: such a row sorts after every row that packs a unit there,
-    // as its unit takes more bytes and so is greater. Plain ASCII sources and translations are read in place, folded
-    // on the fly; the other keys of sources and translations are written without a string each.
+    // as its unit takes more bytes and so is greater. The keys of most sources and translations are read from the
+    // texts as they are (see tKeyWay), a level at a time, and never written out.
     // A big list's keys are made in two halves at once, then its rows cut at the median of a sample and each side
     // sorted on a thread of its own: the work waits mostly on texts far apart in memory, which two threads wait for
     // side by side.
@@ -270,9 +247,11 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
         const char16_t* units; // the key's text
         uint32_t size;         // its units
         uint32_t index;
-        uint32_t taken;  // units of the key read so far
-        uint8_t bytes;   // bytes packed into `words` by the last read
-        bool foldAscii;  // capitals of the text are read as small letters
+        uint32_t taken; // units of the text read so far (in the current phase)
+        uint8_t bytes;  // bytes packed into `words` by the last read
+        tKeyWay way;
+        uint8_t phase;  // as rKeyText's
+        uint8_t sub;    // byTable: letters of the unit at `taken` read so far
     };
     struct rRun {
         size_t from, to;
@@ -286,37 +265,75 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     TKeyArena arenas[2];
     std::vector<rRow> rows(n);
     if (!alphabetical) ownKeys.resize(n);
+    const TAlphabetTable& table = TAlphabetTable::get();
+    // Whether the row's key has units it has not read.
+    const auto goesOn = [](const rRow& row) { return row.phase == 0 || row.taken < row.size; };
     // Packs the key's next units into the row.
-    const auto readKey = [](rRow& row) {
+    const auto readKey = [&table](rRow& row) {
         uint8_t bytes[kRowBytes] = {};
         uint32_t at = 0;
         uint32_t taken = row.taken;
-        if (row.foldAscii) {
-            at = std::min(kRowBytes, row.size - taken);
-            for (uint32_t k = 0; k < at; ++k) {
-                const char16_t u = row.units[taken + k];
-                bytes[k] = static_cast<uint8_t>(foldAsciiUnit(u));
+        // Packs one unit; false when it does not fit.
+        const auto put = [&](char16_t u) {
+            if (u < 0x80) {
+                if (at == kRowBytes) return false;
+                bytes[at++] = static_cast<uint8_t>(u);
+            } else if (u < 0x800) {
+                if (at + 2 > kRowBytes) return false;
+                bytes[at++] = static_cast<uint8_t>(0xC0u | (u >> 6));
+                bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
+            } else {
+                if (at + 3 > kRowBytes) return false;
+                bytes[at++] = static_cast<uint8_t>(0xE0u | (u >> 12));
+                bytes[at++] = static_cast<uint8_t>(0x80u | ((u >> 6) & 0x3Fu));
+                bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
             }
+            return true;
+        };
+        bool full = false; // a unit is left that did not fit
+        switch (row.way) {
+        case tKeyWay::foldAscii:
+            at = std::min(kRowBytes, row.size - taken);
+            for (uint32_t k = 0; k < at; ++k)
+                bytes[k] = static_cast<uint8_t>(foldAsciiUnit(row.units[taken + k]));
             taken += at;
-        } else {
-            for (; taken < row.size; ++taken) {
-                const char16_t u = row.units[taken];
-                if (u < 0x80) {
-                    if (at == kRowBytes) break;
-                    bytes[at++] = static_cast<uint8_t>(u);
-                } else if (u < 0x800) {
-                    if (at + 2 > kRowBytes) break;
-                    bytes[at++] = static_cast<uint8_t>(0xC0u | (u >> 6));
-                    bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
+            break;
+        case tKeyWay::asIs:
+            for (; taken < row.size; ++taken)
+                if (!put(row.units[taken])) {
+                    full = true;
+                    break;
+                }
+            break;
+        case tKeyWay::byTable:
+            while (!full) {
+                if (row.phase == 1) {
+                    if (taken == row.size) break;
+                    const char16_t u = row.units[taken];
+                    full = !put(u < 0x80 ? foldAsciiUnit(u) : table.fold(u));
+                    if (!full) ++taken;
+                } else if (taken == row.size) {
+                    full = !put(0); // between the letters and the case folding
+                    if (!full) {
+                        row.phase = 1;
+                        taken = 0;
+                    }
+                } else if (const char16_t u = row.units[taken]; u < 0x80) {
+                    full = !put(foldAsciiUnit(u));
+                    if (!full) ++taken;
                 } else {
-                    if (at + 3 > kRowBytes) break;
-                    bytes[at++] = static_cast<uint8_t>(0xE0u | (u >> 12));
-                    bytes[at++] = static_cast<uint8_t>(0x80u | ((u >> 6) & 0x3Fu));
-                    bytes[at++] = static_cast<uint8_t>(0x80u | (u & 0x3Fu));
+                    // A unit's letters (none for a lone mark) may be read over two levels.
+                    const int count = table.baseSize(u);
+                    full = row.sub < count && !put(table.base(u)[row.sub]);
+                    if (!full && ++row.sub >= count) {
+                        row.sub = 0;
+                        ++taken;
+                    }
                 }
             }
-            if (taken < row.size) std::fill(bytes + at, bytes + kRowBytes, uint8_t(0xFF));
+            break;
         }
+        if (full) std::fill(bytes + at, bytes + kRowBytes, uint8_t(0xFF));
         row.bytes = static_cast<uint8_t>(at);
         row.taken = taken;
         for (int w = 0; w < kRowWords; ++w)
@@ -329,6 +346,7 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
             row.number = 0;
             row.index = static_cast<uint32_t>(i);
             row.taken = 0;
+            row.sub = 0;
             rKeyText text;
             if (alphabetical) {
                 const QString& t = column == static_cast<int>(TListColumn::original) ? e.gS : e.gTrans;
@@ -336,22 +354,23 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
                 for (const QChar c : t)
                     wide |= c.unicode();
                 if (wide < 0x80) {
-                    text = {QStringView(t).utf16(), static_cast<uint32_t>(t.size()), true};
-                } else if (!alphabeticalKeyByUnits(t, arena, text)) {
+                    text = {QStringView(t).utf16(), static_cast<uint32_t>(t.size()), tKeyWay::foldAscii};
+                } else if (!alphabeticalKeyByTable(t, text)) {
                     const QString key = alphabeticalKey(t);
                     char16_t* units = arena.take(static_cast<size_t>(key.size()));
                     std::copy_n(QStringView(key).utf16(), key.size(), units);
-                    text = {units, static_cast<uint32_t>(key.size()), false};
+                    text = {units, static_cast<uint32_t>(key.size())};
                 }
             } else {
                 rListSortKey key = listSortKey(ws, e, column);
                 row.number = key.number;
                 ownKeys[i] = std::move(key.text);
-                text = {QStringView(ownKeys[i]).utf16(), static_cast<uint32_t>(ownKeys[i].size()), false};
+                text = {QStringView(ownKeys[i]).utf16(), static_cast<uint32_t>(ownKeys[i].size())};
             }
             row.units = text.units;
             row.size = text.size;
-            row.foldAscii = text.foldAscii;
+            row.way = text.way;
+            row.phase = text.phase;
             readKey(row); // while the text is at hand
         }
     };
@@ -379,10 +398,10 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     const auto addTies = [&](const rRun& run, std::vector<rRun>& runs) {
         for (size_t r = run.from; r < run.to;) {
             size_t end = r + 1;
-            bool goesOn = rows[r].taken < rows[r].size;
+            bool more = goesOn(rows[r]);
             for (; end < run.to && sameBytes(rows[r], rows[end]); ++end)
-                goesOn = goesOn || rows[end].taken < rows[end].size;
-            if (end - r > 1 && goesOn) runs.push_back({r, end});
+                more = more || goesOn(rows[end]);
+            if (end - r > 1 && more) runs.push_back({r, end});
             r = end;
         }
     };

@@ -346,7 +346,8 @@ TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
                              QStringLiteral("\u00c9p\u00e9e"),
                              QStringLiteral("Epee"),
                              QStringLiteral("e\u0301pe\u0301e"),
-                             QStringLiteral("\u017fword"), // long s folds to plain s
+                             QStringLiteral("\u017fword"), // long s folds to plain s: the same key as the next
+                             QStringLiteral("sword"),
                              QStringLiteral("Stra\u00dfe"),
                              QStringLiteral("STRASSE"),
                              QStringLiteral("\u0130stanbul"),
@@ -375,7 +376,19 @@ TEST(ListRules, TheSortOrderIsThePlainOrderOfTheKeys) {
                              QString(32, QLatin1Char('a')) + QChar(0),
                              QString(31, QLatin1Char('a')) + QStringLiteral("\ufffd"),
                              QString(63, QLatin1Char('a')) + QStringLiteral("\u0416\u0416"),
-                             QString(63, QLatin1Char('a')) + QStringLiteral("\u0415\u0417")};
+                             QString(63, QLatin1Char('a')) + QStringLiteral("\u0415\u0417"),
+                             // Units of several letters, or none, where a row ends; the 0 between the letters and
+                             // the case folding there.
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\ufb01x"),
+                             QString(30, QLatin1Char('a')) + QStringLiteral("\ufb01x"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("fj"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\u00bd"),
+                             QString(30, QLatin1Char('a')) + QStringLiteral("\u01c4"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\u0301b"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("b\u0301"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("\u00e9"),
+                             QString(32, QLatin1Char('a')) + QStringLiteral("\u00e9"),
+                             QString(31, QLatin1Char('a')) + QStringLiteral("e")};
     for (int i = 0; i < 3; ++i)
         for (const QString& text : mix)
             add(text, mix.value((mix.indexOf(text) + i) % mix.size()));
