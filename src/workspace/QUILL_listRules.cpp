@@ -263,7 +263,9 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
     const bool split = worthSplitting(static_cast<qsizetype>(n));
     std::vector<QString> ownKeys; // keys of the other text columns
     TKeyArena arenas[2];
-    std::vector<rRow> rows(n);
+    // Every field of a row is written when its key is made (by the thread that makes it).
+    const std::unique_ptr<rRow[]> rowBlock = std::make_unique_for_overwrite<rRow[]>(n);
+    rRow* const rows = rowBlock.get();
     if (!alphabetical) ownKeys.resize(n);
     const TAlphabetTable& table = TAlphabetTable::get();
     // Whether the row's key has units it has not read.
@@ -391,8 +393,7 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
         return a.index < b.index;
     };
     const auto sortRun = [&](const rRun& run) {
-        std::sort(rows.begin() + static_cast<std::ptrdiff_t>(run.from),
-                  rows.begin() + static_cast<std::ptrdiff_t>(run.to), less);
+        std::sort(rows + run.from, rows + run.to, less);
     };
     // Appends to `runs` the runs of `run`'s sorted rows that agree on their bytes while a key of theirs goes on.
     const auto addTies = [&](const rRun& run, std::vector<rRun>& runs) {
@@ -434,8 +435,7 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
         std::nth_element(sample.begin(), sample.begin() + 512, sample.end(), less);
         const rRow pivot = sample[512];
         const size_t cut = static_cast<size_t>(
-            std::partition(rows.begin(), rows.end(), [&](const rRow& row) { return less(row, pivot); }) -
-            rows.begin());
+            std::partition(rows, rows + n, [&](const rRow& row) { return less(row, pivot); }) - rows);
         runSideBySide(
             true, [&] { sortRows({0, cut}); }, [&] { sortRows({cut, n}); });
     } else {
