@@ -250,9 +250,10 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
         uint32_t taken; // units of the text read so far (in the current phase)
         uint8_t bytes;  // bytes packed into `words` by the last read
         tKeyWay way;
-        uint8_t phase;  // as rKeyText's
-        uint8_t sub;    // byTable: letters of the unit at `taken` read so far
+        uint8_t phase; // as rKeyText's
+        uint8_t sub;   // byTable: letters of the unit at `taken` read so far
     };
+    static_assert(sizeof(void*) != 8 || sizeof(rRow) == 64, "a row fills a cache line");
     struct rRun {
         size_t from, to;
     };
@@ -392,9 +393,7 @@ std::vector<int> sortedListOrder(const TWorkspace& ws, const tSkyStrList& list, 
         if (a.bytes != b.bytes) return a.bytes < b.bytes;
         return a.index < b.index;
     };
-    const auto sortRun = [&](const rRun& run) {
-        std::sort(rows + run.from, rows + run.to, less);
-    };
+    const auto sortRun = [&](const rRun& run) { std::sort(rows + run.from, rows + run.to, less); };
     // Appends to `runs` the runs of `run`'s sorted rows that agree on their bytes while a key of theirs goes on.
     const auto addTies = [&](const rRun& run, std::vector<rRun>& runs) {
         for (size_t r = run.from; r < run.to;) {
